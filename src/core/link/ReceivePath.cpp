@@ -1,0 +1,108 @@
+#include "link/ReceivePath.h"
+
+#include "link/Frame.h"
+#include "text/Windows1252.h"
+
+#include <algorithm>
+
+namespace tessaprint {
+
+ReceivePath::ReceivePath(SerialDriver& driver, ResultsTable& table, EquipmentIdSelector& selector, ReceiveView& view,
+                         Clock& clock)
+    : m_driver(driver), m_table(table), m_selector(selector), m_view(view), m_quietTimer(clock.CreateTimer())
+{
+    m_quietTimer->SetHandler([this] { OnQuietTimer(); });
+}
+
+int ReceivePath::OnDriverEvent(int code)
+{
+    const int kind = (code >> 8) & 0xFF;
+    if (kind == (kTextEvent >> 8)) {
+        ReadText();
+    } else if (kind == (kBlockEvent >> 8)) {
+        const int count = m_driver.DrvRead(m_receiveBuffer.data(), kReceiveBufferSize);
+        DecodeFrames(count);
+    }
+    return static_cast<std::int16_t>(code & 0xFFFF);
+}
+
+void ReceivePath::ReadText()
+{
+    // Read until nothing is waiting; nothing is purged in text mode, so a
+    // printout that outruns one event is picked up whole.
+    for (int waiting = m_driver.DrvBytesWaiting(); waiting > 0; waiting = m_driver.DrvBytesWaiting()) {
+        while (waiting > 0) {
+            const int want = std::min(waiting, kReceiveBufferSize);
+            const int got = m_driver.DrvRead(m_receiveBuffer.data(), want);
+            if (got <= 0) {
+                return; // the driver announced bytes it cannot deliver; the next event tries again
+            }
+            const auto n = static_cast<std::size_t>(std::min(got, want));
+            if (m_textTap) {
+                m_textTap(m_receiveBuffer.data(), n);
+            }
+            ProcessTextBytes(m_receiveBuffer.data(), n);
+            waiting -= static_cast<int>(n);
+        }
+    }
+}
+
+void ReceivePath::ProcessTextBytes(const std::uint8_t* data, std::size_t count)
+{
+    for (std::size_t i = 0; i < count; ++i) {
+        const auto c = static_cast<char>(data[i]);
+        if (c == '\n') {
+            const std::string line = std::move(m_lineBuffer);
+            m_lineBuffer.clear();
+            DeliverLine(line);
+        } else if (c == '\r') {
+            // dropped
+        } else if (c == '>') {
+            // The instrument ends a prompt with '>' and sends no line feed after it.
+            m_lineBuffer.push_back('>');
+            const std::string line = std::move(m_lineBuffer);
+            m_lineBuffer.clear();
+            DeliverLine(line);
+        } else {
+            // NULs at the start of a line are dropped once an ordinary byte follows.
+            if (!m_lineBuffer.empty() && m_lineBuffer.front() == '\0') {
+                m_lineBuffer.clear();
+            }
+            m_lineBuffer.push_back(c);
+            if (m_lineBuffer.size() >= kMaxLineBytes) {
+                const std::string line = std::move(m_lineBuffer);
+                m_lineBuffer.clear();
+                DeliverLine(line);
+            }
+        }
+    }
+}
+
+void ReceivePath::DeliverLine(const std::string& rawLine)
+{
+    const std::string line = DecodeWindows1252(rawLine);
+    m_view.AppendLine(line);
+    m_table.ParseResultLine(m_selector, line);
+    m_quietTimer->Start(kResultsQuietMs);
+}
+
+void ReceivePath::OnQuietTimer()
+{
+    m_view.PostResultsReady();
+}
+
+void ReceivePath::DecodeFrames(int count)
+{
+    count = std::clamp(count, 0, kReceiveBufferSize);
+    const auto result =
+        DecodeFrameBlock(m_receiveBuffer.data(), static_cast<std::size_t>(count), [this](const FrameView& frame) {
+            if (frame.type == kVersionFrameType) {
+                m_view.SetVersionText(DecodeWindows1252(VersionText(frame)));
+            }
+        });
+    if (result == FrameBlockResult::Bad) {
+        m_driver.DrvPurge();
+    }
+}
+
+} // namespace tessaprint

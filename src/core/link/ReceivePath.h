@@ -1,0 +1,77 @@
+#pragma once
+
+#include "link/SerialDriver.h"
+#include "results/ResultsTable.h"
+#include "util/Clock.h"
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+namespace tessaprint {
+
+// Where the receive path shows what arrived: the line list, the hidden
+// version field, and the "results ready" message that the form handles once
+// the receive handler has returned.
+class ReceiveView {
+public:
+    virtual ~ReceiveView() = default;
+    // Appends a line as the last entry of the line list and scrolls it into view.
+    virtual void AppendLine(const std::string& line) = 0;
+    virtual void SetVersionText(const std::string& text) = 0;
+    // Must be queued, not handled inside this call.
+    virtual void PostResultsReady() = 0;
+};
+
+// Turns driver events into lines and decoded frames. Text events are read
+// byte by byte into lines (LF or '>' ends a line, CR is dropped); block
+// events are checked frame by frame. Every line goes to the view and to the
+// line parser, and restarts the quiet timer that ends a printout.
+class ReceivePath {
+public:
+    static constexpr int kReceiveBufferSize = 1024;
+    static constexpr int kResultsTimerId = 5;
+    static constexpr int kResultsQuietMs = 750;
+    // A line that grows this long without LF or '>' is delivered as it stands
+    // and the rest continues as the next line, so noise on the line cannot
+    // take all memory and no byte is dropped.
+    static constexpr std::size_t kMaxLineBytes = 8192;
+
+    ReceivePath(SerialDriver& driver, ResultsTable& table, EquipmentIdSelector& selector, ReceiveView& view,
+                Clock& clock);
+
+    // The driver's event callback.
+    int OnDriverEvent(int code);
+
+    // The byte rule over a run of text bytes, as text mode applies it to what
+    // it reads; also used to replay a saved transcript.
+    void ProcessTextBytes(const std::uint8_t* data, std::size_t count);
+    // Checks and decodes the first count bytes of the receive buffer.
+    void DecodeFrames(int count);
+    // Takes one complete line as raw instrument bytes (no CR or LF).
+    void DeliverLine(const std::string& rawLine);
+
+    // Sees every text byte read from the driver, before the byte rule.
+    void SetTextTap(std::function<void(const std::uint8_t*, std::size_t)> tap) { m_textTap = std::move(tap); }
+
+    std::array<std::uint8_t, kReceiveBufferSize>& receiveBuffer() { return m_receiveBuffer; }
+    const std::string& lineBuffer() const { return m_lineBuffer; }
+    bool IsQuietTimerActive() const { return m_quietTimer->IsActive(); }
+
+private:
+    void ReadText();
+    void OnQuietTimer();
+
+    SerialDriver& m_driver;
+    ResultsTable& m_table;
+    EquipmentIdSelector& m_selector;
+    ReceiveView& m_view;
+    std::unique_ptr<Timer> m_quietTimer;
+    std::array<std::uint8_t, kReceiveBufferSize> m_receiveBuffer{};
+    std::string m_lineBuffer;
+    std::function<void(const std::uint8_t*, std::size_t)> m_textTap;
+};
+
+} // namespace tessaprint

@@ -1,0 +1,16 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tessaprint {
+
+// A saved capture: the received lines as text, each ended by CR LF.
+std::string FormatCaptureFile(const std::vector<std::string>& lines);
+
+// Reads the lines of a saved capture. A line may end in LF or CR LF; a file
+// that is not UTF-8 is read as Windows-1252 (a capture saved elsewhere).
+std::vector<std::string> ParseCaptureFile(std::string_view content);
+
+} // namespace tessaprint

@@ -1,0 +1,66 @@
+#pragma once
+
+#include "link/ReceivePath.h"
+#include "results/ResultsTable.h"
+#include "results/ResultsViews.h"
+
+#include <string>
+#include <vector>
+
+namespace tessaprint {
+
+// The form's lists kept in memory: the received lines, the equipment ID
+// selector and one Item/Test/Reading list. The command-line tools and the
+// tests use it where the window would show the same things.
+class ResultsListing : public EquipmentIdSelector, public ReadingListView, public ReceiveView {
+public:
+    struct Row {
+        std::string item;
+        std::string testName;
+        std::string reading;
+    };
+
+    // EquipmentIdSelector
+    void SetSelectorCaption(const std::string& text) override { m_selectorCaption = text; }
+    void AddSelectorItem(const std::string& text) override { m_selectorItems.push_back(text); }
+    void SetSelectorCurrent(int index) override { m_selectorCurrent = index; }
+    int SelectorCurrent() const override { return m_selectorCurrent; }
+    int SelectorCount() const override { return static_cast<int>(m_selectorItems.size()); }
+    std::string SelectorItemText(int index) const override;
+
+    // ReadingListView
+    void InsertReadingRow(int row, const std::string& item, const std::string& testName,
+                          const std::string& reading) override;
+    void EnableDataSheet() override { m_dataSheetEnabled = true; }
+
+    // ReceiveView
+    void AppendLine(const std::string& line) override { m_lines.push_back(line); }
+    void SetVersionText(const std::string& text) override { m_versionText = text; }
+    void PostResultsReady() override { ++m_resultsReadyCount; }
+
+    const std::vector<std::string>& lines() const { return m_lines; }
+    const std::vector<std::string>& selectorItems() const { return m_selectorItems; }
+    const std::string& selectorCaption() const { return m_selectorCaption; }
+    const std::vector<Row>& rows() const { return m_rows; }
+    const std::string& versionText() const { return m_versionText; }
+    bool dataSheetEnabled() const { return m_dataSheetEnabled; }
+    int resultsReadyCount() const { return m_resultsReadyCount; }
+
+    void ClearRows() { m_rows.clear(); }
+
+    // What the Item/Test/Reading list shows with selector item k chosen; the
+    // current item is left as it was.
+    std::vector<Row> ReadingsForItem(const ResultsTable& table, int item);
+
+private:
+    std::vector<std::string> m_lines;
+    std::vector<std::string> m_selectorItems;
+    std::string m_selectorCaption;
+    int m_selectorCurrent = -1;
+    std::vector<Row> m_rows;
+    std::string m_versionText;
+    bool m_dataSheetEnabled = false;
+    int m_resultsReadyCount = 0;
+};
+
+} // namespace tessaprint

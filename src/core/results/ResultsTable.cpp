@@ -1,0 +1,198 @@
+#include "results/ResultsTable.h"
+
+#include <string>
+
+namespace tessaprint {
+
+namespace {
+
+const std::string kEmpty;
+
+// The text after the first c; the whole line when it holds no c.
+std::string_view TextAfter(std::string_view line, char c)
+{
+    const auto p = line.find(c);
+    return p == std::string_view::npos ? line : line.substr(p + 1);
+}
+
+bool IsLeadingSpace(char c)
+{
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f';
+}
+
+bool IsDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
+
+} // namespace
+
+ResultsTable::ResultsTable() : m_records(kMaxRecords)
+{
+}
+
+ResultsTable::Record& ResultsTable::RecordAt(int index)
+{
+    if (index >= static_cast<int>(m_records.size())) {
+        m_records.resize(static_cast<std::size_t>(index) + 1);
+    }
+    return m_records[static_cast<std::size_t>(index)];
+}
+
+void ResultsTable::Announce(EquipmentIdSelector& selector) const
+{
+    selector.SetSelectorCaption("Select Equipment ID");
+    selector.AddSelectorItem(m_currentEquipmentId);
+    selector.SetSelectorCurrent(0);
+}
+
+void ResultsTable::ParseResultLine(EquipmentIdSelector& selector, std::string_view line)
+{
+    const bool hasId = line.find("EquipmentID") != std::string_view::npos;
+    const bool hasDate = line.find("Date:") != std::string_view::npos;
+    const bool hasSlash = line.find('/') != std::string_view::npos;
+
+    // Stored as printed, leading blanks included ("Date: 03/14/2015" → " 03/14/2015").
+    if (hasDate && hasSlash) {
+        m_currentDate = std::string(TextAfter(line, ':'));
+    }
+    if (hasId) {
+        m_currentEquipmentId = std::string(TextAfter(line, ':'));
+    }
+
+    if (m_currentEquipmentId != m_previousEquipmentId && !m_previousEquipmentId.empty()) {
+        ++m_recordIndex;
+        m_valueIndex = 0;
+        Announce(selector);
+    } else if (!m_currentEquipmentId.empty() && m_previousEquipmentId.empty()) {
+        // The first ID of a capture names the record already being filled.
+        Announce(selector);
+    }
+    m_previousEquipmentId = m_currentEquipmentId;
+
+    // Every line refreshes the record, so it carries the latest date seen.
+    Record& record = RecordAt(m_recordIndex);
+    record.equipmentId = m_currentEquipmentId;
+    record.date = m_currentDate;
+
+    if (line.find('.') != std::string_view::npos) {
+        const auto slot = static_cast<std::size_t>(m_valueIndex);
+        if (record.values.size() <= slot) {
+            record.values.resize(slot + 1);
+        }
+        record.values[slot] = std::string(TextAfter(line, '.'));
+        ++m_valueIndex;
+    }
+}
+
+int ResultsTable::RecordForSelectorItem(int item, const std::string& itemText) const
+{
+    const int count = RecordCapacity();
+    if (item >= 0 && item < count && m_records[static_cast<std::size_t>(item)].equipmentId == itemText) {
+        return item;
+    }
+    for (int r = 0; r < count; ++r) {
+        if (m_records[static_cast<std::size_t>(r)].equipmentId == itemText) {
+            return r;
+        }
+    }
+    return -1;
+}
+
+void ResultsTable::FillReadingList(const EquipmentIdSelector& selector, ReadingListView& list) const
+{
+    const int sel = selector.SelectorCurrent();
+    if (sel < 0 || sel >= selector.SelectorCount()) {
+        return;
+    }
+    const int r = RecordForSelectorItem(sel, selector.SelectorItemText(sel));
+    if (r < 0) {
+        // No record carries the ID: nothing to list and nothing to document.
+        return;
+    }
+    const int count = ValueCount(r);
+    for (int i = 0; i < count; ++i) {
+        const auto split = SplitReading(Value(r, i));
+        list.InsertReadingRow(i, std::to_string(i + 1), split.testName, split.reading);
+    }
+    list.EnableDataSheet();
+}
+
+SplitReadingResult ResultsTable::SplitReading(std::string_view value)
+{
+    std::size_t start = 0;
+    while (start < value.size() && IsLeadingSpace(value[start])) {
+        ++start;
+    }
+    const std::string_view s = value.substr(start);
+
+    // Each try drops the first word of what is left and looks at the next one,
+    // so the first word is never the reading and two blanks in a row cost a try.
+    std::string_view rest = s;
+    for (int tries = 0; tries < 80; ++tries) {
+        const auto blank = rest.find(' ');
+        if (blank == std::string_view::npos) {
+            break; // nothing more to cut
+        }
+        rest = rest.substr(blank + 1);
+        if (!rest.empty() && IsDigit(rest.front())) {
+            return {std::string(s.substr(0, s.size() - rest.size() - 1)), std::string(rest)};
+        }
+    }
+
+    // No reading found: the whole value is the test name, never the texts of
+    // another row.
+    std::size_t end = s.size();
+    while (end > 0 && IsLeadingSpace(s[end - 1])) {
+        --end;
+    }
+    return {std::string(s.substr(0, end)), std::string()};
+}
+
+void ResultsTable::ClearResults()
+{
+    m_recordIndex = 0;
+    m_valueIndex = 0;
+    for (auto& record : m_records) {
+        record.equipmentId.clear();
+        record.values.clear();
+    }
+    m_previousEquipmentId.clear();
+    m_currentEquipmentId.clear();
+}
+
+void ResultsTable::ResetCounters()
+{
+    m_recordIndex = 0;
+    m_valueIndex = 0;
+}
+
+const std::string& ResultsTable::EquipmentId(int record) const
+{
+    return record >= 0 && record < RecordCapacity() ? m_records[static_cast<std::size_t>(record)].equipmentId : kEmpty;
+}
+
+const std::string& ResultsTable::Date(int record) const
+{
+    return record >= 0 && record < RecordCapacity() ? m_records[static_cast<std::size_t>(record)].date : kEmpty;
+}
+
+const std::string& ResultsTable::Value(int record, int n) const
+{
+    if (record < 0 || record >= RecordCapacity() || n < 0) {
+        return kEmpty;
+    }
+    const auto& values = m_records[static_cast<std::size_t>(record)].values;
+    return static_cast<std::size_t>(n) < values.size() ? values[static_cast<std::size_t>(n)] : kEmpty;
+}
+
+int ResultsTable::ValueCount(int record) const
+{
+    int n = 0;
+    while (!Value(record, n).empty()) {
+        ++n;
+    }
+    return n;
+}
+
+} // namespace tessaprint

@@ -1,0 +1,84 @@
+#pragma once
+
+#include "results/ResultsViews.h"
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tessaprint {
+
+struct SplitReadingResult {
+    std::string testName;
+    std::string reading;
+};
+
+// The captured results: one record per equipment ID, each with the date seen
+// while it was filled and its values in arrival order. The instrument's own
+// memory holds 50 records of 100 values; a larger capture is kept whole, so
+// the table grows past those sizes instead of dropping anything.
+class ResultsTable {
+public:
+    static constexpr int kMaxRecords = 50;
+    static constexpr int kValuesPerRecord = 100;
+
+    ResultsTable();
+
+    // Files one complete line (no CR or LF) into the table; announces every new
+    // equipment ID on the selector.
+    void ParseResultLine(EquipmentIdSelector& selector, std::string_view line);
+
+    // Lists the record chosen in the selector. The caller empties the list first.
+    void FillReadingList(const EquipmentIdSelector& selector, ReadingListView& list) const;
+
+    // Cuts a value before the first word after the first that begins with a
+    // digit: "Ground Resistance 0.123 Ohms" → "Ground Resistance", "0.123 Ohms".
+    static SplitReadingResult SplitReading(std::string_view value);
+
+    // Full clear for a new capture; the dates and the current date stay.
+    void ClearResults();
+    // Counters to 0; every string stays.
+    void ResetCounters();
+
+    // The record the selector's item stands for: the record at the item's own
+    // index when it carries the item's ID (a repeated ID then lists the record
+    // that was chosen), else the lowest record with that ID; -1 when none has it.
+    int RecordForSelectorItem(int item, const std::string& itemText) const;
+
+    // Records held: at least kMaxRecords, more when a capture was larger.
+    int RecordCapacity() const { return static_cast<int>(m_records.size()); }
+    const std::string& EquipmentId(int record) const;
+    const std::string& Date(int record) const;
+    // Value n of record r; empty outside the filled part of the table.
+    const std::string& Value(int record, int n) const;
+    // Values of a record up to the first empty slot.
+    int ValueCount(int record) const;
+
+    int recordIndex() const { return m_recordIndex; }
+    int valueIndex() const { return m_valueIndex; }
+    const std::string& currentEquipmentId() const { return m_currentEquipmentId; }
+    const std::string& previousEquipmentId() const { return m_previousEquipmentId; }
+    const std::string& currentDate() const { return m_currentDate; }
+    // The Data Sheet sets both before it builds a document.
+    void SetCurrentEquipmentId(std::string id) { m_currentEquipmentId = std::move(id); }
+    void SetCurrentDate(std::string date) { m_currentDate = std::move(date); }
+
+private:
+    struct Record {
+        std::string equipmentId;
+        std::string date;
+        std::vector<std::string> values;
+    };
+
+    Record& RecordAt(int index);
+    void Announce(EquipmentIdSelector& selector) const;
+
+    std::vector<Record> m_records;
+    int m_recordIndex = 0;
+    int m_valueIndex = 0;
+    std::string m_currentEquipmentId;
+    std::string m_previousEquipmentId;
+    std::string m_currentDate;
+};
+
+} // namespace tessaprint

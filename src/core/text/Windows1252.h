@@ -1,0 +1,17 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace tessaprint {
+
+// The instrument and the stored texts speak Windows-1252; inside the program
+// text is UTF-8. The five byte values that code page leaves undefined
+// (0x81, 0x8D, 0x8F, 0x90, 0x9D) map to the C1 controls of the same number,
+// as Windows itself converts them, so every byte survives a round trip.
+std::string DecodeWindows1252(std::string_view bytes);
+
+// True when bytes are well-formed UTF-8 (no overlongs, no surrogates).
+bool IsValidUtf8(std::string_view bytes);
+
+} // namespace tessaprint
