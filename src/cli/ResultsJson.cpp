@@ -6,7 +6,7 @@ namespace tessaprint {
 
 std::string ResultsToJson(const ResultsTable& table, ResultsListing& listing)
 {
-    using nlohmann::json;
+    using json = nlohmann::ordered_json;
     json out;
     out["lines"] = listing.lines();
     out["selector"] = listing.selectorItems();

@@ -1,0 +1,31 @@
+#!/usr/bin/env bash
+# Installs the Debian packages Tessaprint builds and tests with; skips what is
+# already there. Safe to run again.
+set -euo pipefail
+
+packages=(
+    build-essential cmake pkg-config     # compiler and build
+    qt6-base-dev qt6-serialport-dev      # Qt Widgets, QSettings, Qt SerialPort
+    libgl-dev                            # needed by Qt's GUI CMake files
+    nlohmann-json3-dev                   # JSON output of tessaprint-cli
+    libgtest-dev libgmock-dev            # unit tests
+    libbenchmark-dev                     # benchmark program
+)
+
+missing=()
+for package in "${packages[@]}"; do
+    if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed"; then
+        missing+=("$package")
+    fi
+done
+if [ ${#missing[@]} -eq 0 ]; then
+    exit 0
+fi
+
+sudo=""
+if [ "$(id -u)" -ne 0 ]; then
+    sudo="sudo"
+fi
+echo "Installing: ${missing[*]}"
+$sudo apt-get update -qq
+DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"

@@ -1,0 +1,69 @@
+#!/usr/bin/env bash
+# tessaprint-cli as users script it: exit codes, messages and the JSON of a
+# capture from tessaprint-sim on a pseudo-terminal.
+set -u
+CLI=$1
+SIM=$2
+DATA=$3
+work=$(mktemp -d)
+sims=()
+failures=0
+trap 'for p in "${sims[@]}"; do kill "$p" 2>/dev/null; done; rm -rf "$work"' EXIT
+
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+
+# expect STATUS PATTERN -- command...: the command must exit with STATUS and
+# print PATTERN on stderr.
+expect() {
+    local status=$1 pattern=$2
+    shift 3
+    "$@" >"$work/out" 2>"$work/err"
+    local got=$?
+    [ "$got" -eq "$status" ] || fail "$* exited $got, not $status: $(cat "$work/err")"
+    grep -q -- "$pattern" "$work/err" || fail "$* did not say '$pattern': $(cat "$work/err")"
+}
+
+start_sim() { # kind link [args...]
+    local kind=$1 link=$2
+    shift 2
+    "$SIM" --kind "$kind" --link "$link" "$@" >/dev/null &
+    sims+=($!)
+    for _ in $(seq 50); do [ -e "$link" ] && return 0; sleep 0.1; done
+    fail "simulator did not start"
+}
+
+expect 2 "usage" -- "$CLI"
+expect 2 "unknown command" -- "$CLI" frobnicate
+expect 2 "exactly one of --port and --device" -- "$CLI" capture
+expect 2 "COM1 to COM10" -- "$CLI" capture --port COM11
+expect 2 "quellmax, kappa or pactrx" -- "$CLI" capture --device sim --kind toaster
+expect 1 "cannot read" -- "$CLI" parse --transcript "$work/missing"
+expect 3 "cannot open /dev/tessaprint-missing" -- "$CLI" capture --device /dev/tessaprint-missing
+
+# An instrument that prints nothing: a clear message, not a hang.
+: >"$work/empty.txt"
+start_sim quellmax "$work/silent" --data "$work/empty.txt"
+expect 5 "no answer from" -- "$CLI" capture --device "$work/silent" --answer-timeout 1000
+
+# A whole capture through the terminal; both saved forms parse to the same JSON.
+start_sim pactrx "$work/pactrx"
+if "$CLI" capture --device "$work/pactrx" --transcript-out "$work/t.bin" --capture-out "$work/c.txt" \
+    >"$work/capture.json" 2>"$work/err"; then
+    "$CLI" parse --transcript "$work/t.bin" >"$work/from-transcript.json" || fail "parse --transcript"
+    "$CLI" parse --capture "$work/c.txt" >"$work/from-capture.json" || fail "parse --capture"
+    cmp -s "$work/capture.json" "$work/from-transcript.json" || fail "transcript JSON differs from the capture's"
+    cmp -s "$work/capture.json" "$work/from-capture.json" || fail "capture-file JSON differs from the capture's"
+    grep -q '"equipmentId": " PM-TEMP-04"' "$work/capture.json" || fail "first pacemaker record missing"
+    [ "$(grep -c $'\r$' "$work/c.txt")" -eq "$(wc -l <"$work/c.txt")" ] || fail "capture file lines must end in CR LF"
+else
+    fail "capture from the simulator failed: $(cat "$work/err")"
+fi
+
+# The in-process simulated instrument.
+"$CLI" capture --device sim --kind kappa >"$work/sim.json" 2>"$work/err" || fail "capture --device sim: $(cat "$work/err")"
+grep -q '" ICU-DF-07"' "$work/sim.json" || fail "kappa sample not captured"
+
+if [ "$failures" -eq 0 ]; then
+    echo "cli: all checks passed"
+fi
+exit $((failures > 0))

@@ -1,0 +1,227 @@
+#include "results/ResultsListing.h"
+#include "results/ResultsTable.h"
+
+#include <gtest/gtest.h>
+
+namespace tessaprint {
+namespace {
+
+using Lines = std::vector<std::string>;
+
+class ResultsTableTest : public ::testing::Test {
+protected:
+    void Parse(const Lines& lines)
+    {
+        for (const auto& line : lines) {
+            table.ParseResultLine(listing, line);
+        }
+    }
+
+    std::vector<std::string> Values(int record) const
+    {
+        std::vector<std::string> values;
+        for (int n = 0; n < table.ValueCount(record); ++n) {
+            values.push_back(table.Value(record, n));
+        }
+        return values;
+    }
+
+    // The Item/Test/Reading rows with selector item k chosen, as "test|reading".
+    std::vector<std::string> Listed(int item)
+    {
+        std::vector<std::string> rows;
+        for (const auto& row : listing.ReadingsForItem(table, item)) {
+            rows.push_back(row.item + ":" + row.testName + "|" + row.reading);
+        }
+        return rows;
+    }
+
+    ResultsTable table;
+    ResultsListing listing;
+};
+
+TEST_F(ResultsTableTest, IdsOpenRecordsAndTheDateCarriesOver)
+{
+    Parse({"EquipmentID: A", "Date: 01/02/2015", "1.Leakage 0.1 uA", "EquipmentID: B", "2.Leakage 0.2 uA"});
+    EXPECT_EQ(table.EquipmentId(0), " A");
+    EXPECT_EQ(table.Date(0), " 01/02/2015");
+    EXPECT_EQ(Values(0), (Lines{"Leakage 0.1 uA"}));
+    EXPECT_EQ(table.EquipmentId(1), " B");
+    EXPECT_EQ(table.Date(1), " 01/02/2015");
+    EXPECT_EQ(Values(1), (Lines{"Leakage 0.2 uA"}));
+    EXPECT_EQ(listing.selectorItems(), (Lines{" A", " B"}));
+    EXPECT_EQ(listing.SelectorCurrent(), 0);
+    EXPECT_EQ(listing.selectorCaption(), "Select Equipment ID");
+    EXPECT_EQ(table.recordIndex(), 1);
+    EXPECT_EQ(table.valueIndex(), 1);
+}
+
+TEST_F(ResultsTableTest, DateLineBeforeTheNextIdDatesBothRecords)
+{
+    Parse({"EquipmentID: A", "Date: 01/01/2015", "1.X 1 V", "Date: 02/02/2015", "EquipmentID: B", "1.Y 2 V"});
+    EXPECT_EQ(table.Date(0), " 02/02/2015");
+    EXPECT_EQ(table.Date(1), " 02/02/2015");
+}
+
+TEST_F(ResultsTableTest, OnlyDateLinesWithSlashSetTheDate)
+{
+    Parse({"EquipmentID: A", "Date: 01/02/2015", "Date: 14 March", "Date: 01.02.2015"});
+    EXPECT_EQ(table.Date(0), " 01/02/2015");
+    EXPECT_EQ(Values(0), (Lines{"02.2015"}));
+}
+
+TEST_F(ResultsTableTest, SameIdTwiceInARowStaysOneRecord)
+{
+    Parse({"EquipmentID: A", "1.X 1 V", "EquipmentID: A", "2.Y 2 V"});
+    EXPECT_EQ(table.recordIndex(), 0);
+    EXPECT_EQ(Values(0), (Lines{"X 1 V", "Y 2 V"}));
+    EXPECT_EQ(listing.selectorItems(), (Lines{" A"}));
+}
+
+TEST_F(ResultsTableTest, OneLineCanSetIdDateAndValue)
+{
+    Parse({"EquipmentID: 12.5"});
+    EXPECT_EQ(table.EquipmentId(0), " 12.5");
+    EXPECT_EQ(Values(0), (Lines{"5"}));
+    // Lines before the first ID fill record 0 with an empty ID.
+    ResultsTable fresh;
+    ResultsListing view;
+    fresh.ParseResultLine(view, "Header 1.0");
+    fresh.ParseResultLine(view, "EquipmentID: Z");
+    EXPECT_EQ(fresh.recordIndex(), 0);
+    EXPECT_EQ(fresh.Value(0, 0), "0");
+    EXPECT_EQ(view.selectorItems(), (Lines{" Z"}));
+}
+
+TEST_F(ResultsTableTest, RepeatedIdListsTheRecordThatWasChosen)
+{
+    Parse({"EquipmentID: A", "1.First 1 V", "EquipmentID: B", "1.Second 2 V", "EquipmentID: A", "1.Third 3 V"});
+    ASSERT_EQ(listing.selectorItems(), (Lines{" A", " B", " A"}));
+    EXPECT_EQ(Listed(0), (Lines{"1:First|1 V"}));
+    EXPECT_EQ(Listed(2), (Lines{"1:Third|3 V"}));
+}
+
+TEST_F(ResultsTableTest, ItemWhoseIndexNoLongerMatchesFallsBackToTheFirstRecordWithItsId)
+{
+    Parse({"EquipmentID: A", "1.Old 1 V", "EquipmentID: B", "1.OldB 2 V"});
+    table.ResetCounters();
+    // The new capture's first ID differs from the last one, so it opens record 1.
+    Parse({"EquipmentID: C", "1.New 3 V"});
+    ASSERT_EQ(listing.selectorItems(), (Lines{" A", " B", " C"}));
+    EXPECT_EQ(table.EquipmentId(1), " C");
+    EXPECT_EQ(Listed(2), (Lines{"1:New|3 V"}));
+    EXPECT_EQ(Listed(0), (Lines{"1:Old|1 V"}));
+    EXPECT_TRUE(Listed(1).empty()); // nothing carries B any more
+}
+
+TEST_F(ResultsTableTest, ResetCountersRewritesFromRecordZeroAndKeepsOldTail)
+{
+    Parse({"EquipmentID: A", "1.P 1 V", "2.Q 2 V", "3.R 3 V"});
+    table.ResetCounters();
+    Parse({"EquipmentID: A", "1.S 4 V"});
+    EXPECT_EQ(table.recordIndex(), 0);
+    EXPECT_EQ(Values(0), (Lines{"S 4 V", "Q 2 V", "R 3 V"}));
+}
+
+TEST_F(ResultsTableTest, ClearResultsKeepsOnlyTheDates)
+{
+    Parse({"EquipmentID: A", "Date: 03/04/2015", "1.P 1 V"});
+    table.ClearResults();
+    EXPECT_EQ(table.EquipmentId(0), "");
+    EXPECT_EQ(table.ValueCount(0), 0);
+    EXPECT_EQ(table.currentEquipmentId(), "");
+    EXPECT_EQ(table.previousEquipmentId(), "");
+    EXPECT_EQ(table.currentDate(), " 03/04/2015");
+    // A record without a date line takes the date left from the last capture.
+    ResultsListing fresh;
+    table.ParseResultLine(fresh, "EquipmentID: B");
+    EXPECT_EQ(table.Date(0), " 03/04/2015");
+}
+
+TEST_F(ResultsTableTest, SplitReadingCutsBeforeTheFirstLaterWordWithADigit)
+{
+    struct Case {
+        const char* value;
+        const char* testName;
+        const char* reading;
+    };
+    const Case cases[] = {
+        {"Ground Resistance 0.123 Ohms", "Ground Resistance", "0.123 Ohms"},
+        {"Line  Voltage 120 V", "Line  Voltage", "120 V"},
+        {"\tLeakage 5 uA", "Leakage", "5 uA"},
+        {"Leakage  5 uA", "Leakage ", "5 uA"},
+        {"4.ATR 12.5 uJ", "4.ATR", "12.5 uJ"},
+        {"Offset -5 mV", "Offset -5 mV", ""},
+        {"Leakage <0.1 uA", "Leakage <0.1 uA", ""},
+        // No later word starts with a digit: the whole value is the name.
+        {"Result PASS", "Result PASS", ""},
+        {"12 V", "12 V", ""},
+        {"5", "5", ""},
+        {"Trailing ", "Trailing", ""},
+        {"", "", ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.value);
+        const auto split = ResultsTable::SplitReading(c.value);
+        EXPECT_EQ(split.testName, c.testName);
+        EXPECT_EQ(split.reading, c.reading);
+    }
+}
+
+TEST_F(ResultsTableTest, SplitReadingGivesUpAfterEightyWords)
+{
+    std::string late;
+    for (int i = 0; i < 81; ++i) {
+        late += "w ";
+    }
+    EXPECT_EQ(ResultsTable::SplitReading(late + "1 V").reading, "");
+    std::string early;
+    for (int i = 0; i < 80; ++i) {
+        early += "w ";
+    }
+    EXPECT_EQ(ResultsTable::SplitReading(early + "1 V").reading, "1 V");
+}
+
+TEST_F(ResultsTableTest, RowWithoutReadingNeverShowsThePreviousRowsTexts)
+{
+    Parse({"EquipmentID: A", "1.Leakage 5 uA", "2.Result PASS"});
+    EXPECT_EQ(Listed(0), (Lines{"1:Leakage|5 uA", "2:Result PASS|"}));
+}
+
+TEST_F(ResultsTableTest, FillReadingListEnablesDataSheetEvenForARecordWithoutValues)
+{
+    Parse({"EquipmentID: A"});
+    table.FillReadingList(listing, listing);
+    EXPECT_TRUE(listing.rows().empty());
+    EXPECT_TRUE(listing.dataSheetEnabled());
+
+    ResultsListing none;
+    table.FillReadingList(none, none); // no current item: nothing happens
+    EXPECT_FALSE(none.dataSheetEnabled());
+}
+
+TEST_F(ResultsTableTest, LargeCapturesAreKeptWhole)
+{
+    Lines lines;
+    for (int r = 0; r < 60; ++r) {
+        lines.push_back("EquipmentID: E" + std::to_string(r));
+        for (int v = 0; v < (r == 59 ? 130 : 2); ++v) {
+            lines.push_back(std::to_string(v + 1) + ".Value " + std::to_string(v) + " V");
+        }
+    }
+    Parse(lines);
+    EXPECT_EQ(table.recordIndex(), 59);
+    EXPECT_EQ(listing.SelectorCount(), 60);
+    EXPECT_EQ(table.EquipmentId(55), " E55");
+    EXPECT_EQ(table.ValueCount(59), 130);
+    EXPECT_EQ(table.Value(59, 129), "Value 129 V");
+    EXPECT_EQ(Listed(59).size(), 130u);
+    // Reads outside the table are empty, never out of bounds.
+    EXPECT_EQ(table.Value(60, 0), "");
+    EXPECT_EQ(table.Value(-1, 0), "");
+    EXPECT_EQ(table.Value(0, -1), "");
+    EXPECT_EQ(table.EquipmentId(1000), "");
+}
+
+} // namespace
+} // namespace tessaprint

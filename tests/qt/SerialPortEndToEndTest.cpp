@@ -1,0 +1,179 @@
+// The Qt SerialPort driver against tessaprint-sim on a pseudo-terminal: the
+// bytes cross a real terminal device, paced at the line speed.
+#include "link/InstrumentCommands.h"
+#include "link/QtSerialDriver.h"
+#include "link/ReceivePath.h"
+#include "link/Replay.h"
+#include "results/CaptureFile.h"
+#include "results/ResultsListing.h"
+#include "util/QtClock.h"
+
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QFile>
+#include <QProcess>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+namespace tessaprint {
+namespace {
+
+const QString kSimulator = QStringLiteral(TESSAPRINT_SIM_PATH);
+const QString kDataDir = QStringLiteral(TESSAPRINT_TEST_DATA_DIR);
+
+// The form's lists; the results-ready message ends the wait.
+class WaitingView : public ResultsListing {
+public:
+    void PostResultsReady() override
+    {
+        ResultsListing::PostResultsReady();
+        QTimer::singleShot(0, &loop, &QEventLoop::quit);
+    }
+    void SetVersionText(const std::string& text) override
+    {
+        ResultsListing::SetVersionText(text);
+        QTimer::singleShot(0, &loop, &QEventLoop::quit);
+    }
+    // Runs the event loop until a quit or the time limit; false on time out.
+    bool Wait(int limitMs)
+    {
+        bool timedOut = false;
+        QTimer::singleShot(limitMs, &loop, [&] {
+            timedOut = true;
+            loop.quit();
+        });
+        loop.exec();
+        return !timedOut;
+    }
+    QEventLoop loop;
+};
+
+class SerialPortEndToEndTest : public ::testing::Test {
+protected:
+    // Starts the simulator and returns the path of its terminal.
+    QString StartSimulator(const QStringList& args)
+    {
+        simulator.start(kSimulator, args);
+        EXPECT_TRUE(simulator.waitForStarted(5000));
+        EXPECT_TRUE(simulator.waitForReadyRead(5000));
+        return QString::fromUtf8(simulator.readLine()).trimmed();
+    }
+
+    void TearDown() override
+    {
+        simulator.terminate();
+        simulator.waitForFinished(5000);
+    }
+
+    QProcess simulator;
+    QtClock clock;
+};
+
+TEST_F(SerialPortEndToEndTest, FiftyRecordPrintoutAt115200BaudArrivesWithEveryLine)
+{
+    const QString file = kDataDir + QStringLiteral("/quellmax-50-records.txt");
+    const QString device =
+        StartSimulator({"--kind", "quellmax", "--data", file, "--baud", "115200"});
+    ASSERT_FALSE(device.isEmpty());
+
+    QtSerialDriver driver([device](int) { return device; });
+    ResultsTable table;
+    WaitingView view;
+    ReceivePath path(driver, table, view, view, clock);
+    ASSERT_EQ(driver.DrvOpen(0), 0) << driver.LastErrorText();
+    driver.DrvSetCallback([&path](int code) { return path.OnDriverEvent(code); });
+    driver.DrvEnable(1);
+
+    table.ClearResults();
+    SendCommand(driver, kPrintCommand);
+    ASSERT_TRUE(view.Wait(60'000)) << "no end of printout; lines so far: " << view.lines().size();
+
+    QFile sample(file);
+    ASSERT_TRUE(sample.open(QIODevice::ReadOnly));
+    const std::string bytes = sample.readAll().toStdString();
+    EXPECT_EQ(view.lines(), ParseCaptureFile(bytes));
+
+    ResultsTable expected;
+    ResultsListing offline;
+    ReplayTranscript(bytes, expected, offline);
+    ASSERT_EQ(table.recordIndex(), 49);
+    EXPECT_EQ(view.selectorItems(), offline.selectorItems());
+    for (int r = 0; r < 50; ++r) {
+        SCOPED_TRACE(r);
+        EXPECT_EQ(table.EquipmentId(r), expected.EquipmentId(r));
+        EXPECT_EQ(table.Date(r), expected.Date(r));
+        ASSERT_EQ(table.ValueCount(r), expected.ValueCount(r));
+        EXPECT_GE(table.ValueCount(r), 8);
+        for (int n = 0; n < table.ValueCount(r); ++n) {
+            EXPECT_EQ(table.Value(r, n), expected.Value(r, n));
+        }
+    }
+}
+
+TEST_F(SerialPortEndToEndTest, VersionReplyCrossesTheTerminalAsAFrame)
+{
+    const QString device = StartSimulator({"--kind", "kappa"});
+    QtSerialDriver driver([device](int) { return device; });
+    ResultsTable table;
+    WaitingView view;
+    ReceivePath path(driver, table, view, view, clock);
+    ASSERT_EQ(driver.DrvOpen(0), 0) << driver.LastErrorText();
+    driver.DrvSetCallback([&path](int code) { return path.OnDriverEvent(code); });
+    driver.DrvEnable(1);
+    SendVersionRequest(driver);
+    ASSERT_TRUE(view.Wait(10'000));
+    EXPECT_EQ(view.versionText(), "Kappa 5100 3.02");
+    EXPECT_TRUE(view.lines().empty());
+}
+
+TEST_F(SerialPortEndToEndTest, MissingAndBusyPortsFailTheOpenWithAReason)
+{
+    QtSerialDriver missing([](int) { return QStringLiteral("/dev/tessaprint-no-such-port"); });
+    EXPECT_NE(missing.DrvOpen(0), 0);
+    EXPECT_FALSE(missing.LastErrorText().empty());
+    EXPECT_NE(missing.DrvOpen(10), 0);
+
+    const QString device = StartSimulator({"--kind", "pactrx"});
+    QtSerialDriver first([device](int) { return device; });
+    ASSERT_EQ(first.DrvOpen(0), 0) << first.LastErrorText();
+    QtSerialDriver second([device](int) { return device; });
+    EXPECT_NE(second.DrvOpen(0), 0);
+    EXPECT_FALSE(second.LastErrorText().empty());
+    first.DrvClose();
+    EXPECT_EQ(second.DrvOpen(0), 0) << second.LastErrorText();
+}
+
+TEST(QtSerialDriverTest, PortsAreNamedFromTheSettingsWithTheUsbDeviceAsDefault)
+{
+    QTemporaryDir settingsDir;
+    ASSERT_TRUE(settingsDir.isValid());
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settingsDir.path());
+    QSettings::setDefaultFormat(QSettings::IniFormat);
+    const auto resolver = QtSerialDriver::SettingsResolver();
+    EXPECT_EQ(resolver(0), QStringLiteral("/dev/ttyUSB0"));
+    EXPECT_EQ(resolver(9), QStringLiteral("/dev/ttyUSB9"));
+    {
+        QSettings settings;
+        settings.setValue(QStringLiteral("Serial/COM3Device"), QStringLiteral("/dev/ttyS4"));
+    }
+    EXPECT_EQ(resolver(2), QStringLiteral("/dev/ttyS4"));
+    EXPECT_EQ(resolver(3), QStringLiteral("/dev/ttyUSB3"));
+    // Reading a missing key writes nothing back.
+    QSettings settings;
+    EXPECT_FALSE(settings.contains(QStringLiteral("Serial/COM4Device")));
+}
+
+} // namespace
+} // namespace tessaprint
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setOrganizationName(QStringLiteral("Zelmor"));
+    QCoreApplication::setApplicationName(QStringLiteral("Tessaprint"));
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
