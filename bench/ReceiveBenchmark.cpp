@@ -32,8 +32,7 @@ void BM_ReplayPrintout(benchmark::State& state)
         tessaprint::ReplayTranscript(printout, table, listing);
         benchmark::DoNotOptimize(listing.lines().data());
     }
-    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) *
-                            static_cast<std::int64_t>(printout.size()));
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * static_cast<std::int64_t>(printout.size()));
     state.counters["printout_bytes"] = static_cast<double>(printout.size());
 }
 BENCHMARK(BM_ReplayPrintout);
@@ -71,8 +70,7 @@ void BM_DriverEventsIn64ByteBursts(benchmark::State& state)
         }
         benchmark::DoNotOptimize(listing.lines().data());
     }
-    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) *
-                            static_cast<std::int64_t>(printout.size()));
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * static_cast<std::int64_t>(printout.size()));
 }
 BENCHMARK(BM_DriverEventsIn64ByteBursts);
 

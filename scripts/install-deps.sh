@@ -10,6 +10,7 @@ packages=(
     nlohmann-json3-dev                   # JSON output of tessaprint-cli
     libgtest-dev libgmock-dev            # unit tests
     libbenchmark-dev                     # benchmark program
+    clang-format                         # the code layout check
 )
 
 missing=()

@@ -9,6 +9,9 @@ jobs=$(nproc)
 
 "$root/scripts/install-deps.sh"
 
+# The code keeps the layout of .clang-format.
+(cd "$root" && git ls-files -z -- '*.cpp' '*.h' | xargs -0 -r clang-format --dry-run --Werror)
+
 cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTESSAPRINT_WERROR=ON >/dev/null
 cmake --build "$build" --parallel "$jobs"
 (cd "$build" && QT_QPA_PLATFORM=offscreen ctest --output-on-failure --parallel "$jobs")

@@ -1,5 +1,5 @@
-#include "results/ResultsListing.h"
 #include "results/ResultsTable.h"
+#include "results/ResultsListing.h"
 
 #include <gtest/gtest.h>
 

@@ -12,7 +12,10 @@
 namespace tessaprint {
 
 // Test names and failure messages show the kind by name.
-void PrintTo(InstrumentKind kind, std::ostream* out) { *out << InstrumentKindName(kind); }
+void PrintTo(InstrumentKind kind, std::ostream* out)
+{
+    *out << InstrumentKindName(kind);
+}
 
 namespace {
 
@@ -79,8 +82,7 @@ TEST_P(SimulatedCaptureTest, EraseLeavesNothingToPrint)
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryKind, SimulatedCaptureTest,
-                         ::testing::Values(InstrumentKind::Quellmax, InstrumentKind::Kappa5100,
-                                           InstrumentKind::Pactrx),
+                         ::testing::Values(InstrumentKind::Quellmax, InstrumentKind::Kappa5100, InstrumentKind::Pactrx),
                          [](const auto& kind) { return std::string(InstrumentKindName(kind.param)); });
 
 TEST(SimulatedInstrumentTest, BurstsArePacedAtTheLineSpeedAndPauseBelowTheQuietTime)

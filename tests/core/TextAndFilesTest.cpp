@@ -38,7 +38,9 @@ TEST(CaptureFileTest, LinesRoundTripWithCrLfIncludingEmptyLines)
     EXPECT_TRUE(ParseCaptureFile("").empty());
     EXPECT_EQ(ParseCaptureFile("a\nb"), (std::vector<std::string>{"a", "b"}));
     // A file in the instrument's own code page is read as such.
-    EXPECT_EQ(ParseCaptureFile("5 \xB5" "A\r\n"), (std::vector<std::string>{"5 \u00B5A"}));
+    EXPECT_EQ(ParseCaptureFile("5 \xB5"
+                               "A\r\n"),
+              (std::vector<std::string>{"5 \u00B5A"}));
 }
 
 } // namespace

@@ -18,6 +18,8 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
+
 namespace tessaprint {
 namespace {
 
@@ -62,6 +64,20 @@ protected:
         return QString::fromUtf8(simulator.readLine()).trimmed();
     }
 
+    // Opens the device through the Qt driver with the receive path behind it.
+    ::testing::AssertionResult Connect(const QString& device)
+    {
+        driver = std::make_unique<QtSerialDriver>([device](int) { return device; });
+        path = std::make_unique<ReceivePath>(*driver, table, view, view, clock);
+        if (driver->DrvOpen(0) != 0) {
+            return ::testing::AssertionFailure()
+                   << "cannot open " << device.toStdString() << ": " << driver->LastErrorText();
+        }
+        driver->DrvSetCallback([this](int code) { return path->OnDriverEvent(code); });
+        driver->DrvEnable(1);
+        return ::testing::AssertionSuccess();
+    }
+
     void TearDown() override
     {
         simulator.terminate();
@@ -70,25 +86,20 @@ protected:
 
     QProcess simulator;
     QtClock clock;
+    ResultsTable table;
+    WaitingView view;
+    std::unique_ptr<QtSerialDriver> driver;
+    std::unique_ptr<ReceivePath> path;
 };
 
 TEST_F(SerialPortEndToEndTest, FiftyRecordPrintoutAt115200BaudArrivesWithEveryLine)
 {
     const QString file = kDataDir + QStringLiteral("/quellmax-50-records.txt");
-    const QString device =
-        StartSimulator({"--kind", "quellmax", "--data", file, "--baud", "115200"});
-    ASSERT_FALSE(device.isEmpty());
-
-    QtSerialDriver driver([device](int) { return device; });
-    ResultsTable table;
-    WaitingView view;
-    ReceivePath path(driver, table, view, view, clock);
-    ASSERT_EQ(driver.DrvOpen(0), 0) << driver.LastErrorText();
-    driver.DrvSetCallback([&path](int code) { return path.OnDriverEvent(code); });
-    driver.DrvEnable(1);
+    const QString device = StartSimulator({"--kind", "quellmax", "--data", file, "--baud", "115200"});
+    ASSERT_TRUE(Connect(device));
 
     table.ClearResults();
-    SendCommand(driver, kPrintCommand);
+    SendCommand(*driver, kPrintCommand);
     ASSERT_TRUE(view.Wait(60'000)) << "no end of printout; lines so far: " << view.lines().size();
 
     QFile sample(file);
@@ -100,6 +111,9 @@ TEST_F(SerialPortEndToEndTest, FiftyRecordPrintoutAt115200BaudArrivesWithEveryLi
     ResultsListing offline;
     ReplayTranscript(bytes, expected, offline);
     ASSERT_EQ(table.recordIndex(), 49);
+    ASSERT_EQ(view.selectorItems().size(), 50u);
+    EXPECT_EQ(view.selectorItems().front(), " DIA-WRM-19");
+    EXPECT_EQ(view.selectorItems().back(), " 80220");
     EXPECT_EQ(view.selectorItems(), offline.selectorItems());
     for (int r = 0; r < 50; ++r) {
         SCOPED_TRACE(r);
@@ -115,15 +129,8 @@ TEST_F(SerialPortEndToEndTest, FiftyRecordPrintoutAt115200BaudArrivesWithEveryLi
 
 TEST_F(SerialPortEndToEndTest, VersionReplyCrossesTheTerminalAsAFrame)
 {
-    const QString device = StartSimulator({"--kind", "kappa"});
-    QtSerialDriver driver([device](int) { return device; });
-    ResultsTable table;
-    WaitingView view;
-    ReceivePath path(driver, table, view, view, clock);
-    ASSERT_EQ(driver.DrvOpen(0), 0) << driver.LastErrorText();
-    driver.DrvSetCallback([&path](int code) { return path.OnDriverEvent(code); });
-    driver.DrvEnable(1);
-    SendVersionRequest(driver);
+    ASSERT_TRUE(Connect(StartSimulator({"--kind", "kappa"})));
+    SendVersionRequest(*driver);
     ASSERT_TRUE(view.Wait(10'000));
     EXPECT_EQ(view.versionText(), "Kappa 5100 3.02");
     EXPECT_TRUE(view.lines().empty());
