@@ -1,6 +1,7 @@
 #include "CliCommands.h"
 #include "ResultsJson.h"
 
+#include "app/QtSettingsStore.h"
 #include "link/InstrumentCommands.h"
 #include "link/QtSerialDriver.h"
 #include "link/ReceivePath.h"
@@ -111,6 +112,7 @@ int RunCaptureCommand(int argc, char** argv, const std::vector<std::string>& arg
     QCoreApplication::setOrganizationName(QStringLiteral("Zelmor"));
     QCoreApplication::setApplicationName(QStringLiteral("Tessaprint"));
     QtClock clock;
+    const QtSettingsStore settings;
 
     // The driver: the simulated instrument in this process, or a real port.
     std::unique_ptr<SimulatedInstrument> instrument;
@@ -122,7 +124,7 @@ int RunCaptureCommand(int argc, char** argv, const std::vector<std::string>& arg
         driver = std::make_unique<SimulatedDriver>(*instrument, clock);
         portLabel = "the simulated instrument";
     } else {
-        QtSerialDriver::PortNameResolver resolver = QtSerialDriver::SettingsResolver();
+        QtSerialDriver::PortNameResolver resolver = QtSerialDriver::SettingsResolver(settings);
         if (!options.device.empty()) {
             const QString device = QString::fromStdString(options.device);
             resolver = [device](int) { return device; };

@@ -2,7 +2,9 @@
 
 #include "link/SerialDriver.h"
 
+#include <algorithm>
 #include <deque>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -22,9 +24,15 @@ public:
     int DrvOpen(int comIndex) override
     {
         opened.push_back(comIndex);
-        return openResult;
+        openIndex = (openResult == 0 && busy.count(comIndex) == 0) ? comIndex : -1;
+        return openIndex >= 0 ? 0 : -1;
     }
-    void DrvClose() override { ++closeCount; }
+    std::string LastErrorText() const override { return errorText; }
+    void DrvClose() override
+    {
+        ++closeCount;
+        openIndex = -1;
+    }
     void DrvPurge() override
     {
         ++purgeCount;
@@ -62,6 +70,9 @@ public:
     const std::string& pending() const { return m_pending; }
 
     int openResult = 0;
+    std::set<int> busy; // COM indexes (0 = COM1) that fail to open
+    std::string errorText;
+    int openIndex = -1;
     bool readDeliversNothing = false;
     std::vector<int> opened;
     std::vector<std::pair<int, int>> options;

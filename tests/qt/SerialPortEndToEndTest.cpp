@@ -1,5 +1,6 @@
 // The Qt SerialPort driver against tessaprint-sim on a pseudo-terminal: the
 // bytes cross a real terminal device, paced at the line speed.
+#include "app/QtSettingsStore.h"
 #include "link/InstrumentCommands.h"
 #include "link/QtSerialDriver.h"
 #include "link/ReceivePath.h"
@@ -159,18 +160,17 @@ TEST(QtSerialDriverTest, PortsAreNamedFromTheSettingsWithTheUsbDeviceAsDefault)
     ASSERT_TRUE(settingsDir.isValid());
     QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settingsDir.path());
     QSettings::setDefaultFormat(QSettings::IniFormat);
-    const auto resolver = QtSerialDriver::SettingsResolver();
+    QtSettingsStore store;
+    const auto resolver = QtSerialDriver::SettingsResolver(store);
     EXPECT_EQ(resolver(0), QStringLiteral("/dev/ttyUSB0"));
     EXPECT_EQ(resolver(9), QStringLiteral("/dev/ttyUSB9"));
-    {
-        QSettings settings;
-        settings.setValue(QStringLiteral("Serial/COM3Device"), QStringLiteral("/dev/ttyS4"));
-    }
+    store.WriteProfileString("Serial", "COM3Device", "/dev/ttyS4");
     EXPECT_EQ(resolver(2), QStringLiteral("/dev/ttyS4"));
     EXPECT_EQ(resolver(3), QStringLiteral("/dev/ttyUSB3"));
     // Reading a missing key writes nothing back.
-    QSettings settings;
-    EXPECT_FALSE(settings.contains(QStringLiteral("Serial/COM4Device")));
+    EXPECT_FALSE(store.settings().contains(QStringLiteral("Serial/COM4Device")));
+    store.settings().sync();
+    EXPECT_TRUE(QFile::exists(settingsDir.path() + QStringLiteral("/Zelmor/Tessaprint.ini")));
 }
 
 } // namespace
@@ -178,6 +178,10 @@ TEST(QtSerialDriverTest, PortsAreNamedFromTheSettingsWithTheUsbDeviceAsDefault)
 
 int main(int argc, char** argv)
 {
+    // Nothing a test writes may land in the user's own settings.
+    QTemporaryDir home;
+    qputenv("HOME", home.path().toUtf8());
+    qputenv("XDG_CONFIG_HOME", (home.path() + "/config").toUtf8());
     QCoreApplication app(argc, argv);
     QCoreApplication::setOrganizationName(QStringLiteral("Zelmor"));
     QCoreApplication::setApplicationName(QStringLiteral("Tessaprint"));

@@ -31,6 +31,14 @@ SimulatedInstrument::SimulatedInstrument(InstrumentKind kind, int baud, std::uin
 {
 }
 
+void SimulatedInstrument::SetKind(InstrumentKind kind)
+{
+    if (kind != m_kind) {
+        m_kind = kind;
+        m_printout = std::string(SamplePrintout(kind));
+    }
+}
+
 std::string SimulatedInstrument::VersionText() const
 {
     switch (m_kind) {

@@ -38,6 +38,8 @@ public:
     const std::string& Printout() const { return m_printout; }
     std::string VersionText() const;
     InstrumentKind Kind() const { return m_kind; }
+    // Becomes another kind of instrument, with that kind's sample printout.
+    void SetKind(InstrumentKind kind);
 
     // Bytes from the program.
     void Receive(std::string_view bytes, std::int64_t nowMs);

@@ -1,7 +1,5 @@
 #include "link/QtSerialDriver.h"
 
-#include <QSettings>
-
 namespace tessaprint {
 
 QtSerialDriver::QtSerialDriver(PortNameResolver resolver, QObject* parent)
@@ -15,16 +13,17 @@ QtSerialDriver::QtSerialDriver(PortNameResolver resolver, QObject* parent)
 
 QtSerialDriver::~QtSerialDriver() = default;
 
-QtSerialDriver::PortNameResolver QtSerialDriver::SettingsResolver()
+QtSerialDriver::PortNameResolver QtSerialDriver::SettingsResolver(const SettingsStore& settings)
 {
-    return [](int comIndex) {
+    return [&settings](int comIndex) {
         const int n = comIndex + 1;
 #ifdef Q_OS_WIN
+        (void)settings;
         return QStringLiteral("COM%1").arg(n);
 #else
-        QSettings settings;
-        const QString fallback = QStringLiteral("/dev/ttyUSB%1").arg(n - 1);
-        return settings.value(QStringLiteral("Serial/COM%1Device").arg(n), fallback).toString();
+        const std::string key = "COM" + std::to_string(n) + "Device";
+        const std::string fallback = "/dev/ttyUSB" + std::to_string(n - 1);
+        return QString::fromStdString(settings.GetProfileString("Serial", key, fallback));
 #endif
     };
 }

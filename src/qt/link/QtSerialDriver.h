@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/SettingsStore.h"
 #include "link/DriverInputQueue.h"
 #include "link/SerialDriver.h"
 
@@ -26,9 +27,10 @@ public:
     explicit QtSerialDriver(PortNameResolver resolver, QObject* parent = nullptr);
     ~QtSerialDriver() override;
 
-    // The resolver that reads "Serial"/"COMnDevice" from the settings; on
-    // Windows it is simply "COMn".
-    static PortNameResolver SettingsResolver();
+    // The resolver that reads "Serial"/"COMnDevice" from the settings
+    // (default /dev/ttyUSB<n-1>); on Windows it is simply "COMn". The
+    // settings must outlive the resolver.
+    static PortNameResolver SettingsResolver(const SettingsStore& settings);
 
     void SetBaudRate(int baud) { m_baud = baud; }
     QString PortName() const { return m_port.portName(); }

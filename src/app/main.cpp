@@ -1,0 +1,71 @@
+// tessaprint: the window. With --demo it talks to the simulated instrument
+// built into the program, under a settings scope of its own.
+#include "app/CMainFrame.h"
+#include "app/CQuellmaxApp.h"
+#include "app/QtSettingsStore.h"
+#include "link/QtSerialDriver.h"
+#include "sim/SimulatedDriver.h"
+#include "util/QtClock.h"
+#include "util/QtPrompts.h"
+
+#include <QApplication>
+#include <QCommandLineParser>
+
+#include <memory>
+
+int main(int argc, char** argv)
+{
+    using namespace tessaprint;
+    QApplication app(argc, argv);
+    QApplication::setOrganizationName(QStringLiteral("Zelmor"));
+    QApplication::setApplicationName(QStringLiteral("Tessaprint"));
+    QApplication::setApplicationVersion(QStringLiteral("3.4"));
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("Captures test results from a safety, defibrillator or "
+                                                    "pacemaker analyzer."));
+    parser.addHelpOption();
+    parser.addVersionOption();
+    const QCommandLineOption demo(QStringLiteral("demo"),
+                                  QStringLiteral("Use the built-in simulated instrument (COM2 is shown as busy)."));
+    parser.addOption(demo);
+    parser.process(app);
+    const bool demoMode = parser.isSet(demo);
+
+    QtClock clock;
+    QtSettingsStore settings(demoMode ? QStringLiteral("Tessaprint Demo") : QStringLiteral("Tessaprint"));
+    QtPrompts prompts;
+
+    std::unique_ptr<SimulatedInstrument> instrument;
+    std::unique_ptr<SerialDriver> driver;
+    if (demoMode) {
+        instrument = std::make_unique<SimulatedInstrument>(InstrumentKind::Quellmax);
+        auto simulated = std::make_unique<SimulatedDriver>(*instrument, clock);
+        simulated->SetBusyPorts({1});
+        driver = std::move(simulated);
+    } else {
+        auto port = std::make_unique<QtSerialDriver>(QtSerialDriver::SettingsResolver(settings));
+        // An unplugged adapter must not look like a silent instrument.
+        QObject::connect(port.get(), &QtSerialDriver::portLost, port.get(), [&prompts](const QString& reason) {
+            prompts.ShowError("The serial port stopped working and was closed:\n" + reason.toStdString());
+        });
+        driver = std::move(port);
+    }
+
+    CQuellmaxApp tessaprint({*driver, settings, prompts, clock});
+    if (instrument) {
+        // The simulated instrument prints the sample of the kind chosen on the form.
+        SimulatedInstrument* sim = instrument.get();
+        tessaprint.SetKindChangedHandler([sim](InstrumentKind kind) { sim->SetKind(kind); });
+    }
+    if (!tessaprint.InitInstance()) {
+        return 1;
+    }
+    prompts.SetParent(tessaprint.frame());
+    if (demoMode) {
+        tessaprint.frame()->setWindowTitle(QStringLiteral("Tessaprint (demo)"));
+    }
+    const int status = QApplication::exec();
+    tessaprint.ExitInstance();
+    return status;
+}

@@ -1,0 +1,93 @@
+#pragma once
+
+#include "app/FormView.h"
+#include "app/Prompts.h"
+#include "app/SettingsStore.h"
+#include "link/PortConnection.h"
+#include "link/ReceivePath.h"
+#include "results/ResultsTable.h"
+#include "util/Clock.h"
+
+#include <functional>
+#include <string>
+
+namespace tessaprint {
+
+// What the main form does: it owns the results table, the receive path and
+// the port, carries out the form's commands and keeps the settings mirrors.
+// The window only displays and forwards clicks.
+class CaptureController {
+public:
+    static constexpr int kFrameWidth = 950;
+    static constexpr int kFrameHeight = 780;
+    static constexpr int kVersionFrameWidth = 920;
+    static constexpr int kVersionFrameHeight = 730;
+    // The corner double click that enables "Data Sheet" (form pixels).
+    static constexpr int kCornerX = 900;
+    static constexpr int kCornerY = 650;
+
+    CaptureController(SerialDriver& driver, FormView& view, SettingsStore& settings, Prompts& prompts, Clock& clock);
+
+    // The form's first update: settings, port, frame size, list, radio buttons.
+    void OnInitialUpdate();
+
+    void OnResult();
+    void OnClearMemory();
+    void OnVersion();
+    void OnTest();
+    void OnSelectEquipment();
+    void OnClearScreen();
+    void OnKindQuellmax();
+    void OnKindKappa();
+    void OnKindPactrx();
+    // The queued "results ready" message, after the quiet time.
+    void OnResultsReady();
+    void OnLButtonDblClk(int x, int y);
+    // Port menu COMn.
+    void SwitchPort(int n) { m_port.SwitchPort(n); }
+
+    // The captured lines as a file (CR LF after each line), and back: an
+    // opened capture is shown and parsed as if it had just arrived.
+    void OnSaveCapture();
+    void OnOpenCapture();
+    bool SaveCaptureTo(const std::string& path, std::string& error) const;
+    bool OpenCaptureFrom(const std::string& path, std::string& error);
+
+    // Settings mirrors.
+    const std::string& reportsFolder() const { return m_reportsFolder; }
+    void SetReportsFolder(std::string folder) { m_reportsFolder = std::move(folder); }
+    int word2007() const { return m_word2007; }
+    void SetWord2007(int flag) { m_word2007 = flag; }
+    const std::string& unitType() const { return m_unitType; }
+    int currentPort() const { return m_port.currentPort(); }
+
+    ResultsTable& table() { return m_table; }
+    const ResultsTable& table() const { return m_table; }
+    ReceivePath& receivePath() { return m_receive; }
+
+    // Told when the user picks another instrument kind (the demo's simulated
+    // instrument follows it).
+    void SetKindChangedHandler(std::function<void(InstrumentKind)> handler) { m_kindChanged = std::move(handler); }
+
+private:
+    void SetKind(InstrumentKind kind);
+    void ClearForm();
+
+    SerialDriver& m_driver;
+    FormView& m_view;
+    SettingsStore& m_settings;
+    Prompts& m_prompts;
+    ResultsTable m_table;
+    ReceivePath m_receive;
+    PortConnection m_port;
+    std::string m_reportsFolder;
+    int m_word2007 = 1;
+    std::string m_unitType;
+    std::function<void(InstrumentKind)> m_kindChanged;
+};
+
+// The texts behind the kind radio buttons, as stored in "Settings"/"szUnitType".
+std::string UnitTypeText(InstrumentKind kind);
+std::optional<InstrumentKind> KindFromUnitType(const std::string& unitType);
+
+} // namespace tessaprint

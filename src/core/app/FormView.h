@@ -1,0 +1,47 @@
+#pragma once
+
+#include "link/ReceivePath.h"
+#include "results/InstrumentKind.h"
+#include "results/ResultsViews.h"
+
+#include <optional>
+#include <string>
+
+namespace tessaprint {
+
+// The main form as the program's logic sees it: the line list, the equipment
+// ID selector with its caption, the Item/Test/Reading list, the results
+// caption, the hidden version field, the instrument kind radio buttons, the
+// "Data Sheet" button and the frame around it.
+class FormView : public EquipmentIdSelector, public ReadingListView, public ReceiveView {
+public:
+    // Line list.
+    virtual void ClearLines() = 0;
+    virtual int LineCount() const = 0;
+    virtual std::string LineText(int index) const = 0;
+    virtual void ScrollLinesToEnd() = 0;
+
+    // Selector and lists.
+    virtual void ClearSelector() = 0;
+    virtual void ClearReadingRows() = 0;
+    // Sets up the Item (50 px), Test (100 px) and Reading (440 px) columns,
+    // full-row select; a second call keeps the columns it made the first time.
+    virtual void SetupReadingColumns() = 0;
+    virtual void SetResultsCaption(const std::string& text) = 0;
+    virtual std::string VersionText() const = 0;
+
+    virtual void SetDataSheetEnabled(bool enabled) = 0;
+    virtual bool IsDataSheetEnabled() const = 0;
+    void EnableDataSheet() override { SetDataSheetEnabled(true); }
+
+    // Instrument kind radio buttons; none may be checked.
+    virtual std::optional<InstrumentKind> CheckedKind() const = 0;
+    virtual void SetCheckedKind(std::optional<InstrumentKind> kind) = 0;
+
+    // Brings the main window to the front with this outer size, keeping its position.
+    virtual void RaiseAndResizeFrame(int width, int height) = 0;
+    // A passing message in the status bar.
+    virtual void ShowStatus(const std::string& text) = 0;
+};
+
+} // namespace tessaprint

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <optional>
+#include <string>
+
+namespace tessaprint {
+
+// Result codes of the message dialogs.
+inline constexpr int kIdOk = 1;
+inline constexpr int kIdCancel = 2;
+
+// Every question the program puts to the user, behind one interface: the
+// window shows real dialogs, tests answer at once.
+class Prompts {
+public:
+    virtual ~Prompts() = default;
+    // The "Error" dialog; returns its result code.
+    virtual int ShowError(const std::string& message) = 0;
+    // The "Confirm" dialog; kIdOk only when the user pressed OK.
+    virtual int ShowConfirm(const std::string& message) = 0;
+    // A file to save to or open; nothing when the user cancelled.
+    virtual std::optional<std::string> ChooseSaveFile(const std::string& title, const std::string& filter) = 0;
+    virtual std::optional<std::string> ChooseOpenFile(const std::string& title, const std::string& filter) = 0;
+};
+
+} // namespace tessaprint

@@ -1,0 +1,48 @@
+#pragma once
+
+#include "app/Prompts.h"
+#include "app/SettingsStore.h"
+#include "link/SerialDriver.h"
+
+#include <optional>
+#include <string>
+
+namespace tessaprint {
+
+// Which COM port the instrument is on. Every open attempt first stores the
+// port's name, so the next start opens the port tried last; a switch that
+// fails goes back to the previous port and says so.
+class PortConnection {
+public:
+    static constexpr int kMinPort = 1;
+    static constexpr int kMaxPort = 10;
+
+    PortConnection(SerialDriver& driver, SettingsStore& settings, Prompts& prompts,
+                   SerialDriver::EventCallback onEvent);
+
+    // 0 when COMn is open, −1 when the open failed.
+    int OpenComPort(int n);
+    // The Port menu's COMn.
+    void SwitchPort(int n);
+    // The start-up open of the stored port.
+    void OpenConfiguredPort();
+
+    // The port of the latest open attempt, 1 to 10; 0 before any.
+    int currentPort() const { return m_currentPort; }
+
+    // "COM1" … "COM10" → 1 … 10, exactly and case-sensitively.
+    static std::optional<int> PortNumber(const std::string& name);
+    static std::string PortName(int n);
+
+private:
+    // The message, and on a second line the system's reason when it has one.
+    std::string WithReason(const std::string& message) const;
+
+    SerialDriver& m_driver;
+    SettingsStore& m_settings;
+    Prompts& m_prompts;
+    SerialDriver::EventCallback m_onEvent;
+    int m_currentPort = 0;
+};
+
+} // namespace tessaprint

@@ -1,0 +1,294 @@
+#include "results/ReportsFolder.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <exception>
+#include <system_error>
+#include <utility>
+#include <vector>
+
+#ifndef _WIN32
+#include <pwd.h>
+#include <unistd.h>
+#endif
+
+namespace tessaprint {
+namespace {
+
+namespace fs = std::filesystem;
+
+// Longest file name (one path element) the usual file systems accept, in the
+// units of the native path string.
+constexpr std::size_t kMaxFileNameLength = 255;
+
+// Enough for any number of documents saved within one second.
+constexpr int kMaxCopies = 10000;
+
+// Text inside the program is UTF-8; on Windows a narrow path string would be
+// read in the ANSI code page instead.
+fs::path PathFromUtf8(const std::string& text)
+{
+#ifdef _WIN32
+    return fs::path(std::u8string(text.begin(), text.end()));
+#else
+    return fs::path(text);
+#endif
+}
+
+std::string PathToUtf8(const fs::path& path)
+{
+#ifdef _WIN32
+    const std::u8string text = path.u8string();
+    return std::string(text.begin(), text.end());
+#else
+    return path.string();
+#endif
+}
+
+void SetError(std::string* error, std::string text)
+{
+    if (error != nullptr) {
+        *error = std::move(text);
+    }
+}
+
+#ifndef _WIN32
+fs::path HomeFolder()
+{
+    // A relative HOME would make the reports land below whatever folder the
+    // program happens to be started in.
+    if (const char* home = std::getenv("HOME"); home != nullptr && *home != '\0') {
+        fs::path path(home);
+        if (path.is_absolute()) {
+            return path;
+        }
+    }
+    long size = sysconf(_SC_GETPW_R_SIZE_MAX);
+    std::vector<char> buffer(size > 0 ? static_cast<std::size_t>(size) : 16384);
+    for (;;) {
+        passwd entry{};
+        passwd* found = nullptr;
+        const int rc = getpwuid_r(getuid(), &entry, buffer.data(), buffer.size(), &found);
+        if (rc == ERANGE && buffer.size() < (1U << 20)) {
+            buffer.resize(buffer.size() * 2);
+            continue;
+        }
+        if (rc == 0 && found != nullptr && found->pw_dir != nullptr) {
+            fs::path path(found->pw_dir);
+            if (path.is_absolute()) {
+                return path;
+            }
+        }
+        break;
+    }
+    std::error_code ec;
+    fs::path current = fs::current_path(ec);
+    if (!ec && current.is_absolute()) {
+        return current;
+    }
+    return fs::path("/");
+}
+#endif
+
+// Lexical form of a folder without a trailing separator, so that "a/b/" and
+// "a/b" compare alike.
+fs::path FolderForComparison(const fs::path& folder)
+{
+    fs::path normal = folder.lexically_normal();
+    if (!normal.has_filename() && normal.has_relative_path()) {
+        normal = normal.parent_path();
+    }
+    return normal;
+}
+
+// True when file names one entry directly inside folder.
+bool LiesDirectlyIn(const fs::path& folder, const fs::path& file)
+{
+    const fs::path relative = file.lexically_normal().lexically_relative(FolderForComparison(folder));
+    return !relative.empty() && relative.parent_path().empty() && relative.has_filename() && relative != "." &&
+           relative != "..";
+}
+
+bool CreateFolder(const fs::path& folder, std::string* error)
+{
+    std::error_code createEc;
+    fs::create_directories(folder, createEc);
+    // Some library versions report an already existing folder as an error;
+    // what matters is that the folder is there now.
+    std::error_code statEc;
+    if (fs::is_directory(folder, statEc)) {
+        return true;
+    }
+    std::string reason = createEc ? createEc.message() : "something that is not a folder is in the way";
+    SetError(error, "Cannot create the reports folder \"" + PathToUtf8(folder) + "\": " + reason + ".");
+    return false;
+}
+
+std::string Hex2(unsigned char c)
+{
+    static constexpr char kDigits[] = "0123456789ABCDEF";
+    return std::string("0x") + kDigits[c >> 4] + kDigits[c & 0x0F];
+}
+
+// Why a part taken from data cannot go into a file name; empty when it can.
+std::string NamePartProblem(std::string_view part)
+{
+    const auto first = part.find_first_not_of(' ');
+    if (first == std::string_view::npos) {
+        return part.empty() ? "it is empty" : "it holds only blanks";
+    }
+    const auto trimmed = part.substr(first, part.find_last_not_of(' ') - first + 1);
+    if (trimmed == "." || trimmed == "..") {
+        return "it would name a folder, not a file";
+    }
+    for (const char ch : part) {
+        const auto byte = static_cast<unsigned char>(ch);
+        if (byte < 0x20 || byte == 0x7F) {
+            return "it contains the control character " + Hex2(byte);
+        }
+        switch (ch) {
+        case '/':
+        case '\\':
+        case ':':
+        case '*':
+        case '?':
+        case '"':
+        case '<':
+        case '>':
+        case '|':
+            return std::string("it contains '") + ch + "'";
+        default:
+            break;
+        }
+    }
+    return {};
+}
+
+} // namespace
+
+std::string DefaultReportsFolder()
+{
+#ifdef _WIN32
+    return "C:\\Zelmor\\Tessaprint\\reports";
+#else
+    return PathToUtf8(HomeFolder() / "Zelmor" / "Tessaprint" / "reports");
+#endif
+}
+
+fs::path ResolveReportsFolder(const std::string& folder)
+{
+    const fs::path given = PathFromUtf8(folder);
+    if (given.is_absolute()) {
+        return given;
+    }
+    const fs::path base = PathFromUtf8(DefaultReportsFolder());
+    // Only the relative part counts: a drive or root on its own ("C:x",
+    // "\x" on Windows) does not make a folder absolute, and leading ".."
+    // would climb out of the built-in folder.
+    fs::path below;
+    bool leading = true;
+    for (const auto& element : given.relative_path().lexically_normal()) {
+        if (leading && (element == ".." || element == ".")) {
+            continue;
+        }
+        leading = false;
+        below /= element;
+    }
+    return below.empty() ? base : base / below;
+}
+
+bool CreateReportsFolderTree(const std::string& folder, std::string* error)
+{
+    try {
+        return CreateFolder(ResolveReportsFolder(folder), error);
+    } catch (const std::exception& e) {
+        SetError(error, "Cannot create the reports folder \"" + folder + "\": " + e.what() + ".");
+        return false;
+    }
+}
+
+std::string FormatFileStamp(const std::tm& localTime)
+{
+    // The stamp has no AM/PM, so 9:05 and 21:05 give the same text.
+    int hour = localTime.tm_hour % 12;
+    if (hour <= 0) {
+        hour += 12;
+    }
+    char text[96];
+    std::snprintf(text, sizeof text, "%d%02d%04d%d%02d%02d", localTime.tm_mon + 1, localTime.tm_mday,
+                  localTime.tm_year + 1900, hour, localTime.tm_min, localTime.tm_sec);
+    return text;
+}
+
+bool IsValidNamePart(std::string_view part)
+{
+    return NamePartProblem(part).empty();
+}
+
+ReportPath MakeReportPath(const std::string& reportsFolder, const std::string& namePart, const std::string& suffix,
+                          const std::string& extension)
+{
+    ReportPath result;
+    try {
+        // Checked before anything is created, so a bad name leaves no trace.
+        if (const std::string problem = NamePartProblem(namePart); !problem.empty()) {
+            result.error = "\"" + namePart + "\" cannot be used in a file name: " + problem + ".";
+            return result;
+        }
+        const fs::path folder = ResolveReportsFolder(reportsFolder);
+        const std::string dotExtension =
+            extension.empty() ? std::string() : (extension.front() == '.' ? extension : "." + extension);
+        const auto nameFor = [&](int copy) {
+            std::string name = namePart + suffix;
+            if (copy > 1) {
+                name += "-" + std::to_string(copy);
+            }
+            return PathFromUtf8(name + dotExtension);
+        };
+        const auto checkName = [&](const fs::path& candidate) {
+            if (!LiesDirectlyIn(folder, candidate)) {
+                result.error = "The file name \"" + PathToUtf8(candidate.filename()) +
+                               "\" does not stay inside the reports folder \"" + PathToUtf8(folder) + "\".";
+                return false;
+            }
+            if (candidate.filename().native().size() > kMaxFileNameLength) {
+                result.error = "The file name \"" + PathToUtf8(candidate.filename()) + "\" is too long.";
+                return false;
+            }
+            return true;
+        };
+
+        if (!checkName(folder / nameFor(1)) || !CreateFolder(folder, &result.error)) {
+            return result;
+        }
+        for (int copy = 1; copy <= kMaxCopies; ++copy) {
+            const fs::path candidate = folder / nameFor(copy);
+            if (!checkName(candidate)) {
+                return result;
+            }
+            // symlink_status, so that a dangling link also counts as taken and
+            // nothing is ever written through it.
+            std::error_code ec;
+            const fs::file_status status = fs::symlink_status(candidate, ec);
+            if (status.type() == fs::file_type::not_found) {
+                result.ok = true;
+                result.path = candidate;
+                return result;
+            }
+            if (status.type() == fs::file_type::none) {
+                result.error = "Cannot check the file \"" + PathToUtf8(candidate) + "\": " + ec.message() + ".";
+                return result;
+            }
+        }
+        result.error = "No free file name for \"" + PathToUtf8(nameFor(1)) + "\" in the reports folder \"" +
+                       PathToUtf8(folder) + "\".";
+    } catch (const std::exception& e) {
+        result.ok = false;
+        result.path.clear();
+        result.error = std::string("Cannot make the report file name: ") + e.what() + ".";
+    }
+    return result;
+}
+
+} // namespace tessaprint

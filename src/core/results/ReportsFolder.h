@@ -1,0 +1,54 @@
+#pragma once
+
+#include <ctime>
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+namespace tessaprint {
+
+// The built-in reports folder: "C:\Zelmor\Tessaprint\reports" on Windows,
+// <home>/Zelmor/Tessaprint/reports elsewhere (home from HOME, else the user's
+// account entry, else the current folder's absolute path).
+std::string DefaultReportsFolder();
+
+// Creates every level of the folder as given, on whatever drive or root and at
+// any depth; a folder that already exists is fine. An empty or relative folder
+// is resolved with ResolveReportsFolder first. Returns false, with a readable
+// reason in *error when error is not null, if the folder is not there
+// afterwards. Never throws.
+bool CreateReportsFolderTree(const std::string& folder, std::string* error = nullptr);
+
+// An empty folder means the built-in one; a relative folder is taken below the
+// built-in one (never below the working folder or the file-system root, and
+// leading ".." cannot climb out of it). Absolute folders come back unchanged.
+std::filesystem::path ResolveReportsFolder(const std::string& folder);
+
+// The time stamp in report file names, "%#m%d%Y%#I%M%S": month without a
+// leading zero, two-digit day, four-digit year, hour 1..12 without a leading
+// zero, two-digit minutes and seconds, no AM/PM. 7 March 2015 21:05:08 gives
+// "307201590508".
+std::string FormatFileStamp(const std::tm& localTime);
+
+// A part of a file name taken from data (an equipment ID, a company name) is
+// usable when it is not empty after removing blanks, is not "." or "..", and
+// holds none of / \ : * ? " < > | nor a control character. Leading blanks stay
+// (IDs from the instrument begin with one); UTF-8 beyond ASCII is fine.
+bool IsValidNamePart(std::string_view part);
+
+struct ReportPath {
+    bool ok = false;
+    std::filesystem::path path; // full path including extension, when ok
+    std::string error;          // readable reason, when !ok
+};
+
+// The file for a new document: <resolved folder>/<namePart><suffix>.<extension>,
+// e.g. " 10234" + "-307201590508" + "docx". namePart comes from data and must
+// pass IsValidNamePart; suffix and extension are made by the program. An
+// existing file is never reused: "-2", "-3", ... goes before the extension
+// until the name is free. Missing folders are created. The path always lies
+// directly inside the resolved folder. Never throws.
+ReportPath MakeReportPath(const std::string& reportsFolder, const std::string& namePart, const std::string& suffix,
+                          const std::string& extension);
+
+} // namespace tessaprint

@@ -1,0 +1,144 @@
+#include "app/CMainFrame.h"
+
+#include "app/CAboutDlg.h"
+#include "app/CaptureController.h"
+#include "results/CQuellmaxView.h"
+#include "results/ReportsFolder.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QMenuBar>
+#include <QStatusBar>
+
+namespace tessaprint {
+
+CMainFrame::CMainFrame(QWidget* parent) : QMainWindow(parent)
+{
+    setObjectName(QStringLiteral("128"));
+    // The tree of the built-in folder, before any setting is read.
+    CreateReportsFolderTree(DefaultReportsFolder());
+
+    setWindowTitle(QStringLiteral("Tessaprint"));
+    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                   Qt::WindowCloseButtonHint | Qt::CustomizeWindowHint);
+    move(0, 0);
+    resize(1200, 1200);
+    CreateMenus();
+    CreateStatusBar();
+}
+
+void CMainFrame::CreateMenus()
+{
+    const auto action = [this](QMenu* menu, const QString& label, int id, const QString& prompt = {}) {
+        QAction* a = menu->addAction(label);
+        a->setObjectName(QString::number(id));
+        a->setStatusTip(prompt);
+        return a;
+    };
+
+    QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
+    file->setObjectName(QStringLiteral("menuFile"));
+    QAction* open = action(file, QStringLiteral("&Open Captured Lines..."), 57601,
+                           QStringLiteral("Show and parse lines saved from an earlier capture"));
+    open->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
+    QAction* save = action(file, QStringLiteral("&Save Captured Lines..."), 57603,
+                           QStringLiteral("Save the received lines to a text file"));
+    save->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
+    QAction* fresh = action(file, QStringLiteral("&New"), 57600, QStringLiteral("Read the settings again"));
+    fresh->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_N));
+    file->addSeparator();
+    QAction* exit = action(file, QStringLiteral("E&xit"), 57665, QStringLiteral("Quit the application"));
+    connect(exit, &QAction::triggered, this, &QWidget::close);
+    connect(open, &QAction::triggered, this, [this] {
+        if (m_controller) {
+            m_controller->OnOpenCapture();
+        }
+    });
+    connect(save, &QAction::triggered, this, [this] {
+        if (m_controller) {
+            m_controller->OnSaveCapture();
+        }
+    });
+    connect(fresh, &QAction::triggered, this, &CMainFrame::newRequested);
+
+    QMenu* view = menuBar()->addMenu(QStringLiteral("&View"));
+    QAction* statusBarAction =
+        action(view, QStringLiteral("&Status Bar"), 59393, QStringLiteral("Show or hide the status bar"));
+    statusBarAction->setCheckable(true);
+    statusBarAction->setChecked(true);
+    connect(statusBarAction, &QAction::toggled, this, [this](bool on) { statusBar()->setVisible(on); });
+
+    m_portMenu = menuBar()->addMenu(QStringLiteral("Port"));
+    m_portMenu->setObjectName(QStringLiteral("menuPort"));
+    for (int n = 1; n <= 10; ++n) {
+        QAction* port = action(m_portMenu, QStringLiteral("COM%1").arg(n), kComCommandBase + n);
+        port->setCheckable(true);
+        connect(port, &QAction::triggered, this, [this, n] {
+            if (m_controller) {
+                m_controller->SwitchPort(n);
+            }
+            OnUpdateComN();
+        });
+        m_portActions.append(port);
+    }
+    connect(m_portMenu, &QMenu::aboutToShow, this, &CMainFrame::OnUpdateComN);
+
+    QMenu* options = menuBar()->addMenu(QStringLiteral("Options"));
+    QAction* directories = action(options, QStringLiteral("Directories"), 32781);
+    connect(directories, &QAction::triggered, this, &CMainFrame::directoriesRequested);
+
+    QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
+    QAction* about = action(help, QStringLiteral("&About Tessaprint..."), 57664,
+                            QStringLiteral("Display program information, version number and copyright"));
+    connect(about, &QAction::triggered, this, [this] {
+        CAboutDlg dialog(this);
+        dialog.exec();
+    });
+}
+
+void CMainFrame::CreateStatusBar()
+{
+    QStatusBar* bar = statusBar();
+    bar->setObjectName(QStringLiteral("59393"));
+    for (const char* indicator : {"CAP", "NUM", "SCRL"}) {
+        auto* label = new QLabel(QString::fromLatin1(indicator), bar);
+        label->setObjectName(QStringLiteral("indicator") + QString::fromLatin1(indicator));
+        label->setEnabled(false);
+        bar->addPermanentWidget(label);
+    }
+    bar->showMessage(QStringLiteral("Ready"));
+}
+
+void CMainFrame::SetView(CQuellmaxView* view, CaptureController* controller)
+{
+    m_controller = controller;
+    setCentralWidget(view);
+    view->SetFrameHooks(
+        [this](int width, int height) {
+            raise();
+            activateWindow();
+            resize(width, height);
+        },
+        [this](const QString& text) { ShowStatusMessage(text); });
+    OnUpdateComN();
+}
+
+QAction* CMainFrame::portAction(int n) const
+{
+    return n >= 1 && n <= m_portActions.size() ? m_portActions[n - 1] : nullptr;
+}
+
+void CMainFrame::OnUpdateComN()
+{
+    const int current = m_controller ? m_controller->currentPort() : 0;
+    for (int n = 1; n <= m_portActions.size(); ++n) {
+        m_portActions[n - 1]->setChecked(n == current);
+    }
+}
+
+void CMainFrame::ShowStatusMessage(const QString& text)
+{
+    statusBar()->showMessage(text);
+}
+
+} // namespace tessaprint

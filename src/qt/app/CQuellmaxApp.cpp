@@ -1,0 +1,60 @@
+#include "app/CQuellmaxApp.h"
+
+#include "app/CMainFrame.h"
+#include "results/CQuellmaxView.h"
+
+namespace tessaprint {
+
+CQuellmaxApp::CQuellmaxApp(Parts parts) : m_parts(parts)
+{
+}
+
+CQuellmaxApp::~CQuellmaxApp()
+{
+    // The controller goes before the form it talks to.
+    m_controller.reset();
+    m_frame.reset();
+}
+
+bool CQuellmaxApp::InitInstance(bool show)
+{
+    m_frame = std::make_unique<CMainFrame>();
+    m_view = new CQuellmaxView;
+    m_controller =
+        std::make_unique<CaptureController>(m_parts.driver, *m_view, m_parts.settings, m_parts.prompts, m_parts.clock);
+    m_controller->SetKindChangedHandler(m_kindChanged);
+    m_view->SetController(m_controller.get());
+    m_frame->SetView(m_view, m_controller.get());
+
+    // Doors to parts of the program that are still being built.
+    const auto notYet = [this](const QString& what) {
+        return [this, what] {
+            m_frame->ShowStatusMessage(what + QStringLiteral(" is not available in this version yet"));
+        };
+    };
+    QObject::connect(m_view, &CQuellmaxView::dataSheetRequested, m_frame.get(), notYet(QStringLiteral("Data Sheet")));
+    QObject::connect(m_view, &CQuellmaxView::workOrderRequested, m_frame.get(), notYet(QStringLiteral("Work Order")));
+    QObject::connect(m_view, &CQuellmaxView::notepadRequested, m_frame.get(), notYet(QStringLiteral("Notepad")));
+    QObject::connect(m_frame.get(), &CMainFrame::directoriesRequested, m_frame.get(),
+                     notYet(QStringLiteral("Options > Directories")));
+    QObject::connect(m_frame.get(), &CMainFrame::newRequested, m_frame.get(), [this] {
+        m_controller->OnInitialUpdate();
+        m_frame->OnUpdateComN();
+    });
+
+    m_controller->OnInitialUpdate();
+    m_frame->OnUpdateComN();
+    if (show) {
+        m_frame->show();
+        m_frame->raise();
+        m_frame->activateWindow();
+    }
+    return true;
+}
+
+int CQuellmaxApp::ExitInstance()
+{
+    return 0;
+}
+
+} // namespace tessaprint

@@ -1,0 +1,337 @@
+#include "results/CQuellmaxView.h"
+
+#include "app/CaptureController.h"
+#include "util/DialogUnits.h"
+
+#include <QButtonGroup>
+#include <QComboBox>
+#include <QContextMenuEvent>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTreeWidget>
+
+namespace tessaprint {
+
+namespace {
+QString Id(int id)
+{
+    return QString::number(id);
+}
+} // namespace
+
+CQuellmaxView::CQuellmaxView(QWidget* parent) : QWidget(parent)
+{
+    setObjectName(QStringLiteral("101"));
+    setMinimumSize(DluX(kFormWidthDlu), DluY(kFormHeightDlu));
+    QFont font = this->font();
+    font.setPointSize(8); // the dialog units assume an 8-point UI font
+    setFont(font);
+
+    m_editVersion = new QLineEdit(this);
+    m_editVersion->setObjectName(Id(1000));
+    m_editVersion->setGeometry(DluRect(97, 7, 115, 14));
+    m_editVersion->hide();
+
+    QPushButton* version = AddButton(1001, QStringLiteral("Version"), QRect(39, 7, 50, 14));
+    version->hide();
+
+    m_listLines = new QListWidget(this);
+    m_listLines->setObjectName(Id(1002));
+    m_listLines->setGeometry(DluRect(25, 59, 538, 218));
+    m_listLines->setUniformItemSizes(true); // long captures stay quick to show
+    m_listLines->setSelectionMode(QAbstractItemView::SingleSelection);
+
+    QPushButton* clearScreen = AddButton(1003, QStringLiteral("Clear Screen"), QRect(457, 36, 50, 14));
+    QPushButton* notepad = AddButton(1004, QStringLiteral("Notepad"), QRect(397, 36, 50, 14));
+    QPushButton* result = AddButton(1006, QStringLiteral("RESULT"), QRect(17, 35, 50, 14));
+    QPushButton* test = AddButton(1007, QStringLiteral("Test"), QRect(519, 36, 50, 14));
+    test->hide();
+    QPushButton* clearMemory = AddButton(1008, QStringLiteral("CLR MEMORY"), QRect(99, 36, 50, 14));
+
+    m_comboEquipmentId = new QComboBox(this);
+    m_comboEquipmentId->setObjectName(Id(1009));
+    const QRect combo = DluRect(31, 295, 73, 199);
+    // The drop-down's 199 units include its open list; the closed box is one line high.
+    m_comboEquipmentId->setGeometry(combo.x(), combo.y(), combo.width(), DluY(14));
+    m_comboEquipmentId->setMaxVisibleItems(20);
+
+    m_listReadings = new QTreeWidget(this);
+    m_listReadings->setObjectName(Id(1010));
+    m_listReadings->setGeometry(DluRect(112, 295, 416, 89));
+    m_listReadings->setRootIsDecorated(false);
+    m_listReadings->setItemsExpandable(false);
+    m_listReadings->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_listReadings->setAllColumnsShowFocus(true);
+    m_listReadings->setUniformRowHeights(true);
+    m_listReadings->setColumnCount(0);
+    m_listReadings->header()->setStretchLastSection(false);
+
+    m_btnDataSheet = AddButton(1011, QStringLiteral("Data Sheet"), QRect(533, 293, 45, 14));
+
+    m_staticSelect = new QLabel(this);
+    m_staticSelect->setObjectName(Id(1005));
+    m_staticSelect->setGeometry(DluRect(33, 284, 90, 8));
+    m_staticResults = new QLabel(this);
+    m_staticResults->setObjectName(Id(1012));
+    m_staticResults->setGeometry(DluRect(169, 284, 285, 8));
+
+    m_kindGroup = new QButtonGroup(this);
+    m_radioQuellmax = AddRadio(1013, QStringLiteral("QuellMax"), QRect(537, 321, 41, 10));
+    m_radioKappa = AddRadio(1014, QStringLiteral("Kappa 5100"), QRect(537, 334, 51, 10));
+    m_radioPactrx = AddRadio(1057, QStringLiteral("PACTRX"), QRect(537, 348, 37, 10));
+
+    QPushButton* workOrder = AddButton(1015, QStringLiteral("Work Order"), QRect(329, 36, 50, 14));
+
+    // Clicks go to the controller; the form itself decides nothing.
+    const auto forward = [this](void (CaptureController::*handler)()) {
+        return [this, handler] {
+            if (m_controller) {
+                (m_controller->*handler)();
+            }
+        };
+    };
+    connect(version, &QPushButton::clicked, this, forward(&CaptureController::OnVersion));
+    connect(clearScreen, &QPushButton::clicked, this, forward(&CaptureController::OnClearScreen));
+    connect(result, &QPushButton::clicked, this, forward(&CaptureController::OnResult));
+    connect(test, &QPushButton::clicked, this, forward(&CaptureController::OnTest));
+    connect(clearMemory, &QPushButton::clicked, this, forward(&CaptureController::OnClearMemory));
+    connect(m_comboEquipmentId, &QComboBox::activated, this, forward(&CaptureController::OnSelectEquipment));
+    connect(m_radioQuellmax, &QRadioButton::clicked, this, forward(&CaptureController::OnKindQuellmax));
+    connect(m_radioKappa, &QRadioButton::clicked, this, forward(&CaptureController::OnKindKappa));
+    connect(m_radioPactrx, &QRadioButton::clicked, this, forward(&CaptureController::OnKindPactrx));
+    connect(m_btnDataSheet, &QPushButton::clicked, this, &CQuellmaxView::dataSheetRequested);
+    connect(workOrder, &QPushButton::clicked, this, &CQuellmaxView::workOrderRequested);
+    connect(notepad, &QPushButton::clicked, this, &CQuellmaxView::notepadRequested);
+}
+
+QPushButton* CQuellmaxView::AddButton(int id, const QString& caption, QRect dlu)
+{
+    auto* button = new QPushButton(caption, this);
+    button->setObjectName(Id(id));
+    button->setGeometry(DluRect(dlu.x(), dlu.y(), dlu.width(), dlu.height()));
+    button->setAutoDefault(false);
+    return button;
+}
+
+QRadioButton* CQuellmaxView::AddRadio(int id, const QString& caption, QRect dlu)
+{
+    auto* radio = new QRadioButton(caption, this);
+    radio->setObjectName(Id(id));
+    // Wide enough for the caption in any font; the position is the form's.
+    radio->setGeometry(DluX(dlu.x()), DluY(dlu.y()), DluX(std::max(dlu.width(), 60)), DluY(dlu.height()));
+    m_kindGroup->addButton(radio, id);
+    return radio;
+}
+
+void CQuellmaxView::SetFrameHooks(std::function<void(int, int)> raiseAndResize,
+                                  std::function<void(const QString&)> status)
+{
+    m_raiseAndResize = std::move(raiseAndResize);
+    m_status = std::move(status);
+}
+
+void CQuellmaxView::SetSelectorCaption(const std::string& text)
+{
+    m_staticSelect->setText(QString::fromStdString(text));
+}
+
+void CQuellmaxView::AddSelectorItem(const std::string& text)
+{
+    m_comboEquipmentId->addItem(QString::fromStdString(text));
+}
+
+void CQuellmaxView::SetSelectorCurrent(int index)
+{
+    m_comboEquipmentId->setCurrentIndex(index);
+}
+
+int CQuellmaxView::SelectorCurrent() const
+{
+    return m_comboEquipmentId->currentIndex();
+}
+
+int CQuellmaxView::SelectorCount() const
+{
+    return m_comboEquipmentId->count();
+}
+
+std::string CQuellmaxView::SelectorItemText(int index) const
+{
+    return m_comboEquipmentId->itemText(index).toStdString();
+}
+
+void CQuellmaxView::InsertReadingRow(int row, const std::string& item, const std::string& testName,
+                                     const std::string& reading)
+{
+    auto* entry = new QTreeWidgetItem(
+        {QString::fromStdString(item), QString::fromStdString(testName), QString::fromStdString(reading)});
+    m_listReadings->insertTopLevelItem(std::clamp(row, 0, m_listReadings->topLevelItemCount()), entry);
+}
+
+void CQuellmaxView::AppendLine(const std::string& line)
+{
+    m_listLines->addItem(QString::fromStdString(line));
+    m_listLines->scrollToBottom();
+    ShowProgress();
+}
+
+void CQuellmaxView::ShowProgress()
+{
+    if (m_status) {
+        m_status(tr("Receiving: %1 lines, %2 equipment IDs").arg(m_listLines->count()).arg(SelectorCount()));
+    }
+}
+
+void CQuellmaxView::SetVersionText(const std::string& text)
+{
+    m_editVersion->setText(QString::fromStdString(text));
+}
+
+void CQuellmaxView::PostResultsReady()
+{
+    // Handled from the event loop once the receive handler has returned.
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            if (m_controller) {
+                m_controller->OnResultsReady();
+            }
+            if (m_status) {
+                m_status(tr("Received %1 lines, %2 equipment IDs").arg(m_listLines->count()).arg(SelectorCount()));
+            }
+        },
+        Qt::QueuedConnection);
+}
+
+void CQuellmaxView::ClearLines()
+{
+    m_listLines->clear();
+}
+
+int CQuellmaxView::LineCount() const
+{
+    return m_listLines->count();
+}
+
+std::string CQuellmaxView::LineText(int index) const
+{
+    const QListWidgetItem* item = m_listLines->item(index);
+    return item ? item->text().toStdString() : std::string();
+}
+
+void CQuellmaxView::ScrollLinesToEnd()
+{
+    m_listLines->scrollToBottom();
+}
+
+void CQuellmaxView::ClearSelector()
+{
+    m_comboEquipmentId->clear();
+}
+
+void CQuellmaxView::ClearReadingRows()
+{
+    m_listReadings->clear();
+}
+
+void CQuellmaxView::SetupReadingColumns()
+{
+    if (m_columnsReady) {
+        return; // a repeated first update keeps the columns it made
+    }
+    m_listReadings->setColumnCount(3);
+    m_listReadings->setHeaderLabels({QStringLiteral("Item"), QStringLiteral("Test"), QStringLiteral("Reading")});
+    m_listReadings->setColumnWidth(0, 50);
+    m_listReadings->setColumnWidth(1, 100);
+    m_listReadings->setColumnWidth(2, 440);
+    for (int column = 0; column < 3; ++column) {
+        m_listReadings->headerItem()->setTextAlignment(column, Qt::AlignLeft | Qt::AlignVCenter);
+    }
+    m_columnsReady = true;
+}
+
+void CQuellmaxView::SetResultsCaption(const std::string& text)
+{
+    m_staticResults->setText(QString::fromStdString(text));
+}
+
+std::string CQuellmaxView::VersionText() const
+{
+    return m_editVersion->text().toStdString();
+}
+
+void CQuellmaxView::SetDataSheetEnabled(bool enabled)
+{
+    m_btnDataSheet->setEnabled(enabled);
+}
+
+bool CQuellmaxView::IsDataSheetEnabled() const
+{
+    return m_btnDataSheet->isEnabled();
+}
+
+std::optional<InstrumentKind> CQuellmaxView::CheckedKind() const
+{
+    if (m_radioQuellmax->isChecked()) {
+        return InstrumentKind::Quellmax;
+    }
+    if (m_radioKappa->isChecked()) {
+        return InstrumentKind::Kappa5100;
+    }
+    if (m_radioPactrx->isChecked()) {
+        return InstrumentKind::Pactrx;
+    }
+    return std::nullopt;
+}
+
+void CQuellmaxView::SetCheckedKind(std::optional<InstrumentKind> kind)
+{
+    // An exclusive group cannot uncheck its last button by itself.
+    m_kindGroup->setExclusive(false);
+    m_radioQuellmax->setChecked(kind == InstrumentKind::Quellmax);
+    m_radioKappa->setChecked(kind == InstrumentKind::Kappa5100);
+    m_radioPactrx->setChecked(kind == InstrumentKind::Pactrx);
+    m_kindGroup->setExclusive(true);
+}
+
+void CQuellmaxView::RaiseAndResizeFrame(int width, int height)
+{
+    if (m_raiseAndResize) {
+        m_raiseAndResize(width, height);
+    }
+}
+
+void CQuellmaxView::ShowStatus(const std::string& text)
+{
+    if (m_status) {
+        m_status(QString::fromStdString(text));
+    }
+}
+
+void CQuellmaxView::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    if (m_controller) {
+        const QPoint at = event->position().toPoint();
+        m_controller->OnLButtonDblClk(at.x(), at.y());
+    }
+    QWidget::mouseDoubleClickEvent(event);
+}
+
+void CQuellmaxView::contextMenuEvent(QContextMenuEvent* event)
+{
+    // The shared "Edit" menu; nothing in the form serves its commands.
+    QMenu menu(QStringLiteral("Edit"), this);
+    menu.setObjectName(QStringLiteral("119"));
+    menu.addAction(QStringLiteral("Cu&t\tCtrl+X"))->setObjectName(QStringLiteral("57635"));
+    menu.addAction(QStringLiteral("&Copy\tCtrl+C"))->setObjectName(QStringLiteral("57634"));
+    menu.addAction(QStringLiteral("&Paste\tCtrl+V"))->setObjectName(QStringLiteral("57637"));
+    menu.exec(event->globalPos());
+}
+
+} // namespace tessaprint

@@ -1,0 +1,43 @@
+#include "util/QtPrompts.h"
+
+#include "util/CMessageDialog.h"
+
+#include <QFileDialog>
+
+namespace tessaprint {
+
+int QtPrompts::ShowError(const std::string& message)
+{
+    CError dialog(m_parent);
+    dialog.m_strMessage = QString::fromStdString(message);
+    return dialog.DoModal();
+}
+
+int QtPrompts::ShowConfirm(const std::string& message)
+{
+    CConfirm dialog(m_parent);
+    dialog.m_strMessage = QString::fromStdString(message);
+    return dialog.DoModal();
+}
+
+std::optional<std::string> QtPrompts::ChooseSaveFile(const std::string& title, const std::string& filter)
+{
+    const QString path = QFileDialog::getSaveFileName(m_parent, QString::fromStdString(title), QString(),
+                                                      QString::fromStdString(filter));
+    if (path.isEmpty()) {
+        return std::nullopt;
+    }
+    return path.toStdString();
+}
+
+std::optional<std::string> QtPrompts::ChooseOpenFile(const std::string& title, const std::string& filter)
+{
+    const QString path = QFileDialog::getOpenFileName(m_parent, QString::fromStdString(title), QString(),
+                                                      QString::fromStdString(filter));
+    if (path.isEmpty()) {
+        return std::nullopt;
+    }
+    return path.toStdString();
+}
+
+} // namespace tessaprint

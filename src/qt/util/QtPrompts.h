@@ -1,0 +1,24 @@
+#pragma once
+
+#include "app/Prompts.h"
+
+class QWidget;
+
+namespace tessaprint {
+
+// The real dialogs: "Error", "Confirm" and the desktop's file choosers.
+class QtPrompts : public Prompts {
+public:
+    explicit QtPrompts(QWidget* parent = nullptr) : m_parent(parent) {}
+    void SetParent(QWidget* parent) { m_parent = parent; }
+
+    int ShowError(const std::string& message) override;
+    int ShowConfirm(const std::string& message) override;
+    std::optional<std::string> ChooseSaveFile(const std::string& title, const std::string& filter) override;
+    std::optional<std::string> ChooseOpenFile(const std::string& title, const std::string& filter) override;
+
+private:
+    QWidget* m_parent;
+};
+
+} // namespace tessaprint

@@ -1,0 +1,44 @@
+#pragma once
+
+#include "app/Prompts.h"
+
+#include <deque>
+#include <string>
+#include <vector>
+
+namespace tessaprint::test {
+
+// Answers the program's questions from a script and remembers what was asked.
+class ScriptedPrompts : public Prompts {
+public:
+    int ShowError(const std::string& message) override
+    {
+        errors.push_back(message);
+        return kIdOk;
+    }
+    int ShowConfirm(const std::string& message) override
+    {
+        confirms.push_back(message);
+        return confirmAnswer;
+    }
+    std::optional<std::string> ChooseSaveFile(const std::string&, const std::string&) override { return Next(); }
+    std::optional<std::string> ChooseOpenFile(const std::string&, const std::string&) override { return Next(); }
+
+    int confirmAnswer = kIdOk;
+    std::deque<std::optional<std::string>> files; // answers to the file choosers, in order
+    std::vector<std::string> errors;
+    std::vector<std::string> confirms;
+
+private:
+    std::optional<std::string> Next()
+    {
+        if (files.empty()) {
+            return std::nullopt;
+        }
+        auto answer = files.front();
+        files.pop_front();
+        return answer;
+    }
+};
+
+} // namespace tessaprint::test

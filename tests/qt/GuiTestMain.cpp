@@ -1,0 +1,21 @@
+// GUI tests run without a display and never touch the user's own files.
+#include <QApplication>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+int main(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
+    // The frame creates the reports folder below HOME; settings go to a temporary place too.
+    QTemporaryDir home;
+    qputenv("HOME", home.path().toUtf8());
+    qputenv("XDG_CONFIG_HOME", (home.path() + "/config").toUtf8());
+    QApplication app(argc, argv);
+    QApplication::setOrganizationName(QStringLiteral("Zelmor"));
+    QApplication::setApplicationName(QStringLiteral("Tessaprint"));
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}

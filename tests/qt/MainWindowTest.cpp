@@ -1,0 +1,362 @@
+// The main window driven through its widgets, found by their ids, with a
+// scripted driver behind it and scripted answers to its questions.
+#include "../core/ScriptedDriver.h"
+#include "../core/ScriptedPrompts.h"
+
+#include "app/CMainFrame.h"
+#include "app/CQuellmaxApp.h"
+#include "results/CQuellmaxView.h"
+#include "util/ManualClock.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSignalSpy>
+#include <QStatusBar>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTreeWidget>
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+// Readable failure messages for Qt strings.
+inline void PrintTo(const QString& text, std::ostream* out)
+{
+    *out << '"' << text.toStdString() << '"';
+}
+
+namespace tessaprint {
+namespace {
+
+const std::string kPrintout = "QUELLMAX TEST RESULTS\r\n"
+                              "EquipmentID: 10234\r\n"
+                              "Date: 03/14/2015\r\n"
+                              "1.Case Leakage 0.1 uA\r\n"
+                              "2.Ground Resistance 0.123 Ohms\r\n"
+                              "EquipmentID: BIO-5521\r\n"
+                              "1.Line Voltage 119.8 V\r\n";
+
+class MainWindowTest : public ::testing::Test {
+protected:
+    // Starts the application with the settings as the test left them.
+    void Start()
+    {
+        app = std::make_unique<CQuellmaxApp>(CQuellmaxApp::Parts{driver, settings, prompts, clock});
+        ASSERT_TRUE(app->InitInstance(false));
+    }
+
+    // Shortcuts reach only an active window.
+    void ShowAndActivate()
+    {
+        app->frame()->show();
+        QApplication::setActiveWindow(app->frame());
+        ASSERT_TRUE(QTest::qWaitForWindowActive(app->frame()));
+    }
+
+    template <typename T> T* Control(int id) const
+    {
+        T* control = app->frame()->findChild<T*>(QString::number(id));
+        EXPECT_NE(control, nullptr) << "no control " << id;
+        return control;
+    }
+
+    void Click(int id) { QTest::mouseClick(Control<QAbstractButton>(id), Qt::LeftButton); }
+
+    // The instrument prints, the quiet time passes, the posted message is handled.
+    void Receive(const std::string& bytes)
+    {
+        driver.Arrive(bytes);
+        driver.Raise(kTextEvent);
+        clock.Advance(750);
+        QCoreApplication::processEvents();
+    }
+
+    QStringList Lines() const
+    {
+        QStringList lines;
+        auto* list = Control<QListWidget>(1002);
+        for (int i = 0; i < list->count(); ++i) {
+            lines << list->item(i)->text();
+        }
+        return lines;
+    }
+
+    QStringList Rows() const
+    {
+        QStringList rows;
+        auto* list = Control<QTreeWidget>(1010);
+        for (int i = 0; i < list->topLevelItemCount(); ++i) {
+            const QTreeWidgetItem* item = list->topLevelItem(i);
+            rows << item->text(0) + "|" + item->text(1) + "|" + item->text(2);
+        }
+        return rows;
+    }
+
+    std::string Setting(const std::string& section, const std::string& key) const
+    {
+        return settings.GetProfileString(section, key, "<none>");
+    }
+
+    test::ScriptedDriver driver;
+    MemorySettingsStore settings;
+    test::ScriptedPrompts prompts;
+    ManualClock clock;
+    std::unique_ptr<CQuellmaxApp> app;
+};
+
+TEST_F(MainWindowTest, FirstStartShowsTheFormAsStoredSettingsSayAndOpensCom1)
+{
+    Start();
+    EXPECT_EQ(app->frame()->windowTitle(), "Tessaprint");
+    EXPECT_FALSE(app->frame()->windowFlags() & Qt::WindowMaximizeButtonHint);
+    EXPECT_EQ(app->frame()->size(), QSize(950, 780));
+    EXPECT_TRUE(Control<QRadioButton>(1013)->isChecked());
+    EXPECT_FALSE(Control<QPushButton>(1011)->isEnabled());
+    EXPECT_TRUE(Control<QPushButton>(1001)->isHidden());
+    EXPECT_TRUE(Control<QPushButton>(1007)->isHidden());
+    EXPECT_TRUE(Control<QLineEdit>(1000)->isHidden());
+    EXPECT_EQ(Control<QPushButton>(1006)->geometry(), QRect(25, 56, 75, 22));
+    auto* readings = Control<QTreeWidget>(1010);
+    ASSERT_EQ(readings->columnCount(), 3);
+    EXPECT_EQ(readings->headerItem()->text(2), "Reading");
+    EXPECT_EQ(readings->columnWidth(0), 50);
+    EXPECT_EQ(readings->columnWidth(1), 100);
+    EXPECT_EQ(readings->columnWidth(2), 440);
+    EXPECT_EQ(app->controller()->currentPort(), 1);
+    EXPECT_TRUE(app->frame()->portAction(1)->isChecked());
+    EXPECT_EQ(app->frame()->statusBar()->currentMessage(), "Ready");
+    // Reading settings wrote nothing but the port tried.
+    EXPECT_EQ(settings.writes(), 1);
+    EXPECT_EQ(Setting("Settings", "szUnitType"), "<none>");
+    EXPECT_EQ(app->controller()->word2007(), 1);
+}
+
+TEST_F(MainWindowTest, WholeCaptureFromResultClickToFilledList)
+{
+    Start();
+    Click(1006);
+    EXPECT_EQ(driver.written, "print\r\n");
+    driver.Arrive(kPrintout);
+    driver.Raise(kTextEvent);
+    EXPECT_EQ(Lines().size(), 7);
+    EXPECT_TRUE(app->frame()->statusBar()->currentMessage().contains("7 lines, 2 equipment IDs"));
+    EXPECT_TRUE(Rows().isEmpty()); // the list waits for the quiet time
+    clock.Advance(749);
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(Rows().isEmpty());
+    clock.Advance(1);
+    EXPECT_TRUE(Rows().isEmpty()); // posted, not handled inside the receive handler
+    QCoreApplication::processEvents();
+    EXPECT_EQ(Rows(), (QStringList{"1|Case Leakage|0.1 uA", "2|Ground Resistance|0.123 Ohms"}));
+    EXPECT_EQ(Control<QLabel>(1012)->text(), "Results");
+    EXPECT_EQ(Control<QLabel>(1005)->text(), "Select Equipment ID");
+    EXPECT_TRUE(Control<QPushButton>(1011)->isEnabled());
+
+    auto* selector = Control<QComboBox>(1009);
+    ASSERT_EQ(selector->count(), 2);
+    selector->setCurrentIndex(1);
+    emit selector->activated(1);
+    EXPECT_EQ(Rows(), (QStringList{"1|Line Voltage|119.8 V"}));
+}
+
+TEST_F(MainWindowTest, ResultTwiceStartsFromAnEmptyFormAndRecordZero)
+{
+    Start();
+    Click(1006);
+    Receive(kPrintout);
+    Click(1006);
+    EXPECT_TRUE(Lines().isEmpty());
+    EXPECT_EQ(Control<QComboBox>(1009)->count(), 0);
+    EXPECT_TRUE(Rows().isEmpty());
+    EXPECT_FALSE(Control<QPushButton>(1011)->isEnabled());
+    EXPECT_EQ(Control<QLabel>(1005)->text(), "");
+    EXPECT_EQ(Control<QLabel>(1012)->text(), "");
+    Receive("EquipmentID: X\r\n1.Leakage 5 uA\r\n");
+    EXPECT_EQ(app->controller()->table().recordIndex(), 0);
+    EXPECT_EQ(Rows(), (QStringList{"1|Leakage|5 uA"}));
+    EXPECT_EQ(driver.written, "print\r\nprint\r\n");
+}
+
+TEST_F(MainWindowTest, ClearMemoryAsksByTheRadioButtonAndErasesOnlyOnOk)
+{
+    Start();
+    Click(1006);
+    Receive(kPrintout);
+    driver.written.clear();
+
+    prompts.confirmAnswer = kIdCancel;
+    Click(1008);
+    EXPECT_EQ(prompts.confirms, (std::vector<std::string>{"Erase all results in the Quellmax?"}));
+    EXPECT_EQ(driver.written, "");
+    EXPECT_EQ(app->controller()->table().recordIndex(), 1);
+
+    prompts.confirmAnswer = kIdOk;
+    Click(1014);
+    EXPECT_EQ(Setting("Settings", "szUnitType"), "Kappa 5100");
+    Click(1008);
+    EXPECT_EQ(prompts.confirms.back(), "Erase all results in the Kappa 5100?");
+    EXPECT_EQ(driver.written, "PRINTCLR\r\n");
+    EXPECT_EQ(app->controller()->table().recordIndex(), 0);
+    EXPECT_EQ(app->controller()->table().valueIndex(), 0);
+    EXPECT_EQ(Lines().size(), 7); // the earlier printout stays on the form
+
+    Click(1057);
+    EXPECT_EQ(Setting("Settings", "szUnitType"), "PTRX");
+    Click(1008);
+    EXPECT_EQ(prompts.confirms.size(), 2u);
+    EXPECT_EQ(driver.written, "PRINTCLR\r\n");
+}
+
+TEST_F(MainWindowTest, SwitchToABusyPortKeepsThePreviousOne)
+{
+    driver.busy = {3};
+    Start();
+    app->frame()->portAction(4)->trigger();
+    EXPECT_EQ(prompts.errors, (std::vector<std::string>{"          Port COM4 is in use !"}));
+    EXPECT_EQ(app->controller()->currentPort(), 1);
+    EXPECT_EQ(Setting("Serial", "Port"), "COM1");
+    EXPECT_TRUE(app->frame()->portAction(1)->isChecked());
+    EXPECT_FALSE(app->frame()->portAction(4)->isChecked());
+
+    app->frame()->portAction(7)->trigger();
+    EXPECT_TRUE(app->frame()->portAction(7)->isChecked());
+    EXPECT_FALSE(app->frame()->portAction(1)->isChecked());
+    EXPECT_EQ(Setting("Serial", "Port"), "COM7");
+    EXPECT_EQ(driver.openIndex, 6);
+}
+
+TEST_F(MainWindowTest, StartUpWithABusyOrUnknownStoredPort)
+{
+    settings.WriteProfileString("Serial", "Port", "COM3");
+    driver.busy = {2};
+    Start();
+    EXPECT_EQ(prompts.errors, (std::vector<std::string>{"Port COM3 is in use !"}));
+    EXPECT_EQ(app->controller()->currentPort(), 3);
+    EXPECT_TRUE(app->frame()->portAction(3)->isChecked());
+    EXPECT_EQ(Setting("Serial", "Port"), "COM3");
+
+    for (const char* stored : {"com3", "COM12"}) {
+        SCOPED_TRACE(stored);
+        app.reset();
+        prompts.errors.clear();
+        driver.opened.clear();
+        settings.WriteProfileString("Serial", "Port", stored);
+        Start();
+        EXPECT_TRUE(prompts.errors.empty());
+        EXPECT_TRUE(driver.opened.empty());
+        EXPECT_EQ(app->controller()->currentPort(), 0);
+        for (int n = 1; n <= 10; ++n) {
+            EXPECT_FALSE(app->frame()->portAction(n)->isChecked());
+        }
+        EXPECT_EQ(Setting("Serial", "Port"), stored);
+    }
+}
+
+TEST_F(MainWindowTest, StoredKindAndWordFlagAreShown)
+{
+    settings.WriteProfileString("Settings", "szUnitType", "PTRX");
+    settings.WriteProfileString("Directories", "Word2007", "0");
+    Start();
+    EXPECT_TRUE(Control<QRadioButton>(1057)->isChecked());
+    EXPECT_EQ(app->controller()->word2007(), 0);
+    Click(1008);
+    EXPECT_TRUE(prompts.confirms.empty());
+
+    app.reset();
+    settings.WriteProfileString("Settings", "szUnitType", "Toaster");
+    settings.WriteProfileString("Directories", "Word2007", "yes");
+    Start();
+    EXPECT_FALSE(Control<QRadioButton>(1013)->isChecked());
+    EXPECT_FALSE(Control<QRadioButton>(1014)->isChecked());
+    EXPECT_FALSE(Control<QRadioButton>(1057)->isChecked());
+    EXPECT_EQ(app->controller()->word2007(), 1);
+}
+
+TEST_F(MainWindowTest, CornerDoubleClickEnablesDataSheet)
+{
+    Start();
+    auto* form = app->view();
+    form->resize(950, 700);
+    auto* dataSheet = Control<QPushButton>(1011);
+    QTest::mouseDClick(form, Qt::LeftButton, Qt::NoModifier, QPoint(900, 700));
+    EXPECT_FALSE(dataSheet->isEnabled());
+    QTest::mouseDClick(form, Qt::LeftButton, Qt::NoModifier, QPoint(901, 651));
+    EXPECT_TRUE(dataSheet->isEnabled());
+    EXPECT_TRUE(Rows().isEmpty());
+}
+
+TEST_F(MainWindowTest, ClearScreenKeepsSelectorAndRowsAndResetsCounters)
+{
+    Start();
+    Click(1006);
+    Receive(kPrintout);
+    Click(1003);
+    EXPECT_TRUE(Lines().isEmpty());
+    EXPECT_FALSE(Control<QPushButton>(1011)->isEnabled());
+    EXPECT_EQ(Control<QComboBox>(1009)->count(), 2);
+    EXPECT_EQ(Rows().size(), 2);
+    EXPECT_EQ(app->controller()->table().recordIndex(), 0);
+    auto* selector = Control<QComboBox>(1009);
+    emit selector->activated(0);
+    EXPECT_EQ(Rows().size(), 2);
+    EXPECT_TRUE(Control<QPushButton>(1011)->isEnabled());
+}
+
+TEST_F(MainWindowTest, VersionButtonAsksTheInstrumentAndShowsTheReply)
+{
+    Start();
+    Click(1001);
+    EXPECT_EQ(Control<QLineEdit>(1000)->text(), "------");
+    EXPECT_EQ(driver.written, std::string("\xF0\x04\x00\xF4", 4));
+    EXPECT_EQ(app->frame()->size(), QSize(920, 730));
+    driver.Arrive(std::string("\xF0\x09\x00\xF9"
+                              "ABCD\x04",
+                              9));
+    driver.Raise(kBlockEvent);
+    EXPECT_EQ(Control<QLineEdit>(1000)->text(), "ABCD");
+}
+
+TEST_F(MainWindowTest, SavedCaptureOpensAgainWithItsRecords)
+{
+    QTemporaryDir dir;
+    const std::string path = dir.filePath("capture.txt").toStdString();
+    Start();
+    ShowAndActivate();
+    Click(1006);
+    Receive(kPrintout);
+    prompts.files = {path};
+    QTest::keyClick(app->frame(), Qt::Key_S, Qt::ControlModifier);
+    std::ifstream in(path, std::ios::binary);
+    const std::string saved((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_EQ(saved, kPrintout);
+
+    // After a restart the saved lines give the same records, without the instrument.
+    app.reset();
+    driver.written.clear();
+    Start();
+    ShowAndActivate();
+    prompts.files = {path};
+    QTest::keyClick(app->frame(), Qt::Key_O, Qt::ControlModifier);
+    EXPECT_EQ(Lines().size(), 7);
+    EXPECT_EQ(Control<QComboBox>(1009)->count(), 2);
+    EXPECT_EQ(Rows(), (QStringList{"1|Case Leakage|0.1 uA", "2|Ground Resistance|0.123 Ohms"}));
+    EXPECT_TRUE(Control<QPushButton>(1011)->isEnabled());
+    EXPECT_EQ(driver.written, "");
+
+    // A file that cannot be read says so and leaves the form alone.
+    prompts.files = {dir.filePath("missing.txt").toStdString()};
+    QTest::keyClick(app->frame(), Qt::Key_O, Qt::ControlModifier);
+    ASSERT_EQ(prompts.errors.size(), 1u);
+    EXPECT_NE(prompts.errors[0].find("missing.txt"), std::string::npos);
+    EXPECT_EQ(Lines().size(), 7);
+}
+
+} // namespace
+} // namespace tessaprint
