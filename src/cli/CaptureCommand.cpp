@@ -7,6 +7,7 @@
 #include "link/ReceivePath.h"
 #include "results/CaptureFile.h"
 #include "sim/SimulatedDriver.h"
+#include "util/FileIo.h"
 #include "util/QtClock.h"
 
 #include <QCoreApplication>

@@ -10,8 +10,4 @@ namespace tessaprint {
 int RunParseCommand(const std::vector<std::string>& args);
 int RunCaptureCommand(int argc, char** argv, const std::vector<std::string>& args);
 
-// Reads a whole file; false with a message in error when it cannot.
-bool ReadWholeFile(const std::string& path, std::string& content, std::string& error);
-bool WriteWholeFile(const std::string& path, const std::string& content, std::string& error);
-
 } // namespace tessaprint

@@ -4,11 +4,7 @@
 #include "link/Replay.h"
 #include "results/CaptureFile.h"
 #include "results/ReportsFolder.h"
-
-#include <cerrno>
-#include <cstring>
-#include <fstream>
-#include <sstream>
+#include "util/FileIo.h"
 
 namespace tessaprint {
 
@@ -174,14 +170,8 @@ bool CaptureController::SaveCaptureTo(const std::string& path, std::string& erro
     for (int i = 0; i < m_view.LineCount(); ++i) {
         lines.push_back(m_view.LineText(i));
     }
-    const std::string content = FormatCaptureFile(lines);
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    if (out) {
-        out.write(content.data(), static_cast<std::streamsize>(content.size()));
-        out.close();
-    }
-    if (!out) {
-        error = "Cannot save the captured lines to " + path + ": " + std::strerror(errno);
+    if (!WriteWholeFile(path, FormatCaptureFile(lines), error)) {
+        error = "Cannot save the captured lines: " + error;
         return false;
     }
     return true;
@@ -189,15 +179,13 @@ bool CaptureController::SaveCaptureTo(const std::string& path, std::string& erro
 
 bool CaptureController::OpenCaptureFrom(const std::string& path, std::string& error)
 {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        error = "Cannot open " + path + ": " + std::strerror(errno);
+    std::string content;
+    if (!ReadWholeFile(path, content, error)) {
+        error = "Cannot open the captured lines: " + error;
         return false;
     }
-    std::ostringstream content;
-    content << in.rdbuf();
     ClearForm();
-    ReplayLines(ParseCaptureFile(content.str()), m_table, m_view, m_view);
+    ReplayLines(ParseCaptureFile(content), m_table, m_view, m_view);
     OnResultsReady();
     return true;
 }

@@ -1,0 +1,12 @@
+#pragma once
+
+#include <string>
+
+namespace tessaprint {
+
+// Whole-file reads and writes in binary; false with a readable reason
+// ("cannot read PATH: No such file or directory") when they fail.
+bool ReadWholeFile(const std::string& path, std::string& content, std::string& error);
+bool WriteWholeFile(const std::string& path, const std::string& content, std::string& error);
+
+} // namespace tessaprint
