@@ -47,7 +47,8 @@ void CMainFrame::CreateMenus()
     QAction* fresh = action(file, QStringLiteral("&New"), 57600, QStringLiteral("Read the settings again"));
     fresh->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_N));
     file->addSeparator();
-    QAction* exit = action(file, QStringLiteral("E&xit"), 57665, QStringLiteral("Quit the application; prompts to save documents"));
+    QAction* exit =
+        action(file, QStringLiteral("E&xit"), 57665, QStringLiteral("Quit the application; prompts to save documents"));
     connect(exit, &QAction::triggered, this, &QWidget::close);
     connect(open, &QAction::triggered, this, [this] {
         if (m_controller) {
