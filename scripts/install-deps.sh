@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Installs the Debian packages Tessaprint builds and tests with; skips what is
-# already there. Safe to run again.
+# Installs the Debian packages Tessaprint builds with; skips what is already
+# there. Safe to run again. With --tests it adds what the tests use besides
+# (LibreOffice, to open every document in a word processor nobody here wrote).
 set -euo pipefail
 
 packages=(
@@ -8,10 +9,15 @@ packages=(
     qt6-base-dev qt6-serialport-dev      # Qt Widgets, QSettings, Qt SerialPort
     libgl-dev                            # needed by Qt's GUI CMake files
     nlohmann-json3-dev                   # JSON output of tessaprint-cli
+    libzip-dev                           # .docx packages
     libgtest-dev libgmock-dev            # unit tests
     libbenchmark-dev                     # benchmark program
     clang-format                         # the code layout check
 )
+
+if [ "${1:-}" = "--tests" ]; then
+    packages+=(libreoffice-writer-nogui)
+fi
 
 missing=()
 for package in "${packages[@]}"; do

@@ -10,6 +10,8 @@
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QDesktopServices>
+#include <QUrl>
 
 #include <memory>
 
@@ -62,6 +64,9 @@ int main(int argc, char** argv)
         return 1;
     }
     prompts.SetParent(tessaprint.frame());
+    // A saved document opens in the desktop's word processor.
+    tessaprint.controller()->SetDocumentOpener(
+        [](const std::string& path) { QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(path))); });
     if (demoMode) {
         tessaprint.frame()->setWindowTitle(QStringLiteral("Tessaprint (demo)"));
     }

@@ -63,6 +63,25 @@ fi
 "$CLI" capture --device sim --kind kappa >"$work/sim.json" 2>"$work/err" || fail "capture --device sim: $(cat "$work/err")"
 grep -q '" ICU-DF-07"' "$work/sim.json" || fail "kappa sample not captured"
 
+# Data sheets without a window: one path per item, and a clear failure for a bad name.
+mkdir -p "$work/reports"
+if "$CLI" datasheet --kind quellmax --transcript "$DATA/../../samples/quellmax.txt" --item all \
+    --reports "$work/reports" >"$work/paths.txt" 2>"$work/err"; then
+    [ "$(wc -l <"$work/paths.txt")" -eq 6 ] || fail "datasheet --item all should print 6 paths"
+    while IFS= read -r path; do
+        [ -s "$path" ] || fail "datasheet printed $path but it is not there"
+        case "$path" in "$work/reports/"*.docx) ;; *) fail "unexpected path $path" ;; esac
+    done <"$work/paths.txt"
+else
+    fail "datasheet --item all: $(cat "$work/err")"
+fi
+printf 'EquipmentID: ../../x\r\n1.Case Leakage 1 uA\r\n' >"$work/bad.txt"
+expect 1 "COM Error: 0x8007007B" -- "$CLI" datasheet --kind quellmax --transcript "$work/bad.txt" --item 0 \
+    --reports "$work/reports"
+expect 2 "--item takes" -- "$CLI" datasheet --kind quellmax --transcript "$work/bad.txt" --item 5 \
+    --reports "$work/reports"
+[ ! -e "$work/x-"* ] 2>/dev/null || fail "a document was written outside the reports folder"
+
 if [ "$failures" -eq 0 ]; then
     echo "cli: all checks passed"
 fi

@@ -21,6 +21,7 @@ public:
         confirms.push_back(message);
         return confirmAnswer;
     }
+    void ShowMessageBox(const std::string& text) override { messageBoxes.push_back(text); }
     std::optional<std::string> ChooseSaveFile(const std::string&, const std::string&) override { return Next(); }
     std::optional<std::string> ChooseOpenFile(const std::string&, const std::string&) override { return Next(); }
 
@@ -28,6 +29,7 @@ public:
     std::deque<std::optional<std::string>> files; // answers to the file choosers, in order
     std::vector<std::string> errors;
     std::vector<std::string> confirms;
+    std::vector<std::string> messageBoxes;
 
 private:
     std::optional<std::string> Next()

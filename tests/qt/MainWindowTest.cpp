@@ -11,6 +11,8 @@
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
+#include <QDir>
+#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -356,6 +358,32 @@ TEST_F(MainWindowTest, SavedCaptureOpensAgainWithItsRecords)
     ASSERT_EQ(prompts.errors.size(), 1u);
     EXPECT_NE(prompts.errors[0].find("missing.txt"), std::string::npos);
     EXPECT_EQ(Lines().size(), 7);
+}
+
+TEST_F(MainWindowTest, DataSheetWritesTheChosenRecordIntoTheReportsFolder)
+{
+    QTemporaryDir reports;
+    settings.WriteProfileString("Directories", "Reports", reports.path().toStdString());
+    Start();
+    Click(1006);
+    Receive(kPrintout);
+    auto* selector = Control<QComboBox>(1009);
+    selector->setCurrentIndex(1);
+    emit selector->activated(1);
+    Click(1011);
+    ASSERT_TRUE(prompts.messageBoxes.empty()) << prompts.messageBoxes.front();
+    const std::string path = app->controller()->lastDocumentPath();
+    EXPECT_EQ(path, reports.filePath(" BIO-5521-307201590508.docx").toStdString());
+    EXPECT_TRUE(QFile::exists(QString::fromStdString(path)));
+    EXPECT_TRUE(app->frame()->statusBar()->currentMessage().contains("BIO-5521"));
+
+    // A name the folder cannot hold is refused with the error box, and nothing is written.
+    Click(1006);
+    Receive("EquipmentID: ../x\r\n1.Case Leakage 1 uA\r\n");
+    Click(1011);
+    ASSERT_EQ(prompts.messageBoxes.size(), 1u);
+    EXPECT_EQ(prompts.messageBoxes[0].rfind("COM Error: 0x8007007B. ", 0), 0u);
+    EXPECT_EQ(QDir(reports.path()).entryList(QDir::Files).size(), 1);
 }
 
 } // namespace

@@ -1,5 +1,7 @@
 #include "app/CaptureController.h"
 
+#include "docs/DataSheet.h"
+#include "docs/DocumentEngine.h"
 #include "link/InstrumentCommands.h"
 #include "link/Replay.h"
 #include "results/CaptureFile.h"
@@ -40,7 +42,7 @@ CaptureController::CaptureController(SerialDriver& driver, FormView& view, Setti
     : m_driver(driver), m_view(view), m_settings(settings), m_prompts(prompts),
       m_receive(driver, m_table, view, view, clock),
       m_port(driver, settings, prompts, [this](int code) { return m_receive.OnDriverEvent(code); }),
-      m_reportsFolder(DefaultReportsFolder())
+      m_reportsFolder(DefaultReportsFolder()), m_clock(clock)
 {
 }
 
@@ -160,6 +162,33 @@ void CaptureController::OnLButtonDblClk(int x, int y)
 {
     if (x > kCornerX && y > kCornerY) {
         m_view.SetDataSheetEnabled(true);
+    }
+}
+
+void CaptureController::OnDataSheet()
+{
+    docs::DataSheetRequest request;
+    request.checkedKind = m_view.CheckedKind();
+    for (int row = 0; row < m_view.ReadingRowCount(); ++row) {
+        request.rows.push_back(
+            {m_view.ReadingRowText(row, 0), m_view.ReadingRowText(row, 1), m_view.ReadingRowText(row, 2)});
+    }
+    request.selectorCurrent = m_view.SelectorCurrent();
+    request.selectorItemText = m_view.SelectorItemText(request.selectorCurrent);
+    request.reportsFolder = m_reportsFolder;
+    request.word2007 = m_word2007;
+
+    docs::DocumentEngine word;
+    docs::DataSheetDispatch dispatch(m_table, word, m_clock);
+    const docs::DataSheetResult result = dispatch.OnDataSheet(request);
+    if (!result.ok) {
+        m_prompts.ShowMessageBox(result.errorBox);
+        return;
+    }
+    m_lastDocument = result.savedPath;
+    m_view.ShowStatus("Saved " + result.savedPath);
+    if (m_openDocument) {
+        m_openDocument(result.savedPath);
     }
 }
 

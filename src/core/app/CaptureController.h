@@ -46,6 +46,12 @@ public:
     // Port menu COMn.
     void SwitchPort(int n) { m_port.SwitchPort(n); }
 
+    // "Data Sheet": the test record of the chosen equipment ID, saved in the
+    // reports folder and handed to the document opener.
+    void OnDataSheet();
+    // Shows a saved document (the desktop's word processor); unset in tests.
+    void SetDocumentOpener(std::function<void(const std::string&)> opener) { m_openDocument = std::move(opener); }
+
     // The captured lines as a file (CR LF after each line), and back: an
     // opened capture is shown and parsed as if it had just arrived.
     void OnSaveCapture();
@@ -59,6 +65,8 @@ public:
     int word2007() const { return m_word2007; }
     void SetWord2007(int flag) { m_word2007 = flag; }
     const std::string& unitType() const { return m_unitType; }
+    // Where the latest document went (with extension); empty before any.
+    const std::string& lastDocumentPath() const { return m_lastDocument; }
     int currentPort() const { return m_port.currentPort(); }
 
     ResultsTable& table() { return m_table; }
@@ -83,7 +91,10 @@ private:
     std::string m_reportsFolder;
     int m_word2007 = 1;
     std::string m_unitType;
+    std::string m_lastDocument;
     std::function<void(InstrumentKind)> m_kindChanged;
+    std::function<void(const std::string&)> m_openDocument;
+    Clock& m_clock;
 };
 
 // The texts behind the kind radio buttons, as stored in "Settings"/"szUnitType".

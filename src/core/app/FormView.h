@@ -24,6 +24,9 @@ public:
     // Selector and lists.
     virtual void ClearSelector() = 0;
     virtual void ClearReadingRows() = 0;
+    virtual int ReadingRowCount() const = 0;
+    // Column 0 (Item), 1 (Test) or 2 (Reading) of a row, as shown.
+    virtual std::string ReadingRowText(int row, int column) const = 0;
     // Sets up the Item (50 px), Test (100 px) and Reading (440 px) columns,
     // full-row select; a second call keeps the columns it made the first time.
     virtual void SetupReadingColumns() = 0;

@@ -18,6 +18,8 @@ public:
     virtual int ShowError(const std::string& message) = 0;
     // The "Confirm" dialog; kIdOk only when the user pressed OK.
     virtual int ShowConfirm(const std::string& message) = 0;
+    // A message box with only an OK button (document errors).
+    virtual void ShowMessageBox(const std::string& text) = 0;
     // A file to save to or open; nothing when the user cancelled.
     virtual std::optional<std::string> ChooseSaveFile(const std::string& title, const std::string& filter) = 0;
     virtual std::optional<std::string> ChooseOpenFile(const std::string& title, const std::string& filter) = 0;

@@ -1,8 +1,10 @@
 #pragma once
 
 #include <cstdint>
+#include <ctime>
 #include <functional>
 #include <memory>
+#include <optional>
 
 namespace tessaprint {
 
@@ -25,6 +27,9 @@ public:
     virtual ~Clock() = default;
     virtual std::int64_t NowMs() const = 0;
     virtual std::unique_ptr<Timer> CreateTimer() = 0;
+    // The local calendar time, for file stamps and dates; nothing when the
+    // system cannot tell it.
+    virtual std::optional<std::tm> LocalTime() const = 0;
 };
 
 } // namespace tessaprint

@@ -34,7 +34,17 @@ public:
     std::uint64_t m_order = 0;
 };
 
-ManualClock::ManualClock() = default;
+ManualClock::ManualClock()
+{
+    std::tm time{};
+    time.tm_year = 2015 - 1900;
+    time.tm_mon = 2;
+    time.tm_mday = 7;
+    time.tm_hour = 21;
+    time.tm_min = 5;
+    time.tm_sec = 8;
+    m_localTime = time;
+}
 
 ManualClock::~ManualClock() = default;
 

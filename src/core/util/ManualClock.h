@@ -17,6 +17,9 @@ public:
 
     std::int64_t NowMs() const override { return m_now; }
     std::unique_ptr<Timer> CreateTimer() override;
+    // 7 March 2015, 21:05:08 until told otherwise; it does not move with Advance.
+    std::optional<std::tm> LocalTime() const override { return m_localTime; }
+    void SetLocalTime(std::optional<std::tm> time) { m_localTime = time; }
 
     void Advance(std::int64_t milliseconds);
     // Moves on to the next due timer and runs it; false when none is active.
@@ -32,6 +35,7 @@ private:
     std::int64_t m_now = 0;
     std::uint64_t m_sequence = 0;
     std::vector<ManualTimer*> m_timers;
+    std::optional<std::tm> m_localTime;
 };
 
 } // namespace tessaprint

@@ -32,7 +32,8 @@ bool CQuellmaxApp::InitInstance(bool show)
             m_frame->ShowStatusMessage(what + QStringLiteral(" is not available in this version yet"));
         };
     };
-    QObject::connect(m_view, &CQuellmaxView::dataSheetRequested, m_frame.get(), notYet(QStringLiteral("Data Sheet")));
+    QObject::connect(m_view, &CQuellmaxView::dataSheetRequested, m_frame.get(),
+                     [this] { m_controller->OnDataSheet(); });
     QObject::connect(m_view, &CQuellmaxView::workOrderRequested, m_frame.get(), notYet(QStringLiteral("Work Order")));
     QObject::connect(m_view, &CQuellmaxView::notepadRequested, m_frame.get(), notYet(QStringLiteral("Notepad")));
     QObject::connect(m_frame.get(), &CMainFrame::directoriesRequested, m_frame.get(),

@@ -240,6 +240,17 @@ void CQuellmaxView::ClearReadingRows()
     m_listReadings->clear();
 }
 
+int CQuellmaxView::ReadingRowCount() const
+{
+    return m_listReadings->topLevelItemCount();
+}
+
+std::string CQuellmaxView::ReadingRowText(int row, int column) const
+{
+    const QTreeWidgetItem* item = m_listReadings->topLevelItem(row);
+    return item ? item->text(column).toStdString() : std::string();
+}
+
 void CQuellmaxView::SetupReadingColumns()
 {
     if (m_columnsReady) {

@@ -57,6 +57,8 @@ public:
     void ScrollLinesToEnd() override;
     void ClearSelector() override;
     void ClearReadingRows() override;
+    int ReadingRowCount() const override;
+    std::string ReadingRowText(int row, int column) const override;
     void SetupReadingColumns() override;
     void SetResultsCaption(const std::string& text) override;
     std::string VersionText() const override;

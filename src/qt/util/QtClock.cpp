@@ -1,5 +1,6 @@
 #include "util/QtClock.h"
 
+#include <QDateTime>
 #include <QObject>
 #include <QTimer>
 
@@ -44,6 +45,24 @@ std::int64_t QtClock::NowMs() const
 std::unique_ptr<Timer> QtClock::CreateTimer()
 {
     return std::make_unique<QtTimer>();
+}
+
+std::optional<std::tm> QtClock::LocalTime() const
+{
+    const QDateTime now = QDateTime::currentDateTime();
+    if (!now.isValid()) {
+        return std::nullopt;
+    }
+    std::tm time{};
+    time.tm_year = now.date().year() - 1900;
+    time.tm_mon = now.date().month() - 1;
+    time.tm_mday = now.date().day();
+    time.tm_hour = now.time().hour();
+    time.tm_min = now.time().minute();
+    time.tm_sec = now.time().second();
+    time.tm_wday = now.date().dayOfWeek() % 7;
+    time.tm_yday = now.date().dayOfYear() - 1;
+    return time;
 }
 
 } // namespace tessaprint

@@ -12,6 +12,7 @@ public:
     QtClock();
     std::int64_t NowMs() const override;
     std::unique_ptr<Timer> CreateTimer() override;
+    std::optional<std::tm> LocalTime() const override;
 
 private:
     QElapsedTimer m_elapsed;

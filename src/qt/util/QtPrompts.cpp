@@ -3,6 +3,7 @@
 #include "util/CMessageDialog.h"
 
 #include <QFileDialog>
+#include <QMessageBox>
 
 namespace tessaprint {
 
@@ -18,6 +19,11 @@ int QtPrompts::ShowConfirm(const std::string& message)
     CConfirm dialog(m_parent);
     dialog.m_strMessage = QString::fromStdString(message);
     return dialog.DoModal();
+}
+
+void QtPrompts::ShowMessageBox(const std::string& text)
+{
+    QMessageBox::warning(m_parent, QStringLiteral("Tessaprint"), QString::fromStdString(text), QMessageBox::Ok);
 }
 
 std::optional<std::string> QtPrompts::ChooseSaveFile(const std::string& title, const std::string& filter)

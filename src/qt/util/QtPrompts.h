@@ -14,6 +14,7 @@ public:
 
     int ShowError(const std::string& message) override;
     int ShowConfirm(const std::string& message) override;
+    void ShowMessageBox(const std::string& text) override;
     std::optional<std::string> ChooseSaveFile(const std::string& title, const std::string& filter) override;
     std::optional<std::string> ChooseOpenFile(const std::string& title, const std::string& filter) override;
 

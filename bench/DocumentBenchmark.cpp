@@ -1,0 +1,92 @@
+// Building and saving test record documents from a 50-record capture.
+#include "docs/DataSheet.h"
+#include "docs/DocumentEngine.h"
+#include "link/Replay.h"
+#include "util/ManualClock.h"
+
+#include <benchmark/benchmark.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace tessaprint;
+
+struct Capture {
+    Capture()
+    {
+        std::ifstream in(TESSAPRINT_TEST_DATA_DIR "/quellmax-50-records.txt", std::ios::binary);
+        std::ostringstream bytes;
+        bytes << in.rdbuf();
+        ReplayTranscript(bytes.str(), table, listing);
+        folder = fs::temp_directory_path() / "tessaprint-bench-reports";
+        fs::remove_all(folder);
+    }
+    ~Capture() { fs::remove_all(folder); }
+
+    docs::DataSheetRequest Request(int k)
+    {
+        docs::DataSheetRequest request;
+        request.checkedKind = InstrumentKind::Quellmax;
+        for (const auto& row : listing.ReadingsForItem(table, k)) {
+            request.rows.push_back({row.item, row.testName, row.reading});
+        }
+        request.selectorCurrent = k;
+        request.selectorItemText = listing.SelectorItemText(k);
+        request.reportsFolder = folder.string();
+        return request;
+    }
+
+    ResultsTable table;
+    ResultsListing listing;
+    fs::path folder;
+};
+
+// One record: the walk, the .docx package and the file.
+void BM_ElectricalSafetyRecord(benchmark::State& state)
+{
+    Capture capture;
+    ManualClock clock;
+    docs::DocumentEngine word;
+    docs::DataSheetDispatch dispatch(capture.table, word, clock);
+    const auto request = capture.Request(17);
+    for (auto _ : state) {
+        const auto result = dispatch.OnDataSheet(request);
+        if (!result.ok) {
+            state.SkipWithError(result.errorBox.c_str());
+            break;
+        }
+        state.PauseTiming();
+        fs::remove(result.savedPath); // keep the name free so every run does the same work
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_ElectricalSafetyRecord)->Unit(benchmark::kMillisecond);
+
+// "--item all": every record of the capture, one after the other.
+void BM_AllFiftyRecords(benchmark::State& state)
+{
+    Capture capture;
+    ManualClock clock;
+    docs::DocumentEngine word;
+    docs::DataSheetDispatch dispatch(capture.table, word, clock);
+    std::vector<docs::DataSheetRequest> requests;
+    for (int k = 0; k < capture.listing.SelectorCount(); ++k) {
+        requests.push_back(capture.Request(k));
+    }
+    for (auto _ : state) {
+        for (const auto& request : requests) {
+            benchmark::DoNotOptimize(dispatch.OnDataSheet(request).ok);
+        }
+        state.PauseTiming();
+        fs::remove_all(capture.folder);
+        state.ResumeTiming();
+    }
+    state.counters["documents"] = static_cast<double>(requests.size());
+}
+BENCHMARK(BM_AllFiftyRecords)->Unit(benchmark::kMillisecond);
+
+} // namespace

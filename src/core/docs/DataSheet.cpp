@@ -1,0 +1,201 @@
+#include "docs/DataSheet.h"
+
+#include "results/ReportsFolder.h"
+
+#include <cstdio>
+#include <filesystem>
+
+namespace tessaprint::docs {
+
+namespace {
+
+constexpr std::uint32_t kErrorInvalidName = 0x8007007B;
+const std::string kEmpty;
+
+bool IsWhiteSpace(char c)
+{
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f';
+}
+
+// Takes the first word of rest: up to the first blank, or all of it when
+// there is none; rest keeps what follows, leading white space removed.
+std::string TakeWord(std::string& rest)
+{
+    std::string word;
+    const auto blank = rest.find(' ');
+    if (blank == std::string::npos) {
+        word = rest;
+        rest.clear();
+    } else {
+        word = rest.substr(0, blank);
+        rest.erase(0, blank + 1);
+    }
+    std::size_t start = 0;
+    while (start < rest.size() && IsWhiteSpace(rest[start])) {
+        ++start;
+    }
+    rest.erase(0, start);
+    return word;
+}
+
+std::string Join(const std::string& first, const std::string& second)
+{
+    if (first.empty()) {
+        return second;
+    }
+    if (second.empty()) {
+        return first;
+    }
+    return first + " " + second;
+}
+
+} // namespace
+
+const std::string& PacemakerRows::Field(int f, int k) const
+{
+    if (k < 0 || k >= static_cast<int>(entries.size()) || f < 1 || f > fieldCount) {
+        return kEmpty;
+    }
+    return entries[static_cast<std::size_t>(k)][static_cast<std::size_t>(f - 1)];
+}
+
+std::vector<std::string> SplitPacemakerReading(const std::string& reading, int fieldCount)
+{
+    std::vector<std::string> fields;
+    std::string rest = reading;
+    for (int f = 1; f <= fieldCount; ++f) {
+        const std::string first = TakeWord(rest);
+        if (f < fieldCount) {
+            const std::string second = TakeWord(rest);
+            fields.push_back(Join(first, second));
+        } else {
+            fields.push_back(Join(first, rest));
+        }
+    }
+    return fields;
+}
+
+std::string FormatRecordDate(const std::tm& t)
+{
+    char text[32];
+    std::snprintf(text, sizeof text, "%d/%02d/%04d", t.tm_mon + 1, t.tm_mday, t.tm_year + 1900);
+    return text;
+}
+
+DataSheetDispatch::DataSheetDispatch(ResultsTable& results, WordApplication& word, const Clock& clock)
+    : m_results(results), m_word(word), m_clock(clock)
+{
+}
+
+void DataSheetDispatch::Classify(const ListRow& row)
+{
+    PacemakerRows* kind = nullptr;
+    if (row.testName == "ATR") {
+        kind = &m_tables.atr;
+    } else if (row.testName == "Vent") {
+        kind = &m_tables.vent;
+    } else if (row.testName == "Trans") {
+        kind = &m_tables.trans;
+    } else if (row.testName == "AVD") {
+        kind = &m_tables.avd;
+    }
+    if (kind) {
+        kind->entries.push_back(SplitPacemakerReading(row.reading, kind->fieldCount));
+        ++kind->count;
+    }
+}
+
+DataSheetResult DataSheetDispatch::OnDataSheet(const DataSheetRequest& request)
+{
+    // The radio buttons decide; Kappa 5100 is looked at first.
+    InstrumentKind kind = InstrumentKind::Quellmax;
+    if (request.checkedKind == InstrumentKind::Kappa5100) {
+        kind = InstrumentKind::Kappa5100;
+    } else if (request.checkedKind == InstrumentKind::Pactrx) {
+        kind = InstrumentKind::Pactrx;
+    }
+    const bool byRecord = kind != InstrumentKind::Quellmax;
+    const int sel = request.selectorCurrent;
+    if (byRecord) {
+        // The record the list shows for the chosen item.
+        m_tables.selectedRecord = sel < 0 ? -1 : m_results.RecordForSelectorItem(sel, request.selectorItemText);
+    }
+    if (kind == InstrumentKind::Pactrx) {
+        for (PacemakerRows* rows : {&m_tables.atr, &m_tables.vent, &m_tables.trans, &m_tables.avd}) {
+            rows->count = 0;
+            rows->entries.clear(); // no entry of an earlier record can show up in this one
+        }
+    }
+
+    // Whole texts, every row: nothing is cut to a buffer's size.
+    const std::size_t size = std::max<std::size_t>(DataSheetTables::kListSize, request.rows.size() + 1);
+    m_tables.listTestNames.assign(size, std::string());
+    m_tables.listReadings.assign(size, std::string());
+    for (std::size_t i = 0; i < request.rows.size(); ++i) {
+        m_tables.listTestNames[i] = request.rows[i].testName;
+        m_tables.listReadings[i] = request.rows[i].reading;
+        if (kind == InstrumentKind::Pactrx) {
+            Classify(request.rows[i]);
+        }
+    }
+
+    if (sel >= 0) {
+        m_results.SetCurrentEquipmentId(request.selectorItemText);
+        if (byRecord) {
+            m_results.SetCurrentDate(m_results.Date(m_tables.selectedRecord));
+        }
+    }
+    if (byRecord && sel >= 0) {
+        // A record without a date takes that of one of the two records before it.
+        const int record = m_tables.selectedRecord;
+        if (m_results.currentDate().empty() && record > 0) {
+            m_results.SetCurrentDate(m_results.Date(record - 1));
+        }
+        if (m_results.currentDate().empty() && record > 1) {
+            m_results.SetCurrentDate(m_results.Date(record - 2));
+        }
+    }
+
+    const std::optional<std::tm> now = m_clock.LocalTime();
+    const std::string stamp = now ? FormatFileStamp(*now) : "Invalid DateTime";
+
+    DataSheetResult result;
+    result.kind = kind;
+    const std::string& id = m_results.currentEquipmentId();
+    // With no ID at all the name is the hyphen and the stamp.
+    const ReportPath path = id.empty() ? MakeReportPath(request.reportsFolder, "-" + stamp, "", "docx")
+                                       : MakeReportPath(request.reportsFolder, id, "-" + stamp, "docx");
+    if (!path.ok) {
+        result.errorBox = ComErrorText(kErrorInvalidName, path.error);
+        return result;
+    }
+    std::filesystem::path withoutExtension = path.path;
+    withoutExtension.replace_extension();
+    m_reportPath = withoutExtension.string();
+
+    if (byRecord && m_results.currentDate().empty()) {
+        m_results.SetCurrentDate(now ? FormatRecordDate(*now) : "Invalid DateTime");
+    }
+
+    DocumentSpec spec;
+    std::function<void(WordApplication&)> body;
+    switch (kind) {
+    case InstrumentKind::Quellmax:
+        spec = ElectricalSafetyRecordSpec();
+        body = [this](WordApplication& word) { BuildElectricalSafetyRecord(word, m_tables, m_results); };
+        break;
+    case InstrumentKind::Kappa5100:
+    case InstrumentKind::Pactrx:
+        result.errorBox = ComErrorText(0x80004001, "This record layout is not available in this version yet.");
+        return result;
+    }
+    const DocumentResult run = RunDocument(m_word, request.word2007, spec, body, m_reportPath);
+    result.ok = run.ok;
+    result.errorBox = run.errorBox;
+    if (run.ok) {
+        result.savedPath = path.path.string();
+    }
+    return result;
+}
+
+} // namespace tessaprint::docs

@@ -1,0 +1,103 @@
+#pragma once
+
+#include "docs/DocumentFrame.h"
+#include "docs/WordApplication.h"
+#include "results/InstrumentKind.h"
+#include "results/ResultsTable.h"
+#include "util/Clock.h"
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace tessaprint::docs {
+
+// One row of the Item/Test/Reading list as shown.
+struct ListRow {
+    std::string item;
+    std::string testName;
+    std::string reading;
+};
+
+// The pacemaker analyzer's rows of one kind ("ATR", "Vent", "Trans", "AVD"),
+// each reading split into fixed fields.
+struct PacemakerRows {
+    explicit PacemakerRows(int fields) : fieldCount(fields) {}
+
+    int fieldCount = 8;
+    int count = 0;
+    // entries[k][f - 1] is field f of the k-th row of this kind.
+    std::vector<std::vector<std::string>> entries;
+
+    // Field f (1-based) of entry k; empty beyond the rows of the latest dispatch.
+    const std::string& Field(int f, int k) const;
+};
+
+// What "Data Sheet" prepares for the document: the shown rows, the chosen
+// record, and for the pacemaker analyzer the split readings.
+struct DataSheetTables {
+    static constexpr int kListSize = 100;
+
+    std::vector<std::string> listTestNames = std::vector<std::string>(kListSize);
+    std::vector<std::string> listReadings = std::vector<std::string>(kListSize);
+    int selectedRecord = -1;
+    PacemakerRows atr = PacemakerRows(8);
+    PacemakerRows vent = PacemakerRows(8);
+    PacemakerRows trans = PacemakerRows(8);
+    PacemakerRows avd = PacemakerRows(3);
+};
+
+// Splits a pacemaker reading into fieldCount fields: each field but the last
+// takes two words, the last one word and the rest. A word at the end is taken
+// as a word, and the parts of a field that are not empty are joined with one
+// blank, so "5.0 mA 70 ppm" gives "5.0 mA", "70 ppm" and empty fields after.
+std::vector<std::string> SplitPacemakerReading(const std::string& reading, int fieldCount);
+
+// Today's date as "%#m/%d/%Y" (3/07/2015).
+std::string FormatRecordDate(const std::tm& localTime);
+
+// Everything the "Data Sheet" button needs from the form.
+struct DataSheetRequest {
+    std::optional<InstrumentKind> checkedKind; // the radio buttons; none checked builds the electrical safety record
+    std::vector<ListRow> rows;
+    int selectorCurrent = -1;
+    std::string selectorItemText;
+    std::string reportsFolder;
+    int word2007 = 1;
+};
+
+struct DataSheetResult {
+    bool ok = false;
+    InstrumentKind kind = InstrumentKind::Quellmax;
+    std::string savedPath; // with extension, when ok
+    std::string errorBox;  // "COM Error: 0x%08lX. %s" when not ok
+};
+
+// The "Data Sheet" button: picks the layout by the radio buttons, fills the
+// tables, sets the equipment ID, the record date and the output path, and
+// builds the document of that kind.
+class DataSheetDispatch {
+public:
+    DataSheetDispatch(ResultsTable& results, WordApplication& word, const Clock& clock);
+
+    DataSheetResult OnDataSheet(const DataSheetRequest& request);
+
+    const DataSheetTables& tables() const { return m_tables; }
+    // The output path of the latest dispatch, without extension.
+    const std::string& reportPath() const { return m_reportPath; }
+
+private:
+    void Classify(const ListRow& row);
+
+    ResultsTable& m_results;
+    WordApplication& m_word;
+    const Clock& m_clock;
+    DataSheetTables m_tables;
+    std::string m_reportPath;
+};
+
+// The document bodies, one per instrument kind; each runs inside RunDocument.
+DocumentSpec ElectricalSafetyRecordSpec();
+void BuildElectricalSafetyRecord(WordApplication& word, const DataSheetTables& tables, const ResultsTable& results);
+
+} // namespace tessaprint::docs

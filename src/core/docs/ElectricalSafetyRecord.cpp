@@ -1,0 +1,302 @@
+#include "docs/DataSheet.h"
+
+#include <array>
+#include <string_view>
+
+namespace tessaprint::docs {
+
+namespace {
+
+constexpr const char* kFont = "Calibri";
+constexpr const char* kEnDash = "\u2013";
+constexpr const char* kEllipsis = "\u2026";
+constexpr int kNoRow = 9999;
+
+std::string Repeat(std::string_view piece, int times)
+{
+    std::string text;
+    for (int i = 0; i < times; ++i) {
+        text += piece;
+    }
+    return text;
+}
+
+struct MeasurementTable {
+    std::vector<std::string_view> keywords;
+    std::string_view firstHeader;
+    bool fontInHeader = false;
+    bool spareRow = false;
+};
+
+// The rows of the shown list whose test name holds one of the keywords, each
+// once, up to the first empty test name.
+std::vector<int> MatchingRows(const DataSheetTables& tables, const std::vector<std::string_view>& keywords)
+{
+    std::vector<int> rows;
+    for (std::size_t i = 0; i < tables.listTestNames.size(); ++i) {
+        const std::string& name = tables.listTestNames[i];
+        if (name.empty()) {
+            break;
+        }
+        for (const auto keyword : keywords) {
+            if (name.find(keyword) != std::string::npos) {
+                rows.push_back(static_cast<int>(i));
+                break;
+            }
+        }
+    }
+    return rows;
+}
+
+// Steps 3 to 6 of a four-column table: borders, 20-point rows, the column
+// widths, then the bold header row.
+void WriteFourColumnTable(WordApplication& word, int rows, const std::array<std::string_view, 4>& headers,
+                          bool fontInHeader)
+{
+    word.AddTable(rows, 4);
+    word.SelectTable(1);
+    word.SetCellBorders(kLineStyleSingle, kLineStyleSingle);
+    word.SetRowHeight(20, kRowHeightExactly);
+    word.MoveLeft(kUnitCharacter);
+    word.SelectColumn();
+    word.SetColumnWidth(word.InchesToPoints(2.5), kColumnWidthPoints);
+    for (const double inches : {1.8, 1.0, 1.5}) {
+        word.MoveRight(kUnitCharacter);
+        word.SelectColumn();
+        word.SetColumnWidth(word.InchesToPoints(inches), kColumnWidthPoints);
+    }
+    word.SetFontSize(12);
+    word.SetAlignment(0);
+    for (int i = 0; i < 4; ++i) {
+        word.MoveLeft(kUnitCharacter);
+    }
+    for (std::size_t h = 0; h < headers.size(); ++h) {
+        word.ToggleBold();
+        if (fontInHeader) {
+            word.SetFontName(kFont);
+        }
+        word.SetFontSize(14);
+        word.WriteText(std::string(headers[h]));
+        if (h + 1 < headers.size()) {
+            word.MoveRight(kUnitCharacter);
+        }
+    }
+    word.ToggleBold();
+}
+
+void WriteMeasurementTable(WordApplication& word, const DataSheetTables& tables, const MeasurementTable& spec)
+{
+    std::vector<int> rows = MatchingRows(tables, spec.keywords);
+    int rowCount = static_cast<int>(rows.size()) + 1;
+    const bool spare = spec.spareRow && rows.empty();
+    if (spare) {
+        rowCount = 2; // an empty row to write in by hand
+        rows.push_back(kNoRow);
+    }
+    WriteFourColumnTable(word, rowCount, {spec.firstHeader, "Measured Value", "Pass / Fail", "Comments"},
+                         spec.fontInHeader);
+    word.MoveDown();
+    for (int i = 0; i < 3; ++i) {
+        word.MoveLeft(kUnitCharacter);
+    }
+    for (int k = 0; k + 1 < rowCount; ++k) {
+        const int i = rows[static_cast<std::size_t>(k)];
+        if (i == kNoRow) {
+            continue;
+        }
+        word.SetFontName(kFont);
+        word.SetFontSize(12);
+        word.WriteText(tables.listTestNames[static_cast<std::size_t>(i)]);
+        word.MoveRight(kUnitCharacter);
+        word.SetFontName(kFont);
+        word.SetFontSize(12);
+        word.WriteText(tables.listReadings[static_cast<std::size_t>(i)]);
+        word.MoveDown();
+        word.MoveLeft(kUnitCharacter);
+    }
+    word.MoveDown();
+    if (spare) {
+        word.MoveDown();
+    }
+}
+
+void WriteTickCircle(WordApplication& word)
+{
+    word.SetFontSize(14);
+    word.ToggleBold();
+    word.WriteText("   o");
+    word.SetFontSize(12);
+    word.ToggleBold();
+}
+
+void WriteHeading(WordApplication& word, const std::string& heading)
+{
+    word.NewParagraph();
+    word.ToggleBold();
+    for (int i = 0; i < 3; ++i) {
+        word.NewParagraph();
+    }
+    word.SetFontName(kFont);
+    word.SetFontSize(14);
+    word.WriteText(heading);
+    word.ToggleBold();
+    word.NewParagraph();
+}
+
+} // namespace
+
+DocumentSpec ElectricalSafetyRecordSpec()
+{
+    DocumentSpec spec;
+    spec.title = "Electrical Safety Test Record";
+    spec.boldHeader = true;
+    spec.headerSize = 12;
+    spec.footer = DocumentSpec::Footer::FormNumber;
+    return spec;
+}
+
+void BuildElectricalSafetyRecord(WordApplication& word, const DataSheetTables& tables, const ResultsTable& results)
+{
+    word.MoveDown();
+
+    // Identification table.
+    word.SetFontSize(14);
+    word.AddTable(5, 2);
+    word.SelectTable(1);
+    word.SetCellBorders(kLineStyleSingle, kLineStyleSingle);
+    word.SetRowHeight(44, kRowHeightExactly);
+    word.ToggleBold();
+    word.SetFontSize(12);
+    word.SetAlignment(0);
+    word.SetFontName(kFont);
+    word.WriteText("Testing Organization:");
+    word.NewParagraph();
+    word.NewParagraph();
+    word.WriteText("Name of Testing Person:");
+
+    word.MoveRight(kUnitCharacter);
+    word.SetCellBorders(kLineStyleSingle, std::nullopt);
+    word.SetFontSize(12);
+    word.SetAlignment(0);
+    word.SetRowHeight(50, kRowHeightExactly);
+    word.SetFontName(kFont);
+    word.WriteText("Test result prior to service");
+    WriteTickCircle(word);
+    word.NewParagraph();
+    word.WriteText("                     Recurrent Test");
+    WriteTickCircle(word);
+    word.NewParagraph();
+    word.WriteText("                  Test after repair");
+    WriteTickCircle(word);
+
+    word.MoveDown();
+    word.SelectFirstRow(1);
+    word.MergeCells();
+    word.SetFontName(kFont);
+    word.WriteText("Name of Organization:");
+    word.NewParagraph();
+
+    word.MoveDown();
+    word.SetFontName(kFont);
+    word.WriteText("Equipment Name:");
+    word.NewParagraph();
+    word.MoveRight(kUnitCharacter);
+    word.SetFontName(kFont);
+    word.WriteText("Equipment ID: ");
+    word.ToggleBold();
+    word.WriteText(results.currentEquipmentId());
+    word.ToggleBold();
+    word.NewParagraph();
+    word.NewParagraph();
+    word.WriteText("Serial Number:");
+
+    word.MoveDown();
+    word.MoveLeft(kUnitCharacter);
+    word.NewParagraph();
+    word.SetFontName(kFont);
+    word.WriteText("Equipment Type:");
+    word.MoveRight(kUnitCharacter);
+    word.SetFontName(kFont);
+    word.WriteText("Equipment Class:   I    II");
+    word.NewParagraph();
+    word.WriteText("Battery (operated): Yes  No");
+
+    word.MoveDown();
+    word.SelectFirstRow(1);
+    word.MergeCells();
+    word.SetFontName(kFont);
+    word.WriteText("Accessories:");
+    word.NewParagraph();
+    word.ToggleBold();
+    word.MoveDown();
+    word.ToggleBold();
+    word.NewParagraph();
+
+    // Record line and the first measurement table.
+    word.SetFontName(kFont);
+    word.SetFontSize(14);
+    word.WriteText(std::string("Tessaprint Test Record ") + kEnDash + " Record # (ID): ________ Date: ____________");
+    word.NewParagraph();
+    word.NewParagraph();
+    word.SetFontName(kFont);
+    word.SetFontSize(14);
+    word.WriteText("External Measurements (Unit under Test) AC Powered Devices ");
+    word.NewParagraph();
+    word.ToggleBold();
+    WriteMeasurementTable(word, tables,
+                          {{"Case Leakage", "Leads Leakage", "Isolation Leakage", "Resistance", "Device Current"},
+                           "Leakage Measurement",
+                           false,
+                           false});
+
+    WriteHeading(word, "Non AC Powered Devices or Hard wired Patient care devices");
+    WriteMeasurementTable(word, tables, {{"External Leakage"}, "External Measurement", true, true});
+
+    WriteHeading(word, "Patient Monitoring equipment");
+    WriteFourColumnTable(word, 3, {"Waveform", "Rate Set", "Rate Measured", "Comments"}, true);
+    for (int i = 0; i < 3; ++i) {
+        word.MoveDown();
+    }
+    word.NewParagraph();
+    word.NewParagraph();
+
+    // Notes, assessment and signature.
+    word.SetFontSize(11);
+    word.ToggleBold();
+    word.SetFontName(kFont);
+    word.WriteText("Deficiency  / Note:\t" + Repeat(kEllipsis, 34) + Repeat(".", 30));
+    word.NewParagraph();
+    word.NewParagraph();
+    word.SetFontSize(11);
+    word.WriteText("Overall Assessment:");
+    word.ToggleBold();
+    word.NewParagraph();
+    word.NewParagraph();
+
+    const std::string indent(10, ' ');
+    const std::array<std::string, 4> assessments = {
+        indent + "No Safety or functional deficiencies were found.",
+        indent + "No direct risk, deficiencies detected may be corrected on short term.",
+        indent + "Equipment shall be taken out of operation until deficiencies are corrected.",
+        indent + "Equipment does not comply " + kEnDash +
+            " Repair  / Exchange of components /  Removing from service is recommended.",
+    };
+    for (const auto& line : assessments) {
+        word.SetFontSize(16);
+        word.WriteText("o");
+        word.SetFontSize(11);
+        word.WriteText(line);
+        word.NewParagraph();
+    }
+    word.NewParagraph();
+
+    word.WriteText("Next recurrent test necessary:  \t (circle one)\t 6 /  12 / 24 months.");
+    word.NewParagraph();
+    word.NewParagraph();
+
+    word.SetFontSize(11);
+    word.WriteText("Name: " + Repeat("_", 25) + "\t\tDate / Signature:" + Repeat("_", 25));
+    word.NewParagraph();
+}
+
+} // namespace tessaprint::docs

@@ -1,0 +1,460 @@
+// "Data Sheet": the choice of layout, the record and date it documents, the
+// output name, and the electrical safety record read back from its .docx.
+#include "DocxReader.h"
+#include "TestFiles.h"
+
+#include "docs/DataSheet.h"
+#include "docs/DocumentEngine.h"
+#include "docs/RecordingWordApplication.h"
+#include "link/Replay.h"
+#include "sim/SamplePrintouts.h"
+#include "util/ManualClock.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <random>
+
+namespace tessaprint::docs {
+namespace {
+
+namespace fs = std::filesystem;
+
+class DataSheetTest : public ::testing::Test {
+protected:
+    DataSheetTest()
+    {
+        m_folder = fs::temp_directory_path() / ("tessaprint-datasheet-" + std::to_string(std::random_device{}()));
+        fs::create_directories(m_folder);
+    }
+    ~DataSheetTest() override { fs::remove_all(m_folder); }
+
+    void Capture(std::string_view printout) { ReplayTranscript(printout, table, listing); }
+
+    // The request the form would make with selector item k chosen.
+    DataSheetRequest Request(std::optional<InstrumentKind> kind, int k)
+    {
+        DataSheetRequest request;
+        request.checkedKind = kind;
+        for (const auto& row : listing.ReadingsForItem(table, k)) {
+            request.rows.push_back({row.item, row.testName, row.reading});
+        }
+        request.selectorCurrent = k;
+        request.selectorItemText = listing.SelectorItemText(k);
+        request.reportsFolder = m_folder.string();
+        return request;
+    }
+
+    const Table& TableNumber(const Document& doc, int n) const
+    {
+        int seen = 0;
+        for (const auto& block : doc.main.blocks) {
+            if (const auto* found = std::get_if<Table>(&block)) {
+                if (seen++ == n) {
+                    return *found;
+                }
+            }
+        }
+        throw std::out_of_range("no such table");
+    }
+
+    static std::string Text(const Cell& cell)
+    {
+        std::string text;
+        for (std::size_t i = 0; i < cell.paragraphs.size(); ++i) {
+            text += i ? "|" : "";
+            for (const auto& run : cell.paragraphs[i].runs) {
+                text += run.text;
+            }
+        }
+        return text;
+    }
+
+    fs::path m_folder;
+    ManualClock clock;
+    ResultsTable table;
+    ResultsListing listing;
+    DocumentEngine engine;
+};
+
+TEST_F(DataSheetTest, ElectricalSafetyRecordReadBackCellByCell)
+{
+    Capture(SamplePrintout(InstrumentKind::Quellmax));
+    DataSheetDispatch dispatch(table, engine, clock);
+    const DataSheetResult result = dispatch.OnDataSheet(Request(InstrumentKind::Quellmax, 5)); // OR-ESU-3
+    ASSERT_TRUE(result.ok) << result.errorBox;
+    EXPECT_EQ(fs::path(result.savedPath).filename(), " OR-ESU-3-307201590508.docx");
+
+    const Document doc = test::DocxReader::FromFile(result.savedPath).ReadDocument();
+    // What was saved is what the walk built.
+    EXPECT_EQ(doc.main, engine.document().main);
+    EXPECT_EQ(doc.header, engine.document().header);
+    EXPECT_EQ(doc.footer, engine.document().footer);
+
+    // Header: grey, centred, company in italics, both lines bold 12 Calibri.
+    ASSERT_EQ(doc.header.blocks.size(), 2u);
+    const auto& company = std::get<Paragraph>(doc.header.blocks[0]);
+    const auto& title = std::get<Paragraph>(doc.header.blocks[1]);
+    EXPECT_EQ(company.runs[0].text, "Zelmor Corporation");
+    EXPECT_TRUE(company.runs[0].format.italic);
+    EXPECT_TRUE(company.runs[0].format.bold);
+    EXPECT_EQ(title.runs[0].text, "Electrical Safety Test Record");
+    EXPECT_FALSE(title.runs[0].format.italic);
+    EXPECT_EQ(title.runs[0].format.font, "Calibri");
+    EXPECT_EQ(title.format.shading, 15132390u);
+    EXPECT_EQ(title.format.alignment, Alignment::Center);
+    const auto& footer = std::get<Paragraph>(doc.footer.blocks[0]);
+    EXPECT_EQ(footer.runs[0].text, "Zelmor Corporation Form # /*75-022, rev. 2*/");
+    EXPECT_EQ(footer.runs[0].format.size, 8);
+
+    // Identification table: rows 2 and 5 merged, heights 50 and 44, labels bold.
+    const Table& id = TableNumber(doc, 0);
+    ASSERT_EQ(id.rows.size(), 5u);
+    EXPECT_EQ(id.rows[0].heightPt, 50);
+    EXPECT_EQ(id.rows[0].heightRule, HeightRule::Exactly);
+    EXPECT_EQ(id.rows[3].heightPt, 44);
+    EXPECT_EQ(id.rows[1].cells.size(), 1u);
+    EXPECT_EQ(id.rows[4].cells.size(), 1u);
+    EXPECT_EQ(id.rows[1].cells[0].gridSpan, 2);
+    EXPECT_EQ(Text(id.rows[0].cells[0]), "Testing Organization:||Name of Testing Person:");
+    EXPECT_EQ(Text(id.rows[0].cells[1]), "Test result prior to service   o|                     Recurrent Test   o|"
+                                         "                  Test after repair   o");
+    EXPECT_EQ(Text(id.rows[1].cells[0]), "Name of Organization:|");
+    EXPECT_EQ(Text(id.rows[2].cells[0]), "Equipment Name:|");
+    EXPECT_EQ(Text(id.rows[2].cells[1]), "Equipment ID:  OR-ESU-3||Serial Number:");
+    EXPECT_EQ(Text(id.rows[3].cells[0]), "|Equipment Type:");
+    EXPECT_EQ(Text(id.rows[3].cells[1]), "Equipment Class:   I    II|Battery (operated): Yes  No");
+    EXPECT_EQ(Text(id.rows[4].cells[0]), "Accessories:|");
+    const auto& idRuns = id.rows[2].cells[1].paragraphs[0].runs;
+    ASSERT_EQ(idRuns.size(), 2u);
+    EXPECT_TRUE(idRuns[0].format.bold);
+    EXPECT_FALSE(idRuns[1].format.bold); // the ID itself is plain 12
+    EXPECT_EQ(idRuns[1].format.size, 12);
+    const auto& circle = id.rows[0].cells[1].paragraphs[0].runs[1];
+    EXPECT_EQ(circle.text, "   o");
+    EXPECT_FALSE(circle.format.bold);
+    EXPECT_EQ(circle.format.size, 14);
+    EXPECT_TRUE(id.rows[0].cells[0].paragraphs[0].runs[0].format.bold);
+
+    // Table A: the rows with its keywords, in list order; table B: External Leakage.
+    const Table& a = TableNumber(doc, 1);
+    EXPECT_EQ(a.gridColumnsPt, (std::vector<double>{180, 129.6, 72, 108}));
+    EXPECT_EQ(Text(a.rows[0].cells[0]), "Leakage Measurement");
+    EXPECT_TRUE(a.rows[0].cells[0].paragraphs[0].runs[0].format.bold);
+    EXPECT_EQ(a.rows[0].cells[0].paragraphs[0].runs[0].format.size, 14);
+    std::vector<std::string> namesA;
+    for (std::size_t r = 1; r < a.rows.size(); ++r) {
+        namesA.push_back(Text(a.rows[r].cells[0]) + " = " + Text(a.rows[r].cells[1]));
+        EXPECT_EQ(a.rows[r].heightPt, 20);
+        EXPECT_EQ(Text(a.rows[r].cells[2]), ""); // Pass / Fail stays for the pen
+    }
+    EXPECT_EQ(namesA, (std::vector<std::string>{
+                          "Ground Resistance = 0.094 Ohms", "Insulation Resistance = 35.2 MOhms",
+                          "Device Current = 2.47 A", "Case Leakage = 0.5 uA", "Case Leakage Reverse Polarity = 0.7 uA",
+                          "Case Leakage Open Neutral = 2.1 uA", "Case Leakage Open Ground = 71.9 uA",
+                          "Leads Leakage To Ground = 3.4 uA", "Isolation Leakage = 8.2 uA"}));
+    EXPECT_FALSE(a.rows[1].cells[0].paragraphs[0].runs[0].format.bold);
+    EXPECT_EQ(a.rows[1].cells[0].paragraphs[0].runs[0].format.size, 12);
+
+    const Table& b = TableNumber(doc, 2);
+    ASSERT_EQ(b.rows.size(), 3u);
+    EXPECT_EQ(Text(b.rows[0].cells[0]), "External Measurement");
+    EXPECT_EQ(Text(b.rows[1].cells[0]), "External Leakage Footswitch");
+    EXPECT_EQ(Text(b.rows[2].cells[1]), "5.8 uA");
+
+    const Table& monitoring = TableNumber(doc, 3);
+    ASSERT_EQ(monitoring.rows.size(), 3u);
+    EXPECT_EQ(Text(monitoring.rows[0].cells[2]), "Rate Measured");
+    EXPECT_EQ(Text(monitoring.rows[2].cells[0]), "");
+}
+
+TEST_F(DataSheetTest, TablesWithoutMatchingRowsAndRowsAfterTheFirstEmptyName)
+{
+    DataSheetTables tables;
+    tables.listTestNames[0] = "Line Voltage";
+    tables.listReadings[0] = "120 V";
+    tables.listTestNames[2] = "Case Leakage"; // after an empty name: never looked at
+    ResultsTable results;
+    EXPECT_TRUE(RunDocument(
+                    engine, 1, ElectricalSafetyRecordSpec(),
+                    [&](WordApplication& word) { BuildElectricalSafetyRecord(word, tables, results); },
+                    (m_folder / "empty").string())
+                    .ok);
+    const Document& doc = engine.document();
+    EXPECT_EQ(TableNumber(doc, 1).rows.size(), 1u); // header only
+    const Table& b = TableNumber(doc, 2);
+    ASSERT_EQ(b.rows.size(), 2u); // header and one row for the pen
+    EXPECT_EQ(Text(b.rows[1].cells[0]), "");
+    EXPECT_EQ(Text(TableNumber(doc, 0).rows[2].cells[1]), "Equipment ID: ||Serial Number:");
+}
+
+TEST_F(DataSheetTest, RowWithSeveralKeywordsIsListedOnceAndOnlyInItsTable)
+{
+    Capture("EquipmentID: X\r\n1.Case Leakage Resistance 1 uA\r\n2.External Leakage Resistance 2 uA\r\n"
+            "3.External Leakage 3 uA\r\n");
+    DataSheetDispatch dispatch(table, engine, clock);
+    ASSERT_TRUE(dispatch.OnDataSheet(Request(std::nullopt, 0)).ok); // no radio button: electrical safety
+    const Document& doc = engine.document();
+    const Table& a = TableNumber(doc, 1);
+    ASSERT_EQ(a.rows.size(), 3u); // "Resistance" also matches the second row
+    EXPECT_EQ(Text(a.rows[1].cells[0]), "Case Leakage Resistance");
+    EXPECT_EQ(Text(a.rows[2].cells[0]), "External Leakage Resistance");
+    EXPECT_EQ(TableNumber(doc, 2).rows.size(), 3u);
+}
+
+TEST_F(DataSheetTest, WholeTextsReachTheDocument)
+{
+    const std::string longName(120, 'N');
+    const std::string longReading = "1" + std::string(300, 'r');
+    Capture("EquipmentID: LONG\r\n1.Case Leakage " + longName + " " + longReading + "\r\n");
+    DataSheetDispatch dispatch(table, engine, clock);
+    ASSERT_TRUE(dispatch.OnDataSheet(Request(InstrumentKind::Quellmax, 0)).ok);
+    EXPECT_EQ(dispatch.tables().listTestNames[0], "Case Leakage " + longName);
+    EXPECT_EQ(Text(TableNumber(engine.document(), 1).rows[1].cells[1]), longReading);
+}
+
+TEST_F(DataSheetTest, NamesNeverOverwriteAndNeverLeaveTheFolder)
+{
+    Capture("EquipmentID: A-17\r\n1.Case Leakage 1 uA\r\nEquipmentID: ../../escape\r\nEquipmentID: a/b\r\n"
+            "EquipmentID: C:x\r\n");
+    DataSheetDispatch dispatch(table, engine, clock);
+    const auto first = dispatch.OnDataSheet(Request(InstrumentKind::Quellmax, 0));
+    const auto second = dispatch.OnDataSheet(Request(InstrumentKind::Quellmax, 0)); // the same second
+    ASSERT_TRUE(first.ok && second.ok);
+    EXPECT_EQ(fs::path(first.savedPath).filename(), " A-17-307201590508.docx");
+    EXPECT_EQ(fs::path(second.savedPath).filename(), " A-17-307201590508-2.docx");
+    EXPECT_EQ(dispatch.reportPath(), (m_folder / " A-17-307201590508-2").string());
+    // 12 hours later the stamp is the same (no AM/PM): still a new file.
+    std::tm morning = *clock.LocalTime();
+    morning.tm_hour = 9;
+    clock.SetLocalTime(morning);
+    EXPECT_EQ(fs::path(dispatch.OnDataSheet(Request(InstrumentKind::Quellmax, 0)).savedPath).filename(),
+              " A-17-307201590508-3.docx");
+
+    for (int k = 1; k <= 3; ++k) {
+        SCOPED_TRACE(listing.SelectorItemText(k));
+        const auto bad = dispatch.OnDataSheet(Request(InstrumentKind::Quellmax, k));
+        EXPECT_FALSE(bad.ok);
+        EXPECT_EQ(bad.errorBox.rfind("COM Error: 0x8007007B. ", 0), 0u) << bad.errorBox;
+    }
+    std::size_t files = 0;
+    for (const auto& entry : fs::recursive_directory_iterator(m_folder)) {
+        EXPECT_TRUE(entry.is_regular_file()) << entry.path();
+        ++files;
+    }
+    EXPECT_EQ(files, 3u);
+    EXPECT_FALSE(fs::exists(m_folder.parent_path().parent_path() / "escape-307201590508.docx"));
+}
+
+TEST_F(DataSheetTest, NoCurrentItemKeepsTheLastIdAndNoIdAtAllNamesTheFileByTheStamp)
+{
+    Capture("1.Case Leakage 1 uA\r\n");
+    DataSheetDispatch dispatch(table, engine, clock);
+    const auto unnamed = dispatch.OnDataSheet(Request(InstrumentKind::Quellmax, -1));
+    ASSERT_TRUE(unnamed.ok) << unnamed.errorBox;
+    EXPECT_EQ(fs::path(unnamed.savedPath).filename(), "-307201590508.docx");
+
+    table.SetCurrentEquipmentId(" LAST");
+    const auto again = dispatch.OnDataSheet(Request(InstrumentKind::Quellmax, -1));
+    EXPECT_EQ(fs::path(again.savedPath).filename(), " LAST-307201590508.docx");
+
+    clock.SetLocalTime(std::nullopt);
+    EXPECT_EQ(fs::path(dispatch.OnDataSheet(Request(InstrumentKind::Quellmax, -1)).savedPath).filename(),
+              " LAST-Invalid DateTime.docx");
+}
+
+TEST_F(DataSheetTest, RecordAndDateOfTheKappaAndPacemakerPaths)
+{
+    // Items 0 and 2 share an ID; record 2 has no date line of its own here.
+    Capture("EquipmentID: A\r\nDate: 01/02/2015\r\n1.Defib 200 J\r\nEquipmentID: B\r\nDate: 02/03/2015\r\n"
+            "EquipmentID: A\r\n1.Defib 360 J\r\n");
+    RecordingWordApplication recorder;
+    DataSheetDispatch dispatch(table, recorder, clock);
+    dispatch.OnDataSheet(Request(InstrumentKind::Kappa5100, 2));
+    EXPECT_EQ(dispatch.tables().selectedRecord, 2);
+    EXPECT_EQ(table.currentDate(), " 02/03/2015");
+    EXPECT_EQ(table.currentEquipmentId(), " A");
+
+    // Dates fall back two records at most, then to today.
+    ResultsTable undated;
+    ResultsListing undatedListing;
+    ReplayTranscript("EquipmentID: P\r\nEquipmentID: Q\r\nEquipmentID: R\r\nEquipmentID: S\r\n", undated,
+                     undatedListing);
+    undated.SetCurrentDate("");
+    DataSheetDispatch fallback(undated, recorder, clock);
+    DataSheetRequest request;
+    request.checkedKind = InstrumentKind::Pactrx;
+    request.reportsFolder = m_folder.string();
+    request.selectorCurrent = 3;
+    request.selectorItemText = " S";
+    fallback.OnDataSheet(request);
+    EXPECT_EQ(undated.currentDate(), "3/07/2015");
+    ResultsTable dated;
+    ResultsListing datedListing;
+    ReplayTranscript("EquipmentID: P\r\nDate: 05/06/2015\r\nEquipmentID: Q\r\n", dated, datedListing);
+    DataSheetDispatch back(dated, recorder, clock);
+    request.selectorCurrent = 1;
+    request.selectorItemText = " Q";
+    back.OnDataSheet(request);
+    EXPECT_EQ(dated.currentDate(), " 05/06/2015");
+
+    // With the Kappa 5100 button on, the pacemaker button is not looked at.
+    request.checkedKind = InstrumentKind::Kappa5100;
+    EXPECT_EQ(back.OnDataSheet(request).kind, InstrumentKind::Kappa5100);
+}
+
+TEST_F(DataSheetTest, PacemakerReadingsSplitIntoFieldsWithTheLastWordTaken)
+{
+    using Fields = std::vector<std::string>;
+    const std::string full = "12.5 uJ 5.0 V 10.0 mA 1.0 ms 70.0 PPM 2.0 mV 250 mS 300 mS";
+    EXPECT_EQ(SplitPacemakerReading(full, 8),
+              (Fields{"12.5 uJ", "5.0 V", "10.0 mA", "1.0 ms", "70.0 PPM", "2.0 mV", "250 mS", "300 mS"}));
+    EXPECT_EQ(SplitPacemakerReading(full + " extra words", 8).back(), "300 mS extra words");
+    EXPECT_EQ(SplitPacemakerReading("5.0 mA 70 ppm", 8), (Fields{"5.0 mA", "70 ppm", "", "", "", "", "", ""}));
+    EXPECT_EQ(SplitPacemakerReading("5.0 mA 70", 8)[1], "70");
+    EXPECT_EQ(SplitPacemakerReading("", 3), (Fields{"", "", ""}));
+    // AV interval: the third field is the fifth word and the rest.
+    EXPECT_EQ(SplitPacemakerReading("150 ms 10.0 mA 12.0 mA", 3), (Fields{"150 ms", "10.0 mA", "12.0 mA"}));
+    EXPECT_EQ(SplitPacemakerReading("a b c d e f g", 3), (Fields{"a b", "c d", "e f g"}));
+    // Two blanks in a row: the empty word between them is no part of a field.
+    EXPECT_EQ(SplitPacemakerReading("5.0  mA 7 V", 8)[0], "5.0 mA");
+}
+
+TEST_F(DataSheetTest, PacemakerRowsAreClassifiedByExactTestNameAndCountedAfresh)
+{
+    Capture(
+        "EquipmentID: PM\r\n1.ATR 1 uJ 2 V\r\n2.Vent 3 uJ\r\n3.ATR 4 uJ\r\n4.atr 5 uJ\r\n5.AVD 150 ms 1 mA 2 mA\r\n");
+    RecordingWordApplication recorder;
+    DataSheetDispatch dispatch(table, recorder, clock);
+    for (int press = 0; press < 2; ++press) {
+        dispatch.OnDataSheet(Request(InstrumentKind::Pactrx, 0));
+        const DataSheetTables& t = dispatch.tables();
+        EXPECT_EQ(t.atr.count, 2);
+        EXPECT_EQ(t.vent.count, 1);
+        EXPECT_EQ(t.trans.count, 0);
+        EXPECT_EQ(t.avd.count, 1);
+        EXPECT_EQ(t.atr.Field(1, 1), "4 uJ");
+        EXPECT_EQ(t.avd.Field(3, 0), "2 mA");
+    }
+    // A record with fewer rows leaves no entry of the one before.
+    ResultsTable other;
+    ResultsListing otherListing;
+    ReplayTranscript("EquipmentID: Q\r\n1.ATR 9 uJ\r\n", other, otherListing);
+    DataSheetDispatch next(other, recorder, clock);
+    DataSheetRequest request;
+    request.checkedKind = InstrumentKind::Pactrx;
+    request.rows = {{"1", "ATR", "9 uJ"}};
+    request.selectorCurrent = 0;
+    request.selectorItemText = " Q";
+    request.reportsFolder = m_folder.string();
+    next.OnDataSheet(request);
+    EXPECT_EQ(next.tables().atr.Field(1, 1), "");
+}
+
+TEST_F(DataSheetTest, FailureInTheMiddleShowsTheErrorBoxAndSavesNothing)
+{
+    Capture(SamplePrintout(InstrumentKind::Quellmax));
+    RecordingWordApplication recorder(&engine);
+    recorder.FailAt(60, 0x80020009, "Exception occurred.");
+    DataSheetDispatch dispatch(table, recorder, clock);
+    const auto result = dispatch.OnDataSheet(Request(InstrumentKind::Quellmax, 0));
+    EXPECT_FALSE(result.ok);
+    EXPECT_EQ(result.errorBox, "COM Error: 0x80020009. Exception occurred.");
+    EXPECT_EQ(recorder.operations().size(), 61u);
+    EXPECT_TRUE(fs::is_empty(m_folder));
+
+    // Saving into a folder that cannot be written reports the system's reason.
+    RecordingWordApplication plain(&engine);
+    const auto saved = RunDocument(
+        plain, 1, ElectricalSafetyRecordSpec(), [](WordApplication&) {},
+        (m_folder / "missing" / "sub" / "doc").string());
+    EXPECT_FALSE(saved.ok);
+    EXPECT_EQ(saved.errorBox.rfind("COM Error: 0x80070003. ", 0), 0u) << saved.errorBox;
+}
+
+TEST_F(DataSheetTest, FrameRunsItsStepsInOrderForBothTemplateChoices)
+{
+    RecordingWordApplication recorder;
+    ASSERT_TRUE(RunDocument(
+                    recorder, 0, ElectricalSafetyRecordSpec(), [](WordApplication&) {}, "/x/y")
+                    .ok);
+    const std::vector<std::string> expected = {"StartWord",
+                                               "AddDocument Normal.dot 0",
+                                               "MarkSaved 1",
+                                               "ShowWord -1",
+                                               "InchesToPoints 0.9",
+                                               "SetLeftMargin 64.8",
+                                               "InchesToPoints 0.9",
+                                               "SetRightMargin 64.8",
+                                               "SeekView 9",
+                                               "SetShading 15132390",
+                                               "SetAlignment 1",
+                                               "ToggleBold",
+                                               "ToggleItalic",
+                                               "SetFontSize 12",
+                                               "SetFontName Calibri",
+                                               "WriteText Zelmor Corporation",
+                                               "ToggleItalic",
+                                               "NewParagraph",
+                                               "WriteText Electrical Safety Test Record",
+                                               "ToggleBold",
+                                               "SeekView 0",
+                                               "SeekView 10",
+                                               "SetFontSize 8",
+                                               "WriteText Zelmor Corporation Form # /*75-022, rev. 2*/",
+                                               "SeekView 0",
+                                               "SaveDocumentAs /x/y",
+                                               "ReleaseWord"};
+    EXPECT_EQ(recorder.operations(), expected);
+
+    RecordingWordApplication modern;
+    DocumentSpec pageNumbered;
+    pageNumbered.title = "T";
+    pageNumbered.footer = DocumentSpec::Footer::PageNumber;
+    ASSERT_TRUE(RunDocument(
+                    modern, 1, pageNumbered, [](WordApplication&) {}, "/x/y")
+                    .ok);
+    const auto& ops = modern.operations();
+    EXPECT_EQ(ops[1], "AddDocument Normal.dotm 0");
+    const auto styleSet = std::find(ops.begin(), ops.end(), "ApplyStyleSet Word 2003");
+    const auto footer = std::find(ops.begin(), ops.end(), "InsertPageNumberField 33");
+    ASSERT_NE(styleSet, ops.end());
+    ASSERT_NE(footer, ops.end());
+    EXPECT_LT(footer, styleSet); // the page number footer comes before the style set
+}
+
+TEST_F(DataSheetTest, EveryElectricalSafetyRecordOpensInLibreOffice)
+{
+    if (!tessaprint::test::SofficeOnPath()) {
+        GTEST_SKIP() << "soffice is not on PATH; install libreoffice-writer-nogui to check the documents open";
+    }
+    Capture(SamplePrintout(InstrumentKind::Quellmax));
+    DataSheetDispatch dispatch(table, engine, clock);
+    for (int k = 0; k < listing.SelectorCount(); ++k) {
+        SCOPED_TRACE(listing.SelectorItemText(k));
+        const auto result = dispatch.OnDataSheet(Request(InstrumentKind::Quellmax, k));
+        ASSERT_TRUE(result.ok) << result.errorBox;
+        tessaprint::test::TempFolder work;
+        const std::string text =
+            tessaprint::test::ConvertWithLibreOffice(work.path(), result.savedPath, "txt:Text", ".txt");
+        ASSERT_FALSE(text.empty()) << "LibreOffice did not convert " << result.savedPath;
+        std::size_t at = 0;
+        for (const std::string& expected :
+             {std::string("Testing Organization:"), "Equipment ID: " + listing.SelectorItemText(k),
+              std::string("Tessaprint Test Record \u2013 Record # (ID)"), std::string("Leakage Measurement"),
+              std::string("External Measurement"), std::string("Patient Monitoring equipment"),
+              std::string("Overall Assessment:"), std::string("Date / Signature:")}) {
+            const auto found = text.find(expected, at);
+            ASSERT_NE(found, std::string::npos) << "missing or out of order: " << expected;
+            at = found;
+        }
+        for (const auto& row : listing.ReadingsForItem(table, k)) {
+            if (row.testName.find("Voltage") == std::string::npos) {
+                EXPECT_NE(text.find(row.reading), std::string::npos) << row.testName;
+            }
+        }
+    }
+}
+
+} // namespace
+} // namespace tessaprint::docs
