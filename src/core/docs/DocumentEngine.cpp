@@ -511,33 +511,25 @@ template <typename Change> void DocumentEngine::ChangeCharacters(Change change)
     }
 }
 
-void DocumentEngine::ToggleBold()
+// At a point the pending value flips; on cells, all set becomes none set,
+// otherwise all become set.
+void DocumentEngine::Toggle(bool CharFormat::*attribute)
 {
-    bool value = !m_pending.bold;
+    bool value = !(m_pending.*attribute);
     if (!m_cells.empty()) {
         bool all = true;
         for (Paragraph* p : TargetParagraphs()) {
-            all = all && p->markFormat.bold &&
-                  std::all_of(p->runs.begin(), p->runs.end(), [](const Run& r) { return r.format.bold; });
+            all = all && p->markFormat.*attribute &&
+                  std::all_of(p->runs.begin(), p->runs.end(), [&](const Run& r) { return r.format.*attribute; });
         }
         value = !all;
     }
-    ChangeCharacters([value](CharFormat& f) { f.bold = value; });
+    ChangeCharacters([value, attribute](CharFormat& f) { f.*attribute = value; });
 }
 
-void DocumentEngine::ToggleItalic()
-{
-    bool value = !m_pending.italic;
-    if (!m_cells.empty()) {
-        bool all = true;
-        for (Paragraph* p : TargetParagraphs()) {
-            all = all && p->markFormat.italic &&
-                  std::all_of(p->runs.begin(), p->runs.end(), [](const Run& r) { return r.format.italic; });
-        }
-        value = !all;
-    }
-    ChangeCharacters([value](CharFormat& f) { f.italic = value; });
-}
+void DocumentEngine::ToggleBold() { Toggle(&CharFormat::bold); }
+
+void DocumentEngine::ToggleItalic() { Toggle(&CharFormat::italic); }
 
 void DocumentEngine::SetFontSize(double points)
 {

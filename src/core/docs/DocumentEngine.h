@@ -145,6 +145,7 @@ private:
     int CellAtGridColumn(const Row& row, int column) const;
 
     template <typename Change> void ChangeCharacters(Change change);
+    void Toggle(bool CharFormat::*attribute);
     void ApplyBorders(std::optional<int> outside, std::optional<int> inside);
 
     Document m_document;
