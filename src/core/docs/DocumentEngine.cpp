@@ -527,9 +527,15 @@ void DocumentEngine::Toggle(bool CharFormat::*attribute)
     ChangeCharacters([value, attribute](CharFormat& f) { f.*attribute = value; });
 }
 
-void DocumentEngine::ToggleBold() { Toggle(&CharFormat::bold); }
+void DocumentEngine::ToggleBold()
+{
+    Toggle(&CharFormat::bold);
+}
 
-void DocumentEngine::ToggleItalic() { Toggle(&CharFormat::italic); }
+void DocumentEngine::ToggleItalic()
+{
+    Toggle(&CharFormat::italic);
+}
 
 void DocumentEngine::SetFontSize(double points)
 {
