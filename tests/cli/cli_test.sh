@@ -75,6 +75,11 @@ if "$CLI" datasheet --kind quellmax --transcript "$DATA/../../samples/quellmax.t
 else
     fail "datasheet --item all: $(cat "$work/err")"
 fi
+for kind in kappa pactrx; do
+    "$CLI" datasheet --kind "$kind" --transcript "$DATA/../../samples/$kind.txt" --item all \
+        --reports "$work/reports-$kind" >"$work/paths.txt" 2>"$work/err" || fail "datasheet --kind $kind: $(cat "$work/err")"
+    [ "$(wc -l <"$work/paths.txt")" -eq 5 ] || fail "datasheet --kind $kind should write 5 documents"
+done
 printf 'EquipmentID: ../../x\r\n1.Case Leakage 1 uA\r\n' >"$work/bad.txt"
 expect 1 "COM Error: 0x8007007B" -- "$CLI" datasheet --kind quellmax --transcript "$work/bad.txt" --item 0 \
     --reports "$work/reports"

@@ -386,5 +386,22 @@ TEST_F(MainWindowTest, DataSheetWritesTheChosenRecordIntoTheReportsFolder)
     EXPECT_EQ(QDir(reports.path()).entryList(QDir::Files).size(), 1);
 }
 
+TEST_F(MainWindowTest, DataSheetFollowsTheKindRadioButtons)
+{
+    QTemporaryDir reports;
+    settings.WriteProfileString("Directories", "Reports", reports.path().toStdString());
+    Start();
+    Click(1006);
+    Receive("EquipmentID: K1\r\nDate: 04/05/2015\r\n1.Defib 360.0 J 2000 V 50.0 A\r\n2.ATR 12.5 uJ 5.0 V\r\n");
+    for (const int radio : {1014, 1057}) {
+        Click(radio);
+        Click(1011);
+    }
+    ASSERT_TRUE(prompts.messageBoxes.empty()) << prompts.messageBoxes.front();
+    const QStringList files = QDir(reports.path()).entryList(QDir::Files, QDir::Name);
+    EXPECT_EQ(files, (QStringList{" K1-307201590508-2.docx", " K1-307201590508.docx"}));
+    EXPECT_EQ(app->controller()->table().currentDate(), " 04/05/2015");
+}
+
 } // namespace
 } // namespace tessaprint

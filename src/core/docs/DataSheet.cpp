@@ -185,9 +185,13 @@ DataSheetResult DataSheetDispatch::OnDataSheet(const DataSheetRequest& request)
         body = [this](WordApplication& word) { BuildElectricalSafetyRecord(word, m_tables, m_results); };
         break;
     case InstrumentKind::Kappa5100:
+        spec = DefibrillatorRecordSpec();
+        body = [this](WordApplication& word) { BuildDefibrillatorRecord(word, m_tables, m_results); };
+        break;
     case InstrumentKind::Pactrx:
-        result.errorBox = ComErrorText(0x80004001, "This record layout is not available in this version yet.");
-        return result;
+        spec = PacemakerRecordSpec();
+        body = [this](WordApplication& word) { BuildPacemakerRecord(word, m_tables, m_results); };
+        break;
     }
     const DocumentResult run = RunDocument(m_word, request.word2007, spec, body, m_reportPath);
     result.ok = run.ok;

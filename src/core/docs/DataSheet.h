@@ -100,4 +100,18 @@ private:
 DocumentSpec ElectricalSafetyRecordSpec();
 void BuildElectricalSafetyRecord(WordApplication& word, const DataSheetTables& tables, const ResultsTable& results);
 
+DocumentSpec DefibrillatorRecordSpec();
+// A negative selectedRecord is taken as record 0 and stored back.
+void BuildDefibrillatorRecord(WordApplication& word, DataSheetTables& tables, const ResultsTable& results);
+// The lines one section of the defibrillator record lists for a record, and
+// the row height for a number of lines.
+std::vector<std::string> DefibrillatorSectionLines(const ResultsTable& results, int record, int section,
+                                                   std::string& wave);
+int DefibrillatorRowHeight(int lineCount, bool aed);
+
+DocumentSpec PacemakerRecordSpec();
+void BuildPacemakerRecord(WordApplication& word, const DataSheetTables& tables, const ResultsTable& results);
+// Whether a pacemaker value counts as zero for the value search: its leading number is zero.
+bool IsZeroPacemakerReading(const std::string& value);
+
 } // namespace tessaprint::docs

@@ -1,5 +1,6 @@
 #include "results/ResultsTable.h"
 
+#include <algorithm>
 #include <string>
 
 namespace tessaprint {
@@ -184,6 +185,14 @@ const std::string& ResultsTable::Value(int record, int n) const
     }
     const auto& values = m_records[static_cast<std::size_t>(record)].values;
     return static_cast<std::size_t>(n) < values.size() ? values[static_cast<std::size_t>(n)] : kEmpty;
+}
+
+int ResultsTable::ValueSlots(int record) const
+{
+    if (record < 0 || record >= RecordCapacity()) {
+        return kValuesPerRecord;
+    }
+    return std::max(kValuesPerRecord, static_cast<int>(m_records[static_cast<std::size_t>(record)].values.size()));
 }
 
 int ResultsTable::ValueCount(int record) const

@@ -53,6 +53,8 @@ public:
     const std::string& Value(int record, int n) const;
     // Values of a record up to the first empty slot.
     int ValueCount(int record) const;
+    // Value slots a record has held, empty ones included; at least kValuesPerRecord.
+    int ValueSlots(int record) const;
 
     int recordIndex() const { return m_recordIndex; }
     int valueIndex() const { return m_valueIndex; }
