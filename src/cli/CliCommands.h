@@ -9,6 +9,7 @@ namespace tessaprint {
 // the process exit status; results go to stdout, messages to stderr.
 int RunParseCommand(const std::vector<std::string>& args);
 int RunDataSheetCommand(const std::vector<std::string>& args);
+int RunWorkOrderCommand(const std::vector<std::string>& args);
 int RunCaptureCommand(int argc, char** argv, const std::vector<std::string>& args);
 
 } // namespace tessaprint

@@ -12,7 +12,8 @@ constexpr const char* kUsage = "usage: tessaprint-cli COMMAND [OPTIONS]\n"
                                "  capture (--port COMn | --device PATH|sim) [--transcript-out FILE]\n"
                                "          [--capture-out FILE] [--kind quellmax|kappa|pactrx] [--answer-timeout MS]\n"
                                "  datasheet --kind quellmax|kappa|pactrx (--transcript FILE | --capture FILE)\n"
-                               "          --item K|all --reports DIR [--word2007 0|1]\n";
+                               "          --item K|all --reports DIR [--word2007 0|1]\n"
+                               "  workorder --record FILE.json --reports DIR [--word2007 0|1]\n";
 
 } // namespace
 
@@ -26,6 +27,9 @@ int main(int argc, char** argv)
     const std::vector<std::string> args(argv + 2, argv + argc);
     if (command == "parse") {
         return tessaprint::RunParseCommand(args);
+    }
+    if (command == "workorder") {
+        return tessaprint::RunWorkOrderCommand(args);
     }
     if (command == "datasheet") {
         return tessaprint::RunDataSheetCommand(args);

@@ -185,10 +185,15 @@ void CaptureController::OnDataSheet()
         m_prompts.ShowMessageBox(result.errorBox);
         return;
     }
-    m_lastDocument = result.savedPath;
-    m_view.ShowStatus("Saved " + result.savedPath);
+    DocumentWritten(result.savedPath);
+}
+
+void CaptureController::DocumentWritten(const std::string& path)
+{
+    m_lastDocument = path;
+    m_view.ShowStatus("Saved " + path);
     if (m_openDocument) {
-        m_openDocument(result.savedPath);
+        m_openDocument(path);
     }
 }
 

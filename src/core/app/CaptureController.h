@@ -49,6 +49,9 @@ public:
     // "Data Sheet": the test record of the chosen equipment ID, saved in the
     // reports folder and handed to the document opener.
     void OnDataSheet();
+    // A document was written: remembered, named in the status bar and handed
+    // to the document opener.
+    void DocumentWritten(const std::string& path);
     // Shows a saved document (the desktop's word processor); unset in tests.
     void SetDocumentOpener(std::function<void(const std::string&)> opener) { m_openDocument = std::move(opener); }
 

@@ -2,6 +2,7 @@
 
 #include "app/CMainFrame.h"
 #include "results/CQuellmaxView.h"
+#include "workorder/CWorkOrder1.h"
 
 namespace tessaprint {
 
@@ -34,7 +35,7 @@ bool CQuellmaxApp::InitInstance(bool show)
     };
     QObject::connect(m_view, &CQuellmaxView::dataSheetRequested, m_frame.get(),
                      [this] { m_controller->OnDataSheet(); });
-    QObject::connect(m_view, &CQuellmaxView::workOrderRequested, m_frame.get(), notYet(QStringLiteral("Work Order")));
+    QObject::connect(m_view, &CQuellmaxView::workOrderRequested, m_frame.get(), [this] { OnWorkOrder(); });
     QObject::connect(m_view, &CQuellmaxView::notepadRequested, m_frame.get(), notYet(QStringLiteral("Notepad")));
     QObject::connect(m_frame.get(), &CMainFrame::directoriesRequested, m_frame.get(),
                      notYet(QStringLiteral("Options > Directories")));
@@ -51,6 +52,28 @@ bool CQuellmaxApp::InitInstance(bool show)
         m_frame->activateWindow();
     }
     return true;
+}
+
+CWorkOrder1* CQuellmaxApp::workOrder() const
+{
+    return m_workOrder.data();
+}
+
+void CQuellmaxApp::OnWorkOrder()
+{
+    if (!m_workOrder) {
+        CWorkOrder1::Services services{m_workOrderRecord,
+                                       m_parts.settings,
+                                       m_parts.prompts,
+                                       m_parts.clock,
+                                       [this] { return m_controller->reportsFolder(); },
+                                       [this] { return m_controller->word2007(); },
+                                       [this](const std::string& path) { m_controller->DocumentWritten(path); }};
+        m_workOrder = new CWorkOrder1(std::move(services), m_workOrderPrompts, m_frame.get());
+    }
+    m_workOrder->show();
+    m_workOrder->raise();
+    m_workOrder->activateWindow();
 }
 
 int CQuellmaxApp::ExitInstance()

@@ -1,6 +1,10 @@
 #pragma once
 
 #include "app/CaptureController.h"
+#include "workorder/CWorkOrder1.h"
+#include "workorder/WorkOrderForm.h"
+
+#include <QPointer>
 
 #include <functional>
 #include <memory>
@@ -36,6 +40,13 @@ public:
     CMainFrame* frame() const { return m_frame.get(); }
     CQuellmaxView* view() const { return m_view; }
     CaptureController* controller() const { return m_controller.get(); }
+    // The work order window while it is open.
+    CWorkOrder1* workOrder() const;
+    const WorkOrderRecord& workOrderRecord() const { return m_workOrderRecord; }
+    // The entry dialogs the work order window uses; the real ones when unset.
+    void SetWorkOrderPrompts(WorkOrderPrompts* prompts) { m_workOrderPrompts = prompts; }
+    // "Work Order": the one window, made when there is none, then shown.
+    void OnWorkOrder();
 
 private:
     Parts m_parts;
@@ -43,6 +54,9 @@ private:
     std::unique_ptr<CMainFrame> m_frame;
     CQuellmaxView* m_view = nullptr; // owned by the frame
     std::unique_ptr<CaptureController> m_controller;
+    WorkOrderRecord m_workOrderRecord;
+    WorkOrderPrompts* m_workOrderPrompts = nullptr;
+    QPointer<CWorkOrder1> m_workOrder;
 };
 
 } // namespace tessaprint

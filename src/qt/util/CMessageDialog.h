@@ -1,6 +1,7 @@
 #pragma once
 
-#include <QDialog>
+#include "util/CDialogFrame.h"
+
 #include <QString>
 
 class QLabel;
@@ -11,22 +12,20 @@ namespace tessaprint {
 // A small modal dialog with one line of text (control 1005) that is cut at
 // the label's right edge, never wrapped, and an "OK" button (id 1, default).
 // Done(1) for OK and Enter, 2 for Escape and the close box.
-class CMessageDialog : public QDialog {
+class CMessageDialog : public CDialogFrame {
     Q_OBJECT
 public:
     // The text to show; set before the dialog runs.
     QString m_strMessage;
 
-    int DoModal();
     QLabel* messageLabel() const { return m_label; }
-    QPushButton* okButton() const { return m_ok; }
 
 protected:
-    CMessageDialog(const QString& caption, QSize sizeDlu, QRect labelDlu, QRect okDlu, QWidget* parent);
+    CMessageDialog(const QString& caption, QSize sizeDlu, QRect labelDlu, QRect okDlu, std::optional<QRect> cancelDlu,
+                   QWidget* parent);
     void showEvent(QShowEvent* event) override;
 
     QLabel* m_label;
-    QPushButton* m_ok;
 };
 
 // "Error": the busy port messages.
@@ -41,10 +40,6 @@ class CConfirm : public CMessageDialog {
     Q_OBJECT
 public:
     explicit CConfirm(QWidget* parent = nullptr);
-    QPushButton* cancelButton() const { return m_cancel; }
-
-private:
-    QPushButton* m_cancel;
 };
 
 } // namespace tessaprint

@@ -1,0 +1,230 @@
+#include "workorder/WorkOrderDocument.h"
+
+#include "docs/DocumentEngine.h"
+#include "results/ReportsFolder.h"
+
+#include <array>
+#include <filesystem>
+
+namespace tessaprint {
+
+namespace {
+
+using docs::WordApplication;
+
+constexpr const char* kFont = "Calibri";
+constexpr std::uint32_t kHeadingShading = 11776947; // grey, red = green = blue = 179
+
+// Characters, not bytes: a name with an accent lines up like any other.
+std::size_t Length(const std::string& text)
+{
+    std::size_t count = 0;
+    for (const char c : text) {
+        count += (static_cast<unsigned char>(c) & 0xC0) != 0x80 ? 1 : 0;
+    }
+    return count;
+}
+
+std::string Tabs(std::size_t length, std::size_t a, std::size_t b, int atMostA)
+{
+    const int count = length <= a ? atMostA : length <= b ? atMostA - 1 : atMostA - 2;
+    return std::string(static_cast<std::size_t>(count), '\t');
+}
+
+void Heading(WordApplication& word, const std::string& title)
+{
+    word.AddTable(1, 1);
+    word.SelectTable(1);
+    word.SetCellBorders(docs::kLineStyleSingle, std::nullopt);
+    word.SetCellBorders(std::nullopt, docs::kLineStyleSingle);
+    word.SetRowHeight(20, docs::kRowHeightExactly);
+    word.SetFontSize(14);
+    word.ToggleBold();
+    word.SetAlignment(1);
+    word.WriteText(title);
+    word.SelectTable(1);
+    word.SetTableShadingForeground(docs::kColourAutomatic);
+    word.SetTableShadingBackground(kHeadingShading);
+    word.MoveDown();
+    word.NewParagraph();
+}
+
+void Line(WordApplication& word, const std::string& text)
+{
+    word.WriteText(text);
+    word.NewParagraph();
+}
+
+// One results entry across the ten cells of a row, then down one row.
+void ResultsRow(WordApplication& word, const std::string& entry)
+{
+    if (!entry.empty()) {
+        std::string rest = entry;
+        for (int piece = 0; piece < 9; ++piece) {
+            word.WriteText(SplitOff(rest));
+            word.MoveRight(docs::kUnitCharacter);
+        }
+        word.WriteText(rest);
+        word.HomeOfRow(docs::kUnitRow);
+    }
+    word.MoveDown();
+}
+
+} // namespace
+
+std::string ManufacturerLine(const std::string& manufacturer, const std::string& model)
+{
+    return "Manufacturer: " + manufacturer + Tabs(Length(manufacturer), 6, 13, 6) + "Model#: " + model;
+}
+
+std::string SerialLine(const std::string& serial, const std::string& status)
+{
+    return "Serial #: " + serial + Tabs(Length(serial), 6, 11, 7) + "Status: " + status;
+}
+
+std::string LocationLine(const std::string& location, const std::string& system)
+{
+    return "Location: " + location + Tabs(Length(location), 5, 10, 7) + "System: " + system;
+}
+
+WorkOrderDocumentResult WriteWorkOrderDocument(const WorkOrderRecord& record, const std::string& reportsFolder,
+                                               int word2007, const std::optional<std::tm>& localTime)
+{
+    constexpr std::uint32_t kErrorInvalidName = 0x8007007B;
+    const std::string stamp = localTime ? FormatFileStamp(*localTime) : "Invalid DateTime";
+    const std::string& company = record.Field("szWorkOrderCompany");
+    // With no company the name is "-Work-Order-" and the stamp.
+    const ReportPath path = company.empty() ? MakeReportPath(reportsFolder, "-Work-Order-" + stamp, "", "docx")
+                                            : MakeReportPath(reportsFolder, company, "-Work-Order-" + stamp, "docx");
+    WorkOrderDocumentResult result;
+    if (!path.ok) {
+        result.errorBox = docs::ComErrorText(kErrorInvalidName, path.error);
+        return result;
+    }
+    std::filesystem::path reportPath = path.path;
+    reportPath.replace_extension();
+    docs::DocumentEngine word;
+    const docs::DocumentResult run = docs::RunDocument(
+        word, word2007, WorkOrderDocumentSpec(record),
+        [&record](docs::WordApplication& w) { BuildWorkOrderDocument(w, record); }, reportPath.string());
+    result.ok = run.ok;
+    result.errorBox = run.errorBox;
+    if (run.ok) {
+        result.savedPath = path.path.string();
+    }
+    return result;
+}
+
+docs::DocumentSpec WorkOrderDocumentSpec(const WorkOrderRecord& record)
+{
+    docs::DocumentSpec spec;
+    spec.companyLine = record.Field("szWorkOrderCompany");
+    spec.title = "Work Order #: " + record.Field("szWorkOrderNumber");
+    spec.boldHeader = true;
+    spec.headerSize = 12;
+    spec.footer = docs::DocumentSpec::Footer::PageNumber;
+    return spec;
+}
+
+void BuildWorkOrderDocument(WordApplication& word, const WorkOrderRecord& r)
+{
+    const auto f = [&r](const char* key) { return r.Field(key); };
+
+    word.NewParagraph();
+    Heading(word, "Equipment Data");
+    word.SetFontName(kFont);
+    Line(word,
+         "Control #: " + f("szWorkOrderControlNumber") + "\t\t\t\t\t\t\tDescription: " + f("szWorkOrderDescription"));
+    Line(word, ManufacturerLine(f("szWorkOrderManufacturer"), f("szWorkOrderModelNumber")));
+    Line(word, SerialLine(f("szWorkOrderSerialNumber"), f("szWorkOrderStatus")));
+    Line(word, "Work Order PO #: " + f("szWorkOrderPONumber"));
+    Line(word, "Facility: " + f("szWorkOrderFacility"));
+    Line(word, "Department: " + f("szWorkOrderDepartment"));
+    Line(word, LocationLine(f("szWorkOrderLocation"), f("szWorkOrderSystem")));
+    Line(word, "Floor: " + f("szWorkOrderFloor") + "\t\t\tRoom #: " + f("szWorkOrderRoomNumber") +
+                   "\t\t\tBuilding: " + f("szWorkOrderBuilding"));
+    Line(word, "Risk Priority: " + f("szWorkOrderRiskPriority") + "\t\tLast Seen: " + f("szWorkOrderLastSeen") +
+                   "\tFixed Inspections: Next: " + f("szWorkOrderNext") +
+                   "\tLast: " + f("szWorkOrderFixedInspections"));
+    Line(word, "Type: " + f("szWorkOrderType"));
+    Line(word, "Warranty Expires: " + f("szWorkOrderWarrantyExpires") + "\t\tParts: " + f("szWorkOrderParts") +
+                   "\t\tLabor: " + f("szWorkOrderLabor"));
+
+    word.NewParagraph();
+    Heading(word, "Work Order Data");
+    word.SetFontName(kFont);
+    Line(word,
+         "Work Order type: " + f("szWorkOrderWorkOrderType") + "\t\tRequested On: " + f("szWorkOrderRequestedOn"));
+    Line(word, "Due: " + f("szWorkOrderDue"));
+    word.SetFontName(kFont);
+    Line(word, "Person Requesting: " + f("szWorkOrderPersonRequesting") + "\t\t\t\tPhone: " + f("szWorkOrderPhone"));
+    Line(word, "Service Requested: " + f("szWorkOrderServiceRequested"));
+
+    Heading(word, "Equipment Service Information");
+    for (const auto& entry : r.service) {
+        if (entry.empty()) {
+            break;
+        }
+        std::string rest = entry;
+        const std::string date = SplitOff(rest);
+        Line(word, date + "\t\t" + rest);
+    }
+
+    Heading(word, "Results");
+    word.AddTable(3, 10);
+    word.SelectTable(1);
+    word.SetCellBorders(docs::kLineStyleSingle, std::nullopt);
+    word.SetCellBorders(std::nullopt, docs::kLineStyleSingle);
+    word.SetRowHeight(20, docs::kRowHeightExactly);
+    word.SetFontSize(11);
+    word.ToggleBold();
+    word.SetAlignment(1);
+    word.HomeOfRow(docs::kUnitRow);
+    struct Column {
+        const char* header;
+        double inches; // 0: left as the table made it
+    };
+    const std::array<Column, 10> columns = {{{"Date", 0.9},
+                                             {"Tech", 0.6},
+                                             {"Verb", 0.6},
+                                             {"Noun", 0.6},
+                                             {"Minutes", 0},
+                                             {"R", 0.4},
+                                             {"Part#", 0},
+                                             {"Qty", 0.5},
+                                             {"Unit Cost", 0.9},
+                                             {"Description", 1.2}}};
+    for (std::size_t c = 0; c < columns.size(); ++c) {
+        if (columns[c].inches > 0) {
+            word.SelectColumn();
+            word.SetColumnWidth(word.InchesToPoints(columns[c].inches), docs::kColumnWidthPoints);
+        }
+        word.WriteText(columns[c].header);
+        if (c + 1 < columns.size()) {
+            word.MoveRight(docs::kUnitCharacter);
+        }
+    }
+    word.HomeOfRow(docs::kUnitRow);
+    word.MoveDown();
+    // Slot 0 in row 2 and slot 1 in row 3, each moving down one row, so the
+    // second entry lands in its row and the walk leaves the table after it.
+    ResultsRow(word, r.results[0]);
+    ResultsRow(word, r.results[1]);
+
+    word.NewParagraph();
+    Heading(word, "Checks");
+    for (const auto& check : r.checks) {
+        if (check.empty()) {
+            break;
+        }
+        Line(word, "[  ] " + check);
+    }
+
+    for (int i = 0; i < 4; ++i) {
+        word.NewParagraph();
+    }
+    word.WriteText("[  ]     Signature" + std::string(47, '_') + "  Date" + std::string(13, '_'));
+    word.NewParagraph();
+}
+
+} // namespace tessaprint

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QDialog>
+#include <QRect>
+#include <QSize>
+#include <QString>
+
+#include <optional>
+
+class QPushButton;
+
+namespace tessaprint {
+
+// A modal dialog laid out in dialog units: fixed size, 8-point font, "OK"
+// (id 1, default) and optionally "Cancel" (id 2). DoModal gives 1 for OK and
+// Enter, 2 for Cancel, Escape and the close box.
+class CDialogFrame : public QDialog {
+    Q_OBJECT
+public:
+    int DoModal();
+    QPushButton* okButton() const { return m_ok; }
+    QPushButton* cancelButton() const { return m_cancel; }
+
+protected:
+    CDialogFrame(const QString& caption, QSize sizeDlu, QRect okDlu, std::optional<QRect> cancelDlu, QWidget* parent);
+
+private:
+    QPushButton* m_ok;
+    QPushButton* m_cancel = nullptr;
+};
+
+} // namespace tessaprint

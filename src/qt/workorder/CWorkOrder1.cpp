@@ -1,0 +1,257 @@
+#include "workorder/CWorkOrder1.h"
+
+#include "util/DialogUnits.h"
+#include "workorder/CWorkOrderEntryDialogs.h"
+
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+
+namespace tessaprint {
+
+std::optional<std::array<std::string, 2>> QtWorkOrderPrompts::AskService()
+{
+    CAddService dialog(m_parent);
+    if (dialog.DoModal() != 1) {
+        return std::nullopt;
+    }
+    return std::array<std::string, 2>{dialog.m_strDate.toStdString(), dialog.m_strDescription.toStdString()};
+}
+
+std::optional<std::array<std::string, 10>> QtWorkOrderPrompts::AskResults()
+{
+    CAddResults dialog(m_parent);
+    if (dialog.DoModal() != 1) {
+        return std::nullopt;
+    }
+    std::array<std::string, 10> fields;
+    for (std::size_t i = 0; i < fields.size(); ++i) {
+        fields[i] = dialog.m_fields[i].toStdString();
+    }
+    return fields;
+}
+
+std::string QtWorkOrderPrompts::AskCheck()
+{
+    CAddChecks dialog(m_parent);
+    dialog.DoModal();
+    return dialog.m_strTask.toStdString();
+}
+
+namespace {
+
+struct FieldBox {
+    const char* label;
+    int id;
+    const char* key;
+    int x;
+    int y;
+    int width;
+};
+
+// The boxes, their ids, keys and places (dialog units, top-left corner).
+constexpr FieldBox kFields[] = {
+    {"Company", 1002, "szWorkOrderCompany", 64, 9, 207},
+    {"Work Order #", 1016, "szWorkOrderNumber", 406, 9, 90},
+    {"Control #", 1017, "szWorkOrderControlNumber", 81, 41, 78},
+    {"Manufacturer", 1018, "szWorkOrderManufacturer", 81, 56, 78},
+    {"Serial #", 1019, "szWorkOrderSerialNumber", 81, 71, 78},
+    {"Work Order PO #", 1020, "szWorkOrderPONumber", 81, 86, 78},
+    {"Facility", 1053, "szWorkOrderFacility", 81, 101, 78},
+    {"Department", 1021, "szWorkOrderDepartment", 81, 116, 78},
+    {"Location", 1022, "szWorkOrderLocation", 81, 131, 78},
+    {"Floor", 1023, "szWorkOrderFloor", 81, 146, 78},
+    {"Room #", 1024, "szWorkOrderRoomNumber", 81, 161, 78},
+    {"Risk Priority", 1025, "szWorkOrderRiskPriority", 81, 176, 78},
+    {"Last Seen", 1027, "szWorkOrderLastSeen", 81, 191, 78},
+    {"Warranty Expires", 1026, "szWorkOrderWarrantyExpires", 81, 205, 78},
+    {"Parts", 1028, "szWorkOrderParts", 81, 220, 78},
+    {"Labor", 1029, "szWorkOrderLabor", 81, 235, 78},
+    {"Description", 1030, "szWorkOrderDescription", 219, 42, 110},
+    {"Model #", 1031, "szWorkOrderModelNumber", 219, 58, 110},
+    {"Status", 1032, "szWorkOrderStatus", 219, 76, 110},
+    {"System", 1033, "szWorkOrderSystem", 219, 94, 110},
+    {"Building", 1034, "szWorkOrderBuilding", 219, 112, 110},
+    {"Last", 1035, "szWorkOrderFixedInspections", 219, 145, 110},
+    {"Next", 1036, "szWorkOrderNext", 219, 164, 110},
+    {"Type", 1037, "szWorkOrderType", 219, 182, 110},
+    {"Work Order Type", 1038, "szWorkOrderWorkOrderType", 428, 46, 123},
+    {"Person Requesting ", 1039, "szWorkOrderPersonRequesting", 428, 65, 123},
+    {"Service Requested", 1040, "szWorkOrderServiceRequested", 428, 84, 123},
+    {"Requested On", 1041, "szWorkOrderRequestedOn", 428, 103, 78},
+    {"Phone", 1045, "szWorkOrderPhone", 428, 122, 78},
+    {"Due", 1042, "szWorkOrderDue", 428, 141, 78},
+};
+
+QPushButton* AddButton(QWidget* parent, int id, const QString& caption, int x, int y, int width)
+{
+    auto* button = new QPushButton(caption, parent);
+    button->setObjectName(QString::number(id));
+    button->setGeometry(DluRect(x, y, width, 14));
+    button->setAutoDefault(false); // Enter presses nothing on this form
+    return button;
+}
+
+} // namespace
+
+CWorkOrder1::CWorkOrder1(Services services, WorkOrderPrompts* entries, QWidget* parent)
+    : QDialog(parent), m_services(std::move(services))
+{
+    setObjectName(QStringLiteral("313"));
+    setWindowTitle(QStringLiteral("Work Order"));
+    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
+                   Qt::CustomizeWindowHint);
+    setModal(false);
+    setAttribute(Qt::WA_DeleteOnClose);
+    setFixedSize(DluX(571), DluY(394));
+    QFont font = this->font();
+    font.setPointSize(8);
+    setFont(font);
+
+    for (const FieldBox& box : kFields) {
+        // A label fills the room between the column to its left and its box.
+        const int left = box.x <= 81 ? 2 : box.x == 219 ? 161 : box.x == 406 ? 273 : 331;
+        auto* label = new QLabel(QString::fromLatin1(box.label), this);
+        label->setGeometry(DluRect(left, box.y + 2, box.x - 3 - left, 8));
+        label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        auto* edit = new QLineEdit(this);
+        edit->setObjectName(QString::number(box.id));
+        edit->setGeometry(DluRect(box.x, box.y, box.width, 12));
+        label->setBuddy(edit);
+        m_edits.emplace(box.key, edit);
+    }
+    auto* fixed = new QLabel(QStringLiteral("Fixed Inspections:"), this);
+    fixed->setGeometry(DluRect(219, 133, 110, 8));
+
+    // The headlines: bold fixed-pitch Courier New, 21 pixels high.
+    QFont headline(QStringLiteral("Courier New"));
+    headline.setStyleHint(QFont::TypeWriter);
+    headline.setFixedPitch(true);
+    headline.setPixelSize(21);
+    headline.setBold(true);
+    const struct {
+        int id;
+        const char* text;
+        int x;
+        int y;
+    } headlines[] = {{1005, "Equipment Data", 151, 28},
+                     {1012, "Work Order Data", 397, 28},
+                     {1043, "Equipment Service Information", 229, 237},
+                     {1046, "Results", 229, 288},
+                     {1049, "Checks", 229, 342}};
+    for (const auto& h : headlines) {
+        auto* label = new QLabel(QString::fromLatin1(h.text), this);
+        label->setObjectName(QString::number(h.id));
+        label->setFont(headline);
+        label->setGeometry(DluX(h.x), DluY(h.y), DluX(260), DluY(12));
+    }
+
+    const auto addList = [this](int id, int y) {
+        auto* list = new QListWidget(this);
+        list->setObjectName(QString::number(id));
+        list->setGeometry(DluRect(89, y, 464, 28));
+        list->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+        return list;
+    };
+    m_service = addList(1010, 255);
+    m_results = addList(1048, 303);
+    m_checks = addList(1050, 354);
+
+    if (!entries) {
+        m_ownEntries = std::make_unique<QtWorkOrderPrompts>(this);
+        entries = m_ownEntries.get();
+    }
+    m_form = std::make_unique<WorkOrderForm>(m_services.record, m_services.settings, *this, *entries,
+                                             m_services.prompts, m_services.clock);
+
+    connect(AddButton(this, 1044, QStringLiteral("Add"), 25, 256, 50), &QPushButton::clicked, this,
+            [this] { m_form->OnAddService(); });
+    connect(AddButton(this, 1054, QStringLiteral("Clear"), 25, 274, 50), &QPushButton::clicked, this,
+            [this] { m_form->OnClear(WorkOrderRecord::kService); });
+    connect(AddButton(this, 1047, QStringLiteral("Add"), 25, 304, 50), &QPushButton::clicked, this,
+            [this] { m_form->OnAddResults(); });
+    connect(AddButton(this, 1055, QStringLiteral("Clear"), 25, 321, 50), &QPushButton::clicked, this,
+            [this] { m_form->OnClear(WorkOrderRecord::kResults); });
+    connect(AddButton(this, 1051, QStringLiteral("Add"), 25, 355, 50), &QPushButton::clicked, this,
+            [this] { m_form->OnAddChecks(); });
+    connect(AddButton(this, 1056, QStringLiteral("Clear"), 25, 373, 50), &QPushButton::clicked, this,
+            [this] { m_form->OnClear(WorkOrderRecord::kChecks); });
+    connect(AddButton(this, 1052, QStringLiteral("Export to Word"), 496, 207, 68), &QPushButton::clicked, this, [this] {
+        const auto path = m_form->OnExportToWord(m_services.reportsFolder(), m_services.word2007());
+        if (path && m_services.documentWritten) {
+            m_services.documentWritten(*path);
+        }
+    });
+    QPushButton* cancel = AddButton(this, 2, QStringLiteral("Cancel"), 441, 207, 50);
+    cancel->hide();
+    connect(cancel, &QPushButton::clicked, this, &CWorkOrder1::reject);
+
+    m_form->OnInitDialog();
+    m_edits.at("szWorkOrderCompany")->setFocus();
+}
+
+CWorkOrder1::~CWorkOrder1() = default;
+
+std::string CWorkOrder1::FieldText(std::string_view key) const
+{
+    const auto it = m_edits.find(key);
+    return it == m_edits.end() ? std::string() : it->second->text().toStdString();
+}
+
+void CWorkOrder1::SetFieldText(std::string_view key, const std::string& text)
+{
+    const auto it = m_edits.find(key);
+    if (it != m_edits.end()) {
+        it->second->setText(QString::fromStdString(text));
+    }
+}
+
+QListWidget* CWorkOrder1::ListFor(std::string_view list) const
+{
+    return list == WorkOrderRecord::kService ? m_service : list == WorkOrderRecord::kResults ? m_results : m_checks;
+}
+
+std::vector<std::string> CWorkOrder1::ListEntries(std::string_view list) const
+{
+    std::vector<std::string> entries;
+    const QListWidget* widget = ListFor(list);
+    for (int i = 0; i < widget->count(); ++i) {
+        entries.push_back(widget->item(i)->text().toStdString());
+    }
+    return entries;
+}
+
+void CWorkOrder1::SetListEntries(std::string_view list, const std::vector<std::string>& entries)
+{
+    QListWidget* widget = ListFor(list);
+    widget->clear();
+    for (const auto& entry : entries) {
+        widget->addItem(QString::fromStdString(entry));
+    }
+}
+
+void CWorkOrder1::reject()
+{
+    // Escape and the close box: the work order as of the last export is
+    // stored, then the window goes.
+    if (m_closing) {
+        return;
+    }
+    m_closing = true;
+    m_form->OnClose();
+    QDialog::reject();
+    deleteLater();
+}
+
+void CWorkOrder1::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        event->accept(); // there is no OK on this form
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+} // namespace tessaprint
