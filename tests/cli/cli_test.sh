@@ -87,6 +87,24 @@ expect 2 "--item takes" -- "$CLI" datasheet --kind quellmax --transcript "$work/
     --reports "$work/reports"
 [ ! -e "$work/x-"* ] 2>/dev/null || fail "a document was written outside the reports folder"
 
+# A work order from JSON.
+cat >"$work/order.json" <<'JSON'
+{"szWorkOrderCompany": "Mercy", "szWorkOrderNumber": "WO-7", "szWorkOrderChecks": ["CHECK OPERATION WITH OPERATOR CONTROL."],
+ "szWorkOrderEquipmentServiceInformation": ["12/01/2026 ; Replaced fuse"]}
+JSON
+if "$CLI" workorder --record "$work/order.json" --reports "$work/orders" >"$work/path.txt" 2>"$work/err"; then
+    case "$(cat "$work/path.txt")" in "$work/orders/Mercy-Work-Order-"*.docx) ;; *) fail "workorder path: $(cat "$work/path.txt")" ;; esac
+    [ -s "$(cat "$work/path.txt")" ] || fail "workorder printed a path with no file"
+else
+    fail "workorder: $(cat "$work/err")"
+fi
+echo '{"szWorkOrderCompnay": "typo"}' >"$work/typo.json"
+expect 2 "unknown key szWorkOrderCompnay" -- "$CLI" workorder --record "$work/typo.json" --reports "$work/orders"
+echo '{"szWorkOrderCompany": "../up"}' >"$work/up.json"
+expect 1 "COM Error: 0x8007007B" -- "$CLI" workorder --record "$work/up.json" --reports "$work/orders"
+echo 'not json' >"$work/bad.json"
+expect 2 "not valid JSON" -- "$CLI" workorder --record "$work/bad.json" --reports "$work/orders"
+
 if [ "$failures" -eq 0 ]; then
     echo "cli: all checks passed"
 fi
