@@ -24,12 +24,18 @@ public:
     void ShowMessageBox(const std::string& text) override { messageBoxes.push_back(text); }
     std::optional<std::string> ChooseSaveFile(const std::string&, const std::string&) override { return Next(); }
     std::optional<std::string> ChooseOpenFile(const std::string&, const std::string&) override { return Next(); }
+    std::optional<std::string> ChooseFolder(const std::string& title, const std::string& start) override
+    {
+        folderQuestions.push_back(title + " @ " + start);
+        return Next();
+    }
 
     int confirmAnswer = kIdOk;
     std::deque<std::optional<std::string>> files; // answers to the file choosers, in order
     std::vector<std::string> errors;
     std::vector<std::string> confirms;
     std::vector<std::string> messageBoxes;
+    std::vector<std::string> folderQuestions; // "title @ start folder"
 
 private:
     std::optional<std::string> Next()

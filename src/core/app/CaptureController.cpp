@@ -188,6 +188,35 @@ void CaptureController::OnDataSheet()
     DocumentWritten(result.savedPath);
 }
 
+void CaptureController::ApplyDirectories(const std::string& folder, bool word2007)
+{
+    m_reportsFolder = folder;
+    m_settings.WriteProfileString(settings::kDirectories, settings::kReports, folder);
+    m_word2007 = word2007 ? 1 : 0;
+    m_settings.WriteProfileString(settings::kDirectories, settings::kWord2007, word2007 ? "1" : "0");
+    std::string error;
+    if (!CreateReportsFolderTree(folder, &error)) {
+        // Kept all the same: the save will say so if the folder is still missing then.
+        m_view.ShowStatus(error);
+    }
+}
+
+void CaptureController::OnNotepad()
+{
+    if (!m_notepad) {
+        return;
+    }
+    std::vector<std::string> lines;
+    for (int i = 0; i < m_view.LineCount(); ++i) {
+        lines.push_back(m_view.LineText(i));
+    }
+    m_notepad->SetEditorSetting(m_settings.GetProfileString(settings::kSettings, "szTextEditor", ""));
+    const std::string problem = m_notepad->StartNotepad(lines);
+    if (!problem.empty()) {
+        m_prompts.ShowMessageBox(problem);
+    }
+}
+
 void CaptureController::DocumentWritten(const std::string& path)
 {
     m_lastDocument = path;

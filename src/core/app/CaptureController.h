@@ -6,6 +6,7 @@
 #include "link/PortConnection.h"
 #include "link/ReceivePath.h"
 #include "results/ResultsTable.h"
+#include "util/CNotepad.h"
 #include "util/Clock.h"
 
 #include <functional>
@@ -55,6 +56,14 @@ public:
     // Shows a saved document (the desktop's word processor); unset in tests.
     void SetDocumentOpener(std::function<void(const std::string&)> opener) { m_openDocument = std::move(opener); }
 
+    // Directories options, OK: the folder (as typed, not checked) and the
+    // Word 2007 flag are stored and used from now on, and the folder is made.
+    void ApplyDirectories(const std::string& folder, bool word2007);
+
+    // "Notepad": the received lines go to a text editor started for them.
+    void OnNotepad();
+    void SetNotepad(CNotepad* notepad) { m_notepad = notepad; }
+
     // The captured lines as a file (CR LF after each line), and back: an
     // opened capture is shown and parsed as if it had just arrived.
     void OnSaveCapture();
@@ -97,6 +106,7 @@ private:
     std::string m_lastDocument;
     std::function<void(InstrumentKind)> m_kindChanged;
     std::function<void(const std::string&)> m_openDocument;
+    CNotepad* m_notepad = nullptr;
     Clock& m_clock;
 };
 

@@ -23,6 +23,8 @@ public:
     // A file to save to or open; nothing when the user cancelled.
     virtual std::optional<std::string> ChooseSaveFile(const std::string& title, const std::string& filter) = 0;
     virtual std::optional<std::string> ChooseOpenFile(const std::string& title, const std::string& filter) = 0;
+    // A file system folder, starting at start; nothing when the user cancelled.
+    virtual std::optional<std::string> ChooseFolder(const std::string& title, const std::string& start) = 0;
 };
 
 } // namespace tessaprint

@@ -2,7 +2,10 @@
 
 #include "app/CMainFrame.h"
 #include "results/CQuellmaxView.h"
+#include "util/SystemProcessLauncher.h"
 #include "workorder/CWorkOrder1.h"
+
+#include <QDir>
 
 namespace tessaprint {
 
@@ -24,21 +27,23 @@ bool CQuellmaxApp::InitInstance(bool show)
     m_controller =
         std::make_unique<CaptureController>(m_parts.driver, *m_view, m_parts.settings, m_parts.prompts, m_parts.clock);
     m_controller->SetKindChangedHandler(m_kindChanged);
+    ProcessLauncher* launcher = m_parts.launcher;
+    if (!launcher) {
+        m_ownLauncher = MakeSystemProcessLauncher();
+        launcher = m_ownLauncher.get();
+    }
+    m_notepad =
+        std::make_unique<CNotepad>(*launcher, std::string(), QDir::tempPath().toStdString(), m_parts.editorCloseWaitMs);
+    m_controller->SetNotepad(m_notepad.get());
     m_view->SetController(m_controller.get());
     m_frame->SetView(m_view, m_controller.get());
 
-    // Doors to parts of the program that are still being built.
-    const auto notYet = [this](const QString& what) {
-        return [this, what] {
-            m_frame->ShowStatusMessage(what + QStringLiteral(" is not available in this version yet"));
-        };
-    };
     QObject::connect(m_view, &CQuellmaxView::dataSheetRequested, m_frame.get(),
                      [this] { m_controller->OnDataSheet(); });
     QObject::connect(m_view, &CQuellmaxView::workOrderRequested, m_frame.get(), [this] { OnWorkOrder(); });
-    QObject::connect(m_view, &CQuellmaxView::notepadRequested, m_frame.get(), notYet(QStringLiteral("Notepad")));
+    QObject::connect(m_view, &CQuellmaxView::notepadRequested, m_frame.get(), [this] { m_controller->OnNotepad(); });
     QObject::connect(m_frame.get(), &CMainFrame::directoriesRequested, m_frame.get(),
-                     notYet(QStringLiteral("Options > Directories")));
+                     [this] { OnOptionsDirectories(); });
     QObject::connect(m_frame.get(), &CMainFrame::newRequested, m_frame.get(), [this] {
         m_controller->OnInitialUpdate();
         m_frame->OnUpdateComN();
@@ -57,6 +62,21 @@ bool CQuellmaxApp::InitInstance(bool show)
 CWorkOrder1* CQuellmaxApp::workOrder() const
 {
     return m_workOrder.data();
+}
+
+COptionsDirectory* CQuellmaxApp::directories() const
+{
+    return m_directories.data();
+}
+
+void CQuellmaxApp::OnOptionsDirectories()
+{
+    if (!m_directories) {
+        m_directories = new COptionsDirectory(*m_controller, m_parts.prompts, m_frame.get());
+    }
+    m_directories->show();
+    m_directories->raise();
+    m_directories->activateWindow();
 }
 
 void CQuellmaxApp::OnWorkOrder()

@@ -1,6 +1,8 @@
 #pragma once
 
 #include "app/CaptureController.h"
+#include "util/CNotepad.h"
+#include "util/COptionsDirectory.h"
 #include "workorder/CWorkOrder1.h"
 #include "workorder/WorkOrderForm.h"
 
@@ -25,6 +27,9 @@ public:
         SettingsStore& settings;
         Prompts& prompts;
         Clock& clock;
+        // How text editors are started ("Notepad"); the system's own when unset.
+        ProcessLauncher* launcher = nullptr;
+        int editorCloseWaitMs = CApplication::kDefaultCloseWaitMs;
     };
 
     explicit CQuellmaxApp(Parts parts);
@@ -47,6 +52,10 @@ public:
     void SetWorkOrderPrompts(WorkOrderPrompts* prompts) { m_workOrderPrompts = prompts; }
     // "Work Order": the one window, made when there is none, then shown.
     void OnWorkOrder();
+    // Options > Directories, likewise.
+    void OnOptionsDirectories();
+    COptionsDirectory* directories() const;
+    CNotepad* notepad() const { return m_notepad.get(); }
 
 private:
     Parts m_parts;
@@ -57,6 +66,10 @@ private:
     WorkOrderRecord m_workOrderRecord;
     WorkOrderPrompts* m_workOrderPrompts = nullptr;
     QPointer<CWorkOrder1> m_workOrder;
+    QPointer<COptionsDirectory> m_directories;
+    std::unique_ptr<ProcessLauncher> m_ownLauncher;
+    // Goes last of all at exit, closing the editor it started.
+    std::unique_ptr<CNotepad> m_notepad;
 };
 
 } // namespace tessaprint

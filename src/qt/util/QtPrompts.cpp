@@ -2,6 +2,7 @@
 
 #include "util/CMessageDialog.h"
 
+#include <QDir>
 #include <QFileDialog>
 #include <QMessageBox>
 
@@ -44,6 +45,16 @@ std::optional<std::string> QtPrompts::ChooseOpenFile(const std::string& title, c
         return std::nullopt;
     }
     return path.toStdString();
+}
+
+std::optional<std::string> QtPrompts::ChooseFolder(const std::string& title, const std::string& start)
+{
+    const QString folder = QFileDialog::getExistingDirectory(m_parent, QString::fromStdString(title),
+                                                             QString::fromStdString(start), QFileDialog::ShowDirsOnly);
+    if (folder.isEmpty()) {
+        return std::nullopt;
+    }
+    return QDir::toNativeSeparators(folder).toStdString();
 }
 
 } // namespace tessaprint

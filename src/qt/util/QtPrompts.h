@@ -17,6 +17,7 @@ public:
     void ShowMessageBox(const std::string& text) override;
     std::optional<std::string> ChooseSaveFile(const std::string& title, const std::string& filter) override;
     std::optional<std::string> ChooseOpenFile(const std::string& title, const std::string& filter) override;
+    std::optional<std::string> ChooseFolder(const std::string& title, const std::string& start) override;
 
 private:
     QWidget* m_parent;

@@ -1,0 +1,88 @@
+#include "util/COptionsDirectory.h"
+
+#include "app/CaptureController.h"
+#include "util/DialogUnits.h"
+
+#include <QCheckBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+namespace tessaprint {
+
+COptionsDirectory::COptionsDirectory(CaptureController& controller, Prompts& prompts, QWidget* parent)
+    : QDialog(parent), m_controller(controller), m_prompts(prompts), m_folder(new QLineEdit(this)),
+      m_word2007(new QCheckBox(QStringLiteral("Word 2007 or Higher"), this))
+{
+    setObjectName(QStringLiteral("312"));
+    setWindowTitle(QStringLiteral("Directories"));
+    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
+                   Qt::CustomizeWindowHint);
+    setModal(false);
+    setAttribute(Qt::WA_DeleteOnClose);
+    setFixedSize(DluX(417), DluY(180));
+    QFont font = this->font();
+    font.setPointSize(8);
+    setFont(font);
+
+    auto* label = new QLabel(QStringLiteral("Reports"), this);
+    label->setGeometry(DluRect(25, 57, 48, 8));
+    label->setBuddy(m_folder);
+    m_folder->setObjectName(QStringLiteral("1002"));
+    m_folder->setGeometry(DluRect(77, 54, 269, 14));
+    auto* browse = new QPushButton(QStringLiteral("..."), this);
+    browse->setObjectName(QStringLiteral("1034"));
+    browse->setGeometry(DluRect(360, 54, 26, 14));
+    browse->setAutoDefault(false);
+    m_word2007->setObjectName(QStringLiteral("1039"));
+    m_word2007->setGeometry(DluX(277), DluY(103), DluX(100), DluY(10));
+    auto* ok = new QPushButton(QStringLiteral("OK"), this);
+    ok->setObjectName(QStringLiteral("1"));
+    ok->setGeometry(DluRect(333, 146, 50, 14));
+    ok->setAutoDefault(false); // not the default button; Enter still means OK
+    auto* cancel = new QPushButton(QStringLiteral("Cancel"), this);
+    cancel->setObjectName(QStringLiteral("2"));
+    cancel->setGeometry(DluRect(32, 146, 50, 14));
+    cancel->setAutoDefault(false);
+
+    connect(browse, &QPushButton::clicked, this, &COptionsDirectory::OnBrowse);
+    connect(ok, &QPushButton::clicked, this, &COptionsDirectory::OnOK);
+    connect(cancel, &QPushButton::clicked, this, &COptionsDirectory::reject);
+
+    m_folder->setText(QString::fromStdString(m_controller.reportsFolder()));
+    m_word2007->setChecked(m_controller.word2007() != 0);
+}
+
+void COptionsDirectory::OnBrowse()
+{
+    const auto folder = m_prompts.ChooseFolder("Select Reports Folder", m_controller.reportsFolder());
+    if (folder) {
+        m_folder->setText(QString::fromStdString(*folder));
+    }
+}
+
+void COptionsDirectory::OnOK()
+{
+    m_controller.ApplyDirectories(m_folder->text().toStdString(), m_word2007->isChecked());
+    QDialog::accept();
+    deleteLater();
+}
+
+void COptionsDirectory::keyPressEvent(QKeyEvent* event)
+{
+    // OK is not the default button, but Enter means OK all the same.
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        OnOK();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+void COptionsDirectory::reject()
+{
+    QDialog::reject();
+    deleteLater();
+}
+
+} // namespace tessaprint

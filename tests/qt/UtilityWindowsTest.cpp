@@ -1,0 +1,158 @@
+// Options > Directories and the "Notepad" button, through the window.
+#include "../core/FakeLauncher.h"
+#include "../core/ScriptedDriver.h"
+#include "../core/ScriptedPrompts.h"
+#include "../core/TestFiles.h"
+
+#include "app/CMainFrame.h"
+#include "app/CQuellmaxApp.h"
+#include "util/COptionsDirectory.h"
+#include "util/ManualClock.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QDir>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+namespace tessaprint {
+namespace {
+
+class UtilityWindowsTest : public ::testing::Test {
+protected:
+    void Start()
+    {
+        CQuellmaxApp::Parts parts{driver, settings, prompts, clock};
+        parts.launcher = &launcher;
+        app = std::make_unique<CQuellmaxApp>(parts);
+        ASSERT_TRUE(app->InitInstance(false));
+    }
+
+    COptionsDirectory* OpenDirectories()
+    {
+        app->frame()->findChild<QAction*>("32781")->trigger();
+        return app->directories();
+    }
+
+    static void Settle() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
+    std::string Setting(const std::string& key) { return settings.GetProfileString("Directories", key, "<none>"); }
+
+    QTemporaryDir folders;
+    test::ScriptedDriver driver;
+    MemorySettingsStore settings;
+    test::ScriptedPrompts prompts;
+    test::FakeLauncher launcher;
+    ManualClock clock;
+    std::unique_ptr<CQuellmaxApp> app;
+};
+
+TEST_F(UtilityWindowsTest, DirectoriesOkStoresAppliesAndMakesTheFolder)
+{
+    settings.WriteProfileString("Directories", "Reports", folders.filePath("old").toStdString());
+    Start();
+    COptionsDirectory* window = OpenDirectories();
+    ASSERT_NE(window, nullptr);
+    EXPECT_EQ(window->windowTitle(), "Directories");
+    EXPECT_EQ(OpenDirectories(), window); // one window
+    auto* folder = window->findChild<QLineEdit*>("1002");
+    auto* word2007 = window->findChild<QCheckBox*>("1039");
+    EXPECT_EQ(folder->text(), folders.filePath("old"));
+    EXPECT_TRUE(word2007->isChecked());
+    EXPECT_FALSE(window->findChild<QPushButton*>("1")->isDefault());
+
+    const QString chosen = folders.filePath("new/deep/reports");
+    folder->setText(chosen);
+    word2007->setChecked(false);
+    QTest::mouseClick(window->findChild<QPushButton*>("1"), Qt::LeftButton);
+    Settle();
+    EXPECT_EQ(app->directories(), nullptr);
+    EXPECT_EQ(Setting("Reports"), chosen.toStdString());
+    EXPECT_EQ(Setting("Word2007"), "0");
+    EXPECT_EQ(app->controller()->reportsFolder(), chosen.toStdString());
+    EXPECT_EQ(app->controller()->word2007(), 0);
+    EXPECT_TRUE(QDir(chosen).exists());
+
+    window = OpenDirectories();
+    window->findChild<QCheckBox*>("1039")->setChecked(true);
+    QTest::keyClick(window->findChild<QLineEdit*>("1002"), Qt::Key_Return); // Enter is OK
+    Settle();
+    EXPECT_EQ(Setting("Word2007"), "1");
+}
+
+TEST_F(UtilityWindowsTest, BrowseStartsAtTheFolderInUseAndCancelStoresNothing)
+{
+    settings.WriteProfileString("Directories", "Reports", "/stored");
+    Start();
+    const int writes = settings.writes();
+    COptionsDirectory* window = OpenDirectories();
+    auto* folder = window->findChild<QLineEdit*>("1002");
+    folder->setText("/typed/by/hand");
+    prompts.files = {std::string("/browsed"), std::nullopt};
+    QTest::mouseClick(window->findChild<QPushButton*>("1034"), Qt::LeftButton);
+    EXPECT_EQ(prompts.folderQuestions.back(), "Select Reports Folder @ /stored");
+    EXPECT_EQ(folder->text(), "/browsed");
+    QTest::mouseClick(window->findChild<QPushButton*>("1034"), Qt::LeftButton); // cancelled
+    EXPECT_EQ(folder->text(), "/browsed");
+    QTest::keyClick(window, Qt::Key_Escape);
+    Settle();
+    EXPECT_EQ(settings.writes(), writes);
+    EXPECT_EQ(OpenDirectories()->findChild<QLineEdit*>("1002")->text(), "/stored");
+}
+
+TEST_F(UtilityWindowsTest, EmptyFolderIsStoredAndDocumentsStillGoBelowTheBuiltInFolder)
+{
+    Start();
+    COptionsDirectory* window = OpenDirectories();
+    window->findChild<QLineEdit*>("1002")->clear();
+    QTest::mouseClick(window->findChild<QPushButton*>("1"), Qt::LeftButton);
+    Settle();
+    EXPECT_EQ(Setting("Reports"), "");
+    EXPECT_EQ(app->controller()->reportsFolder(), "");
+    driver.Arrive("EquipmentID: E1\r\n1.Case Leakage 1 uA\r\n");
+    QTest::mouseClick(app->frame()->findChild<QPushButton*>("1006"), Qt::LeftButton);
+    driver.Raise(kTextEvent);
+    clock.Advance(750);
+    QCoreApplication::processEvents();
+    QTest::mouseClick(app->frame()->findChild<QPushButton*>("1011"), Qt::LeftButton);
+    ASSERT_TRUE(prompts.messageBoxes.empty()) << prompts.messageBoxes.front();
+    const QString home = qEnvironmentVariable("HOME");
+    EXPECT_EQ(app->controller()->lastDocumentPath().rfind((home + "/Zelmor/Tessaprint/reports/").toStdString(), 0), 0u);
+}
+
+TEST_F(UtilityWindowsTest, NotepadGetsTheReceivedLinesAndQuittingClosesIt)
+{
+    settings.WriteProfileString("Settings", "szTextEditor", "stand-in-editor");
+    Start();
+    auto* notepad = app->frame()->findChild<QPushButton*>("1004");
+    QTest::mouseClick(notepad, Qt::LeftButton); // nothing received yet: the editor still opens
+    ASSERT_EQ(launcher.states.size(), 1u);
+    EXPECT_EQ(test::ReadFile(launcher.states[0].file), "");
+
+    driver.Arrive("EquipmentID: E1\r\n1.Case Leakage 1 uA\r\n");
+    driver.Raise(kTextEvent);
+    QTest::mouseClick(notepad, Qt::LeftButton);
+    ASSERT_EQ(launcher.states.size(), 2u);
+    EXPECT_FALSE(launcher.states[0].running);
+    EXPECT_EQ(test::ReadFile(launcher.states[1].file), "EquipmentID: E1\r\n1.Case Leakage 1 uA\r\n");
+    EXPECT_EQ(launcher.log[1], "close 0");
+
+    app.reset(); // quitting
+    EXPECT_FALSE(launcher.states[1].running);
+}
+
+TEST_F(UtilityWindowsTest, NotepadWithoutAnEditorSaysHowToGetOne)
+{
+    Start();
+    QTest::mouseClick(app->frame()->findChild<QPushButton*>("1004"), Qt::LeftButton);
+#ifndef _WIN32
+    ASSERT_EQ(prompts.messageBoxes.size(), 1u);
+    EXPECT_NE(prompts.messageBoxes[0].find("szTextEditor"), std::string::npos);
+#endif
+}
+
+} // namespace
+} // namespace tessaprint
