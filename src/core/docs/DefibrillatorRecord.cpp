@@ -1,4 +1,5 @@
 #include "docs/DataSheet.h"
+#include "docs/RecordParts.h"
 
 #include <array>
 #include <cstdio>
@@ -342,12 +343,7 @@ enum SectionIndex { kDefib, kCardio, kChargeTime, kAed, kPacer, kPaceRefr, kSens
 
 DocumentSpec DefibrillatorRecordSpec()
 {
-    DocumentSpec spec;
-    spec.title = "Defibrillator Analyzer Test Record";
-    spec.boldHeader = true;
-    spec.headerSize = 12;
-    spec.footer = DocumentSpec::Footer::PageNumber;
-    return spec;
+    return TestRecordSpec("Defibrillator Analyzer Test Record", true, 12, DocumentSpec::Footer::PageNumber);
 }
 
 void BuildDefibrillatorRecord(WordApplication& word, DataSheetTables& tables, const ResultsTable& results)
@@ -381,21 +377,8 @@ void BuildDefibrillatorRecord(WordApplication& word, DataSheetTables& tables, co
     word.SetFontSize(12);
     word.SetAlignment(0);
     word.SetRowHeight(50, kRowHeightExactly);
-    Type(word, "Test result prior to service");
-    const auto circle = [&word] {
-        word.SetFontSize(14);
-        word.ToggleBold();
-        word.WriteText("   o");
-        word.SetFontSize(12);
-        word.ToggleBold();
-    };
-    circle();
-    word.NewParagraph();
-    word.WriteText("                     Recurrent Test");
-    circle();
-    word.NewParagraph();
-    word.WriteText("                  Test after repair");
-    circle();
+    word.SetFontName(kFont);
+    WriteServiceChoices(word, [&word](bool) { WriteBoldRecordCircle(word); });
     word.MoveDown();
 
     word.SelectFirstRow(1);

@@ -1,4 +1,5 @@
 #include "docs/DataSheet.h"
+#include "docs/RecordParts.h"
 
 #include <array>
 #include <string_view>
@@ -120,15 +121,6 @@ void WriteMeasurementTable(WordApplication& word, const DataSheetTables& tables,
     }
 }
 
-void WriteTickCircle(WordApplication& word)
-{
-    word.SetFontSize(14);
-    word.ToggleBold();
-    word.WriteText("   o");
-    word.SetFontSize(12);
-    word.ToggleBold();
-}
-
 void WriteHeading(WordApplication& word, const std::string& heading)
 {
     word.NewParagraph();
@@ -147,12 +139,7 @@ void WriteHeading(WordApplication& word, const std::string& heading)
 
 DocumentSpec ElectricalSafetyRecordSpec()
 {
-    DocumentSpec spec;
-    spec.title = "Electrical Safety Test Record";
-    spec.boldHeader = true;
-    spec.headerSize = 12;
-    spec.footer = DocumentSpec::Footer::FormNumber;
-    return spec;
+    return TestRecordSpec("Electrical Safety Test Record", true, 12, DocumentSpec::Footer::FormNumber);
 }
 
 void BuildElectricalSafetyRecord(WordApplication& word, const DataSheetTables& tables, const ResultsTable& results)
@@ -180,14 +167,7 @@ void BuildElectricalSafetyRecord(WordApplication& word, const DataSheetTables& t
     word.SetAlignment(0);
     word.SetRowHeight(50, kRowHeightExactly);
     word.SetFontName(kFont);
-    word.WriteText("Test result prior to service");
-    WriteTickCircle(word);
-    word.NewParagraph();
-    word.WriteText("                     Recurrent Test");
-    WriteTickCircle(word);
-    word.NewParagraph();
-    word.WriteText("                  Test after repair");
-    WriteTickCircle(word);
+    WriteServiceChoices(word, [&word](bool) { WriteBoldRecordCircle(word); });
 
     word.MoveDown();
     word.SelectFirstRow(1);

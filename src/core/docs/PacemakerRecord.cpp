@@ -1,4 +1,5 @@
 #include "docs/DataSheet.h"
+#include "docs/RecordParts.h"
 
 #include <initializer_list>
 
@@ -305,12 +306,7 @@ bool IsZeroPacemakerReading(const std::string& value)
 
 DocumentSpec PacemakerRecordSpec()
 {
-    DocumentSpec spec;
-    spec.title = "Pacetrax 4000 Test Record";
-    spec.boldHeader = false;
-    spec.headerSize = 11;
-    spec.footer = DocumentSpec::Footer::FormNumber;
-    return spec;
+    return TestRecordSpec("Pacetrax 4000 Test Record", false, 11, DocumentSpec::Footer::FormNumber);
 }
 
 void BuildPacemakerRecord(WordApplication& word, const DataSheetTables& tables, const ResultsTable& results)
@@ -349,20 +345,11 @@ void BuildPacemakerRecord(WordApplication& word, const DataSheetTables& tables, 
     word.SetAlignment(0);
     word.SetRowHeight(50, kRowHeightExactly);
     word.SetFontName(kFont);
-    word.WriteText("Test result prior to service");
-    word.SetFontSize(11);
-    word.WriteText("   o");
-    word.SetFontSize(11);
-    word.NewParagraph();
-    word.WriteText("                     Recurrent Test");
-    word.SetFontSize(11);
-    word.WriteText("   o");
-    word.SetFontSize(11);
-    word.NewParagraph();
-    word.WriteText("                  Test after repair");
-    word.SetFontSize(11);
-    word.WriteText("   o");
-    word.SetFontSize(12);
+    WriteServiceChoices(word, [&word](bool last) {
+        word.SetFontSize(11);
+        word.WriteText("   o");
+        word.SetFontSize(last ? 12 : 11);
+    });
     word.MoveDown();
 
     word.SelectFirstRow(1);
