@@ -7,13 +7,16 @@
 #include "link/QtSerialDriver.h"
 #include "results/CaptureFile.h"
 #include "sim/SamplePrintouts.h"
+#include "sim/SimulatedDriver.h"
 #include "util/QtClock.h"
 
+#include <QAction>
 #include <QComboBox>
 #include <QLabel>
 #include <QListWidget>
 #include <QProcess>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QTest>
 #include <QTreeWidget>
 
@@ -58,6 +61,32 @@ TEST(WindowWithSimulatorTest, ResultClickCapturesTheKappaPrintoutThroughTheTermi
 
     simulator.terminate();
     simulator.waitForFinished(5000);
+}
+
+TEST(WindowWithSimulatorTest, DemoInstrumentFollowsTheKindAndBusyPortIsReported)
+{
+    // What --demo puts together: the simulated instrument inside the program.
+    QtClock clock;
+    SimulatedInstrument instrument(InstrumentKind::Quellmax);
+    SimulatedDriver driver(instrument, clock);
+    driver.SetBusyPorts({1});
+    MemorySettingsStore settings;
+    test::ScriptedPrompts prompts;
+    CQuellmaxApp app({driver, settings, prompts, clock});
+    app.SetKindChangedHandler([&instrument](InstrumentKind kind) { instrument.SetKind(kind); });
+    ASSERT_TRUE(app.InitInstance(false));
+
+    QTest::mouseClick(app.frame()->findChild<QRadioButton*>("1057"), Qt::LeftButton);
+    QTest::mouseClick(app.frame()->findChild<QPushButton*>("1006"), Qt::LeftButton);
+    auto* results = app.frame()->findChild<QLabel*>("1012");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return results->text() == "Results"; }, 30'000));
+    auto* selector = app.frame()->findChild<QComboBox*>("1009");
+    ASSERT_EQ(selector->count(), 5);
+    EXPECT_EQ(selector->itemText(0), " PM-TEMP-04");
+
+    app.frame()->portAction(2)->trigger();
+    EXPECT_EQ(prompts.errors.back().rfind("          Port COM2 is in use !", 0), 0u);
+    EXPECT_TRUE(app.frame()->portAction(1)->isChecked());
 }
 
 } // namespace
