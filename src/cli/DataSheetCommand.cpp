@@ -2,9 +2,6 @@
 
 #include "docs/DataSheet.h"
 #include "docs/DocumentEngine.h"
-#include "link/Replay.h"
-#include "results/CaptureFile.h"
-#include "util/FileIo.h"
 #include "util/QtClock.h"
 
 #include <iostream>
@@ -63,18 +60,12 @@ int RunDataSheetCommand(const std::vector<std::string>& args)
         return 2;
     }
 
-    std::string content;
-    std::string error;
-    if (!ReadWholeFile(input, content, error)) {
-        std::cerr << "tessaprint-cli: " << error << "\n";
-        return 1;
-    }
     ResultsTable table;
     ResultsListing listing;
-    if (transcript) {
-        ReplayTranscript(content, table, listing);
-    } else {
-        ReplayLines(ParseCaptureFile(content), table, listing, listing);
+    std::string error;
+    if (!LoadResults(input, transcript, table, listing, error)) {
+        std::cerr << "tessaprint-cli: " << error << "\n";
+        return 1;
     }
 
     std::vector<int> items;

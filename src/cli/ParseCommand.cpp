@@ -9,24 +9,33 @@
 
 namespace tessaprint {
 
+bool LoadResults(const std::string& path, bool transcript, ResultsTable& table, ResultsListing& listing,
+                 std::string& error)
+{
+    std::string content;
+    if (!ReadWholeFile(path, content, error)) {
+        return false;
+    }
+    if (transcript) {
+        ReplayTranscript(content, table, listing);
+    } else {
+        ReplayLines(ParseCaptureFile(content), table, listing, listing);
+    }
+    return true;
+}
+
 int RunParseCommand(const std::vector<std::string>& args)
 {
     if (args.size() != 2 || (args[0] != "--transcript" && args[0] != "--capture")) {
         std::cerr << "usage: tessaprint-cli parse (--transcript FILE | --capture FILE)\n";
         return 2;
     }
-    std::string content;
-    std::string error;
-    if (!ReadWholeFile(args[1], content, error)) {
-        std::cerr << "tessaprint-cli: " << error << "\n";
-        return 1;
-    }
     ResultsTable table;
     ResultsListing listing;
-    if (args[0] == "--transcript") {
-        ReplayTranscript(content, table, listing);
-    } else {
-        ReplayLines(ParseCaptureFile(content), table, listing, listing);
+    std::string error;
+    if (!LoadResults(args[1], args[0] == "--transcript", table, listing, error)) {
+        std::cerr << "tessaprint-cli: " << error << "\n";
+        return 1;
     }
     std::cout << ResultsToJson(table, listing);
     return 0;

@@ -1,5 +1,7 @@
 #include "docs/DataSheet.h"
 
+#include "docs/RecordParts.h"
+
 #include "results/ReportsFolder.h"
 
 #include <cstdio>
@@ -11,43 +13,6 @@ namespace {
 
 constexpr std::uint32_t kErrorInvalidName = 0x8007007B;
 const std::string kEmpty;
-
-bool IsWhiteSpace(char c)
-{
-    return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f';
-}
-
-// Takes the first word of rest: up to the first blank, or all of it when
-// there is none; rest keeps what follows, leading white space removed.
-std::string TakeWord(std::string& rest)
-{
-    std::string word;
-    const auto blank = rest.find(' ');
-    if (blank == std::string::npos) {
-        word = rest;
-        rest.clear();
-    } else {
-        word = rest.substr(0, blank);
-        rest.erase(0, blank + 1);
-    }
-    std::size_t start = 0;
-    while (start < rest.size() && IsWhiteSpace(rest[start])) {
-        ++start;
-    }
-    rest.erase(0, start);
-    return word;
-}
-
-std::string Join(const std::string& first, const std::string& second)
-{
-    if (first.empty()) {
-        return second;
-    }
-    if (second.empty()) {
-        return first;
-    }
-    return first + " " + second;
-}
 
 } // namespace
 
@@ -62,15 +27,9 @@ const std::string& PacemakerRows::Field(int f, int k) const
 std::vector<std::string> SplitPacemakerReading(const std::string& reading, int fieldCount)
 {
     std::vector<std::string> fields;
-    std::string rest = reading;
+    WordCursor cursor(reading);
     for (int f = 1; f <= fieldCount; ++f) {
-        const std::string first = TakeWord(rest);
-        if (f < fieldCount) {
-            const std::string second = TakeWord(rest);
-            fields.push_back(Join(first, second));
-        } else {
-            fields.push_back(Join(first, rest));
-        }
+        fields.push_back(f < fieldCount ? cursor.TakePair() : cursor.TakeWithRest());
     }
     return fields;
 }

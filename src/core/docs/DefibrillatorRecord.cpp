@@ -11,75 +11,15 @@ namespace {
 
 constexpr const char* kFont = "Calibri";
 
-bool IsWhiteSpace(char c)
+// The words of a value after its first word (normally the section's
+// keyword), leading white space removed.
+WordCursor AfterFirstWord(const std::string& value)
 {
-    return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f';
+    const auto blank = value.find(' ');
+    WordCursor cursor(blank == std::string::npos ? value : value.substr(blank + 1));
+    cursor.Trim();
+    return cursor;
 }
-
-// The parts that are not empty, joined with one blank.
-std::string Join(const std::string& first, const std::string& second)
-{
-    if (first.empty()) {
-        return second;
-    }
-    if (second.empty()) {
-        return first;
-    }
-    return first + " " + second;
-}
-
-// Walks the words of a value after its first word. A word at the end of the
-// value is a word like any other, so no field ends in a dangling blank.
-class TokenWalk {
-public:
-    explicit TokenWalk(const std::string& value)
-    {
-        const auto blank = value.find(' ');
-        m_rest = blank == std::string::npos ? value : value.substr(blank + 1);
-        Trim();
-    }
-
-    void Trim()
-    {
-        std::size_t start = 0;
-        while (start < m_rest.size() && IsWhiteSpace(m_rest[start])) {
-            ++start;
-        }
-        m_rest.erase(0, start);
-    }
-
-    // Consumes one word without trimming after it.
-    void Skip()
-    {
-        const auto blank = m_rest.find(' ');
-        m_rest = blank == std::string::npos ? std::string() : m_rest.substr(blank + 1);
-    }
-
-    std::string Take(bool trim = true)
-    {
-        const auto blank = m_rest.find(' ');
-        std::string token = blank == std::string::npos ? m_rest : m_rest.substr(0, blank);
-        Skip();
-        if (trim) {
-            Trim();
-        }
-        return token;
-    }
-
-    std::string TakePair()
-    {
-        const std::string first = Take();
-        return Join(first, Take());
-    }
-    std::string TakeWithRest()
-    {
-        const std::string token = Take();
-        return Join(token, m_rest);
-    }
-
-private:
-    std::string m_rest;
-};
 
 std::string Format(const char* pattern, int n, const std::vector<std::string>& fields)
 {
@@ -136,7 +76,7 @@ const std::array<Section, 9>& Sections()
     static const std::array<Section, 9> sections = {{
         {"Defib", [](const std::string& v) { return Contains(v, "Defib"); },
          [](const std::string& v, std::string&) {
-             TokenWalk w(v);
+             WordCursor w = AfterFirstWord(v);
              const std::string e = w.TakePair();
              const std::string volts = w.TakePair();
              return std::vector<std::string>{e, volts, w.TakeWithRest()};
@@ -144,7 +84,7 @@ const std::array<Section, 9>& Sections()
          3},
         {"Cardio", [](const std::string& v) { return Contains(v, "Cardio"); },
          [](const std::string& v, std::string&) {
-             TokenWalk w(v);
+             WordCursor w = AfterFirstWord(v);
              w.Take();
              w.Take();
              const std::string time = w.TakePair();
@@ -155,7 +95,7 @@ const std::array<Section, 9>& Sections()
          3},
         {"Charge Time", [](const std::string& v) { return Contains(v, "Charge Time"); },
          [](const std::string& v, std::string&) {
-             TokenWalk w(v);
+             WordCursor w = AfterFirstWord(v);
              w.Skip();
              const std::string e = w.TakePair();
              return std::vector<std::string>{e, w.TakeWithRest()};
@@ -163,7 +103,7 @@ const std::array<Section, 9>& Sections()
          2},
         {"AED", [](const std::string& v) { return Contains(v, "AED"); },
          [](const std::string& v, std::string& wave) {
-             TokenWalk w(v);
+             WordCursor w = AfterFirstWord(v);
              const std::string e = w.TakePair();
              const std::string volts = w.TakePair();
              const std::string current = w.TakePair();
@@ -173,7 +113,7 @@ const std::array<Section, 9>& Sections()
          3, true},
         {"Pacer", [](const std::string& v) { return Contains(v, "Pacer"); },
          [](const std::string& v, std::string&) {
-             TokenWalk w(v);
+             WordCursor w = AfterFirstWord(v);
              const std::string rate = w.TakePair();
              const std::string width = w.TakePair();
              return std::vector<std::string>{rate, width, w.TakePair()};
@@ -181,7 +121,7 @@ const std::array<Section, 9>& Sections()
          3},
         {"Pace Refr", [](const std::string& v) { return Contains(v, "Pace Refr"); },
          [](const std::string& v, std::string&) {
-             TokenWalk w(v);
+             WordCursor w = AfterFirstWord(v);
              w.Skip();
              const std::string paced = w.TakePair();
              return std::vector<std::string>{paced, w.TakeWithRest()};
@@ -189,7 +129,7 @@ const std::array<Section, 9>& Sections()
          2},
         {"Sense Refr", [](const std::string& v) { return Contains(v, "Sense Refr"); },
          [](const std::string& v, std::string&) {
-             TokenWalk w(v);
+             WordCursor w = AfterFirstWord(v);
              w.Skip();
              const std::string sensed = w.TakePair();
              return std::vector<std::string>{sensed, w.TakeWithRest()};
@@ -197,7 +137,7 @@ const std::array<Section, 9>& Sections()
          2},
         {"Pace IMU", [](const std::string& v) { return Contains(v, "Pace IMU"); },
          [](const std::string& v, std::string&) {
-             TokenWalk w(v);
+             WordCursor w = AfterFirstWord(v);
              w.Skip();
              w.Take();
              const std::string sine = w.TakePair();
@@ -209,9 +149,9 @@ const std::array<Section, 9>& Sections()
              return BeginsWith(v, "NSR") || BeginsWith(v, "SIN") || BeginsWith(v, "SQR") || BeginsWith(v, "TRI");
          },
          [](const std::string& v, std::string&) {
-             TokenWalk w(v);
+             WordCursor w = AfterFirstWord(v);
              const std::string first = w.Take(false);
-             const std::string rate = Join(first, w.Take());
+             const std::string rate = JoinParts(first, w.Take());
              return std::vector<std::string>{SimulatorKind(v), rate, w.TakeWithRest()};
          },
          3, false, true},

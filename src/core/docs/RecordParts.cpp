@@ -2,6 +2,64 @@
 
 namespace tessaprint::docs {
 
+namespace {
+
+bool IsWhiteSpace(char c)
+{
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f';
+}
+
+} // namespace
+
+std::string JoinParts(const std::string& first, const std::string& second)
+{
+    if (first.empty()) {
+        return second;
+    }
+    if (second.empty()) {
+        return first;
+    }
+    return first + " " + second;
+}
+
+void WordCursor::Trim()
+{
+    std::size_t start = 0;
+    while (start < m_rest.size() && IsWhiteSpace(m_rest[start])) {
+        ++start;
+    }
+    m_rest.erase(0, start);
+}
+
+void WordCursor::Skip()
+{
+    const auto blank = m_rest.find(' ');
+    m_rest = blank == std::string::npos ? std::string() : m_rest.substr(blank + 1);
+}
+
+std::string WordCursor::Take(bool trim)
+{
+    const auto blank = m_rest.find(' ');
+    std::string token = blank == std::string::npos ? m_rest : m_rest.substr(0, blank);
+    Skip();
+    if (trim) {
+        Trim();
+    }
+    return token;
+}
+
+std::string WordCursor::TakePair()
+{
+    const std::string first = Take();
+    return JoinParts(first, Take());
+}
+
+std::string WordCursor::TakeWithRest()
+{
+    const std::string token = Take();
+    return JoinParts(token, m_rest);
+}
+
 DocumentSpec TestRecordSpec(std::string title, bool boldHeader, double headerSize, DocumentSpec::Footer footer)
 {
     DocumentSpec spec;

@@ -10,6 +10,30 @@ namespace tessaprint::docs {
 
 // Pieces the test records share.
 
+// The parts that are not empty, joined with one blank.
+std::string JoinParts(const std::string& first, const std::string& second);
+
+// Walks the words of a reading. A word at the end of the text is a word like
+// any other, so no field made of words ends in a dangling blank.
+class WordCursor {
+public:
+    explicit WordCursor(std::string text) : m_rest(std::move(text)) {}
+
+    // Removes leading white space.
+    void Trim();
+    // Consumes one word without trimming after it.
+    void Skip();
+    // Consumes one word and returns it; trims after it unless told not to.
+    std::string Take(bool trim = true);
+    // Two words joined.
+    std::string TakePair();
+    // One word and all that is left.
+    std::string TakeWithRest();
+
+private:
+    std::string m_rest;
+};
+
 // The header and footer of a test record with the maker's company line.
 DocumentSpec TestRecordSpec(std::string title, bool boldHeader, double headerSize, DocumentSpec::Footer footer);
 
