@@ -51,6 +51,7 @@ public:
     void DrvSetCallback(EventCallback) override {}
     void DrvSetOption(int, int) override {}
     void DrvEnable(int) override {}
+    bool IsOpen() const override { return true; }
 };
 
 void BM_DriverEventsIn64ByteBursts(benchmark::State& state)

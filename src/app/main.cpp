@@ -46,12 +46,8 @@ int main(int argc, char** argv)
         simulated->SetBusyPorts({1});
         driver = std::move(simulated);
     } else {
-        auto port = std::make_unique<QtSerialDriver>(QtSerialDriver::SettingsResolver(settings));
-        // An unplugged adapter must not look like a silent instrument.
-        QObject::connect(port.get(), &QtSerialDriver::portLost, port.get(), [&prompts](const QString& reason) {
-            prompts.ShowError("The serial port stopped working and was closed:\n" + reason.toStdString());
-        });
-        driver = std::move(port);
+        // An unplugged adapter reaches the controller as a lost port, never as a silent instrument.
+        driver = std::make_unique<QtSerialDriver>(QtSerialDriver::SettingsResolver(settings));
     }
 
     CQuellmaxApp tessaprint({*driver, settings, prompts, clock});

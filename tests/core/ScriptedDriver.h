@@ -20,6 +20,13 @@ public:
     // Each entry is added to the waiting bytes on the next DrvBytesWaiting call.
     void ArriveDuringRead(std::vector<std::string> chunks) { m_late.assign(chunks.begin(), chunks.end()); }
     int Raise(int code) { return m_callback ? m_callback(code) : 0; }
+    // The line hangs up: the port closes and the callback hears it.
+    void Lose(const std::string& reason)
+    {
+        openIndex = -1;
+        errorText = reason;
+        Raise(kPortLostEvent);
+    }
 
     int DrvOpen(int comIndex) override
     {
@@ -66,6 +73,7 @@ public:
     void DrvSetCallback(EventCallback callback) override { m_callback = std::move(callback); }
     void DrvSetOption(int option, int value) override { options.emplace_back(option, value); }
     void DrvEnable(int enable) override { enabled = enable; }
+    bool IsOpen() const override { return openIndex >= 0; }
 
     const std::string& pending() const { return m_pending; }
 

@@ -16,9 +16,10 @@ public:
         errors.push_back(message);
         return kIdOk;
     }
-    int ShowConfirm(const std::string& message) override
+    int ShowConfirm(const std::string& message, DefaultButton defaultButton) override
     {
         confirms.push_back(message);
+        confirmDefaults.push_back(defaultButton);
         return confirmAnswer;
     }
     void ShowMessageBox(const std::string& text) override { messageBoxes.push_back(text); }
@@ -34,6 +35,7 @@ public:
     std::deque<std::optional<std::string>> files; // answers to the file choosers, in order
     std::vector<std::string> errors;
     std::vector<std::string> confirms;
+    std::vector<DefaultButton> confirmDefaults;
     std::vector<std::string> messageBoxes;
     std::vector<std::string> folderQuestions; // "title @ start folder"
 

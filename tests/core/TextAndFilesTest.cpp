@@ -1,5 +1,8 @@
+#include "results/CaptureArchive.h"
 #include "results/CaptureFile.h"
 #include "text/Windows1252.h"
+
+#include "TestFiles.h"
 
 #include <gtest/gtest.h>
 
@@ -41,6 +44,51 @@ TEST(CaptureFileTest, LinesRoundTripWithCrLfIncludingEmptyLines)
     EXPECT_EQ(ParseCaptureFile("5 \xB5"
                                "A\r\n"),
               (std::vector<std::string>{"5 \u00B5A"}));
+}
+
+} // namespace
+} // namespace tessaprint
+
+namespace tessaprint {
+namespace {
+
+TEST(CaptureArchiveTest, NamesByKindAndTimeAndNeverReusesEitherHalfOfAPair)
+{
+    std::tm time{};
+    time.tm_year = 126;
+    time.tm_mon = 11;
+    time.tm_mday = 8;
+    time.tm_hour = 9;
+    time.tm_min = 5;
+    time.tm_sec = 7;
+    EXPECT_EQ(CaptureArchiveStem("Kappa 5100", time), "Kappa 5100-2026-12-08-090507");
+
+    test::TempFolder reports;
+    const std::string folder = reports.path().string();
+    CaptureArchiveFiles first;
+    std::string error;
+    ASSERT_TRUE(ChooseCaptureArchive(folder, "PTRX-2026-12-08-090507", first, error)) << error;
+    EXPECT_EQ(first.lines, reports.path() / "captures" / "PTRX-2026-12-08-090507.txt");
+    EXPECT_EQ(first.raw, reports.path() / "captures" / "PTRX-2026-12-08-090507.bin");
+    ASSERT_TRUE(WriteCaptureArchive(first, {"EquipmentID: A", "", "1.x 5"}, "EquipmentID: A\n\n1.x 5\npar", error));
+    EXPECT_EQ(test::ReadFile(first.lines), "EquipmentID: A\r\n\r\n1.x 5\r\n");
+    EXPECT_EQ(test::ReadFile(first.raw), "EquipmentID: A\n\n1.x 5\npar");
+
+    // A lone .bin (or .txt) of that name is enough to move on to "-2".
+    std::filesystem::remove(first.lines);
+    CaptureArchiveFiles second;
+    ASSERT_TRUE(ChooseCaptureArchive(folder, "PTRX-2026-12-08-090507", second, error));
+    EXPECT_EQ(second.lines.filename(), "PTRX-2026-12-08-090507-2.txt");
+
+    // Writing again replaces the pair whole and leaves no temporary file behind.
+    ASSERT_TRUE(WriteCaptureArchive(first, {"B"}, "B\n", error));
+    EXPECT_EQ(test::ReadFile(first.lines), "B\r\n");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(reports.path() / "captures"),
+                            std::filesystem::directory_iterator()),
+              2);
+
+    // A stem from outside that could name another folder is refused.
+    EXPECT_FALSE(ChooseCaptureArchive(folder, "../up", second, error));
 }
 
 } // namespace

@@ -172,16 +172,26 @@ TEST_F(WorkOrderFormTest, ClearThenExportLeavesNoEarlierEntryBehind)
     EXPECT_EQ(reopened.ListEntries(WorkOrderRecord::kResults).size(), 1u);
 }
 
-TEST_F(WorkOrderFormTest, AListTakesFiftyEntriesAndSaysSoAfterwards)
+TEST_F(WorkOrderFormTest, AFullListSaysSoBeforeTheDialogOpens)
 {
     WorkOrderForm& form = Open();
-    for (int i = 0; i < 51; ++i) {
+    for (int i = 0; i < 50; ++i) {
         entries.checks.push_back("TASK " + std::to_string(100 + i));
         form.OnAddChecks();
     }
+    ASSERT_TRUE(prompts.errors.empty());
+    // The 51st "Add" is refused before the dialog asks for anything, so nothing typed is lost.
+    entries.checks.push_back("TASK 150");
+    form.OnAddChecks();
     EXPECT_EQ(view.ListEntries(WorkOrderRecord::kChecks).size(), 50u);
+    EXPECT_EQ(entries.checks.size(), 1u);
     ASSERT_EQ(prompts.errors.size(), 1u);
-    EXPECT_NE(prompts.errors[0].find("at most 50"), std::string::npos);
+    EXPECT_NE(prompts.errors[0].find("Checks list already holds 50 entries"), std::string::npos);
+    EXPECT_NE(prompts.errors[0].find("\"Clear\""), std::string::npos);
+    // Exporting keeps the entries, so the advice must not send the user there.
+    EXPECT_EQ(prompts.errors[0].find("export first"), std::string::npos);
+    ASSERT_TRUE(Export());
+    EXPECT_EQ(view.ListEntries(WorkOrderRecord::kChecks).size(), 50u);
 }
 
 TEST_F(WorkOrderFormTest, CompanyNamesTheFileOrFailsClearly)

@@ -2,6 +2,7 @@
 #include "app/QtSettingsStore.h"
 #include "util/CMessageDialog.h"
 
+#include <QApplication>
 #include <QLabel>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -17,6 +18,8 @@ namespace {
 template <typename Dialog, typename Act> int RunWith(Dialog& dialog, Act act)
 {
     QTimer::singleShot(0, &dialog, [&] { act(dialog); });
+    // A test whose act() fails to close the dialog ends instead of hanging.
+    QTimer::singleShot(10'000, &dialog, [&] { dialog.done(-1); });
     return dialog.DoModal();
 }
 
@@ -61,16 +64,83 @@ TEST(MessageDialogTest, ConfirmHasOkRightAndCancelLeft)
     EXPECT_EQ(RunWith(closed, [](CConfirm& d) { d.close(); }), 2);
 }
 
-TEST(MessageDialogTest, LongMessageIsCutAtTheLabelNotWrappedOrWidened)
+TEST(MessageDialogTest, ALongMessageWrapsAndTheDialogGrowsUntilAllOfItShows)
 {
+    // 300 characters: words, and a path far wider than the label.
+    QString message = QStringLiteral("The capture could not be archived: cannot write "
+                                     "/home/technician/Zelmor/Tessaprint/reports/captures/"
+                                     "Kappa 5100-2026-12-08-142501.txt: No space left on device. ");
+    while (message.size() < 300) {
+        message += QStringLiteral("Its lines are still on the screen. ");
+    }
+    message.truncate(300);
     CError dialog;
-    dialog.m_strMessage = QString(400, QLatin1Char('W'));
-    RunWith(dialog, [](CError& d) {
-        EXPECT_EQ(d.messageLabel()->width(), 300);
-        EXPECT_EQ(d.messageLabel()->height(), 13);
+    dialog.m_strMessage = message;
+    RunWith(dialog, [&message](CError& d) {
+        QLabel* label = d.messageLabel();
+        EXPECT_TRUE(label->wordWrap());
+        EXPECT_EQ(label->width(), 300); // the label keeps its place and width
+        EXPECT_EQ(label->x(), 138);
+        // Every character is there, and every wrapped line fits the label.
+        EXPECT_EQ(label->text().remove(QChar(0x200B)), message);
+        const QRect needed =
+            label->fontMetrics().boundingRect(QRect(0, 0, label->width(), 10'000), Qt::TextWordWrap, label->text());
+        EXPECT_LE(needed.width(), label->width());
+        EXPECT_GE(label->height(), needed.height());
+        EXPECT_GT(label->height(), 4 * label->fontMetrics().lineSpacing());
+        // The dialog grew below the text, and OK moved down with it.
+        EXPECT_GE(d.okButton()->y(), label->geometry().bottom());
+        EXPECT_LE(d.okButton()->geometry().bottom(), d.height());
         EXPECT_EQ(d.width(), 474);
         QTest::keyClick(&d, Qt::Key_Return);
     });
+
+    // The exact port texts keep the one-line dialog as it was drawn.
+    CError port;
+    port.m_strMessage = QStringLiteral("          Port COM10 is in use !");
+    RunWith(port, [](CError& d) {
+        EXPECT_FALSE(d.messageLabel()->wordWrap());
+        EXPECT_EQ(d.messageLabel()->height(), 13);
+        EXPECT_EQ(d.height(), 162);
+        QTest::keyClick(&d, Qt::Key_Return);
+    });
+}
+
+TEST(MessageDialogTest, AConfirmWithCancelAsDefaultTakesOnlyADeliberateOk)
+{
+    const auto run = [](auto act) {
+        CConfirm dialog;
+        dialog.m_strMessage = QStringLiteral("Erase all results in the Quellmax?\n"
+                                             "Nothing has been read from it since the port was opened.");
+        dialog.MakeCancelDefault();
+        return RunWith(dialog, [&act](CConfirm& d) {
+            EXPECT_TRUE(d.cancelButton()->isDefault());
+            EXPECT_FALSE(d.okButton()->isDefault());
+            act(d);
+        });
+    };
+    // Enter refuses, also after the focus moved to OK; so does Escape.
+    EXPECT_EQ(run([](CConfirm& d) { QTest::keyClick(&d, Qt::Key_Return); }), 2);
+    EXPECT_EQ(run([](CConfirm& d) {
+                  d.okButton()->setFocus();
+                  QTest::keyClick(d.okButton(), Qt::Key_Return);
+              }),
+              2);
+    EXPECT_EQ(run([](CConfirm& d) { QTest::keyClick(&d, Qt::Key_Escape); }), 2);
+    // A click, Space on OK or Alt+O agree.
+    EXPECT_EQ(run([](CConfirm& d) { QTest::mouseClick(d.okButton(), Qt::LeftButton); }), 1);
+    EXPECT_EQ(run([](CConfirm& d) {
+                  d.okButton()->setFocus();
+                  QTest::keyClick(d.okButton(), Qt::Key_Space);
+              }),
+              1);
+    // Shortcuts reach only an active window.
+    EXPECT_EQ(run([](CConfirm& d) {
+                  QApplication::setActiveWindow(&d);
+                  EXPECT_TRUE(QTest::qWaitForWindowActive(&d));
+                  QTest::keyClick(&d, Qt::Key_O, Qt::AltModifier);
+              }),
+              1);
 }
 
 TEST(QtSettingsStoreTest, ReadsNeverCreateKeysAndValuesStayStrings)

@@ -1,12 +1,6 @@
 // The main window driven through its widgets, found by their ids, with a
 // scripted driver behind it and scripted answers to its questions.
-#include "../core/ScriptedDriver.h"
-#include "../core/ScriptedPrompts.h"
-
-#include "app/CMainFrame.h"
-#include "app/CQuellmaxApp.h"
-#include "results/CQuellmaxView.h"
-#include "util/ManualClock.h"
+#include "MainWindowFixture.h"
 
 #include <QAction>
 #include <QApplication>
@@ -24,94 +18,13 @@
 #include <QTest>
 #include <QTreeWidget>
 
-#include <gtest/gtest.h>
-
 #include <fstream>
-
-// Readable failure messages for Qt strings.
-inline void PrintTo(const QString& text, std::ostream* out)
-{
-    *out << '"' << text.toStdString() << '"';
-}
 
 namespace tessaprint {
 namespace {
 
-const std::string kPrintout = "QUELLMAX TEST RESULTS\r\n"
-                              "EquipmentID: 10234\r\n"
-                              "Date: 03/14/2015\r\n"
-                              "1.Case Leakage 0.1 uA\r\n"
-                              "2.Ground Resistance 0.123 Ohms\r\n"
-                              "EquipmentID: BIO-5521\r\n"
-                              "1.Line Voltage 119.8 V\r\n";
-
-class MainWindowTest : public ::testing::Test {
-protected:
-    // Starts the application with the settings as the test left them.
-    void Start()
-    {
-        app = std::make_unique<CQuellmaxApp>(CQuellmaxApp::Parts{driver, settings, prompts, clock});
-        ASSERT_TRUE(app->InitInstance(false));
-    }
-
-    // Shortcuts reach only an active window.
-    void ShowAndActivate()
-    {
-        app->frame()->show();
-        QApplication::setActiveWindow(app->frame());
-        ASSERT_TRUE(QTest::qWaitForWindowActive(app->frame()));
-    }
-
-    template <typename T> T* Control(int id) const
-    {
-        T* control = app->frame()->findChild<T*>(QString::number(id));
-        EXPECT_NE(control, nullptr) << "no control " << id;
-        return control;
-    }
-
-    void Click(int id) { QTest::mouseClick(Control<QAbstractButton>(id), Qt::LeftButton); }
-
-    // The instrument prints, the quiet time passes, the posted message is handled.
-    void Receive(const std::string& bytes)
-    {
-        driver.Arrive(bytes);
-        driver.Raise(kTextEvent);
-        clock.Advance(750);
-        QCoreApplication::processEvents();
-    }
-
-    QStringList Lines() const
-    {
-        QStringList lines;
-        auto* list = Control<QListWidget>(1002);
-        for (int i = 0; i < list->count(); ++i) {
-            lines << list->item(i)->text();
-        }
-        return lines;
-    }
-
-    QStringList Rows() const
-    {
-        QStringList rows;
-        auto* list = Control<QTreeWidget>(1010);
-        for (int i = 0; i < list->topLevelItemCount(); ++i) {
-            const QTreeWidgetItem* item = list->topLevelItem(i);
-            rows << item->text(0) + "|" + item->text(1) + "|" + item->text(2);
-        }
-        return rows;
-    }
-
-    std::string Setting(const std::string& section, const std::string& key) const
-    {
-        return settings.GetProfileString(section, key, "<none>");
-    }
-
-    test::ScriptedDriver driver;
-    MemorySettingsStore settings;
-    test::ScriptedPrompts prompts;
-    ManualClock clock;
-    std::unique_ptr<CQuellmaxApp> app;
-};
+using test::kPrintout;
+using MainWindowTest = test::MainWindowFixture;
 
 TEST_F(MainWindowTest, FirstStartShowsTheFormAsStoredSettingsSayAndOpensCom1)
 {
@@ -133,7 +46,7 @@ TEST_F(MainWindowTest, FirstStartShowsTheFormAsStoredSettingsSayAndOpensCom1)
     EXPECT_EQ(readings->columnWidth(2), 440);
     EXPECT_EQ(app->controller()->currentPort(), 1);
     EXPECT_TRUE(app->frame()->portAction(1)->isChecked());
-    EXPECT_EQ(app->frame()->statusBar()->currentMessage(), "Ready");
+    EXPECT_EQ(app->frame()->statusText(), "Ready");
     // Reading settings wrote nothing but the port tried.
     EXPECT_EQ(settings.writes(), 1);
     EXPECT_EQ(Setting("Settings", "szUnitType"), "<none>");
@@ -148,7 +61,7 @@ TEST_F(MainWindowTest, WholeCaptureFromResultClickToFilledList)
     driver.Arrive(kPrintout);
     driver.Raise(kTextEvent);
     EXPECT_EQ(Lines().size(), 7);
-    EXPECT_TRUE(app->frame()->statusBar()->currentMessage().contains("7 lines, 2 equipment IDs"));
+    EXPECT_TRUE(app->frame()->statusText().contains("7 lines, 2 equipment IDs"));
     EXPECT_TRUE(Rows().isEmpty()); // the list waits for the quiet time
     clock.Advance(749);
     QCoreApplication::processEvents();
@@ -375,7 +288,7 @@ TEST_F(MainWindowTest, DataSheetWritesTheChosenRecordIntoTheReportsFolder)
     const std::string path = app->controller()->lastDocumentPath();
     EXPECT_EQ(path, reports.filePath(" BIO-5521-307201590508.docx").toStdString());
     EXPECT_TRUE(QFile::exists(QString::fromStdString(path)));
-    EXPECT_TRUE(app->frame()->statusBar()->currentMessage().contains("BIO-5521"));
+    EXPECT_TRUE(app->frame()->statusText().contains("BIO-5521"));
 
     // A name the folder cannot hold is refused with the error box, and nothing is written.
     Click(1006);

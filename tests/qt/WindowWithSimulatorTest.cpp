@@ -12,58 +12,110 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QFile>
 #include <QLabel>
 #include <QListWidget>
 #include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTreeWidget>
 
 #include <gtest/gtest.h>
 
+#include <memory>
+
 namespace tessaprint {
 namespace {
 
-TEST(WindowWithSimulatorTest, ResultClickCapturesTheKappaPrintoutThroughTheTerminal)
-{
-    QProcess simulator;
-    simulator.start(QStringLiteral(TESSAPRINT_SIM_PATH), {"--kind", "kappa", "--baud", "115200"});
-    ASSERT_TRUE(simulator.waitForReadyRead(5000));
-    const std::string device = QString::fromUtf8(simulator.readLine()).trimmed().toStdString();
+// tessaprint-sim on a pseudo-terminal named as COM1's device, and the window
+// on it through Qt SerialPort.
+class WindowWithSimulatorTest : public ::testing::Test {
+protected:
+    void TearDown() override
+    {
+        app.reset();
+        simulator.terminate();
+        simulator.waitForFinished(5000);
+    }
 
+    void Start(const QString& kind, const QString& baud)
+    {
+        simulator.start(QStringLiteral(TESSAPRINT_SIM_PATH), {"--kind", kind, "--baud", baud});
+        ASSERT_TRUE(simulator.waitForReadyRead(5000));
+        const std::string device = QString::fromUtf8(simulator.readLine()).trimmed().toStdString();
+        settings.WriteProfileString("Serial", "COM1Device", device);
+        app = std::make_unique<CQuellmaxApp>(CQuellmaxApp::Parts{driver, settings, prompts, clock});
+        ASSERT_TRUE(app->InitInstance(false));
+        ASSERT_TRUE(prompts.errors.empty()) << prompts.errors.front();
+        EXPECT_EQ(app->controller()->currentPort(), 1);
+    }
+
+    QProcess simulator;
     MemorySettingsStore settings;
-    settings.WriteProfileString("Serial", "COM1Device", device);
-    settings.WriteProfileString("Settings", "szUnitType", "Kappa 5100");
     QtClock clock;
     test::ScriptedPrompts prompts;
-    QtSerialDriver driver(QtSerialDriver::SettingsResolver(settings));
-    CQuellmaxApp app({driver, settings, prompts, clock});
-    ASSERT_TRUE(app.InitInstance(false));
-    ASSERT_TRUE(prompts.errors.empty()) << prompts.errors.front();
-    EXPECT_EQ(app.controller()->currentPort(), 1);
+    QtSerialDriver driver{QtSerialDriver::SettingsResolver(settings)};
+    std::unique_ptr<CQuellmaxApp> app;
+};
 
-    QTest::mouseClick(app.frame()->findChild<QPushButton*>("1006"), Qt::LeftButton);
-    auto* results = app.frame()->findChild<QLabel*>("1012");
+TEST_F(WindowWithSimulatorTest, ResultClickCapturesTheKappaPrintoutThroughTheTerminal)
+{
+    settings.WriteProfileString("Settings", "szUnitType", "Kappa 5100");
+    Start("kappa", "115200");
+
+    QTest::mouseClick(app->frame()->findChild<QPushButton*>("1006"), Qt::LeftButton);
+    auto* results = app->frame()->findChild<QLabel*>("1012");
     ASSERT_TRUE(QTest::qWaitFor([&] { return results->text() == "Results"; }, 30'000));
 
     const auto expected = ParseCaptureFile(SamplePrintout(InstrumentKind::Kappa5100));
-    auto* lines = app.frame()->findChild<QListWidget*>("1002");
+    auto* lines = app->frame()->findChild<QListWidget*>("1002");
     ASSERT_EQ(lines->count(), static_cast<int>(expected.size()));
     for (int i = 0; i < lines->count(); ++i) {
         EXPECT_EQ(lines->item(i)->text().toStdString(), expected[static_cast<std::size_t>(i)]);
     }
-    auto* selector = app.frame()->findChild<QComboBox*>("1009");
+    auto* selector = app->frame()->findChild<QComboBox*>("1009");
     ASSERT_EQ(selector->count(), 5);
     EXPECT_EQ(selector->itemText(0), " ICU-DF-07");
-    EXPECT_EQ(app.frame()->findChild<QTreeWidget*>("1010")->topLevelItemCount(), 20);
-    EXPECT_TRUE(app.frame()->findChild<QPushButton*>("1011")->isEnabled());
-
-    simulator.terminate();
-    simulator.waitForFinished(5000);
+    EXPECT_EQ(app->frame()->findChild<QTreeWidget*>("1010")->topLevelItemCount(), 20);
+    EXPECT_TRUE(app->frame()->findChild<QPushButton*>("1011")->isEnabled());
 }
 
-TEST(WindowWithSimulatorTest, DemoInstrumentFollowsTheKindAndBusyPortIsReported)
+TEST_F(WindowWithSimulatorTest, ASecondResultDuringASlowPrintoutCannotCutItAndTheArchiveHoldsItWhole)
+{
+    // 4800 baud: the Quellmax printout takes about four seconds.
+    QTemporaryDir reports;
+    settings.WriteProfileString("Directories", "Reports", reports.path().toStdString());
+    Start("quellmax", "4800");
+
+    auto* result = app->frame()->findChild<QPushButton*>("1006");
+    auto* lines = app->frame()->findChild<QListWidget*>("1002");
+    QTest::mouseClick(result, Qt::LeftButton);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return lines->count() >= 10; }, 10'000));
+    EXPECT_FALSE(result->isEnabled());
+    QTest::mouseClick(result, Qt::LeftButton); // the technician presses again while it prints
+    auto* results = app->frame()->findChild<QLabel*>("1012");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return results->text() == "Results"; }, 30'000));
+    EXPECT_TRUE(result->isEnabled());
+
+    const std::string sample(SamplePrintout(InstrumentKind::Quellmax));
+    const auto expected = ParseCaptureFile(sample);
+    ASSERT_EQ(lines->count(), static_cast<int>(expected.size()));
+    EXPECT_EQ(app->frame()->findChild<QComboBox*>("1009")->count(), 6);
+    const QString archive = QString::fromStdString(app->controller()->lastArchivePath());
+    ASSERT_FALSE(archive.isEmpty());
+    EXPECT_TRUE(archive.startsWith(reports.path() + "/captures/Quellmax-"));
+    QFile raw(QString(archive).replace(QStringLiteral(".txt"), QStringLiteral(".bin")));
+    ASSERT_TRUE(raw.open(QIODevice::ReadOnly));
+    EXPECT_EQ(raw.readAll().toStdString(), sample);
+    QFile text(archive);
+    ASSERT_TRUE(text.open(QIODevice::ReadOnly));
+    EXPECT_EQ(ParseCaptureFile(text.readAll().toStdString()), expected);
+    EXPECT_TRUE(prompts.errors.empty());
+}
+
+TEST(DemoWindowTest, DemoInstrumentFollowsTheKindAndBusyPortIsReported)
 {
     // What --demo puts together: the simulated instrument inside the program.
     QtClock clock;

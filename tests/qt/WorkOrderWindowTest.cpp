@@ -165,6 +165,36 @@ TEST(WorkOrderEntryDialogTest, ChecksOffersTheSortedPresetsAndTakesTypedText)
     EXPECT_TRUE(cancelled.m_strTask.isEmpty());
 }
 
+TEST(WorkOrderEntryDialogTest, TypingStartsInTheFirstFieldNotOnOk)
+{
+    CAddService service;
+    EXPECT_EQ(RunWith(service,
+                      [](CAddService& d) {
+                          EXPECT_EQ(d.focusWidget(), d.findChild<QLineEdit*>("1002"));
+                          // Tab goes on through the fields before it reaches the buttons.
+                          QWidget* next = d.findChild<QLineEdit*>("1002")->nextInFocusChain();
+                          while (!(next->focusPolicy() & Qt::TabFocus)) {
+                              next = next->nextInFocusChain();
+                          }
+                          EXPECT_EQ(next, d.findChild<QLineEdit*>("1016"));
+                          QTest::keyClicks(d.focusWidget(), "12/01/2026");
+                          QTest::keyClick(d.focusWidget(), Qt::Key_Return);
+                      }),
+              1);
+    EXPECT_EQ(service.m_strDate, "12/01/2026");
+
+    CAddResults results;
+    RunWith(results, [](CAddResults& d) {
+        EXPECT_EQ(d.focusWidget(), d.findChild<QLineEdit*>("1002"));
+        QTest::keyClick(&d, Qt::Key_Escape);
+    });
+    CAddChecks checks;
+    RunWith(checks, [](CAddChecks& d) {
+        EXPECT_TRUE(d.focusWidget() == d.comboBox() || d.focusWidget() == d.comboBox()->lineEdit());
+        QTest::keyClick(&d, Qt::Key_Escape);
+    });
+}
+
 TEST(WorkOrderEntryDialogTest, ServiceAndResultsHandBackTheirFieldsOnlyOnOk)
 {
     CAddService service;

@@ -5,12 +5,17 @@
 #include "app/SettingsStore.h"
 #include "link/PortConnection.h"
 #include "link/ReceivePath.h"
+#include "results/CaptureArchive.h"
 #include "results/ResultsTable.h"
 #include "util/CNotepad.h"
 #include "util/Clock.h"
 
+#include <ctime>
 #include <functional>
+#include <memory>
+#include <optional>
 #include <string>
+#include <vector>
 
 namespace tessaprint {
 
@@ -26,6 +31,14 @@ public:
     // The corner double click that enables "Data Sheet" (form pixels).
     static constexpr int kCornerX = 900;
     static constexpr int kCornerY = 650;
+    // How long the instrument may stay silent after a command, or in the
+    // middle of a printout, before the capture ends ("Serial"/"AnswerTimeoutMs").
+    static constexpr int kDefaultAnswerTimeoutMs = 5000;
+    static constexpr int kMinAnswerTimeoutMs = 1000;
+    static constexpr int kMaxAnswerTimeoutMs = 600'000;
+    static inline const std::string kAnswerTimeoutKey = "AnswerTimeoutMs";
+    // The second line of the erase question when nothing is on disk yet.
+    static inline const std::string kNothingReadLine = "Nothing has been read from it since the port was opened.";
 
     CaptureController(SerialDriver& driver, FormView& view, SettingsStore& settings, Prompts& prompts, Clock& clock);
 
@@ -44,8 +57,14 @@ public:
     // The queued "results ready" message, after the quiet time.
     void OnResultsReady();
     void OnLButtonDblClk(int x, int y);
-    // Port menu COMn.
-    void SwitchPort(int n) { m_port.SwitchPort(n); }
+    // Port menu COMn. A capture still arriving on the old port is cut and
+    // archived with what came.
+    void SwitchPort(int n);
+    // The driver closed the port because it stopped working.
+    void OnPortLost();
+    // The instrument kept silent for the answer time.
+    void OnAnswerTimeout();
+    void OnVersionTimeout();
 
     // "Data Sheet": the test record of the chosen equipment ID, saved in the
     // reports folder and handed to the document opener.
@@ -71,6 +90,13 @@ public:
     bool SaveCaptureTo(const std::string& path, std::string& error) const;
     bool OpenCaptureFrom(const std::string& path, std::string& error);
 
+    // From the moment a printout is requested (or starts unasked) until its
+    // results are ready or the instrument falls silent.
+    bool IsCaptureInProgress() const { return m_inProgress; }
+    // Where the latest capture was archived (the .txt); empty before any.
+    std::string lastArchivePath() const;
+    int AnswerTimeoutMs() const;
+
     // Settings mirrors.
     const std::string& reportsFolder() const { return m_reportsFolder; }
     void SetReportsFolder(std::string folder) { m_reportsFolder = std::move(folder); }
@@ -90,8 +116,52 @@ public:
     void SetKindChangedHandler(std::function<void(InstrumentKind)> handler) { m_kindChanged = std::move(handler); }
 
 private:
+    // What the receive path shows goes through here to the form, so the
+    // capture sees every line and the version reply.
+    class ReceiveTap : public ReceiveView {
+    public:
+        explicit ReceiveTap(CaptureController& owner) : m_owner(owner) {}
+        void AppendLine(const std::string& line) override;
+        void SetVersionText(const std::string& text) override;
+        void PostResultsReady() override;
+
+    private:
+        CaptureController& m_owner;
+    };
+
+    // One capture: what one printout brought, kept until it is on disk.
+    struct Capture {
+        int port = 0;
+        std::string kindText;
+        std::optional<std::tm> started;
+        std::vector<std::string> lines;
+        std::string raw;
+        std::optional<CaptureArchiveFiles> files;
+        bool dirty = false; // holds bytes the archive does not have yet
+    };
+
     void SetKind(InstrumentKind kind);
     void ClearForm();
+    void ShowResults();
+    void OnTextBytes(const std::uint8_t* data, std::size_t count);
+    void OnLine(const std::string& line);
+    Capture NewCapture() const;
+    void BeginProgress();
+    void EndProgress();
+    // Writes the capture's files; false with the reason when it cannot.
+    bool ArchiveCapture(Capture& capture, std::string& error);
+    // Archives whatever the last capture holds that is not on disk yet; the
+    // error box says so when that fails. False only on a failure.
+    bool SecureLastCapture();
+    // Ends a capture that a port change or loss cut off; "" when there was none.
+    std::string CutCapture();
+    // Tells the user that the port is not open; true when it is open.
+    bool RequireOpenPort(const std::string& what);
+    std::string PortText() const;
+    std::string KindText() const;
+    std::string ArchiveShortName() const;
+
+    ReceiveTap m_tap;
 
     SerialDriver& m_driver;
     FormView& m_view;
@@ -108,6 +178,14 @@ private:
     std::function<void(const std::string&)> m_openDocument;
     CNotepad* m_notepad = nullptr;
     Clock& m_clock;
+    std::unique_ptr<Timer> m_answerTimer;
+    std::unique_ptr<Timer> m_versionTimer;
+    // The last capture read on this port, open for more bytes of the same
+    // printout until a command, a port change or another file replaces it.
+    std::optional<Capture> m_capture;
+    std::string m_lastArchive;
+    bool m_inProgress = false;
+    bool m_readSincePortOpened = false;
 };
 
 // The texts behind the kind radio buttons, as stored in "Settings"/"szUnitType".

@@ -41,9 +41,13 @@ public:
     virtual std::optional<InstrumentKind> CheckedKind() const = 0;
     virtual void SetCheckedKind(std::optional<InstrumentKind> kind) = 0;
 
+    // RESULT, CLR MEMORY, Clear Screen and the frame's Open and New: off
+    // while a capture is in progress, so nothing can cut into it.
+    virtual void SetCaptureCommandsEnabled(bool enabled) = 0;
+
     // Brings the main window to the front with this outer size, keeping its position.
     virtual void RaiseAndResizeFrame(int width, int height) = 0;
-    // A passing message in the status bar.
+    // The status bar's message; it stays until the next one.
     virtual void ShowStatus(const std::string& text) = 0;
 };
 

@@ -9,6 +9,10 @@ namespace tessaprint {
 inline constexpr int kIdOk = 1;
 inline constexpr int kIdCancel = 2;
 
+// Which button of the "Confirm" dialog Enter presses. With Cancel, Enter and
+// Escape both refuse, and only a click (or Space or Alt+O on OK) agrees.
+enum class DefaultButton { Ok, Cancel };
+
 // Every question the program puts to the user, behind one interface: the
 // window shows real dialogs, tests answer at once.
 class Prompts {
@@ -17,7 +21,7 @@ public:
     // The "Error" dialog; returns its result code.
     virtual int ShowError(const std::string& message) = 0;
     // The "Confirm" dialog; kIdOk only when the user pressed OK.
-    virtual int ShowConfirm(const std::string& message) = 0;
+    virtual int ShowConfirm(const std::string& message, DefaultButton defaultButton) = 0;
     // A message box with only an OK button (document errors).
     virtual void ShowMessageBox(const std::string& text) = 0;
     // A file to save to or open; nothing when the user cancelled.

@@ -53,12 +53,18 @@ public:
     // Takes one complete line as raw instrument bytes (no CR or LF).
     void DeliverLine(const std::string& rawLine);
 
+    // Forgets a line begun and not ended (a printout cut off), so that it
+    // cannot become the start of the next printout's first line.
+    void DiscardPartialLine() { m_lineBuffer.clear(); }
+
     // Sees every text byte read from the driver, before the byte rule.
     void SetTextTap(std::function<void(const std::uint8_t*, std::size_t)> tap) { m_textTap = std::move(tap); }
 
     std::array<std::uint8_t, kReceiveBufferSize>& receiveBuffer() { return m_receiveBuffer; }
     const std::string& lineBuffer() const { return m_lineBuffer; }
     bool IsQuietTimerActive() const { return m_quietTimer->IsActive(); }
+    // The printout ended some other way (a lost port); no "results ready" follows.
+    void CancelQuietTimer() { m_quietTimer->Stop(); }
 
 private:
     void ReadText();

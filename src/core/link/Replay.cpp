@@ -19,6 +19,7 @@ public:
     void DrvSetCallback(EventCallback) override {}
     void DrvSetOption(int, int) override {}
     void DrvEnable(int) override {}
+    bool IsOpen() const override { return false; }
 };
 
 } // namespace

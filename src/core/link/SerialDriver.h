@@ -13,6 +13,9 @@ inline constexpr int kDriverPort = 0;
 // what happened.
 inline constexpr int kTextEvent = 0x1600;
 inline constexpr int kBlockEvent = 0x1700;
+// The open port stopped working (unplugged, hung up, read error) and the
+// driver closed it; LastErrorText() says why.
+inline constexpr int kPortLostEvent = 0x1800;
 
 // The serial driver the instrument link is written against. One object is
 // driver port 0; the operations keep the names the driver library gave them.
@@ -41,8 +44,11 @@ public:
     virtual void DrvSetCallback(EventCallback callback) = 0;
     virtual void DrvSetOption(int option, int value) = 0;
     virtual void DrvEnable(int enable) = 0;
+    // True while a port is open (a lost port reports false).
+    virtual bool IsOpen() const = 0;
 
-    // Why the last DrvOpen failed, in words for a person ("Permission denied").
+    // Why the last DrvOpen failed or the port was lost, in words for a person
+    // ("Permission denied").
     // Empty when there is nothing to add to the caller's own message.
     virtual std::string LastErrorText() const { return {}; }
 };

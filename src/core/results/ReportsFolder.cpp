@@ -25,27 +25,6 @@ constexpr std::size_t kMaxFileNameLength = 255;
 // Enough for any number of documents saved within one second.
 constexpr int kMaxCopies = 10000;
 
-// Text inside the program is UTF-8; on Windows a narrow path string would be
-// read in the ANSI code page instead.
-fs::path PathFromUtf8(const std::string& text)
-{
-#ifdef _WIN32
-    return fs::path(std::u8string(text.begin(), text.end()));
-#else
-    return fs::path(text);
-#endif
-}
-
-std::string PathToUtf8(const fs::path& path)
-{
-#ifdef _WIN32
-    const std::u8string text = path.u8string();
-    return std::string(text.begin(), text.end());
-#else
-    return path.string();
-#endif
-}
-
 void SetError(std::string* error, std::string text)
 {
     if (error != nullptr) {
@@ -166,6 +145,27 @@ std::string NamePartProblem(std::string_view part)
 }
 
 } // namespace
+
+// Text inside the program is UTF-8; on Windows a narrow path string would be
+// read in the ANSI code page instead.
+fs::path PathFromUtf8(const std::string& text)
+{
+#ifdef _WIN32
+    return fs::path(std::u8string(text.begin(), text.end()));
+#else
+    return fs::path(text);
+#endif
+}
+
+std::string PathToUtf8(const fs::path& path)
+{
+#ifdef _WIN32
+    const std::u8string text = path.u8string();
+    return std::string(text.begin(), text.end());
+#else
+    return path.string();
+#endif
+}
 
 std::string DefaultReportsFolder()
 {

@@ -7,6 +7,10 @@
 
 namespace tessaprint {
 
+// Paths from and to the program's UTF-8 text.
+std::filesystem::path PathFromUtf8(const std::string& text);
+std::string PathToUtf8(const std::filesystem::path& path);
+
 // The built-in reports folder: "C:\Zelmor\Tessaprint\reports" on Windows,
 // <home>/Zelmor/Tessaprint/reports elsewhere (home from HOME, else the user's
 // account entry, else the current folder's absolute path).

@@ -30,6 +30,7 @@ public:
     void DrvSetCallback(EventCallback callback) override;
     void DrvSetOption(int option, int value) override;
     void DrvEnable(int enable) override;
+    bool IsOpen() const override { return m_openIndex >= 0; }
     std::string LastErrorText() const override;
 
 private:

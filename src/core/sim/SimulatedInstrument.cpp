@@ -99,11 +99,14 @@ void SimulatedInstrument::Queue(std::string_view bytes, bool frame, std::int64_t
     std::uniform_int_distribution<int> large(128, 400);
     std::uniform_int_distribution<int> shortPause(0, 15);
     std::uniform_int_distribution<int> longPause(60, kMaxPauseMs);
+    // A serial line delivers its bytes one after the other: a burst never
+    // holds more than about 100 ms of them, however slow the line.
+    const auto maxBurst = static_cast<std::size_t>(std::max(1, m_baud / 100));
     std::size_t pos = 0;
     while (pos < bytes.size()) {
         const int k = sizeKind(m_random);
         const int size = k < 2 ? small(m_random) : (k < 8 ? medium(m_random) : large(m_random));
-        const auto n = std::min(bytes.size() - pos, static_cast<std::size_t>(size));
+        const auto n = std::min({bytes.size() - pos, static_cast<std::size_t>(size), maxBurst});
         at += TransferMs(n);
         m_outbox.push_back({at, std::string(bytes.substr(pos, n)), false});
         pos += n;

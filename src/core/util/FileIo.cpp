@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -29,6 +30,22 @@ bool WriteWholeFile(const std::string& path, const std::string& content, std::st
     }
     if (!out) {
         error = "cannot write " + path + ": " + std::strerror(errno);
+        return false;
+    }
+    return true;
+}
+
+bool ReplaceWholeFile(const std::string& path, const std::string& content, std::string& error)
+{
+    const std::string temporary = path + ".part";
+    if (!WriteWholeFile(temporary, content, error)) {
+        return false;
+    }
+    std::error_code ec;
+    std::filesystem::rename(temporary, path, ec);
+    if (ec) {
+        error = "cannot write " + path + ": " + ec.message();
+        std::filesystem::remove(temporary, ec);
         return false;
     }
     return true;

@@ -51,14 +51,23 @@ void WorkOrderForm::OnInitDialog()
     }
 }
 
+bool WorkOrderForm::HasRoom(std::string_view list)
+{
+    if (static_cast<int>(m_view.ListEntries(list).size()) < WorkOrderRecord::kListSlots) {
+        return true;
+    }
+    const std::string name = list == WorkOrderRecord::kService   ? "Equipment Service Information"
+                             : list == WorkOrderRecord::kResults ? "Results"
+                                                                 : "Checks";
+    m_prompts.ShowError("The " + name + " list already holds " + std::to_string(WorkOrderRecord::kListSlots) +
+                        " entries, the most a work order list can hold.\nPress \"Clear\" beside it to empty it "
+                        "before adding more; \"Export to Word\" keeps the list as it is.");
+    return false;
+}
+
 void WorkOrderForm::Add(std::string_view list, const std::string& line)
 {
     std::vector<std::string> entries = m_view.ListEntries(list);
-    if (static_cast<int>(entries.size()) >= WorkOrderRecord::kListSlots) {
-        m_prompts.ShowError("A list of the work order holds at most " + std::to_string(WorkOrderRecord::kListSlots) +
-                            " entries; clear it or export first.");
-        return;
-    }
     if (IsSorted(list)) {
         entries.insert(std::upper_bound(entries.begin(), entries.end(), line, WorkOrderListLess), line);
     } else {
@@ -69,6 +78,10 @@ void WorkOrderForm::Add(std::string_view list, const std::string& line)
 
 void WorkOrderForm::OnAddService()
 {
+    // Checked before the dialog opens, so nothing typed is lost.
+    if (!HasRoom(WorkOrderRecord::kService)) {
+        return;
+    }
     if (const auto answer = m_entries.AskService()) {
         Add(WorkOrderRecord::kService, JoinServiceLine((*answer)[0], (*answer)[1]));
     }
@@ -76,6 +89,9 @@ void WorkOrderForm::OnAddService()
 
 void WorkOrderForm::OnAddResults()
 {
+    if (!HasRoom(WorkOrderRecord::kResults)) {
+        return;
+    }
     if (const auto answer = m_entries.AskResults()) {
         Add(WorkOrderRecord::kResults, JoinResultsLine(*answer));
     }
@@ -83,6 +99,9 @@ void WorkOrderForm::OnAddResults()
 
 void WorkOrderForm::OnAddChecks()
 {
+    if (!HasRoom(WorkOrderRecord::kChecks)) {
+        return;
+    }
     const std::string task = m_entries.AskCheck();
     if (!task.empty()) {
         Add(WorkOrderRecord::kChecks, task);

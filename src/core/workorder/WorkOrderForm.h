@@ -62,6 +62,8 @@ public:
     static bool IsSorted(std::string_view list) { return list != WorkOrderRecord::kService; }
 
 private:
+    // False, after saying so, when the list is full.
+    bool HasRoom(std::string_view list);
     void Add(std::string_view list, const std::string& line);
 
     WorkOrderRecord& m_record;

@@ -61,6 +61,8 @@ void CMainFrame::CreateMenus()
         }
     });
     connect(fresh, &QAction::triggered, this, &CMainFrame::newRequested);
+    m_openAction = open;
+    m_newAction = fresh;
 
     QMenu* view = menuBar()->addMenu(QStringLiteral("&View"));
     QAction* statusBarAction =
@@ -107,7 +109,15 @@ void CMainFrame::CreateStatusBar()
         label->setEnabled(false);
         bar->addPermanentWidget(label);
     }
-    bar->showMessage(QStringLiteral("Ready"));
+    // A widget of the bar, not a passing message: a menu's prompt hides it
+    // while an item is highlighted and it comes back afterwards.
+    m_statusMessage = new QLabel(QStringLiteral("Ready"), bar);
+    m_statusMessage->setObjectName(QStringLiteral("statusMessage"));
+    m_statusMessage->setTextFormat(Qt::PlainText);
+    // Long messages must not widen the window.
+    m_statusMessage->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    m_statusMessage->setMinimumWidth(1);
+    bar->insertWidget(0, m_statusMessage, 1);
 }
 
 void CMainFrame::SetView(CQuellmaxView* view, CaptureController* controller)
@@ -120,7 +130,8 @@ void CMainFrame::SetView(CQuellmaxView* view, CaptureController* controller)
             activateWindow();
             resize(width, height);
         },
-        [this](const QString& text) { ShowStatusMessage(text); });
+        [this](const QString& text) { ShowStatusMessage(text); },
+        [this](bool enabled) { SetCaptureCommandsEnabled(enabled); });
     OnUpdateComN();
 }
 
@@ -139,7 +150,19 @@ void CMainFrame::OnUpdateComN()
 
 void CMainFrame::ShowStatusMessage(const QString& text)
 {
-    statusBar()->showMessage(text);
+    m_statusMessage->setText(text);
+    m_statusMessage->setToolTip(text);
+}
+
+QString CMainFrame::statusText() const
+{
+    return m_statusMessage->text();
+}
+
+void CMainFrame::SetCaptureCommandsEnabled(bool enabled)
+{
+    m_openAction->setEnabled(enabled);
+    m_newAction->setEnabled(enabled);
 }
 
 } // namespace tessaprint

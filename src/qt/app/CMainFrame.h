@@ -29,7 +29,13 @@ public:
     QAction* portAction(int n) const;
     // Sets the Port menu's check marks from the controller's port.
     void OnUpdateComN();
+    // The status bar's message: "Ready" at first, then the capture's
+    // progress or the last result. A menu's prompt covers it only while an
+    // item is highlighted.
     void ShowStatusMessage(const QString& text);
+    QString statusText() const;
+    // Open and New wait while a capture is in progress.
+    void SetCaptureCommandsEnabled(bool enabled);
 
 signals:
     void directoriesRequested();
@@ -42,6 +48,9 @@ private:
     CaptureController* m_controller = nullptr;
     QMenu* m_portMenu = nullptr;
     QList<QAction*> m_portActions;
+    QLabel* m_statusMessage = nullptr;
+    QAction* m_openAction = nullptr;
+    QAction* m_newAction = nullptr;
 };
 
 } // namespace tessaprint

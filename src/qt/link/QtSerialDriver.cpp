@@ -1,5 +1,7 @@
 #include "link/QtSerialDriver.h"
 
+#include <utility>
+
 namespace tessaprint {
 
 QtSerialDriver::QtSerialDriver(PortNameResolver resolver, QObject* parent)
@@ -139,7 +141,22 @@ void QtSerialDriver::OnError(QSerialPort::SerialPortError error)
         const QString reason = m_port.errorString();
         m_port.close();
         m_port.clearError();
+        m_input.Purge();
+        m_replyTimer.stop();
+        m_lastError = reason.toStdString();
+        const bool wasEnabled = std::exchange(m_enabled, false);
         emit portLost(reason);
+        // Queued: whoever hears it may show a dialog, which must not run
+        // inside Qt SerialPort's own error handling.
+        QMetaObject::invokeMethod(
+            this,
+            [this, wasEnabled] {
+                // A port opened again in the meantime is not lost.
+                if (wasEnabled && m_callback && !m_port.isOpen()) {
+                    m_callback(kPortLostEvent);
+                }
+            },
+            Qt::QueuedConnection);
     }
 }
 

@@ -34,7 +34,6 @@ public:
 
     void SetBaudRate(int baud) { m_baud = baud; }
     QString PortName() const { return m_port.portName(); }
-    bool IsOpen() const { return m_port.isOpen(); }
 
     int DrvOpen(int comIndex) override;
     void DrvClose() override;
@@ -45,10 +44,12 @@ public:
     void DrvSetCallback(EventCallback callback) override;
     void DrvSetOption(int option, int value) override;
     void DrvEnable(int enable) override;
+    bool IsOpen() const override { return m_port.isOpen(); }
     std::string LastErrorText() const override { return m_lastError; }
 
 signals:
     // The open port failed while in use (unplugged, gone); it has been closed.
+    // The callback hears the same as a kPortLostEvent, from the event loop.
     void portLost(const QString& reason);
 
 private:

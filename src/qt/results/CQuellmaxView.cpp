@@ -47,12 +47,12 @@ CQuellmaxView::CQuellmaxView(QWidget* parent) : QWidget(parent)
     m_listLines->setUniformItemSizes(true); // long captures stay quick to show
     m_listLines->setSelectionMode(QAbstractItemView::SingleSelection);
 
-    QPushButton* clearScreen = AddButton(1003, QStringLiteral("Clear Screen"), QRect(457, 36, 50, 14));
+    m_btnClearScreen = AddButton(1003, QStringLiteral("Clear Screen"), QRect(457, 36, 50, 14));
     QPushButton* notepad = AddButton(1004, QStringLiteral("Notepad"), QRect(397, 36, 50, 14));
-    QPushButton* result = AddButton(1006, QStringLiteral("RESULT"), QRect(17, 35, 50, 14));
+    m_btnResult = AddButton(1006, QStringLiteral("RESULT"), QRect(17, 35, 50, 14));
     QPushButton* test = AddButton(1007, QStringLiteral("Test"), QRect(519, 36, 50, 14));
     test->hide();
-    QPushButton* clearMemory = AddButton(1008, QStringLiteral("CLR MEMORY"), QRect(99, 36, 50, 14));
+    m_btnClearMemory = AddButton(1008, QStringLiteral("CLR MEMORY"), QRect(99, 36, 50, 14));
 
     m_comboEquipmentId = new QComboBox(this);
     m_comboEquipmentId->setObjectName(Id(1009));
@@ -97,10 +97,10 @@ CQuellmaxView::CQuellmaxView(QWidget* parent) : QWidget(parent)
         };
     };
     connect(version, &QPushButton::clicked, this, forward(&CaptureController::OnVersion));
-    connect(clearScreen, &QPushButton::clicked, this, forward(&CaptureController::OnClearScreen));
-    connect(result, &QPushButton::clicked, this, forward(&CaptureController::OnResult));
+    connect(m_btnClearScreen, &QPushButton::clicked, this, forward(&CaptureController::OnClearScreen));
+    connect(m_btnResult, &QPushButton::clicked, this, forward(&CaptureController::OnResult));
     connect(test, &QPushButton::clicked, this, forward(&CaptureController::OnTest));
-    connect(clearMemory, &QPushButton::clicked, this, forward(&CaptureController::OnClearMemory));
+    connect(m_btnClearMemory, &QPushButton::clicked, this, forward(&CaptureController::OnClearMemory));
     connect(m_comboEquipmentId, &QComboBox::activated, this, forward(&CaptureController::OnSelectEquipment));
     connect(m_radioQuellmax, &QRadioButton::clicked, this, forward(&CaptureController::OnKindQuellmax));
     connect(m_radioKappa, &QRadioButton::clicked, this, forward(&CaptureController::OnKindKappa));
@@ -130,10 +130,12 @@ QRadioButton* CQuellmaxView::AddRadio(int id, const QString& caption, QRect dlu)
 }
 
 void CQuellmaxView::SetFrameHooks(std::function<void(int, int)> raiseAndResize,
-                                  std::function<void(const QString&)> status)
+                                  std::function<void(const QString&)> status,
+                                  std::function<void(bool)> captureCommandsEnabled)
 {
     m_raiseAndResize = std::move(raiseAndResize);
     m_status = std::move(status);
+    m_captureCommandsEnabled = std::move(captureCommandsEnabled);
 }
 
 void CQuellmaxView::SetSelectorCaption(const std::string& text)
@@ -178,14 +180,6 @@ void CQuellmaxView::AppendLine(const std::string& line)
 {
     m_listLines->addItem(QString::fromStdString(line));
     m_listLines->scrollToBottom();
-    ShowProgress();
-}
-
-void CQuellmaxView::ShowProgress()
-{
-    if (m_status) {
-        m_status(tr("Receiving: %1 lines, %2 equipment IDs").arg(m_listLines->count()).arg(SelectorCount()));
-    }
 }
 
 void CQuellmaxView::SetVersionText(const std::string& text)
@@ -201,9 +195,6 @@ void CQuellmaxView::PostResultsReady()
         [this] {
             if (m_controller) {
                 m_controller->OnResultsReady();
-            }
-            if (m_status) {
-                m_status(tr("Received %1 lines, %2 equipment IDs").arg(m_listLines->count()).arg(SelectorCount()));
             }
         },
         Qt::QueuedConnection);
@@ -309,6 +300,16 @@ void CQuellmaxView::SetCheckedKind(std::optional<InstrumentKind> kind)
     m_radioKappa->setChecked(kind == InstrumentKind::Kappa5100);
     m_radioPactrx->setChecked(kind == InstrumentKind::Pactrx);
     m_kindGroup->setExclusive(true);
+}
+
+void CQuellmaxView::SetCaptureCommandsEnabled(bool enabled)
+{
+    for (QPushButton* button : {m_btnResult, m_btnClearMemory, m_btnClearScreen}) {
+        button->setEnabled(enabled);
+    }
+    if (m_captureCommandsEnabled) {
+        m_captureCommandsEnabled(enabled);
+    }
 }
 
 void CQuellmaxView::RaiseAndResizeFrame(int width, int height)

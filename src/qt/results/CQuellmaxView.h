@@ -33,8 +33,10 @@ public:
     explicit CQuellmaxView(QWidget* parent = nullptr);
 
     void SetController(CaptureController* controller) { m_controller = controller; }
-    // Where the frame-level requests go (size and status line).
-    void SetFrameHooks(std::function<void(int, int)> raiseAndResize, std::function<void(const QString&)> status);
+    // Where the frame-level requests go (size, status line, and the frame's
+    // own commands that must wait while a capture is in progress).
+    void SetFrameHooks(std::function<void(int, int)> raiseAndResize, std::function<void(const QString&)> status,
+                       std::function<void(bool)> captureCommandsEnabled);
 
     // EquipmentIdSelector
     void SetSelectorCaption(const std::string& text) override;
@@ -66,6 +68,7 @@ public:
     bool IsDataSheetEnabled() const override;
     std::optional<InstrumentKind> CheckedKind() const override;
     void SetCheckedKind(std::optional<InstrumentKind> kind) override;
+    void SetCaptureCommandsEnabled(bool enabled) override;
     void RaiseAndResizeFrame(int width, int height) override;
     void ShowStatus(const std::string& text) override;
 
@@ -81,11 +84,11 @@ protected:
 private:
     QPushButton* AddButton(int id, const QString& caption, QRect dlu);
     QRadioButton* AddRadio(int id, const QString& caption, QRect dlu);
-    void ShowProgress();
 
     CaptureController* m_controller = nullptr;
     std::function<void(int, int)> m_raiseAndResize;
     std::function<void(const QString&)> m_status;
+    std::function<void(bool)> m_captureCommandsEnabled;
 
     QLineEdit* m_editVersion;
     QComboBox* m_comboEquipmentId;
@@ -97,6 +100,9 @@ private:
     QRadioButton* m_radioKappa;
     QRadioButton* m_radioPactrx;
     QPushButton* m_btnDataSheet;
+    QPushButton* m_btnResult;
+    QPushButton* m_btnClearMemory;
+    QPushButton* m_btnClearScreen;
     QButtonGroup* m_kindGroup;
     bool m_columnsReady = false;
 };

@@ -33,6 +33,23 @@ CDialogFrame::CDialogFrame(const QString& caption, QSize sizeDlu, QRect okDlu, s
     }
 }
 
+void CDialogFrame::StartInFields(const QList<QWidget*>& fields)
+{
+    // Typing starts in the first field, and Tab goes through the fields in
+    // reading order before it reaches the buttons.
+    QList<QWidget*> order = fields;
+    order << okButton();
+    if (cancelButton() != nullptr) {
+        order << cancelButton();
+    }
+    for (qsizetype i = 1; i < order.size(); ++i) {
+        setTabOrder(order[i - 1], order[i]);
+    }
+    if (!fields.isEmpty()) {
+        fields.front()->setFocus();
+    }
+}
+
 int CDialogFrame::DoModal()
 {
     // QDialog::reject gives 0; the close box and Escape must give 2.

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDialog>
+#include <QList>
 #include <QRect>
 #include <QSize>
 #include <QString>
@@ -23,6 +24,8 @@ public:
 
 protected:
     CDialogFrame(const QString& caption, QSize sizeDlu, QRect okDlu, std::optional<QRect> cancelDlu, QWidget* parent);
+    // The focus starts in the first of the fields; Tab goes through them, then OK, then Cancel.
+    void StartInFields(const QList<QWidget*>& fields);
 
 private:
     QPushButton* m_ok;

@@ -9,8 +9,9 @@ class QPushButton;
 
 namespace tessaprint {
 
-// A small modal dialog with one line of text (control 1005) that is cut at
-// the label's right edge, never wrapped, and an "OK" button (id 1, default).
+// A small modal dialog with a line of text (control 1005) and an "OK" button
+// (id 1, default). A text that fits the label stays on its one line; a longer
+// one wraps, and the dialog grows downwards until all of it shows.
 // Done(1) for OK and Enter, 2 for Escape and the close box.
 class CMessageDialog : public CDialogFrame {
     Q_OBJECT
@@ -20,12 +21,21 @@ public:
 
     QLabel* messageLabel() const { return m_label; }
 
+    // The text as the label shows it: break chances (zero-width spaces) after
+    // path separators and inside very long words, so that nothing is cut.
+    static QString Breakable(const QString& text);
+
 protected:
     CMessageDialog(const QString& caption, QSize sizeDlu, QRect labelDlu, QRect okDlu, std::optional<QRect> cancelDlu,
                    QWidget* parent);
     void showEvent(QShowEvent* event) override;
 
     QLabel* m_label;
+
+private:
+    QSize m_baseSize;
+    QRect m_baseLabel;
+    int m_baseButtonsY = 0; // OK and Cancel share one row
 };
 
 // "Error": the busy port messages.
@@ -40,6 +50,9 @@ class CConfirm : public CMessageDialog {
     Q_OBJECT
 public:
     explicit CConfirm(QWidget* parent = nullptr);
+    // For questions whose "yes" cannot be undone: Enter and Escape both
+    // cancel, the focus starts on Cancel, and OK takes a click, Space or Alt+O.
+    void MakeCancelDefault();
 };
 
 } // namespace tessaprint

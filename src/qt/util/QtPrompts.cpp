@@ -15,10 +15,13 @@ int QtPrompts::ShowError(const std::string& message)
     return dialog.DoModal();
 }
 
-int QtPrompts::ShowConfirm(const std::string& message)
+int QtPrompts::ShowConfirm(const std::string& message, DefaultButton defaultButton)
 {
     CConfirm dialog(m_parent);
     dialog.m_strMessage = QString::fromStdString(message);
+    if (defaultButton == DefaultButton::Cancel) {
+        dialog.MakeCancelDefault();
+    }
     return dialog.DoModal();
 }
 

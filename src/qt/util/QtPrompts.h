@@ -13,7 +13,7 @@ public:
     void SetParent(QWidget* parent) { m_parent = parent; }
 
     int ShowError(const std::string& message) override;
-    int ShowConfirm(const std::string& message) override;
+    int ShowConfirm(const std::string& message, DefaultButton defaultButton) override;
     void ShowMessageBox(const std::string& text) override;
     std::optional<std::string> ChooseSaveFile(const std::string& title, const std::string& filter) override;
     std::optional<std::string> ChooseOpenFile(const std::string& title, const std::string& filter) override;

@@ -33,6 +33,7 @@ CAddService::CAddService(QWidget* parent)
     setObjectName(QStringLiteral("314"));
     m_date = AddField(this, 1002, QStringLiteral("Date"), 80, 37, 83);
     m_description = AddField(this, 1016, QStringLiteral("Description"), 80, 64, 315);
+    StartInFields({m_date, m_description});
 }
 
 int CAddService::DoModal()
@@ -67,6 +68,7 @@ CAddResults::CAddResults(QWidget* parent)
         const Box& b = boxes[i];
         m_edits[i] = AddField(this, b.id, QString::fromLatin1(b.label), b.x, b.y, b.width);
     }
+    StartInFields({m_edits.begin(), m_edits.end()});
 }
 
 int CAddResults::DoModal()
@@ -103,6 +105,7 @@ CAddChecks::CAddChecks(QWidget* parent)
     }
     m_combo->setCurrentIndex(-1);
     m_combo->setEditText(QString());
+    StartInFields({m_combo});
 }
 
 int CAddChecks::DoModal()

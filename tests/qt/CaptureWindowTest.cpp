@@ -1,0 +1,322 @@
+// A capture as the technician lives it: nothing can cut into a printout that
+// is still arriving, a silent instrument or a closed port is named, every
+// capture is archived before the instrument can be erased, and the status
+// bar keeps saying what happened.
+#include "MainWindowFixture.h"
+
+#include "results/CaptureFile.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStatusBar>
+#include <QStatusTipEvent>
+#include <QTemporaryDir>
+
+#include <filesystem>
+#include <fstream>
+
+namespace tessaprint {
+namespace {
+
+using namespace std::string_literals;
+
+std::string ReadFile(const QString& path)
+{
+    std::ifstream in(path.toStdString(), std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+class CaptureWindowTest : public test::MainWindowFixture {
+protected:
+    void SetUp() override { settings.WriteProfileString("Directories", "Reports", reports.path().toStdString()); }
+
+    bool CommandsEnabled() const
+    {
+        return Control<QPushButton>(1006)->isEnabled() && Control<QPushButton>(1008)->isEnabled() &&
+               Control<QPushButton>(1003)->isEnabled() && Action(57601)->isEnabled() && Action(57600)->isEnabled();
+    }
+    bool CommandsDisabled() const
+    {
+        return !Control<QPushButton>(1006)->isEnabled() && !Control<QPushButton>(1008)->isEnabled() &&
+               !Control<QPushButton>(1003)->isEnabled() && !Action(57601)->isEnabled() && !Action(57600)->isEnabled();
+    }
+    QAction* Action(int id) const { return app->frame()->findChild<QAction*>(QString::number(id)); }
+    QString Status() const { return app->frame()->statusText(); }
+    QString Captures() const { return reports.filePath(QStringLiteral("captures")); }
+    QStringList ArchiveNames() const { return QDir(Captures()).entryList(QDir::Files, QDir::Name); }
+
+    QTemporaryDir reports;
+};
+
+TEST_F(CaptureWindowTest, ResultDuringAPrintoutIsRefusedAndTheRecordsEqualThePrintout)
+{
+    Start();
+    Click(1006);
+    EXPECT_TRUE(CommandsDisabled());
+    EXPECT_EQ(Status(), "Capture in progress on COM1: waiting for the instrument…");
+
+    // The first half arrives, cut in the middle of a line, as a slow line delivers it.
+    const std::size_t half = test::kPrintout.find("2.Ground") + 4;
+    driver.Arrive(test::kPrintout.substr(0, half));
+    driver.Raise(kTextEvent);
+    EXPECT_TRUE(Status().startsWith("Capture in progress on COM1: 4 lines, 1 equipment ID"));
+    clock.Advance(500);
+
+    // A second RESULT, Clear Screen and Open (Ctrl+O) cannot cut in.
+    Click(1006);
+    Click(1003);
+    Action(57601)->trigger();
+    EXPECT_EQ(driver.written, "print\r\n");
+    EXPECT_TRUE(prompts.errors.empty());
+    EXPECT_EQ(Lines().size(), 4);
+
+    driver.Arrive(test::kPrintout.substr(half));
+    driver.Raise(kTextEvent);
+    clock.Advance(750);
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(CommandsEnabled());
+    EXPECT_EQ(Lines().join("\r\n").toStdString() + "\r\n", test::kPrintout);
+    auto* selector = Control<QComboBox>(1009);
+    ASSERT_EQ(selector->count(), 2);
+    EXPECT_EQ(Rows(), (QStringList{"1|Case Leakage|0.1 uA", "2|Ground Resistance|0.123 Ohms"}));
+    selector->setCurrentIndex(1);
+    emit selector->activated(1);
+    EXPECT_EQ(Rows(), (QStringList{"1|Line Voltage|119.8 V"}));
+    EXPECT_TRUE(Status().startsWith("Received 7 lines, 2 equipment IDs from COM1; archived as "));
+}
+
+TEST_F(CaptureWindowTest, ASilentInstrumentEndsTheCaptureAfterTheAnswerTime)
+{
+    Start();
+    Click(1006);
+    clock.Advance(4999);
+    EXPECT_TRUE(CommandsDisabled());
+    clock.Advance(1);
+    EXPECT_TRUE(CommandsEnabled());
+    EXPECT_EQ(Status(), "No answer from the instrument on COM1 within 5 s. Check that it is switched on and "
+                        "connected to this port.");
+    EXPECT_TRUE(ArchiveNames().isEmpty()); // nothing came, nothing to keep
+
+    // The answer time is a setting; nonsense in it means the default.
+    settings.WriteProfileString("Serial", "AnswerTimeoutMs", "1500");
+    Click(1006);
+    clock.Advance(1500);
+    EXPECT_TRUE(Status().startsWith("No answer from the instrument on COM1 within 1.5 s."));
+    settings.WriteProfileString("Serial", "AnswerTimeoutMs", "12 s");
+    Click(1006);
+    clock.Advance(4999);
+    EXPECT_TRUE(CommandsDisabled());
+    clock.Advance(1);
+    EXPECT_TRUE(CommandsEnabled());
+
+    // Bytes without a single line end (the wrong line speed, say) are kept all the same.
+    Click(1006);
+    driver.Arrive("\xF3\x1C garbage without a line end");
+    driver.Raise(kTextEvent);
+    clock.Advance(5000);
+    EXPECT_TRUE(CommandsEnabled());
+    EXPECT_TRUE(Status().contains("sent 29 bytes but no complete line")) << Status().toStdString();
+    ASSERT_EQ(ArchiveNames().size(), 2);
+    EXPECT_EQ(ReadFile(Captures() + "/Quellmax-2015-03-07-210508.bin"), "\xF3\x1C garbage without a line end");
+
+    // The hidden Version request is answered or says that nothing came.
+    Click(1001);
+    clock.Advance(5000);
+    EXPECT_EQ(Control<QLineEdit>(1000)->text(), "------");
+    EXPECT_EQ(Status(), "No version came from the instrument on COM1 within 5 s.");
+}
+
+TEST_F(CaptureWindowTest, CommandsToAClosedPortSayWhichPortAndHowToChooseOne)
+{
+    driver.busy = {0};
+    Start();
+    ASSERT_EQ(prompts.errors.size(), 1u); // "Port COM1 is in use !" at start
+    Click(1006);
+    ASSERT_EQ(prompts.errors.size(), 2u);
+    EXPECT_EQ(prompts.errors[1], "Port COM1 is not open, so the instrument was not asked for its results.\n"
+                                 "Choose the port the instrument is connected to in the Port menu.");
+    Click(1008);
+    EXPECT_NE(prompts.errors.back().find("was not told to erase its results"), std::string::npos);
+    EXPECT_TRUE(prompts.confirms.empty());
+    EXPECT_EQ(driver.written, "");
+    EXPECT_TRUE(CommandsEnabled());
+
+    // No port ever tried: the message says that no port is open.
+    app.reset();
+    settings.WriteProfileString("Serial", "Port", "none");
+    Start();
+    Click(1006);
+    EXPECT_EQ(prompts.errors.back().rfind("No serial port is open, so the instrument was not asked", 0), 0u);
+}
+
+TEST_F(CaptureWindowTest, EveryCaptureIsArchivedByteForByteWithoutOverwritingAnother)
+{
+    Start();
+    Click(1006);
+    Receive(test::kPrintout);
+    ASSERT_EQ(ArchiveNames(), (QStringList{"Quellmax-2015-03-07-210508.bin", "Quellmax-2015-03-07-210508.txt"}));
+    EXPECT_EQ(ReadFile(Captures() + "/Quellmax-2015-03-07-210508.bin"), test::kPrintout);
+    EXPECT_EQ(ReadFile(Captures() + "/Quellmax-2015-03-07-210508.txt"), test::kPrintout);
+    EXPECT_EQ(app->controller()->lastArchivePath(), (Captures() + "/Quellmax-2015-03-07-210508.txt").toStdString());
+
+    // The clock has not moved: the next capture of the same second gets "-2".
+    Click(1014);
+    Click(1006);
+    const std::string kappa = "EquipmentID: K1\n\x00\x00X\r\n1.Defib 360 J\xB0\r\npartial"s;
+    Receive(kappa);
+    EXPECT_EQ(ReadFile(Captures() + "/Kappa 5100-2015-03-07-210508.bin"), kappa);
+    EXPECT_EQ(ReadFile(Captures() + "/Kappa 5100-2015-03-07-210508.txt"), "EquipmentID: K1\r\nX\r\n1.Defib 360 J°\r\n");
+    Click(1013);
+    Click(1006);
+    Receive("EquipmentID: Q2\r\n");
+    EXPECT_TRUE(QFile::exists(Captures() + "/Quellmax-2015-03-07-210508-2.txt"));
+    EXPECT_TRUE(QFile::exists(Captures() + "/Quellmax-2015-03-07-210508-2.bin"));
+
+    // More of the same printout after a pause longer than the quiet time joins its archive.
+    Receive("1.Case Leakage 0.2 uA\r\n");
+    EXPECT_EQ(ReadFile(Captures() + "/Quellmax-2015-03-07-210508-2.txt"),
+              "EquipmentID: Q2\r\n1.Case Leakage 0.2 uA\r\n");
+    EXPECT_EQ(ArchiveNames().size(), 6);
+    EXPECT_TRUE(prompts.errors.empty());
+}
+
+TEST_F(CaptureWindowTest, AnArchiveThatCannotBeWrittenIsShownAndBlocksTheErase)
+{
+    // Something that is not a folder stands where the archive folder belongs.
+    QFile blocker(Captures());
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    Start();
+    Click(1006);
+    Receive(test::kPrintout);
+    ASSERT_EQ(prompts.errors.size(), 1u);
+    EXPECT_NE(prompts.errors[0].find(Captures().toStdString()), std::string::npos) << prompts.errors[0];
+    EXPECT_NE(prompts.errors[0].find("not a folder"), std::string::npos) << prompts.errors[0];
+    EXPECT_TRUE(Status().endsWith("NOT archived"));
+    EXPECT_EQ(Lines().size(), 7); // the lines stay on the screen
+
+    // The instrument holds the only other copy: it is not erased.
+    driver.written.clear();
+    Click(1008);
+    ASSERT_EQ(prompts.errors.size(), 2u);
+    EXPECT_NE(prompts.errors[1].find("The instrument was not erased"), std::string::npos);
+    EXPECT_TRUE(prompts.confirms.empty());
+    EXPECT_EQ(driver.written, "");
+
+    // Once the folder can be written, the erase archives first and then asks.
+    ASSERT_TRUE(QFile::remove(Captures()));
+    Click(1008);
+    EXPECT_EQ(ArchiveNames().size(), 2);
+    ASSERT_EQ(prompts.confirms.size(), 1u);
+    EXPECT_EQ(prompts.confirms[0], "Erase all results in the Quellmax?");
+    EXPECT_EQ(prompts.confirmDefaults[0], DefaultButton::Ok);
+    EXPECT_EQ(driver.written, "PRINTCLR\r\n");
+    EXPECT_EQ(Status(), "Erase command sent to Quellmax on COM1");
+}
+
+TEST_F(CaptureWindowTest, EraseWithNothingReadSaysSoAndDefaultsToCancel)
+{
+    Start();
+    prompts.confirmAnswer = kIdCancel;
+    Click(1008);
+    ASSERT_EQ(prompts.confirms.size(), 1u);
+    EXPECT_EQ(prompts.confirms[0], "Erase all results in the Quellmax?\n"
+                                   "Nothing has been read from it since the port was opened.");
+    EXPECT_EQ(prompts.confirmDefaults[0], DefaultButton::Cancel);
+    EXPECT_EQ(driver.written, "");
+
+    // A capture read on this port takes the warning away; a port switch brings it back.
+    Click(1006);
+    Receive(test::kPrintout);
+    Click(1008);
+    EXPECT_EQ(prompts.confirms[1], "Erase all results in the Quellmax?");
+    app->frame()->portAction(2)->trigger();
+    Click(1008);
+    EXPECT_NE(prompts.confirms[2].find("Nothing has been read"), std::string::npos);
+
+    // The pacemaker analyzer has no erase command, and the status bar says so.
+    Click(1057);
+    Click(1008);
+    EXPECT_EQ(prompts.confirms.size(), 3u);
+    EXPECT_EQ(Status(), "The PACTRX has no erase command; nothing was sent.");
+}
+
+TEST_F(CaptureWindowTest, APortLostInTheMiddleOfAPrintoutKeepsWhatCame)
+{
+    Start();
+    Click(1006);
+    driver.Arrive("EquipmentID: 10234\r\n1.Case Leakage 0.1 uA\r\n2.Gro");
+    driver.Raise(kTextEvent);
+    driver.Lose("Input/output error");
+    EXPECT_TRUE(CommandsEnabled());
+    ASSERT_EQ(prompts.errors.size(), 1u);
+    EXPECT_EQ(prompts.errors[0], "The serial port COM1 stopped working and was closed:\nInput/output error");
+    EXPECT_TRUE(Status().startsWith("The capture on COM1 was cut off; the 2 lines that came were archived as "));
+    EXPECT_EQ(ReadFile(Captures() + "/Quellmax-2015-03-07-210508.bin"),
+              "EquipmentID: 10234\r\n1.Case Leakage 0.1 uA\r\n2.Gro");
+    EXPECT_EQ(Rows(), (QStringList{"1|Case Leakage|0.1 uA"}));
+    // No late "results ready" overwrites what the status bar says.
+    clock.Advance(1000);
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(Status().startsWith("The capture on COM1 was cut off"));
+}
+
+TEST_F(CaptureWindowTest, TheStatusBarKeepsItsMessageWhenAMenuPromptComesAndGoes)
+{
+    Start();
+    EXPECT_EQ(Status(), "Ready");
+    Click(1006);
+    Receive(test::kPrintout);
+    const QString received = Status();
+    ASSERT_TRUE(received.startsWith("Received 7 lines"));
+    // What a highlighted menu item does: its prompt, then an empty one.
+    QStatusTipEvent prompt(QStringLiteral("Quit the application; prompts to save documents"));
+    QApplication::sendEvent(app->frame(), &prompt);
+    EXPECT_EQ(app->frame()->statusBar()->currentMessage(), "Quit the application; prompts to save documents");
+    QStatusTipEvent none{QString()};
+    QApplication::sendEvent(app->frame(), &none);
+    EXPECT_EQ(Status(), received);
+    auto* message = app->frame()->statusBar()->findChild<QLabel*>("statusMessage");
+    ASSERT_NE(message, nullptr);
+    EXPECT_FALSE(message->isHidden());
+
+    Click(1003);
+    EXPECT_EQ(Status(), "Screen cleared; the equipment IDs and their readings stay listed.");
+}
+
+TEST_F(CaptureWindowTest, SavedCapturesGetTheExtensionThatOpenLooksFor)
+{
+    QTemporaryDir dir;
+    Start();
+    Click(1006);
+    Receive(test::kPrintout);
+    prompts.files = {dir.filePath("capture1").toStdString()};
+    Action(57603)->trigger();
+    EXPECT_EQ(ReadFile(dir.filePath("capture1.txt")), test::kPrintout);
+    EXPECT_FALSE(QFile::exists(dir.filePath("capture1")));
+    EXPECT_TRUE(Status().endsWith("capture1.txt"));
+
+    // The chooser asked about "capture1", not "capture1.txt": replacing that one is asked first.
+    prompts.confirmAnswer = kIdCancel;
+    prompts.files = {dir.filePath("capture1").toStdString()};
+    Action(57603)->trigger();
+    ASSERT_EQ(prompts.confirms.size(), 1u);
+    EXPECT_NE(prompts.confirms[0].find("capture1.txt already exists"), std::string::npos);
+    EXPECT_EQ(prompts.confirmDefaults[0], DefaultButton::Cancel);
+    EXPECT_EQ(ReadFile(dir.filePath("capture1.txt")), test::kPrintout);
+
+    // A name with an extension is taken as it is.
+    prompts.files = {dir.filePath("capture2.log").toStdString()};
+    Action(57603)->trigger();
+    EXPECT_TRUE(QFile::exists(dir.filePath("capture2.log")));
+}
+
+} // namespace
+} // namespace tessaprint

@@ -1,0 +1,108 @@
+#pragma once
+
+// The main window with a scripted driver behind it, scripted answers to its
+// questions and a manual clock; controls are found by their ids.
+#include "../core/ScriptedDriver.h"
+#include "../core/ScriptedPrompts.h"
+
+#include "app/CMainFrame.h"
+#include "app/CQuellmaxApp.h"
+#include "results/CQuellmaxView.h"
+#include "util/ManualClock.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QListWidget>
+#include <QTest>
+#include <QTreeWidget>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+// Readable failure messages for Qt strings.
+inline void PrintTo(const QString& text, std::ostream* out)
+{
+    *out << '"' << text.toStdString() << '"';
+}
+
+namespace tessaprint::test {
+
+inline const std::string kPrintout = "QUELLMAX TEST RESULTS\r\n"
+                                     "EquipmentID: 10234\r\n"
+                                     "Date: 03/14/2015\r\n"
+                                     "1.Case Leakage 0.1 uA\r\n"
+                                     "2.Ground Resistance 0.123 Ohms\r\n"
+                                     "EquipmentID: BIO-5521\r\n"
+                                     "1.Line Voltage 119.8 V\r\n";
+
+class MainWindowFixture : public ::testing::Test {
+protected:
+    // Starts the application with the settings as the test left them.
+    void Start()
+    {
+        app = std::make_unique<CQuellmaxApp>(CQuellmaxApp::Parts{driver, settings, prompts, clock});
+        ASSERT_TRUE(app->InitInstance(false));
+    }
+
+    // Shortcuts reach only an active window.
+    void ShowAndActivate()
+    {
+        app->frame()->show();
+        QApplication::setActiveWindow(app->frame());
+        ASSERT_TRUE(QTest::qWaitForWindowActive(app->frame()));
+    }
+
+    template <typename T> T* Control(int id) const
+    {
+        T* control = app->frame()->findChild<T*>(QString::number(id));
+        EXPECT_NE(control, nullptr) << "no control " << id;
+        return control;
+    }
+
+    void Click(int id) { QTest::mouseClick(Control<QAbstractButton>(id), Qt::LeftButton); }
+
+    // The instrument prints, the quiet time passes, the posted message is handled.
+    void Receive(const std::string& bytes)
+    {
+        driver.Arrive(bytes);
+        driver.Raise(kTextEvent);
+        clock.Advance(750);
+        QCoreApplication::processEvents();
+    }
+
+    QStringList Lines() const
+    {
+        QStringList lines;
+        auto* list = Control<QListWidget>(1002);
+        for (int i = 0; i < list->count(); ++i) {
+            lines << list->item(i)->text();
+        }
+        return lines;
+    }
+
+    QStringList Rows() const
+    {
+        QStringList rows;
+        auto* list = Control<QTreeWidget>(1010);
+        for (int i = 0; i < list->topLevelItemCount(); ++i) {
+            const QTreeWidgetItem* item = list->topLevelItem(i);
+            rows << item->text(0) + "|" + item->text(1) + "|" + item->text(2);
+        }
+        return rows;
+    }
+
+    std::string Setting(const std::string& section, const std::string& key) const
+    {
+        return settings.GetProfileString(section, key, "<none>");
+    }
+
+    ScriptedDriver driver;
+    MemorySettingsStore settings;
+    ScriptedPrompts prompts;
+    ManualClock clock;
+    std::unique_ptr<CQuellmaxApp> app;
+};
+
+} // namespace tessaprint::test
