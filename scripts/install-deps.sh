@@ -16,7 +16,9 @@ packages=(
 )
 
 if [ "${1:-}" = "--tests" ]; then
-    packages+=(libreoffice-writer-nogui)
+    packages+=(libreoffice-writer-nogui
+               python3                   # the command-line checks read JSON with it
+               clang libclang-rt-14-dev) # the fuzz targets (libFuzzer)
 fi
 
 missing=()

@@ -21,3 +21,6 @@ cmake -S "$root" -B "$build-asan" -DCMAKE_BUILD_TYPE=Debug -DTESSAPRINT_WERROR=O
 cmake --build "$build-asan" --parallel "$jobs"
 (cd "$build-asan" && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
     ctest --output-on-failure --parallel "$jobs")
+
+# The fuzz targets, a short smoke run each (scripts/fuzz.sh runs them for longer).
+FUZZ_BUILD_DIR="$build-fuzz" FUZZ_RUNS=${FUZZ_RUNS:-20000} "$root/scripts/fuzz.sh"

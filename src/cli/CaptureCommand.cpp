@@ -2,6 +2,7 @@
 #include "ResultsJson.h"
 
 #include "app/QtSettingsStore.h"
+#include "link/CaptureSettings.h"
 #include "link/InstrumentCommands.h"
 #include "link/QtSerialDriver.h"
 #include "link/ReceivePath.h"
@@ -13,6 +14,7 @@
 #include <QCoreApplication>
 #include <QTimer>
 
+#include <chrono>
 #include <iostream>
 #include <memory>
 #include <optional>
@@ -24,10 +26,13 @@ namespace {
 
 constexpr const char* kUsage =
     "usage: tessaprint-cli capture (--port COMn | --device PATH|sim) [--transcript-out FILE]\n"
-    "                              [--capture-out FILE] [--kind quellmax|kappa|pactrx] [--answer-timeout MS]\n";
+    "                              [--capture-out FILE] [--kind quellmax|kappa|pactrx] [--answer-timeout MS]\n"
+    "                              [--max-bytes N] [--max-seconds N]\n";
 
-// How long to wait for the first line before giving up on the instrument.
-constexpr int kDefaultAnswerTimeoutMs = 5000;
+// Exit statuses besides 0 (done), 1 (a file), 2 (arguments) and 3 (cannot open).
+constexpr int kExitPortLost = 4;
+constexpr int kExitNoAnswer = 5;
+constexpr int kExitLimit = 6;
 
 struct CaptureOptions {
     std::optional<int> comIndex;
@@ -35,7 +40,10 @@ struct CaptureOptions {
     std::string transcriptOut;
     std::string captureOut;
     InstrumentKind kind = InstrumentKind::Quellmax;
-    int answerTimeoutMs = kDefaultAnswerTimeoutMs;
+    // The settings' values unless given on the command line.
+    std::optional<int> answerTimeoutMs;
+    std::optional<std::uint64_t> maxBytes;
+    std::optional<int> maxSeconds;
 };
 
 bool ParseOptions(const std::vector<std::string>& args, CaptureOptions& options, std::string& error)
@@ -69,12 +77,26 @@ bool ParseOptions(const std::vector<std::string>& args, CaptureOptions& options,
             }
             options.kind = *kind;
         } else if (name == "--answer-timeout") {
-            try {
-                options.answerTimeoutMs = std::clamp(std::stoi(value), 100, 600'000);
-            } catch (const std::exception&) {
-                error = "--answer-timeout takes milliseconds, not '" + value + "'";
+            std::uint64_t ms = 0;
+            if (!ParseWholeNumber(value, 100, CaptureSettings::kMaxAnswerTimeoutMs, ms)) {
+                error = "--answer-timeout takes 100 to 600000 milliseconds, not '" + value + "'";
                 return false;
             }
+            options.answerTimeoutMs = static_cast<int>(ms);
+        } else if (name == "--max-bytes") {
+            std::uint64_t bytes = 0;
+            if (!ParseWholeNumber(value, CaptureSettings::kMinMaxBytes, CaptureSettings::kMaxMaxBytes, bytes)) {
+                error = "--max-bytes takes 1024 to 1073741824, not '" + value + "'";
+                return false;
+            }
+            options.maxBytes = bytes;
+        } else if (name == "--max-seconds") {
+            std::uint64_t seconds = 0;
+            if (!ParseWholeNumber(value, CaptureSettings::kMinMaxSeconds, CaptureSettings::kMaxMaxSeconds, seconds)) {
+                error = "--max-seconds takes 1 to 172800, not '" + value + "'";
+                return false;
+            }
+            options.maxSeconds = static_cast<int>(seconds);
         } else {
             error = "unknown option " + name;
             return false;
@@ -131,20 +153,24 @@ int RunCaptureCommand(int argc, char** argv, const std::vector<std::string>& arg
             resolver = [device](int) { return device; };
         }
         portLabel = resolver(comIndex).toStdString();
-        auto qtDriver = std::make_unique<QtSerialDriver>(resolver);
-        QObject::connect(qtDriver.get(), &QtSerialDriver::portLost, [&portLabel](const QString& reason) {
-            std::cerr << "tessaprint-cli: lost " << portLabel << ": " << reason.toStdString() << "\n";
-            QCoreApplication::exit(4);
-        });
-        driver = std::move(qtDriver);
+        driver = std::make_unique<QtSerialDriver>(resolver);
     }
+
+    CaptureSettings limits = CaptureSettings::Read(settings);
+    limits.answerTimeoutMs = options.answerTimeoutMs.value_or(limits.answerTimeoutMs);
+    limits.maxBytes = options.maxBytes.value_or(limits.maxBytes);
+    limits.maxSeconds = options.maxSeconds.value_or(limits.maxSeconds);
 
     ResultsTable table;
     CaptureView view;
     ReceivePath receive(*driver, table, view, view, clock);
     std::string transcript;
-    receive.SetTextTap([&transcript](const std::uint8_t* data, std::size_t n) {
+    receive.SetTextTap([&transcript, &limits](const std::uint8_t* data, std::size_t n) {
         transcript.append(reinterpret_cast<const char*>(data), n);
+        if (transcript.size() >= limits.maxBytes) {
+            // After this read: its bytes still make their lines.
+            QTimer::singleShot(0, QCoreApplication::instance(), [] { QCoreApplication::exit(kExitLimit); });
+        }
     });
 
     driver->DrvPurge();
@@ -155,7 +181,13 @@ int RunCaptureCommand(int argc, char** argv, const std::vector<std::string>& arg
         std::cerr << (reason.empty() ? std::string() : ": " + reason) << "\n";
         return 3;
     }
-    driver->DrvSetCallback([&receive](int code) { return receive.OnDriverEvent(code); });
+    driver->DrvSetCallback([&receive](int code) {
+        if (((code >> 8) & 0xFF) == (kPortLostEvent >> 8)) {
+            QCoreApplication::exit(kExitPortLost);
+            return code & 0xFFFF;
+        }
+        return receive.OnDriverEvent(code);
+    });
     driver->DrvSetOption(15, 1);
     driver->DrvEnable(1);
     driver->DrvSetOption(11, 20000);
@@ -168,22 +200,39 @@ int RunCaptureCommand(int argc, char** argv, const std::vector<std::string>& arg
     answerTimer.setSingleShot(true);
     QObject::connect(&answerTimer, &QTimer::timeout, [&view] {
         if (view.lines().empty()) {
-            QCoreApplication::exit(5);
+            QCoreApplication::exit(kExitNoAnswer);
         }
     });
-    answerTimer.start(options.answerTimeoutMs);
+    answerTimer.start(limits.answerTimeoutMs);
+    QTimer timeLimit;
+    timeLimit.setSingleShot(true);
+    QObject::connect(&timeLimit, &QTimer::timeout, [] { QCoreApplication::exit(kExitLimit); });
+    timeLimit.start(std::chrono::seconds(limits.maxSeconds));
 
     const int status = QCoreApplication::exec();
+    const std::string lostReason = driver->LastErrorText();
     driver->DrvClose();
-    if (status == 5) {
-        std::cerr << "tessaprint-cli: no answer from " << portLabel << " within " << options.answerTimeoutMs
+    if (status == kExitNoAnswer) {
+        std::cerr << "tessaprint-cli: no answer from " << portLabel << " within " << limits.answerTimeoutMs
                   << " ms; check the cable, the port and that the instrument is switched on\n";
-        return 5;
+        return kExitNoAnswer;
     }
-    if (status != 0) {
+    if (status != 0 && status != kExitPortLost && status != kExitLimit) {
         return status;
     }
 
+    // What came is kept whatever ended the capture.
+    const bool complete = status == 0;
+    if (status == kExitPortLost) {
+        std::cerr << "tessaprint-cli: lost " << portLabel << ": " << lostReason << "; the capture is cut off after "
+                  << ByteCountText(transcript.size()) << " (" << view.lineCount() << " lines), kept as it is\n";
+    } else if (status == kExitLimit) {
+        std::cerr << "tessaprint-cli: the capture reached its limit ("
+                  << (transcript.size() >= limits.maxBytes ? ByteCountText(limits.maxBytes)
+                                                           : DurationText(std::int64_t{limits.maxSeconds} * 1000))
+                  << ") and was ended after " << ByteCountText(transcript.size()) << " (" << view.lineCount()
+                  << " lines); what came is kept, cut off\n";
+    }
     if (!options.transcriptOut.empty() && !WriteWholeFile(options.transcriptOut, transcript, error)) {
         std::cerr << "tessaprint-cli: " << error << "\n";
         return 1;
@@ -192,8 +241,8 @@ int RunCaptureCommand(int argc, char** argv, const std::vector<std::string>& arg
         std::cerr << "tessaprint-cli: " << error << "\n";
         return 1;
     }
-    std::cout << ResultsToJson(table, view);
-    return 0;
+    WriteResultsJson(std::cout, table, view, complete ? std::nullopt : std::optional<bool>(false));
+    return status;
 }
 
 } // namespace tessaprint

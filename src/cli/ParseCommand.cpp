@@ -9,6 +9,19 @@
 
 namespace tessaprint {
 
+namespace {
+
+void Replay(std::string_view content, bool transcript, ResultsTable& table, ResultsListing& listing)
+{
+    if (transcript) {
+        ReplayTranscript(content, table, listing);
+    } else {
+        ReplayCaptureFile(content, table, listing, listing);
+    }
+}
+
+} // namespace
+
 bool LoadResults(const std::string& path, bool transcript, ResultsTable& table, ResultsListing& listing,
                  std::string& error)
 {
@@ -16,11 +29,7 @@ bool LoadResults(const std::string& path, bool transcript, ResultsTable& table, 
     if (!ReadWholeFile(path, content, error)) {
         return false;
     }
-    if (transcript) {
-        ReplayTranscript(content, table, listing);
-    } else {
-        ReplayLines(ParseCaptureFile(content), table, listing, listing);
-    }
+    Replay(content, transcript, table, listing);
     return true;
 }
 
@@ -30,14 +39,15 @@ int RunParseCommand(const std::vector<std::string>& args)
         std::cerr << "usage: tessaprint-cli parse (--transcript FILE | --capture FILE)\n";
         return 2;
     }
-    ResultsTable table;
-    ResultsListing listing;
+    std::string content;
     std::string error;
-    if (!LoadResults(args[1], args[0] == "--transcript", table, listing, error)) {
+    if (!ReadWholeFile(args[1], content, error)) {
         std::cerr << "tessaprint-cli: " << error << "\n";
         return 1;
     }
-    std::cout << ResultsToJson(table, listing);
+    const bool transcript = args[0] == "--transcript";
+    WriteResultsJson(
+        std::cout, [&](ResultsTable& table, ResultsListing& listing) { Replay(content, transcript, table, listing); });
     return 0;
 }
 

@@ -3,11 +3,21 @@
 #include "results/ResultsListing.h"
 #include "results/ResultsTable.h"
 
-#include <string>
+#include <functional>
+#include <optional>
+#include <ostream>
 
 namespace tessaprint {
 
-// The capture as JSON: {"lines", "selector", "records", "readings"}.
-std::string ResultsToJson(const ResultsTable& table, ResultsListing& listing);
+// The capture as JSON, written as it goes: {"lines", "selector", "records",
+// "readings"}, and "complete": false after them when the capture was cut off
+// (a lost port, the capture limit). A line break ends it.
+void WriteResultsJson(std::ostream& out, const ResultsTable& table, ResultsListing& listing,
+                      std::optional<bool> complete = std::nullopt);
+
+// The same for an input that can be read twice: replay fills a table and a
+// listing from it. The lines go out during a first pass and are never held,
+// so memory stays a small multiple of the input however it is made.
+void WriteResultsJson(std::ostream& out, const std::function<void(ResultsTable&, ResultsListing&)>& replay);
 
 } // namespace tessaprint

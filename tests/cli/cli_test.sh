@@ -105,6 +105,74 @@ expect 1 "COM Error: 0x8007007B" -- "$CLI" workorder --record "$work/up.json" --
 echo 'not json' >"$work/bad.json"
 expect 2 "not valid JSON" -- "$CLI" workorder --record "$work/bad.json" --reports "$work/orders"
 
+# A folder is not a file to read.
+expect 1 "it is a folder" -- "$CLI" parse --capture "$work"
+
+# The far end hangs up in the middle of a printout: exit 4 with a message, and
+# everything that came is written and printed, marked as cut off. No spinning:
+# the program ends as soon as it notices.
+start_sim quellmax "$work/hangup" --data "$DATA/quellmax-50-records.txt" --baud 9600
+hangup_sim=${sims[-1]}
+"$CLI" capture --device "$work/hangup" --transcript-out "$work/cut.bin" --capture-out "$work/cut.txt" \
+    >"$work/cut.json" 2>"$work/err" &
+capture=$!
+sleep 1.5
+kill "$hangup_sim"
+started=$(date +%s%N)
+wait "$capture"
+status=$?
+took_ms=$((($(date +%s%N) - started) / 1000000))
+[ "$status" -eq 4 ] || fail "capture after a hang-up exited $status, not 4: $(cat "$work/err")"
+grep -q "lost $work/hangup" "$work/err" || fail "no message about the lost port: $(cat "$work/err")"
+[ "$took_ms" -lt 2000 ] || fail "capture took $took_ms ms to notice the hang-up"
+[ -s "$work/cut.bin" ] && [ -s "$work/cut.txt" ] || fail "what came before the hang-up was not written"
+grep -q '"complete": false' "$work/cut.json" || fail "the JSON of a cut capture must say \"complete\": false"
+"$CLI" parse --transcript "$work/cut.bin" >"$work/reparsed.json"
+python3 - "$work/cut.json" "$work/reparsed.json" <<'PY' || fail "the kept transcript does not parse to the lines and records printed"
+import json, sys
+cut, reparsed = (json.load(open(path)) for path in sys.argv[1:])
+assert cut.pop("complete") is False
+assert cut == reparsed and len(cut["lines"]) > 10, (len(cut["lines"]), len(reparsed["lines"]))
+PY
+
+# A line that never goes quiet: the capture limit ends it and keeps what came.
+python3 -c "import sys; sys.stdout.write(''.join('%d.Noise %d uA\\r\\n' % (i % 90, i) for i in range(20000)))" >"$work/noise.txt"
+start_sim quellmax "$work/noisy" --data "$work/noise.txt" --baud 115200
+expect 6 "reached its limit (4 KiB)" -- "$CLI" capture --device "$work/noisy" --max-bytes 4096 --transcript-out "$work/noise.bin"
+size=$(stat -c %s "$work/noise.bin")
+[ "$size" -ge 4096 ] && [ "$size" -lt 8192 ] || fail "a 4 KiB limit kept $size bytes"
+grep -q '"complete": false' "$work/out" || fail "a capture ended by its limit must say \"complete\": false"
+expect 6 "reached its limit (1 s)" -- "$CLI" capture --device "$work/noisy" --max-seconds 1
+expect 2 "--max-bytes takes" -- "$CLI" capture --device sim --max-bytes lots
+
+# An output that cannot be written leaves the earlier file as it was.
+printf 'the earlier capture\r\n' >"$work/keep.txt"
+mkdir -p "$work/ro"
+printf 'old\r\n' >"$work/ro/c.txt"
+if mount -t tmpfs -o size=12k tmpfs "$work/ro" 2>/dev/null; then
+    printf 'old\r\n' >"$work/ro/c.txt"
+    head -c 9000 /dev/zero >"$work/ro/filler" 2>/dev/null
+    expect 1 "cannot write $work/ro/c.txt" -- "$CLI" capture --device sim --kind quellmax --capture-out "$work/ro/c.txt"
+    [ "$(cat "$work/ro/c.txt")" = $'old\r' ] || fail "a full disk damaged the earlier capture file"
+    [ -z "$(ls -A "$work/ro" | grep -v -e '^c.txt$' -e '^filler$')" ] || fail "a temporary file was left on the full disk"
+    umount "$work/ro"
+else
+    echo "cli: no tmpfs here (not allowed to mount); the full-disk check is left to the unit tests"
+fi
+
+# Twenty data sheets for the same ID at once: twenty files, none replaced.
+mkdir -p "$work/parallel"
+printf 'EquipmentID: SAME\r\n1.Case Leakage 1 uA\r\n' >"$work/same.txt"
+pids=()
+for i in $(seq 20); do
+    "$CLI" datasheet --kind quellmax --capture "$work/same.txt" --item 0 --reports "$work/parallel" \
+        >"$work/parallel-$i.out" 2>&1 &
+    pids+=($!)
+done
+for p in "${pids[@]}"; do wait "$p" || fail "a parallel datasheet failed"; done
+[ "$(ls "$work/parallel" | grep -c '\.docx$')" -eq 20 ] || fail "20 parallel data sheets left $(ls "$work/parallel" | wc -l) files"
+[ "$(cat "$work"/parallel-*.out | sort -u | wc -l)" -eq 20 ] || fail "two parallel data sheets printed the same path"
+
 if [ "$failures" -eq 0 ]; then
     echo "cli: all checks passed"
 fi

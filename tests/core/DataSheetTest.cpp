@@ -223,7 +223,8 @@ TEST_F(DataSheetTest, NamesNeverOverwriteAndNeverLeaveTheFolder)
     ASSERT_TRUE(first.ok && second.ok);
     EXPECT_EQ(fs::path(first.savedPath).filename(), " A-17-307201590508.docx");
     EXPECT_EQ(fs::path(second.savedPath).filename(), " A-17-307201590508-2.docx");
-    EXPECT_EQ(dispatch.reportPath(), (m_folder / " A-17-307201590508-2").string());
+    // reportPath is the name and the stamp; the save adds the copy number.
+    EXPECT_EQ(dispatch.reportPath(), (m_folder / " A-17-307201590508").string());
     // 12 hours later the stamp is the same (no AM/PM): still a new file.
     std::tm morning = *clock.LocalTime();
     morning.tm_hour = 9;

@@ -538,7 +538,7 @@ TEST(DocxPackageTest, EntriesContentTypesAndRelationshipsFitTogether)
 
 // ---- saving to a file ----
 
-TEST(WriteDocxTest, WritesExactlyTheNamedFileAndReplacesAnOldOne)
+TEST(WriteDocxTest, WritesTheNamedFileAndNeverReplacesAnOldOne)
 {
     TempFolder folder;
     const fs::path path = folder.path() / "QX-1234 record.docx";
@@ -547,10 +547,14 @@ TEST(WriteDocxTest, WritesExactlyTheNamedFileAndReplacesAnOldOne)
         old << "an older document";
     }
     const Document doc = SampleDocument();
-    WriteDocx(doc, path.string());
-    EXPECT_EQ(folder.Names(), std::vector<std::string>{"QX-1234 record.docx"}); // no temporary file left
-    EXPECT_EQ(ReadFile(path), DocxBytes(doc));
-    EXPECT_TRUE(DocxReader::FromFile(path.string()).ReadDocument() == doc);
+    EXPECT_EQ(WriteDocx(doc, path.string()), (folder.path() / "QX-1234 record-2.docx").string());
+    EXPECT_EQ(WriteDocx(doc, path.string()), (folder.path() / "QX-1234 record-3.docx").string());
+    // No temporary file left, and the older document untouched.
+    EXPECT_EQ(folder.Names(),
+              (std::vector<std::string>{"QX-1234 record-2.docx", "QX-1234 record-3.docx", "QX-1234 record.docx"}));
+    EXPECT_EQ(ReadFile(path), "an older document");
+    EXPECT_EQ(ReadFile(folder.path() / "QX-1234 record-2.docx"), DocxBytes(doc));
+    EXPECT_TRUE(DocxReader::FromFile((folder.path() / "QX-1234 record-2.docx").string()).ReadDocument() == doc);
 }
 
 TEST(WriteDocxTest, MissingFolderFailsWithEnoentAndCreatesNothing)
@@ -584,10 +588,10 @@ TEST(WriteDocxTest, InvalidTargetsFailWithTheSystemsReason)
     EXPECT_EQ(errorOf(""), EINVAL);
     EXPECT_EQ(errorOf((folder.path() / "ends-in-slash").string() + "/"), EINVAL);
     EXPECT_EQ(errorOf((folder.path() / "plain-file" / "x.docx").string()), ENOTDIR);
-    EXPECT_EQ(errorOf((folder.path() / "a folder").string()), EISDIR);
     EXPECT_EQ(errorOf((folder.path() / std::string(300, 'n')).string() + ".docx"), ENAMETOOLONG);
-    // The folder that was in the way is untouched and no temporary file is left.
-    EXPECT_EQ(folder.Names(), (std::vector<std::string>{"a folder", "plain-file"}));
+    // A folder of the name counts as taken: the next name is used and the folder is left alone.
+    EXPECT_EQ(errorOf((folder.path() / "a folder").string()), 0);
+    EXPECT_EQ(folder.Names(), (std::vector<std::string>{"a folder", "a folder-2", "plain-file"}));
     EXPECT_TRUE(fs::is_empty(folder.path() / "a folder"));
 }
 

@@ -31,6 +31,12 @@ TEST_F(NotepadTest, LinesGoIntoAFreshFileWithCrLfAndTheEditorOpensIt)
     EXPECT_EQ(launcher.log.back(), "launch my-editor [--new-window] [" + file + "]");
     EXPECT_EQ(tessaprint::test::ReadFile(file), "EquipmentID: 1\r\n\r\n1.Case Leakage 5 \u00B5A\r\n");
     EXPECT_EQ(std::filesystem::path(file).parent_path(), temp.path());
+#ifndef _WIN32
+    // The temporary folder is shared; the lines are readable by this user only.
+    const auto perms = std::filesystem::status(file).permissions();
+    EXPECT_EQ(perms & std::filesystem::perms::all,
+              std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+#endif
 }
 
 TEST_F(NotepadTest, SecondExportClosesTheFirstEditorFirstAndRemovesItsFile)

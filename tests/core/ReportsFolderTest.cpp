@@ -124,6 +124,21 @@ TEST(NamePartTest, IdsAndCompaniesAsTheyStandButNothingThatLeavesTheFolder)
     EXPECT_FALSE(IsValidNamePart(std::string("a\0b", 3)));
 }
 
+TEST(NamePartTest, NamesWindowsKeepsForDevicesAreRefusedEverywhere)
+{
+    for (const std::string part : {"CON", "con", " Con ", "PRN", "AUX", "NUL", "nul.docx", "COM1", "com9", "LPT1",
+                                   "lpt9.txt", "COM0", "COM\xC2\xB9", "CON.", "AUX .log", "CONIN$", "conout$"}) {
+        EXPECT_FALSE(IsValidNamePart(part)) << part;
+    }
+    // Only the whole name before the extension counts.
+    for (const std::string part : {"CONSOLE", "COM10", "COM", "LPT", "NULL", "PRN1", "XCON", "CON-2", "COMA"}) {
+        EXPECT_TRUE(IsValidNamePart(part)) << part;
+    }
+    const ReportPath path = MakeReportPath("/tmp", " NUL", "-307201590508", "docx");
+    EXPECT_FALSE(path.ok);
+    EXPECT_NE(path.error.find("device"), std::string::npos) << path.error;
+}
+
 #ifdef _WIN32
 TEST_F(ReportsFolderTest, DefaultFolderIsOnDriveC)
 {

@@ -225,3 +225,49 @@ TEST_F(ResultsTableTest, LargeCapturesAreKeptWhole)
 
 } // namespace
 } // namespace tessaprint
+
+namespace tessaprint {
+namespace {
+
+class EmptyEquipmentIdTest : public ResultsTableTest {};
+
+TEST_F(EmptyEquipmentIdTest, AnIdLineWithNothingAfterItIsARecordOfItsOwn)
+{
+    Parse({"EquipmentID: A", "1.Case Leakage 0.1 uA", "2.Case Leakage 0.2 uA", "EquipmentID:", "EquipmentID: A",
+           "EquipmentID:", "EquipmentID: A"});
+    ASSERT_EQ(listing.selectorItems(), (Lines{" A", "", " A", "", " A"}));
+    // Every item lists the record it announced: only the first A has readings.
+    EXPECT_EQ(Listed(0), (Lines{"1:Case Leakage|0.1 uA", "2:Case Leakage|0.2 uA"}));
+    for (int item = 1; item < 5; ++item) {
+        EXPECT_TRUE(Listed(item).empty()) << "item " << item;
+    }
+    EXPECT_EQ(table.recordIndex(), 4);
+
+    // Readings after an empty ID stay with it, never with the device before or after.
+    table.ClearResults();
+    listing = ResultsListing();
+    Parse({"EquipmentID:", "1.Leakage 5 uA", "EquipmentID: B", "1.Leakage 6 uA"});
+    ASSERT_EQ(listing.selectorItems(), (Lines{"", " B"}));
+    EXPECT_EQ(Listed(0), (Lines{"1:Leakage|5 uA"}));
+    EXPECT_EQ(Listed(1), (Lines{"1:Leakage|6 uA"}));
+}
+
+TEST_F(EmptyEquipmentIdTest, ListingEveryItemIsBoundedByTheRecordsThemselves)
+{
+    // Scaled up, the seven lines used to list record 0 for every later item.
+    Parse({"EquipmentID: A"});
+    for (int i = 0; i < 200; ++i) {
+        Parse({std::to_string(i) + ".Case Leakage 0.1 uA"});
+    }
+    for (int i = 0; i < 2000; ++i) {
+        Parse({"EquipmentID:", "EquipmentID: A"});
+    }
+    std::size_t rows = 0;
+    for (int item = 0; item < listing.SelectorCount(); ++item) {
+        rows += listing.ReadingsForItem(table, item).size();
+    }
+    EXPECT_EQ(rows, 200u); // each reading is listed once, under its own device
+}
+
+} // namespace
+} // namespace tessaprint

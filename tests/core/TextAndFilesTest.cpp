@@ -1,10 +1,21 @@
 #include "results/CaptureArchive.h"
 #include "results/CaptureFile.h"
 #include "text/Windows1252.h"
+#include "util/AtomicFile.h"
+#include "util/FileIo.h"
+#include "util/JsonWriter.h"
 
 #include "TestFiles.h"
 
 #include <gtest/gtest.h>
+
+#include <set>
+#include <sstream>
+#include <thread>
+
+#ifdef __linux__
+#include <sys/mount.h>
+#endif
 
 namespace tessaprint {
 namespace {
@@ -74,21 +85,127 @@ TEST(CaptureArchiveTest, NamesByKindAndTimeAndNeverReusesEitherHalfOfAPair)
     EXPECT_EQ(test::ReadFile(first.lines), "EquipmentID: A\r\n\r\n1.x 5\r\n");
     EXPECT_EQ(test::ReadFile(first.raw), "EquipmentID: A\n\n1.x 5\npar");
 
-    // A lone .bin (or .txt) of that name is enough to move on to "-2".
+    // A lone .bin (or .txt) of that name is enough to move on to "-2", and
+    // choosing claims both names at once (empty until written).
     std::filesystem::remove(first.lines);
     CaptureArchiveFiles second;
     ASSERT_TRUE(ChooseCaptureArchive(folder, "PTRX-2026-12-08-090507", second, error));
     EXPECT_EQ(second.lines.filename(), "PTRX-2026-12-08-090507-2.txt");
+    EXPECT_TRUE(std::filesystem::exists(second.lines) && std::filesystem::exists(second.raw));
+    CaptureArchiveFiles third;
+    ASSERT_TRUE(ChooseCaptureArchive(folder, "PTRX-2026-12-08-090507", third, error));
+    EXPECT_EQ(third.raw.filename(), "PTRX-2026-12-08-090507-3.bin");
 
     // Writing again replaces the pair whole and leaves no temporary file behind.
     ASSERT_TRUE(WriteCaptureArchive(first, {"B"}, "B\n", error));
     EXPECT_EQ(test::ReadFile(first.lines), "B\r\n");
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(reports.path() / "captures"),
                             std::filesystem::directory_iterator()),
-              2);
+              6);
 
     // A stem from outside that could name another folder is refused.
     EXPECT_FALSE(ChooseCaptureArchive(folder, "../up", second, error));
+}
+
+} // namespace
+} // namespace tessaprint
+
+namespace tessaprint {
+namespace {
+
+TEST(AtomicFileTest, ManyWritersAtOnceNeverReplaceEachOther)
+{
+    test::TempFolder folder;
+    const auto target = folder.path() / "record.docx";
+    std::vector<std::filesystem::path> written(20);
+    std::vector<std::thread> writers;
+    for (std::size_t i = 0; i < written.size(); ++i) {
+        writers.emplace_back([&, i] { written[i] = CreateFileNoReplace(target, "writer " + std::to_string(i)).path; });
+    }
+    for (auto& writer : writers) {
+        writer.join();
+    }
+    const std::set<std::filesystem::path> distinct(written.begin(), written.end());
+    EXPECT_EQ(distinct.size(), 20u);
+    EXPECT_EQ(folder.Names().size(), 20u); // and no temporary file left
+    for (std::size_t i = 0; i < written.size(); ++i) {
+        EXPECT_EQ(test::ReadFile(written[i]), "writer " + std::to_string(i));
+    }
+    EXPECT_EQ(CopyName(target, 3), folder.path() / "record-3.docx");
+}
+
+TEST(AtomicFileTest, AFailedWriteLeavesTheEarlierFileAndNamesThePathAndTheReason)
+{
+    test::TempFolder folder;
+    std::string error;
+    std::string content;
+    EXPECT_FALSE(ReadWholeFile(folder.path().string(), content, error));
+    EXPECT_EQ(error, "cannot read " + folder.path().string() + ": it is a folder, not a file");
+
+#ifdef __linux__
+    // A full disk: a small file system of its own, where this machine allows mounting one.
+    const auto disk = folder.path() / "disk";
+    std::filesystem::create_directory(disk);
+    if (::mount("tmpfs", disk.c_str(), "tmpfs", 0, "size=16k") != 0) {
+        GTEST_SKIP() << "cannot mount a small file system here";
+    }
+    struct Unmount {
+        const std::filesystem::path& at;
+        ~Unmount() { ::umount(at.c_str()); }
+    } unmount{disk};
+    const std::string path = (disk / "capture.txt").string();
+    ASSERT_TRUE(WriteWholeFile(path, "the earlier capture\r\n", error)) << error;
+    EXPECT_FALSE(WriteWholeFile(path, std::string(64 * 1024, 'x'), error));
+    EXPECT_EQ(error, "cannot write " + path + ": No space left on device");
+    EXPECT_EQ(test::ReadFile(path), "the earlier capture\r\n");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(disk), std::filesystem::directory_iterator()), 1);
+#endif
+}
+
+} // namespace
+} // namespace tessaprint
+
+namespace tessaprint {
+namespace {
+
+TEST(JsonWriterTest, IndentsAsBeforeEscapesControlsAndReplacesBrokenUtf8)
+{
+    std::ostringstream out;
+    JsonWriter json(out);
+    json.BeginObject();
+    json.Key("lines");
+    json.BeginArray();
+    json.String("tab\there \"q\" back\\slash \x01 \xC2\xB5"
+                "A \xE2\x80\x93");
+    json.String("broken \xE2\x80 end \xFF");
+    json.EndArray();
+    json.Key("empty");
+    json.BeginArray();
+    json.EndArray();
+    json.Key("rows");
+    json.BeginArray();
+    json.BeginObject();
+    json.Key("item");
+    json.Number(12);
+    json.Key("complete");
+    json.Bool(false);
+    json.EndObject();
+    json.EndArray();
+    json.EndObject();
+    EXPECT_EQ(out.str(), "{\n"
+                         "  \"lines\": [\n"
+                         "    \"tab\\there \\\"q\\\" back\\\\slash \\u0001 \xC2\xB5"
+                         "A \xE2\x80\x93\",\n"
+                         "    \"broken \xEF\xBF\xBD end \xEF\xBF\xBD\"\n"
+                         "  ],\n"
+                         "  \"empty\": [],\n"
+                         "  \"rows\": [\n"
+                         "    {\n"
+                         "      \"item\": 12,\n"
+                         "      \"complete\": false\n"
+                         "    }\n"
+                         "  ]\n"
+                         "}");
 }
 
 } // namespace

@@ -258,7 +258,9 @@ TEST_F(CaptureWindowTest, APortLostInTheMiddleOfAPrintoutKeepsWhatCame)
     EXPECT_TRUE(CommandsEnabled());
     ASSERT_EQ(prompts.errors.size(), 1u);
     EXPECT_EQ(prompts.errors[0], "The serial port COM1 stopped working and was closed:\nInput/output error");
-    EXPECT_TRUE(Status().startsWith("The capture on COM1 was cut off; the 2 lines that came were archived as "));
+    EXPECT_TRUE(
+        Status().startsWith("The capture on COM1 was cut off when the port was lost; the 2 lines that came were "
+                            "archived as captures/Quellmax-2015-03-07-210508.txt"));
     EXPECT_EQ(ReadFile(Captures() + "/Quellmax-2015-03-07-210508.bin"),
               "EquipmentID: 10234\r\n1.Case Leakage 0.1 uA\r\n2.Gro");
     EXPECT_EQ(Rows(), (QStringList{"1|Case Leakage|0.1 uA"}));
@@ -266,6 +268,53 @@ TEST_F(CaptureWindowTest, APortLostInTheMiddleOfAPrintoutKeepsWhatCame)
     clock.Advance(1000);
     QCoreApplication::processEvents();
     EXPECT_TRUE(Status().startsWith("The capture on COM1 was cut off"));
+}
+
+TEST_F(CaptureWindowTest, ALineThatNeverGoesQuietIsEndedByTheCaptureLimitAndWhatCameIsKept)
+{
+    settings.WriteProfileString("Serial", "MaxCaptureBytes", "1024");
+    Start();
+    Click(1006);
+    std::string noise;
+    for (int i = 0; noise.size() < 1500; ++i) {
+        noise += std::to_string(i % 90) + ".Noise " + std::to_string(i) + " uA\r\n";
+    }
+    driver.Arrive(noise);
+    driver.Raise(kTextEvent);
+    clock.Advance(0);
+    EXPECT_TRUE(CommandsEnabled());
+    EXPECT_TRUE(Status().startsWith("The capture on COM1 reached its limit of 1 KiB (\"Serial\"/\"MaxCaptureBytes\") "
+                                    "and was ended; the "))
+        << Status().toStdString();
+    // The read that crossed the limit still made its lines, and all of it is kept.
+    EXPECT_EQ(ReadFile(Captures() + "/Quellmax-2015-03-07-210508.bin"), noise);
+    const int shown = static_cast<int>(Lines().size());
+    EXPECT_EQ(shown, static_cast<int>(ParseCaptureFile(noise).size()));
+
+    // What keeps coming is drained, not parsed, until the line goes quiet.
+    for (int i = 0; i < 5; ++i) {
+        driver.Arrive("77.More noise 1 uA\r\n");
+        driver.Raise(kTextEvent);
+        clock.Advance(500);
+    }
+    EXPECT_EQ(Lines().size(), shown);
+    clock.Advance(750);
+    EXPECT_EQ(Status(), "The line on COM1 went quiet; 100 bytes after the capture's limit were ignored.");
+    // The port works on.
+    Click(1006);
+    Receive(test::kPrintout);
+    EXPECT_EQ(Lines().size(), 7);
+
+    // A capture that runs too long is ended the same way.
+    settings.WriteProfileString("Serial", "MaxCaptureSeconds", "2");
+    Click(1006);
+    for (int i = 0; i < 5; ++i) {
+        driver.Arrive("1.Case Leakage 0.1 uA\r\n");
+        driver.Raise(kTextEvent);
+        clock.Advance(500);
+    }
+    EXPECT_TRUE(Status().startsWith("The capture on COM1 ran for its limit of 2 s")) << Status().toStdString();
+    EXPECT_TRUE(CommandsEnabled());
 }
 
 TEST_F(CaptureWindowTest, TheStatusBarKeepsItsMessageWhenAMenuPromptComesAndGoes)

@@ -42,7 +42,8 @@ protected:
 
     void Start(const QString& kind, const QString& baud)
     {
-        simulator.start(QStringLiteral(TESSAPRINT_SIM_PATH), {"--kind", kind, "--baud", baud});
+        simulator.start(QStringLiteral(TESSAPRINT_SIM_PATH),
+                        QStringList{"--kind", kind, "--baud", baud} + simulator.arguments());
         ASSERT_TRUE(simulator.waitForReadyRead(5000));
         const std::string device = QString::fromUtf8(simulator.readLine()).trimmed().toStdString();
         settings.WriteProfileString("Serial", "COM1Device", device);
@@ -113,6 +114,36 @@ TEST_F(WindowWithSimulatorTest, ASecondResultDuringASlowPrintoutCannotCutItAndTh
     ASSERT_TRUE(text.open(QIODevice::ReadOnly));
     EXPECT_EQ(ParseCaptureFile(text.readAll().toStdString()), expected);
     EXPECT_TRUE(prompts.errors.empty());
+}
+
+TEST_F(WindowWithSimulatorTest, AHangUpInTheMiddleOfAPrintoutIsReportedAndWhatCameIsKept)
+{
+    QTemporaryDir reports;
+    settings.WriteProfileString("Directories", "Reports", reports.path().toStdString());
+    simulator.setArguments({"--data", QStringLiteral(TESSAPRINT_TEST_DATA_DIR "/quellmax-50-records.txt")});
+    Start("quellmax", "9600");
+    auto* lines = app->frame()->findChild<QListWidget*>("1002");
+    QTest::mouseClick(app->frame()->findChild<QPushButton*>("1006"), Qt::LeftButton);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return lines->count() >= 20; }, 10'000));
+    simulator.kill(); // the far end of the line is gone
+
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !prompts.errors.empty(); }, 5000));
+    EXPECT_EQ(prompts.errors[0].rfind("The serial port COM1 stopped working and was closed:\nreading failed", 0), 0u)
+        << prompts.errors[0];
+    EXPECT_FALSE(driver.IsOpen());
+    EXPECT_TRUE(app->frame()->findChild<QPushButton*>("1006")->isEnabled());
+    EXPECT_TRUE(app->frame()->statusText().startsWith("The capture on COM1 was cut off when the port was lost; the "))
+        << app->frame()->statusText().toStdString();
+    // Every line that came is on the screen and in the archive.
+    const QString archive = QString::fromStdString(app->controller()->lastArchivePath());
+    QFile text(archive);
+    ASSERT_TRUE(text.open(QIODevice::ReadOnly));
+    EXPECT_EQ(static_cast<int>(ParseCaptureFile(text.readAll().toStdString()).size()), lines->count());
+
+    // The closed port stays quiet: no spinning on a terminal that hung up.
+    const int wakeups = driver.Wakeups();
+    QTest::qWait(500);
+    EXPECT_EQ(driver.Wakeups(), wakeups);
 }
 
 TEST(DemoWindowTest, DemoInstrumentFollowsTheKindAndBusyPortIsReported)

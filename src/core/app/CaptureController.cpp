@@ -17,17 +17,6 @@ namespace tessaprint {
 namespace {
 constexpr const char* kCaptureFilter = "Captures (*.txt);;All files (*)";
 
-// "5 s", "1.5 s".
-std::string SecondsText(int milliseconds)
-{
-    if (milliseconds % 1000 == 0) {
-        return std::to_string(milliseconds / 1000) + " s";
-    }
-    char text[32];
-    std::snprintf(text, sizeof text, "%.1f s", milliseconds / 1000.0);
-    return text;
-}
-
 std::string Plural(std::size_t count, const std::string& one, const std::string& many)
 {
     return std::to_string(count) + " " + (count == 1 ? one : many);
@@ -69,11 +58,15 @@ CaptureController::CaptureController(SerialDriver& driver, FormView& view, Setti
                                                                  return m_receive.OnDriverEvent(code);
                                                              }),
       m_reportsFolder(DefaultReportsFolder()), m_clock(clock), m_answerTimer(clock.CreateTimer()),
-      m_versionTimer(clock.CreateTimer())
+      m_versionTimer(clock.CreateTimer()), m_captureTimeLimit(clock.CreateTimer()), m_byteLimit(clock.CreateTimer()),
+      m_drainTimer(clock.CreateTimer())
 {
     m_receive.SetTextTap([this](const std::uint8_t* data, std::size_t count) { OnTextBytes(data, count); });
     m_answerTimer->SetHandler([this] { OnAnswerTimeout(); });
     m_versionTimer->SetHandler([this] { OnVersionTimeout(); });
+    m_captureTimeLimit->SetHandler([this] { OnCaptureTimeLimit(); });
+    m_byteLimit->SetHandler([this] { OnCaptureByteLimit(); });
+    m_drainTimer->SetHandler([this] { OnDrained(); });
 }
 
 void CaptureController::ReceiveTap::AppendLine(const std::string& line)
@@ -91,18 +84,6 @@ void CaptureController::ReceiveTap::SetVersionText(const std::string& text)
 void CaptureController::ReceiveTap::PostResultsReady()
 {
     m_owner.m_view.PostResultsReady();
-}
-
-int CaptureController::AnswerTimeoutMs() const
-{
-    const std::string text = m_settings.GetProfileString(settings::kSerial, kAnswerTimeoutKey, "");
-    int value = 0;
-    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (text.empty() || ec != std::errc() || end != text.data() + text.size() || value < kMinAnswerTimeoutMs ||
-        value > kMaxAnswerTimeoutMs) {
-        return kDefaultAnswerTimeoutMs;
-    }
-    return value;
 }
 
 std::string CaptureController::PortText() const
@@ -153,12 +134,15 @@ void CaptureController::BeginProgress()
     if (!m_inProgress) {
         m_inProgress = true;
         m_view.SetCaptureCommandsEnabled(false);
+        m_captureTimeLimit->Start(Limits().maxSeconds * 1000);
     }
 }
 
 void CaptureController::EndProgress()
 {
     m_answerTimer->Stop();
+    m_captureTimeLimit->Stop();
+    m_byteLimit->Stop();
     if (m_inProgress) {
         m_inProgress = false;
         m_view.SetCaptureCommandsEnabled(true);
@@ -167,6 +151,11 @@ void CaptureController::EndProgress()
 
 void CaptureController::OnTextBytes(const std::uint8_t* data, std::size_t count)
 {
+    if (m_draining) {
+        m_drainedBytes += count;
+        m_drainTimer->Start(ReceivePath::kResultsQuietMs);
+        return;
+    }
     if (!m_capture) {
         // The instrument prints unasked (its own print key): that is a capture too.
         m_capture = NewCapture();
@@ -177,7 +166,51 @@ void CaptureController::OnTextBytes(const std::uint8_t* data, std::size_t count)
         BeginProgress();
         m_view.ShowStatus("Capture in progress on " + PortText() + ": receiving…");
     }
-    m_answerTimer->Start(AnswerTimeoutMs());
+    const CaptureSettings limits = Limits();
+    m_answerTimer->Start(limits.answerTimeoutMs);
+    if (m_capture->raw.size() >= limits.maxBytes && !m_byteLimit->IsActive()) {
+        // Ended once the receive handler has returned, so the bytes read so
+        // far still make their lines.
+        m_byteLimit->Start(0);
+    }
+}
+
+void CaptureController::OnCaptureByteLimit()
+{
+    if (m_inProgress) {
+        EndCaptureAtLimit("reached its limit of " + ByteCountText(Limits().maxBytes) + " (\"Serial\"/\"" +
+                          CaptureSettings::kMaxBytesKey + "\")");
+    }
+}
+
+void CaptureController::OnCaptureTimeLimit()
+{
+    if (m_inProgress) {
+        EndCaptureAtLimit("ran for its limit of " + DurationText(std::int64_t{Limits().maxSeconds} * 1000) +
+                          " (\"Serial\"/\"" + CaptureSettings::kMaxSecondsKey + "\")");
+    }
+}
+
+void CaptureController::EndCaptureAtLimit(const std::string& reason)
+{
+    const std::string port = PortText();
+    const std::string kept = CutCapture();
+    m_draining = true;
+    m_drainedBytes = 0;
+    m_receive.SetDiscardingText(true);
+    m_drainTimer->Start(ReceivePath::kResultsQuietMs);
+    m_view.ShowStatus("The capture on " + port + " " + reason + " and was ended; " + kept +
+                      ". What the line still sends is ignored until it goes quiet.");
+}
+
+void CaptureController::OnDrained()
+{
+    m_draining = false;
+    m_receive.SetDiscardingText(false);
+    if (m_drainedBytes > 0) {
+        m_view.ShowStatus("The line on " + PortText() + " went quiet; " + ByteCountText(m_drainedBytes) +
+                          " after the capture's limit were ignored.");
+    }
 }
 
 void CaptureController::OnLine(const std::string& line)
@@ -242,19 +275,18 @@ std::string CaptureController::CutCapture()
     if (wasInProgress) {
         ShowResults();
     }
-    const std::string what = "The capture on " + PortConnection::PortName(capture.port) + " was cut off";
     std::string error;
     if (!ArchiveCapture(capture, error)) {
         m_prompts.ShowError("The capture that was cut off could not be archived: " + error);
-        return what + "; it could not be archived.";
+        return "what came could not be archived";
     }
-    return what + "; the " + Plural(capture.lines.size(), "line", "lines") + " that came were archived as " +
-           ArchiveShortName();
+    return "the " + Plural(capture.lines.size(), "line", "lines") + " that came were archived as " + ArchiveShortName();
 }
 
 void CaptureController::OnInitialUpdate()
 {
-    const std::string cut = CutCapture();
+    const std::string port = PortText();
+    const std::string kept = CutCapture();
     m_reportsFolder = m_settings.GetProfileString(settings::kDirectories, settings::kReports, DefaultReportsFolder());
     m_unitType = m_settings.GetProfileString(settings::kSettings, settings::kUnitType, settings::kDefaultUnitType);
     m_port.OpenConfiguredPort();
@@ -271,8 +303,8 @@ void CaptureController::OnInitialUpdate()
         m_kindChanged(*kind);
     }
     m_view.SetDataSheetEnabled(false);
-    if (!cut.empty()) {
-        m_view.ShowStatus(cut);
+    if (!kept.empty()) {
+        m_view.ShowStatus("The capture on " + port + " was cut off; " + kept + ".");
     }
 }
 
@@ -293,13 +325,17 @@ void CaptureController::OnResult()
         return;
     }
     ClearForm();
+    if (m_draining) {
+        m_drainTimer->Stop();
+        OnDrained();
+    }
     // A line an earlier printout left unfinished must not start this one.
     m_receive.DiscardPartialLine();
     m_capture = NewCapture();
     BeginProgress();
     m_view.ShowStatus("Capture in progress on " + PortText() + ": waiting for the instrument…");
     SendCommand(m_driver, kPrintCommand);
-    m_answerTimer->Start(AnswerTimeoutMs());
+    m_answerTimer->Start(Limits().answerTimeoutMs);
 }
 
 void CaptureController::OnAnswerTimeout()
@@ -307,7 +343,7 @@ void CaptureController::OnAnswerTimeout()
     if (!m_inProgress) {
         return;
     }
-    const std::string limit = SecondsText(AnswerTimeoutMs());
+    const std::string limit = DurationText(Limits().answerTimeoutMs);
     if (!m_capture || m_capture->raw.empty()) {
         m_capture.reset();
         EndProgress();
@@ -382,25 +418,27 @@ void CaptureController::OnVersion()
     m_view.SetVersionText("------");
     SendVersionRequest(m_driver);
     m_view.RaiseAndResizeFrame(kVersionFrameWidth, kVersionFrameHeight);
-    m_versionTimer->Start(AnswerTimeoutMs());
+    m_versionTimer->Start(Limits().answerTimeoutMs);
 }
 
 void CaptureController::OnVersionTimeout()
 {
     if (m_view.VersionText() == "------") {
         m_view.ShowStatus("No version came from the instrument on " + PortText() + " within " +
-                          SecondsText(AnswerTimeoutMs()) + ".");
+                          DurationText(Limits().answerTimeoutMs) + ".");
     }
 }
 
 void CaptureController::SwitchPort(int n)
 {
-    const std::string cut = CutCapture();
+    const std::string port = PortText();
+    const std::string kept = CutCapture();
     m_receive.DiscardPartialLine(); // the old port's half line is not the new port's
     m_port.SwitchPort(n);
     m_readSincePortOpened = false;
-    if (!cut.empty()) {
-        m_view.ShowStatus(cut);
+    if (!kept.empty()) {
+        m_view.ShowStatus("The capture on " + port + " was cut off by the switch to " + PortConnection::PortName(n) +
+                          "; " + kept + ".");
     }
 }
 
@@ -408,9 +446,10 @@ void CaptureController::OnPortLost()
 {
     const std::string port = PortText();
     const std::string reason = m_driver.LastErrorText();
-    const std::string cut = CutCapture();
+    const std::string kept = CutCapture();
     m_readSincePortOpened = false;
-    m_view.ShowStatus(cut.empty() ? "Port " + port + " was lost and closed." : cut);
+    m_view.ShowStatus(kept.empty() ? "Port " + port + " was lost and closed."
+                                   : "The capture on " + port + " was cut off when the port was lost; " + kept + ".");
     m_prompts.ShowError("The serial port " + port + " stopped working and was closed:\n" +
                         (reason.empty() ? std::string("the system gave no reason") : reason));
 }
@@ -585,7 +624,7 @@ bool CaptureController::OpenCaptureFrom(const std::string& path, std::string& er
     m_capture.reset();
     ClearForm();
     m_receive.DiscardPartialLine();
-    ReplayLines(ParseCaptureFile(content), m_table, m_view, m_view);
+    ReplayCaptureFile(content, m_table, m_view, m_view);
     ShowResults();
     return true;
 }

@@ -3,6 +3,7 @@
 #include "app/FormView.h"
 #include "app/Prompts.h"
 #include "app/SettingsStore.h"
+#include "link/CaptureSettings.h"
 #include "link/PortConnection.h"
 #include "link/ReceivePath.h"
 #include "results/CaptureArchive.h"
@@ -31,12 +32,6 @@ public:
     // The corner double click that enables "Data Sheet" (form pixels).
     static constexpr int kCornerX = 900;
     static constexpr int kCornerY = 650;
-    // How long the instrument may stay silent after a command, or in the
-    // middle of a printout, before the capture ends ("Serial"/"AnswerTimeoutMs").
-    static constexpr int kDefaultAnswerTimeoutMs = 5000;
-    static constexpr int kMinAnswerTimeoutMs = 1000;
-    static constexpr int kMaxAnswerTimeoutMs = 600'000;
-    static inline const std::string kAnswerTimeoutKey = "AnswerTimeoutMs";
     // The second line of the erase question when nothing is on disk yet.
     static inline const std::string kNothingReadLine = "Nothing has been read from it since the port was opened.";
 
@@ -65,6 +60,9 @@ public:
     // The instrument kept silent for the answer time.
     void OnAnswerTimeout();
     void OnVersionTimeout();
+    // The capture ran past "Serial"/"MaxCaptureSeconds" or "MaxCaptureBytes".
+    void OnCaptureTimeLimit();
+    void OnCaptureByteLimit();
 
     // "Data Sheet": the test record of the chosen equipment ID, saved in the
     // reports folder and handed to the document opener.
@@ -95,7 +93,8 @@ public:
     bool IsCaptureInProgress() const { return m_inProgress; }
     // Where the latest capture was archived (the .txt); empty before any.
     std::string lastArchivePath() const;
-    int AnswerTimeoutMs() const;
+    // The answer time and the capture limits as stored now.
+    CaptureSettings Limits() const { return CaptureSettings::Read(m_settings); }
 
     // Settings mirrors.
     const std::string& reportsFolder() const { return m_reportsFolder; }
@@ -155,6 +154,10 @@ private:
     bool SecureLastCapture();
     // Ends a capture that a port change or loss cut off; "" when there was none.
     std::string CutCapture();
+    // Ends the capture at its limit (the reason says which), keeps what came,
+    // and drains the line until it goes quiet.
+    void EndCaptureAtLimit(const std::string& reason);
+    void OnDrained();
     // Tells the user that the port is not open; true when it is open.
     bool RequireOpenPort(const std::string& what);
     std::string PortText() const;
@@ -180,6 +183,13 @@ private:
     Clock& m_clock;
     std::unique_ptr<Timer> m_answerTimer;
     std::unique_ptr<Timer> m_versionTimer;
+    std::unique_ptr<Timer> m_captureTimeLimit;
+    std::unique_ptr<Timer> m_byteLimit;
+    // After a limit: bytes that keep coming are counted and dropped until the
+    // line has been quiet for the quiet time.
+    std::unique_ptr<Timer> m_drainTimer;
+    bool m_draining = false;
+    std::uint64_t m_drainedBytes = 0;
     // The last capture read on this port, open for more bytes of the same
     // printout until a command, a port change or another file replaces it.
     std::optional<Capture> m_capture;

@@ -128,9 +128,8 @@ DataSheetResult DataSheetDispatch::OnDataSheet(const DataSheetRequest& request)
         result.errorBox = ComErrorText(kErrorInvalidName, path.error);
         return result;
     }
-    std::filesystem::path withoutExtension = path.path;
-    withoutExtension.replace_extension();
-    m_reportPath = withoutExtension.string();
+    // The save adds the extension, and a copy number when the name is taken.
+    m_reportPath = PathToUtf8(path.base);
 
     if (byRecord && m_results.currentDate().empty()) {
         m_results.SetCurrentDate(now ? FormatRecordDate(*now) : "Invalid DateTime");
@@ -156,7 +155,7 @@ DataSheetResult DataSheetDispatch::OnDataSheet(const DataSheetRequest& request)
     result.ok = run.ok;
     result.errorBox = run.errorBox;
     if (run.ok) {
-        result.savedPath = path.path.string();
+        result.savedPath = m_word.FullName();
     }
     return result;
 }

@@ -197,13 +197,11 @@ void DocumentEngine::ApplyStyleSet(const std::string& name)
 void DocumentEngine::SaveDocumentAs(const std::string& path)
 {
     RequireDocument();
-    const std::string file = path + ".docx";
     try {
-        WriteDocx(m_document, file);
+        m_savedPath = WriteDocx(m_document, path + ".docx");
     } catch (const DocxError& error) {
         throw WordError(ErrorCodeFor(error.errnoValue), error.what());
     }
-    m_savedPath = file;
 }
 
 void DocumentEngine::ReleaseWord()

@@ -63,6 +63,7 @@ public:
     void SetRightMargin(double points) override;
     void ApplyStyleSet(const std::string& name) override;
     void SaveDocumentAs(const std::string& path) override;
+    std::string FullName() const override { return m_savedPath; }
     void ReleaseWord() override;
 
     void SeekView(int view) override;

@@ -1,5 +1,7 @@
 #include "docs/DocxWriter.h"
 
+#include "util/AtomicFile.h"
+
 #include "docs/XmlWriter.h"
 
 #include <zip.h>
@@ -360,16 +362,6 @@ std::vector<PackagePart> PackageParts(const Document& doc)
 
 // ---- the file ----
 
-std::FILE* CreateNewFile(const std::filesystem::path& path)
-{
-    // "x": fail rather than reuse a file that is already there.
-#ifdef _WIN32
-    return _wfopen(path.c_str(), L"wbx");
-#else
-    return std::fopen(path.c_str(), "wbx");
-#endif
-}
-
 std::string ErrorText(int error)
 {
     return std::generic_category().message(error);
@@ -597,7 +589,7 @@ std::string DocxBytes(const Document& doc)
     return bytes;
 }
 
-void WriteDocx(const Document& doc, const std::string& path)
+std::string WriteDocx(const Document& doc, const std::string& path)
 {
     namespace fs = std::filesystem;
     // The path is UTF-8 like every text in the program.
@@ -605,54 +597,12 @@ void WriteDocx(const Document& doc, const std::string& path)
     if (path.empty() || !target.has_filename()) {
         throw DocxError(EINVAL, "cannot save \"" + path + "\": " + ErrorText(EINVAL));
     }
-    const std::string bytes = DocxBytes(doc);
-
-    const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
-    std::random_device seed;
-    std::mt19937 random(seed());
-    fs::path temporary;
-    std::FILE* file = nullptr;
-    int error = 0;
-    for (int attempt = 0; attempt < 100 && !file; ++attempt) {
-        char name[32];
-        std::snprintf(name, sizeof name, ".~tessaprint-%08x.tmp", static_cast<unsigned>(random()));
-        temporary = folder / name;
-        errno = 0;
-        file = CreateNewFile(temporary);
-        error = errno;
-        if (!file && error != EEXIST) {
-            break;
-        }
+    const AtomicWrite written = CreateFileNoReplace(target, DocxBytes(doc));
+    if (written.error != 0) {
+        throw DocxError(written.error, "cannot save " + path + ": " + ErrorText(written.error));
     }
-    if (!file) {
-        throw DocxError(error, "cannot save " + path + ": " + ErrorText(error));
-    }
-
-    bool ok = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-    error = ok ? 0 : errno;
-    if (ok && std::fflush(file) != 0) {
-        ok = false;
-        error = errno;
-    }
-    if (std::fclose(file) != 0 && ok) {
-        ok = false;
-        error = errno;
-    }
-    if (!ok) {
-        std::error_code ignored;
-        fs::remove(temporary, ignored);
-        const int reported = error != 0 ? error : EIO;
-        throw DocxError(reported, "cannot save " + path + ": " + ErrorText(reported));
-    }
-
-    std::error_code renameError;
-    fs::rename(temporary, target, renameError);
-    if (renameError) {
-        std::error_code ignored;
-        fs::remove(temporary, ignored);
-        const int reported = renameError.default_error_condition().value();
-        throw DocxError(reported, "cannot save " + path + ": " + renameError.message());
-    }
+    const std::u8string text = written.path.u8string();
+    return std::string(text.begin(), text.end());
 }
 
 } // namespace tessaprint::docs

@@ -37,9 +37,11 @@ std::string TableXml(const Table& t);
 // 1980-01-01 00:00, so two saves of one document give identical bytes.
 std::string DocxBytes(const Document& doc);
 
-// Saves the package under exactly `path`. The bytes go to a temporary file in
-// the same folder that is then renamed over `path`, so a failed save never
-// leaves a half-written document behind or damages the one already there.
-void WriteDocx(const Document& doc, const std::string& path);
+// Saves the package under `path`, or, when that name is taken (even at the
+// last moment, by another program), under "<stem>-2.docx", "-3", …; returns
+// the path written. The bytes go to a temporary file in the same folder that
+// is then moved into place without ever replacing a file, so a failed save
+// leaves nothing behind and no document is ever overwritten.
+std::string WriteDocx(const Document& doc, const std::string& path);
 
 } // namespace tessaprint::docs

@@ -85,7 +85,12 @@ void RecordingWordApplication::ApplyStyleSet(const std::string& name)
 void RecordingWordApplication::SaveDocumentAs(const std::string& path)
 {
     Record("SaveDocumentAs " + path);
+    m_savedAs = path + ".docx";
     FORWARD(SaveDocumentAs(path))
+}
+std::string RecordingWordApplication::FullName() const
+{
+    return m_next != nullptr ? m_next->FullName() : m_savedAs;
 }
 void RecordingWordApplication::ReleaseWord()
 {

@@ -27,6 +27,8 @@ public:
     void SetRightMargin(double points) override;
     void ApplyStyleSet(const std::string& name) override;
     void SaveDocumentAs(const std::string& path) override;
+    // The next implementation's, or the path of the last save with ".docx".
+    std::string FullName() const override;
     void ReleaseWord() override;
     void SeekView(int view) override;
     void WriteText(const std::string& text) override;
@@ -62,6 +64,7 @@ private:
     std::size_t m_failAt = static_cast<std::size_t>(-1);
     std::uint32_t m_failCode = 0;
     std::string m_failText;
+    std::string m_savedAs;
 };
 
 } // namespace tessaprint::docs

@@ -55,8 +55,12 @@ public:
     virtual void SetLeftMargin(double points) = 0;
     virtual void SetRightMargin(double points) = 0;
     virtual void ApplyStyleSet(const std::string& name) = 0;
-    // path without extension; the document's own extension is added.
+    // path without extension; the document's own extension is added. A file
+    // of that name is never replaced: the save goes to "<path>-2", "-3", … instead.
     virtual void SaveDocumentAs(const std::string& path) = 0;
+    // Where the document was saved, extension included (Word's FullName);
+    // empty before a save.
+    virtual std::string FullName() const = 0;
     virtual void ReleaseWord() = 0;
 
     // The selection.

@@ -1,5 +1,7 @@
 #include "docs/XmlWriter.h"
 
+#include "text/Windows1252.h"
+
 #include <stdexcept>
 
 namespace tessaprint::docs {
@@ -7,54 +9,6 @@ namespace tessaprint::docs {
 namespace {
 
 constexpr std::string_view kReplacement = "\xEF\xBF\xBD"; // U+FFFD
-
-bool IsContinuation(unsigned char c)
-{
-    return (c & 0xC0) == 0x80;
-}
-
-// Length of the well-formed UTF-8 sequence at text[i], or 0 with `bad` set to
-// how many bytes make up the broken start (the maximal subpart, at least one),
-// so that one damaged character becomes one U+FFFD.
-std::size_t SequenceLength(std::string_view text, std::size_t i, std::size_t& bad)
-{
-    const auto lead = static_cast<unsigned char>(text[i]);
-    std::size_t length = 0;
-    unsigned char low = 0x80; // allowed range of the second byte
-    unsigned char high = 0xBF;
-    if (lead < 0x80) {
-        return 1;
-    } else if (lead >= 0xC2 && lead <= 0xDF) {
-        length = 2;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-        length = 3;
-        if (lead == 0xE0) {
-            low = 0xA0; // overlong below
-        } else if (lead == 0xED) {
-            high = 0x9F; // UTF-16 surrogates above
-        }
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        length = 4;
-        if (lead == 0xF0) {
-            low = 0x90;
-        } else if (lead == 0xF4) {
-            high = 0x8F; // beyond U+10FFFF above
-        }
-    } else {
-        bad = 1;
-        return 0;
-    }
-    for (std::size_t k = 1; k < length; ++k) {
-        const bool inRange = i + k < text.size() && IsContinuation(static_cast<unsigned char>(text[i + k])) &&
-                             (k > 1 || (static_cast<unsigned char>(text[i + k]) >= low &&
-                                        static_cast<unsigned char>(text[i + k]) <= high));
-        if (!inRange) {
-            bad = k;
-            return 0;
-        }
-    }
-    return length;
-}
 
 // The escape for an ASCII character, or nullptr when none is needed (the caller
 // then writes the character itself, or U+FFFD for a control character).
@@ -93,7 +47,7 @@ std::string EscapeXml(std::string_view utf8, bool inAttribute)
     std::size_t i = 0;
     while (i < utf8.size()) {
         std::size_t bad = 0;
-        const std::size_t length = SequenceLength(utf8, i, bad);
+        const std::size_t length = Utf8SequenceLength(utf8, i, bad);
         if (length == 0) {
             out += kReplacement;
             i += bad;

@@ -41,7 +41,9 @@ void ReceivePath::ReadText()
             if (m_textTap) {
                 m_textTap(m_receiveBuffer.data(), n);
             }
-            ProcessTextBytes(m_receiveBuffer.data(), n);
+            if (!m_discardingText) {
+                ProcessTextBytes(m_receiveBuffer.data(), n);
+            }
             waiting -= static_cast<int>(n);
         }
     }

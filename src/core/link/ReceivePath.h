@@ -57,6 +57,14 @@ public:
     // cannot become the start of the next printout's first line.
     void DiscardPartialLine() { m_lineBuffer.clear(); }
 
+    // While set, text is read from the driver and shown to the tap, but makes
+    // no lines: a line that would not stop talking is drained, not parsed.
+    void SetDiscardingText(bool discarding)
+    {
+        m_discardingText = discarding;
+        m_lineBuffer.clear();
+    }
+
     // Sees every text byte read from the driver, before the byte rule.
     void SetTextTap(std::function<void(const std::uint8_t*, std::size_t)> tap) { m_textTap = std::move(tap); }
 
@@ -78,6 +86,7 @@ private:
     std::array<std::uint8_t, kReceiveBufferSize> m_receiveBuffer{};
     std::string m_lineBuffer;
     std::function<void(const std::uint8_t*, std::size_t)> m_textTap;
+    bool m_discardingText = false;
 };
 
 } // namespace tessaprint

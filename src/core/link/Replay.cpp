@@ -1,6 +1,7 @@
 #include "link/Replay.h"
 
 #include "link/ReceivePath.h"
+#include "results/CaptureFile.h"
 #include "util/ManualClock.h"
 
 namespace tessaprint {
@@ -39,6 +40,15 @@ void ReplayLines(const std::vector<std::string>& lines, ResultsTable& table, Equ
         view.AppendLine(line);
         table.ParseResultLine(selector, line);
     }
+}
+
+void ReplayCaptureFile(std::string_view content, ResultsTable& table, EquipmentIdSelector& selector, ReceiveView& view)
+{
+    ForEachCaptureLine(content, [&](std::string_view line) {
+        const std::string text(line);
+        view.AppendLine(text);
+        table.ParseResultLine(selector, text);
+    });
 }
 
 } // namespace tessaprint

@@ -18,5 +18,7 @@ void ReplayTranscript(std::string_view bytes, ResultsTable& table, ResultsListin
 // Lines of a saved capture are shown and parsed in order.
 void ReplayLines(const std::vector<std::string>& lines, ResultsTable& table, EquipmentIdSelector& selector,
                  ReceiveView& view);
+// The same straight from a saved capture file's content (see ForEachCaptureLine).
+void ReplayCaptureFile(std::string_view content, ResultsTable& table, EquipmentIdSelector& selector, ReceiveView& view);
 
 } // namespace tessaprint

@@ -4,6 +4,7 @@
 #include "results/ReportsFolder.h"
 #include "util/FileIo.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <system_error>
 
@@ -26,6 +27,24 @@ bool IsTaken(const fs::path& path, std::string& error)
         return true;
     }
     return status.type() != fs::file_type::not_found;
+}
+
+// Creates path empty unless it exists; false without an error when it does.
+bool Claim(const fs::path& path, std::string& error)
+{
+#ifdef _WIN32
+    std::FILE* file = _wfopen(path.c_str(), L"wbx");
+#else
+    std::FILE* file = std::fopen(path.c_str(), "wbx");
+#endif
+    if (file == nullptr) {
+        if (errno != EEXIST) {
+            error = "cannot write " + PathToUtf8(path) + ": " + std::generic_category().message(errno);
+        }
+        return false;
+    }
+    std::fclose(file);
+    return true;
 }
 
 } // namespace
@@ -68,9 +87,18 @@ bool ChooseCaptureArchive(const std::string& reportsFolder, const std::string& s
         if (!error.empty()) {
             return false;
         }
-        if (!taken) {
-            files = std::move(candidate);
-            return true;
+        // Both names are claimed at once, so another program archiving in the
+        // same second (another port, another window) takes the next pair.
+        if (!taken && Claim(candidate.raw, error)) {
+            if (Claim(candidate.lines, error)) {
+                files = std::move(candidate);
+                return true;
+            }
+            std::error_code ignored;
+            fs::remove(candidate.raw, ignored);
+        }
+        if (!error.empty()) {
+            return false;
         }
     }
     error = "no free file name for " + stem + " in " + PathToUtf8(folder);
@@ -81,8 +109,8 @@ bool WriteCaptureArchive(const CaptureArchiveFiles& files, const std::vector<std
                          const std::string& raw, std::string& error)
 {
     // The raw bytes first: they are what every other form can be made from again.
-    return ReplaceWholeFile(PathToUtf8(files.raw), raw, error) &&
-           ReplaceWholeFile(PathToUtf8(files.lines), FormatCaptureFile(lines), error);
+    return WriteWholeFile(PathToUtf8(files.raw), raw, error) &&
+           WriteWholeFile(PathToUtf8(files.lines), FormatCaptureFile(lines), error);
 }
 
 } // namespace tessaprint

@@ -14,24 +14,32 @@ std::string FormatCaptureFile(const std::vector<std::string>& lines)
     return out;
 }
 
-std::vector<std::string> ParseCaptureFile(std::string_view content)
+void ForEachCaptureLine(std::string_view content, const std::function<void(std::string_view line)>& take)
 {
-    std::string text = IsValidUtf8(content) ? std::string(content) : DecodeWindows1252(content);
-    std::vector<std::string> lines;
+    std::string decoded;
+    if (!IsValidUtf8(content)) {
+        decoded = DecodeWindows1252(content);
+        content = decoded;
+    }
     std::size_t start = 0;
-    while (start < text.size()) {
-        auto end = text.find('\n', start);
-        const bool last = end == std::string::npos;
-        if (last) {
-            end = text.size();
+    while (start < content.size()) {
+        auto end = content.find('\n', start);
+        if (end == std::string_view::npos) {
+            end = content.size();
         }
-        std::string_view line(text.data() + start, end - start);
+        std::string_view line = content.substr(start, end - start);
         if (!line.empty() && line.back() == '\r') {
             line.remove_suffix(1);
         }
-        lines.emplace_back(line);
+        take(line);
         start = end + 1;
     }
+}
+
+std::vector<std::string> ParseCaptureFile(std::string_view content)
+{
+    std::vector<std::string> lines;
+    ForEachCaptureLine(content, [&lines](std::string_view line) { lines.emplace_back(line); });
     return lines;
 }
 

@@ -110,6 +110,32 @@ std::string Hex2(unsigned char c)
     return std::string("0x") + kDigits[c >> 4] + kDigits[c & 0x0F];
 }
 
+// CON, PRN, AUX, NUL, COM0–COM9, LPT0–LPT9 (also with ¹ ² ³), CONIN$ and
+// CONOUT$, in any case, alone or before a '.' (an extension) and with
+// trailing dots or blanks: Windows opens the device, not a file. Refused on
+// every platform, since a reports folder may be shared with Windows machines.
+bool IsWindowsDeviceName(std::string_view part)
+{
+    std::string base(part.substr(0, part.find('.')));
+    while (!base.empty() && (base.back() == ' ' || base.back() == '.')) {
+        base.pop_back();
+    }
+    for (char& c : base) {
+        if (c >= 'a' && c <= 'z') {
+            c = static_cast<char>(c - 'a' + 'A');
+        }
+    }
+    if (base == "CON" || base == "PRN" || base == "AUX" || base == "NUL" || base == "CONIN$" || base == "CONOUT$") {
+        return true;
+    }
+    if (base.size() < 4 || (base.compare(0, 3, "COM") != 0 && base.compare(0, 3, "LPT") != 0)) {
+        return false;
+    }
+    const std::string_view digit = std::string_view(base).substr(3);
+    return (digit.size() == 1 && digit[0] >= '0' && digit[0] <= '9') || digit == "\xC2\xB9" || digit == "\xC2\xB2" ||
+           digit == "\xC2\xB3";
+}
+
 // Why a part taken from data cannot go into a file name; empty when it can.
 std::string NamePartProblem(std::string_view part)
 {
@@ -120,6 +146,9 @@ std::string NamePartProblem(std::string_view part)
     const auto trimmed = part.substr(first, part.find_last_not_of(' ') - first + 1);
     if (trimmed == "." || trimmed == "..") {
         return "it would name a folder, not a file";
+    }
+    if (IsWindowsDeviceName(trimmed)) {
+        return "Windows keeps the name \"" + std::string(trimmed) + "\" for a device";
     }
     for (const char ch : part) {
         const auto byte = static_cast<unsigned char>(ch);
@@ -274,6 +303,7 @@ ReportPath MakeReportPath(const std::string& reportsFolder, const std::string& n
             if (status.type() == fs::file_type::not_found) {
                 result.ok = true;
                 result.path = candidate;
+                result.base = folder / PathFromUtf8(namePart + suffix);
                 return result;
             }
             if (status.type() == fs::file_type::none) {

@@ -43,6 +43,7 @@ bool IsValidNamePart(std::string_view part);
 struct ReportPath {
     bool ok = false;
     std::filesystem::path path; // full path including extension, when ok
+    std::filesystem::path base; // <folder>/<namePart><suffix>: no copy number, no extension
     std::string error;          // readable reason, when !ok
 };
 
@@ -51,7 +52,9 @@ struct ReportPath {
 // pass IsValidNamePart; suffix and extension are made by the program. An
 // existing file is never reused: "-2", "-3", ... goes before the extension
 // until the name is free. Missing folders are created. The path always lies
-// directly inside the resolved folder. Never throws.
+// directly inside the resolved folder. Never throws. The name is only free at
+// this moment: the save itself moves on to the next "-n" when another program
+// takes it first (see CreateFileNoReplace).
 ReportPath MakeReportPath(const std::string& reportsFolder, const std::string& namePart, const std::string& suffix,
                           const std::string& extension);
 

@@ -34,11 +34,21 @@ public:
     void EnableDataSheet() override { m_dataSheetEnabled = true; }
 
     // ReceiveView
-    void AppendLine(const std::string& line) override { m_lines.push_back(line); }
+    void AppendLine(const std::string& line) override
+    {
+        ++m_lineCount;
+        if (m_keepLines) {
+            m_lines.push_back(line);
+        }
+    }
     void SetVersionText(const std::string& text) override { m_versionText = text; }
     void PostResultsReady() override { ++m_resultsReadyCount; }
 
     const std::vector<std::string>& lines() const { return m_lines; }
+    // Lines seen, also when they are not kept.
+    std::size_t lineCount() const { return m_lineCount; }
+    // A tool that writes the lines out as they come need not keep them.
+    void SetKeepLines(bool keep) { m_keepLines = keep; }
     const std::vector<std::string>& selectorItems() const { return m_selectorItems; }
     const std::string& selectorCaption() const { return m_selectorCaption; }
     const std::vector<Row>& rows() const { return m_rows; }
@@ -54,6 +64,8 @@ public:
 
 private:
     std::vector<std::string> m_lines;
+    std::size_t m_lineCount = 0;
+    bool m_keepLines = true;
     std::vector<std::string> m_selectorItems;
     std::string m_selectorCaption;
     int m_selectorCurrent = -1;

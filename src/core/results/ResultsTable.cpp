@@ -32,6 +32,15 @@ ResultsTable::ResultsTable() : m_records(kMaxRecords)
 {
 }
 
+std::uint32_t ResultsTable::Intern(const std::string& text)
+{
+    const auto [it, added] = m_textIndex.try_emplace(text, static_cast<std::uint32_t>(m_texts.size()));
+    if (added) {
+        m_texts.push_back(text);
+    }
+    return it->second;
+}
+
 ResultsTable::Record& ResultsTable::RecordAt(int index)
 {
     if (index >= static_cast<int>(m_records.size())) {
@@ -40,8 +49,9 @@ ResultsTable::Record& ResultsTable::RecordAt(int index)
     return m_records[static_cast<std::size_t>(index)];
 }
 
-void ResultsTable::Announce(EquipmentIdSelector& selector) const
+void ResultsTable::Announce(EquipmentIdSelector& selector)
 {
+    m_announced.push_back(m_recordIndex);
     selector.SetSelectorCaption("Select Equipment ID");
     selector.AddSelectorItem(m_currentEquipmentId);
     selector.SetSelectorCurrent(0);
@@ -61,20 +71,29 @@ void ResultsTable::ParseResultLine(EquipmentIdSelector& selector, std::string_vi
         m_currentEquipmentId = std::string(TextAfter(line, ':'));
     }
 
-    if (m_currentEquipmentId != m_previousEquipmentId && !m_previousEquipmentId.empty()) {
+    // An ID line with nothing after it ("EquipmentID:") is a device whose ID
+    // was not entered: a record of its own, listed under the empty text, so
+    // that neither its readings nor the next device's are filed elsewhere.
+    if (hasId && m_announced.empty()) {
+        // The first ID of a capture names the record already being filled.
+        Announce(selector);
+    } else if (m_currentEquipmentId != m_previousEquipmentId) {
         ++m_recordIndex;
         m_valueIndex = 0;
-        Announce(selector);
-    } else if (!m_currentEquipmentId.empty() && m_previousEquipmentId.empty()) {
-        // The first ID of a capture names the record already being filled.
         Announce(selector);
     }
     m_previousEquipmentId = m_currentEquipmentId;
 
     // Every line refreshes the record, so it carries the latest date seen.
     Record& record = RecordAt(m_recordIndex);
-    record.equipmentId = m_currentEquipmentId;
-    record.date = m_currentDate;
+    if (Text(m_idText) != m_currentEquipmentId) {
+        m_idText = Intern(m_currentEquipmentId);
+    }
+    if (Text(m_dateText) != m_currentDate) {
+        m_dateText = Intern(m_currentDate);
+    }
+    record.equipmentId = m_idText;
+    record.date = m_dateText;
 
     if (line.find('.') != std::string_view::npos) {
         const auto slot = static_cast<std::size_t>(m_valueIndex);
@@ -89,11 +108,14 @@ void ResultsTable::ParseResultLine(EquipmentIdSelector& selector, std::string_vi
 int ResultsTable::RecordForSelectorItem(int item, const std::string& itemText) const
 {
     const int count = RecordCapacity();
-    if (item >= 0 && item < count && m_records[static_cast<std::size_t>(item)].equipmentId == itemText) {
-        return item;
+    if (item >= 0 && item < static_cast<int>(m_announced.size())) {
+        const int announced = m_announced[static_cast<std::size_t>(item)];
+        if (announced < count && EquipmentId(announced) == itemText) {
+            return announced;
+        }
     }
     for (int r = 0; r < count; ++r) {
-        if (m_records[static_cast<std::size_t>(r)].equipmentId == itemText) {
+        if (EquipmentId(r) == itemText) {
             return r;
         }
     }
@@ -155,11 +177,12 @@ void ResultsTable::ClearResults()
     m_recordIndex = 0;
     m_valueIndex = 0;
     for (auto& record : m_records) {
-        record.equipmentId.clear();
+        record.equipmentId = 0;
         record.values.clear();
     }
     m_previousEquipmentId.clear();
     m_currentEquipmentId.clear();
+    m_announced.clear();
 }
 
 void ResultsTable::ResetCounters()
@@ -170,12 +193,13 @@ void ResultsTable::ResetCounters()
 
 const std::string& ResultsTable::EquipmentId(int record) const
 {
-    return record >= 0 && record < RecordCapacity() ? m_records[static_cast<std::size_t>(record)].equipmentId : kEmpty;
+    return record >= 0 && record < RecordCapacity() ? Text(m_records[static_cast<std::size_t>(record)].equipmentId)
+                                                    : kEmpty;
 }
 
 const std::string& ResultsTable::Date(int record) const
 {
-    return record >= 0 && record < RecordCapacity() ? m_records[static_cast<std::size_t>(record)].date : kEmpty;
+    return record >= 0 && record < RecordCapacity() ? Text(m_records[static_cast<std::size_t>(record)].date) : kEmpty;
 }
 
 const std::string& ResultsTable::Value(int record, int n) const

@@ -2,8 +2,11 @@
 
 #include "results/ResultsViews.h"
 
+#include <cstdint>
+#include <deque>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace tessaprint {
@@ -40,9 +43,10 @@ public:
     // Counters to 0; every string stays.
     void ResetCounters();
 
-    // The record the selector's item stands for: the record at the item's own
-    // index when it carries the item's ID (a repeated ID then lists the record
-    // that was chosen), else the lowest record with that ID; -1 when none has it.
+    // The record the selector's item stands for: the record it was announced
+    // for, while that record still carries the item's ID (a repeated ID then
+    // lists the record that was chosen), else the lowest record with that ID;
+    // -1 when none has it.
     int RecordForSelectorItem(int item, const std::string& itemText) const;
 
     // Records held: at least kMaxRecords, more when a capture was larger.
@@ -66,16 +70,30 @@ public:
     void SetCurrentDate(std::string date) { m_currentDate = std::move(date); }
 
 private:
+    // The ID and date texts repeat from record to record; each record points
+    // at one copy, so a capture of many short records costs little memory.
     struct Record {
-        std::string equipmentId;
-        std::string date;
+        std::uint32_t equipmentId = 0; // into m_texts; 0 is the empty text
+        std::uint32_t date = 0;
         std::vector<std::string> values;
     };
 
     Record& RecordAt(int index);
-    void Announce(EquipmentIdSelector& selector) const;
+    std::uint32_t Intern(const std::string& text);
+    const std::string& Text(std::uint32_t index) const { return m_texts[index]; }
+    void Announce(EquipmentIdSelector& selector);
 
-    std::vector<Record> m_records;
+    // A deque grows without moving what it holds, so a long capture never
+    // needs its records twice in memory.
+    std::deque<Record> m_records;
+    std::vector<std::string> m_texts{std::string()};
+    std::unordered_map<std::string, std::uint32_t> m_textIndex{{std::string(), 0}};
+    // The texts the records point at last, so most lines need no lookup.
+    std::uint32_t m_idText = 0;
+    std::uint32_t m_dateText = 0;
+    // The record each selector item was announced for, in announcing order;
+    // emptied by the full clear only, like the selector itself.
+    std::vector<int> m_announced;
     int m_recordIndex = 0;
     int m_valueIndex = 0;
     std::string m_currentEquipmentId;

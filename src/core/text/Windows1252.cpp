@@ -48,44 +48,66 @@ std::string DecodeWindows1252(std::string_view bytes)
     return out;
 }
 
+namespace {
+
+bool IsContinuation(unsigned char c)
+{
+    return (c & 0xC0) == 0x80;
+}
+
+} // namespace
+
+// Length of the well-formed UTF-8 sequence at text[i], or 0 with `bad` set to
+// how many bytes make up the broken start (the maximal subpart, at least one),
+// so that one damaged character becomes one U+FFFD.
+std::size_t Utf8SequenceLength(std::string_view text, std::size_t i, std::size_t& bad)
+{
+    const auto lead = static_cast<unsigned char>(text[i]);
+    std::size_t length = 0;
+    unsigned char low = 0x80; // allowed range of the second byte
+    unsigned char high = 0xBF;
+    if (lead < 0x80) {
+        return 1;
+    } else if (lead >= 0xC2 && lead <= 0xDF) {
+        length = 2;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        length = 3;
+        if (lead == 0xE0) {
+            low = 0xA0; // overlong below
+        } else if (lead == 0xED) {
+            high = 0x9F; // UTF-16 surrogates above
+        }
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        length = 4;
+        if (lead == 0xF0) {
+            low = 0x90;
+        } else if (lead == 0xF4) {
+            high = 0x8F; // beyond U+10FFFF above
+        }
+    } else {
+        bad = 1;
+        return 0;
+    }
+    for (std::size_t k = 1; k < length; ++k) {
+        const bool inRange = i + k < text.size() && IsContinuation(static_cast<unsigned char>(text[i + k])) &&
+                             (k > 1 || (static_cast<unsigned char>(text[i + k]) >= low &&
+                                        static_cast<unsigned char>(text[i + k]) <= high));
+        if (!inRange) {
+            bad = k;
+            return 0;
+        }
+    }
+    return length;
+}
+
 bool IsValidUtf8(std::string_view bytes)
 {
-    std::size_t i = 0;
-    const std::size_t n = bytes.size();
-    while (i < n) {
-        const auto b = static_cast<std::uint8_t>(bytes[i]);
-        int follow = 0;
-        char32_t cp = 0;
-        if (b < 0x80) {
-            ++i;
-            continue;
-        } else if (b >= 0xC2 && b <= 0xDF) {
-            follow = 1;
-            cp = b & 0x1F;
-        } else if (b >= 0xE0 && b <= 0xEF) {
-            follow = 2;
-            cp = b & 0x0F;
-        } else if (b >= 0xF0 && b <= 0xF4) {
-            follow = 3;
-            cp = b & 0x07;
-        } else {
+    for (std::size_t i = 0, bad = 0; i < bytes.size();) {
+        const std::size_t length = Utf8SequenceLength(bytes, i, bad);
+        if (length == 0) {
             return false;
         }
-        if (i + follow >= n) { // sequence cut off at the end
-            return false;
-        }
-        for (int k = 1; k <= follow; ++k) {
-            const auto c = static_cast<std::uint8_t>(bytes[i + k]);
-            if ((c & 0xC0) != 0x80) {
-                return false;
-            }
-            cp = (cp << 6) | (c & 0x3F);
-        }
-        if ((follow == 2 && (cp < 0x800 || (cp >= 0xD800 && cp <= 0xDFFF))) ||
-            (follow == 3 && (cp < 0x10000 || cp > 0x10FFFF))) {
-            return false;
-        }
-        i += follow + 1;
+        i += length;
     }
     return true;
 }

@@ -14,4 +14,9 @@ std::string DecodeWindows1252(std::string_view bytes);
 // True when bytes are well-formed UTF-8 (no overlongs, no surrogates).
 bool IsValidUtf8(std::string_view bytes);
 
+// Length of the well-formed UTF-8 sequence at text[i], or 0 with `bad` set to
+// how many bytes make up the broken start (the maximal subpart, at least one),
+// so that one damaged character can become one U+FFFD.
+std::size_t Utf8SequenceLength(std::string_view text, std::size_t i, std::size_t& bad);
+
 } // namespace tessaprint

@@ -6,9 +6,37 @@
 #include <filesystem>
 #include <random>
 
+#ifndef _WIN32
+#include <fcntl.h>
+#include <unistd.h>
+#endif
+
 namespace tessaprint {
 
 namespace fs = std::filesystem;
+
+namespace {
+
+// A fresh file (never one that is there already) that only this user can
+// read: the captured lines are the hospital's, and the folder is shared.
+std::FILE* OpenPrivateNewFile(const std::string& path)
+{
+#ifdef _WIN32
+    return std::fopen(path.c_str(), "wbx");
+#else
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    if (fd < 0) {
+        return nullptr;
+    }
+    std::FILE* file = ::fdopen(fd, "wb");
+    if (file == nullptr) {
+        ::close(fd);
+    }
+    return file;
+#endif
+}
+
+} // namespace
 
 CApplication::CApplication(ProcessLauncher& launcher, int closeWaitMs)
     : m_launcher(launcher), m_closeWaitMs(closeWaitMs)
@@ -111,7 +139,7 @@ std::string CNotepad::StartNotepad(const std::vector<std::string>& lines)
     std::FILE* file = nullptr;
     for (int attempt = 0; attempt < 100 && !file; ++attempt) {
         path = (fs::path(m_tempFolder) / ("tessaprint-lines-" + std::to_string(random()) + ".txt")).string();
-        file = std::fopen(path.c_str(), "wbx"); // a fresh file, never one that is there already
+        file = OpenPrivateNewFile(path);
     }
     if (!file) {
         return "Cannot write the lines for the text editor into " + m_tempFolder + ": " + std::strerror(errno);

@@ -101,16 +101,14 @@ WorkOrderDocumentResult WriteWorkOrderDocument(const WorkOrderRecord& record, co
         result.errorBox = docs::ComErrorText(kErrorInvalidName, path.error);
         return result;
     }
-    std::filesystem::path reportPath = path.path;
-    reportPath.replace_extension();
     docs::DocumentEngine word;
     const docs::DocumentResult run = docs::RunDocument(
         word, word2007, WorkOrderDocumentSpec(record),
-        [&record](docs::WordApplication& w) { BuildWorkOrderDocument(w, record); }, reportPath.string());
+        [&record](docs::WordApplication& w) { BuildWorkOrderDocument(w, record); }, PathToUtf8(path.base));
     result.ok = run.ok;
     result.errorBox = run.errorBox;
     if (run.ok) {
-        result.savedPath = path.path.string();
+        result.savedPath = word.FullName();
     }
     return result;
 }

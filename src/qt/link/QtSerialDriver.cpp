@@ -116,6 +116,7 @@ void QtSerialDriver::DrvEnable(int enable)
 
 void QtSerialDriver::OnReadyRead()
 {
+    ++m_wakeups;
     const QByteArray data = m_port.readAll();
     m_input.Append(reinterpret_cast<const std::uint8_t*>(data.constData()), static_cast<std::size_t>(data.size()));
     RaiseEvents(false);
@@ -137,8 +138,20 @@ void QtSerialDriver::RaiseEvents(bool replyTimedOut)
 
 void QtSerialDriver::OnError(QSerialPort::SerialPortError error)
 {
-    if (error == QSerialPort::ResourceError && m_port.isOpen()) {
-        const QString reason = m_port.errorString();
+    ++m_wakeups;
+    // A read error or the end of the file (a read that gives nothing: the far
+    // end of a pseudo-terminal hung up, an adapter went) is a lost port.
+    // Left open, the port would wake the event loop again at once, for ever.
+    if ((error == QSerialPort::ResourceError || error == QSerialPort::ReadError) && m_port.isOpen()) {
+        QString reason = m_port.errorString();
+        if (error == QSerialPort::ReadError) {
+            // After a read of nothing the system's words are stale, so they only follow.
+            reason = QStringLiteral("reading failed: the other end hung up or the adapter went (%1)").arg(reason);
+        }
+        // Whatever came before the loss is handed on first: it is kept.
+        const QByteArray rest = m_port.readAll();
+        m_input.Append(reinterpret_cast<const std::uint8_t*>(rest.constData()), static_cast<std::size_t>(rest.size()));
+        RaiseEvents(true);
         m_port.close();
         m_port.clearError();
         m_input.Purge();

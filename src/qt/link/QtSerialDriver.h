@@ -46,6 +46,9 @@ public:
     void DrvEnable(int enable) override;
     bool IsOpen() const override { return m_port.isOpen(); }
     std::string LastErrorText() const override { return m_lastError; }
+    // How often the port woke the program up (data or an error): a port that
+    // hung up must not keep doing so.
+    int Wakeups() const { return m_wakeups; }
 
 signals:
     // The open port failed while in use (unplugged, gone); it has been closed.
@@ -65,6 +68,7 @@ private:
     std::string m_lastError;
     int m_baud = kDefaultBaud;
     bool m_enabled = false;
+    int m_wakeups = 0;
 };
 
 } // namespace tessaprint

@@ -1,0 +1,64 @@
+#include "link/CaptureSettings.h"
+
+#include <charconv>
+#include <cstdio>
+
+namespace tessaprint {
+
+bool ParseWholeNumber(const std::string& text, std::uint64_t min, std::uint64_t max, std::uint64_t& value)
+{
+    std::uint64_t parsed = 0;
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), parsed);
+    if (text.empty() || ec != std::errc() || end != text.data() + text.size() || parsed < min || parsed > max) {
+        return false;
+    }
+    value = parsed;
+    return true;
+}
+
+CaptureSettings CaptureSettings::Read(const SettingsStore& settings)
+{
+    CaptureSettings result;
+    const auto read = [&settings](const std::string& key) {
+        return settings.GetProfileString(settings::kSerial, key, "");
+    };
+    std::uint64_t value = 0;
+    if (ParseWholeNumber(read(kAnswerTimeoutKey), kMinAnswerTimeoutMs, kMaxAnswerTimeoutMs, value)) {
+        result.answerTimeoutMs = static_cast<int>(value);
+    }
+    if (ParseWholeNumber(read(kMaxBytesKey), kMinMaxBytes, kMaxMaxBytes, value)) {
+        result.maxBytes = value;
+    }
+    if (ParseWholeNumber(read(kMaxSecondsKey), kMinMaxSeconds, kMaxMaxSeconds, value)) {
+        result.maxSeconds = static_cast<int>(value);
+    }
+    return result;
+}
+
+std::string DurationText(std::int64_t milliseconds)
+{
+    char text[48];
+    if (milliseconds % 3'600'000 == 0 && milliseconds >= 3'600'000) {
+        std::snprintf(text, sizeof text, "%lld h", static_cast<long long>(milliseconds / 3'600'000));
+    } else if (milliseconds % 60'000 == 0 && milliseconds >= 60'000) {
+        std::snprintf(text, sizeof text, "%lld min", static_cast<long long>(milliseconds / 60'000));
+    } else if (milliseconds % 1000 == 0) {
+        std::snprintf(text, sizeof text, "%lld s", static_cast<long long>(milliseconds / 1000));
+    } else {
+        std::snprintf(text, sizeof text, "%.1f s", static_cast<double>(milliseconds) / 1000.0);
+    }
+    return text;
+}
+
+std::string ByteCountText(std::uint64_t bytes)
+{
+    if (bytes >= (1U << 20) && bytes % (1U << 20) == 0) {
+        return std::to_string(bytes >> 20) + " MiB";
+    }
+    if (bytes >= 1024 && bytes % 1024 == 0) {
+        return std::to_string(bytes >> 10) + " KiB";
+    }
+    return std::to_string(bytes) + (bytes == 1 ? " byte" : " bytes");
+}
+
+} // namespace tessaprint

@@ -1,0 +1,47 @@
+#pragma once
+
+#include "app/SettingsStore.h"
+
+#include <cstdint>
+#include <string>
+
+namespace tessaprint {
+
+// How long a capture may wait and how much it may take. The answer time ends
+// a capture whose instrument stays silent; the two limits end one that never
+// goes quiet (noise from a broken cable), keeping what arrived. The defaults
+// leave room for a full memory (50 records of 100 readings) at 300 baud.
+struct CaptureSettings {
+    static constexpr int kDefaultAnswerTimeoutMs = 5000;
+    static constexpr int kMinAnswerTimeoutMs = 1000;
+    static constexpr int kMaxAnswerTimeoutMs = 600'000;
+    static constexpr std::uint64_t kDefaultMaxBytes = 4U << 20;
+    static constexpr std::uint64_t kMinMaxBytes = 1024;
+    static constexpr std::uint64_t kMaxMaxBytes = 1U << 30;
+    static constexpr int kDefaultMaxSeconds = 4 * 3600;
+    static constexpr int kMinMaxSeconds = 1;
+    static constexpr int kMaxMaxSeconds = 48 * 3600;
+
+    // "Serial"/"AnswerTimeoutMs", "MaxCaptureBytes", "MaxCaptureSeconds".
+    static inline const std::string kAnswerTimeoutKey = "AnswerTimeoutMs";
+    static inline const std::string kMaxBytesKey = "MaxCaptureBytes";
+    static inline const std::string kMaxSecondsKey = "MaxCaptureSeconds";
+
+    int answerTimeoutMs = kDefaultAnswerTimeoutMs;
+    std::uint64_t maxBytes = kDefaultMaxBytes;
+    int maxSeconds = kDefaultMaxSeconds;
+
+    // The stored values; one that is not a whole number in its range means
+    // its default. Reading never writes.
+    static CaptureSettings Read(const SettingsStore& settings);
+};
+
+// A whole decimal number from min to max, or nothing ("12 s", "-1", "").
+bool ParseWholeNumber(const std::string& text, std::uint64_t min, std::uint64_t max, std::uint64_t& value);
+
+// "5 s", "1.5 s", "4 h".
+std::string DurationText(std::int64_t milliseconds);
+// "4 MiB", "1500 bytes".
+std::string ByteCountText(std::uint64_t bytes);
+
+} // namespace tessaprint
