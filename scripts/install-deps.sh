@@ -17,6 +17,8 @@ packages=(
 
 if [ "${1:-}" = "--tests" ]; then
     packages+=(libreoffice-writer-nogui
+               poppler-utils             # pdftotext: what the printed page shows
+               fonts-crosextra-carlito fonts-liberation # metric twins of Calibri and Times New Roman
                python3                   # the command-line checks read JSON with it
                clang libclang-rt-14-dev) # the fuzz targets (libFuzzer)
 fi

@@ -98,6 +98,20 @@ if "$CLI" workorder --record "$work/order.json" --reports "$work/orders" >"$work
 else
     fail "workorder: $(cat "$work/err")"
 fi
+# Line breaks inside entries stay line breaks; the company's blanks stay out of the file name.
+if "$CLI" workorder --record "$DATA/work-order-entries-with-line-breaks-and-gaps.record.json" \
+    --reports "$work/orders" >"$work/path.txt" 2>"$work/err"; then
+    case "$(cat "$work/path.txt")" in "$work/orders/Mercy General-Work-Order-"*.docx) ;; *) fail "workorder name: $(cat "$work/path.txt")" ;; esac
+    python3 - "$(cat "$work/path.txt")" <<'PY' || fail "the work order's line breaks are not w:br"
+import sys, zipfile
+xml = zipfile.ZipFile(sys.argv[1]).read("word/document.xml").decode()
+assert "&#13;" not in xml
+assert 'Replaced fuse</w:t><w:br/><w:t xml:space="preserve">and cover' in xml
+assert "Calibrated" in xml and "PERFORM PHYSICAL INSPECTION OF POWER CORD AND PLUG." in xml
+PY
+else
+    fail "workorder with line breaks: $(cat "$work/err")"
+fi
 echo '{"szWorkOrderCompnay": "typo"}' >"$work/typo.json"
 expect 2 "unknown key szWorkOrderCompnay" -- "$CLI" workorder --record "$work/typo.json" --reports "$work/orders"
 echo '{"szWorkOrderCompany": "../up"}' >"$work/up.json"

@@ -1,5 +1,6 @@
 // "Data Sheet": the choice of layout, the record and date it documents, the
 // output name, and the electrical safety record read back from its .docx.
+#include "DocumentText.h"
 #include "DocxReader.h"
 #include "TestFiles.h"
 
@@ -58,17 +59,7 @@ protected:
         throw std::out_of_range("no such table");
     }
 
-    static std::string Text(const Cell& cell)
-    {
-        std::string text;
-        for (std::size_t i = 0; i < cell.paragraphs.size(); ++i) {
-            text += i ? "|" : "";
-            for (const auto& run : cell.paragraphs[i].runs) {
-                text += run.text;
-            }
-        }
-        return text;
-    }
+    static std::string Text(const Cell& cell) { return test::CellText(cell); }
 
     fs::path m_folder;
     ManualClock clock;
@@ -83,7 +74,7 @@ TEST_F(DataSheetTest, ElectricalSafetyRecordReadBackCellByCell)
     DataSheetDispatch dispatch(table, engine, clock);
     const DataSheetResult result = dispatch.OnDataSheet(Request(InstrumentKind::Quellmax, 5)); // OR-ESU-3
     ASSERT_TRUE(result.ok) << result.errorBox;
-    EXPECT_EQ(fs::path(result.savedPath).filename(), " OR-ESU-3-307201590508.docx");
+    EXPECT_EQ(fs::path(result.savedPath).filename(), "OR-ESU-3-307201590508.docx");
 
     const Document doc = test::DocxReader::FromFile(result.savedPath).ReadDocument();
     // What was saved is what the walk built.
@@ -107,11 +98,13 @@ TEST_F(DataSheetTest, ElectricalSafetyRecordReadBackCellByCell)
     EXPECT_EQ(footer.runs[0].text, "Zelmor Corporation Form # /*75-022, rev. 2*/");
     EXPECT_EQ(footer.runs[0].format.size, 8);
 
-    // Identification table: rows 2 and 5 merged, heights 50 and 44, labels bold.
+    // Identification table: rows 2 and 5 merged, heights at least 50 and 44
+    // (a long ID grows its row), labels bold, no row split across pages.
     const Table& id = TableNumber(doc, 0);
     ASSERT_EQ(id.rows.size(), 5u);
     EXPECT_EQ(id.rows[0].heightPt, 50);
-    EXPECT_EQ(id.rows[0].heightRule, HeightRule::Exactly);
+    EXPECT_EQ(id.rows[0].heightRule, HeightRule::AtLeast);
+    EXPECT_TRUE(id.rows[0].cantSplit && id.rows[4].cantSplit);
     EXPECT_EQ(id.rows[3].heightPt, 44);
     EXPECT_EQ(id.rows[1].cells.size(), 1u);
     EXPECT_EQ(id.rows[4].cells.size(), 1u);
@@ -162,18 +155,25 @@ TEST_F(DataSheetTest, ElectricalSafetyRecordReadBackCellByCell)
     EXPECT_EQ(Text(b.rows[1].cells[0]), "External Leakage Footswitch");
     EXPECT_EQ(Text(b.rows[2].cells[1]), "5.8 uA");
 
-    const Table& monitoring = TableNumber(doc, 3);
+    // The row neither table takes ("Line Voltage") is on the page in a table of its own.
+    const Table& others = TableNumber(doc, 3);
+    ASSERT_EQ(others.rows.size(), 2u);
+    EXPECT_EQ(Text(others.rows[0].cells[0]), "Measurement");
+    EXPECT_EQ(Text(others.rows[1].cells[0]) + " = " + Text(others.rows[1].cells[1]), "Line Voltage = 119.5 V");
+
+    const Table& monitoring = TableNumber(doc, 4);
     ASSERT_EQ(monitoring.rows.size(), 3u);
     EXPECT_EQ(Text(monitoring.rows[0].cells[2]), "Rate Measured");
     EXPECT_EQ(Text(monitoring.rows[2].cells[0]), "");
 }
 
-TEST_F(DataSheetTest, TablesWithoutMatchingRowsAndRowsAfterTheFirstEmptyName)
+TEST_F(DataSheetTest, TablesWithoutMatchingRowsAndRowsAfterAnEmptyName)
 {
     DataSheetTables tables;
     tables.listTestNames[0] = "Line Voltage";
     tables.listReadings[0] = "120 V";
-    tables.listTestNames[2] = "Case Leakage"; // after an empty name: never looked at
+    tables.listTestNames[2] = "Case Leakage"; // after an empty value's row: still on the page
+    tables.listReadings[2] = "0.4 uA";
     ResultsTable results;
     EXPECT_TRUE(RunDocument(
                     engine, 1, ElectricalSafetyRecordSpec(),
@@ -181,7 +181,10 @@ TEST_F(DataSheetTest, TablesWithoutMatchingRowsAndRowsAfterTheFirstEmptyName)
                     (m_folder / "empty").string())
                     .ok);
     const Document& doc = engine.document();
-    EXPECT_EQ(TableNumber(doc, 1).rows.size(), 1u); // header only
+    const Table& a = TableNumber(doc, 1);
+    ASSERT_EQ(a.rows.size(), 2u);
+    EXPECT_EQ(Text(a.rows[1].cells[0]), "Case Leakage");
+    EXPECT_EQ(Text(a.rows[1].cells[1]), "0.4 uA");
     const Table& b = TableNumber(doc, 2);
     ASSERT_EQ(b.rows.size(), 2u); // header and one row for the pen
     EXPECT_EQ(Text(b.rows[1].cells[0]), "");
@@ -221,16 +224,16 @@ TEST_F(DataSheetTest, NamesNeverOverwriteAndNeverLeaveTheFolder)
     const auto first = dispatch.OnDataSheet(Request(InstrumentKind::Quellmax, 0));
     const auto second = dispatch.OnDataSheet(Request(InstrumentKind::Quellmax, 0)); // the same second
     ASSERT_TRUE(first.ok && second.ok);
-    EXPECT_EQ(fs::path(first.savedPath).filename(), " A-17-307201590508.docx");
-    EXPECT_EQ(fs::path(second.savedPath).filename(), " A-17-307201590508-2.docx");
+    EXPECT_EQ(fs::path(first.savedPath).filename(), "A-17-307201590508.docx");
+    EXPECT_EQ(fs::path(second.savedPath).filename(), "A-17-307201590508-2.docx");
     // reportPath is the name and the stamp; the save adds the copy number.
-    EXPECT_EQ(dispatch.reportPath(), (m_folder / " A-17-307201590508").string());
+    EXPECT_EQ(dispatch.reportPath(), (m_folder / "A-17-307201590508").string());
     // 12 hours later the stamp is the same (no AM/PM): still a new file.
     std::tm morning = *clock.LocalTime();
     morning.tm_hour = 9;
     clock.SetLocalTime(morning);
     EXPECT_EQ(fs::path(dispatch.OnDataSheet(Request(InstrumentKind::Quellmax, 0)).savedPath).filename(),
-              " A-17-307201590508-3.docx");
+              "A-17-307201590508-3.docx");
 
     for (int k = 1; k <= 3; ++k) {
         SCOPED_TRACE(listing.SelectorItemText(k));
@@ -257,11 +260,11 @@ TEST_F(DataSheetTest, NoCurrentItemKeepsTheLastIdAndNoIdAtAllNamesTheFileByTheSt
 
     table.SetCurrentEquipmentId(" LAST");
     const auto again = dispatch.OnDataSheet(Request(InstrumentKind::Quellmax, -1));
-    EXPECT_EQ(fs::path(again.savedPath).filename(), " LAST-307201590508.docx");
+    EXPECT_EQ(fs::path(again.savedPath).filename(), "LAST-307201590508.docx");
 
     clock.SetLocalTime(std::nullopt);
     EXPECT_EQ(fs::path(dispatch.OnDataSheet(Request(InstrumentKind::Quellmax, -1)).savedPath).filename(),
-              " LAST-Invalid DateTime.docx");
+              "LAST-Invalid DateTime.docx");
 }
 
 TEST_F(DataSheetTest, RecordAndDateOfTheKappaAndPacemakerPaths)

@@ -258,6 +258,38 @@ TEST_F(DocumentEngineTest, BordersHeightsAndShadingGoWhereTheSelectionIs)
     EXPECT_TRUE(TableAt(0).shadingForegroundAuto);
 }
 
+TEST_F(DocumentEngineTest, KeepingTogetherGoesToTheSelectionsParagraphsAndRowsAndCarriesOnLikeWord)
+{
+    word.SetKeepWithNext(true);
+    word.WriteText("Heading");
+    word.NewParagraph(); // a new paragraph keeps the paragraph formatting
+    EXPECT_TRUE(Para(0).format.keepWithNext);
+    EXPECT_TRUE(Para(1).format.keepWithNext);
+    word.SetKeepWithNext(false);
+    EXPECT_FALSE(Para(1).format.keepWithNext);
+    word.AddTable(3, 2);
+    word.SelectTable(1);
+    word.SetAllowBreakAcrossPages(false);
+    word.SelectFirstRow(1);
+    word.SetHeadingFormat(true);
+    word.SetKeepWithNext(true);
+    const Table& table = TableAt(1);
+    EXPECT_TRUE(table.rows[0].headingRow && table.rows[0].cantSplit);
+    EXPECT_TRUE(table.rows[2].cantSplit);
+    EXPECT_FALSE(table.rows[1].headingRow);
+    EXPECT_TRUE(CellAt(1, 0, 1).paragraphs[0].format.keepWithNext);
+    EXPECT_FALSE(CellAt(1, 1, 0).paragraphs[0].format.keepWithNext);
+    EXPECT_TRUE(Para(0).format.keepWithNext);
+    EXPECT_FALSE(Para(2).format.keepWithNext); // the paragraph after the table
+}
+
+TEST_F(DocumentEngineTest, LineEndsInsideATextAreOneLineBreakEach)
+{
+    word.WriteText("a\r\nb\rc\nd");
+    EXPECT_EQ(Text(Para(0)), "a\nb\nc\nd");
+    EXPECT_EQ(word.insertionPoint().offset, 7u);
+}
+
 TEST_F(DocumentEngineTest, OperationsThatCannotBeDoneThrowWordErrors)
 {
     EXPECT_THROW(word.SelectTable(1), WordError);

@@ -433,6 +433,8 @@ Paragraph ReadParagraph(const XmlElement& p)
             for (const XmlElement& property : child.children) {
                 if (property.name == "w:shd") {
                     paragraph.format.shading = Fill(property);
+                } else if (property.name == "w:keepNext") {
+                    paragraph.format.keepWithNext = true;
                 } else if (property.name == "w:jc") {
                     const std::string& value = property.Attribute("w:val");
                     if (value != "center" && value != "left" && value != "start") {
@@ -492,13 +494,21 @@ Table ReadTable(const XmlElement& tbl)
         Row& row = table.rows.emplace_back();
         for (const XmlElement& tc : tr.children) {
             if (tc.name == "w:trPr") {
-                if (const XmlElement* height = tc.FindChild("w:trHeight")) {
-                    row.heightPt = TwipsToPoints(height->Attribute("w:val"));
-                    const std::string* rule = height->FindAttribute("w:hRule");
-                    // No rule means "at least".
-                    row.heightRule = !rule || *rule == "atLeast" ? HeightRule::AtLeast
-                                     : *rule == "exact"          ? HeightRule::Exactly
-                                                                 : HeightRule::Auto;
+                for (const XmlElement& property : tc.children) {
+                    if (property.name == "w:trHeight") {
+                        row.heightPt = TwipsToPoints(property.Attribute("w:val"));
+                        const std::string* rule = property.FindAttribute("w:hRule");
+                        // No rule means "at least".
+                        row.heightRule = !rule || *rule == "atLeast" ? HeightRule::AtLeast
+                                         : *rule == "exact"          ? HeightRule::Exactly
+                                                                     : HeightRule::Auto;
+                    } else if (property.name == "w:cantSplit") {
+                        row.cantSplit = true;
+                    } else if (property.name == "w:tblHeader") {
+                        row.headingRow = true;
+                    } else {
+                        Unexpected(property, "w:trPr");
+                    }
                 }
                 continue;
             }

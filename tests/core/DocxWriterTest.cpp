@@ -149,10 +149,11 @@ TEST(XmlWriterTest, EscapesMarkupInTextAndAttributes)
 TEST(XmlWriterTest, ReplacesWhatXmlCannotCarryAndKeepsEverythingElse)
 {
     const std::string fffd = "\uFFFD";
+    // Control characters, DEL and the C1 controls as well: boxes or nothing in a word processor.
     EXPECT_EQ(EscapeXml("\x01"
-                        "A\x1F\x7F",
+                        "A\x1F\x7F\u0085\u009F",
                         false),
-              fffd + "A" + fffd + "\x7F");
+              fffd + "A" + fffd + fffd + fffd + fffd);
     EXPECT_EQ(EscapeXml("\xEF\xBF\xBE\xEF\xBF\xBF", false), fffd + fffd); // U+FFFE, U+FFFF
     EXPECT_EQ(EscapeXml("\xED\xA0\x80", false), fffd + fffd + fffd);      // an encoded surrogate
     EXPECT_EQ(EscapeXml("\xC3", false), fffd);                            // cut off at the end
@@ -166,7 +167,7 @@ TEST(XmlWriterTest, ReplacesWhatXmlCannotCarryAndKeepsEverythingElse)
                         "A",
                         true),
               fffd + "A"); // a Windows-1252 byte that was never decoded
-    const std::string valid = "5 \u00B5A \u2013 \u2026 \U0001F600 \u0085 \uFFFD";
+    const std::string valid = "5 \u00B5A \u2013 \u2026 \U0001F600 \u00A0 \uFFFD";
     EXPECT_EQ(EscapeXml(valid, false), valid);
 }
 
@@ -222,6 +223,26 @@ TEST(DocxPieceTest, CenteredShadedParagraphCarriesItsMarkFormatting)
     CharFormat bold;
     bold.bold = true;
     EXPECT_EQ(ParagraphXml(Para({}, bold)), "<w:p><w:pPr><w:rPr><w:b/></w:rPr></w:pPr></w:p>");
+}
+
+TEST(DocxPieceTest, KeepTogetherPropertiesInSchemaOrder)
+{
+    ParaFormat kept;
+    kept.keepWithNext = true;
+    kept.alignment = Alignment::Center;
+    EXPECT_EQ(ParagraphXml(Para({TextRun("Heading")}, CharFormat{}, kept)),
+              R"(<w:p><w:pPr><w:keepNext/><w:jc w:val="center"/></w:pPr>)"
+              R"(<w:r><w:t xml:space="preserve">Heading</w:t></w:r></w:p>)");
+    Table t;
+    t.gridColumnsPt = {100};
+    Row header{{TextCell("Name", 100)}, 20, HeightRule::AtLeast};
+    header.headingRow = true;
+    header.cantSplit = true;
+    t.rows = {header};
+    EXPECT_NE(TableXml(t).find(R"(<w:trPr><w:cantSplit/><w:trHeight w:val="400" w:hRule="atLeast"/>)"
+                               R"(<w:tblHeader/></w:trPr>)"),
+              std::string::npos)
+        << TableXml(t);
 }
 
 TEST(DocxPieceTest, PageNumberIsAPageFieldWithAShownValue)
@@ -387,13 +408,20 @@ TEST(DocxRoundTripTest, FormatsAndTextDetailsSurvive)
     table.gridColumnsPt = {100};
     table.rows = {Row{{cell}, 0, HeightRule::Auto}};
     doc.main.blocks = {
-        Para({TextRun("a\tb\n\nc\r\n", shaded), TextRun("same format, separate run", shaded)}, shaded),
+        Para({TextRun("a\tb\n\nc\n", shaded), TextRun("same format, separate run", shaded)}, shaded),
         Para({TextRun(""), TextRun("\u00B5\u2013\u2026 &amp; <![CDATA[x]]>")}),
         table,
         Para({}),
     };
     doc.page = PageSetup{792, 612, 36, 48.5, 90, 90};
     EXPECT_TRUE(DocxReader::FromBytes(DocxBytes(doc)).ReadDocument() == doc);
+
+    // CR LF and a lone CR are line breaks like LF, never a character in the text.
+    Document breaks;
+    breaks.main.blocks = {Para({TextRun("x\r\ny\rz\n")})};
+    EXPECT_EQ(ParagraphXml(std::get<Paragraph>(breaks.main.blocks[0])),
+              "<w:p><w:r><w:t xml:space=\"preserve\">x</w:t><w:br/><w:t xml:space=\"preserve\">y</w:t><w:br/>"
+              "<w:t xml:space=\"preserve\">z</w:t><w:br/></w:r></w:p>");
 }
 
 TEST(DocxRoundTripTest, ControlBytesArriveAsReplacementCharacters)

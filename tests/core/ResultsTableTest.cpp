@@ -138,7 +138,7 @@ TEST_F(ResultsTableTest, ClearResultsKeepsOnlyTheDates)
     EXPECT_EQ(table.Date(0), " 03/04/2015");
 }
 
-TEST_F(ResultsTableTest, SplitReadingCutsBeforeTheFirstLaterWordWithADigit)
+TEST_F(ResultsTableTest, SplitReadingCutsBeforeTheFirstLaterWordThatBeginsAReading)
 {
     struct Case {
         const char* value;
@@ -151,8 +151,23 @@ TEST_F(ResultsTableTest, SplitReadingCutsBeforeTheFirstLaterWordWithADigit)
         {"\tLeakage 5 uA", "Leakage", "5 uA"},
         {"Leakage  5 uA", "Leakage ", "5 uA"},
         {"4.ATR 12.5 uJ", "4.ATR", "12.5 uJ"},
-        {"Offset -5 mV", "Offset -5 mV", ""},
-        {"Leakage <0.1 uA", "Leakage <0.1 uA", ""},
+        // A sign or a comparison directly before a digit or a point begins the reading too.
+        {"Offset -5 mV", "Offset", "-5 mV"},
+        {"Leakage <0.1 uA", "Leakage", "<0.1 uA"},
+        {"External Leakage -0.1 uA", "External Leakage", "-0.1 uA"},
+        {"Insulation Resistance >200 MOhms", "Insulation Resistance", ">200 MOhms"},
+        {"Line Offset +0.3 V", "Line Offset", "+0.3 V"},
+        {"Drift -.5 %", "Drift", "-.5 %"},
+        {"Tolerance \u00B10.5 %", "Tolerance", "\u00B10.5 %"},
+        // A lone comparison before a number: the comparison starts the reading.
+        {"Leakage < 0.1 uA", "Leakage", "< 0.1 uA"},
+        {"Resistance >  200 MOhms", "Resistance", ">  200 MOhms"},
+        // Anything else splits as before.
+        {"Pre-Test Check 5 V", "Pre-Test Check", "5 V"},
+        {"Leads -Open 2 uA", "Leads -Open", "2 uA"},
+        {"Ratio < high 5", "Ratio < high", "5"},
+        {"Mode - 4 s", "Mode -", "4 s"},
+        {"-5 mV", "-5 mV", ""},
         // No later word starts with a digit: the whole value is the name.
         {"Result PASS", "Result PASS", ""},
         {"12 V", "12 V", ""},

@@ -199,9 +199,9 @@ TEST_F(WorkOrderFormTest, CompanyNamesTheFileOrFailsClearly)
     Open();
     const auto unnamed = Export();
     ASSERT_TRUE(unnamed);
-    EXPECT_EQ(std::filesystem::path(*unnamed).filename(), "-Work-Order-307201590508.docx");
+    EXPECT_EQ(std::filesystem::path(*unnamed).filename(), "Work-Order-307201590508.docx");
     const auto again = Export(); // the same second: a new file all the same
-    EXPECT_EQ(std::filesystem::path(*again).filename(), "-Work-Order-307201590508-2.docx");
+    EXPECT_EQ(std::filesystem::path(*again).filename(), "Work-Order-307201590508-2.docx");
     view.SetFieldText("szWorkOrderCompany", "A/B Clinic");
     EXPECT_FALSE(Export());
     ASSERT_EQ(prompts.messageBoxes.size(), 1u);

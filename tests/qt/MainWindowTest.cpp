@@ -286,7 +286,7 @@ TEST_F(MainWindowTest, DataSheetWritesTheChosenRecordIntoTheReportsFolder)
     Click(1011);
     ASSERT_TRUE(prompts.messageBoxes.empty()) << prompts.messageBoxes.front();
     const std::string path = app->controller()->lastDocumentPath();
-    EXPECT_EQ(path, reports.filePath(" BIO-5521-307201590508.docx").toStdString());
+    EXPECT_EQ(path, reports.filePath("BIO-5521-307201590508.docx").toStdString());
     EXPECT_TRUE(QFile::exists(QString::fromStdString(path)));
     EXPECT_TRUE(app->frame()->statusText().contains("BIO-5521"));
 
@@ -312,7 +312,7 @@ TEST_F(MainWindowTest, DataSheetFollowsTheKindRadioButtons)
     }
     ASSERT_TRUE(prompts.messageBoxes.empty()) << prompts.messageBoxes.front();
     const QStringList files = QDir(reports.path()).entryList(QDir::Files, QDir::Name);
-    EXPECT_EQ(files, (QStringList{" K1-307201590508-2.docx", " K1-307201590508.docx"}));
+    EXPECT_EQ(files, (QStringList{"K1-307201590508-2.docx", "K1-307201590508.docx"}));
     EXPECT_EQ(app->controller()->table().currentDate(), " 04/05/2015");
 }
 

@@ -120,7 +120,7 @@ DataSheetResult DataSheetDispatch::OnDataSheet(const DataSheetRequest& request)
 
     DataSheetResult result;
     result.kind = kind;
-    const std::string& id = m_results.currentEquipmentId();
+    const std::string id = FileNamePart(m_results.currentEquipmentId());
     // With no ID at all the name is the hyphen and the stamp.
     const ReportPath path = id.empty() ? MakeReportPath(request.reportsFolder, "-" + stamp, "", "docx")
                                        : MakeReportPath(request.reportsFolder, id, "-" + stamp, "docx");

@@ -221,9 +221,10 @@ namespace {
 
 // A section table of R rows: borders, the first section's height, the
 // column widths, and the "Complies (Pass)" cells; back in row 1's left cell.
-void SetUpSectionTable(WordApplication& word, int rows, int height)
+void SetUpSectionTable(WordApplication& word, int rows, int height, bool keepWithFollowing = false)
 {
     word.AddTable(rows, 2);
+    KeepTableTogether(word, TableHeading::None, keepWithFollowing);
     word.SelectTable(1);
     word.SetCellBorders(kLineStyleSingle, std::nullopt);
     word.SetCellBorders(std::nullopt, kLineStyleSingle);
@@ -298,12 +299,13 @@ void BuildDefibrillatorRecord(WordApplication& word, DataSheetTables& tables, co
         return DefibrillatorRowHeight(static_cast<int>(lines.size()), aed);
     };
 
-    // Identification table.
+    // Identification table: the rows grow with a long ID or date.
     word.AddTable(4, 2);
+    KeepTableTogether(word, TableHeading::None);
     word.SelectTable(1);
     word.SetCellBorders(kLineStyleSingle, std::nullopt);
     word.SetCellBorders(std::nullopt, kLineStyleSingle);
-    word.SetRowHeight(44, kRowHeightExactly);
+    word.SetRowHeight(44, kRowHeightAtLeast);
     word.ToggleBold();
     word.SetFontSize(12);
     word.SetAlignment(0);
@@ -316,14 +318,14 @@ void BuildDefibrillatorRecord(WordApplication& word, DataSheetTables& tables, co
     word.SetCellBorders(kLineStyleSingle, std::nullopt);
     word.SetFontSize(12);
     word.SetAlignment(0);
-    word.SetRowHeight(50, kRowHeightExactly);
+    word.SetRowHeight(50, kRowHeightAtLeast);
     word.SetFontName(kFont);
     WriteServiceChoices(word, [&word](bool) { WriteBoldRecordCircle(word); });
     word.MoveDown();
 
     word.SelectFirstRow(1);
     word.MergeCells();
-    word.SetRowHeight(30, kRowHeightExactly);
+    word.SetRowHeight(30, kRowHeightAtLeast);
     Type(word, "Name of Organization:");
     word.NewParagraph();
     word.MoveDown();
@@ -344,7 +346,7 @@ void BuildDefibrillatorRecord(WordApplication& word, DataSheetTables& tables, co
     word.MoveDown();
     word.MoveLeft(kUnitCharacter);
 
-    word.SetRowHeight(30, kRowHeightExactly);
+    word.SetRowHeight(30, kRowHeightAtLeast);
     Type(word, "GUI (Global Unified Identification) No:");
     word.MoveRight(kUnitCharacter);
     Type(word, "Date: ");
@@ -356,6 +358,7 @@ void BuildDefibrillatorRecord(WordApplication& word, DataSheetTables& tables, co
     word.NewParagraph();
     word.SetAlignment(1);
     word.SetFontSize(12);
+    word.SetKeepWithNext(true); // the heading stays with the first table
     word.WriteText("Test Data:");
 
     // Defibrillator: energy, cardio time, charge time.
@@ -379,6 +382,7 @@ void BuildDefibrillatorRecord(WordApplication& word, DataSheetTables& tables, co
     word.SetFontSize(10);
     word.ToggleBold();
     WriteFunctionRow(word, " Defibrillator (Charge Time)", "", charge);
+    word.SetKeepWithNext(false); // the paragraph after the table came from the heading's
     word.NewParagraph();
 
     // AED.
@@ -416,9 +420,11 @@ void BuildDefibrillatorRecord(WordApplication& word, DataSheetTables& tables, co
 
     // Simulator.
     const auto simulator = scan(kSimulator);
-    SetUpSectionTable(word, 1, height(simulator));
+    // The signature stays on the page of the last table.
+    SetUpSectionTable(word, 1, height(simulator), true);
     WriteFunctionRow(word, " Simulator", "", simulator);
 
+    word.SetKeepWithNext(true);
     word.NewParagraph();
     word.NewParagraph();
     word.SetFontSize(11);

@@ -439,11 +439,25 @@ void DocumentEngine::WriteText(const std::string& text)
     if (text.empty()) {
         return;
     }
+    // A line end inside a text (CR LF, CR or LF, from a capture file or a
+    // work order entry) is one line break: '\n' in a run.
+    std::string typed;
+    typed.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\r') {
+            typed += '\n';
+            if (i + 1 < text.size() && text[i + 1] == '\n') {
+                ++i;
+            }
+        } else {
+            typed += text[i];
+        }
+    }
     Paragraph& p = ParagraphAt(m_point);
     const std::size_t at = SplitAt(p, m_point.offset);
-    p.runs.insert(p.runs.begin() + static_cast<std::ptrdiff_t>(at), Run{Run::Kind::Text, text, m_pending});
+    p.runs.insert(p.runs.begin() + static_cast<std::ptrdiff_t>(at), Run{Run::Kind::Text, typed, m_pending});
     MergeRuns(p);
-    m_point.offset += text.size();
+    m_point.offset += typed.size();
 }
 
 void DocumentEngine::InsertPageNumberField(int)
@@ -551,6 +565,14 @@ void DocumentEngine::SetAlignment(int alignment)
     const Alignment value = alignment == 1 ? Alignment::Center : Alignment::Left;
     for (Paragraph* p : TargetParagraphs()) {
         p->format.alignment = value;
+    }
+}
+
+void DocumentEngine::SetKeepWithNext(bool keep)
+{
+    RequireDocument();
+    for (Paragraph* p : TargetParagraphs()) {
+        p->format.keepWithNext = keep;
     }
 }
 
@@ -918,22 +940,46 @@ void DocumentEngine::SetCellBorders(std::optional<int> outside, std::optional<in
     ApplyBorders(outside, inside);
 }
 
+std::vector<Row*> DocumentEngine::TargetRows()
+{
+    Table& table = TableAt(SelectionTableBlock());
+    std::vector<int> indexes;
+    for (const auto& [r, c] : TargetCells()) {
+        if (std::find(indexes.begin(), indexes.end(), r) == indexes.end()) {
+            indexes.push_back(r);
+        }
+    }
+    std::vector<Row*> rows;
+    for (int r : indexes) {
+        rows.push_back(&table.rows[static_cast<std::size_t>(r)]);
+    }
+    return rows;
+}
+
 void DocumentEngine::SetRowHeight(double points, int rule)
 {
     RequireDocument();
-    Table& table = TableAt(SelectionTableBlock());
-    std::vector<int> rows;
-    for (const auto& [r, c] : TargetCells()) {
-        if (std::find(rows.begin(), rows.end(), r) == rows.end()) {
-            rows.push_back(r);
-        }
+    for (Row* row : TargetRows()) {
+        row->heightPt = Twips(points);
+        row->heightRule = rule == kRowHeightExactly   ? HeightRule::Exactly
+                          : rule == kRowHeightAtLeast ? HeightRule::AtLeast
+                                                      : HeightRule::Auto;
     }
-    for (int r : rows) {
-        Row& row = table.rows[static_cast<std::size_t>(r)];
-        row.heightPt = Twips(points);
-        row.heightRule = rule == kRowHeightExactly   ? HeightRule::Exactly
-                         : rule == kRowHeightAtLeast ? HeightRule::AtLeast
-                                                     : HeightRule::Auto;
+}
+
+void DocumentEngine::SetHeadingFormat(bool heading)
+{
+    RequireDocument();
+    for (Row* row : TargetRows()) {
+        row->headingRow = heading;
+    }
+}
+
+void DocumentEngine::SetAllowBreakAcrossPages(bool allow)
+{
+    RequireDocument();
+    for (Row* row : TargetRows()) {
+        row->cantSplit = !allow;
     }
 }
 

@@ -21,10 +21,10 @@ namespace tessaprint::docs {
 //   every character and every paragraph mark of the cells. Bold and italic
 //   toggle: at a point they flip; on cells, all bold becomes none, otherwise
 //   all become bold.
-// - Alignment and paragraph shading go to the paragraphs the selection
-//   touches; borders to the selected cells (the point's cell); row height to
-//   the selection's rows; column width to the selected column; table shading
-//   to the whole table.
+// - Alignment, keep-with-next and paragraph shading go to the paragraphs the
+//   selection touches; borders to the selected cells (the point's cell); row
+//   height, heading rows and rows kept whole to the selection's rows; column
+//   width to the selected column; table shading to the whole table.
 // - NewParagraph carries the character and paragraph formatting on to the new
 //   paragraph and its mark. AddTable splits the paragraph at the point, puts
 //   the table between the halves (a table is always followed by a paragraph),
@@ -75,6 +75,7 @@ public:
     void SetFontSize(double points) override;
     void SetFontName(const std::string& name) override;
     void SetAlignment(int alignment) override;
+    void SetKeepWithNext(bool keep) override;
     void SetShading(std::uint32_t colour) override;
     void SetTableShadingForeground(std::int32_t colour) override;
     void SetTableShadingBackground(std::uint32_t colour) override;
@@ -88,6 +89,8 @@ public:
     void SelectTable(int index) override;
     void SetCellBorders(std::optional<int> outside, std::optional<int> inside) override;
     void SetRowHeight(double points, int rule) override;
+    void SetHeadingFormat(bool heading) override;
+    void SetAllowBreakAcrossPages(bool allow) override;
     void SelectFirstRow(int index) override;
     void MergeCells() override;
     void SelectColumn() override;
@@ -146,6 +149,7 @@ private:
     int CellAtGridColumn(const Row& row, int column) const;
 
     template <typename Change> void ChangeCharacters(Change change);
+    std::vector<Row*> TargetRows();
     void Toggle(bool CharFormat::*attribute);
     void ApplyBorders(std::optional<int> outside, std::optional<int> inside);
 

@@ -35,6 +35,7 @@ enum class Alignment { Left = 0, Center = 1 };
 struct ParaFormat {
     Alignment alignment = Alignment::Left;
     std::optional<Colour> shading; // background of the whole paragraph
+    bool keepWithNext = false;     // on the same page as the paragraph (or table row) after it
 
     bool operator==(const ParaFormat&) const = default;
 };
@@ -85,6 +86,8 @@ struct Row {
     std::vector<Cell> cells;
     double heightPt = 0;
     HeightRule heightRule = HeightRule::Auto;
+    bool headingRow = false; // repeated at the top of each page the table spans
+    bool cantSplit = false;  // never broken across two pages
 
     bool operator==(const Row&) const = default;
 };

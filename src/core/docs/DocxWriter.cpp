@@ -130,7 +130,7 @@ void WriteRun(XmlWriter& w, const Run& run)
     WriteRunProperties(w, run.format);
     std::string_view rest = run.text;
     while (!rest.empty()) {
-        const std::size_t stop = rest.find_first_of("\t\n");
+        const std::size_t stop = rest.find_first_of("\t\r\n");
         const std::string_view piece = rest.substr(0, stop);
         if (!piece.empty()) {
             w.StartElement("w:t");
@@ -141,8 +141,10 @@ void WriteRun(XmlWriter& w, const Run& run)
         if (stop == std::string_view::npos) {
             break;
         }
+        // A tab stop, or a line break for LF, CR LF or a lone CR.
         w.EmptyElement(rest[stop] == '\t' ? "w:tab" : "w:br");
-        rest.remove_prefix(stop + 1);
+        const bool crLf = rest[stop] == '\r' && stop + 1 < rest.size() && rest[stop + 1] == '\n';
+        rest.remove_prefix(stop + (crLf ? 2 : 1));
     }
     w.EndElement();
 }
@@ -151,8 +153,11 @@ void WriteParagraph(XmlWriter& w, const Paragraph& p)
 {
     w.StartElement("w:p");
     const bool centered = p.format.alignment == Alignment::Center;
-    if (p.format.shading || centered || HasRunProperties(p.markFormat)) {
+    if (p.format.keepWithNext || p.format.shading || centered || HasRunProperties(p.markFormat)) {
         w.StartElement("w:pPr");
+        if (p.format.keepWithNext) {
+            w.EmptyElement("w:keepNext");
+        }
         if (p.format.shading) {
             WriteShading(w, *p.format.shading);
         }
@@ -214,12 +219,21 @@ void WriteCell(XmlWriter& w, const Cell& cell, const Table& table)
 void WriteRow(XmlWriter& w, const Row& row, const Table& table)
 {
     w.StartElement("w:tr");
-    if (row.heightRule != HeightRule::Auto || row.heightPt != 0) {
-        const char* rule = row.heightRule == HeightRule::Exactly   ? "exact"
-                           : row.heightRule == HeightRule::AtLeast ? "atLeast"
-                                                                   : "auto";
+    const bool height = row.heightRule != HeightRule::Auto || row.heightPt != 0;
+    if (height || row.cantSplit || row.headingRow) {
         w.StartElement("w:trPr");
-        w.EmptyElement("w:trHeight", {{"w:val", Twips(row.heightPt)}, {"w:hRule", rule}});
+        if (row.cantSplit) {
+            w.EmptyElement("w:cantSplit");
+        }
+        if (height) {
+            const char* rule = row.heightRule == HeightRule::Exactly   ? "exact"
+                               : row.heightRule == HeightRule::AtLeast ? "atLeast"
+                                                                       : "auto";
+            w.EmptyElement("w:trHeight", {{"w:val", Twips(row.heightPt)}, {"w:hRule", rule}});
+        }
+        if (row.headingRow) {
+            w.EmptyElement("w:tblHeader");
+        }
         w.EndElement();
     }
     for (const Cell& cell : row.cells) {

@@ -1,6 +1,7 @@
 #include "docs/DataSheet.h"
 #include "docs/RecordParts.h"
 
+#include <algorithm>
 #include <array>
 #include <string_view>
 
@@ -22,6 +23,11 @@ std::string Repeat(std::string_view piece, int times)
     return text;
 }
 
+// The keywords of the two measurement tables.
+const std::vector<std::string_view> kTableAKeywords = {"Case Leakage", "Leads Leakage", "Isolation Leakage",
+                                                       "Resistance", "Device Current"};
+const std::vector<std::string_view> kTableBKeywords = {"External Leakage"};
+
 struct MeasurementTable {
     std::vector<std::string_view> keywords;
     std::string_view firstHeader;
@@ -29,35 +35,52 @@ struct MeasurementTable {
     bool spareRow = false;
 };
 
+bool HoldsAny(const std::string& name, const std::vector<std::string_view>& keywords)
+{
+    return std::any_of(keywords.begin(), keywords.end(),
+                       [&name](std::string_view keyword) { return name.find(keyword) != std::string::npos; });
+}
+
 // The rows of the shown list whose test name holds one of the keywords, each
-// once, up to the first empty test name.
+// once; rows without a test name are passed over.
 std::vector<int> MatchingRows(const DataSheetTables& tables, const std::vector<std::string_view>& keywords)
 {
     std::vector<int> rows;
     for (std::size_t i = 0; i < tables.listTestNames.size(); ++i) {
         const std::string& name = tables.listTestNames[i];
-        if (name.empty()) {
-            break;
-        }
-        for (const auto keyword : keywords) {
-            if (name.find(keyword) != std::string::npos) {
-                rows.push_back(static_cast<int>(i));
-                break;
-            }
+        // An empty value's row has nothing to print, and ends nothing.
+        if (!name.empty() && HoldsAny(name, keywords)) {
+            rows.push_back(static_cast<int>(i));
         }
     }
     return rows;
 }
 
-// Steps 3 to 6 of a four-column table: borders, 20-point rows, the column
-// widths, then the bold header row.
+// The rows neither measurement table takes ("Line Voltage", "Battery
+// Voltage"): they are readings too, and go on the page in a table of their own.
+std::vector<int> OtherRows(const DataSheetTables& tables)
+{
+    std::vector<int> rows;
+    for (std::size_t i = 0; i < tables.listTestNames.size(); ++i) {
+        const std::string& name = tables.listTestNames[i];
+        if (!name.empty() && !HoldsAny(name, kTableAKeywords) && !HoldsAny(name, kTableBKeywords)) {
+            rows.push_back(static_cast<int>(i));
+        }
+    }
+    return rows;
+}
+
+// Steps 3 to 6 of a four-column table: borders, rows of at least 20 points
+// (a long test name or reading takes a second line), the column widths, then
+// the bold header row, which repeats on every page the table spans.
 void WriteFourColumnTable(WordApplication& word, int rows, const std::array<std::string_view, 4>& headers,
                           bool fontInHeader)
 {
     word.AddTable(rows, 4);
+    KeepTableTogether(word, TableHeading::FirstRow);
     word.SelectTable(1);
     word.SetCellBorders(kLineStyleSingle, kLineStyleSingle);
-    word.SetRowHeight(20, kRowHeightExactly);
+    word.SetRowHeight(20, kRowHeightAtLeast);
     word.MoveLeft(kUnitCharacter);
     word.SelectColumn();
     word.SetColumnWidth(word.InchesToPoints(2.5), kColumnWidthPoints);
@@ -85,9 +108,9 @@ void WriteFourColumnTable(WordApplication& word, int rows, const std::array<std:
     word.ToggleBold();
 }
 
-void WriteMeasurementTable(WordApplication& word, const DataSheetTables& tables, const MeasurementTable& spec)
+void WriteMeasurementTable(WordApplication& word, const DataSheetTables& tables, const MeasurementTable& spec,
+                           std::vector<int> rows)
 {
-    std::vector<int> rows = MatchingRows(tables, spec.keywords);
     int rowCount = static_cast<int>(rows.size()) + 1;
     const bool spare = spec.spareRow && rows.empty();
     if (spare) {
@@ -121,6 +144,7 @@ void WriteMeasurementTable(WordApplication& word, const DataSheetTables& tables,
     }
 }
 
+// A heading stays on the page of the table it introduces.
 void WriteHeading(WordApplication& word, const std::string& heading)
 {
     word.NewParagraph();
@@ -130,9 +154,11 @@ void WriteHeading(WordApplication& word, const std::string& heading)
     }
     word.SetFontName(kFont);
     word.SetFontSize(14);
+    word.SetKeepWithNext(true);
     word.WriteText(heading);
     word.ToggleBold();
     word.NewParagraph();
+    word.SetKeepWithNext(false);
 }
 
 } // namespace
@@ -149,9 +175,10 @@ void BuildElectricalSafetyRecord(WordApplication& word, const DataSheetTables& t
     // Identification table.
     word.SetFontSize(14);
     word.AddTable(5, 2);
+    KeepTableTogether(word, TableHeading::None);
     word.SelectTable(1);
     word.SetCellBorders(kLineStyleSingle, kLineStyleSingle);
-    word.SetRowHeight(44, kRowHeightExactly);
+    word.SetRowHeight(44, kRowHeightAtLeast);
     word.ToggleBold();
     word.SetFontSize(12);
     word.SetAlignment(0);
@@ -165,7 +192,7 @@ void BuildElectricalSafetyRecord(WordApplication& word, const DataSheetTables& t
     word.SetCellBorders(kLineStyleSingle, std::nullopt);
     word.SetFontSize(12);
     word.SetAlignment(0);
-    word.SetRowHeight(50, kRowHeightExactly);
+    word.SetRowHeight(50, kRowHeightAtLeast);
     word.SetFontName(kFont);
     WriteServiceChoices(word, [&word](bool) { WriteBoldRecordCircle(word); });
 
@@ -220,17 +247,22 @@ void BuildElectricalSafetyRecord(WordApplication& word, const DataSheetTables& t
     word.NewParagraph();
     word.SetFontName(kFont);
     word.SetFontSize(14);
+    word.SetKeepWithNext(true);
     word.WriteText("External Measurements (Unit under Test) AC Powered Devices ");
     word.NewParagraph();
+    word.SetKeepWithNext(false);
     word.ToggleBold();
-    WriteMeasurementTable(word, tables,
-                          {{"Case Leakage", "Leads Leakage", "Isolation Leakage", "Resistance", "Device Current"},
-                           "Leakage Measurement",
-                           false,
-                           false});
+    WriteMeasurementTable(word, tables, {kTableAKeywords, "Leakage Measurement", false, false},
+                          MatchingRows(tables, kTableAKeywords));
 
     WriteHeading(word, "Non AC Powered Devices or Hard wired Patient care devices");
-    WriteMeasurementTable(word, tables, {{"External Leakage"}, "External Measurement", true, true});
+    WriteMeasurementTable(word, tables, {kTableBKeywords, "External Measurement", true, true},
+                          MatchingRows(tables, kTableBKeywords));
+
+    if (const std::vector<int> others = OtherRows(tables); !others.empty()) {
+        WriteHeading(word, "Other Measurements");
+        WriteMeasurementTable(word, tables, {{}, "Measurement", true, false}, others);
+    }
 
     WriteHeading(word, "Patient Monitoring equipment");
     WriteFourColumnTable(word, 3, {"Waveform", "Rate Set", "Rate Measured", "Comments"}, true);
@@ -270,6 +302,8 @@ void BuildElectricalSafetyRecord(WordApplication& word, const DataSheetTables& t
     }
     word.NewParagraph();
 
+    // The signature stays on the page of the line before it.
+    word.SetKeepWithNext(true);
     word.WriteText("Next recurrent test necessary:  \t (circle one)\t 6 /  12 / 24 months.");
     word.NewParagraph();
     word.NewParagraph();

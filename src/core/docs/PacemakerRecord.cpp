@@ -41,7 +41,13 @@ class FieldLists {
 public:
     explicit FieldLists(const PacemakerRows& rows) : m_rows(rows) {}
 
-    const std::string& Field(int f, int k) const { return m_rows.Field(f, k); }
+    // Entry k of field f; "N/A" for a row the record does not have, so a kind
+    // without rows reads N/A as the closing note promises, never blank.
+    const std::string& Field(int f, int k) const
+    {
+        static const std::string kNotAvailable = "N/A";
+        return k < m_rows.count ? m_rows.Field(f, k) : kNotAvailable;
+    }
 
     // The entry a measurement line shows: the first row whose field f is not
     // zero (entry 0 when every row is zero or there is none). Empty entries
@@ -67,22 +73,26 @@ private:
     PacemakerRows m_rows;
 };
 
+// A title stays on the page of its table.
 void Title(WordApplication& word, const std::string& title)
 {
     word.SetFontName(kFont);
     word.SetFontSize(14);
     word.ToggleBold();
     word.SetAlignment(1);
+    word.SetKeepWithNext(true);
     word.WriteText(title);
 }
 
+// The rows are at least their height: measured values never hide.
 void SetUp(WordApplication& word, int rows, int height)
 {
     word.AddTable(rows, 2);
+    KeepTableTogether(word, TableHeading::None);
     word.SelectTable(1);
     word.SetCellBorders(kLineStyleSingle, std::nullopt);
     word.SetCellBorders(std::nullopt, kLineStyleSingle);
-    word.SetRowHeight(height, kRowHeightExactly);
+    word.SetRowHeight(height, kRowHeightAtLeast);
     word.ToggleBold();
     word.SetFontSize(11);
     word.SetAlignment(0);
@@ -123,6 +133,7 @@ void WriteTranscutaneous(WordApplication& word, FieldLists x)
 {
     Title(word, "Transcutaneous Pacer");
     word.NewParagraph();
+    word.SetKeepWithNext(false);
     word.ToggleBold();
     SetUp(word, 3, 100);
     word.HomeOfRow(kUnitRow);
@@ -189,6 +200,7 @@ void WritePacer(WordApplication& word, FieldLists x, bool atrial)
     if (atrial) {
         Title(word, "Atrial Pacer");
         word.NewParagraph();
+        word.SetKeepWithNext(false);
         word.ToggleBold();
         SetUp(word, 3, 90);
     } else {
@@ -260,6 +272,7 @@ void WritePacer(WordApplication& word, FieldLists x, bool atrial)
     ChoiceCell(word, atrial ? 2 : 3);
     word.NewParagraph();
     word.MoveDown();
+    word.SetKeepWithNext(false); // after a table added at the end of its title
     for (int i = 0; i < 3; ++i) {
         word.NewParagraph();
     }
@@ -291,6 +304,7 @@ void WriteAvInterval(WordApplication& word, const FieldLists& x)
     word.NewParagraph();
     word.WriteText(kChoice);
     word.MoveDown();
+    word.SetKeepWithNext(false); // after a table added at the end of its title
     word.NewParagraph();
     word.NewParagraph();
     word.MoveDown();
@@ -316,16 +330,17 @@ void BuildPacemakerRecord(WordApplication& word, const DataSheetTables& tables, 
 
     // Identification table.
     word.AddTable(4, 2);
+    KeepTableTogether(word, TableHeading::None);
     word.SelectTable(1);
     word.SetCellBorders(kLineStyleSingle, std::nullopt);
     word.SetCellBorders(std::nullopt, kLineStyleSingle);
-    word.SetRowHeight(44, kRowHeightExactly);
+    word.SetRowHeight(44, kRowHeightAtLeast);
     word.HomeOfRow(kUnitRow);
     word.MoveDown();
-    word.SetRowHeight(30, kRowHeightExactly);
+    word.SetRowHeight(30, kRowHeightAtLeast);
     word.MoveDown();
     word.MoveDown();
-    word.SetRowHeight(30, kRowHeightExactly);
+    word.SetRowHeight(30, kRowHeightAtLeast);
     for (int i = 0; i < 3; ++i) {
         word.MoveUp();
     }
@@ -343,7 +358,7 @@ void BuildPacemakerRecord(WordApplication& word, const DataSheetTables& tables, 
     word.SetCellBorders(kLineStyleSingle, std::nullopt);
     word.SetFontSize(11);
     word.SetAlignment(0);
-    word.SetRowHeight(50, kRowHeightExactly);
+    word.SetRowHeight(50, kRowHeightAtLeast);
     word.SetFontName(kFont);
     WriteServiceChoices(word, [&word](bool last) {
         word.SetFontSize(11);

@@ -91,4 +91,19 @@ void WriteBoldRecordCircle(WordApplication& word)
     word.ToggleBold();
 }
 
+void KeepTableTogether(WordApplication& word, TableHeading heading, bool keepWithFollowing)
+{
+    word.SelectTable(1);
+    word.SetAllowBreakAcrossPages(false);
+    // The cells take the formatting of the paragraph the table went into,
+    // which may be a heading's kept with what follows it.
+    word.SetKeepWithNext(keepWithFollowing);
+    if (heading == TableHeading::FirstRow) {
+        word.SelectFirstRow(1);
+        word.SetHeadingFormat(true);
+        word.SetKeepWithNext(true);
+    }
+    word.MoveLeft(kUnitCharacter);
+}
+
 } // namespace tessaprint::docs

@@ -45,4 +45,12 @@ void WriteServiceChoices(WordApplication& word, const std::function<void(bool la
 // 14 points among bold 12-point labels.
 void WriteBoldRecordCircle(WordApplication& word);
 
+// How a table keeps together on the printed page. Every row stays whole on one
+// page. A heading row repeats on each page the table spans and stays with the
+// row below it; a table kept with what follows stays on the page of the
+// paragraph after it (a signature line).
+enum class TableHeading { None, FirstRow };
+// Called right after AddTable; the selection ends at the start of the first cell again.
+void KeepTableTogether(WordApplication& word, TableHeading heading, bool keepWithFollowing = false);
+
 } // namespace tessaprint::docs

@@ -142,6 +142,11 @@ void RecordingWordApplication::SetAlignment(int alignment)
     Record("SetAlignment " + std::to_string(alignment));
     FORWARD(SetAlignment(alignment))
 }
+void RecordingWordApplication::SetKeepWithNext(bool keep)
+{
+    Record("SetKeepWithNext " + std::to_string(keep ? 1 : 0));
+    FORWARD(SetKeepWithNext(keep))
+}
 void RecordingWordApplication::SetShading(std::uint32_t colour)
 {
     Record("SetShading " + std::to_string(colour));
@@ -201,6 +206,16 @@ void RecordingWordApplication::SetRowHeight(double points, int rule)
 {
     Record("SetRowHeight " + Number(points) + " " + std::to_string(rule));
     FORWARD(SetRowHeight(points, rule))
+}
+void RecordingWordApplication::SetHeadingFormat(bool heading)
+{
+    Record("SetHeadingFormat " + std::to_string(heading ? 1 : 0));
+    FORWARD(SetHeadingFormat(heading))
+}
+void RecordingWordApplication::SetAllowBreakAcrossPages(bool allow)
+{
+    Record("SetAllowBreakAcrossPages " + std::to_string(allow ? 1 : 0));
+    FORWARD(SetAllowBreakAcrossPages(allow))
 }
 void RecordingWordApplication::SelectFirstRow(int index)
 {

@@ -39,6 +39,7 @@ public:
     void SetFontSize(double points) override;
     void SetFontName(const std::string& name) override;
     void SetAlignment(int alignment) override;
+    void SetKeepWithNext(bool keep) override;
     void SetShading(std::uint32_t colour) override;
     void SetTableShadingForeground(std::int32_t colour) override;
     void SetTableShadingBackground(std::uint32_t colour) override;
@@ -51,6 +52,8 @@ public:
     void SelectTable(int index) override;
     void SetCellBorders(std::optional<int> outside, std::optional<int> inside) override;
     void SetRowHeight(double points, int rule) override;
+    void SetHeadingFormat(bool heading) override;
+    void SetAllowBreakAcrossPages(bool allow) override;
     void SelectFirstRow(int index) override;
     void MergeCells() override;
     void SelectColumn() override;

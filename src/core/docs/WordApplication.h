@@ -73,6 +73,9 @@ public:
     virtual void SetFontSize(double points) = 0;
     virtual void SetFontName(const std::string& name) = 0;
     virtual void SetAlignment(int alignment) = 0;
+    // Paragraph.KeepWithNext: the paragraphs of the selection stay on one page
+    // with what follows them (in a table: their row with the next row).
+    virtual void SetKeepWithNext(bool keep) = 0;
     virtual void SetShading(std::uint32_t colour) = 0;
     virtual void SetTableShadingForeground(std::int32_t colour) = 0;
     virtual void SetTableShadingBackground(std::uint32_t colour) = 0;
@@ -89,6 +92,11 @@ public:
     // absent style leaves those borders as they are.
     virtual void SetCellBorders(std::optional<int> outside, std::optional<int> inside) = 0;
     virtual void SetRowHeight(double points, int rule = kRowHeightExactly) = 0;
+    // Rows.HeadingFormat: the selection's rows repeat at the top of every page
+    // the table spans.
+    virtual void SetHeadingFormat(bool heading) = 0;
+    // Rows.AllowBreakAcrossPages: false keeps each of the selection's rows whole on one page.
+    virtual void SetAllowBreakAcrossPages(bool allow) = 0;
     virtual void SelectFirstRow(int index = 1) = 0;
     virtual void MergeCells() = 0;
     virtual void SelectColumn() = 0;

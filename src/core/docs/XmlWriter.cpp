@@ -57,15 +57,19 @@ std::string EscapeXml(std::string_view utf8, bool inAttribute)
         if (length == 1) {
             if (const char* escaped = AsciiEscape(c, inAttribute)) {
                 out += escaped;
-            } else if (static_cast<unsigned char>(c) < 0x20) {
+            } else if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) {
+                // Control characters print as nothing, or as boxes: shown as U+FFFD.
                 out += kReplacement;
             } else {
                 out += c;
             }
         } else {
             const std::string_view sequence = utf8.substr(i, length);
-            // U+FFFE and U+FFFF are the only other characters XML 1.0 excludes.
-            if (sequence == "\xEF\xBF\xBE" || sequence == "\xEF\xBF\xBF") {
+            // U+FFFE and U+FFFF are the only other characters XML 1.0 excludes;
+            // the C1 controls (U+0080 to U+009F) are replaced like the C0 ones.
+            const bool c1 = length == 2 && static_cast<unsigned char>(sequence[0]) == 0xC2 &&
+                            static_cast<unsigned char>(sequence[1]) < 0xA0;
+            if (c1 || sequence == "\xEF\xBF\xBE" || sequence == "\xEF\xBF\xBF") {
                 out += kReplacement;
             } else {
                 out += sequence;

@@ -250,6 +250,15 @@ std::string FormatFileStamp(const std::tm& localTime)
     return text;
 }
 
+std::string FileNamePart(std::string_view part)
+{
+    const auto first = part.find_first_not_of(' ');
+    if (first == std::string_view::npos) {
+        return {};
+    }
+    return std::string(part.substr(first, part.find_last_not_of(' ') - first + 1));
+}
+
 bool IsValidNamePart(std::string_view part)
 {
     return NamePartProblem(part).empty();

@@ -40,6 +40,10 @@ std::string FormatFileStamp(const std::tm& localTime);
 // (IDs from the instrument begin with one); UTF-8 beyond ASCII is fine.
 bool IsValidNamePart(std::string_view part);
 
+// A name part as it goes into a file name: without the blanks around it (an
+// ID from the instrument begins with one). The document shows it as printed.
+std::string FileNamePart(std::string_view part);
+
 struct ReportPath {
     bool ok = false;
     std::filesystem::path path; // full path including extension, when ok

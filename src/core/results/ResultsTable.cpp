@@ -26,6 +26,40 @@ bool IsDigit(char c)
     return c >= '0' && c <= '9';
 }
 
+// Whether the words from here on are the reading: a word that begins with a
+// digit; one that begins with a sign or a comparison directly before a digit
+// or a decimal point ("-0.1 uA", "+0.3 V", "<0.1 uA", ">200 MOhms",
+// "\u00B10.5 %"); or a lone '<' or '>' before a word that begins with a digit
+// ("< 0.1 uA"). A test name never holds such words where a reading is meant,
+// and an instrument prints its negative and out-of-range readings this way.
+bool StartsReading(std::string_view rest)
+{
+    if (rest.empty()) {
+        return false;
+    }
+    if (IsDigit(rest.front())) {
+        return true;
+    }
+    std::size_t sign = 0;
+    if (rest.front() == '-' || rest.front() == '+' || rest.front() == '<' || rest.front() == '>') {
+        sign = 1;
+    } else if (rest.substr(0, 2) == "\xC2\xB1") { // ±
+        sign = 2;
+    }
+    if (sign == 0 || rest.size() <= sign) {
+        return false;
+    }
+    const char next = rest[sign];
+    if (IsDigit(next) || next == '.') {
+        return true;
+    }
+    if (sign == 1 && (rest.front() == '<' || rest.front() == '>') && next == ' ') {
+        const auto word = rest.find_first_not_of(' ', 1);
+        return word != std::string_view::npos && IsDigit(rest[word]);
+    }
+    return false;
+}
+
 } // namespace
 
 ResultsTable::ResultsTable() : m_records(kMaxRecords)
@@ -158,7 +192,7 @@ SplitReadingResult ResultsTable::SplitReading(std::string_view value)
             break; // nothing more to cut
         }
         rest = rest.substr(blank + 1);
-        if (!rest.empty() && IsDigit(rest.front())) {
+        if (StartsReading(rest)) {
             return {std::string(s.substr(0, s.size() - rest.size() - 1)), std::string(rest)};
         }
     }
@@ -221,11 +255,12 @@ int ResultsTable::ValueSlots(int record) const
 
 int ResultsTable::ValueCount(int record) const
 {
-    int n = 0;
-    while (!Value(record, n).empty()) {
-        ++n;
+    // An empty value ("6." with nothing after the full stop) is a value like
+    // any other: the record goes on to its last one.
+    if (record < 0 || record >= RecordCapacity()) {
+        return 0;
     }
-    return n;
+    return static_cast<int>(m_records[static_cast<std::size_t>(record)].values.size());
 }
 
 } // namespace tessaprint

@@ -34,8 +34,10 @@ public:
     // Lists the record chosen in the selector. The caller empties the list first.
     void FillReadingList(const EquipmentIdSelector& selector, ReadingListView& list) const;
 
-    // Cuts a value before the first word after the first that begins with a
-    // digit: "Ground Resistance 0.123 Ohms" → "Ground Resistance", "0.123 Ohms".
+    // Cuts a value before the first word after the first that begins a
+    // reading (a digit, or a sign or comparison before one):
+    // "Ground Resistance 0.123 Ohms" → "Ground Resistance", "0.123 Ohms";
+    // "External Leakage -0.1 uA" → "External Leakage", "-0.1 uA".
     static SplitReadingResult SplitReading(std::string_view value);
 
     // Full clear for a new capture; the dates and the current date stay.
@@ -55,7 +57,7 @@ public:
     const std::string& Date(int record) const;
     // Value n of record r; empty outside the filled part of the table.
     const std::string& Value(int record, int n) const;
-    // Values of a record up to the first empty slot.
+    // Values of a record, up to the last one filled; empty ones count.
     int ValueCount(int record) const;
     // Value slots a record has held, empty ones included; at least kValuesPerRecord.
     int ValueSlots(int record) const;

@@ -1,8 +1,10 @@
 #include "workorder/WorkOrderDocument.h"
 
 #include "docs/DocumentEngine.h"
+#include "docs/RecordParts.h"
 #include "results/ReportsFolder.h"
 
+#include <algorithm>
 #include <array>
 #include <filesystem>
 
@@ -31,9 +33,11 @@ std::string Tabs(std::size_t length, std::size_t a, std::size_t b, int atMostA)
     return std::string(static_cast<std::size_t>(count), '\t');
 }
 
+// A grey one-cell heading; it stays on the page of the first line after it.
 void Heading(WordApplication& word, const std::string& title)
 {
     word.AddTable(1, 1);
+    docs::KeepTableTogether(word, docs::TableHeading::None, true);
     word.SelectTable(1);
     word.SetCellBorders(docs::kLineStyleSingle, std::nullopt);
     word.SetCellBorders(std::nullopt, docs::kLineStyleSingle);
@@ -46,7 +50,9 @@ void Heading(WordApplication& word, const std::string& title)
     word.SetTableShadingForeground(docs::kColourAutomatic);
     word.SetTableShadingBackground(kHeadingShading);
     word.MoveDown();
+    word.SetKeepWithNext(true);
     word.NewParagraph();
+    word.SetKeepWithNext(false);
 }
 
 void Line(WordApplication& word, const std::string& text)
@@ -92,9 +98,9 @@ WorkOrderDocumentResult WriteWorkOrderDocument(const WorkOrderRecord& record, co
 {
     constexpr std::uint32_t kErrorInvalidName = 0x8007007B;
     const std::string stamp = localTime ? FormatFileStamp(*localTime) : "Invalid DateTime";
-    const std::string& company = record.Field("szWorkOrderCompany");
-    // With no company the name is "-Work-Order-" and the stamp.
-    const ReportPath path = company.empty() ? MakeReportPath(reportsFolder, "-Work-Order-" + stamp, "", "docx")
+    const std::string company = FileNamePart(record.Field("szWorkOrderCompany"));
+    // With no company the name is "Work-Order-" and the stamp.
+    const ReportPath path = company.empty() ? MakeReportPath(reportsFolder, "Work-Order-" + stamp, "", "docx")
                                             : MakeReportPath(reportsFolder, company, "-Work-Order-" + stamp, "docx");
     WorkOrderDocumentResult result;
     if (!path.ok) {
@@ -161,7 +167,7 @@ void BuildWorkOrderDocument(WordApplication& word, const WorkOrderRecord& r)
     Heading(word, "Equipment Service Information");
     for (const auto& entry : r.service) {
         if (entry.empty()) {
-            break;
+            continue; // an empty slot ends nothing that follows it
         }
         std::string rest = entry;
         const std::string date = SplitOff(rest);
@@ -170,10 +176,12 @@ void BuildWorkOrderDocument(WordApplication& word, const WorkOrderRecord& r)
 
     Heading(word, "Results");
     word.AddTable(3, 10);
+    docs::KeepTableTogether(word, docs::TableHeading::FirstRow);
     word.SelectTable(1);
     word.SetCellBorders(docs::kLineStyleSingle, std::nullopt);
     word.SetCellBorders(std::nullopt, docs::kLineStyleSingle);
-    word.SetRowHeight(20, docs::kRowHeightExactly);
+    // At least 20 points: a date, a header or a description never loses a line.
+    word.SetRowHeight(20, docs::kRowHeightAtLeast);
     word.SetFontSize(11);
     word.ToggleBold();
     word.SetAlignment(1);
@@ -211,13 +219,20 @@ void BuildWorkOrderDocument(WordApplication& word, const WorkOrderRecord& r)
 
     word.NewParagraph();
     Heading(word, "Checks");
-    for (const auto& check : r.checks) {
-        if (check.empty()) {
-            break;
+    const auto last = std::find_if(r.checks.rbegin(), r.checks.rend(), [](const auto& c) { return !c.empty(); });
+    const auto lastCheck = last == r.checks.rend() ? r.checks.end() : std::prev(last.base());
+    for (auto check = r.checks.begin(); check != r.checks.end(); ++check) {
+        if (check->empty()) {
+            continue;
         }
-        Line(word, "[  ] " + check);
+        if (check == lastCheck) {
+            // The signature stays on the page of the last check.
+            word.SetKeepWithNext(true);
+        }
+        Line(word, "[  ] " + *check);
     }
 
+    word.SetKeepWithNext(true);
     for (int i = 0; i < 4; ++i) {
         word.NewParagraph();
     }
