@@ -29,15 +29,8 @@ struct Capture {
 
     docs::DataSheetRequest Request(int k)
     {
-        docs::DataSheetRequest request;
-        request.checkedKind = InstrumentKind::Quellmax;
-        for (const auto& row : listing.ReadingsForItem(table, k)) {
-            request.rows.push_back({row.item, row.testName, row.reading});
-        }
-        request.selectorCurrent = k;
-        request.selectorItemText = listing.SelectorItemText(k);
-        request.reportsFolder = folder.string();
-        return request;
+        listing.ShowItem(table, k);
+        return docs::MakeDataSheetRequest(listing, listing, InstrumentKind::Quellmax, folder.string(), 1);
     }
 
     ResultsTable table;
@@ -55,12 +48,12 @@ void BM_ElectricalSafetyRecord(benchmark::State& state)
     const auto request = capture.Request(17);
     for (auto _ : state) {
         const auto result = dispatch.OnDataSheet(request);
-        if (!result.ok) {
-            state.SkipWithError(result.errorBox.c_str());
+        if (!result) {
+            state.SkipWithError(result.error().message.c_str());
             break;
         }
         state.PauseTiming();
-        fs::remove(result.savedPath); // keep the name free so every run does the same work
+        fs::remove(result.value().savedPath); // keep the name free so every run does the same work
         state.ResumeTiming();
     }
 }
@@ -79,7 +72,7 @@ void BM_AllFiftyRecords(benchmark::State& state)
     }
     for (auto _ : state) {
         for (const auto& request : requests) {
-            benchmark::DoNotOptimize(dispatch.OnDataSheet(request).ok);
+            benchmark::DoNotOptimize(dispatch.OnDataSheet(request).ok());
         }
         state.PauseTiming();
         fs::remove_all(capture.folder);

@@ -8,7 +8,8 @@ packages=(
     build-essential cmake pkg-config     # compiler and build
     qt6-base-dev qt6-serialport-dev      # Qt Widgets, QSettings, Qt SerialPort
     libgl-dev                            # needed by Qt's GUI CMake files
-    nlohmann-json3-dev                   # JSON output of tessaprint-cli
+    nlohmann-json3-dev                   # JSON records read by tessaprint-cli
+    libcli11-dev                         # options of tessaprint-cli
     libzip-dev                           # .docx packages
     libgtest-dev libgmock-dev            # unit tests
     libbenchmark-dev                     # benchmark program

@@ -4,6 +4,7 @@
 #include "app/QtSettingsStore.h"
 #include "link/CaptureSettings.h"
 #include "link/InstrumentCommands.h"
+#include "link/PortConnection.h"
 #include "link/QtSerialDriver.h"
 #include "link/ReceivePath.h"
 #include "results/CaptureFile.h"
@@ -18,16 +19,10 @@
 #include <iostream>
 #include <memory>
 #include <optional>
-#include <regex>
 
 namespace tessaprint {
 
 namespace {
-
-constexpr const char* kUsage =
-    "usage: tessaprint-cli capture (--port COMn | --device PATH|sim) [--transcript-out FILE]\n"
-    "                              [--capture-out FILE] [--kind quellmax|kappa|pactrx] [--answer-timeout MS]\n"
-    "                              [--max-bytes N] [--max-seconds N]\n";
 
 // Exit statuses besides 0 (done), 1 (a file), 2 (arguments) and 3 (cannot open).
 constexpr int kExitPortLost = 4;
@@ -35,7 +30,7 @@ constexpr int kExitNoAnswer = 5;
 constexpr int kExitLimit = 6;
 
 struct CaptureOptions {
-    std::optional<int> comIndex;
+    std::string port; // "COM1" … "COM10"
     std::string device;
     std::string transcriptOut;
     std::string captureOut;
@@ -45,69 +40,6 @@ struct CaptureOptions {
     std::optional<std::uint64_t> maxBytes;
     std::optional<int> maxSeconds;
 };
-
-bool ParseOptions(const std::vector<std::string>& args, CaptureOptions& options, std::string& error)
-{
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& name = args[i];
-        if (i + 1 >= args.size()) {
-            error = "missing value after " + name;
-            return false;
-        }
-        const std::string& value = args[++i];
-        if (name == "--port") {
-            std::smatch m;
-            static const std::regex comPort("COM([1-9]|10)");
-            if (!std::regex_match(value, m, comPort)) {
-                error = "--port takes COM1 to COM10, not '" + value + "'";
-                return false;
-            }
-            options.comIndex = std::stoi(m[1].str()) - 1;
-        } else if (name == "--device") {
-            options.device = value;
-        } else if (name == "--transcript-out") {
-            options.transcriptOut = value;
-        } else if (name == "--capture-out") {
-            options.captureOut = value;
-        } else if (name == "--kind") {
-            const auto kind = InstrumentKindFromName(value);
-            if (!kind) {
-                error = "--kind takes quellmax, kappa or pactrx, not '" + value + "'";
-                return false;
-            }
-            options.kind = *kind;
-        } else if (name == "--answer-timeout") {
-            std::uint64_t ms = 0;
-            if (!ParseWholeNumber(value, 100, CaptureSettings::kMaxAnswerTimeoutMs, ms)) {
-                error = "--answer-timeout takes 100 to 600000 milliseconds, not '" + value + "'";
-                return false;
-            }
-            options.answerTimeoutMs = static_cast<int>(ms);
-        } else if (name == "--max-bytes") {
-            std::uint64_t bytes = 0;
-            if (!ParseWholeNumber(value, CaptureSettings::kMinMaxBytes, CaptureSettings::kMaxMaxBytes, bytes)) {
-                error = "--max-bytes takes 1024 to 1073741824, not '" + value + "'";
-                return false;
-            }
-            options.maxBytes = bytes;
-        } else if (name == "--max-seconds") {
-            std::uint64_t seconds = 0;
-            if (!ParseWholeNumber(value, CaptureSettings::kMinMaxSeconds, CaptureSettings::kMaxMaxSeconds, seconds)) {
-                error = "--max-seconds takes 1 to 172800, not '" + value + "'";
-                return false;
-            }
-            options.maxSeconds = static_cast<int>(seconds);
-        } else {
-            error = "unknown option " + name;
-            return false;
-        }
-    }
-    if (options.comIndex.has_value() == !options.device.empty()) {
-        error = "give exactly one of --port and --device";
-        return false;
-    }
-    return true;
-}
 
 // The form's lists for a capture without a window; the results-ready message
 // ends the capture.
@@ -120,17 +52,12 @@ public:
     }
 };
 
-} // namespace
-
-int RunCaptureCommand(int argc, char** argv, const std::vector<std::string>& args)
+int RunCapture(const CaptureOptions& options, int argc, char** argv)
 {
-    CaptureOptions options;
-    std::string error;
-    if (!ParseOptions(args, options, error)) {
-        std::cerr << "tessaprint-cli: " << error << "\n" << kUsage;
+    if (options.port.empty() == options.device.empty()) {
+        std::cerr << "tessaprint-cli: give exactly one of --port and --device\n";
         return 2;
     }
-
     QCoreApplication app(argc, argv);
     QCoreApplication::setOrganizationName(QStringLiteral("Zelmor"));
     QCoreApplication::setApplicationName(QStringLiteral("Tessaprint"));
@@ -141,7 +68,7 @@ int RunCaptureCommand(int argc, char** argv, const std::vector<std::string>& arg
     std::unique_ptr<SimulatedInstrument> instrument;
     std::unique_ptr<SerialDriver> driver;
     std::string portLabel;
-    int comIndex = options.comIndex.value_or(0);
+    const int comIndex = options.port.empty() ? 0 : PortConnection::PortNumber(options.port).value_or(1) - 1;
     if (options.device == "sim") {
         instrument = std::make_unique<SimulatedInstrument>(options.kind);
         driver = std::make_unique<SimulatedDriver>(*instrument, clock);
@@ -233,16 +160,50 @@ int RunCaptureCommand(int argc, char** argv, const std::vector<std::string>& arg
                   << ") and was ended after " << ByteCountText(transcript.size()) << " (" << view.lineCount()
                   << " lines); what came is kept, cut off\n";
     }
-    if (!options.transcriptOut.empty() && !WriteWholeFile(options.transcriptOut, transcript, error)) {
-        std::cerr << "tessaprint-cli: " << error << "\n";
-        return 1;
-    }
-    if (!options.captureOut.empty() && !WriteWholeFile(options.captureOut, FormatCaptureFile(view.lines()), error)) {
-        std::cerr << "tessaprint-cli: " << error << "\n";
-        return 1;
+    for (const auto& [path, content] : {std::pair{options.transcriptOut, transcript},
+                                        std::pair{options.captureOut, FormatCaptureFile(view.lines())}}) {
+        if (path.empty()) {
+            continue;
+        }
+        if (const Result<void> written = WriteWholeFile(path, content); !written) {
+            std::cerr << "tessaprint-cli: " << written.error().message << "\n";
+            return 1;
+        }
     }
     WriteResultsJson(std::cout, table, view, complete ? std::nullopt : std::optional<bool>(false));
     return status;
+}
+
+} // namespace
+
+void AddCaptureCommand(CLI::App& app, int& status, int argc, char** argv)
+{
+    auto options = std::make_shared<CaptureOptions>();
+    CLI::App* command = app.add_subcommand(
+        "capture", "Ask the instrument for its printout, receive it and print it as JSON (as RESULT does)");
+    command->add_option("--port", options->port, "COM1 to COM10 (outside Windows the device set as Serial/COMnDevice)")
+        ->check(CLI::Validator(
+            [](std::string& value) {
+                return PortConnection::PortNumber(value) ? std::string()
+                                                         : "--port takes COM1 to COM10, not '" + value + "'";
+            },
+            "COMn"))
+        ->type_name("COMn");
+    command->add_option("--device", options->device, "a device path, or 'sim' for the simulated instrument")
+        ->type_name("PATH|sim");
+    command->add_option("--transcript-out", options->transcriptOut, "write the bytes as they came")->type_name("FILE");
+    command->add_option("--capture-out", options->captureOut, "write the lines, CR LF")->type_name("FILE");
+    AddKindOption(*command, options->kind);
+    command->add_option("--answer-timeout", options->answerTimeoutMs, "milliseconds to wait for the first line")
+        ->check(CLI::Range(100, CaptureSettings::kMaxAnswerTimeoutMs))
+        ->type_name("MS");
+    command->add_option("--max-bytes", options->maxBytes, "end the capture after this many bytes")
+        ->check(CLI::Range(CaptureSettings::kMinMaxBytes, CaptureSettings::kMaxMaxBytes))
+        ->type_name("N");
+    command->add_option("--max-seconds", options->maxSeconds, "end the capture after this many seconds")
+        ->check(CLI::Range(CaptureSettings::kMinMaxSeconds, CaptureSettings::kMaxMaxSeconds))
+        ->type_name("N");
+    command->callback([options, &status, argc, argv] { status = RunCapture(*options, argc, argv); });
 }
 
 } // namespace tessaprint

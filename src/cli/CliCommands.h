@@ -1,23 +1,44 @@
 #pragma once
 
+#include "results/InstrumentKind.h"
 #include "results/ResultsListing.h"
 #include "results/ResultsTable.h"
+#include "util/Result.h"
+
+#include <CLI/CLI.hpp>
 
 #include <string>
-#include <vector>
 
 namespace tessaprint {
 
-// Each command takes its own arguments (after the command word) and returns
-// the process exit status; results go to stdout, messages to stderr.
-int RunParseCommand(const std::vector<std::string>& args);
-// Reads a saved transcript (raw bytes) or capture (line list) and parses it;
-// false with a message for stderr when the file cannot be read.
-bool LoadResults(const std::string& path, bool transcript, ResultsTable& table, ResultsListing& listing,
-                 std::string& error);
+// Each command adds itself to the program's options; when it was chosen and
+// its options parsed, its callback runs it and leaves the exit status in
+// status. Results go to stdout, messages to stderr. Exit status 2 is for
+// arguments the command cannot take.
+void AddParseCommand(CLI::App& app, int& status);
+void AddCaptureCommand(CLI::App& app, int& status, int argc, char** argv);
+void AddDataSheetCommand(CLI::App& app, int& status);
+void AddWorkOrderCommand(CLI::App& app, int& status);
 
-int RunDataSheetCommand(const std::vector<std::string>& args);
-int RunWorkOrderCommand(const std::vector<std::string>& args);
-int RunCaptureCommand(int argc, char** argv, const std::vector<std::string>& args);
+// The input of a command: a raw transcript or a saved line list, exactly one.
+struct InputFile {
+    std::string transcript;
+    std::string capture;
+
+    const std::string& path() const { return transcript.empty() ? capture : transcript; }
+    bool IsTranscript() const { return !transcript.empty(); }
+};
+// Adds --transcript and --capture, of which exactly one must be given.
+void AddInputOptions(CLI::App& command, InputFile& input);
+
+// Reads a saved transcript (raw bytes) or capture (line list) and parses it.
+Result<void> LoadResults(const InputFile& input, ResultsTable& table, ResultsListing& listing);
+// Parses what a transcript or capture file holds.
+void Replay(std::string_view content, bool transcript, ResultsTable& table, ResultsListing& listing);
+
+// quellmax, kappa or pactrx.
+CLI::Option* AddKindOption(CLI::App& command, InstrumentKind& kind);
+// 0 or 1.
+CLI::Option* AddWord2007Option(CLI::App& command, int& word2007);
 
 } // namespace tessaprint

@@ -2,6 +2,7 @@
 
 #include "docs/DataSheet.h"
 #include "docs/DocumentEngine.h"
+#include "link/CaptureSettings.h"
 #include "util/QtClock.h"
 
 #include <iostream>
@@ -10,85 +11,41 @@ namespace tessaprint {
 
 namespace {
 
-constexpr const char* kUsage =
-    "usage: tessaprint-cli datasheet --kind quellmax|kappa|pactrx (--transcript FILE | --capture FILE)\n"
-    "                                --item K|all --reports DIR [--word2007 0|1]\n";
-
-} // namespace
-
-int RunDataSheetCommand(const std::vector<std::string>& args)
-{
-    std::optional<InstrumentKind> kind;
-    std::string input;
-    bool transcript = false;
+struct DataSheetOptions {
+    InstrumentKind kind = InstrumentKind::Quellmax;
+    InputFile input;
     std::string item;
     std::string reports;
     int word2007 = 1;
-    for (std::size_t i = 0; i < args.size(); i += 2) {
-        if (i + 1 >= args.size()) {
-            std::cerr << "tessaprint-cli: missing value after " << args[i] << "\n" << kUsage;
-            return 2;
-        }
-        const std::string& name = args[i];
-        const std::string& value = args[i + 1];
-        if (name == "--kind") {
-            kind = InstrumentKindFromName(value);
-            if (!kind) {
-                std::cerr << "tessaprint-cli: --kind takes quellmax, kappa or pactrx, not '" << value << "'\n";
-                return 2;
-            }
-        } else if (name == "--transcript" || name == "--capture") {
-            input = value;
-            transcript = name == "--transcript";
-        } else if (name == "--item") {
-            item = value;
-        } else if (name == "--reports") {
-            reports = value;
-        } else if (name == "--word2007") {
-            if (value != "0" && value != "1") {
-                std::cerr << "tessaprint-cli: --word2007 takes 0 or 1\n";
-                return 2;
-            }
-            word2007 = value == "1" ? 1 : 0;
-        } else {
-            std::cerr << "tessaprint-cli: unknown option " << name << "\n" << kUsage;
-            return 2;
-        }
-    }
-    if (!kind || input.empty() || item.empty() || reports.empty()) {
-        std::cerr << kUsage;
-        return 2;
-    }
+};
 
+int RunDataSheet(const DataSheetOptions& options)
+{
     ResultsTable table;
     ResultsListing listing;
-    std::string error;
-    if (!LoadResults(input, transcript, table, listing, error)) {
-        std::cerr << "tessaprint-cli: " << error << "\n";
+    if (const Result<void> loaded = LoadResults(options.input, table, listing); !loaded) {
+        std::cerr << "tessaprint-cli: " << loaded.error().message << "\n";
         return 1;
     }
 
     std::vector<int> items;
-    if (item == "all") {
+    if (options.item == "all") {
         for (int k = 0; k < listing.SelectorCount(); ++k) {
             items.push_back(k);
         }
     } else {
-        try {
-            std::size_t used = 0;
-            const int k = std::stoi(item, &used);
-            if (used != item.size() || k < 0 || k >= listing.SelectorCount()) {
-                throw std::out_of_range(item);
-            }
-            items.push_back(k);
-        } catch (const std::exception&) {
+        const auto k = listing.SelectorCount() == 0
+                           ? std::nullopt
+                           : ParseWholeNumber(options.item, 0, static_cast<std::uint64_t>(listing.SelectorCount() - 1));
+        if (!k) {
             std::cerr << "tessaprint-cli: --item takes 'all' or a selector item from 0 to "
-                      << listing.SelectorCount() - 1 << ", not '" << item << "'\n";
+                      << listing.SelectorCount() - 1 << ", not '" << options.item << "'\n";
             return 2;
         }
+        items.push_back(static_cast<int>(*k));
     }
     if (items.empty()) {
-        std::cerr << "tessaprint-cli: " << input << " holds no equipment ID\n";
+        std::cerr << "tessaprint-cli: " << options.input.path() << " holds no equipment ID\n";
         return 1;
     }
 
@@ -97,25 +54,34 @@ int RunDataSheetCommand(const std::vector<std::string>& args)
     docs::DataSheetDispatch dispatch(table, word, clock);
     int failures = 0;
     for (const int k : items) {
-        docs::DataSheetRequest request;
-        request.checkedKind = *kind;
-        for (const auto& row : listing.ReadingsForItem(table, k)) {
-            request.rows.push_back({row.item, row.testName, row.reading});
-        }
-        request.selectorCurrent = k;
-        request.selectorItemText = listing.SelectorItemText(k);
-        request.reportsFolder = reports;
-        request.word2007 = word2007;
-        const docs::DataSheetResult result = dispatch.OnDataSheet(request);
-        if (result.ok) {
-            std::cout << result.savedPath << "\n";
+        // As the window does it: the item chosen, its readings listed, then "Data Sheet".
+        listing.ShowItem(table, k);
+        const Result<docs::DataSheetDocument> written = dispatch.OnDataSheet(
+            docs::MakeDataSheetRequest(listing, listing, options.kind, options.reports, options.word2007));
+        if (written) {
+            std::cout << written.value().savedPath << "\n";
         } else {
-            std::cerr << "tessaprint-cli: item " << k << " (" << request.selectorItemText << "): " << result.errorBox
-                      << "\n";
+            std::cerr << "tessaprint-cli: item " << k << " (" << listing.SelectorItemText(k)
+                      << "): " << docs::ComErrorText(written.error()) << "\n";
             ++failures;
         }
     }
     return failures == 0 ? 0 : 1;
+}
+
+} // namespace
+
+void AddDataSheetCommand(CLI::App& app, int& status)
+{
+    auto options = std::make_shared<DataSheetOptions>();
+    CLI::App* command = app.add_subcommand(
+        "datasheet", "Write the test record of one selector item, or of each, as \"Data Sheet\" does");
+    AddKindOption(*command, options->kind)->required();
+    AddInputOptions(*command, options->input);
+    command->add_option("--item", options->item, "the selector item from 0, or 'all'")->required()->type_name("K|all");
+    command->add_option("--reports", options->reports, "the reports folder")->required()->type_name("DIR");
+    AddWord2007Option(*command, options->word2007);
+    command->callback([options, &status] { status = RunDataSheet(*options); });
 }
 
 } // namespace tessaprint

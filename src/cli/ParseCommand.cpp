@@ -2,14 +2,44 @@
 #include "ResultsJson.h"
 
 #include "link/Replay.h"
-#include "results/CaptureFile.h"
 #include "util/FileIo.h"
 
 #include <iostream>
 
 namespace tessaprint {
 
-namespace {
+void AddInputOptions(CLI::App& command, InputFile& input)
+{
+    CLI::Option_group* group = command.add_option_group("input", "what to read");
+    group->add_option("--transcript", input.transcript, "raw bytes as the instrument sent them")->type_name("FILE");
+    group->add_option("--capture", input.capture, "a saved line list, one line per line")->type_name("FILE");
+    group->require_option(1);
+}
+
+CLI::Option* AddKindOption(CLI::App& command, InstrumentKind& kind)
+{
+    // The name as given becomes the kind's number, which CLI11 turns into the enum.
+    const CLI::Validator names(
+        [](std::string& value) {
+            const auto named = InstrumentKindFromName(value);
+            if (!named) {
+                return "--kind takes quellmax, kappa or pactrx, not '" + value + "'";
+            }
+            value = std::to_string(static_cast<int>(*named));
+            return std::string();
+        },
+        "KIND");
+    return command.add_option("--kind", kind, "the instrument kind: quellmax, kappa or pactrx")
+        ->transform(names)
+        ->type_name("KIND");
+}
+
+CLI::Option* AddWord2007Option(CLI::App& command, int& word2007)
+{
+    return command.add_option("--word2007", word2007, "1: Normal.dotm and the Word 2003 style set; 0: Normal.dot")
+        ->check(CLI::IsMember({0, 1}))
+        ->type_name("0|1");
+}
 
 void Replay(std::string_view content, bool transcript, ResultsTable& table, ResultsListing& listing)
 {
@@ -20,35 +50,33 @@ void Replay(std::string_view content, bool transcript, ResultsTable& table, Resu
     }
 }
 
-} // namespace
-
-bool LoadResults(const std::string& path, bool transcript, ResultsTable& table, ResultsListing& listing,
-                 std::string& error)
+Result<void> LoadResults(const InputFile& input, ResultsTable& table, ResultsListing& listing)
 {
-    std::string content;
-    if (!ReadWholeFile(path, content, error)) {
-        return false;
+    const Result<std::string> content = ReadWholeFile(input.path());
+    if (!content) {
+        return content.error();
     }
-    Replay(content, transcript, table, listing);
-    return true;
+    Replay(content.value(), input.IsTranscript(), table, listing);
+    return {};
 }
 
-int RunParseCommand(const std::vector<std::string>& args)
+void AddParseCommand(CLI::App& app, int& status)
 {
-    if (args.size() != 2 || (args[0] != "--transcript" && args[0] != "--capture")) {
-        std::cerr << "usage: tessaprint-cli parse (--transcript FILE | --capture FILE)\n";
-        return 2;
-    }
-    std::string content;
-    std::string error;
-    if (!ReadWholeFile(args[1], content, error)) {
-        std::cerr << "tessaprint-cli: " << error << "\n";
-        return 1;
-    }
-    const bool transcript = args[0] == "--transcript";
-    WriteResultsJson(
-        std::cout, [&](ResultsTable& table, ResultsListing& listing) { Replay(content, transcript, table, listing); });
-    return 0;
+    auto input = std::make_shared<InputFile>();
+    CLI::App* command = app.add_subcommand("parse", "Decode a transcript or a saved capture and print it as JSON");
+    AddInputOptions(*command, *input);
+    command->callback([input, &status] {
+        const Result<std::string> content = ReadWholeFile(input->path());
+        if (!content) {
+            std::cerr << "tessaprint-cli: " << content.error().message << "\n";
+            status = 1;
+            return;
+        }
+        WriteResultsJson(std::cout, [&](ResultsTable& table, ResultsListing& listing) {
+            Replay(content.value(), input->IsTranscript(), table, listing);
+        });
+        status = 0;
+    });
 }
 
 } // namespace tessaprint

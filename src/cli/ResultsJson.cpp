@@ -1,6 +1,6 @@
 #include "ResultsJson.h"
 
-#include "util/JsonWriter.h"
+#include "text/JsonWriter.h"
 
 namespace tessaprint {
 

@@ -1,46 +1,37 @@
 // tessaprint-cli: the capture and its decoding without a window.
 #include "CliCommands.h"
 
+#include <algorithm>
 #include <iostream>
-#include <string>
-#include <vector>
-
-namespace {
-
-constexpr const char* kUsage = "usage: tessaprint-cli COMMAND [OPTIONS]\n"
-                               "  parse   (--transcript FILE | --capture FILE)\n"
-                               "  capture (--port COMn | --device PATH|sim) [--transcript-out FILE]\n"
-                               "          [--capture-out FILE] [--kind quellmax|kappa|pactrx] [--answer-timeout MS]\n"
-                               "  datasheet --kind quellmax|kappa|pactrx (--transcript FILE | --capture FILE)\n"
-                               "          --item K|all --reports DIR [--word2007 0|1]\n"
-                               "  workorder --record FILE.json --reports DIR [--word2007 0|1]\n";
-
-} // namespace
 
 int main(int argc, char** argv)
 {
-    if (argc < 2) {
-        std::cerr << kUsage;
+    CLI::App app("The capture, its decoding, test records and work orders without a window.", "tessaprint-cli");
+    app.require_subcommand(1);
+    int status = 0;
+    tessaprint::AddParseCommand(app, status);
+    tessaprint::AddCaptureCommand(app, status, argc, argv);
+    tessaprint::AddDataSheetCommand(app, status);
+    tessaprint::AddWorkOrderCommand(app, status);
+    const auto commands = app.get_subcommands([](const CLI::App*) { return true; });
+    const bool known = argc > 1 && std::any_of(commands.begin(), commands.end(),
+                                               [&](const CLI::App* c) { return c->get_name() == argv[1]; });
+    if (argc > 1 && argv[1][0] != '-' && !known) {
+        std::cerr << "tessaprint-cli: unknown command '" << argv[1] << "'; the commands are parse, capture, "
+                  << "datasheet and workorder ('tessaprint-cli --help')\n";
         return 2;
     }
-    const std::string command = argv[1];
-    const std::vector<std::string> args(argv + 2, argv + argc);
-    if (command == "parse") {
-        return tessaprint::RunParseCommand(args);
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::CallForHelp& e) {
+        return app.exit(e);
+    } catch (const CLI::CallForAllHelp& e) {
+        return app.exit(e);
+    } catch (const CLI::ParseError& e) {
+        std::cerr << "tessaprint-cli: " << e.what() << "\n"
+                  << "usage: tessaprint-cli COMMAND [OPTIONS]; 'tessaprint-cli COMMAND --help' lists a command's "
+                     "options\n";
+        return 2;
     }
-    if (command == "workorder") {
-        return tessaprint::RunWorkOrderCommand(args);
-    }
-    if (command == "datasheet") {
-        return tessaprint::RunDataSheetCommand(args);
-    }
-    if (command == "capture") {
-        return tessaprint::RunCaptureCommand(argc, argv, args);
-    }
-    if (command == "--help" || command == "-h" || command == "help") {
-        std::cout << kUsage;
-        return 0;
-    }
-    std::cerr << "tessaprint-cli: unknown command '" << command << "'\n" << kUsage;
-    return 2;
+    return status;
 }

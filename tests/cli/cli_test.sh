@@ -157,7 +157,13 @@ size=$(stat -c %s "$work/noise.bin")
 [ "$size" -ge 4096 ] && [ "$size" -lt 8192 ] || fail "a 4 KiB limit kept $size bytes"
 grep -q '"complete": false' "$work/out" || fail "a capture ended by its limit must say \"complete\": false"
 expect 6 "reached its limit (1 s)" -- "$CLI" capture --device "$work/noisy" --max-seconds 1
-expect 2 "--max-bytes takes" -- "$CLI" capture --device sim --max-bytes lots
+expect 2 "--max-bytes: Value lots not in range" -- "$CLI" capture --device sim --max-bytes lots
+expect 2 "--answer-timeout" -- "$CLI" capture --device sim --answer-timeout 50
+# Every command explains itself.
+for command in parse capture datasheet workorder; do
+    "$CLI" "$command" --help >"$work/help" 2>&1 || fail "$command --help exited $?"
+    grep -q -- "--" "$work/help" || fail "$command --help lists no options"
+done
 
 # An output that cannot be written leaves the earlier file as it was.
 printf 'the earlier capture\r\n' >"$work/keep.txt"

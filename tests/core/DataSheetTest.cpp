@@ -72,11 +72,11 @@ TEST_F(DataSheetTest, ElectricalSafetyRecordReadBackCellByCell)
 {
     Capture(SamplePrintout(InstrumentKind::Quellmax));
     DataSheetDispatch dispatch(table, engine, clock);
-    const DataSheetResult result = dispatch.OnDataSheet(Request(InstrumentKind::Quellmax, 5)); // OR-ESU-3
-    ASSERT_TRUE(result.ok) << result.errorBox;
-    EXPECT_EQ(fs::path(result.savedPath).filename(), "OR-ESU-3-307201590508.docx");
+    const auto result = dispatch.OnDataSheet(Request(InstrumentKind::Quellmax, 5)); // OR-ESU-3
+    ASSERT_TRUE(result.ok()) << ComErrorText(result.error());
+    EXPECT_EQ(fs::path(result.value().savedPath).filename(), "OR-ESU-3-307201590508.docx");
 
-    const Document doc = test::DocxReader::FromFile(result.savedPath).ReadDocument();
+    const Document doc = test::DocxReader::FromFile(result.value().savedPath).ReadDocument();
     // What was saved is what the walk built.
     EXPECT_EQ(doc.main, engine.document().main);
     EXPECT_EQ(doc.header, engine.document().header);
@@ -179,7 +179,7 @@ TEST_F(DataSheetTest, TablesWithoutMatchingRowsAndRowsAfterAnEmptyName)
                     engine, 1, ElectricalSafetyRecordSpec(),
                     [&](WordApplication& word) { BuildElectricalSafetyRecord(word, tables, results); },
                     (m_folder / "empty").string())
-                    .ok);
+                    .ok());
     const Document& doc = engine.document();
     const Table& a = TableNumber(doc, 1);
     ASSERT_EQ(a.rows.size(), 2u);
@@ -196,7 +196,7 @@ TEST_F(DataSheetTest, RowWithSeveralKeywordsIsListedOnceAndOnlyInItsTable)
     Capture("EquipmentID: X\r\n1.Case Leakage Resistance 1 uA\r\n2.External Leakage Resistance 2 uA\r\n"
             "3.External Leakage 3 uA\r\n");
     DataSheetDispatch dispatch(table, engine, clock);
-    ASSERT_TRUE(dispatch.OnDataSheet(Request(std::nullopt, 0)).ok); // no radio button: electrical safety
+    ASSERT_TRUE(dispatch.OnDataSheet(Request(std::nullopt, 0)).ok()); // no radio button: electrical safety
     const Document& doc = engine.document();
     const Table& a = TableNumber(doc, 1);
     ASSERT_EQ(a.rows.size(), 3u); // "Resistance" also matches the second row
@@ -211,7 +211,7 @@ TEST_F(DataSheetTest, WholeTextsReachTheDocument)
     const std::string longReading = "1" + std::string(300, 'r');
     Capture("EquipmentID: LONG\r\n1.Case Leakage " + longName + " " + longReading + "\r\n");
     DataSheetDispatch dispatch(table, engine, clock);
-    ASSERT_TRUE(dispatch.OnDataSheet(Request(InstrumentKind::Quellmax, 0)).ok);
+    ASSERT_TRUE(dispatch.OnDataSheet(Request(InstrumentKind::Quellmax, 0)).ok());
     EXPECT_EQ(dispatch.tables().listTestNames[0], "Case Leakage " + longName);
     EXPECT_EQ(Text(TableNumber(engine.document(), 1).rows[1].cells[1]), longReading);
 }
@@ -223,23 +223,23 @@ TEST_F(DataSheetTest, NamesNeverOverwriteAndNeverLeaveTheFolder)
     DataSheetDispatch dispatch(table, engine, clock);
     const auto first = dispatch.OnDataSheet(Request(InstrumentKind::Quellmax, 0));
     const auto second = dispatch.OnDataSheet(Request(InstrumentKind::Quellmax, 0)); // the same second
-    ASSERT_TRUE(first.ok && second.ok);
-    EXPECT_EQ(fs::path(first.savedPath).filename(), "A-17-307201590508.docx");
-    EXPECT_EQ(fs::path(second.savedPath).filename(), "A-17-307201590508-2.docx");
+    ASSERT_TRUE(first.ok() && second.ok());
+    EXPECT_EQ(fs::path(first.value().savedPath).filename(), "A-17-307201590508.docx");
+    EXPECT_EQ(fs::path(second.value().savedPath).filename(), "A-17-307201590508-2.docx");
     // reportPath is the name and the stamp; the save adds the copy number.
     EXPECT_EQ(dispatch.reportPath(), (m_folder / "A-17-307201590508").string());
     // 12 hours later the stamp is the same (no AM/PM): still a new file.
     std::tm morning = *clock.LocalTime();
     morning.tm_hour = 9;
     clock.SetLocalTime(morning);
-    EXPECT_EQ(fs::path(dispatch.OnDataSheet(Request(InstrumentKind::Quellmax, 0)).savedPath).filename(),
+    EXPECT_EQ(fs::path(dispatch.OnDataSheet(Request(InstrumentKind::Quellmax, 0)).value().savedPath).filename(),
               "A-17-307201590508-3.docx");
 
     for (int k = 1; k <= 3; ++k) {
         SCOPED_TRACE(listing.SelectorItemText(k));
         const auto bad = dispatch.OnDataSheet(Request(InstrumentKind::Quellmax, k));
-        EXPECT_FALSE(bad.ok);
-        EXPECT_EQ(bad.errorBox.rfind("COM Error: 0x8007007B. ", 0), 0u) << bad.errorBox;
+        EXPECT_FALSE(bad.ok());
+        EXPECT_EQ(ComErrorText(bad.error()).rfind("COM Error: 0x8007007B. ", 0), 0u) << ComErrorText(bad.error());
     }
     std::size_t files = 0;
     for (const auto& entry : fs::recursive_directory_iterator(m_folder)) {
@@ -255,15 +255,15 @@ TEST_F(DataSheetTest, NoCurrentItemKeepsTheLastIdAndNoIdAtAllNamesTheFileByTheSt
     Capture("1.Case Leakage 1 uA\r\n");
     DataSheetDispatch dispatch(table, engine, clock);
     const auto unnamed = dispatch.OnDataSheet(Request(InstrumentKind::Quellmax, -1));
-    ASSERT_TRUE(unnamed.ok) << unnamed.errorBox;
-    EXPECT_EQ(fs::path(unnamed.savedPath).filename(), "-307201590508.docx");
+    ASSERT_TRUE(unnamed.ok()) << ComErrorText(unnamed.error());
+    EXPECT_EQ(fs::path(unnamed.value().savedPath).filename(), "-307201590508.docx");
 
     table.SetCurrentEquipmentId(" LAST");
     const auto again = dispatch.OnDataSheet(Request(InstrumentKind::Quellmax, -1));
-    EXPECT_EQ(fs::path(again.savedPath).filename(), "LAST-307201590508.docx");
+    EXPECT_EQ(fs::path(again.value().savedPath).filename(), "LAST-307201590508.docx");
 
     clock.SetLocalTime(std::nullopt);
-    EXPECT_EQ(fs::path(dispatch.OnDataSheet(Request(InstrumentKind::Quellmax, -1)).savedPath).filename(),
+    EXPECT_EQ(fs::path(dispatch.OnDataSheet(Request(InstrumentKind::Quellmax, -1)).value().savedPath).filename(),
               "LAST-Invalid DateTime.docx");
 }
 
@@ -274,7 +274,7 @@ TEST_F(DataSheetTest, RecordAndDateOfTheKappaAndPacemakerPaths)
             "EquipmentID: A\r\n1.Defib 360 J\r\n");
     RecordingWordApplication recorder;
     DataSheetDispatch dispatch(table, recorder, clock);
-    dispatch.OnDataSheet(Request(InstrumentKind::Kappa5100, 2));
+    (void)dispatch.OnDataSheet(Request(InstrumentKind::Kappa5100, 2));
     EXPECT_EQ(dispatch.tables().selectedRecord, 2);
     EXPECT_EQ(table.currentDate(), " 02/03/2015");
     EXPECT_EQ(table.currentEquipmentId(), " A");
@@ -291,7 +291,7 @@ TEST_F(DataSheetTest, RecordAndDateOfTheKappaAndPacemakerPaths)
     request.reportsFolder = m_folder.string();
     request.selectorCurrent = 3;
     request.selectorItemText = " S";
-    fallback.OnDataSheet(request);
+    (void)fallback.OnDataSheet(request);
     EXPECT_EQ(undated.currentDate(), "3/07/2015");
     ResultsTable dated;
     ResultsListing datedListing;
@@ -299,12 +299,12 @@ TEST_F(DataSheetTest, RecordAndDateOfTheKappaAndPacemakerPaths)
     DataSheetDispatch back(dated, recorder, clock);
     request.selectorCurrent = 1;
     request.selectorItemText = " Q";
-    back.OnDataSheet(request);
+    (void)back.OnDataSheet(request);
     EXPECT_EQ(dated.currentDate(), " 05/06/2015");
 
     // With the Kappa 5100 button on, the pacemaker button is not looked at.
     request.checkedKind = InstrumentKind::Kappa5100;
-    EXPECT_EQ(back.OnDataSheet(request).kind, InstrumentKind::Kappa5100);
+    EXPECT_EQ(back.OnDataSheet(request).value().kind, InstrumentKind::Kappa5100);
 }
 
 TEST_F(DataSheetTest, PacemakerReadingsSplitIntoFieldsWithTheLastWordTaken)
@@ -331,7 +331,7 @@ TEST_F(DataSheetTest, PacemakerRowsAreClassifiedByExactTestNameAndCountedAfresh)
     RecordingWordApplication recorder;
     DataSheetDispatch dispatch(table, recorder, clock);
     for (int press = 0; press < 2; ++press) {
-        dispatch.OnDataSheet(Request(InstrumentKind::Pactrx, 0));
+        (void)dispatch.OnDataSheet(Request(InstrumentKind::Pactrx, 0));
         const DataSheetTables& t = dispatch.tables();
         EXPECT_EQ(t.atr.count, 2);
         EXPECT_EQ(t.vent.count, 1);
@@ -351,7 +351,7 @@ TEST_F(DataSheetTest, PacemakerRowsAreClassifiedByExactTestNameAndCountedAfresh)
     request.selectorCurrent = 0;
     request.selectorItemText = " Q";
     request.reportsFolder = m_folder.string();
-    next.OnDataSheet(request);
+    (void)next.OnDataSheet(request);
     EXPECT_EQ(next.tables().atr.Field(1, 1), "");
 }
 
@@ -362,8 +362,8 @@ TEST_F(DataSheetTest, FailureInTheMiddleShowsTheErrorBoxAndSavesNothing)
     recorder.FailAt(60, 0x80020009, "Exception occurred.");
     DataSheetDispatch dispatch(table, recorder, clock);
     const auto result = dispatch.OnDataSheet(Request(InstrumentKind::Quellmax, 0));
-    EXPECT_FALSE(result.ok);
-    EXPECT_EQ(result.errorBox, "COM Error: 0x80020009. Exception occurred.");
+    EXPECT_FALSE(result.ok());
+    EXPECT_EQ(ComErrorText(result.error()), "COM Error: 0x80020009. Exception occurred.");
     EXPECT_EQ(recorder.operations().size(), 61u);
     EXPECT_TRUE(fs::is_empty(m_folder));
 
@@ -372,8 +372,8 @@ TEST_F(DataSheetTest, FailureInTheMiddleShowsTheErrorBoxAndSavesNothing)
     const auto saved = RunDocument(
         plain, 1, ElectricalSafetyRecordSpec(), [](WordApplication&) {},
         (m_folder / "missing" / "sub" / "doc").string());
-    EXPECT_FALSE(saved.ok);
-    EXPECT_EQ(saved.errorBox.rfind("COM Error: 0x80070003. ", 0), 0u) << saved.errorBox;
+    EXPECT_FALSE(saved.ok());
+    EXPECT_EQ(ComErrorText(saved.error()).rfind("COM Error: 0x80070003. ", 0), 0u) << ComErrorText(saved.error());
 }
 
 TEST_F(DataSheetTest, FrameRunsItsStepsInOrderForBothTemplateChoices)
@@ -381,7 +381,7 @@ TEST_F(DataSheetTest, FrameRunsItsStepsInOrderForBothTemplateChoices)
     RecordingWordApplication recorder;
     ASSERT_TRUE(RunDocument(
                     recorder, 0, ElectricalSafetyRecordSpec(), [](WordApplication&) {}, "/x/y")
-                    .ok);
+                    .ok());
     const std::vector<std::string> expected = {"StartWord",
                                                "AddDocument Normal.dot 0",
                                                "MarkSaved 1",
@@ -417,7 +417,7 @@ TEST_F(DataSheetTest, FrameRunsItsStepsInOrderForBothTemplateChoices)
     pageNumbered.footer = DocumentSpec::Footer::PageNumber;
     ASSERT_TRUE(RunDocument(
                     modern, 1, pageNumbered, [](WordApplication&) {}, "/x/y")
-                    .ok);
+                    .ok());
     const auto& ops = modern.operations();
     EXPECT_EQ(ops[1], "AddDocument Normal.dotm 0");
     const auto styleSet = std::find(ops.begin(), ops.end(), "ApplyStyleSet Word 2003");
@@ -437,11 +437,11 @@ TEST_F(DataSheetTest, EveryElectricalSafetyRecordOpensInLibreOffice)
     for (int k = 0; k < listing.SelectorCount(); ++k) {
         SCOPED_TRACE(listing.SelectorItemText(k));
         const auto result = dispatch.OnDataSheet(Request(InstrumentKind::Quellmax, k));
-        ASSERT_TRUE(result.ok) << result.errorBox;
+        ASSERT_TRUE(result.ok()) << ComErrorText(result.error());
         tessaprint::test::TempFolder work;
         const std::string text =
-            tessaprint::test::ConvertWithLibreOffice(work.path(), result.savedPath, "txt:Text", ".txt");
-        ASSERT_FALSE(text.empty()) << "LibreOffice did not convert " << result.savedPath;
+            tessaprint::test::ConvertWithLibreOffice(work.path(), result.value().savedPath, "txt:Text", ".txt");
+        ASSERT_FALSE(text.empty()) << "LibreOffice did not convert " << result.value().savedPath;
         std::size_t at = 0;
         for (const std::string& expected :
              {std::string("Testing Organization:"), "Equipment ID: " + listing.SelectorItemText(k),

@@ -25,7 +25,7 @@ protected:
 TEST_F(NotepadTest, LinesGoIntoAFreshFileWithCrLfAndTheEditorOpensIt)
 {
     CNotepad notepad(launcher, "my-editor --new-window", temp.path().string());
-    ASSERT_EQ(notepad.StartNotepad({"EquipmentID: 1", "", "1.Case Leakage 5 \u00B5A"}), "");
+    ASSERT_TRUE(notepad.StartNotepad({"EquipmentID: 1", "", "1.Case Leakage 5 \u00B5A"}));
     ASSERT_EQ(launcher.states.size(), 1u);
     const std::string file = launcher.states[0].file;
     EXPECT_EQ(launcher.log.back(), "launch my-editor [--new-window] [" + file + "]");
@@ -42,9 +42,9 @@ TEST_F(NotepadTest, LinesGoIntoAFreshFileWithCrLfAndTheEditorOpensIt)
 TEST_F(NotepadTest, SecondExportClosesTheFirstEditorFirstAndRemovesItsFile)
 {
     CNotepad notepad(launcher, "ed", temp.path().string(), 700);
-    ASSERT_EQ(notepad.StartNotepad({"first"}), "");
+    ASSERT_TRUE(notepad.StartNotepad({"first"}));
     const std::string firstFile = launcher.states[0].file;
-    ASSERT_EQ(notepad.StartNotepad({"second"}), "");
+    ASSERT_TRUE(notepad.StartNotepad({"second"}));
     EXPECT_EQ(launcher.log, (Lines{"launch ed [" + firstFile + "]", "close 0", "wait 700",
                                    "launch ed [" + launcher.states[1].file + "]"}));
     EXPECT_FALSE(std::filesystem::exists(firstFile));
@@ -54,14 +54,14 @@ TEST_F(NotepadTest, SecondExportClosesTheFirstEditorFirstAndRemovesItsFile)
 TEST_F(NotepadTest, EditorThatStaysOpenIsLeftAloneAndANewOneStarts)
 {
     CNotepad notepad(launcher, "ed", temp.path().string(), 50);
-    ASSERT_EQ(notepad.StartNotepad({"kept"}), "");
+    ASSERT_TRUE(notepad.StartNotepad({"kept"}));
     launcher.states[0].refusesToClose = true;
-    ASSERT_EQ(notepad.StartNotepad({"new"}), "");
+    ASSERT_TRUE(notepad.StartNotepad({"new"}));
     EXPECT_TRUE(launcher.states[0].running);
     EXPECT_EQ(launcher.states.size(), 2u);
     EXPECT_TRUE(std::filesystem::exists(launcher.states[0].file)); // the user's to keep
     // The one left alone is never asked again.
-    ASSERT_EQ(notepad.StartNotepad({"third"}), "");
+    ASSERT_TRUE(notepad.StartNotepad({"third"}));
     EXPECT_EQ(std::count(launcher.log.begin(), launcher.log.end(), "close 0"), 1);
 }
 
@@ -69,10 +69,10 @@ TEST_F(NotepadTest, EditorClosedByHandIsNotAskedAndQuittingClosesTheLastOne)
 {
     {
         CNotepad notepad(launcher, "ed", temp.path().string());
-        ASSERT_EQ(notepad.StartNotepad({}), ""); // an empty list still opens the editor
+        ASSERT_TRUE(notepad.StartNotepad({})); // an empty list still opens the editor
         EXPECT_EQ(tessaprint::test::ReadFile(launcher.states[0].file), "");
         launcher.states[0].running = false; // the user closed it
-        ASSERT_EQ(notepad.StartNotepad({"x"}), "");
+        ASSERT_TRUE(notepad.StartNotepad({"x"}));
         EXPECT_EQ(std::count(launcher.log.begin(), launcher.log.end(), "close 0"), 0);
     }
     EXPECT_EQ(launcher.log.back().rfind("wait", 0), 0u);
@@ -85,13 +85,17 @@ TEST_F(NotepadTest, EditorChoiceAndFailuresSayWhatToDo)
 #ifndef _WIN32
     CNotepad none(launcher, "", temp.path().string());
     EXPECT_EQ(none.EditorCommand(), "");
-    EXPECT_NE(none.StartNotepad({"x"}).find("No text editor was found"), std::string::npos);
+    const Result<void> noEditor = none.StartNotepad({"x"});
+    ASSERT_FALSE(noEditor);
+    EXPECT_NE(noEditor.error().message.find("No text editor was found"), std::string::npos);
     launcher.installed = {"kate", "mousepad"};
     EXPECT_EQ(none.EditorCommand(), "kate");
 #endif
     launcher.failLaunch = true;
     CNotepad broken(launcher, "\"/opt/My Editor/edit\" -n", temp.path().string());
-    EXPECT_NE(broken.StartNotepad({"x"}).find("could not be started"), std::string::npos);
+    const Result<void> notStarted = broken.StartNotepad({"x"});
+    ASSERT_FALSE(notStarted);
+    EXPECT_NE(notStarted.error().message.find("could not be started"), std::string::npos);
     EXPECT_EQ(launcher.log.back().rfind("launch /opt/My Editor/edit [-n] [", 0), 0u);
     EXPECT_TRUE(temp.Names().empty()); // no file left behind
     EXPECT_EQ(SplitCommand("  a  \"b c\" d "), (Lines{"a", "b c", "d"}));
@@ -127,9 +131,9 @@ TEST_F(RealEditorTest, SecondEditorStartsOnlyAfterTheFirstHasEnded)
 {
     const std::string editor = Script(false);
     CNotepad notepad(launcher, editor, (temp.path() / "files").string());
-    ASSERT_EQ(notepad.StartNotepad({"one"}), "");
+    ASSERT_TRUE(notepad.StartNotepad({"one"}));
     WaitFor([&] { return Log(editor).find("opened") != std::string::npos; });
-    ASSERT_EQ(notepad.StartNotepad({"two"}), "");
+    ASSERT_TRUE(notepad.StartNotepad({"two"}));
     WaitFor([&] {
         const std::string log = Log(editor);
         return std::count(log.begin(), log.end(), '\n') >= 3;
@@ -149,10 +153,10 @@ TEST_F(RealEditorTest, EditorIgnoringTheCloseRequestDoesNotHangTheProgram)
     const auto started = std::chrono::steady_clock::now();
     {
         CNotepad notepad(launcher, editor, (temp.path() / "files").string(), 300);
-        ASSERT_EQ(notepad.StartNotepad({"one"}), "");
+        ASSERT_TRUE(notepad.StartNotepad({"one"}));
         WaitFor([&] { return Log(editor).find("opened") != std::string::npos; });
-        ASSERT_EQ(notepad.StartNotepad({"two"}), ""); // waits at most 300 ms for the first
-    }                                                 // and at most 300 ms at exit for the second
+        ASSERT_TRUE(notepad.StartNotepad({"two"})); // waits at most 300 ms for the first
+    }                                               // and at most 300 ms at exit for the second
     EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(5));
     // Both stubborn editors are still there; the test ends them itself.
     EXPECT_EQ(std::system(("pkill -KILL -f '" + editor + "'").c_str()) >> 8, 0);

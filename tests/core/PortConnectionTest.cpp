@@ -24,7 +24,7 @@ protected:
 
 TEST_F(PortConnectionTest, OpenStoresTheNameFirstThenPurgesClosesOpensAndRegisters)
 {
-    EXPECT_EQ(port.OpenComPort(10), 0);
+    EXPECT_TRUE(port.OpenComPort(10));
     EXPECT_EQ(StoredPort(), "COM10");
     EXPECT_EQ(port.currentPort(), 10);
     EXPECT_EQ(driver.opened, (std::vector<int>{9}));
@@ -39,19 +39,22 @@ TEST_F(PortConnectionTest, OpenStoresTheNameFirstThenPurgesClosesOpensAndRegiste
     test::ScriptedDriver busyDriver;
     busyDriver.busy = {2};
     PortConnection other(busyDriver, settings, prompts, nullptr);
-    EXPECT_EQ(other.OpenComPort(3), -1);
+    busyDriver.errorText = "Device or resource busy";
+    const Result<void> busy = other.OpenComPort(3);
+    ASSERT_FALSE(busy);
+    EXPECT_EQ(busy.error().message, "Device or resource busy"); // the system's reason travels with the failure
     EXPECT_EQ(other.currentPort(), 3);
     EXPECT_EQ(StoredPort(), "COM3");
     EXPECT_TRUE(busyDriver.options.empty());
     // Nothing outside COM1 to COM10 is ever opened.
-    EXPECT_EQ(other.OpenComPort(0), -1);
-    EXPECT_EQ(other.OpenComPort(11), -1);
+    EXPECT_FALSE(other.OpenComPort(0));
+    EXPECT_FALSE(other.OpenComPort(11));
     EXPECT_EQ(busyDriver.opened, (std::vector<int>{2}));
 }
 
 TEST_F(PortConnectionTest, FailedSwitchGoesBackToThePreviousPortAndSaysSo)
 {
-    port.OpenComPort(1);
+    ASSERT_TRUE(port.OpenComPort(1));
     driver.busy = {3};
     port.SwitchPort(4);
     EXPECT_EQ(port.currentPort(), 1);

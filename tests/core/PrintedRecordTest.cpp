@@ -27,10 +27,9 @@ namespace fs = std::filesystem;
 
 std::string Golden(const std::string& name)
 {
-    std::string content;
-    std::string error;
-    EXPECT_TRUE(ReadWholeFile(std::string(TESSAPRINT_TEST_DATA_DIR) + "/" + name, content, error)) << error;
-    return content;
+    const Result<std::string> content = ReadWholeFile(std::string(TESSAPRINT_TEST_DATA_DIR) + "/" + name);
+    EXPECT_TRUE(content) << content.error().message;
+    return content ? content.value() : std::string();
 }
 
 std::string Text(const Cell& cell)
@@ -73,19 +72,13 @@ protected:
     Document Build(InstrumentKind kind, std::string_view printout, int item)
     {
         ReplayTranscript(printout, table, listing);
-        DataSheetRequest request;
-        request.checkedKind = kind;
-        for (const auto& row : listing.ReadingsForItem(table, item)) {
-            request.rows.push_back({row.item, row.testName, row.reading});
-        }
-        request.selectorCurrent = item;
-        request.selectorItemText = listing.SelectorItemText(item);
-        request.reportsFolder = folder.path().string();
+        listing.ShowItem(table, item);
         DataSheetDispatch dispatch(table, engine, clock);
-        const DataSheetResult result = dispatch.OnDataSheet(request);
-        EXPECT_TRUE(result.ok) << result.errorBox;
-        savedPath = result.savedPath;
-        return test::DocxReader::FromFile(result.savedPath).ReadDocument();
+        const Result<DataSheetDocument> written =
+            dispatch.OnDataSheet(MakeDataSheetRequest(listing, listing, kind, folder.path().string(), 1));
+        EXPECT_TRUE(written) << ComErrorText(written.error());
+        savedPath = written.value().savedPath;
+        return test::DocxReader::FromFile(savedPath).ReadDocument();
     }
 
     tessaprint::test::TempFolder folder;
@@ -201,16 +194,15 @@ TEST_F(PrintedRecordTest, WorkOrderEntriesKeepTheirLineBreaksAndNothingAfterAGap
     record.results[0] = "03/14/2026 ; JD ; Replace ; Fuse ; 15 ; R ; F-22 ; 1 ; 2.50 ; Fuse 2A slow blow";
     record.checks[0] = "CHECK OPERATION WITH OPERATOR CONTROL.";
     record.checks[2] = "PERFORM PHYSICAL INSPECTION OF POWER CORD AND PLUG.";
-    const WorkOrderDocumentResult result = WriteWorkOrderDocument(record, folder.path().string(), 1, clock.LocalTime());
-    ASSERT_TRUE(result.ok) << result.errorBox;
+    const Result<std::string> written = WriteWorkOrderDocument(record, folder.path().string(), 1, clock.LocalTime());
+    ASSERT_TRUE(written) << ComErrorText(written.error());
     // Company without its blanks in the file name; none left: "Work-Order-<stamp>".
-    EXPECT_EQ(fs::path(result.savedPath).filename(), "Mercy General-Work-Order-307201590508.docx");
+    EXPECT_EQ(fs::path(written.value()).filename(), "Mercy General-Work-Order-307201590508.docx");
     record.SetField("szWorkOrderCompany", " ");
-    EXPECT_EQ(
-        fs::path(WriteWorkOrderDocument(record, folder.path().string(), 1, clock.LocalTime()).savedPath).filename(),
-        "Work-Order-307201590508.docx");
+    EXPECT_EQ(fs::path(WriteWorkOrderDocument(record, folder.path().string(), 1, clock.LocalTime()).value()).filename(),
+              "Work-Order-307201590508.docx");
 
-    const test::DocxReader reader = test::DocxReader::FromFile(result.savedPath);
+    const test::DocxReader reader = test::DocxReader::FromFile(written.value());
     EXPECT_EQ(reader.Part("word/document.xml").find("&#13;"), std::string::npos);
     const Document doc = reader.ReadDocument();
     // CR LF, CR and LF are each one line break.

@@ -134,21 +134,14 @@ class RecordDocumentTest : public ::testing::Test {
 protected:
     RecordDocumentTest() { std::filesystem::create_directories(m_folder.path()); }
 
-    DataSheetResult Build(InstrumentKind kind, std::string_view printout, int item)
+    Result<DataSheetDocument> Build(InstrumentKind kind, std::string_view printout, int item)
     {
         ReplayTranscript(printout, table, listing);
-        DataSheetRequest request;
-        request.checkedKind = kind;
-        for (const auto& row : listing.ReadingsForItem(table, item)) {
-            request.rows.push_back({row.item, row.testName, row.reading});
-        }
-        request.selectorCurrent = item;
-        request.selectorItemText = listing.SelectorItemText(item);
-        request.reportsFolder = m_folder.path().string();
+        listing.ShowItem(table, item);
         DataSheetDispatch dispatch(table, engine, clock);
-        auto result = dispatch.OnDataSheet(request);
+        auto written = dispatch.OnDataSheet(MakeDataSheetRequest(listing, listing, kind, m_folder.path().string(), 1));
         m_tables = dispatch.tables();
-        return result;
+        return written;
     }
 
     tessaprint::test::TempFolder m_folder;
@@ -162,8 +155,8 @@ protected:
 TEST_F(RecordDocumentTest, DefibrillatorRecordReadBack)
 {
     const auto result = Build(InstrumentKind::Kappa5100, SamplePrintout(InstrumentKind::Kappa5100), 1); // ER-DF-02
-    ASSERT_TRUE(result.ok) << result.errorBox;
-    const Document doc = test::DocxReader::FromFile(result.savedPath).ReadDocument();
+    ASSERT_TRUE(result.ok()) << ComErrorText(result.error());
+    const Document doc = test::DocxReader::FromFile(result.value().savedPath).ReadDocument();
     EXPECT_EQ(doc.main, engine.document().main);
 
     const auto& title = std::get<Paragraph>(doc.header.blocks[1]);
@@ -244,8 +237,8 @@ TEST_F(RecordDocumentTest, PacemakerLinesShowTheEntryTheValueSearchPicks)
                                  "6.Vent 0.0 uJ 5.0 V\r\n"
                                  "7.AVD 150 ms 10.0 mA 12.0 mA\r\n";
     const auto result = Build(InstrumentKind::Pactrx, printout, 0);
-    ASSERT_TRUE(result.ok) << result.errorBox;
-    const Document doc = test::DocxReader::FromFile(result.savedPath).ReadDocument();
+    ASSERT_TRUE(result.ok()) << ComErrorText(result.error());
+    const Document doc = test::DocxReader::FromFile(result.value().savedPath).ReadDocument();
     EXPECT_EQ(doc.main, engine.document().main);
     const auto tables = Tables(doc);
     ASSERT_EQ(tables.size(), 5u);
@@ -306,10 +299,10 @@ TEST_F(RecordDocumentTest, EveryRecordOfTheSamplesOpensInLibreOffice)
         table = fresh;
         listing = freshListing;
         const auto result = Build(kind, SamplePrintout(kind), 0);
-        ASSERT_TRUE(result.ok) << result.errorBox;
+        ASSERT_TRUE(result.ok()) << ComErrorText(result.error());
         tessaprint::test::TempFolder work;
         const std::string text =
-            tessaprint::test::ConvertWithLibreOffice(work.path(), result.savedPath, "txt:Text", ".txt");
+            tessaprint::test::ConvertWithLibreOffice(work.path(), result.value().savedPath, "txt:Text", ".txt");
         ASSERT_FALSE(text.empty());
         const char* expected =
             kind == InstrumentKind::Kappa5100 ? "Energy Measured: 2.0 J   Voltage 176 V" : "PPM Measured: 70.0 PPM";

@@ -134,9 +134,9 @@ TEST(NamePartTest, NamesWindowsKeepsForDevicesAreRefusedEverywhere)
     for (const std::string part : {"CONSOLE", "COM10", "COM", "LPT", "NULL", "PRN1", "XCON", "CON-2", "COMA"}) {
         EXPECT_TRUE(IsValidNamePart(part)) << part;
     }
-    const ReportPath path = MakeReportPath("/tmp", " NUL", "-307201590508", "docx");
-    EXPECT_FALSE(path.ok);
-    EXPECT_NE(path.error.find("device"), std::string::npos) << path.error;
+    const Result<ReportPath> path = MakeReportPath("/tmp", " NUL", "-307201590508", "docx");
+    EXPECT_FALSE(path.ok());
+    EXPECT_NE(path.error().message.find("device"), std::string::npos) << path.error().message;
 }
 
 #ifdef _WIN32
@@ -171,9 +171,9 @@ TEST_F(ReportsFolderTest, EmptyAndRelativeFoldersResolveBelowTheDefaultAbsoluteO
     EXPECT_TRUE(CreateReportsFolderTree(""));
     EXPECT_TRUE(CreateReportsFolderTree("site/reports"));
     EXPECT_TRUE(fs::is_directory(DefaultFolder() / "site" / "reports"));
-    const ReportPath report = MakeReportPath("../site", "A-17", "-307201590508", "docx");
-    ASSERT_TRUE(report.ok) << report.error;
-    EXPECT_EQ(report.path, DefaultFolder() / "site" / "A-17-307201590508.docx");
+    const Result<ReportPath> report = MakeReportPath("../site", "A-17", "-307201590508", "docx");
+    ASSERT_TRUE(report.ok()) << report.error().message;
+    EXPECT_EQ(report.value().path, DefaultFolder() / "site" / "A-17-307201590508.docx");
     EXPECT_TRUE(ListTree(m_work).empty());
 }
 #endif
@@ -181,35 +181,35 @@ TEST_F(ReportsFolderTest, EmptyAndRelativeFoldersResolveBelowTheDefaultAbsoluteO
 TEST_F(ReportsFolderTest, CreatesEveryLevelOfADeepFolderAndReportsWhatIsInTheWay)
 {
     const fs::path deep = m_root / "a" / "b" / "c" / "d" / "e" / "f" / "g" / "h";
-    std::string error;
-    EXPECT_TRUE(CreateReportsFolderTree(deep.string(), &error)) << error;
+    EXPECT_TRUE(CreateReportsFolderTree(deep.string()));
     EXPECT_TRUE(fs::is_directory(deep));
-    EXPECT_TRUE(CreateReportsFolderTree(deep.string(), &error)) << error; // already there
-    EXPECT_TRUE(CreateReportsFolderTree((m_root / "x" / "y").string() + "/", &error)) << error;
+    EXPECT_TRUE(CreateReportsFolderTree(deep.string())); // already there
+    EXPECT_TRUE(CreateReportsFolderTree((m_root / "x" / "y").string() + "/"));
     EXPECT_TRUE(fs::is_directory(m_root / "x" / "y"));
 
     WriteFile(m_root / "blocker", "not a folder");
     const fs::path blocked = m_root / "blocker" / "reports";
-    EXPECT_FALSE(CreateReportsFolderTree(blocked.string(), &error));
-    EXPECT_NE(error.find(blocked.string()), std::string::npos) << error;
-    EXPECT_FALSE(CreateReportsFolderTree(blocked.string()));
-    const ReportPath report = MakeReportPath((m_root / "blocker").string(), "A-17", "-307201590508", "docx");
-    EXPECT_FALSE(report.ok);
-    EXPECT_NE(report.error.find((m_root / "blocker").string()), std::string::npos) << report.error;
+    const Result<void> made = CreateReportsFolderTree(blocked.string());
+    ASSERT_FALSE(made);
+    EXPECT_NE(made.error().message.find(blocked.string()), std::string::npos) << made.error().message;
+    const Result<ReportPath> report = MakeReportPath((m_root / "blocker").string(), "A-17", "-307201590508", "docx");
+    EXPECT_FALSE(report.ok());
+    EXPECT_NE(report.error().message.find((m_root / "blocker").string()), std::string::npos) << report.error().message;
 }
 
 TEST_F(ReportsFolderTest, NamesTheFileInsideTheFolderAndCreatesTheFolder)
 {
     const fs::path folder = m_root / "one" / "two" / "three" / "four" / "five" / "six";
-    const ReportPath record = MakeReportPath(folder.string() + "/", " 10234", "-307201590508", "docx");
-    ASSERT_TRUE(record.ok) << record.error;
-    EXPECT_EQ(record.path.lexically_normal(), folder / " 10234-307201590508.docx");
+    const Result<ReportPath> record = MakeReportPath(folder.string() + "/", " 10234", "-307201590508", "docx");
+    ASSERT_TRUE(record.ok()) << record.error().message;
+    EXPECT_EQ(record.value().path.lexically_normal(), folder / " 10234-307201590508.docx");
     EXPECT_TRUE(fs::is_directory(folder));
-    EXPECT_FALSE(fs::exists(record.path)); // the caller writes the document
+    EXPECT_FALSE(fs::exists(record.value().path)); // the caller writes the document
 
-    const ReportPath order = MakeReportPath(folder.string(), "Acme Clinic", "-Work-Order-1207202660509", ".docx");
-    ASSERT_TRUE(order.ok) << order.error;
-    EXPECT_EQ(order.path, folder / "Acme Clinic-Work-Order-1207202660509.docx");
+    const Result<ReportPath> order =
+        MakeReportPath(folder.string(), "Acme Clinic", "-Work-Order-1207202660509", ".docx");
+    ASSERT_TRUE(order.ok()) << order.error().message;
+    EXPECT_EQ(order.value().path, folder / "Acme Clinic-Work-Order-1207202660509.docx");
 }
 
 TEST_F(ReportsFolderTest, DocumentsWithTheSameStampNeverOverwriteEachOther)
@@ -217,11 +217,11 @@ TEST_F(ReportsFolderTest, DocumentsWithTheSameStampNeverOverwriteEachOther)
     const fs::path folder = m_root / "reports";
     std::vector<std::string> names;
     for (int i = 0; i < 3; ++i) {
-        const ReportPath report = MakeReportPath(folder.string(), " 10234", "-307201590508", "docx");
-        ASSERT_TRUE(report.ok) << report.error;
-        ASSERT_FALSE(fs::exists(report.path));
-        WriteFile(report.path, "document " + std::to_string(i));
-        names.push_back(report.path.filename().string());
+        const Result<ReportPath> report = MakeReportPath(folder.string(), " 10234", "-307201590508", "docx");
+        ASSERT_TRUE(report.ok()) << report.error().message;
+        ASSERT_FALSE(fs::exists(report.value().path));
+        WriteFile(report.value().path, "document " + std::to_string(i));
+        names.push_back(report.value().path.filename().string());
     }
     EXPECT_EQ(names, (std::vector<std::string>{" 10234-307201590508.docx", " 10234-307201590508-2.docx",
                                                " 10234-307201590508-3.docx"}));
@@ -232,9 +232,9 @@ TEST_F(ReportsFolderTest, DocumentsWithTheSameStampNeverOverwriteEachOther)
 #ifndef _WIN32
     // A link at the name is taken too, even when it points nowhere yet.
     fs::create_symlink(m_root / "outside.docx", folder / "A-17-1.docx");
-    const ReportPath linked = MakeReportPath(folder.string(), "A-17", "-1", "docx");
-    ASSERT_TRUE(linked.ok) << linked.error;
-    EXPECT_EQ(linked.path, folder / "A-17-1-2.docx");
+    const Result<ReportPath> linked = MakeReportPath(folder.string(), "A-17", "-1", "docx");
+    ASSERT_TRUE(linked.ok()) << linked.error().message;
+    EXPECT_EQ(linked.value().path, folder / "A-17-1-2.docx");
 #endif
 }
 
@@ -243,14 +243,13 @@ TEST_F(ReportsFolderTest, BadNamePartIsRefusedAndNothingIsCreated)
     const fs::path folder = m_root / "reports";
     const auto before = ListTree(m_root);
     for (const std::string part : {"../escape", "..", "a/b", "/etc/x", "C:evil", "x\\y", "a|b", "", "  "}) {
-        const ReportPath report = MakeReportPath(folder.string(), part, "-307201590508", "docx");
-        EXPECT_FALSE(report.ok) << part;
-        EXPECT_TRUE(report.path.empty()) << part;
-        EXPECT_NE(report.error.find("\"" + part + "\""), std::string::npos) << report.error;
+        const Result<ReportPath> report = MakeReportPath(folder.string(), part, "-307201590508", "docx");
+        EXPECT_FALSE(report.ok()) << part;
+        EXPECT_NE(report.error().message.find("\"" + part + "\""), std::string::npos) << report.error().message;
     }
-    const ReportPath tooLong = MakeReportPath(folder.string(), std::string(300, 'x'), "-307201590508", "docx");
-    EXPECT_FALSE(tooLong.ok);
-    EXPECT_FALSE(tooLong.error.empty());
+    const Result<ReportPath> tooLong = MakeReportPath(folder.string(), std::string(300, 'x'), "-307201590508", "docx");
+    EXPECT_FALSE(tooLong.ok());
+    EXPECT_FALSE(tooLong.error().message.empty());
     EXPECT_EQ(ListTree(m_root), before);
 }
 

@@ -1,9 +1,9 @@
 #include "results/CaptureArchive.h"
 #include "results/CaptureFile.h"
+#include "text/JsonWriter.h"
 #include "text/Windows1252.h"
 #include "util/AtomicFile.h"
 #include "util/FileIo.h"
-#include "util/JsonWriter.h"
 
 #include "TestFiles.h"
 
@@ -76,35 +76,35 @@ TEST(CaptureArchiveTest, NamesByKindAndTimeAndNeverReusesEitherHalfOfAPair)
 
     test::TempFolder reports;
     const std::string folder = reports.path().string();
-    CaptureArchiveFiles first;
-    std::string error;
-    ASSERT_TRUE(ChooseCaptureArchive(folder, "PTRX-2026-12-08-090507", first, error)) << error;
+    const Result<CaptureArchiveFiles> chosen = ChooseCaptureArchive(folder, "PTRX-2026-12-08-090507");
+    ASSERT_TRUE(chosen) << chosen.error().message;
+    const CaptureArchiveFiles& first = chosen.value();
     EXPECT_EQ(first.lines, reports.path() / "captures" / "PTRX-2026-12-08-090507.txt");
     EXPECT_EQ(first.raw, reports.path() / "captures" / "PTRX-2026-12-08-090507.bin");
-    ASSERT_TRUE(WriteCaptureArchive(first, {"EquipmentID: A", "", "1.x 5"}, "EquipmentID: A\n\n1.x 5\npar", error));
+    ASSERT_TRUE(WriteCaptureArchive(first, {"EquipmentID: A", "", "1.x 5"}, "EquipmentID: A\n\n1.x 5\npar"));
     EXPECT_EQ(test::ReadFile(first.lines), "EquipmentID: A\r\n\r\n1.x 5\r\n");
     EXPECT_EQ(test::ReadFile(first.raw), "EquipmentID: A\n\n1.x 5\npar");
 
     // A lone .bin (or .txt) of that name is enough to move on to "-2", and
     // choosing claims both names at once (empty until written).
     std::filesystem::remove(first.lines);
-    CaptureArchiveFiles second;
-    ASSERT_TRUE(ChooseCaptureArchive(folder, "PTRX-2026-12-08-090507", second, error));
-    EXPECT_EQ(second.lines.filename(), "PTRX-2026-12-08-090507-2.txt");
-    EXPECT_TRUE(std::filesystem::exists(second.lines) && std::filesystem::exists(second.raw));
-    CaptureArchiveFiles third;
-    ASSERT_TRUE(ChooseCaptureArchive(folder, "PTRX-2026-12-08-090507", third, error));
-    EXPECT_EQ(third.raw.filename(), "PTRX-2026-12-08-090507-3.bin");
+    const Result<CaptureArchiveFiles> second = ChooseCaptureArchive(folder, "PTRX-2026-12-08-090507");
+    ASSERT_TRUE(second);
+    EXPECT_EQ(second.value().lines.filename(), "PTRX-2026-12-08-090507-2.txt");
+    EXPECT_TRUE(std::filesystem::exists(second.value().lines) && std::filesystem::exists(second.value().raw));
+    const Result<CaptureArchiveFiles> third = ChooseCaptureArchive(folder, "PTRX-2026-12-08-090507");
+    ASSERT_TRUE(third);
+    EXPECT_EQ(third.value().raw.filename(), "PTRX-2026-12-08-090507-3.bin");
 
     // Writing again replaces the pair whole and leaves no temporary file behind.
-    ASSERT_TRUE(WriteCaptureArchive(first, {"B"}, "B\n", error));
+    ASSERT_TRUE(WriteCaptureArchive(first, {"B"}, "B\n"));
     EXPECT_EQ(test::ReadFile(first.lines), "B\r\n");
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(reports.path() / "captures"),
                             std::filesystem::directory_iterator()),
               6);
 
     // A stem from outside that could name another folder is refused.
-    EXPECT_FALSE(ChooseCaptureArchive(folder, "../up", second, error));
+    EXPECT_EQ(ChooseCaptureArchive(folder, "../up").error().code, kErrorInvalidName);
 }
 
 } // namespace
@@ -120,7 +120,8 @@ TEST(AtomicFileTest, ManyWritersAtOnceNeverReplaceEachOther)
     std::vector<std::filesystem::path> written(20);
     std::vector<std::thread> writers;
     for (std::size_t i = 0; i < written.size(); ++i) {
-        writers.emplace_back([&, i] { written[i] = CreateFileNoReplace(target, "writer " + std::to_string(i)).path; });
+        writers.emplace_back(
+            [&, i] { written[i] = CreateFileNoReplace(target, "writer " + std::to_string(i)).value(); });
     }
     for (auto& writer : writers) {
         writer.join();
@@ -137,10 +138,9 @@ TEST(AtomicFileTest, ManyWritersAtOnceNeverReplaceEachOther)
 TEST(AtomicFileTest, AFailedWriteLeavesTheEarlierFileAndNamesThePathAndTheReason)
 {
     test::TempFolder folder;
-    std::string error;
-    std::string content;
-    EXPECT_FALSE(ReadWholeFile(folder.path().string(), content, error));
-    EXPECT_EQ(error, "cannot read " + folder.path().string() + ": it is a folder, not a file");
+    const Result<std::string> folderRead = ReadWholeFile(folder.path().string());
+    ASSERT_FALSE(folderRead);
+    EXPECT_EQ(folderRead.error().message, "cannot read " + folder.path().string() + ": it is a folder, not a file");
 
 #ifdef __linux__
     // A full disk: a small file system of its own, where this machine allows mounting one.
@@ -154,9 +154,11 @@ TEST(AtomicFileTest, AFailedWriteLeavesTheEarlierFileAndNamesThePathAndTheReason
         ~Unmount() { ::umount(at.c_str()); }
     } unmount{disk};
     const std::string path = (disk / "capture.txt").string();
-    ASSERT_TRUE(WriteWholeFile(path, "the earlier capture\r\n", error)) << error;
-    EXPECT_FALSE(WriteWholeFile(path, std::string(64 * 1024, 'x'), error));
-    EXPECT_EQ(error, "cannot write " + path + ": No space left on device");
+    ASSERT_TRUE(WriteWholeFile(path, "the earlier capture\r\n"));
+    const Result<void> full = WriteWholeFile(path, std::string(64 * 1024, 'x'));
+    ASSERT_FALSE(full);
+    EXPECT_EQ(full.error().code, kErrorDiskFull);
+    EXPECT_EQ(full.error().message, "cannot write " + path + ": No space left on device");
     EXPECT_EQ(test::ReadFile(path), "the earlier capture\r\n");
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(disk), std::filesystem::directory_iterator()), 1);
 #endif

@@ -25,7 +25,12 @@ protected:
         m_form->OnInitDialog();
         return *m_form;
     }
-    std::optional<std::string> Export() { return m_form->OnExportToWord(m_folder.path().string(), 1); }
+    // The path written, or nothing when the export failed (its box was shown).
+    std::optional<std::string> Export()
+    {
+        Result<std::string> written = m_form->OnExportToWord(m_folder.path().string(), 1);
+        return written ? std::optional<std::string>(std::move(written).value()) : std::nullopt;
+    }
     std::string Stored(const std::string& key) const { return settings.GetProfileString("Work Order", key, "<none>"); }
 
     tessaprint::test::TempFolder m_folder;
@@ -235,8 +240,8 @@ protected:
     docs::Document Write()
     {
         const auto result = WriteWorkOrderDocument(record, m_folder.path().string(), 1, clock.LocalTime());
-        EXPECT_TRUE(result.ok) << result.errorBox;
-        path = result.savedPath;
+        EXPECT_TRUE(result) << docs::ComErrorText(result.error());
+        path = result.value();
         return docs::test::DocxReader::FromFile(path).ReadDocument();
     }
     static Lines Texts(const docs::Document& doc)

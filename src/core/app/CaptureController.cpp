@@ -7,20 +7,14 @@
 #include "results/CaptureFile.h"
 #include "results/ReportsFolder.h"
 #include "util/FileIo.h"
+#include "util/Utf8Path.h"
 
-#include <charconv>
-#include <cstdio>
 #include <filesystem>
 
 namespace tessaprint {
 
 namespace {
 constexpr const char* kCaptureFilter = "Captures (*.txt);;All files (*)";
-
-std::string Plural(std::size_t count, const std::string& one, const std::string& many)
-{
-    return std::to_string(count) + " " + (count == 1 ? one : many);
-}
 } // namespace
 
 std::string UnitTypeText(InstrumentKind kind)
@@ -48,7 +42,7 @@ std::optional<InstrumentKind> KindFromUnitType(const std::string& unitType)
 
 CaptureController::CaptureController(SerialDriver& driver, FormView& view, SettingsStore& settings, Prompts& prompts,
                                      Clock& clock)
-    : m_tap(*this), m_driver(driver), m_view(view), m_settings(settings), m_prompts(prompts),
+    : m_tap(*this), m_driver(driver), m_view(view), m_settings(settings), m_prompts(prompts), m_clock(clock),
       m_receive(driver, m_table, view, m_tap, clock), m_port(driver, settings, prompts,
                                                              [this](int code) {
                                                                  if (((code >> 8) & 0xFF) == (kPortLostEvent >> 8)) {
@@ -57,22 +51,23 @@ CaptureController::CaptureController(SerialDriver& driver, FormView& view, Setti
                                                                  }
                                                                  return m_receive.OnDriverEvent(code);
                                                              }),
-      m_reportsFolder(DefaultReportsFolder()), m_clock(clock), m_answerTimer(clock.CreateTimer()),
-      m_versionTimer(clock.CreateTimer()), m_captureTimeLimit(clock.CreateTimer()), m_byteLimit(clock.CreateTimer()),
-      m_drainTimer(clock.CreateTimer())
+      m_session(m_receive, settings, clock, *this), m_versionTimer(clock.CreateTimer()),
+      m_reportsFolder(DefaultReportsFolder()), m_wordProcessor([] { return std::make_unique<docs::DocumentEngine>(); })
 {
-    m_receive.SetTextTap([this](const std::uint8_t* data, std::size_t count) { OnTextBytes(data, count); });
-    m_answerTimer->SetHandler([this] { OnAnswerTimeout(); });
+    m_receive.SetTextTap([this](const std::uint8_t* data, std::size_t count) { m_session.TextBytes(data, count); });
     m_versionTimer->SetHandler([this] { OnVersionTimeout(); });
-    m_captureTimeLimit->SetHandler([this] { OnCaptureTimeLimit(); });
-    m_byteLimit->SetHandler([this] { OnCaptureByteLimit(); });
-    m_drainTimer->SetHandler([this] { OnDrained(); });
 }
+
+CaptureController::~CaptureController() = default;
 
 void CaptureController::ReceiveTap::AppendLine(const std::string& line)
 {
-    m_owner.m_view.AppendLine(line);
-    m_owner.OnLine(line);
+    CaptureController& owner = m_owner;
+    owner.m_view.AppendLine(line);
+    owner.m_session.Line(line);
+    owner.m_view.ShowStatus("Capture in progress on " + owner.PortText() + ": " +
+                            Plural(owner.m_view.LineCount(), "line", "lines") + ", " +
+                            Plural(owner.m_view.SelectorCount(), "equipment ID", "equipment IDs"));
 }
 
 void CaptureController::ReceiveTap::SetVersionText(const std::string& text)
@@ -86,6 +81,11 @@ void CaptureController::ReceiveTap::PostResultsReady()
     m_owner.m_view.PostResultsReady();
 }
 
+CaptureSession::Origin CaptureController::CaptureOrigin() const
+{
+    return {currentPort(), PortText(), KindText(), m_reportsFolder};
+}
+
 std::string CaptureController::PortText() const
 {
     return currentPort() > 0 ? PortConnection::PortName(currentPort()) : std::string("no port");
@@ -95,17 +95,6 @@ std::string CaptureController::KindText() const
 {
     const auto kind = m_view.CheckedKind();
     return kind ? UnitTypeText(*kind) : std::string("Unknown");
-}
-
-std::string CaptureController::lastArchivePath() const
-{
-    return m_lastArchive;
-}
-
-std::string CaptureController::ArchiveShortName() const
-{
-    // The status bar names it below the reports folder the user chose.
-    return "captures/" + PathToUtf8(PathFromUtf8(m_lastArchive).filename());
 }
 
 bool CaptureController::RequireOpenPort(const std::string& what)
@@ -120,177 +109,26 @@ bool CaptureController::RequireOpenPort(const std::string& what)
     return false;
 }
 
-CaptureController::Capture CaptureController::NewCapture() const
-{
-    Capture capture;
-    capture.port = currentPort();
-    capture.kindText = KindText();
-    capture.started = m_clock.LocalTime();
-    return capture;
-}
-
-void CaptureController::BeginProgress()
-{
-    if (!m_inProgress) {
-        m_inProgress = true;
-        m_view.SetCaptureCommandsEnabled(false);
-        m_captureTimeLimit->Start(Limits().maxSeconds * 1000);
-    }
-}
-
-void CaptureController::EndProgress()
-{
-    m_answerTimer->Stop();
-    m_captureTimeLimit->Stop();
-    m_byteLimit->Stop();
-    if (m_inProgress) {
-        m_inProgress = false;
-        m_view.SetCaptureCommandsEnabled(true);
-    }
-}
-
-void CaptureController::OnTextBytes(const std::uint8_t* data, std::size_t count)
-{
-    if (m_draining) {
-        m_drainedBytes += count;
-        m_drainTimer->Start(ReceivePath::kResultsQuietMs);
-        return;
-    }
-    if (!m_capture) {
-        // The instrument prints unasked (its own print key): that is a capture too.
-        m_capture = NewCapture();
-    }
-    m_capture->raw.append(reinterpret_cast<const char*>(data), count);
-    m_capture->dirty = true;
-    if (!m_inProgress) {
-        BeginProgress();
-        m_view.ShowStatus("Capture in progress on " + PortText() + ": receiving…");
-    }
-    const CaptureSettings limits = Limits();
-    m_answerTimer->Start(limits.answerTimeoutMs);
-    if (m_capture->raw.size() >= limits.maxBytes && !m_byteLimit->IsActive()) {
-        // Ended once the receive handler has returned, so the bytes read so
-        // far still make their lines.
-        m_byteLimit->Start(0);
-    }
-}
-
-void CaptureController::OnCaptureByteLimit()
-{
-    if (m_inProgress) {
-        EndCaptureAtLimit("reached its limit of " + ByteCountText(Limits().maxBytes) + " (\"Serial\"/\"" +
-                          CaptureSettings::kMaxBytesKey + "\")");
-    }
-}
-
-void CaptureController::OnCaptureTimeLimit()
-{
-    if (m_inProgress) {
-        EndCaptureAtLimit("ran for its limit of " + DurationText(std::int64_t{Limits().maxSeconds} * 1000) +
-                          " (\"Serial\"/\"" + CaptureSettings::kMaxSecondsKey + "\")");
-    }
-}
-
-void CaptureController::EndCaptureAtLimit(const std::string& reason)
-{
-    const std::string port = PortText();
-    const std::string kept = CutCapture();
-    m_draining = true;
-    m_drainedBytes = 0;
-    m_receive.SetDiscardingText(true);
-    m_drainTimer->Start(ReceivePath::kResultsQuietMs);
-    m_view.ShowStatus("The capture on " + port + " " + reason + " and was ended; " + kept +
-                      ". What the line still sends is ignored until it goes quiet.");
-}
-
-void CaptureController::OnDrained()
-{
-    m_draining = false;
-    m_receive.SetDiscardingText(false);
-    if (m_drainedBytes > 0) {
-        m_view.ShowStatus("The line on " + PortText() + " went quiet; " + ByteCountText(m_drainedBytes) +
-                          " after the capture's limit were ignored.");
-    }
-}
-
-void CaptureController::OnLine(const std::string& line)
-{
-    if (m_capture) {
-        m_capture->lines.push_back(line);
-    }
-    m_view.ShowStatus("Capture in progress on " + PortText() + ": " + Plural(m_view.LineCount(), "line", "lines") +
-                      ", " + Plural(m_view.SelectorCount(), "equipment ID", "equipment IDs"));
-}
-
-bool CaptureController::ArchiveCapture(Capture& capture, std::string& error)
-{
-    if (!capture.files) {
-        const std::string stem =
-            capture.started ? CaptureArchiveStem(capture.kindText, *capture.started) : capture.kindText + "-capture";
-        CaptureArchiveFiles files;
-        if (!ChooseCaptureArchive(m_reportsFolder, stem, files, error)) {
-            return false;
-        }
-        capture.files = std::move(files);
-    }
-    if (!WriteCaptureArchive(*capture.files, capture.lines, capture.raw, error)) {
-        return false;
-    }
-    capture.dirty = false;
-    m_lastArchive = PathToUtf8(capture.files->lines);
-    return true;
-}
-
 bool CaptureController::SecureLastCapture()
 {
-    if (!m_capture || !m_capture->dirty) {
+    const Result<void> secured = m_session.Secure();
+    if (secured) {
         return true;
     }
-    std::string error;
-    if (ArchiveCapture(*m_capture, error)) {
-        return true;
-    }
-    return m_prompts.ShowConfirm("The last capture could not be archived: " + error +
+    return m_prompts.ShowConfirm("The last capture could not be archived: " + secured.error().message +
                                      "\nIts lines are still on the screen; File > Save Captured Lines keeps "
                                      "them.\nGo on and replace them?",
                                  DefaultButton::Cancel) == kIdOk;
 }
 
-std::string CaptureController::CutCapture()
-{
-    if (!m_capture || (!m_inProgress && !m_capture->dirty)) {
-        m_capture.reset();
-        EndProgress();
-        return {};
-    }
-    Capture capture = std::move(*m_capture);
-    m_capture.reset();
-    const bool wasInProgress = m_inProgress;
-    EndProgress();
-    m_receive.CancelQuietTimer();
-    m_receive.DiscardPartialLine();
-    if (capture.raw.empty()) {
-        return {}; // asked, but nothing came yet
-    }
-    if (wasInProgress) {
-        ShowResults();
-    }
-    std::string error;
-    if (!ArchiveCapture(capture, error)) {
-        m_prompts.ShowError("The capture that was cut off could not be archived: " + error);
-        return "what came could not be archived";
-    }
-    return "the " + Plural(capture.lines.size(), "line", "lines") + " that came were archived as " + ArchiveShortName();
-}
-
 void CaptureController::OnInitialUpdate()
 {
     const std::string port = PortText();
-    const std::string kept = CutCapture();
+    const std::string kept = m_session.Cut();
     m_reportsFolder = m_settings.GetProfileString(settings::kDirectories, settings::kReports, DefaultReportsFolder());
     m_unitType = m_settings.GetProfileString(settings::kSettings, settings::kUnitType, settings::kDefaultUnitType);
     m_port.OpenConfiguredPort();
-    m_readSincePortOpened = false;
+    m_session.PortOpened();
     m_view.RaiseAndResizeFrame(kFrameWidth, kFrameHeight);
     m_view.ClearReadingRows();
     m_view.SetupReadingColumns();
@@ -321,52 +159,17 @@ void CaptureController::ClearForm()
 
 void CaptureController::OnResult()
 {
-    if (m_inProgress || !RequireOpenPort("asked for its results") || !SecureLastCapture()) {
+    if (m_session.InProgress() || !RequireOpenPort("asked for its results") || !SecureLastCapture()) {
         return;
     }
     ClearForm();
-    if (m_draining) {
-        m_drainTimer->Stop();
-        OnDrained();
-    }
-    // A line an earlier printout left unfinished must not start this one.
-    m_receive.DiscardPartialLine();
-    m_capture = NewCapture();
-    BeginProgress();
-    m_view.ShowStatus("Capture in progress on " + PortText() + ": waiting for the instrument…");
+    m_session.Start();
     SendCommand(m_driver, kPrintCommand);
-    m_answerTimer->Start(Limits().answerTimeoutMs);
-}
-
-void CaptureController::OnAnswerTimeout()
-{
-    if (!m_inProgress) {
-        return;
-    }
-    const std::string limit = DurationText(Limits().answerTimeoutMs);
-    if (!m_capture || m_capture->raw.empty()) {
-        m_capture.reset();
-        EndProgress();
-        m_view.ShowStatus("No answer from the instrument on " + PortText() + " within " + limit +
-                          ". Check that it is switched on and connected to this port.");
-        return;
-    }
-    // Bytes came, but no line was finished: a cut cable, or the wrong line speed.
-    const std::size_t bytes = m_capture->raw.size();
-    std::string error;
-    const bool archived = ArchiveCapture(*m_capture, error);
-    EndProgress();
-    std::string text = "The instrument on " + PortText() + " sent " + Plural(bytes, "byte", "bytes") +
-                       " but no complete line, then nothing for " + limit;
-    m_view.ShowStatus(archived ? text + "; they were archived as " + ArchiveShortName() : text + ".");
-    if (!archived) {
-        m_prompts.ShowError("The capture could not be archived: " + error);
-    }
 }
 
 void CaptureController::OnClearMemory()
 {
-    if (m_inProgress) {
+    if (m_session.InProgress()) {
         return;
     }
     // The radio buttons decide, not the stored setting.
@@ -389,23 +192,20 @@ void CaptureController::OnClearMemory()
         return;
     }
     // The instrument's copy must never be the only one.
-    if (m_capture && m_capture->dirty) {
-        std::string error;
-        if (!ArchiveCapture(*m_capture, error)) {
-            m_prompts.ShowError("The last capture could not be archived: " + error +
-                                "\nThe instrument was not erased, so its results are still there.");
-            return;
-        }
+    if (const Result<void> secured = m_session.Secure(); !secured) {
+        m_prompts.ShowError("The last capture could not be archived: " + secured.error().message +
+                            "\nThe instrument was not erased, so its results are still there.");
+        return;
     }
     DefaultButton defaultButton = DefaultButton::Ok;
-    if (!m_readSincePortOpened) {
+    if (!m_session.ReadSincePortOpened()) {
         text += "\n" + kNothingReadLine;
         defaultButton = DefaultButton::Cancel;
     }
     if (m_prompts.ShowConfirm(text, defaultButton) == kIdOk) {
         SendCommand(m_driver, kClearMemoryCommand);
         m_table.ResetCounters();
-        m_capture.reset();
+        m_session.Forget();
         m_view.ShowStatus("Erase command sent to " + KindText() + " on " + PortText());
     }
 }
@@ -418,24 +218,24 @@ void CaptureController::OnVersion()
     m_view.SetVersionText("------");
     SendVersionRequest(m_driver);
     m_view.RaiseAndResizeFrame(kVersionFrameWidth, kVersionFrameHeight);
-    m_versionTimer->Start(Limits().answerTimeoutMs);
+    m_versionTimer->Start(m_session.Limits().answerTimeoutMs);
 }
 
 void CaptureController::OnVersionTimeout()
 {
     if (m_view.VersionText() == "------") {
         m_view.ShowStatus("No version came from the instrument on " + PortText() + " within " +
-                          DurationText(Limits().answerTimeoutMs) + ".");
+                          DurationText(m_session.Limits().answerTimeoutMs) + ".");
     }
 }
 
 void CaptureController::SwitchPort(int n)
 {
     const std::string port = PortText();
-    const std::string kept = CutCapture();
+    const std::string kept = m_session.Cut();
     m_receive.DiscardPartialLine(); // the old port's half line is not the new port's
     m_port.SwitchPort(n);
-    m_readSincePortOpened = false;
+    m_session.PortOpened();
     if (!kept.empty()) {
         m_view.ShowStatus("The capture on " + port + " was cut off by the switch to " + PortConnection::PortName(n) +
                           "; " + kept + ".");
@@ -446,8 +246,8 @@ void CaptureController::OnPortLost()
 {
     const std::string port = PortText();
     const std::string reason = m_driver.LastErrorText();
-    const std::string kept = CutCapture();
-    m_readSincePortOpened = false;
+    const std::string kept = m_session.Cut();
+    m_session.PortOpened();
     m_view.ShowStatus(kept.empty() ? "Port " + port + " was lost and closed."
                                    : "The capture on " + port + " was cut off when the port was lost; " + kept + ".");
     m_prompts.ShowError("The serial port " + port + " stopped working and was closed:\n" +
@@ -467,10 +267,10 @@ void CaptureController::OnSelectEquipment()
 
 void CaptureController::OnClearScreen()
 {
-    if (m_inProgress || !SecureLastCapture()) {
+    if (m_session.InProgress() || !SecureLastCapture()) {
         return;
     }
-    m_capture.reset();
+    m_session.Forget();
     m_view.ClearLines();
     m_view.SetDataSheetEnabled(false);
     m_table.ResetCounters();
@@ -511,24 +311,10 @@ void CaptureController::ShowResults()
 void CaptureController::OnResultsReady()
 {
     ShowResults();
-    std::string status = "Received " + Plural(m_view.LineCount(), "line", "lines") + ", " +
-                         Plural(m_view.SelectorCount(), "equipment ID", "equipment IDs");
-    std::string error;
-    if (m_capture) {
-        status += " from " + PortConnection::PortName(m_capture->port);
-        if (m_capture->dirty) {
-            status += ArchiveCapture(*m_capture, error) ? "; archived as " + ArchiveShortName() : "; NOT archived";
-        }
-        if (!m_capture->lines.empty()) {
-            m_readSincePortOpened = true;
-        }
-    }
-    EndProgress();
-    m_view.ShowStatus(status);
-    if (!error.empty()) {
-        m_prompts.ShowError("The capture could not be archived: " + error +
-                            "\nIts lines are on the screen; File > Save Captured Lines keeps them.");
-    }
+    const std::string counts = "Received " + Plural(m_view.LineCount(), "line", "lines") + ", " +
+                               Plural(m_view.SelectorCount(), "equipment ID", "equipment IDs");
+    const std::string archived = m_session.ResultsReady();
+    m_view.ShowStatus(counts + archived);
 }
 
 void CaptureController::OnLButtonDblClk(int x, int y)
@@ -540,25 +326,15 @@ void CaptureController::OnLButtonDblClk(int x, int y)
 
 void CaptureController::OnDataSheet()
 {
-    docs::DataSheetRequest request;
-    request.checkedKind = m_view.CheckedKind();
-    for (int row = 0; row < m_view.ReadingRowCount(); ++row) {
-        request.rows.push_back(
-            {m_view.ReadingRowText(row, 0), m_view.ReadingRowText(row, 1), m_view.ReadingRowText(row, 2)});
-    }
-    request.selectorCurrent = m_view.SelectorCurrent();
-    request.selectorItemText = m_view.SelectorItemText(request.selectorCurrent);
-    request.reportsFolder = m_reportsFolder;
-    request.word2007 = m_word2007;
-
-    docs::DocumentEngine word;
-    docs::DataSheetDispatch dispatch(m_table, word, m_clock);
-    const docs::DataSheetResult result = dispatch.OnDataSheet(request);
-    if (!result.ok) {
-        m_prompts.ShowMessageBox(result.errorBox);
+    const std::unique_ptr<docs::WordApplication> word = m_wordProcessor();
+    docs::DataSheetDispatch dispatch(m_table, *word, m_clock);
+    const Result<docs::DataSheetDocument> written = dispatch.OnDataSheet(
+        docs::MakeDataSheetRequest(m_view, m_view, m_view.CheckedKind(), m_reportsFolder, m_word2007));
+    if (!written) {
+        m_prompts.ShowMessageBox(docs::ComErrorText(written.error()));
         return;
     }
-    DocumentWritten(result.savedPath);
+    DocumentWritten(written.value().savedPath);
 }
 
 void CaptureController::ApplyDirectories(const std::string& folder, bool word2007)
@@ -567,10 +343,9 @@ void CaptureController::ApplyDirectories(const std::string& folder, bool word200
     m_settings.WriteProfileString(settings::kDirectories, settings::kReports, folder);
     m_word2007 = word2007 ? 1 : 0;
     m_settings.WriteProfileString(settings::kDirectories, settings::kWord2007, word2007 ? "1" : "0");
-    std::string error;
-    if (!CreateReportsFolderTree(folder, &error)) {
+    if (const Result<void> made = CreateReportsFolderTree(folder); !made) {
         // Kept all the same: the save will say so if the folder is still missing then.
-        m_view.ShowStatus(error);
+        m_view.ShowStatus(made.error().message);
     }
 }
 
@@ -584,9 +359,8 @@ void CaptureController::OnNotepad()
         lines.push_back(m_view.LineText(i));
     }
     m_notepad->SetEditorSetting(m_settings.GetProfileString(settings::kSettings, "szTextEditor", ""));
-    const std::string problem = m_notepad->StartNotepad(lines);
-    if (!problem.empty()) {
-        m_prompts.ShowMessageBox(problem);
+    if (const Result<void> started = m_notepad->StartNotepad(lines); !started) {
+        m_prompts.ShowMessageBox(started.error().message);
     }
 }
 
@@ -599,34 +373,32 @@ void CaptureController::DocumentWritten(const std::string& path)
     }
 }
 
-bool CaptureController::SaveCaptureTo(const std::string& path, std::string& error) const
+Result<void> CaptureController::SaveCaptureTo(const std::string& path) const
 {
     std::vector<std::string> lines;
     lines.reserve(static_cast<std::size_t>(m_view.LineCount()));
     for (int i = 0; i < m_view.LineCount(); ++i) {
         lines.push_back(m_view.LineText(i));
     }
-    if (!WriteWholeFile(path, FormatCaptureFile(lines), error)) {
-        error = "Cannot save the captured lines: " + error;
-        return false;
+    if (Result<void> written = WriteWholeFile(path, FormatCaptureFile(lines)); !written) {
+        return Error{written.error().code, "Cannot save the captured lines: " + written.error().message};
     }
-    return true;
+    return {};
 }
 
-bool CaptureController::OpenCaptureFrom(const std::string& path, std::string& error)
+Result<void> CaptureController::OpenCaptureFrom(const std::string& path)
 {
-    std::string content;
-    if (!ReadWholeFile(path, content, error)) {
-        error = "Cannot open the captured lines: " + error;
-        return false;
+    const Result<std::string> content = ReadWholeFile(path);
+    if (!content) {
+        return Error{content.error().code, "Cannot open the captured lines: " + content.error().message};
     }
     // Lines from a file are already on disk: they start no capture.
-    m_capture.reset();
+    m_session.Forget();
     ClearForm();
     m_receive.DiscardPartialLine();
-    ReplayCaptureFile(content, m_table, m_view, m_view);
+    ReplayCaptureFile(content.value(), m_table, m_view, m_view);
     ShowResults();
-    return true;
+    return {};
 }
 
 void CaptureController::OnSaveCapture()
@@ -644,9 +416,8 @@ void CaptureController::OnSaveCapture()
             return;
         }
     }
-    std::string error;
-    if (!SaveCaptureTo(*path, error)) {
-        m_prompts.ShowError(error);
+    if (const Result<void> saved = SaveCaptureTo(*path); !saved) {
+        m_prompts.ShowError(saved.error().message);
     } else {
         m_view.ShowStatus("Saved " + Plural(m_view.LineCount(), "line", "lines") + " to " + *path);
     }
@@ -654,14 +425,16 @@ void CaptureController::OnSaveCapture()
 
 void CaptureController::OnOpenCapture()
 {
-    if (m_inProgress || !SecureLastCapture()) {
+    if (m_session.InProgress() || !SecureLastCapture()) {
         return;
     }
     const auto path = m_prompts.ChooseOpenFile("Open Captured Lines", kCaptureFilter);
-    std::string error;
-    if (path && !OpenCaptureFrom(*path, error)) {
-        m_prompts.ShowError(error);
-    } else if (path) {
+    if (!path) {
+        return;
+    }
+    if (const Result<void> opened = OpenCaptureFrom(*path); !opened) {
+        m_prompts.ShowError(opened.error().message);
+    } else {
         m_view.ShowStatus("Opened " + std::to_string(m_view.LineCount()) + " lines from " + *path);
     }
 }

@@ -1,29 +1,29 @@
 #pragma once
 
+#include "app/CaptureSession.h"
 #include "app/FormView.h"
-#include "app/Prompts.h"
-#include "app/SettingsStore.h"
-#include "link/CaptureSettings.h"
+#include "docs/WordApplication.h"
 #include "link/PortConnection.h"
 #include "link/ReceivePath.h"
-#include "results/CaptureArchive.h"
 #include "results/ResultsTable.h"
 #include "util/CNotepad.h"
 #include "util/Clock.h"
+#include "util/Prompts.h"
+#include "util/Result.h"
+#include "util/SettingsStore.h"
 
-#include <ctime>
 #include <functional>
 #include <memory>
 #include <optional>
 #include <string>
-#include <vector>
 
 namespace tessaprint {
 
 // What the main form does: it owns the results table, the receive path and
 // the port, carries out the form's commands and keeps the settings mirrors.
+// The capture itself (its progress, limits and archive) is the session's.
 // The window only displays and forwards clicks.
-class CaptureController {
+class CaptureController : private CaptureSession::Listener {
 public:
     static constexpr int kFrameWidth = 950;
     static constexpr int kFrameHeight = 780;
@@ -36,6 +36,7 @@ public:
     static inline const std::string kNothingReadLine = "Nothing has been read from it since the port was opened.";
 
     CaptureController(SerialDriver& driver, FormView& view, SettingsStore& settings, Prompts& prompts, Clock& clock);
+    ~CaptureController() override;
 
     // The form's first update: settings, port, frame size, list, radio buttons.
     void OnInitialUpdate();
@@ -57,12 +58,7 @@ public:
     void SwitchPort(int n);
     // The driver closed the port because it stopped working.
     void OnPortLost();
-    // The instrument kept silent for the answer time.
-    void OnAnswerTimeout();
     void OnVersionTimeout();
-    // The capture ran past "Serial"/"MaxCaptureSeconds" or "MaxCaptureBytes".
-    void OnCaptureTimeLimit();
-    void OnCaptureByteLimit();
 
     // "Data Sheet": the test record of the chosen equipment ID, saved in the
     // reports folder and handed to the document opener.
@@ -72,6 +68,9 @@ public:
     void DocumentWritten(const std::string& path);
     // Shows a saved document (the desktop's word processor); unset in tests.
     void SetDocumentOpener(std::function<void(const std::string&)> opener) { m_openDocument = std::move(opener); }
+    // The word processor documents are written with; the document engine unless set.
+    void SetWordProcessorFactory(docs::WordProcessorFactory factory) { m_wordProcessor = std::move(factory); }
+    const docs::WordProcessorFactory& wordProcessorFactory() const { return m_wordProcessor; }
 
     // Directories options, OK: the folder (as typed, not checked) and the
     // Word 2007 flag are stored and used from now on, and the folder is made.
@@ -85,16 +84,14 @@ public:
     // opened capture is shown and parsed as if it had just arrived.
     void OnSaveCapture();
     void OnOpenCapture();
-    bool SaveCaptureTo(const std::string& path, std::string& error) const;
-    bool OpenCaptureFrom(const std::string& path, std::string& error);
+    Result<void> SaveCaptureTo(const std::string& path) const;
+    Result<void> OpenCaptureFrom(const std::string& path);
 
     // From the moment a printout is requested (or starts unasked) until its
     // results are ready or the instrument falls silent.
-    bool IsCaptureInProgress() const { return m_inProgress; }
+    bool IsCaptureInProgress() const { return m_session.InProgress(); }
     // Where the latest capture was archived (the .txt); empty before any.
-    std::string lastArchivePath() const;
-    // The answer time and the capture limits as stored now.
-    CaptureSettings Limits() const { return CaptureSettings::Read(m_settings); }
+    const std::string& lastArchivePath() const { return m_session.LastArchivePath(); }
 
     // Settings mirrors.
     const std::string& reportsFolder() const { return m_reportsFolder; }
@@ -128,74 +125,43 @@ private:
         CaptureController& m_owner;
     };
 
-    // One capture: what one printout brought, kept until it is on disk.
-    struct Capture {
-        int port = 0;
-        std::string kindText;
-        std::optional<std::tm> started;
-        std::vector<std::string> lines;
-        std::string raw;
-        std::optional<CaptureArchiveFiles> files;
-        bool dirty = false; // holds bytes the archive does not have yet
-    };
+    // CaptureSession::Listener
+    CaptureSession::Origin CaptureOrigin() const override;
+    void CaptureCommandsEnabled(bool enabled) override { m_view.SetCaptureCommandsEnabled(enabled); }
+    void CaptureStatus(const std::string& text) override { m_view.ShowStatus(text); }
+    void CaptureError(const std::string& text) override { m_prompts.ShowError(text); }
+    void CaptureCutOff() override { ShowResults(); }
 
     void SetKind(InstrumentKind kind);
     void ClearForm();
     void ShowResults();
-    void OnTextBytes(const std::uint8_t* data, std::size_t count);
-    void OnLine(const std::string& line);
-    Capture NewCapture() const;
-    void BeginProgress();
-    void EndProgress();
-    // Writes the capture's files; false with the reason when it cannot.
-    bool ArchiveCapture(Capture& capture, std::string& error);
-    // Archives whatever the last capture holds that is not on disk yet; the
-    // error box says so when that fails. False only on a failure.
+    // Archives what the last capture holds that is not on disk yet; when that
+    // fails, asks whether to go on all the same. True to go on.
     bool SecureLastCapture();
-    // Ends a capture that a port change or loss cut off; "" when there was none.
-    std::string CutCapture();
-    // Ends the capture at its limit (the reason says which), keeps what came,
-    // and drains the line until it goes quiet.
-    void EndCaptureAtLimit(const std::string& reason);
-    void OnDrained();
     // Tells the user that the port is not open; true when it is open.
     bool RequireOpenPort(const std::string& what);
     std::string PortText() const;
     std::string KindText() const;
-    std::string ArchiveShortName() const;
 
     ReceiveTap m_tap;
-
     SerialDriver& m_driver;
     FormView& m_view;
     SettingsStore& m_settings;
     Prompts& m_prompts;
+    Clock& m_clock;
     ResultsTable m_table;
     ReceivePath m_receive;
     PortConnection m_port;
+    CaptureSession m_session;
+    std::unique_ptr<Timer> m_versionTimer;
     std::string m_reportsFolder;
     int m_word2007 = 1;
     std::string m_unitType;
     std::string m_lastDocument;
+    docs::WordProcessorFactory m_wordProcessor;
     std::function<void(InstrumentKind)> m_kindChanged;
     std::function<void(const std::string&)> m_openDocument;
     CNotepad* m_notepad = nullptr;
-    Clock& m_clock;
-    std::unique_ptr<Timer> m_answerTimer;
-    std::unique_ptr<Timer> m_versionTimer;
-    std::unique_ptr<Timer> m_captureTimeLimit;
-    std::unique_ptr<Timer> m_byteLimit;
-    // After a limit: bytes that keep coming are counted and dropped until the
-    // line has been quiet for the quiet time.
-    std::unique_ptr<Timer> m_drainTimer;
-    bool m_draining = false;
-    std::uint64_t m_drainedBytes = 0;
-    // The last capture read on this port, open for more bytes of the same
-    // printout until a command, a port change or another file replaces it.
-    std::optional<Capture> m_capture;
-    std::string m_lastArchive;
-    bool m_inProgress = false;
-    bool m_readSincePortOpened = false;
 };
 
 // The texts behind the kind radio buttons, as stored in "Settings"/"szUnitType".

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "link/ReceivePath.h"
 #include "results/InstrumentKind.h"
 #include "results/ResultsViews.h"
 
@@ -13,7 +12,7 @@ namespace tessaprint {
 // ID selector with its caption, the Item/Test/Reading list, the results
 // caption, the hidden version field, the instrument kind radio buttons, the
 // "Data Sheet" button and the frame around it.
-class FormView : public EquipmentIdSelector, public ReadingListView, public ReceiveView {
+class FormView : public EquipmentIdSelector, public ReadingListView, public ShownReadings, public ReceiveView {
 public:
     // Line list.
     virtual void ClearLines() = 0;
@@ -24,9 +23,6 @@ public:
     // Selector and lists.
     virtual void ClearSelector() = 0;
     virtual void ClearReadingRows() = 0;
-    virtual int ReadingRowCount() const = 0;
-    // Column 0 (Item), 1 (Test) or 2 (Reading) of a row, as shown.
-    virtual std::string ReadingRowText(int row, int column) const = 0;
     // Sets up the Item (50 px), Test (100 px) and Reading (440 px) columns,
     // full-row select; a second call keeps the columns it made the first time.
     virtual void SetupReadingColumns() = 0;

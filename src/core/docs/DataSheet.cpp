@@ -11,7 +11,6 @@ namespace tessaprint::docs {
 
 namespace {
 
-constexpr std::uint32_t kErrorInvalidName = 0x8007007B;
 const std::string kEmpty;
 
 } // namespace
@@ -64,7 +63,24 @@ void DataSheetDispatch::Classify(const ListRow& row)
     }
 }
 
-DataSheetResult DataSheetDispatch::OnDataSheet(const DataSheetRequest& request)
+DataSheetRequest MakeDataSheetRequest(const ShownReadings& shown, const EquipmentIdSelector& selector,
+                                      std::optional<InstrumentKind> checkedKind, std::string reportsFolder,
+                                      int word2007)
+{
+    DataSheetRequest request;
+    request.checkedKind = checkedKind;
+    for (int row = 0; row < shown.ReadingRowCount(); ++row) {
+        request.rows.push_back(
+            {shown.ReadingRowText(row, 0), shown.ReadingRowText(row, 1), shown.ReadingRowText(row, 2)});
+    }
+    request.selectorCurrent = selector.SelectorCurrent();
+    request.selectorItemText = selector.SelectorItemText(request.selectorCurrent);
+    request.reportsFolder = std::move(reportsFolder);
+    request.word2007 = word2007;
+    return request;
+}
+
+Result<DataSheetDocument> DataSheetDispatch::OnDataSheet(const DataSheetRequest& request)
 {
     // The radio buttons decide; Kappa 5100 is looked at first.
     InstrumentKind kind = InstrumentKind::Quellmax;
@@ -118,18 +134,16 @@ DataSheetResult DataSheetDispatch::OnDataSheet(const DataSheetRequest& request)
     const std::optional<std::tm> now = m_clock.LocalTime();
     const std::string stamp = now ? FormatFileStamp(*now) : "Invalid DateTime";
 
-    DataSheetResult result;
-    result.kind = kind;
     const std::string id = FileNamePart(m_results.currentEquipmentId());
     // With no ID at all the name is the hyphen and the stamp.
-    const ReportPath path = id.empty() ? MakeReportPath(request.reportsFolder, "-" + stamp, "", "docx")
-                                       : MakeReportPath(request.reportsFolder, id, "-" + stamp, "docx");
-    if (!path.ok) {
-        result.errorBox = ComErrorText(kErrorInvalidName, path.error);
-        return result;
+    const Result<ReportPath> path = id.empty() ? MakeReportPath(request.reportsFolder, "-" + stamp, "", "docx")
+                                               : MakeReportPath(request.reportsFolder, id, "-" + stamp, "docx");
+    if (!path) {
+        // The box has always named a path it could not make an invalid name.
+        return Error{kErrorInvalidName, path.error().message};
     }
     // The save adds the extension, and a copy number when the name is taken.
-    m_reportPath = PathToUtf8(path.base);
+    m_reportPath = PathToUtf8(path.value().base);
 
     if (byRecord && m_results.currentDate().empty()) {
         m_results.SetCurrentDate(now ? FormatRecordDate(*now) : "Invalid DateTime");
@@ -151,13 +165,10 @@ DataSheetResult DataSheetDispatch::OnDataSheet(const DataSheetRequest& request)
         body = [this](WordApplication& word) { BuildPacemakerRecord(word, m_tables, m_results); };
         break;
     }
-    const DocumentResult run = RunDocument(m_word, request.word2007, spec, body, m_reportPath);
-    result.ok = run.ok;
-    result.errorBox = run.errorBox;
-    if (run.ok) {
-        result.savedPath = m_word.FullName();
+    if (Result<void> run = RunDocument(m_word, request.word2007, spec, body, m_reportPath); !run) {
+        return run.error();
     }
-    return result;
+    return DataSheetDocument{kind, m_word.FullName()};
 }
 
 } // namespace tessaprint::docs

@@ -4,6 +4,7 @@
 #include "docs/WordApplication.h"
 #include "results/InstrumentKind.h"
 #include "results/ResultsTable.h"
+#include "results/ResultsViews.h"
 #include "util/Clock.h"
 
 #include <optional>
@@ -66,12 +67,18 @@ struct DataSheetRequest {
     int word2007 = 1;
 };
 
-struct DataSheetResult {
-    bool ok = false;
+// A test record written: where, and of which kind.
+struct DataSheetDocument {
     InstrumentKind kind = InstrumentKind::Quellmax;
-    std::string savedPath; // with extension, when ok
-    std::string errorBox;  // "COM Error: 0x%08lX. %s" when not ok
+    std::string savedPath; // with extension
 };
+
+// The request from what the form shows: the Item/Test/Reading rows, the
+// selector's current item, the kind radio buttons and the settings in use.
+// The window, the command line and the benchmark all make it here.
+DataSheetRequest MakeDataSheetRequest(const ShownReadings& shown, const EquipmentIdSelector& selector,
+                                      std::optional<InstrumentKind> checkedKind, std::string reportsFolder,
+                                      int word2007);
 
 // The "Data Sheet" button: picks the layout by the radio buttons, fills the
 // tables, sets the equipment ID, the record date and the output path, and
@@ -80,7 +87,8 @@ class DataSheetDispatch {
 public:
     DataSheetDispatch(ResultsTable& results, WordApplication& word, const Clock& clock);
 
-    DataSheetResult OnDataSheet(const DataSheetRequest& request);
+    // A failure is what the error box shows (ComErrorText).
+    Result<DataSheetDocument> OnDataSheet(const DataSheetRequest& request);
 
     const DataSheetTables& tables() const { return m_tables; }
     // The output path of the latest dispatch, without extension.

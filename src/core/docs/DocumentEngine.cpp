@@ -107,29 +107,6 @@ double Twips(double points)
     return std::round(points * 20.0) / 20.0;
 }
 
-std::uint32_t ErrorCodeFor(int error)
-{
-    // The Windows error numbers a save reports, as HRESULTs.
-    switch (error) {
-    case ENOENT:
-    case ENOTDIR:
-        return 0x80070003; // the path was not found
-    case EACCES:
-    case EPERM:
-        return 0x80070005; // access denied
-    case EROFS:
-        return 0x80070013; // write protected
-    case ENOSPC:
-        return 0x80070070; // disk full
-    case ENAMETOOLONG:
-        return 0x800700CE; // name too long
-    case EINVAL:
-        return 0x8007007B; // invalid name
-    default:
-        return kErrorFail;
-    }
-}
-
 } // namespace
 
 DocumentEngine::DocumentEngine() = default;
@@ -197,11 +174,11 @@ void DocumentEngine::ApplyStyleSet(const std::string& name)
 void DocumentEngine::SaveDocumentAs(const std::string& path)
 {
     RequireDocument();
-    try {
-        m_savedPath = WriteDocx(m_document, path + ".docx");
-    } catch (const DocxError& error) {
-        throw WordError(ErrorCodeFor(error.errnoValue), error.what());
+    Result<std::string> saved = WriteDocx(m_document, path + ".docx");
+    if (!saved) {
+        throw WordError(saved.error().code, saved.error().message);
     }
+    m_savedPath = std::move(saved).value();
 }
 
 void DocumentEngine::ReleaseWord()

@@ -4,11 +4,11 @@
 
 namespace tessaprint::docs {
 
-std::string ComErrorText(std::uint32_t code, const std::string& text)
+std::string ComErrorText(const Error& error)
 {
     char prefix[32];
-    std::snprintf(prefix, sizeof prefix, "COM Error: 0x%08lX. ", static_cast<unsigned long>(code));
-    return prefix + text;
+    std::snprintf(prefix, sizeof prefix, "COM Error: 0x%08lX. ", static_cast<unsigned long>(error.code));
+    return prefix + error.message;
 }
 
 namespace {
@@ -36,8 +36,8 @@ void WritePageHeader(WordApplication& word, const DocumentSpec& spec)
 
 } // namespace
 
-DocumentResult RunDocument(WordApplication& word, int word2007, const DocumentSpec& spec,
-                           const std::function<void(WordApplication&)>& body, const std::string& reportPath)
+Result<void> RunDocument(WordApplication& word, int word2007, const DocumentSpec& spec,
+                         const std::function<void(WordApplication&)>& body, const std::string& reportPath)
 {
     try {
         word.StartWord();
@@ -67,9 +67,9 @@ DocumentResult RunDocument(WordApplication& word, int word2007, const DocumentSp
         word.SaveDocumentAs(reportPath);
         word.ReleaseWord();
     } catch (const WordError& error) {
-        return {false, ComErrorText(error.code(), error.what())};
+        return Error{error.code(), error.what()};
     }
-    return {true, {}};
+    return {};
 }
 
 } // namespace tessaprint::docs

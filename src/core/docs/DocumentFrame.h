@@ -25,20 +25,15 @@ inline constexpr std::uint32_t kHeaderShading = 15132390; // grey, red = green =
 inline constexpr const char* kHeaderFont = "Calibri";
 inline constexpr const char* kFormNumberFooter = "Zelmor Corporation Form # /*75-022, rev. 2*/";
 
-struct DocumentResult {
-    bool ok = false;
-    // The error box text when !ok: "COM Error: 0x%08lX. %s".
-    std::string errorBox;
-};
-
-// The error box text for a failed operation.
-std::string ComErrorText(std::uint32_t code, const std::string& text);
+// The error box of a document that failed: "COM Error: 0x%08lX. %s".
+std::string ComErrorText(const Error& error);
 
 // Runs one document from start to save: start, new document from the normal
 // template (style set "Word 2003" when word2007), 0.9 in side margins, the
 // footer, the header, then body, then the save under reportPath (without
-// extension). The first failing operation ends the run; nothing is saved then.
-DocumentResult RunDocument(WordApplication& word, int word2007, const DocumentSpec& spec,
-                           const std::function<void(WordApplication&)>& body, const std::string& reportPath);
+// extension). The first failing operation ends the run with its error;
+// nothing is saved then.
+Result<void> RunDocument(WordApplication& word, int word2007, const DocumentSpec& spec,
+                         const std::function<void(WordApplication&)>& body, const std::string& reportPath);
 
 } // namespace tessaprint::docs

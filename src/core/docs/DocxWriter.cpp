@@ -1,6 +1,7 @@
 #include "docs/DocxWriter.h"
 
 #include "util/AtomicFile.h"
+#include "util/Utf8Path.h"
 
 #include "docs/XmlWriter.h"
 
@@ -346,12 +347,12 @@ struct ArchiveDiscard {
 using SourcePtr = std::unique_ptr<zip_source_t, SourceFree>;
 using ArchivePtr = std::unique_ptr<zip_t, ArchiveDiscard>;
 
-[[noreturn]] void ThrowZipError(const std::string& what, zip_error_t* error)
+Error ZipFailure(const std::string& what, zip_error_t* error)
 {
     const int system = zip_error_system_type(error) == ZIP_ET_SYS ? zip_error_code_system(error) : 0;
-    const std::string message = what + ": " + zip_error_strerror(error);
+    Error failure{system != 0 ? CodeForErrno(system) : kErrorFail, what + ": " + zip_error_strerror(error)};
     zip_error_fini(error);
-    throw DocxError(system, message);
+    return failure;
 }
 
 struct PackagePart {
@@ -375,11 +376,6 @@ std::vector<PackagePart> PackageParts(const Document& doc)
 }
 
 // ---- the file ----
-
-std::string ErrorText(int error)
-{
-    return std::generic_category().message(error);
-}
 
 } // namespace
 
@@ -546,7 +542,7 @@ std::string TableXml(const Table& t)
     return w.str();
 }
 
-std::string DocxBytes(const Document& doc)
+Result<std::string> DocxBytes(const Document& doc)
 {
     // libzip reads the part texts only at zip_close, so they must outlive it.
     const std::vector<PackagePart> parts = PackageParts(doc);
@@ -555,11 +551,11 @@ std::string DocxBytes(const Document& doc)
     zip_error_init(&error);
     SourcePtr buffer(zip_source_buffer_create(nullptr, 0, 0, &error));
     if (!buffer) {
-        ThrowZipError("cannot create the package", &error);
+        return ZipFailure("cannot create the package", &error);
     }
     zip_t* opened = zip_open_from_source(buffer.get(), ZIP_TRUNCATE, &error);
     if (!opened) {
-        ThrowZipError("cannot create the package", &error);
+        return ZipFailure("cannot create the package", &error);
     }
     // The archive now owns a reference to the buffer; take one of our own to
     // read the finished package after zip_close.
@@ -569,26 +565,26 @@ std::string DocxBytes(const Document& doc)
     for (const PackagePart& part : parts) {
         zip_source_t* data = zip_source_buffer(archive.get(), part.xml.data(), part.xml.size(), 0);
         if (!data) {
-            ThrowZipError(std::string("cannot add ") + part.name, zip_get_error(archive.get()));
+            return ZipFailure(std::string("cannot add ") + part.name, zip_get_error(archive.get()));
         }
         const zip_int64_t index = zip_file_add(archive.get(), part.name, data, ZIP_FL_ENC_UTF_8);
         if (index < 0) {
             zip_source_free(data);
-            ThrowZipError(std::string("cannot add ") + part.name, zip_get_error(archive.get()));
+            return ZipFailure(std::string("cannot add ") + part.name, zip_get_error(archive.get()));
         }
         const auto entry = static_cast<zip_uint64_t>(index);
         if (zip_set_file_compression(archive.get(), entry, ZIP_CM_DEFLATE, 9) < 0 ||
             zip_file_set_dostime(archive.get(), entry, kDosTime, kDosDate, 0) < 0) {
-            ThrowZipError(std::string("cannot add ") + part.name, zip_get_error(archive.get()));
+            return ZipFailure(std::string("cannot add ") + part.name, zip_get_error(archive.get()));
         }
     }
     if (zip_close(archive.get()) < 0) {
-        ThrowZipError("cannot write the package", zip_get_error(archive.get()));
+        return ZipFailure("cannot write the package", zip_get_error(archive.get()));
     }
     archive.release(); // zip_close freed it
 
     if (zip_source_open(buffer.get()) < 0) {
-        ThrowZipError("cannot read the package", zip_source_error(buffer.get()));
+        return ZipFailure("cannot read the package", zip_source_error(buffer.get()));
     }
     std::string bytes;
     char chunk[16384];
@@ -598,25 +594,27 @@ std::string DocxBytes(const Document& doc)
     }
     zip_source_close(buffer.get());
     if (got < 0) {
-        ThrowZipError("cannot read the package", zip_source_error(buffer.get()));
+        return ZipFailure("cannot read the package", zip_source_error(buffer.get()));
     }
     return bytes;
 }
 
-std::string WriteDocx(const Document& doc, const std::string& path)
+Result<std::string> WriteDocx(const Document& doc, const std::string& path)
 {
     namespace fs = std::filesystem;
-    // The path is UTF-8 like every text in the program.
-    const fs::path target(std::u8string(path.begin(), path.end()));
+    const fs::path target = PathFromUtf8(path);
     if (path.empty() || !target.has_filename()) {
-        throw DocxError(EINVAL, "cannot save \"" + path + "\": " + ErrorText(EINVAL));
+        return ErrnoError(EINVAL, "cannot save \"" + path + "\"");
     }
-    const AtomicWrite written = CreateFileNoReplace(target, DocxBytes(doc));
-    if (written.error != 0) {
-        throw DocxError(written.error, "cannot save " + path + ": " + ErrorText(written.error));
+    const Result<std::string> bytes = DocxBytes(doc);
+    if (!bytes) {
+        return bytes.error();
     }
-    const std::u8string text = written.path.u8string();
-    return std::string(text.begin(), text.end());
+    Result<fs::path> written = CreateFileNoReplace(target, bytes.value());
+    if (!written) {
+        return Error{written.error().code, "cannot save " + path + ": " + written.error().message};
+    }
+    return PathToUtf8(written.value());
 }
 
 } // namespace tessaprint::docs

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "docs/DocumentModel.h"
+#include "util/Result.h"
 
 #include <stdexcept>
 #include <string>
@@ -13,11 +14,6 @@ namespace tessaprint::docs {
 
 // A failed save. errnoValue is the system's error number (ENOENT, EACCES, ...)
 // or 0 when the failure did not come from the system.
-struct DocxError : std::runtime_error {
-    DocxError(int error, const std::string& message) : std::runtime_error(message), errnoValue(error) {}
-
-    int errnoValue;
-};
 
 // Package parts, each a complete XML text with its declaration.
 std::string ContentTypesXml();
@@ -35,13 +31,13 @@ std::string TableXml(const Table& t);
 
 // The whole package. Entries in a fixed order, all deflated and dated
 // 1980-01-01 00:00, so two saves of one document give identical bytes.
-std::string DocxBytes(const Document& doc);
+Result<std::string> DocxBytes(const Document& doc);
 
 // Saves the package under `path`, or, when that name is taken (even at the
 // last moment, by another program), under "<stem>-2.docx", "-3", …; returns
 // the path written. The bytes go to a temporary file in the same folder that
 // is then moved into place without ever replacing a file, so a failed save
 // leaves nothing behind and no document is ever overwritten.
-std::string WriteDocx(const Document& doc, const std::string& path);
+Result<std::string> WriteDocx(const Document& doc, const std::string& path);
 
 } // namespace tessaprint::docs

@@ -1,6 +1,10 @@
 #pragma once
 
+#include "util/Result.h"
+
 #include <cstdint>
+#include <functional>
+#include <memory>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -8,6 +12,7 @@
 namespace tessaprint::docs {
 
 // A failed operation: the 32-bit result code and the system's text for it.
+// The one exception of the program: it stands for an automation failure.
 class WordError : public std::runtime_error {
 public:
     WordError(std::uint32_t code, const std::string& text) : std::runtime_error(text), m_code(code) {}
@@ -16,12 +21,6 @@ public:
 private:
     std::uint32_t m_code;
 };
-
-// Result codes the document operations fail with.
-inline constexpr std::uint32_t kErrorPointer = 0x80004003;     // E_POINTER: no document to work on
-inline constexpr std::uint32_t kErrorFail = 0x80004005;        // E_FAIL
-inline constexpr std::uint32_t kErrorNotInTable = 0x800A1745;  // the selection is not in a table
-inline constexpr std::uint32_t kErrorCannotMerge = 0x800A1746; // cells that cannot become one
 
 // Selection units and values the document walks pass.
 inline constexpr int kSeekMainDocument = 0;
@@ -102,5 +101,9 @@ public:
     virtual void SelectColumn() = 0;
     virtual void SetColumnWidth(double points, int widthType = kColumnWidthPoints) = 0;
 };
+
+// Makes the word processor one document is written with: the document engine
+// in the program, one that records or fails on purpose in tests.
+using WordProcessorFactory = std::function<std::unique_ptr<WordApplication>()>;
 
 } // namespace tessaprint::docs

@@ -5,15 +5,14 @@
 
 namespace tessaprint {
 
-bool ParseWholeNumber(const std::string& text, std::uint64_t min, std::uint64_t max, std::uint64_t& value)
+std::optional<std::uint64_t> ParseWholeNumber(const std::string& text, std::uint64_t min, std::uint64_t max)
 {
     std::uint64_t parsed = 0;
     const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), parsed);
     if (text.empty() || ec != std::errc() || end != text.data() + text.size() || parsed < min || parsed > max) {
-        return false;
+        return std::nullopt;
     }
-    value = parsed;
-    return true;
+    return parsed;
 }
 
 CaptureSettings CaptureSettings::Read(const SettingsStore& settings)
@@ -22,15 +21,14 @@ CaptureSettings CaptureSettings::Read(const SettingsStore& settings)
     const auto read = [&settings](const std::string& key) {
         return settings.GetProfileString(settings::kSerial, key, "");
     };
-    std::uint64_t value = 0;
-    if (ParseWholeNumber(read(kAnswerTimeoutKey), kMinAnswerTimeoutMs, kMaxAnswerTimeoutMs, value)) {
-        result.answerTimeoutMs = static_cast<int>(value);
+    if (const auto value = ParseWholeNumber(read(kAnswerTimeoutKey), kMinAnswerTimeoutMs, kMaxAnswerTimeoutMs)) {
+        result.answerTimeoutMs = static_cast<int>(*value);
     }
-    if (ParseWholeNumber(read(kMaxBytesKey), kMinMaxBytes, kMaxMaxBytes, value)) {
-        result.maxBytes = value;
+    if (const auto value = ParseWholeNumber(read(kMaxBytesKey), kMinMaxBytes, kMaxMaxBytes)) {
+        result.maxBytes = *value;
     }
-    if (ParseWholeNumber(read(kMaxSecondsKey), kMinMaxSeconds, kMaxMaxSeconds, value)) {
-        result.maxSeconds = static_cast<int>(value);
+    if (const auto value = ParseWholeNumber(read(kMaxSecondsKey), kMinMaxSeconds, kMaxMaxSeconds)) {
+        result.maxSeconds = static_cast<int>(*value);
     }
     return result;
 }

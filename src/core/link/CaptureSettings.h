@@ -1,8 +1,9 @@
 #pragma once
 
-#include "app/SettingsStore.h"
+#include "util/SettingsStore.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 namespace tessaprint {
@@ -37,7 +38,7 @@ struct CaptureSettings {
 };
 
 // A whole decimal number from min to max, or nothing ("12 s", "-1", "").
-bool ParseWholeNumber(const std::string& text, std::uint64_t min, std::uint64_t max, std::uint64_t& value);
+std::optional<std::uint64_t> ParseWholeNumber(const std::string& text, std::uint64_t min, std::uint64_t max);
 
 // "5 s", "1.5 s", "4 h".
 std::string DurationText(std::int64_t milliseconds);

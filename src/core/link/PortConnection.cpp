@@ -23,43 +23,43 @@ std::string PortConnection::PortName(int n)
     return "COM" + std::to_string(n);
 }
 
-int PortConnection::OpenComPort(int n)
+Result<void> PortConnection::OpenComPort(int n)
 {
     if (n < kMinPort || n > kMaxPort) {
-        return -1; // never a port outside COM1 to COM10
+        return Error{kErrorInvalidName, "There is no such port."}; // never a port outside COM1 to COM10
     }
     m_currentPort = n;
     m_settings.WriteProfileString(settings::kSerial, settings::kPort, PortName(n));
     m_driver.DrvPurge();
     m_driver.DrvClose();
     if (m_driver.DrvOpen(n - 1) != 0) {
-        return -1;
+        return Error{kErrorAccessDenied, m_driver.LastErrorText()};
     }
     m_driver.DrvSetCallback(m_onEvent);
     m_driver.DrvSetOption(15, 1);
     m_driver.DrvEnable(1);
     m_driver.DrvSetOption(11, 20000);
-    return 0;
+    return {};
 }
 
-std::string PortConnection::WithReason(const std::string& message) const
+std::string PortConnection::WithReason(const std::string& message, const Error& failure)
 {
 #ifdef _WIN32
+    (void)failure;
     return message;
 #else
-    const std::string reason = m_driver.LastErrorText();
-    return reason.empty() ? message : message + "\n" + reason;
+    return failure.message.empty() ? message : message + "\n" + failure.message;
 #endif
 }
 
 void PortConnection::SwitchPort(int n)
 {
     const int previous = m_currentPort;
-    if (OpenComPort(n) == -1) {
-        const std::string message = WithReason("          Port " + PortName(n) + " is in use !");
+    if (const Result<void> opened = OpenComPort(n); !opened) {
+        const std::string message = WithReason("          Port " + PortName(n) + " is in use !", opened.error());
         // With no earlier attempt there is nothing to go back to.
         if (previous >= kMinPort) {
-            OpenComPort(previous);
+            (void)OpenComPort(previous); // its failure has nothing to add to the message
         } else {
             m_currentPort = 0;
         }
@@ -74,8 +74,8 @@ void PortConnection::OpenConfiguredPort()
     if (!n) {
         return; // not a port this program opens: leave it as it is
     }
-    if (OpenComPort(*n) == -1) {
-        m_prompts.ShowError(WithReason("Port " + name + " is in use !"));
+    if (const Result<void> opened = OpenComPort(*n); !opened) {
+        m_prompts.ShowError(WithReason("Port " + name + " is in use !", opened.error()));
     }
 }
 

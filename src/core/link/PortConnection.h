@@ -1,8 +1,9 @@
 #pragma once
 
-#include "app/Prompts.h"
-#include "app/SettingsStore.h"
 #include "link/SerialDriver.h"
+#include "util/Prompts.h"
+#include "util/Result.h"
+#include "util/SettingsStore.h"
 
 #include <optional>
 #include <string>
@@ -20,8 +21,8 @@ public:
     PortConnection(SerialDriver& driver, SettingsStore& settings, Prompts& prompts,
                    SerialDriver::EventCallback onEvent);
 
-    // 0 when COMn is open, −1 when the open failed.
-    int OpenComPort(int n);
+    // Opens COMn; a failure carries the system's reason (empty when it gave none).
+    Result<void> OpenComPort(int n);
     // The Port menu's COMn.
     void SwitchPort(int n);
     // The start-up open of the stored port.
@@ -36,7 +37,7 @@ public:
 
 private:
     // The message, and on a second line the system's reason when it has one.
-    std::string WithReason(const std::string& message) const;
+    static std::string WithReason(const std::string& message, const Error& failure);
 
     SerialDriver& m_driver;
     SettingsStore& m_settings;

@@ -2,6 +2,7 @@
 
 #include "link/SerialDriver.h"
 #include "results/ResultsTable.h"
+#include "results/ResultsViews.h"
 #include "util/Clock.h"
 
 #include <array>
@@ -11,19 +12,6 @@
 #include <string>
 
 namespace tessaprint {
-
-// Where the receive path shows what arrived: the line list, the hidden
-// version field, and the "results ready" message that the form handles once
-// the receive handler has returned.
-class ReceiveView {
-public:
-    virtual ~ReceiveView() = default;
-    // Appends a line as the last entry of the line list and scrolls it into view.
-    virtual void AppendLine(const std::string& line) = 0;
-    virtual void SetVersionText(const std::string& text) = 0;
-    // Must be queued, not handled inside this call.
-    virtual void PostResultsReady() = 0;
-};
 
 // Turns driver events into lines and decoded frames. Text events are read
 // byte by byte into lines (LF or '>' ends a line, CR is dropped); block

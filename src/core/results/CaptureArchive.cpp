@@ -17,34 +17,34 @@ namespace {
 // Enough for any number of captures started within one second.
 constexpr int kMaxCopies = 10000;
 
-bool IsTaken(const fs::path& path, std::string& error)
+enum class Claimed { Yes, Taken };
+
+// Creates path empty unless something (a dangling link included) is there
+// already: then Taken. Another program claiming the same name at the same
+// moment gets Taken too.
+Result<Claimed> Claim(const fs::path& path)
 {
-    // symlink_status, so a dangling link counts as taken and nothing is written through it.
     std::error_code ec;
     const fs::file_status status = fs::symlink_status(path, ec);
     if (status.type() == fs::file_type::none) {
-        error = "cannot check " + PathToUtf8(path) + ": " + ec.message();
-        return true;
+        return Error{CodeForErrno(ec.value()), "cannot check " + PathToUtf8(path) + ": " + ec.message()};
     }
-    return status.type() != fs::file_type::not_found;
-}
-
-// Creates path empty unless it exists; false without an error when it does.
-bool Claim(const fs::path& path, std::string& error)
-{
+    if (status.type() != fs::file_type::not_found) {
+        return Claimed::Taken;
+    }
 #ifdef _WIN32
     std::FILE* file = _wfopen(path.c_str(), L"wbx");
 #else
     std::FILE* file = std::fopen(path.c_str(), "wbx");
 #endif
     if (file == nullptr) {
-        if (errno != EEXIST) {
-            error = "cannot write " + PathToUtf8(path) + ": " + std::generic_category().message(errno);
+        if (errno == EEXIST) {
+            return Claimed::Taken;
         }
-        return false;
+        return ErrnoError(errno, "cannot write " + PathToUtf8(path));
     }
     std::fclose(file);
-    return true;
+    return Claimed::Yes;
 }
 
 } // namespace
@@ -62,12 +62,10 @@ fs::path CaptureArchiveFolder(const std::string& reportsFolder)
     return ResolveReportsFolder(reportsFolder) / "captures";
 }
 
-bool ChooseCaptureArchive(const std::string& reportsFolder, const std::string& stem, CaptureArchiveFiles& files,
-                          std::string& error)
+Result<CaptureArchiveFiles> ChooseCaptureArchive(const std::string& reportsFolder, const std::string& stem)
 {
     if (!IsValidNamePart(stem)) {
-        error = "\"" + stem + "\" cannot be used in a file name";
-        return false;
+        return Error{kErrorInvalidName, "\"" + stem + "\" cannot be used in a file name"};
     }
     const fs::path folder = CaptureArchiveFolder(reportsFolder);
     std::error_code ec;
@@ -75,42 +73,43 @@ bool ChooseCaptureArchive(const std::string& reportsFolder, const std::string& s
     std::error_code statEc;
     if (!fs::is_directory(folder, statEc)) {
         const bool blocked = fs::exists(folder, statEc);
-        error = "cannot create the folder " + PathToUtf8(folder) + ": " +
-                (blocked || !ec ? std::string("something that is not a folder is in the way") : ec.message());
-        return false;
+        return Error{kErrorPathNotFound,
+                     "cannot create the folder " + PathToUtf8(folder) + ": " +
+                         (blocked || !ec ? std::string("something that is not a folder is in the way") : ec.message())};
     }
     for (int copy = 1; copy <= kMaxCopies; ++copy) {
         const std::string name = copy == 1 ? stem : stem + "-" + std::to_string(copy);
         CaptureArchiveFiles candidate{folder / PathFromUtf8(name + ".txt"), folder / PathFromUtf8(name + ".bin")};
-        error.clear();
-        const bool taken = IsTaken(candidate.lines, error) || IsTaken(candidate.raw, error);
-        if (!error.empty()) {
-            return false;
+        // Both names are claimed, so another program archiving in the same
+        // second (another port, another window) takes the next pair.
+        const Result<Claimed> raw = Claim(candidate.raw);
+        if (!raw) {
+            return raw.error();
         }
-        // Both names are claimed at once, so another program archiving in the
-        // same second (another port, another window) takes the next pair.
-        if (!taken && Claim(candidate.raw, error)) {
-            if (Claim(candidate.lines, error)) {
-                files = std::move(candidate);
-                return true;
-            }
-            std::error_code ignored;
-            fs::remove(candidate.raw, ignored);
+        if (raw.value() == Claimed::Taken) {
+            continue;
         }
-        if (!error.empty()) {
-            return false;
+        const Result<Claimed> lines = Claim(candidate.lines);
+        if (lines && lines.value() == Claimed::Yes) {
+            return candidate;
+        }
+        std::error_code ignored;
+        fs::remove(candidate.raw, ignored);
+        if (!lines) {
+            return lines.error();
         }
     }
-    error = "no free file name for " + stem + " in " + PathToUtf8(folder);
-    return false;
+    return Error{kErrorFail, "no free file name for " + stem + " in " + PathToUtf8(folder)};
 }
 
-bool WriteCaptureArchive(const CaptureArchiveFiles& files, const std::vector<std::string>& lines,
-                         const std::string& raw, std::string& error)
+Result<void> WriteCaptureArchive(const CaptureArchiveFiles& files, const std::vector<std::string>& lines,
+                                 const std::string& raw)
 {
     // The raw bytes first: they are what every other form can be made from again.
-    return WriteWholeFile(PathToUtf8(files.raw), raw, error) &&
-           WriteWholeFile(PathToUtf8(files.lines), FormatCaptureFile(lines), error);
+    if (Result<void> written = WriteWholeFile(PathToUtf8(files.raw), raw); !written) {
+        return written;
+    }
+    return WriteWholeFile(PathToUtf8(files.lines), FormatCaptureFile(lines));
 }
 
 } // namespace tessaprint

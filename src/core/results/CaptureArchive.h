@@ -1,5 +1,7 @@
 #pragma once
 
+#include "util/Result.h"
+
 #include <ctime>
 #include <filesystem>
 #include <string>
@@ -24,14 +26,13 @@ std::string CaptureArchiveStem(const std::string& kindText, const std::tm& local
 std::filesystem::path CaptureArchiveFolder(const std::string& reportsFolder);
 
 // Picks the first of <stem>, <stem>-2, <stem>-3, … for which neither the .txt
-// nor the .bin exists, creating the folder when needed. False with a reason
-// (naming the folder and the system's words) when there is none.
-bool ChooseCaptureArchive(const std::string& reportsFolder, const std::string& stem, CaptureArchiveFiles& files,
-                          std::string& error);
+// nor the .bin exists, and claims both (empty files), creating the folder when
+// needed. Fails with a reason naming the folder and the system's words.
+Result<CaptureArchiveFiles> ChooseCaptureArchive(const std::string& reportsFolder, const std::string& stem);
 
 // Writes both files; each goes to a temporary name first, so an earlier
 // version of the same capture stays whole when a write fails.
-bool WriteCaptureArchive(const CaptureArchiveFiles& files, const std::vector<std::string>& lines,
-                         const std::string& raw, std::string& error);
+Result<void> WriteCaptureArchive(const CaptureArchiveFiles& files, const std::vector<std::string>& lines,
+                                 const std::string& raw);
 
 } // namespace tessaprint

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
+#include <optional>
 #include <system_error>
 #include <utility>
 #include <vector>
@@ -24,13 +25,6 @@ constexpr std::size_t kMaxFileNameLength = 255;
 
 // Enough for any number of documents saved within one second.
 constexpr int kMaxCopies = 10000;
-
-void SetError(std::string* error, std::string text)
-{
-    if (error != nullptr) {
-        *error = std::move(text);
-    }
-}
 
 #ifndef _WIN32
 fs::path HomeFolder()
@@ -89,7 +83,7 @@ bool LiesDirectlyIn(const fs::path& folder, const fs::path& file)
            relative != "..";
 }
 
-bool CreateFolder(const fs::path& folder, std::string* error)
+Result<void> CreateFolder(const fs::path& folder)
 {
     std::error_code createEc;
     fs::create_directories(folder, createEc);
@@ -97,11 +91,11 @@ bool CreateFolder(const fs::path& folder, std::string* error)
     // what matters is that the folder is there now.
     std::error_code statEc;
     if (fs::is_directory(folder, statEc)) {
-        return true;
+        return {};
     }
     std::string reason = createEc ? createEc.message() : "something that is not a folder is in the way";
-    SetError(error, "Cannot create the reports folder \"" + PathToUtf8(folder) + "\": " + reason + ".");
-    return false;
+    return Error{createEc ? CodeForErrno(createEc.value()) : kErrorPathNotFound,
+                 "Cannot create the reports folder \"" + PathToUtf8(folder) + "\": " + reason + "."};
 }
 
 std::string Hex2(unsigned char c)
@@ -175,27 +169,6 @@ std::string NamePartProblem(std::string_view part)
 
 } // namespace
 
-// Text inside the program is UTF-8; on Windows a narrow path string would be
-// read in the ANSI code page instead.
-fs::path PathFromUtf8(const std::string& text)
-{
-#ifdef _WIN32
-    return fs::path(std::u8string(text.begin(), text.end()));
-#else
-    return fs::path(text);
-#endif
-}
-
-std::string PathToUtf8(const fs::path& path)
-{
-#ifdef _WIN32
-    const std::u8string text = path.u8string();
-    return std::string(text.begin(), text.end());
-#else
-    return path.string();
-#endif
-}
-
 std::string DefaultReportsFolder()
 {
 #ifdef _WIN32
@@ -227,13 +200,12 @@ fs::path ResolveReportsFolder(const std::string& folder)
     return below.empty() ? base : base / below;
 }
 
-bool CreateReportsFolderTree(const std::string& folder, std::string* error)
+Result<void> CreateReportsFolderTree(const std::string& folder)
 {
     try {
-        return CreateFolder(ResolveReportsFolder(folder), error);
+        return CreateFolder(ResolveReportsFolder(folder));
     } catch (const std::exception& e) {
-        SetError(error, "Cannot create the reports folder \"" + folder + "\": " + e.what() + ".");
-        return false;
+        return Error{kErrorFail, "Cannot create the reports folder \"" + folder + "\": " + e.what() + "."};
     }
 }
 
@@ -264,15 +236,13 @@ bool IsValidNamePart(std::string_view part)
     return NamePartProblem(part).empty();
 }
 
-ReportPath MakeReportPath(const std::string& reportsFolder, const std::string& namePart, const std::string& suffix,
-                          const std::string& extension)
+Result<ReportPath> MakeReportPath(const std::string& reportsFolder, const std::string& namePart,
+                                  const std::string& suffix, const std::string& extension)
 {
-    ReportPath result;
     try {
         // Checked before anything is created, so a bad name leaves no trace.
         if (const std::string problem = NamePartProblem(namePart); !problem.empty()) {
-            result.error = "\"" + namePart + "\" cannot be used in a file name: " + problem + ".";
-            return result;
+            return Error{kErrorInvalidName, "\"" + namePart + "\" cannot be used in a file name: " + problem + "."};
         }
         const fs::path folder = ResolveReportsFolder(reportsFolder);
         const std::string dotExtension =
@@ -284,50 +254,47 @@ ReportPath MakeReportPath(const std::string& reportsFolder, const std::string& n
             }
             return PathFromUtf8(name + dotExtension);
         };
-        const auto checkName = [&](const fs::path& candidate) {
+        const auto nameProblem = [&](const fs::path& candidate) -> std::optional<Error> {
             if (!LiesDirectlyIn(folder, candidate)) {
-                result.error = "The file name \"" + PathToUtf8(candidate.filename()) +
-                               "\" does not stay inside the reports folder \"" + PathToUtf8(folder) + "\".";
-                return false;
+                return Error{kErrorInvalidName, "The file name \"" + PathToUtf8(candidate.filename()) +
+                                                    "\" does not stay inside the reports folder \"" +
+                                                    PathToUtf8(folder) + "\"."};
             }
             if (candidate.filename().native().size() > kMaxFileNameLength) {
-                result.error = "The file name \"" + PathToUtf8(candidate.filename()) + "\" is too long.";
-                return false;
+                return Error{kErrorInvalidName,
+                             "The file name \"" + PathToUtf8(candidate.filename()) + "\" is too long."};
             }
-            return true;
+            return std::nullopt;
         };
 
-        if (!checkName(folder / nameFor(1)) || !CreateFolder(folder, &result.error)) {
-            return result;
+        if (auto problem = nameProblem(folder / nameFor(1))) {
+            return *problem;
+        }
+        if (Result<void> made = CreateFolder(folder); !made) {
+            return made.error();
         }
         for (int copy = 1; copy <= kMaxCopies; ++copy) {
             const fs::path candidate = folder / nameFor(copy);
-            if (!checkName(candidate)) {
-                return result;
+            if (auto problem = nameProblem(candidate)) {
+                return *problem;
             }
             // symlink_status, so that a dangling link also counts as taken and
             // nothing is ever written through it.
             std::error_code ec;
             const fs::file_status status = fs::symlink_status(candidate, ec);
             if (status.type() == fs::file_type::not_found) {
-                result.ok = true;
-                result.path = candidate;
-                result.base = folder / PathFromUtf8(namePart + suffix);
-                return result;
+                return ReportPath{candidate, folder / PathFromUtf8(namePart + suffix)};
             }
             if (status.type() == fs::file_type::none) {
-                result.error = "Cannot check the file \"" + PathToUtf8(candidate) + "\": " + ec.message() + ".";
-                return result;
+                return Error{CodeForErrno(ec.value()),
+                             "Cannot check the file \"" + PathToUtf8(candidate) + "\": " + ec.message() + "."};
             }
         }
-        result.error = "No free file name for \"" + PathToUtf8(nameFor(1)) + "\" in the reports folder \"" +
-                       PathToUtf8(folder) + "\".";
+        return Error{kErrorFail, "No free file name for \"" + PathToUtf8(nameFor(1)) + "\" in the reports folder \"" +
+                                     PathToUtf8(folder) + "\"."};
     } catch (const std::exception& e) {
-        result.ok = false;
-        result.path.clear();
-        result.error = std::string("Cannot make the report file name: ") + e.what() + ".";
+        return Error{kErrorFail, std::string("Cannot make the report file name: ") + e.what() + "."};
     }
-    return result;
 }
 
 } // namespace tessaprint

@@ -1,15 +1,14 @@
 #pragma once
 
+#include "util/Result.h"
+#include "util/Utf8Path.h"
+
 #include <ctime>
 #include <filesystem>
 #include <string>
 #include <string_view>
 
 namespace tessaprint {
-
-// Paths from and to the program's UTF-8 text.
-std::filesystem::path PathFromUtf8(const std::string& text);
-std::string PathToUtf8(const std::filesystem::path& path);
 
 // The built-in reports folder: "C:\Zelmor\Tessaprint\reports" on Windows,
 // <home>/Zelmor/Tessaprint/reports elsewhere (home from HOME, else the user's
@@ -18,10 +17,9 @@ std::string DefaultReportsFolder();
 
 // Creates every level of the folder as given, on whatever drive or root and at
 // any depth; a folder that already exists is fine. An empty or relative folder
-// is resolved with ResolveReportsFolder first. Returns false, with a readable
-// reason in *error when error is not null, if the folder is not there
-// afterwards. Never throws.
-bool CreateReportsFolderTree(const std::string& folder, std::string* error = nullptr);
+// is resolved with ResolveReportsFolder first. Fails, with a readable reason,
+// when the folder is not there afterwards. Never throws.
+Result<void> CreateReportsFolderTree(const std::string& folder);
 
 // An empty folder means the built-in one; a relative folder is taken below the
 // built-in one (never below the working folder or the file-system root, and
@@ -45,10 +43,8 @@ bool IsValidNamePart(std::string_view part);
 std::string FileNamePart(std::string_view part);
 
 struct ReportPath {
-    bool ok = false;
-    std::filesystem::path path; // full path including extension, when ok
+    std::filesystem::path path; // full path including extension
     std::filesystem::path base; // <folder>/<namePart><suffix>: no copy number, no extension
-    std::string error;          // readable reason, when !ok
 };
 
 // The file for a new document: <resolved folder>/<namePart><suffix>.<extension>,
@@ -59,7 +55,8 @@ struct ReportPath {
 // directly inside the resolved folder. Never throws. The name is only free at
 // this moment: the save itself moves on to the next "-n" when another program
 // takes it first (see CreateFileNoReplace).
-ReportPath MakeReportPath(const std::string& reportsFolder, const std::string& namePart, const std::string& suffix,
-                          const std::string& extension);
+// A name part that cannot be used fails with kErrorInvalidName.
+Result<ReportPath> MakeReportPath(const std::string& reportsFolder, const std::string& namePart,
+                                  const std::string& suffix, const std::string& extension);
 
 } // namespace tessaprint

@@ -30,4 +30,20 @@ std::vector<ResultsListing::Row> ResultsListing::ReadingsForItem(const ResultsTa
     return rows;
 }
 
+std::string ResultsListing::ReadingRowText(int row, int column) const
+{
+    if (row < 0 || row >= ReadingRowCount()) {
+        return {};
+    }
+    const Row& shown = m_rows[static_cast<std::size_t>(row)];
+    return column == 0 ? shown.item : column == 1 ? shown.testName : column == 2 ? shown.reading : std::string();
+}
+
+void ResultsListing::ShowItem(const ResultsTable& table, int item)
+{
+    m_selectorCurrent = item;
+    m_rows.clear();
+    table.FillReadingList(*this, *this);
+}
+
 } // namespace tessaprint

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "link/ReceivePath.h"
 #include "results/ResultsTable.h"
 #include "results/ResultsViews.h"
 
@@ -12,7 +11,7 @@ namespace tessaprint {
 // The form's lists kept in memory: the received lines, the equipment ID
 // selector and one Item/Test/Reading list. The command-line tools and the
 // tests use it where the window would show the same things.
-class ResultsListing : public EquipmentIdSelector, public ReadingListView, public ReceiveView {
+class ResultsListing : public EquipmentIdSelector, public ReadingListView, public ShownReadings, public ReceiveView {
 public:
     struct Row {
         std::string item;
@@ -32,6 +31,10 @@ public:
     void InsertReadingRow(int row, const std::string& item, const std::string& testName,
                           const std::string& reading) override;
     void EnableDataSheet() override { m_dataSheetEnabled = true; }
+
+    // ShownReadings: the rows of the item shown last (ShowItem)
+    int ReadingRowCount() const override { return static_cast<int>(m_rows.size()); }
+    std::string ReadingRowText(int row, int column) const override;
 
     // ReceiveView
     void AppendLine(const std::string& line) override
@@ -56,11 +59,11 @@ public:
     bool dataSheetEnabled() const { return m_dataSheetEnabled; }
     int resultsReadyCount() const { return m_resultsReadyCount; }
 
-    void ClearRows() { m_rows.clear(); }
-
     // What the Item/Test/Reading list shows with selector item k chosen; the
     // current item is left as it was.
     std::vector<Row> ReadingsForItem(const ResultsTable& table, int item);
+    // Chooses selector item k and lists its readings, as a click in the window does.
+    void ShowItem(const ResultsTable& table, int item);
 
 private:
     std::vector<std::string> m_lines;

@@ -22,6 +22,11 @@ namespace {
 // Enough for any number of reports written within one second.
 constexpr int kMaxCopies = 10000;
 
+Error SystemError(int errnoValue)
+{
+    return {CodeForErrno(errnoValue), std::generic_category().message(errnoValue)};
+}
+
 // A fresh file: fails rather than reuse one that is there already.
 std::FILE* OpenNew(const fs::path& path)
 {
@@ -32,33 +37,29 @@ std::FILE* OpenNew(const fs::path& path)
 #endif
 }
 
-// A temporary file beside the target: created fresh (never one that is there
-// already), written, flushed to the disk and closed. The path is empty on failure.
-AtomicWrite WriteTemporary(const fs::path& target, std::string_view bytes)
+// A temporary file beside the target: created fresh, written, flushed to the
+// disk and closed.
+Result<fs::path> WriteTemporary(const fs::path& target, std::string_view bytes)
 {
-    AtomicWrite result;
     if (target.empty() || !target.has_filename()) {
-        result.error = EINVAL;
-        return result;
+        return SystemError(EINVAL);
     }
     const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
     std::random_device seed;
     std::mt19937 random(seed());
-    for (int attempt = 0; attempt < 100; ++attempt) {
+    int error = EEXIST;
+    for (int attempt = 0; attempt < 100 && error == EEXIST; ++attempt) {
         char name[32];
         std::snprintf(name, sizeof name, ".~tessaprint-%08x.tmp", static_cast<unsigned>(random()));
         const fs::path temporary = folder / name;
         errno = 0;
         std::FILE* file = OpenNew(temporary);
         if (file == nullptr) {
-            result.error = errno != 0 ? errno : EIO;
-            if (result.error == EEXIST) {
-                continue;
-            }
-            return result;
+            error = errno != 0 ? errno : EIO;
+            continue;
         }
         bool ok = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-        int error = ok ? 0 : errno;
+        error = ok ? 0 : errno;
         if (ok && std::fflush(file) != 0) {
             ok = false;
             error = errno;
@@ -77,28 +78,14 @@ AtomicWrite WriteTemporary(const fs::path& target, std::string_view bytes)
         if (!ok) {
             std::error_code ignored;
             fs::remove(temporary, ignored);
-            result.error = error != 0 ? error : EIO;
-            return result;
+            return SystemError(error != 0 ? error : EIO);
         }
-        result.path = temporary;
-        return result;
+        return temporary;
     }
-    return result;
+    return SystemError(error);
 }
 
-} // namespace
-
-fs::path CopyName(const fs::path& target, int copy)
-{
-    if (copy <= 1) {
-        return target;
-    }
-    fs::path name = target.stem();
-    name += "-" + std::to_string(copy);
-    name += target.extension();
-    return target.parent_path() / name;
-}
-
+// Moves from to to unless to exists: 0, EEXIST when it is taken, or another errno.
 int MoveNoReplace(const fs::path& from, const fs::path& to)
 {
 #ifdef _WIN32
@@ -136,39 +123,52 @@ int MoveNoReplace(const fs::path& from, const fs::path& to)
 #endif
 }
 
-AtomicWrite ReplaceFile(const fs::path& target, std::string_view bytes)
+} // namespace
+
+fs::path CopyName(const fs::path& target, int copy)
 {
-    AtomicWrite temporary = WriteTemporary(target, bytes);
-    if (temporary.error != 0) {
-        return {temporary.error, {}};
+    if (copy <= 1) {
+        return target;
     }
-    std::error_code ec;
-    fs::rename(temporary.path, target, ec);
-    if (ec) {
-        std::error_code ignored;
-        fs::remove(temporary.path, ignored);
-        return {ec.value(), {}};
-    }
-    return {0, target};
+    fs::path name = target.stem();
+    name += "-" + std::to_string(copy);
+    name += target.extension();
+    return target.parent_path() / name;
 }
 
-AtomicWrite CreateFileNoReplace(const fs::path& target, std::string_view bytes)
+Result<fs::path> ReplaceFile(const fs::path& target, std::string_view bytes)
 {
-    AtomicWrite temporary = WriteTemporary(target, bytes);
-    if (temporary.error != 0) {
-        return {temporary.error, {}};
+    Result<fs::path> temporary = WriteTemporary(target, bytes);
+    if (!temporary) {
+        return temporary;
+    }
+    std::error_code ec;
+    fs::rename(temporary.value(), target, ec);
+    if (ec) {
+        std::error_code ignored;
+        fs::remove(temporary.value(), ignored);
+        return SystemError(ec.value());
+    }
+    return target;
+}
+
+Result<fs::path> CreateFileNoReplace(const fs::path& target, std::string_view bytes)
+{
+    Result<fs::path> temporary = WriteTemporary(target, bytes);
+    if (!temporary) {
+        return temporary;
     }
     int error = EEXIST;
     for (int copy = 1; copy <= kMaxCopies && error == EEXIST; ++copy) {
         const fs::path candidate = CopyName(target, copy);
-        error = MoveNoReplace(temporary.path, candidate);
+        error = MoveNoReplace(temporary.value(), candidate);
         if (error == 0) {
-            return {0, candidate};
+            return candidate;
         }
     }
     std::error_code ignored;
-    fs::remove(temporary.path, ignored);
-    return {error, {}};
+    fs::remove(temporary.value(), ignored);
+    return SystemError(error);
 }
 
 } // namespace tessaprint

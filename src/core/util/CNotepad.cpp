@@ -117,15 +117,15 @@ void CNotepad::OnProgramGone(bool ended)
     m_file.clear();
 }
 
-std::string CNotepad::StartNotepad(const std::vector<std::string>& lines)
+Result<void> CNotepad::StartNotepad(const std::vector<std::string>& lines)
 {
     CloseStarted();
 
     const std::string command = EditorCommand();
     std::vector<std::string> words = SplitCommand(command);
     if (words.empty()) {
-        return "No text editor was found. Install one (for example gedit or kate) or name it in the setting "
-               "Settings/szTextEditor.";
+        return Error{kErrorFail, "No text editor was found. Install one (for example gedit or kate) or name it in "
+                                 "the setting Settings/szTextEditor."};
     }
 
     std::string content;
@@ -142,12 +142,12 @@ std::string CNotepad::StartNotepad(const std::vector<std::string>& lines)
         file = OpenPrivateNewFile(path);
     }
     if (!file) {
-        return "Cannot write the lines for the text editor into " + m_tempFolder + ": " + std::strerror(errno);
+        return ErrnoError(errno, "Cannot write the lines for the text editor into " + m_tempFolder);
     }
     const bool written = std::fwrite(content.data(), 1, content.size(), file) == content.size();
     if (std::fclose(file) != 0 || !written) {
         fs::remove(path, error);
-        return "Cannot write the lines for the text editor into " + path + ".";
+        return Error{kErrorFail, "Cannot write the lines for the text editor into " + path + "."};
     }
 
     const std::string program = words.front();
@@ -155,7 +155,7 @@ std::string CNotepad::StartNotepad(const std::vector<std::string>& lines)
     words.push_back(path);
     if (!LaunchProcess(program, words)) {
         fs::remove(path, error);
-        return "The text editor \"" + command + "\" could not be started.";
+        return Error{kErrorFail, "The text editor \"" + command + "\" could not be started."};
     }
     m_file = path;
     return {};

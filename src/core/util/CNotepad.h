@@ -1,5 +1,7 @@
 #pragma once
 
+#include "util/Result.h"
+
 #include <memory>
 #include <string>
 #include <vector>
@@ -68,8 +70,8 @@ public:
     ~CNotepad() override;
 
     // Closes the editor started before, writes the lines and starts a new
-    // editor. Empty on success, else a message for the user.
-    std::string StartNotepad(const std::vector<std::string>& lines);
+    // editor; a failure carries a message for the user.
+    Result<void> StartNotepad(const std::vector<std::string>& lines);
 
     void SetEditorSetting(std::string command) { m_editorSetting = std::move(command); }
     // The editor command that would be used; empty when none is installed.

@@ -1,10 +1,9 @@
 #include "util/FileIo.h"
 
-#include "results/ReportsFolder.h"
 #include "util/AtomicFile.h"
+#include "util/Utf8Path.h"
 
 #include <cerrno>
-#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -12,36 +11,31 @@
 
 namespace tessaprint {
 
-bool ReadWholeFile(const std::string& path, std::string& content, std::string& error)
+Result<std::string> ReadWholeFile(const std::string& path)
 {
     std::error_code ec;
     if (std::filesystem::is_directory(PathFromUtf8(path), ec)) {
-        error = "cannot read " + path + ": it is a folder, not a file";
-        return false;
+        return Error{kErrorAccessDenied, "cannot read " + path + ": it is a folder, not a file"};
     }
     std::ifstream in(PathFromUtf8(path), std::ios::binary);
     if (!in) {
-        error = "cannot read " + path + ": " + std::strerror(errno);
-        return false;
+        return ErrnoError(errno, "cannot read " + path);
     }
     std::ostringstream buffer;
     buffer << in.rdbuf();
     if (in.bad()) {
-        error = "cannot read " + path + ": " + std::strerror(errno);
-        return false;
+        return ErrnoError(errno, "cannot read " + path);
     }
-    content = buffer.str();
-    return true;
+    return std::move(buffer).str();
 }
 
-bool WriteWholeFile(const std::string& path, const std::string& content, std::string& error)
+Result<void> WriteWholeFile(const std::string& path, const std::string& content)
 {
-    const AtomicWrite written = ReplaceFile(PathFromUtf8(path), content);
-    if (written.error != 0) {
-        error = "cannot write " + path + ": " + std::generic_category().message(written.error);
-        return false;
+    const Result<std::filesystem::path> written = ReplaceFile(PathFromUtf8(path), content);
+    if (!written) {
+        return Error{written.error().code, "cannot write " + path + ": " + written.error().message};
     }
-    return true;
+    return {};
 }
 
 } // namespace tessaprint

@@ -93,30 +93,27 @@ std::string LocationLine(const std::string& location, const std::string& system)
     return "Location: " + location + Tabs(Length(location), 5, 10, 7) + "System: " + system;
 }
 
-WorkOrderDocumentResult WriteWorkOrderDocument(const WorkOrderRecord& record, const std::string& reportsFolder,
-                                               int word2007, const std::optional<std::tm>& localTime)
+Result<std::string> WriteWorkOrderDocument(const WorkOrderRecord& record, const std::string& reportsFolder,
+                                           int word2007, const std::optional<std::tm>& localTime)
 {
-    constexpr std::uint32_t kErrorInvalidName = 0x8007007B;
     const std::string stamp = localTime ? FormatFileStamp(*localTime) : "Invalid DateTime";
     const std::string company = FileNamePart(record.Field("szWorkOrderCompany"));
     // With no company the name is "Work-Order-" and the stamp.
-    const ReportPath path = company.empty() ? MakeReportPath(reportsFolder, "Work-Order-" + stamp, "", "docx")
-                                            : MakeReportPath(reportsFolder, company, "-Work-Order-" + stamp, "docx");
-    WorkOrderDocumentResult result;
-    if (!path.ok) {
-        result.errorBox = docs::ComErrorText(kErrorInvalidName, path.error);
-        return result;
+    const Result<ReportPath> path = company.empty()
+                                        ? MakeReportPath(reportsFolder, "Work-Order-" + stamp, "", "docx")
+                                        : MakeReportPath(reportsFolder, company, "-Work-Order-" + stamp, "docx");
+    if (!path) {
+        // The box has always named a path it could not make an invalid name.
+        return Error{kErrorInvalidName, path.error().message};
     }
     docs::DocumentEngine word;
-    const docs::DocumentResult run = docs::RunDocument(
+    const Result<void> run = docs::RunDocument(
         word, word2007, WorkOrderDocumentSpec(record),
-        [&record](docs::WordApplication& w) { BuildWorkOrderDocument(w, record); }, PathToUtf8(path.base));
-    result.ok = run.ok;
-    result.errorBox = run.errorBox;
-    if (run.ok) {
-        result.savedPath = word.FullName();
+        [&record](docs::WordApplication& w) { BuildWorkOrderDocument(w, record); }, PathToUtf8(path.value().base));
+    if (!run) {
+        return run.error();
     }
-    return result;
+    return word.FullName();
 }
 
 docs::DocumentSpec WorkOrderDocumentSpec(const WorkOrderRecord& record)

@@ -18,16 +18,11 @@ docs::DocumentSpec WorkOrderDocumentSpec(const WorkOrderRecord& record);
 // checks and the signature line.
 void BuildWorkOrderDocument(docs::WordApplication& word, const WorkOrderRecord& record);
 
-struct WorkOrderDocumentResult {
-    bool ok = false;
-    std::string savedPath; // with extension, when ok
-    std::string errorBox;  // "COM Error: 0x%08lX. %s" when not ok
-};
-
 // Writes the work order document into the reports folder as
-// "<Company>-Work-Order-<stamp>.docx" (never over an existing file).
-WorkOrderDocumentResult WriteWorkOrderDocument(const WorkOrderRecord& record, const std::string& reportsFolder,
-                                               int word2007, const std::optional<std::tm>& localTime);
+// "<Company>-Work-Order-<stamp>.docx" (never over an existing file) and gives
+// its path; a failure is what the error box shows (ComErrorText).
+Result<std::string> WriteWorkOrderDocument(const WorkOrderRecord& record, const std::string& reportsFolder,
+                                           int word2007, const std::optional<std::tm>& localTime);
 
 // The Equipment Data lines whose tab count depends on the first value's length.
 std::string ManufacturerLine(const std::string& manufacturer, const std::string& model);

@@ -1,5 +1,6 @@
 #include "workorder/WorkOrderForm.h"
 
+#include "docs/DocumentFrame.h"
 #include "workorder/WorkOrderDocument.h"
 
 #include <algorithm>
@@ -113,7 +114,7 @@ void WorkOrderForm::OnClear(std::string_view list)
     m_view.SetListEntries(list, {});
 }
 
-std::optional<std::string> WorkOrderForm::OnExportToWord(const std::string& reportsFolder, int word2007)
+Result<std::string> WorkOrderForm::OnExportToWord(const std::string& reportsFolder, int word2007)
 {
     for (const auto key : WorkOrderRecord::FieldKeys()) {
         m_record.SetField(key, m_view.FieldText(key));
@@ -133,13 +134,11 @@ std::optional<std::string> WorkOrderForm::OnExportToWord(const std::string& repo
     }
     StoreWorkOrder(m_settings, m_record);
 
-    const WorkOrderDocumentResult result =
-        WriteWorkOrderDocument(m_record, reportsFolder, word2007, m_clock.LocalTime());
-    if (!result.ok) {
-        m_prompts.ShowMessageBox(result.errorBox);
-        return std::nullopt;
+    Result<std::string> written = WriteWorkOrderDocument(m_record, reportsFolder, word2007, m_clock.LocalTime());
+    if (!written) {
+        m_prompts.ShowMessageBox(docs::ComErrorText(written.error()));
     }
-    return result.savedPath;
+    return written;
 }
 
 void WorkOrderForm::OnClose()

@@ -1,8 +1,9 @@
 #pragma once
 
-#include "app/Prompts.h"
-#include "app/SettingsStore.h"
 #include "util/Clock.h"
+#include "util/Prompts.h"
+#include "util/Result.h"
+#include "util/SettingsStore.h"
 #include "workorder/WorkOrderRecord.h"
 
 #include <array>
@@ -53,9 +54,9 @@ public:
     void OnAddResults();
     void OnAddChecks();
     void OnClear(std::string_view list);
-    // Stores the work order and writes its document; the path written, or
-    // nothing when it failed (the error box was shown).
-    std::optional<std::string> OnExportToWord(const std::string& reportsFolder, int word2007);
+    // Stores the work order and writes its document; the path written. A
+    // failure is shown in the error box and given back.
+    Result<std::string> OnExportToWord(const std::string& reportsFolder, int word2007);
     // Escape or the close box.
     void OnClose();
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/SettingsStore.h"
+#include "util/SettingsStore.h"
 
 #include <array>
 #include <map>

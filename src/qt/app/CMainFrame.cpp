@@ -16,7 +16,8 @@ CMainFrame::CMainFrame(QWidget* parent) : QMainWindow(parent)
 {
     setObjectName(QStringLiteral("128"));
     // The tree of the built-in folder, before any setting is read.
-    CreateReportsFolderTree(DefaultReportsFolder());
+    // A folder that cannot be made is said at the first save into it.
+    (void)CreateReportsFolderTree(DefaultReportsFolder());
 
     setWindowTitle(QStringLiteral("Tessaprint"));
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "app/SettingsStore.h"
 #include "link/DriverInputQueue.h"
 #include "link/SerialDriver.h"
+#include "util/SettingsStore.h"
 
 #include <QObject>
 #include <QSerialPort>

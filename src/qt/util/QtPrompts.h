@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/Prompts.h"
+#include "util/Prompts.h"
 
 class QWidget;
 

@@ -181,7 +181,7 @@ CWorkOrder1::CWorkOrder1(Services services, WorkOrderPrompts* entries, QWidget* 
     connect(AddButton(this, 1052, QStringLiteral("Export to Word"), 496, 207, 68), &QPushButton::clicked, this, [this] {
         const auto path = m_form->OnExportToWord(m_services.reportsFolder(), m_services.word2007());
         if (path && m_services.documentWritten) {
-            m_services.documentWritten(*path);
+            m_services.documentWritten(path.value());
         }
     });
     QPushButton* cancel = AddButton(this, 2, QStringLiteral("Cancel"), 441, 207, 50);

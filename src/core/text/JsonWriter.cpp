@@ -1,4 +1,4 @@
-#include "util/JsonWriter.h"
+#include "text/JsonWriter.h"
 
 #include "text/Windows1252.h"
 
