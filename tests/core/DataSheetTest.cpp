@@ -376,55 +376,76 @@ TEST_F(DataSheetTest, FailureInTheMiddleShowsTheErrorBoxAndSavesNothing)
     EXPECT_EQ(ComErrorText(saved.error()).rfind("COM Error: 0x80070003. ", 0), 0u) << ComErrorText(saved.error());
 }
 
-TEST_F(DataSheetTest, FrameRunsItsStepsInOrderForBothTemplateChoices)
+TEST_F(DataSheetTest, FrameGivesTheTemplateMarginsHeaderAndFooterForBothTemplateChoices)
 {
-    RecordingWordApplication recorder;
-    ASSERT_TRUE(RunDocument(
-                    recorder, 0, ElectricalSafetyRecordSpec(), [](WordApplication&) {}, "/x/y")
-                    .ok());
-    const std::vector<std::string> expected = {"StartWord",
-                                               "AddDocument Normal.dot 0",
-                                               "MarkSaved 1",
-                                               "ShowWord -1",
-                                               "InchesToPoints 0.9",
-                                               "SetLeftMargin 64.8",
-                                               "InchesToPoints 0.9",
-                                               "SetRightMargin 64.8",
-                                               "SeekView 9",
-                                               "SetShading 15132390",
-                                               "SetAlignment 1",
-                                               "ToggleBold",
-                                               "ToggleItalic",
-                                               "SetFontSize 12",
-                                               "SetFontName Calibri",
-                                               "WriteText Zelmor Corporation",
-                                               "ToggleItalic",
-                                               "NewParagraph",
-                                               "WriteText Electrical Safety Test Record",
-                                               "ToggleBold",
-                                               "SeekView 0",
-                                               "SeekView 10",
-                                               "SetFontSize 8",
-                                               "WriteText Zelmor Corporation Form # /*75-022, rev. 2*/",
-                                               "SeekView 0",
-                                               "SaveDocumentAs /x/y",
-                                               "ReleaseWord"};
-    EXPECT_EQ(recorder.operations(), expected);
+    // Before Word 2007: the .dot template, no style set, the form number footer.
+    const auto body = [](WordApplication& word) { word.WriteText("Body text"); };
+    ASSERT_TRUE(RunDocument(engine, 0, ElectricalSafetyRecordSpec(), body, (m_folder / "old").string()));
+    EXPECT_EQ(engine.templateName(), "Normal.dot");
+    EXPECT_EQ(engine.styleSet(), "");
+    const Document doc = test::DocxReader::FromFile(engine.savedPath()).ReadDocument();
+    EXPECT_EQ(doc, engine.document());
 
-    RecordingWordApplication modern;
+    // 0.9 inch side margins; the template's page otherwise.
+    EXPECT_DOUBLE_EQ(doc.page.leftMarginPt, 64.8);
+    EXPECT_DOUBLE_EQ(doc.page.rightMarginPt, 64.8);
+    EXPECT_EQ(doc.page.topMarginPt, kDefaultTopBottomMarginPt);
+    EXPECT_EQ(doc.page.widthPt, kPageWidthPt);
+
+    // The header: two grey centred paragraphs, the company line in bold
+    // italics over the bold title, both in 12-point Calibri.
+    ASSERT_EQ(doc.header.blocks.size(), 2u);
+    const auto& company = std::get<Paragraph>(doc.header.blocks[0]);
+    const auto& title = std::get<Paragraph>(doc.header.blocks[1]);
+    for (const Paragraph* line : {&company, &title}) {
+        EXPECT_EQ(line->format.shading, kHeaderShading);
+        EXPECT_EQ(line->format.alignment, Alignment::Center);
+        ASSERT_EQ(line->runs.size(), 1u);
+        EXPECT_TRUE(line->runs[0].format.bold);
+        EXPECT_EQ(line->runs[0].format.size, 12);
+        EXPECT_EQ(line->runs[0].format.font, "Calibri");
+    }
+    EXPECT_EQ(company.runs[0].text, "Zelmor Corporation");
+    EXPECT_TRUE(company.runs[0].format.italic);
+    EXPECT_EQ(title.runs[0].text, "Electrical Safety Test Record");
+    EXPECT_FALSE(title.runs[0].format.italic);
+
+    ASSERT_EQ(doc.footer.blocks.size(), 1u);
+    const auto& formNumber = std::get<Paragraph>(doc.footer.blocks[0]);
+    ASSERT_EQ(formNumber.runs.size(), 1u);
+    EXPECT_EQ(formNumber.runs[0].text, "Zelmor Corporation Form # /*75-022, rev. 2*/");
+    EXPECT_EQ(formNumber.runs[0].format.size, 8);
+
+    // The body goes into the main text, plain, with nothing of the header's formatting.
+    ASSERT_EQ(doc.main.blocks.size(), 1u);
+    const auto& text = std::get<Paragraph>(doc.main.blocks[0]);
+    ASSERT_EQ(text.runs.size(), 1u);
+    EXPECT_EQ(text.runs[0].text, "Body text");
+    EXPECT_EQ(text.runs[0].format, CharFormat{});
+    EXPECT_EQ(text.format, ParaFormat{});
+
+    // From Word 2007 on: the .dotm template with the Word 2003 style set; a
+    // plain header in its own size, and the page number centred in the footer.
+    DocumentEngine modern;
     DocumentSpec pageNumbered;
     pageNumbered.title = "T";
+    pageNumbered.boldHeader = false;
+    pageNumbered.headerSize = 11;
     pageNumbered.footer = DocumentSpec::Footer::PageNumber;
-    ASSERT_TRUE(RunDocument(
-                    modern, 1, pageNumbered, [](WordApplication&) {}, "/x/y")
-                    .ok());
-    const auto& ops = modern.operations();
-    EXPECT_EQ(ops[1], "AddDocument Normal.dotm 0");
-    const auto styleSet = std::find(ops.begin(), ops.end(), "ApplyStyleSet Word 2003");
-    const auto footer = std::find(ops.begin(), ops.end(), "InsertPageNumberField 33");
-    ASSERT_NE(styleSet, ops.end());
-    ASSERT_NE(footer, ops.end());
-    EXPECT_LT(footer, styleSet); // the page number footer comes before the style set
+    ASSERT_TRUE(RunDocument(modern, 1, pageNumbered, body, (m_folder / "new").string()));
+    EXPECT_EQ(modern.templateName(), "Normal.dotm");
+    EXPECT_EQ(modern.styleSet(), "Word 2003");
+    const Document numbered = test::DocxReader::FromFile(modern.savedPath()).ReadDocument();
+    EXPECT_DOUBLE_EQ(numbered.page.leftMarginPt, 64.8);
+    const auto& plainTitle = std::get<Paragraph>(numbered.header.blocks.at(1));
+    EXPECT_EQ(plainTitle.runs.at(0).text, "T");
+    EXPECT_FALSE(plainTitle.runs[0].format.bold);
+    EXPECT_EQ(plainTitle.runs[0].format.size, 11);
+    ASSERT_EQ(numbered.footer.blocks.size(), 1u);
+    const auto& pageNumber = std::get<Paragraph>(numbered.footer.blocks[0]);
+    ASSERT_EQ(pageNumber.runs.size(), 1u);
+    EXPECT_EQ(pageNumber.runs[0].kind, Run::Kind::PageNumber);
+    EXPECT_EQ(pageNumber.format.alignment, Alignment::Center);
 }
 
 TEST_F(DataSheetTest, EveryElectricalSafetyRecordOpensInLibreOffice)

@@ -20,12 +20,35 @@ struct ListRow {
     std::string reading;
 };
 
+// The fields of an "ATR", "Vent" or "Trans" reading, numbered from 1 as
+// PacemakerRows::Field takes them: "12.5 uJ 5.0 V 10.0 mA 1.0 ms 70.0 PPM
+// 2.0 mV 250 mS 300 mS".
+struct PacerField {
+    static constexpr int kEnergy = 1;
+    static constexpr int kVoltage = 2;
+    static constexpr int kCurrent = 3;
+    static constexpr int kWidth = 4;
+    static constexpr int kRate = 5;
+    static constexpr int kSensitivity = 6;
+    static constexpr int kPacedRefractory = 7;  // paced refractory period
+    static constexpr int kSensedRefractory = 8; // sensed refractory period
+    static constexpr int kCount = 8;
+};
+
+// The fields of an "AVD" reading: "150 mS 10.0 mA 10.0 mA".
+struct AvField {
+    static constexpr int kInterval = 1;
+    static constexpr int kAtrialCurrent = 2;
+    static constexpr int kVentricularCurrent = 3;
+    static constexpr int kCount = 3;
+};
+
 // The pacemaker analyzer's rows of one kind ("ATR", "Vent", "Trans", "AVD"),
 // each reading split into fixed fields.
 struct PacemakerRows {
     explicit PacemakerRows(int fields) : fieldCount(fields) {}
 
-    int fieldCount = 8;
+    int fieldCount = PacerField::kCount;
     int count = 0;
     // entries[k][f - 1] is field f of the k-th row of this kind.
     std::vector<std::vector<std::string>> entries;
@@ -42,10 +65,10 @@ struct DataSheetTables {
     std::vector<std::string> listTestNames = std::vector<std::string>(kListSize);
     std::vector<std::string> listReadings = std::vector<std::string>(kListSize);
     int selectedRecord = -1;
-    PacemakerRows atr = PacemakerRows(8);
-    PacemakerRows vent = PacemakerRows(8);
-    PacemakerRows trans = PacemakerRows(8);
-    PacemakerRows avd = PacemakerRows(3);
+    PacemakerRows atr = PacemakerRows(PacerField::kCount);
+    PacemakerRows vent = PacemakerRows(PacerField::kCount);
+    PacemakerRows trans = PacemakerRows(PacerField::kCount);
+    PacemakerRows avd = PacemakerRows(AvField::kCount);
 };
 
 // Splits a pacemaker reading into fieldCount fields: each field but the last

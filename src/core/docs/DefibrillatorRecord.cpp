@@ -1,5 +1,6 @@
 #include "docs/DataSheet.h"
 #include "docs/RecordParts.h"
+#include "docs/RecordStyle.h"
 
 #include <array>
 #include <cstdio>
@@ -8,8 +9,6 @@
 namespace tessaprint::docs {
 
 namespace {
-
-constexpr const char* kFont = "Calibri";
 
 // The words of a value after its first word (normally the section's
 // keyword), leading white space removed.
@@ -171,12 +170,6 @@ constexpr const char* kLinePatterns[] = {
     "\t%d. %s Freq: %s  Ampl: %s",
 };
 
-void Type(WordApplication& word, const std::string& text)
-{
-    word.SetFontName(kFont);
-    word.WriteText(text);
-}
-
 } // namespace
 
 std::vector<std::string> DefibrillatorSectionLines(const ResultsTable& results, int record, int section,
@@ -219,32 +212,43 @@ int DefibrillatorRowHeight(int lineCount, bool aed)
 
 namespace {
 
-// A section table of R rows: borders, the first section's height, the
-// column widths, and the "Complies (Pass)" cells; back in row 1's left cell.
-void SetUpSectionTable(WordApplication& word, int rows, int height, bool keepWithFollowing = false)
+enum SectionIndex { kDefib, kCardio, kChargeTime, kAed, kPacer, kPaceRefr, kSenseRefr, kPaceImu, kSimulator };
+
+// The two columns of a section table, in inches: the function with its
+// lines, and the "Complies (Pass)" choice.
+constexpr double kFunctionColumnInches = 5.3;
+constexpr double kCompliesColumnInches = 1.6;
+
+// The lines of one section for the record, and the height of their row.
+std::vector<std::string> SectionLines(const ResultsTable& results, int record, int section)
 {
-    word.AddTable(rows, 2);
-    KeepTableTogether(word, TableHeading::None, keepWithFollowing);
-    word.SelectTable(1);
-    word.SetCellBorders(kLineStyleSingle, std::nullopt);
-    word.SetCellBorders(std::nullopt, kLineStyleSingle);
-    word.SetRowHeight(height, kSectionRowRule);
-    word.SetAlignment(0);
+    std::string wave;
+    return DefibrillatorSectionLines(results, record, section, wave);
+}
+
+int RowHeight(const std::vector<std::string>& lines, bool aed = false)
+{
+    return DefibrillatorRowHeight(static_cast<int>(lines.size()), aed);
+}
+
+// From the selected table: the function column, then the choice column.
+void SetSectionColumnWidths(WordApplication& word)
+{
     word.MoveLeft(kUnitCharacter);
     word.SelectColumn();
-    word.SetColumnWidth(word.InchesToPoints(5.3), kColumnWidthPoints);
+    word.SetColumnWidth(word.InchesToPoints(kFunctionColumnInches), kColumnWidthPoints);
     word.MoveRight(kUnitCharacter);
     word.SelectColumn();
-    word.SetColumnWidth(word.InchesToPoints(1.6), kColumnWidthPoints);
-    word.MoveLeft(kUnitCharacter);
-    word.HomeOfRow(kUnitRow);
-    word.ToggleBold();
-    word.SetFontSize(10);
-    word.SetAlignment(0);
-    word.MoveRight(kUnitCharacter);
+    word.SetColumnWidth(word.InchesToPoints(kCompliesColumnInches), kColumnWidthPoints);
+}
+
+// "Complies (Pass)" over "Yes / No" in the right cell of each of the rows,
+// from the first one down.
+void WriteCompliesColumn(WordApplication& word, int rows)
+{
     for (int row = 0; row < rows; ++row) {
-        word.SetFontName(kFont);
-        word.SetFontSize(12);
+        word.SetFontName(kRecordFont);
+        word.SetFontSize(kLabelSize);
         word.WriteText("Complies (Pass)");
         word.NewParagraph();
         word.WriteText("Yes            No");
@@ -252,6 +256,24 @@ void SetUpSectionTable(WordApplication& word, int rows, int height, bool keepWit
             word.MoveDown();
         }
     }
+}
+
+// A section table of R rows: lines, the first section's height, the column
+// widths, the bold function-size start of row 1 and the "Complies (Pass)"
+// cells; back in row 1's left cell.
+void SetUpSectionTable(WordApplication& word, int rows, int height, bool keepWithFollowing = false)
+{
+    AddLinedTable(word, rows, 2, TableHeading::None, keepWithFollowing);
+    word.SetRowHeight(height, kSectionRowRule);
+    word.SetAlignment(kAlignLeft);
+    SetSectionColumnWidths(word);
+    word.MoveLeft(kUnitCharacter);
+    word.HomeOfRow(kUnitRow);
+    word.ToggleBold();
+    word.SetFontSize(kFunctionSize);
+    word.SetAlignment(kAlignLeft);
+    word.MoveRight(kUnitCharacter);
+    WriteCompliesColumn(word, rows);
     word.HomeOfRow(kUnitRow);
     for (int i = 0; i + 1 < rows; ++i) {
         word.MoveUp();
@@ -261,30 +283,163 @@ void SetUpSectionTable(WordApplication& word, int rows, int height, bool keepWit
     }
 }
 
+// "Function:" in bold, the description, the test load when there is one and
+// the section's lines; then down to the next row.
 void WriteFunctionRow(WordApplication& word, const std::string& description, const std::string& testLoad,
                       const std::vector<std::string>& lines)
 {
-    Type(word, "Function:");
+    TypeInRecordFont(word, "Function:");
     word.ToggleBold();
-    Type(word, description);
+    TypeInRecordFont(word, description);
     if (!testLoad.empty()) {
         word.NewParagraph();
-        Type(word, testLoad);
+        TypeInRecordFont(word, testLoad);
     }
     for (const auto& line : lines) {
         word.NewParagraph();
-        Type(word, line);
+        TypeInRecordFont(word, line);
     }
     word.MoveDown();
 }
 
-enum SectionIndex { kDefib, kCardio, kChargeTime, kAed, kPacer, kPaceRefr, kSenseRefr, kPaceImu, kSimulator };
+// Four rows of bold labels, growing with a long ID or date: the location and
+// testing person beside the service choices, the organization across the
+// table, the make and model beside the equipment test ID, the identification
+// number beside the record's date.
+void WriteIdentificationTable(WordApplication& word, const ResultsTable& results)
+{
+    AddLinedTable(word, 4, 2, TableHeading::None);
+    word.SetRowHeight(kIdentificationRowHeight, kRowHeightAtLeast);
+    word.ToggleBold();
+    word.SetFontSize(kLabelSize);
+    word.SetAlignment(kAlignLeft);
+    WriteLabelPair(word, "Location of DUT:", "Name of Testing Person:");
+    word.MoveRight(kUnitCharacter);
+    WriteServiceChoicesCell(word, kLabelSize, [&word](bool) { WriteBoldRecordCircle(word); });
+    word.MoveDown();
+
+    WriteMergedRow(word, "Name of Organization:", kOneLineRowHeight);
+    word.MoveDown();
+
+    WriteLabelPair(word, "DUT Manufacturer:", "DUT Model:");
+    word.MoveRight(kUnitCharacter);
+    WriteEquipmentIdCell(word, "Equipment Test ID: ", results.currentEquipmentId());
+    word.MoveDown();
+    word.MoveLeft(kUnitCharacter);
+
+    word.SetRowHeight(kOneLineRowHeight, kRowHeightAtLeast);
+    TypeInRecordFont(word, "GUI (Global Unified Identification) No:");
+    word.MoveRight(kUnitCharacter);
+    TypeInRecordFont(word, "Date: ");
+    word.ToggleBold();
+    word.WriteText(results.currentDate());
+    word.ToggleBold();
+    word.MoveDown();
+}
+
+// Centred below the identification table; it stays with the first table.
+void WriteTestDataHeading(WordApplication& word)
+{
+    word.NewParagraph();
+    word.SetAlignment(kAlignCentre);
+    word.SetFontSize(kLabelSize);
+    word.SetKeepWithNext(true);
+    word.WriteText("Test Data:");
+}
+
+// Defibrillator energy, cardio time and charge time, a row each.
+void WriteDefibrillatorTable(WordApplication& word, const ResultsTable& results, int record)
+{
+    const auto energy = SectionLines(results, record, kDefib);
+    SetUpSectionTable(word, 3, RowHeight(energy));
+    WriteFunctionRow(word, " Defibrillator (Energy)", "Test Load 50 Ohms", energy);
+
+    const auto cardio = SectionLines(results, record, kCardio);
+    LineAllBorders(word);
+    word.SetRowHeight(RowHeight(cardio), kSectionRowRule);
+    word.SetAlignment(kAlignLeft);
+    word.HomeOfRow(kUnitRow);
+    word.ToggleBold();
+    word.SetFontSize(kFunctionSize);
+    WriteFunctionRow(word, " Defibrillator (Cardio Time)", "", cardio);
+
+    const auto charge = SectionLines(results, record, kChargeTime);
+    LineAllBorders(word);
+    word.SetRowHeight(RowHeight(charge), kSectionRowRule);
+    word.SetAlignment(kAlignLeft);
+    word.SetFontSize(kFunctionSize);
+    word.ToggleBold();
+    WriteFunctionRow(word, " Defibrillator (Charge Time)", "", charge);
+    word.SetKeepWithNext(false); // the paragraph after the table came from the heading's
+    word.NewParagraph();
+}
+
+// AED energy, with the wave on the test load line.
+void WriteAedTable(WordApplication& word, const ResultsTable& results, int record)
+{
+    std::string wave;
+    const auto aed = DefibrillatorSectionLines(results, record, kAed, wave);
+    SetUpSectionTable(word, 1, RowHeight(aed, true));
+    WriteFunctionRow(word, " AED (Energy)", "Test Load 50 Ohms          Wave: " + wave, aed);
+    word.NewParagraph();
+}
+
+// Pacemaker pulse, pace refractory, sense refractory and immunity, a row each.
+void WritePacemakerTable(WordApplication& word, const ResultsTable& results, int record)
+{
+    const auto pulse = SectionLines(results, record, kPacer);
+    SetUpSectionTable(word, 4, RowHeight(pulse));
+    WriteFunctionRow(word, " Pacemaker - Pulse", "Test Load ________ Ohms", pulse);
+
+    const auto paceRefractory = SectionLines(results, record, kPaceRefr);
+    word.SetRowHeight(RowHeight(paceRefractory), kSectionRowRule);
+    word.SetAlignment(kAlignLeft);
+    word.SetFontName(kRecordFont);
+    word.SetFontSize(kFunctionSize);
+    word.ToggleBold();
+    WriteFunctionRow(word, " Pacemaker Pace Refractory", "", paceRefractory);
+
+    const auto senseRefractory = SectionLines(results, record, kSenseRefr);
+    word.SetRowHeight(RowHeight(senseRefractory), kSectionRowRule);
+    word.SetAlignment(kAlignLeft);
+    word.SetFontName(kRecordFont);
+    word.ToggleBold();
+    word.SetFontSize(kFunctionSize);
+    WriteFunctionRow(word, " Pacemaker Sense Refractory", "", senseRefractory);
+
+    const auto immunity = SectionLines(results, record, kPaceImu);
+    word.SetRowHeight(RowHeight(immunity), kSectionRowRule);
+    word.SetAlignment(kAlignLeft);
+    word.SetFontName(kRecordFont);
+    word.SetFontSize(kFunctionSize);
+    word.ToggleBold();
+    WriteFunctionRow(word, " Pacemaker Immunity", "", immunity);
+    word.NewParagraph();
+}
+
+// The simulator's waves; the signature stays on the page of this last table.
+void WriteSimulatorTable(WordApplication& word, const ResultsTable& results, int record)
+{
+    const auto simulator = SectionLines(results, record, kSimulator);
+    SetUpSectionTable(word, 1, RowHeight(simulator), true);
+    WriteFunctionRow(word, " Simulator", "", simulator);
+}
+
+void WriteSignature(WordApplication& word)
+{
+    word.SetKeepWithNext(true);
+    word.NewParagraph();
+    word.NewParagraph();
+    word.SetFontSize(kTextSize);
+    word.WriteText("Signature: ______________________________________________\t        Date: ___________________");
+}
 
 } // namespace
 
 DocumentSpec DefibrillatorRecordSpec()
 {
-    return TestRecordSpec("Defibrillator Analyzer Test Record", true, 12, DocumentSpec::Footer::PageNumber);
+    return TestRecordSpec("Defibrillator Analyzer Test Record", true, kPageHeaderSize,
+                          DocumentSpec::Footer::PageNumber);
 }
 
 void BuildDefibrillatorRecord(WordApplication& word, DataSheetTables& tables, const ResultsTable& results)
@@ -293,142 +448,14 @@ void BuildDefibrillatorRecord(WordApplication& word, DataSheetTables& tables, co
         tables.selectedRecord = 0;
     }
     const int record = tables.selectedRecord;
-    std::string wave;
-    const auto scan = [&](int section) { return DefibrillatorSectionLines(results, record, section, wave); };
-    const auto height = [](const std::vector<std::string>& lines, bool aed = false) {
-        return DefibrillatorRowHeight(static_cast<int>(lines.size()), aed);
-    };
 
-    // Identification table: the rows grow with a long ID or date.
-    word.AddTable(4, 2);
-    KeepTableTogether(word, TableHeading::None);
-    word.SelectTable(1);
-    word.SetCellBorders(kLineStyleSingle, std::nullopt);
-    word.SetCellBorders(std::nullopt, kLineStyleSingle);
-    word.SetRowHeight(44, kRowHeightAtLeast);
-    word.ToggleBold();
-    word.SetFontSize(12);
-    word.SetAlignment(0);
-    Type(word, "Location of DUT:");
-    word.NewParagraph();
-    word.NewParagraph();
-    word.WriteText("Name of Testing Person:");
-    word.MoveRight(kUnitCharacter);
-
-    word.SetCellBorders(kLineStyleSingle, std::nullopt);
-    word.SetFontSize(12);
-    word.SetAlignment(0);
-    word.SetRowHeight(50, kRowHeightAtLeast);
-    word.SetFontName(kFont);
-    WriteServiceChoices(word, [&word](bool) { WriteBoldRecordCircle(word); });
-    word.MoveDown();
-
-    word.SelectFirstRow(1);
-    word.MergeCells();
-    word.SetRowHeight(30, kRowHeightAtLeast);
-    Type(word, "Name of Organization:");
-    word.NewParagraph();
-    word.MoveDown();
-
-    Type(word, "DUT Manufacturer:");
-    word.NewParagraph();
-    word.NewParagraph();
-    word.WriteText("DUT Model:");
-    word.MoveRight(kUnitCharacter);
-
-    Type(word, "Equipment Test ID: ");
-    word.ToggleBold();
-    word.WriteText(results.currentEquipmentId());
-    word.ToggleBold();
-    word.NewParagraph();
-    word.NewParagraph();
-    word.WriteText("Serial Number:");
-    word.MoveDown();
-    word.MoveLeft(kUnitCharacter);
-
-    word.SetRowHeight(30, kRowHeightAtLeast);
-    Type(word, "GUI (Global Unified Identification) No:");
-    word.MoveRight(kUnitCharacter);
-    Type(word, "Date: ");
-    word.ToggleBold();
-    word.WriteText(results.currentDate());
-    word.ToggleBold();
-    word.MoveDown();
-
-    word.NewParagraph();
-    word.SetAlignment(1);
-    word.SetFontSize(12);
-    word.SetKeepWithNext(true); // the heading stays with the first table
-    word.WriteText("Test Data:");
-
-    // Defibrillator: energy, cardio time, charge time.
-    const auto defib = scan(kDefib);
-    SetUpSectionTable(word, 3, height(defib));
-    WriteFunctionRow(word, " Defibrillator (Energy)", "Test Load 50 Ohms", defib);
-    const auto cardio = scan(kCardio);
-    word.SetCellBorders(kLineStyleSingle, std::nullopt);
-    word.SetCellBorders(std::nullopt, kLineStyleSingle);
-    word.SetRowHeight(height(cardio), kSectionRowRule);
-    word.SetAlignment(0);
-    word.HomeOfRow(kUnitRow);
-    word.ToggleBold();
-    word.SetFontSize(10);
-    WriteFunctionRow(word, " Defibrillator (Cardio Time)", "", cardio);
-    const auto charge = scan(kChargeTime);
-    word.SetCellBorders(kLineStyleSingle, std::nullopt);
-    word.SetCellBorders(std::nullopt, kLineStyleSingle);
-    word.SetRowHeight(height(charge), kSectionRowRule);
-    word.SetAlignment(0);
-    word.SetFontSize(10);
-    word.ToggleBold();
-    WriteFunctionRow(word, " Defibrillator (Charge Time)", "", charge);
-    word.SetKeepWithNext(false); // the paragraph after the table came from the heading's
-    word.NewParagraph();
-
-    // AED.
-    const auto aed = scan(kAed);
-    SetUpSectionTable(word, 1, height(aed, true));
-    WriteFunctionRow(word, " AED (Energy)", "Test Load 50 Ohms          Wave: " + wave, aed);
-    word.NewParagraph();
-
-    // Pacemaker: pulse, pace and sense refractory, immunity.
-    const auto pacer = scan(kPacer);
-    SetUpSectionTable(word, 4, height(pacer));
-    WriteFunctionRow(word, " Pacemaker - Pulse", "Test Load ________ Ohms", pacer);
-    const auto paceRefr = scan(kPaceRefr);
-    word.SetRowHeight(height(paceRefr), kSectionRowRule);
-    word.SetAlignment(0);
-    word.SetFontName(kFont);
-    word.SetFontSize(10);
-    word.ToggleBold();
-    WriteFunctionRow(word, " Pacemaker Pace Refractory", "", paceRefr);
-    const auto senseRefr = scan(kSenseRefr);
-    word.SetRowHeight(height(senseRefr), kSectionRowRule);
-    word.SetAlignment(0);
-    word.SetFontName(kFont);
-    word.ToggleBold();
-    word.SetFontSize(10);
-    WriteFunctionRow(word, " Pacemaker Sense Refractory", "", senseRefr);
-    const auto paceImu = scan(kPaceImu);
-    word.SetRowHeight(height(paceImu), kSectionRowRule);
-    word.SetAlignment(0);
-    word.SetFontName(kFont);
-    word.SetFontSize(10);
-    word.ToggleBold();
-    WriteFunctionRow(word, " Pacemaker Immunity", "", paceImu);
-    word.NewParagraph();
-
-    // Simulator.
-    const auto simulator = scan(kSimulator);
-    // The signature stays on the page of the last table.
-    SetUpSectionTable(word, 1, height(simulator), true);
-    WriteFunctionRow(word, " Simulator", "", simulator);
-
-    word.SetKeepWithNext(true);
-    word.NewParagraph();
-    word.NewParagraph();
-    word.SetFontSize(11);
-    word.WriteText("Signature: ______________________________________________\t        Date: ___________________");
+    WriteIdentificationTable(word, results);
+    WriteTestDataHeading(word);
+    WriteDefibrillatorTable(word, results, record);
+    WriteAedTable(word, results, record);
+    WritePacemakerTable(word, results, record);
+    WriteSimulatorTable(word, results, record);
+    WriteSignature(word);
 }
 
 } // namespace tessaprint::docs

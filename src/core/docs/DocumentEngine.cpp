@@ -539,7 +539,7 @@ void DocumentEngine::SetFontName(const std::string& name)
 void DocumentEngine::SetAlignment(int alignment)
 {
     RequireDocument();
-    const Alignment value = alignment == 1 ? Alignment::Center : Alignment::Left;
+    const Alignment value = alignment == kAlignCentre ? Alignment::Center : Alignment::Left;
     for (Paragraph* p : TargetParagraphs()) {
         p->format.alignment = value;
     }

@@ -1,5 +1,7 @@
 #include "docs/DocumentFrame.h"
 
+#include "docs/RecordStyle.h"
+
 #include <cstdio>
 
 namespace tessaprint::docs {
@@ -13,11 +15,33 @@ std::string ComErrorText(const Error& error)
 
 namespace {
 
+// A new document from the normal template (Normal.dotm from Word 2007 on,
+// Normal.dot before), shown, with the side margins of every document.
+void OpenDocument(WordApplication& word, int word2007)
+{
+    word.StartWord();
+    word.AddDocument(word2007 ? "Normal.dotm" : "Normal.dot", false);
+    word.MarkSaved(true);
+    word.ShowWord(true);
+    word.SetLeftMargin(word.InchesToPoints(kSideMarginInches));
+    word.SetRightMargin(word.InchesToPoints(kSideMarginInches));
+}
+
+// The page number, centred in the footer.
+void WritePageNumberFooter(WordApplication& word)
+{
+    word.SeekView(kSeekFooter);
+    word.InsertPageNumberField(kFieldPage);
+    word.SetAlignment(kAlignCentre);
+    word.SeekView(kSeekMainDocument);
+}
+
+// The grey, centred header: the company line in italics over the title.
 void WritePageHeader(WordApplication& word, const DocumentSpec& spec)
 {
     word.SeekView(kSeekHeader);
     word.SetShading(kHeaderShading);
-    word.SetAlignment(1);
+    word.SetAlignment(kAlignCentre);
     if (spec.boldHeader) {
         word.ToggleBold();
     }
@@ -34,23 +58,24 @@ void WritePageHeader(WordApplication& word, const DocumentSpec& spec)
     word.SeekView(kSeekMainDocument);
 }
 
+// The form number in small print in the footer.
+void WriteFormNumberFooter(WordApplication& word)
+{
+    word.SeekView(kSeekFooter);
+    word.SetFontSize(kFooterSize);
+    word.WriteText(kFormNumberFooter);
+    word.SeekView(kSeekMainDocument);
+}
+
 } // namespace
 
 Result<void> RunDocument(WordApplication& word, int word2007, const DocumentSpec& spec,
                          const std::function<void(WordApplication&)>& body, const std::string& reportPath)
 {
     try {
-        word.StartWord();
-        word.AddDocument(word2007 ? "Normal.dotm" : "Normal.dot", false);
-        word.MarkSaved(true);
-        word.ShowWord(true);
-        word.SetLeftMargin(word.InchesToPoints(0.9));
-        word.SetRightMargin(word.InchesToPoints(0.9));
+        OpenDocument(word, word2007);
         if (spec.footer == DocumentSpec::Footer::PageNumber) {
-            word.SeekView(kSeekFooter);
-            word.InsertPageNumberField(kFieldPage);
-            word.SetAlignment(1);
-            word.SeekView(kSeekMainDocument);
+            WritePageNumberFooter(word);
         }
         if (word2007) {
             word.ApplyStyleSet("Word 2003");
@@ -58,10 +83,7 @@ Result<void> RunDocument(WordApplication& word, int word2007, const DocumentSpec
         // Word's own window is not ours to arrange here; nothing stands in for that.
         WritePageHeader(word, spec);
         if (spec.footer == DocumentSpec::Footer::FormNumber) {
-            word.SeekView(kSeekFooter);
-            word.SetFontSize(8);
-            word.WriteText(kFormNumberFooter);
-            word.SeekView(kSeekMainDocument);
+            WriteFormNumberFooter(word);
         }
         body(word);
         word.SaveDocumentAs(reportPath);

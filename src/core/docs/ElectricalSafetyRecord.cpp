@@ -1,5 +1,6 @@
 #include "docs/DataSheet.h"
 #include "docs/RecordParts.h"
+#include "docs/RecordStyle.h"
 
 #include <algorithm>
 #include <array>
@@ -9,10 +10,18 @@ namespace tessaprint::docs {
 
 namespace {
 
-constexpr const char* kFont = "Calibri";
 constexpr const char* kEnDash = "\u2013";
 constexpr const char* kEllipsis = "\u2026";
 constexpr int kNoRow = 9999;
+
+// The four columns of every table of readings, in inches: what was measured,
+// its value, pass or fail, comments.
+constexpr double kNameColumnInches = 2.5;
+constexpr double kValueColumnInches = 1.8;
+constexpr double kPassFailColumnInches = 1.0;
+constexpr double kCommentsColumnInches = 1.5;
+// At least one line of label-size text; a long test name or reading takes a second line.
+constexpr double kReadingRowHeight = 20;
 
 std::string Repeat(std::string_view piece, int times)
 {
@@ -28,12 +37,18 @@ const std::vector<std::string_view> kTableAKeywords = {"Case Leakage", "Leads Le
                                                        "Resistance", "Device Current"};
 const std::vector<std::string_view> kTableBKeywords = {"External Leakage"};
 
+// How one table of readings looks: the first column's header, whether the
+// header cells name the font, and whether a table without readings keeps an
+// empty row to write in by hand.
 struct MeasurementTable {
-    std::vector<std::string_view> keywords;
     std::string_view firstHeader;
     bool fontInHeader = false;
     bool spareRow = false;
 };
+
+constexpr MeasurementTable kAcPoweredTable = {"Leakage Measurement", false, false};
+constexpr MeasurementTable kNonAcPoweredTable = {"External Measurement", true, true};
+constexpr MeasurementTable kOtherTable = {"Measurement", true, false};
 
 bool HoldsAny(const std::string& name, const std::vector<std::string_view>& keywords)
 {
@@ -70,36 +85,41 @@ std::vector<int> OtherRows(const DataSheetTables& tables)
     return rows;
 }
 
-// Steps 3 to 6 of a four-column table: borders, rows of at least 20 points
-// (a long test name or reading takes a second line), the column widths, then
-// the bold header row, which repeats on every page the table spans.
-void WriteFourColumnTable(WordApplication& word, int rows, const std::array<std::string_view, 4>& headers,
-                          bool fontInHeader)
+// A new table with every line single, set in one go; the whole table is left selected.
+void AddGridTable(WordApplication& word, int rows, int columns, TableHeading heading)
 {
-    word.AddTable(rows, 4);
-    KeepTableTogether(word, TableHeading::FirstRow);
+    word.AddTable(rows, columns);
+    KeepTableTogether(word, heading);
     word.SelectTable(1);
     word.SetCellBorders(kLineStyleSingle, kLineStyleSingle);
-    word.SetRowHeight(20, kRowHeightAtLeast);
+}
+
+// From the selected table: the four column widths, left to right; the last
+// column stays selected.
+void SetFourColumnWidths(WordApplication& word)
+{
     word.MoveLeft(kUnitCharacter);
     word.SelectColumn();
-    word.SetColumnWidth(word.InchesToPoints(2.5), kColumnWidthPoints);
-    for (const double inches : {1.8, 1.0, 1.5}) {
+    word.SetColumnWidth(word.InchesToPoints(kNameColumnInches), kColumnWidthPoints);
+    for (const double inches : {kValueColumnInches, kPassFailColumnInches, kCommentsColumnInches}) {
         word.MoveRight(kUnitCharacter);
         word.SelectColumn();
         word.SetColumnWidth(word.InchesToPoints(inches), kColumnWidthPoints);
     }
-    word.SetFontSize(12);
-    word.SetAlignment(0);
+}
+
+// Back in the first cell, the headers in bold heading size, one a cell.
+void WriteHeaderRow(WordApplication& word, const std::array<std::string_view, 4>& headers, bool fontInHeader)
+{
     for (int i = 0; i < 4; ++i) {
         word.MoveLeft(kUnitCharacter);
     }
     for (std::size_t h = 0; h < headers.size(); ++h) {
         word.ToggleBold();
         if (fontInHeader) {
-            word.SetFontName(kFont);
+            word.SetFontName(kRecordFont);
         }
-        word.SetFontSize(14);
+        word.SetFontSize(kHeadingSize);
         word.WriteText(std::string(headers[h]));
         if (h + 1 < headers.size()) {
             word.MoveRight(kUnitCharacter);
@@ -108,17 +128,33 @@ void WriteFourColumnTable(WordApplication& word, int rows, const std::array<std:
     word.ToggleBold();
 }
 
-void WriteMeasurementTable(WordApplication& word, const DataSheetTables& tables, const MeasurementTable& spec,
+// A four-column table: single lines, rows of at least one line, the column
+// widths, the comments column in label size, then the bold header row, which
+// repeats on every page the table spans.
+void WriteFourColumnTable(WordApplication& word, int rows, const std::array<std::string_view, 4>& headers,
+                          bool fontInHeader)
+{
+    AddGridTable(word, rows, 4, TableHeading::FirstRow);
+    word.SetRowHeight(kReadingRowHeight, kRowHeightAtLeast);
+    SetFourColumnWidths(word);
+    word.SetFontSize(kLabelSize);
+    word.SetAlignment(kAlignLeft);
+    WriteHeaderRow(word, headers, fontInHeader);
+}
+
+// One reading a row: its test name and its reading in label size; pass or
+// fail and comments are left for the pen.
+void WriteMeasurementTable(WordApplication& word, const DataSheetTables& tables, const MeasurementTable& table,
                            std::vector<int> rows)
 {
     int rowCount = static_cast<int>(rows.size()) + 1;
-    const bool spare = spec.spareRow && rows.empty();
+    const bool spare = table.spareRow && rows.empty();
     if (spare) {
         rowCount = 2; // an empty row to write in by hand
         rows.push_back(kNoRow);
     }
-    WriteFourColumnTable(word, rowCount, {spec.firstHeader, "Measured Value", "Pass / Fail", "Comments"},
-                         spec.fontInHeader);
+    WriteFourColumnTable(word, rowCount, {table.firstHeader, "Measured Value", "Pass / Fail", "Comments"},
+                         table.fontInHeader);
     word.MoveDown();
     for (int i = 0; i < 3; ++i) {
         word.MoveLeft(kUnitCharacter);
@@ -128,12 +164,12 @@ void WriteMeasurementTable(WordApplication& word, const DataSheetTables& tables,
         if (i == kNoRow) {
             continue;
         }
-        word.SetFontName(kFont);
-        word.SetFontSize(12);
+        word.SetFontName(kRecordFont);
+        word.SetFontSize(kLabelSize);
         word.WriteText(tables.listTestNames[static_cast<std::size_t>(i)]);
         word.MoveRight(kUnitCharacter);
-        word.SetFontName(kFont);
-        word.SetFontSize(12);
+        word.SetFontName(kRecordFont);
+        word.SetFontSize(kLabelSize);
         word.WriteText(tables.listReadings[static_cast<std::size_t>(i)]);
         word.MoveDown();
         word.MoveLeft(kUnitCharacter);
@@ -152,8 +188,8 @@ void WriteHeading(WordApplication& word, const std::string& heading)
     for (int i = 0; i < 3; ++i) {
         word.NewParagraph();
     }
-    word.SetFontName(kFont);
-    word.SetFontSize(14);
+    word.SetFontName(kRecordFont);
+    word.SetFontSize(kHeadingSize);
     word.SetKeepWithNext(true);
     word.WriteText(heading);
     word.ToggleBold();
@@ -161,125 +197,101 @@ void WriteHeading(WordApplication& word, const std::string& heading)
     word.SetKeepWithNext(false);
 }
 
-} // namespace
-
-DocumentSpec ElectricalSafetyRecordSpec()
-{
-    return TestRecordSpec("Electrical Safety Test Record", true, 12, DocumentSpec::Footer::FormNumber);
-}
-
-void BuildElectricalSafetyRecord(WordApplication& word, const DataSheetTables& tables, const ResultsTable& results)
+// Five rows of bold labels: the testing person beside the service choices,
+// the organization across the table, the equipment beside its ID, its type
+// beside its class, the accessories across the table. Ends below the table
+// after a blank line.
+void WriteIdentificationTable(WordApplication& word, const ResultsTable& results)
 {
     word.MoveDown();
-
-    // Identification table.
-    word.SetFontSize(14);
-    word.AddTable(5, 2);
-    KeepTableTogether(word, TableHeading::None);
-    word.SelectTable(1);
-    word.SetCellBorders(kLineStyleSingle, kLineStyleSingle);
-    word.SetRowHeight(44, kRowHeightAtLeast);
+    word.SetFontSize(kHeadingSize); // the table goes into a paragraph of heading size
+    AddGridTable(word, 5, 2, TableHeading::None);
+    word.SetRowHeight(kIdentificationRowHeight, kRowHeightAtLeast);
     word.ToggleBold();
-    word.SetFontSize(12);
-    word.SetAlignment(0);
-    word.SetFontName(kFont);
-    word.WriteText("Testing Organization:");
-    word.NewParagraph();
-    word.NewParagraph();
-    word.WriteText("Name of Testing Person:");
-
+    word.SetFontSize(kLabelSize);
+    word.SetAlignment(kAlignLeft);
+    WriteLabelPair(word, "Testing Organization:", "Name of Testing Person:");
     word.MoveRight(kUnitCharacter);
-    word.SetCellBorders(kLineStyleSingle, std::nullopt);
-    word.SetFontSize(12);
-    word.SetAlignment(0);
-    word.SetRowHeight(50, kRowHeightAtLeast);
-    word.SetFontName(kFont);
-    WriteServiceChoices(word, [&word](bool) { WriteBoldRecordCircle(word); });
+    WriteServiceChoicesCell(word, kLabelSize, [&word](bool) { WriteBoldRecordCircle(word); });
 
     word.MoveDown();
-    word.SelectFirstRow(1);
-    word.MergeCells();
-    word.SetFontName(kFont);
-    word.WriteText("Name of Organization:");
-    word.NewParagraph();
+    WriteMergedRow(word, "Name of Organization:");
 
     word.MoveDown();
-    word.SetFontName(kFont);
-    word.WriteText("Equipment Name:");
+    TypeInRecordFont(word, "Equipment Name:");
     word.NewParagraph();
     word.MoveRight(kUnitCharacter);
-    word.SetFontName(kFont);
-    word.WriteText("Equipment ID: ");
-    word.ToggleBold();
-    word.WriteText(results.currentEquipmentId());
-    word.ToggleBold();
-    word.NewParagraph();
-    word.NewParagraph();
-    word.WriteText("Serial Number:");
+    WriteEquipmentIdCell(word, "Equipment ID: ", results.currentEquipmentId());
 
     word.MoveDown();
     word.MoveLeft(kUnitCharacter);
     word.NewParagraph();
-    word.SetFontName(kFont);
-    word.WriteText("Equipment Type:");
+    TypeInRecordFont(word, "Equipment Type:");
     word.MoveRight(kUnitCharacter);
-    word.SetFontName(kFont);
-    word.WriteText("Equipment Class:   I    II");
+    TypeInRecordFont(word, "Equipment Class:   I    II");
     word.NewParagraph();
     word.WriteText("Battery (operated): Yes  No");
 
     word.MoveDown();
-    word.SelectFirstRow(1);
-    word.MergeCells();
-    word.SetFontName(kFont);
-    word.WriteText("Accessories:");
-    word.NewParagraph();
+    WriteMergedRow(word, "Accessories:");
     word.ToggleBold();
     word.MoveDown();
     word.ToggleBold();
     word.NewParagraph();
+}
 
-    // Record line and the first measurement table.
-    word.SetFontName(kFont);
-    word.SetFontSize(14);
+// The line for the record number and date, in heading size, and a blank line.
+void WriteRecordLine(WordApplication& word)
+{
+    word.SetFontName(kRecordFont);
+    word.SetFontSize(kHeadingSize);
     word.WriteText(std::string("Tessaprint Test Record ") + kEnDash + " Record # (ID): ________ Date: ____________");
     word.NewParagraph();
     word.NewParagraph();
-    word.SetFontName(kFont);
-    word.SetFontSize(14);
+}
+
+// The first table's heading, kept with its table.
+void WriteAcPoweredHeading(WordApplication& word)
+{
+    word.SetFontName(kRecordFont);
+    word.SetFontSize(kHeadingSize);
     word.SetKeepWithNext(true);
     word.WriteText("External Measurements (Unit under Test) AC Powered Devices ");
     word.NewParagraph();
     word.SetKeepWithNext(false);
     word.ToggleBold();
-    WriteMeasurementTable(word, tables, {kTableAKeywords, "Leakage Measurement", false, false},
-                          MatchingRows(tables, kTableAKeywords));
+}
 
-    WriteHeading(word, "Non AC Powered Devices or Hard wired Patient care devices");
-    WriteMeasurementTable(word, tables, {kTableBKeywords, "External Measurement", true, true},
-                          MatchingRows(tables, kTableBKeywords));
-
+void WriteOtherMeasurements(WordApplication& word, const DataSheetTables& tables)
+{
     if (const std::vector<int> others = OtherRows(tables); !others.empty()) {
         WriteHeading(word, "Other Measurements");
-        WriteMeasurementTable(word, tables, {{}, "Measurement", true, false}, others);
+        WriteMeasurementTable(word, tables, kOtherTable, others);
     }
+}
 
-    WriteHeading(word, "Patient Monitoring equipment");
+// Waveform and rates, all three rows left for the pen; two blank lines after.
+void WriteMonitoringTable(WordApplication& word)
+{
     WriteFourColumnTable(word, 3, {"Waveform", "Rate Set", "Rate Measured", "Comments"}, true);
     for (int i = 0; i < 3; ++i) {
         word.MoveDown();
     }
     word.NewParagraph();
     word.NewParagraph();
+}
 
-    // Notes, assessment and signature.
-    word.SetFontSize(11);
+// The deficiency note line and the "Overall Assessment:" label in bold, then
+// the four assessments, each after a tick circle.
+void WriteNoteAndAssessment(WordApplication& word)
+{
+    word.SetFontSize(kTextSize);
     word.ToggleBold();
-    word.SetFontName(kFont);
+    word.SetFontName(kRecordFont);
     word.WriteText("Deficiency  / Note:\t" + Repeat(kEllipsis, 34) + Repeat(".", 30));
     word.NewParagraph();
     word.NewParagraph();
-    word.SetFontSize(11);
+    word.SetFontSize(kTextSize);
     word.WriteText("Overall Assessment:");
     word.ToggleBold();
     word.NewParagraph();
@@ -294,23 +306,51 @@ void BuildElectricalSafetyRecord(WordApplication& word, const DataSheetTables& t
             " Repair  / Exchange of components /  Removing from service is recommended.",
     };
     for (const auto& line : assessments) {
-        word.SetFontSize(16);
+        word.SetFontSize(kAssessmentCircleSize);
         word.WriteText("o");
-        word.SetFontSize(11);
+        word.SetFontSize(kTextSize);
         word.WriteText(line);
         word.NewParagraph();
     }
     word.NewParagraph();
+}
 
-    // The signature stays on the page of the line before it.
+// The next test date to circle and the name and signature line; the signature
+// stays on the page of the line before it.
+void WriteSignature(WordApplication& word)
+{
     word.SetKeepWithNext(true);
     word.WriteText("Next recurrent test necessary:  \t (circle one)\t 6 /  12 / 24 months.");
     word.NewParagraph();
     word.NewParagraph();
 
-    word.SetFontSize(11);
+    word.SetFontSize(kTextSize);
     word.WriteText("Name: " + Repeat("_", 25) + "\t\tDate / Signature:" + Repeat("_", 25));
     word.NewParagraph();
+}
+
+} // namespace
+
+DocumentSpec ElectricalSafetyRecordSpec()
+{
+    return TestRecordSpec("Electrical Safety Test Record", true, kPageHeaderSize, DocumentSpec::Footer::FormNumber);
+}
+
+void BuildElectricalSafetyRecord(WordApplication& word, const DataSheetTables& tables, const ResultsTable& results)
+{
+    WriteIdentificationTable(word, results);
+    WriteRecordLine(word);
+
+    WriteAcPoweredHeading(word);
+    WriteMeasurementTable(word, tables, kAcPoweredTable, MatchingRows(tables, kTableAKeywords));
+    WriteHeading(word, "Non AC Powered Devices or Hard wired Patient care devices");
+    WriteMeasurementTable(word, tables, kNonAcPoweredTable, MatchingRows(tables, kTableBKeywords));
+    WriteOtherMeasurements(word, tables);
+    WriteHeading(word, "Patient Monitoring equipment");
+    WriteMonitoringTable(word);
+
+    WriteNoteAndAssessment(word);
+    WriteSignature(word);
 }
 
 } // namespace tessaprint::docs

@@ -1,5 +1,6 @@
 #include "docs/DataSheet.h"
 #include "docs/RecordParts.h"
+#include "docs/RecordStyle.h"
 
 #include <initializer_list>
 
@@ -7,7 +8,6 @@ namespace tessaprint::docs {
 
 namespace {
 
-constexpr const char* kFont = "Calibri";
 constexpr const char* kChoice = "Yes          No";
 
 // The leading number of a value, when it has one, is zero: "0.0 PPM", "0 mV".
@@ -73,46 +73,76 @@ private:
     PacemakerRows m_rows;
 };
 
+// The two columns of a pacemaker table, in inches: the function with its
+// measurement lines, and the "Complies (Pass)" choices.
+constexpr double kLinesColumnInches = 5.5;
+constexpr double kCompliesColumnInches = 1.4;
+// The rows of the pacemaker tables are at least this high: measured values never hide.
+constexpr double kTranscutaneousRowHeight = 100;
+constexpr double kPacerRowHeight = 90; // the atrial and ventricular pacer and the AV interval
+
+// What the empty fields of a value search read before the search.
+constexpr const char* kNoEnergy = "0.0 uJoules";
+constexpr const char* kNoRate = "0.0 PPM";
+constexpr const char* kNoRefractoryPeriod = "0.0 mS";
+constexpr const char* kNoSensitivity = "0.0 mV";
+
+enum class Chamber { Atrial, Ventricular };
+
 // A title stays on the page of its table.
 void Title(WordApplication& word, const std::string& title)
 {
-    word.SetFontName(kFont);
-    word.SetFontSize(14);
+    word.SetFontName(kRecordFont);
+    word.SetFontSize(kHeadingSize);
     word.ToggleBold();
-    word.SetAlignment(1);
+    word.SetAlignment(kAlignCentre);
     word.SetKeepWithNext(true);
     word.WriteText(title);
 }
 
-// The rows are at least their height: measured values never hide.
-void SetUp(WordApplication& word, int rows, int height)
+// A lined table of two columns whose rows are at least the given height;
+// the right column stays selected.
+void SetUpPacemakerTable(WordApplication& word, int rows, double height)
 {
-    word.AddTable(rows, 2);
-    KeepTableTogether(word, TableHeading::None);
-    word.SelectTable(1);
-    word.SetCellBorders(kLineStyleSingle, std::nullopt);
-    word.SetCellBorders(std::nullopt, kLineStyleSingle);
+    AddLinedTable(word, rows, 2, TableHeading::None);
     word.SetRowHeight(height, kRowHeightAtLeast);
     word.ToggleBold();
-    word.SetFontSize(11);
-    word.SetAlignment(0);
+    word.SetFontSize(kTextSize);
+    word.SetAlignment(kAlignLeft);
     word.HomeOfRow(kUnitRow);
     word.SelectColumn();
-    word.SetColumnWidth(word.InchesToPoints(5.5), kColumnWidthPoints);
+    word.SetColumnWidth(word.InchesToPoints(kLinesColumnInches), kColumnWidthPoints);
     word.MoveRight(kUnitCharacter);
     word.SelectColumn();
-    word.SetColumnWidth(word.InchesToPoints(1.4), kColumnWidthPoints);
+    word.SetColumnWidth(word.InchesToPoints(kCompliesColumnInches), kColumnWidthPoints);
 }
 
+// "Function :" and the function's name after it.
+void FunctionLabel(WordApplication& word, const std::string& function)
+{
+    word.WriteText("Function :");
+    word.ToggleBold();
+    word.WriteText(function);
+}
+
+// Over to the right cell: "Complies (Pass)", centred, then the first choice
+// after the given number of paragraph breaks.
 void ChoiceCell(WordApplication& word, int paragraphs)
 {
     word.MoveRight(kUnitCharacter);
     word.ToggleBold();
     word.WriteText("Complies (Pass)");
-    word.SetAlignment(1);
+    word.SetAlignment(kAlignCentre);
     for (int i = 0; i < paragraphs; ++i) {
         word.NewParagraph();
     }
+    word.WriteText(kChoice);
+}
+
+// The choice for a row's second measurement line.
+void SecondChoice(WordApplication& word)
+{
+    word.NewParagraph();
     word.WriteText(kChoice);
 }
 
@@ -129,148 +159,160 @@ void NextRow(WordApplication& word)
     word.MoveRight(kUnitCell);
 }
 
-void WriteTranscutaneous(WordApplication& word, FieldLists x)
-{
-    Title(word, "Transcutaneous Pacer");
-    word.NewParagraph();
-    word.SetKeepWithNext(false);
-    word.ToggleBold();
-    SetUp(word, 3, 100);
-    word.HomeOfRow(kUnitRow);
+// The rows of the transcutaneous pacer; each is written from the start of its
+// left cell to the end of its right one.
 
+void WriteTranscutaneousPulseRow(WordApplication& word, FieldLists& x)
+{
     word.WriteText("Function :");
     word.ToggleBold();
-    word.SetFontSize(11);
+    word.SetFontSize(kTextSize);
     word.WriteText("-Pulse Rate, Width& Current");
     word.NewParagraph();
     word.NewParagraph();
     word.WriteText("Test Load 50 Ohms  Default or User selected Load");
     word.NewParagraph();
     // The first pulse line always shows the first row.
-    Line(word, {"1.)   PPM Measured:", " " + x.Field(5, 0), "  Width:", " " + x.Field(4, 0),
-                "  Current:", " " + x.Field(3, 0)});
-    word.SetAlignment(1);
-    int k = x.Search(1, "0.0 uJoules");
+    Line(word, {"1.)   PPM Measured:", " " + x.Field(PacerField::kRate, 0), "  Width:",
+                " " + x.Field(PacerField::kWidth, 0), "  Current:", " " + x.Field(PacerField::kCurrent, 0)});
+    word.SetAlignment(kAlignCentre);
+    const int k = x.Search(PacerField::kEnergy, kNoEnergy);
     word.NewParagraph();
-    Line(word, {"2.)   PPM Measured:", " " + x.Field(5, k), "  Energy:", " " + x.Field(1, k),
-                "  Voltage:", " " + x.Field(2, k)});
+    Line(word, {"2.)   PPM Measured:", " " + x.Field(PacerField::kRate, k), "  Energy:",
+                " " + x.Field(PacerField::kEnergy, k), "  Voltage:", " " + x.Field(PacerField::kVoltage, k)});
     ChoiceCell(word, 3);
-    word.NewParagraph();
-    word.WriteText(kChoice);
-    word.MoveDown();
-    word.NewParagraph();
-    word.HomeOfRow(kUnitRow);
+    SecondChoice(word);
+}
 
-    word.WriteText("Function :");
-    word.ToggleBold();
-    word.WriteText("-Refractory Period Test");
+void WriteTranscutaneousRefractoryRow(WordApplication& word, FieldLists& x)
+{
+    FunctionLabel(word, "-Refractory Period Test");
     word.NewParagraph();
     word.NewParagraph();
     word.WriteText("Demand Mode setting: Rate=80PPM");
-    k = x.Search(7, nullptr);
+    int k = x.Search(PacerField::kPacedRefractory, nullptr);
     word.NewParagraph();
-    Line(word, {"3.)   Paced RP: " + x.Field(7, k), "  Width: " + x.Field(4, k), "  Current: " + x.Field(3, k)});
-    word.SetAlignment(1);
-    k = x.Search(8, nullptr);
+    Line(word, {"3.)   Paced RP: " + x.Field(PacerField::kPacedRefractory, k),
+                "  Width: " + x.Field(PacerField::kWidth, k), "  Current: " + x.Field(PacerField::kCurrent, k)});
+    word.SetAlignment(kAlignCentre);
+    k = x.Search(PacerField::kSensedRefractory, nullptr);
     word.NewParagraph();
-    Line(word, {"4.)   Sensed RP:  " + x.Field(8, k), " Width:  " + x.Field(4, k), " Current:  " + x.Field(3, k)});
+    Line(word, {"4.)   Sensed RP:  " + x.Field(PacerField::kSensedRefractory, k),
+                " Width:  " + x.Field(PacerField::kWidth, k), " Current:  " + x.Field(PacerField::kCurrent, k)});
     ChoiceCell(word, 3);
-    word.NewParagraph();
-    word.WriteText(kChoice);
-    NextRow(word);
+    SecondChoice(word);
+}
 
-    word.WriteText("Function :");
-    word.ToggleBold();
-    word.WriteText("-Sensitivity");
+void WriteTranscutaneousSensitivityRow(WordApplication& word, FieldLists& x)
+{
+    FunctionLabel(word, "-Sensitivity");
     word.NewParagraph();
     word.NewParagraph();
-    k = x.Search(6, nullptr);
+    const int k = x.Search(PacerField::kSensitivity, nullptr);
     word.NewParagraph();
-    Line(word, {"5.)  Sensitivity:  " + x.Field(6, k), "  Rate:  " + x.Field(5, k), "  Current:  " + x.Field(3, k)});
-    word.SetAlignment(1);
+    Line(word, {"5.)  Sensitivity:  " + x.Field(PacerField::kSensitivity, k),
+                "  Rate:  " + x.Field(PacerField::kRate, k), "  Current:  " + x.Field(PacerField::kCurrent, k)});
+    word.SetAlignment(kAlignCentre);
     ChoiceCell(word, 3);
+}
+
+// The title, then pulse, refractory period and sensitivity, a row each, and
+// space before the next title.
+void WriteTranscutaneousPacer(WordApplication& word, FieldLists x)
+{
+    Title(word, "Transcutaneous Pacer");
+    word.NewParagraph();
+    word.SetKeepWithNext(false);
+    word.ToggleBold();
+    SetUpPacemakerTable(word, 3, kTranscutaneousRowHeight);
+    word.HomeOfRow(kUnitRow);
+
+    WriteTranscutaneousPulseRow(word, x);
+    word.MoveDown();
+    word.NewParagraph(); // an empty paragraph below the refractory row's choices
+    word.HomeOfRow(kUnitRow);
+    WriteTranscutaneousRefractoryRow(word, x);
+    NextRow(word);
+    WriteTranscutaneousSensitivityRow(word, x);
+
     word.MoveDown();
     for (int i = 0; i < 9; ++i) {
         word.NewParagraph();
     }
 }
 
-void WritePacer(WordApplication& word, FieldLists x, bool atrial)
-{
-    if (atrial) {
-        Title(word, "Atrial Pacer");
-        word.NewParagraph();
-        word.SetKeepWithNext(false);
-        word.ToggleBold();
-        SetUp(word, 3, 90);
-    } else {
-        Title(word, "Ventricular Pacer");
-        word.SetFontSize(11);
-        word.ToggleBold();
-        SetUp(word, 3, 90);
-        word.NewParagraph();
-        word.ToggleBold();
-    }
-    word.HomeOfRow(kUnitRow);
+// The rows of the atrial and ventricular pacers; each is written from the
+// start of its left cell to the end of its right one.
 
-    word.WriteText("Function :");
-    word.ToggleBold();
-    word.WriteText("-Pulse Rate, Width& Current");
+void WritePacerPulseRow(WordApplication& word, FieldLists& x, Chamber chamber)
+{
+    FunctionLabel(word, "-Pulse Rate, Width& Current");
     word.NewParagraph();
     word.NewParagraph();
     word.WriteText("Test Load 500 Ohms");
-    int k = x.Search(5, "0.0 PPM");
+    int k = x.Search(PacerField::kRate, kNoRate);
     word.NewParagraph();
-    Line(word,
-         {"1.)      PPM Measured: ", x.Field(5, k), "      Width: ", x.Field(4, k), "      Current: ", x.Field(3, k)});
-    word.SetAlignment(1);
-    if (atrial) {
-        word.SetAlignment(1);
+    Line(word, {"1.)      PPM Measured: ", x.Field(PacerField::kRate, k),
+                "      Width: ", x.Field(PacerField::kWidth, k), "      Current: ", x.Field(PacerField::kCurrent, k)});
+    word.SetAlignment(kAlignCentre);
+    if (chamber == Chamber::Atrial) {
+        word.SetAlignment(kAlignCentre);
     }
-    k = x.Search(1, "0.0 uJoules");
+    k = x.Search(PacerField::kEnergy, kNoEnergy);
     word.NewParagraph();
-    Line(word,
-         {"2.)    PPM Measured: ", x.Field(5, k), "      Energy: ", x.Field(1, k), "      Voltage: ", x.Field(2, k)});
+    Line(word, {"2.)    PPM Measured: ", x.Field(PacerField::kRate, k), "      Energy: ",
+                x.Field(PacerField::kEnergy, k), "      Voltage: ", x.Field(PacerField::kVoltage, k)});
     ChoiceCell(word, 3);
-    word.NewParagraph();
-    word.WriteText(kChoice);
-    NextRow(word);
+    SecondChoice(word);
+}
 
-    word.WriteText("Function :");
-    word.ToggleBold();
-    word.WriteText("-Refractory Period Test");
+void WritePacerRefractoryRow(WordApplication& word, FieldLists& x)
+{
+    FunctionLabel(word, "-Refractory Period Test");
     word.NewParagraph();
     word.NewParagraph();
     word.WriteText("Demand Mode setting: Rate=80PPM, Output Current=10mA");
-    k = x.Search(7, "0.0 mS");
+    int k = x.Search(PacerField::kPacedRefractory, kNoRefractoryPeriod);
     word.NewParagraph();
-    Line(word,
-         {"3.)      Paced RP: ", x.Field(7, k), "      Width: ", x.Field(4, k), "      Current: ", x.Field(3, k)});
-    word.SetAlignment(1);
-    k = x.Search(8, "0.0 mS");
+    Line(word, {"3.)      Paced RP: ", x.Field(PacerField::kPacedRefractory, k),
+                "      Width: ", x.Field(PacerField::kWidth, k), "      Current: ", x.Field(PacerField::kCurrent, k)});
+    word.SetAlignment(kAlignCentre);
+    k = x.Search(PacerField::kSensedRefractory, kNoRefractoryPeriod);
     word.NewParagraph();
-    Line(word,
-         {"4.)      Sensed RP: ", x.Field(8, k), "      Width: ", x.Field(4, k), "      Current: ", x.Field(3, k)});
+    Line(word, {"4.)      Sensed RP: ", x.Field(PacerField::kSensedRefractory, k),
+                "      Width: ", x.Field(PacerField::kWidth, k), "      Current: ", x.Field(PacerField::kCurrent, k)});
     ChoiceCell(word, 3);
-    word.NewParagraph();
-    word.WriteText(kChoice);
-    NextRow(word);
+    SecondChoice(word);
+}
 
-    word.WriteText("Function :");
-    word.ToggleBold();
-    word.WriteText("-Sensitivity");
+// The ventricular pacer's row names the setting the sensitivity is measured at.
+void WritePacerSensitivityRow(WordApplication& word, FieldLists& x, Chamber chamber)
+{
+    FunctionLabel(word, "-Sensitivity");
     word.NewParagraph();
-    if (!atrial) {
+    if (chamber == Chamber::Ventricular) {
         word.NewParagraph();
         word.WriteText("Sensitivity  Setting: Rate=80 PPM, Output Current=10mA");
     }
-    k = x.Search(6, "0.0 mV");
+    const int k = x.Search(PacerField::kSensitivity, kNoSensitivity);
     word.NewParagraph();
-    Line(word,
-         {"1.)   Sensitivity: ", x.Field(6, k), "      Width: ", x.Field(4, k), "      Current: ", x.Field(3, k)});
-    word.SetAlignment(1);
-    ChoiceCell(word, atrial ? 2 : 3);
+    Line(word, {"1.)   Sensitivity: ", x.Field(PacerField::kSensitivity, k),
+                "      Width: ", x.Field(PacerField::kWidth, k), "      Current: ", x.Field(PacerField::kCurrent, k)});
+    word.SetAlignment(kAlignCentre);
+    ChoiceCell(word, chamber == Chamber::Atrial ? 2 : 3);
     word.NewParagraph();
+}
+
+// Pulse, refractory period and sensitivity, a row each, from the first row's
+// start; then space before the next title.
+void WritePacerRows(WordApplication& word, FieldLists& x, Chamber chamber)
+{
+    word.HomeOfRow(kUnitRow);
+    WritePacerPulseRow(word, x, chamber);
+    NextRow(word);
+    WritePacerRefractoryRow(word, x);
+    NextRow(word);
+    WritePacerSensitivityRow(word, x, chamber);
     word.MoveDown();
     word.SetKeepWithNext(false); // after a table added at the end of its title
     for (int i = 0; i < 3; ++i) {
@@ -278,37 +320,127 @@ void WritePacer(WordApplication& word, FieldLists x, bool atrial)
     }
 }
 
+void WriteAtrialPacer(WordApplication& word, FieldLists x)
+{
+    Title(word, "Atrial Pacer");
+    word.NewParagraph();
+    word.SetKeepWithNext(false);
+    word.ToggleBold();
+    SetUpPacemakerTable(word, 3, kPacerRowHeight);
+    WritePacerRows(word, x, Chamber::Atrial);
+}
+
+// The table goes in at the end of the title's paragraph.
+void WriteVentricularPacer(WordApplication& word, FieldLists x)
+{
+    Title(word, "Ventricular Pacer");
+    word.SetFontSize(kTextSize);
+    word.ToggleBold();
+    SetUpPacemakerTable(word, 3, kPacerRowHeight);
+    word.NewParagraph();
+    word.ToggleBold();
+    WritePacerRows(word, x, Chamber::Ventricular);
+}
+
+// The title and one row with the first two AV interval rows; the table goes
+// in at the end of the title's paragraph.
 void WriteAvInterval(WordApplication& word, const FieldLists& x)
 {
     Title(word, "AV Interval");
-    word.SetFontSize(11);
+    word.SetFontSize(kTextSize);
     word.ToggleBold();
-    SetUp(word, 1, 90);
+    SetUpPacemakerTable(word, 1, kPacerRowHeight);
     word.NewParagraph();
     word.ToggleBold();
     word.HomeOfRow(kUnitRow);
-    word.WriteText("Function :");
-    word.ToggleBold();
-    word.WriteText("-AV Interval");
+    FunctionLabel(word, "-AV Interval");
     for (int i = 0; i < 3; ++i) {
         word.NewParagraph();
     }
-    // The interval is field 1; the atrial current field 2, the ventricular current field 3.
-    Line(word, {"1.) AV Interval:", " " + x.Field(1, 0), "    ATR Current:", " " + x.Field(2, 0),
-                "    VTR Current:", " " + x.Field(3, 0)});
-    word.SetAlignment(1);
+    Line(word, {"1.) AV Interval:", " " + x.Field(AvField::kInterval, 0),
+                "    ATR Current:", " " + x.Field(AvField::kAtrialCurrent, 0),
+                "    VTR Current:", " " + x.Field(AvField::kVentricularCurrent, 0)});
+    word.SetAlignment(kAlignCentre);
     word.NewParagraph();
-    Line(word, {"2.) AV Interval:", " " + x.Field(1, 1), "   ATR Current:", " " + x.Field(2, 1),
-                "   VTR Current:", " " + x.Field(3, 1)});
+    Line(word, {"2.) AV Interval:", " " + x.Field(AvField::kInterval, 1),
+                "   ATR Current:", " " + x.Field(AvField::kAtrialCurrent, 1),
+                "   VTR Current:", " " + x.Field(AvField::kVentricularCurrent, 1)});
     ChoiceCell(word, 3);
-    word.NewParagraph();
-    word.WriteText(kChoice);
+    SecondChoice(word);
     word.MoveDown();
     word.SetKeepWithNext(false); // after a table added at the end of its title
     word.NewParagraph();
     word.NewParagraph();
     word.MoveDown();
     word.NewParagraph();
+}
+
+// The pacemaker record's tick circle is text size like its labels; the last
+// one leaves label size behind, and nothing more is typed in its cell.
+void WritePacemakerCircle(WordApplication& word, bool last)
+{
+    word.SetFontSize(kTextSize);
+    word.WriteText("   o");
+    word.SetFontSize(last ? kLabelSize : kTextSize);
+}
+
+// Four rows of labels in text size: the location and testing person beside
+// the service choices, the organization across the table, the make and model
+// beside the equipment ID, the identification number beside the date left
+// for the pen. The second and fourth rows hold one line.
+void WriteIdentificationTable(WordApplication& word, const ResultsTable& results)
+{
+    word.MoveDown();
+    word.SetFontSize(kHeadingSize); // the table goes into a paragraph of heading size
+    AddLinedTable(word, 4, 2, TableHeading::None);
+    word.SetRowHeight(kIdentificationRowHeight, kRowHeightAtLeast);
+    word.HomeOfRow(kUnitRow);
+    word.MoveDown();
+    word.SetRowHeight(kOneLineRowHeight, kRowHeightAtLeast);
+    word.MoveDown();
+    word.MoveDown();
+    word.SetRowHeight(kOneLineRowHeight, kRowHeightAtLeast);
+    for (int i = 0; i < 3; ++i) {
+        word.MoveUp();
+    }
+
+    word.SetFontSize(kTextSize);
+    word.SetAlignment(kAlignLeft);
+    TypeInRecordFont(word, "Location of DUT:");
+    word.NewParagraph();
+    word.NewParagraph();
+    word.SetFontSize(kTextSize);
+    word.WriteText("Name of Testing Person:");
+    word.MoveRight(kUnitCharacter);
+    WriteServiceChoicesCell(word, kTextSize, [&word](bool last) { WritePacemakerCircle(word, last); });
+    word.MoveDown();
+
+    WriteMergedRow(word, "Name of Organization:");
+    word.MoveDown();
+
+    word.SetFontSize(kTextSize);
+    WriteLabelPair(word, "DUT Manufacturer:", "DUT Model:");
+    word.MoveRight(kUnitCharacter);
+    word.SetFontSize(kTextSize);
+    WriteEquipmentIdCell(word, "Equipment ID: ", results.currentEquipmentId());
+    word.MoveDown();
+    word.MoveLeft(kUnitCharacter);
+
+    word.SetFontSize(kTextSize);
+    TypeInRecordFont(word, "GUI(Global Unified Identification) No:");
+    word.MoveRight(kUnitCharacter);
+    word.SetFontSize(kTextSize);
+    TypeInRecordFont(word, "Date:");
+    word.MoveDown();
+    word.NewParagraph();
+}
+
+void WriteClosingNote(WordApplication& word)
+{
+    word.WriteText("Note: The field marked ______ are auto filled based on the functions selected under the "
+                   "Equipment ID.");
+    word.NewParagraph();
+    word.WriteText("The results for any of the function that are not selected will be marked N/A in the test result.");
 }
 
 } // namespace
@@ -320,99 +452,18 @@ bool IsZeroPacemakerReading(const std::string& value)
 
 DocumentSpec PacemakerRecordSpec()
 {
-    return TestRecordSpec("Pacetrax 4000 Test Record", false, 11, DocumentSpec::Footer::FormNumber);
+    // The header is plain and in the record's text size.
+    return TestRecordSpec("Pacetrax 4000 Test Record", false, kTextSize, DocumentSpec::Footer::FormNumber);
 }
 
 void BuildPacemakerRecord(WordApplication& word, const DataSheetTables& tables, const ResultsTable& results)
 {
-    word.MoveDown();
-    word.SetFontSize(14);
-
-    // Identification table.
-    word.AddTable(4, 2);
-    KeepTableTogether(word, TableHeading::None);
-    word.SelectTable(1);
-    word.SetCellBorders(kLineStyleSingle, std::nullopt);
-    word.SetCellBorders(std::nullopt, kLineStyleSingle);
-    word.SetRowHeight(44, kRowHeightAtLeast);
-    word.HomeOfRow(kUnitRow);
-    word.MoveDown();
-    word.SetRowHeight(30, kRowHeightAtLeast);
-    word.MoveDown();
-    word.MoveDown();
-    word.SetRowHeight(30, kRowHeightAtLeast);
-    for (int i = 0; i < 3; ++i) {
-        word.MoveUp();
-    }
-
-    word.SetFontSize(11);
-    word.SetAlignment(0);
-    word.SetFontName(kFont);
-    word.WriteText("Location of DUT:");
-    word.NewParagraph();
-    word.NewParagraph();
-    word.SetFontSize(11);
-    word.WriteText("Name of Testing Person:");
-    word.MoveRight(kUnitCharacter);
-
-    word.SetCellBorders(kLineStyleSingle, std::nullopt);
-    word.SetFontSize(11);
-    word.SetAlignment(0);
-    word.SetRowHeight(50, kRowHeightAtLeast);
-    word.SetFontName(kFont);
-    WriteServiceChoices(word, [&word](bool last) {
-        word.SetFontSize(11);
-        word.WriteText("   o");
-        word.SetFontSize(last ? 12 : 11);
-    });
-    word.MoveDown();
-
-    word.SelectFirstRow(1);
-    word.MergeCells();
-    word.SetFontName(kFont);
-    word.WriteText("Name of Organization:");
-    word.NewParagraph();
-    word.MoveDown();
-
-    word.SetFontSize(11);
-    word.SetFontName(kFont);
-    word.WriteText("DUT Manufacturer:");
-    word.NewParagraph();
-    word.NewParagraph();
-    word.WriteText("DUT Model:");
-    word.MoveRight(kUnitCharacter);
-
-    word.SetFontSize(11);
-    word.SetFontName(kFont);
-    word.WriteText("Equipment ID: ");
-    word.ToggleBold();
-    word.WriteText(results.currentEquipmentId());
-    word.ToggleBold();
-    word.NewParagraph();
-    word.NewParagraph();
-    word.WriteText("Serial Number:");
-    word.MoveDown();
-    word.MoveLeft(kUnitCharacter);
-
-    word.SetFontSize(11);
-    word.SetFontName(kFont);
-    word.WriteText("GUI(Global Unified Identification) No:");
-    word.MoveRight(kUnitCharacter);
-    word.SetFontSize(11);
-    word.SetFontName(kFont);
-    word.WriteText("Date:");
-    word.MoveDown();
-    word.NewParagraph();
-
-    WriteTranscutaneous(word, FieldLists(tables.trans));
-    WritePacer(word, FieldLists(tables.atr), true);
-    WritePacer(word, FieldLists(tables.vent), false);
+    WriteIdentificationTable(word, results);
+    WriteTranscutaneousPacer(word, FieldLists(tables.trans));
+    WriteAtrialPacer(word, FieldLists(tables.atr));
+    WriteVentricularPacer(word, FieldLists(tables.vent));
     WriteAvInterval(word, FieldLists(tables.avd));
-
-    word.WriteText("Note: The field marked ______ are auto filled based on the functions selected under the "
-                   "Equipment ID.");
-    word.NewParagraph();
-    word.WriteText("The results for any of the function that are not selected will be marked N/A in the test result.");
+    WriteClosingNote(word);
 }
 
 } // namespace tessaprint::docs

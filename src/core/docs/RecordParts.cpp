@@ -1,5 +1,7 @@
 #include "docs/RecordParts.h"
 
+#include "docs/RecordStyle.h"
+
 namespace tessaprint::docs {
 
 namespace {
@@ -70,6 +72,12 @@ DocumentSpec TestRecordSpec(std::string title, bool boldHeader, double headerSiz
     return spec;
 }
 
+void TypeInRecordFont(WordApplication& word, const std::string& text)
+{
+    word.SetFontName(kRecordFont);
+    word.WriteText(text);
+}
+
 void WriteServiceChoices(WordApplication& word, const std::function<void(bool last)>& circle)
 {
     word.WriteText("Test result prior to service");
@@ -84,10 +92,10 @@ void WriteServiceChoices(WordApplication& word, const std::function<void(bool la
 
 void WriteBoldRecordCircle(WordApplication& word)
 {
-    word.SetFontSize(14);
+    word.SetFontSize(kCircleSize);
     word.ToggleBold();
     word.WriteText("   o");
-    word.SetFontSize(12);
+    word.SetFontSize(kLabelSize);
     word.ToggleBold();
 }
 
@@ -104,6 +112,60 @@ void KeepTableTogether(WordApplication& word, TableHeading heading, bool keepWit
         word.SetKeepWithNext(true);
     }
     word.MoveLeft(kUnitCharacter);
+}
+
+void LineAllBorders(WordApplication& word)
+{
+    word.SetCellBorders(kLineStyleSingle, std::nullopt);
+    word.SetCellBorders(std::nullopt, kLineStyleSingle);
+}
+
+void AddLinedTable(WordApplication& word, int rows, int columns, TableHeading heading, bool keepWithFollowing)
+{
+    word.AddTable(rows, columns);
+    KeepTableTogether(word, heading, keepWithFollowing);
+    word.SelectTable(1);
+    LineAllBorders(word);
+}
+
+void WriteLabelPair(WordApplication& word, const std::string& first, const std::string& second)
+{
+    TypeInRecordFont(word, first);
+    word.NewParagraph();
+    word.NewParagraph();
+    word.WriteText(second);
+}
+
+void WriteServiceChoicesCell(WordApplication& word, double labelSize, const std::function<void(bool last)>& circle)
+{
+    word.SetCellBorders(kLineStyleSingle, std::nullopt);
+    word.SetFontSize(labelSize);
+    word.SetAlignment(kAlignLeft);
+    word.SetRowHeight(kServiceChoicesRowHeight, kRowHeightAtLeast);
+    word.SetFontName(kRecordFont);
+    WriteServiceChoices(word, circle);
+}
+
+void WriteMergedRow(WordApplication& word, const std::string& label, std::optional<double> atLeast)
+{
+    word.SelectFirstRow(1);
+    word.MergeCells();
+    if (atLeast) {
+        word.SetRowHeight(*atLeast, kRowHeightAtLeast);
+    }
+    TypeInRecordFont(word, label);
+    word.NewParagraph();
+}
+
+void WriteEquipmentIdCell(WordApplication& word, const std::string& label, const std::string& equipmentId)
+{
+    TypeInRecordFont(word, label);
+    word.ToggleBold();
+    word.WriteText(equipmentId);
+    word.ToggleBold();
+    word.NewParagraph();
+    word.NewParagraph();
+    word.WriteText("Serial Number:");
 }
 
 } // namespace tessaprint::docs

@@ -4,6 +4,7 @@
 #include "docs/WordApplication.h"
 
 #include <functional>
+#include <optional>
 #include <string>
 
 namespace tessaprint::docs {
@@ -37,12 +38,15 @@ private:
 // The header and footer of a test record with the maker's company line.
 DocumentSpec TestRecordSpec(std::string title, bool boldHeader, double headerSize, DocumentSpec::Footer footer);
 
+// Writes text in the record font.
+void TypeInRecordFont(WordApplication& word, const std::string& text);
+
 // "Test result prior to service", "Recurrent Test" and "Test after repair",
 // each followed by a tick circle that circle(last) writes.
 void WriteServiceChoices(WordApplication& word, const std::function<void(bool last)>& circle);
 
 // The tick circle of the electrical safety and defibrillator records: plain
-// 14 points among bold 12-point labels.
+// circle size among bold label-size labels.
 void WriteBoldRecordCircle(WordApplication& word);
 
 // How a table keeps together on the printed page. Every row stays whole on one
@@ -52,5 +56,29 @@ void WriteBoldRecordCircle(WordApplication& word);
 enum class TableHeading { None, FirstRow };
 // Called right after AddTable; the selection ends at the start of the first cell again.
 void KeepTableTogether(WordApplication& word, TableHeading heading, bool keepWithFollowing = false);
+
+// Single lines around the selected cells, then between them.
+void LineAllBorders(WordApplication& word);
+
+// A new table kept together as KeepTableTogether says, with single lines
+// around and between all its cells; the whole table is left selected.
+void AddLinedTable(WordApplication& word, int rows, int columns, TableHeading heading, bool keepWithFollowing = false);
+
+// Pieces of the identification tables, each written from the start of its cell.
+
+// Two labels with a blank line between them, in the record font.
+void WriteLabelPair(WordApplication& word, const std::string& first, const std::string& second);
+
+// The right cell of the first row: lined around, the row at least the service
+// choices' height, the three choices in labelSize with circle after each.
+void WriteServiceChoicesCell(WordApplication& word, double labelSize, const std::function<void(bool last)>& circle);
+
+// The row of the selection made one cell holding the label and a blank line;
+// the row is made at least atLeast points high first, when given.
+void WriteMergedRow(WordApplication& word, const std::string& label, std::optional<double> atLeast = std::nullopt);
+
+// The label, then the equipment ID set off from it: plain after a bold label,
+// bold after a plain one; a blank line, then "Serial Number:".
+void WriteEquipmentIdCell(WordApplication& word, const std::string& label, const std::string& equipmentId);
 
 } // namespace tessaprint::docs

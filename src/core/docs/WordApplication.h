@@ -26,6 +26,8 @@ private:
 inline constexpr int kSeekMainDocument = 0;
 inline constexpr int kSeekHeader = 9;
 inline constexpr int kSeekFooter = 10;
+inline constexpr int kAlignLeft = 0;
+inline constexpr int kAlignCentre = 1;
 inline constexpr int kUnitCharacter = 1;
 inline constexpr int kUnitRow = 10;
 inline constexpr int kUnitCell = 12;

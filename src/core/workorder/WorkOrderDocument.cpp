@@ -2,6 +2,7 @@
 
 #include "docs/DocumentEngine.h"
 #include "docs/RecordParts.h"
+#include "docs/RecordStyle.h"
 #include "results/ReportsFolder.h"
 
 #include <algorithm>
@@ -14,8 +15,10 @@ namespace {
 
 using docs::WordApplication;
 
-constexpr const char* kFont = "Calibri";
 constexpr std::uint32_t kHeadingShading = 11776947; // grey, red = green = blue = 179
+constexpr double kHeadingRowHeight = 20;            // exactly one line of heading size
+// At least 20 points: a date, a header or a description never loses a line.
+constexpr double kResultsRowHeight = 20;
 
 // Characters, not bytes: a name with an accent lines up like any other.
 std::size_t Length(const std::string& text)
@@ -36,15 +39,11 @@ std::string Tabs(std::size_t length, std::size_t a, std::size_t b, int atMostA)
 // A grey one-cell heading; it stays on the page of the first line after it.
 void Heading(WordApplication& word, const std::string& title)
 {
-    word.AddTable(1, 1);
-    docs::KeepTableTogether(word, docs::TableHeading::None, true);
-    word.SelectTable(1);
-    word.SetCellBorders(docs::kLineStyleSingle, std::nullopt);
-    word.SetCellBorders(std::nullopt, docs::kLineStyleSingle);
-    word.SetRowHeight(20, docs::kRowHeightExactly);
-    word.SetFontSize(14);
+    docs::AddLinedTable(word, 1, 1, docs::TableHeading::None, true);
+    word.SetRowHeight(kHeadingRowHeight, docs::kRowHeightExactly);
+    word.SetFontSize(docs::kHeadingSize);
     word.ToggleBold();
-    word.SetAlignment(1);
+    word.SetAlignment(docs::kAlignCentre);
     word.WriteText(title);
     word.SelectTable(1);
     word.SetTableShadingForeground(docs::kColourAutomatic);
@@ -74,6 +73,140 @@ void ResultsRow(WordApplication& word, const std::string& entry)
         word.HomeOfRow(docs::kUnitRow);
     }
     word.MoveDown();
+}
+
+// After a blank line, the equipment's identification, place, inspections and warranty.
+void WriteEquipmentData(WordApplication& word, const WorkOrderRecord& r)
+{
+    const auto f = [&r](const char* key) { return r.Field(key); };
+    word.NewParagraph();
+    Heading(word, "Equipment Data");
+    word.SetFontName(docs::kRecordFont);
+    Line(word,
+         "Control #: " + f("szWorkOrderControlNumber") + "\t\t\t\t\t\t\tDescription: " + f("szWorkOrderDescription"));
+    Line(word, ManufacturerLine(f("szWorkOrderManufacturer"), f("szWorkOrderModelNumber")));
+    Line(word, SerialLine(f("szWorkOrderSerialNumber"), f("szWorkOrderStatus")));
+    Line(word, "Work Order PO #: " + f("szWorkOrderPONumber"));
+    Line(word, "Facility: " + f("szWorkOrderFacility"));
+    Line(word, "Department: " + f("szWorkOrderDepartment"));
+    Line(word, LocationLine(f("szWorkOrderLocation"), f("szWorkOrderSystem")));
+    Line(word, "Floor: " + f("szWorkOrderFloor") + "\t\t\tRoom #: " + f("szWorkOrderRoomNumber") +
+                   "\t\t\tBuilding: " + f("szWorkOrderBuilding"));
+    Line(word, "Risk Priority: " + f("szWorkOrderRiskPriority") + "\t\tLast Seen: " + f("szWorkOrderLastSeen") +
+                   "\tFixed Inspections: Next: " + f("szWorkOrderNext") +
+                   "\tLast: " + f("szWorkOrderFixedInspections"));
+    Line(word, "Type: " + f("szWorkOrderType"));
+    Line(word, "Warranty Expires: " + f("szWorkOrderWarrantyExpires") + "\t\tParts: " + f("szWorkOrderParts") +
+                   "\t\tLabor: " + f("szWorkOrderLabor"));
+}
+
+// After a blank line, what was asked for, by whom and by when.
+void WriteWorkOrderData(WordApplication& word, const WorkOrderRecord& r)
+{
+    const auto f = [&r](const char* key) { return r.Field(key); };
+    word.NewParagraph();
+    Heading(word, "Work Order Data");
+    word.SetFontName(docs::kRecordFont);
+    Line(word,
+         "Work Order type: " + f("szWorkOrderWorkOrderType") + "\t\tRequested On: " + f("szWorkOrderRequestedOn"));
+    Line(word, "Due: " + f("szWorkOrderDue"));
+    word.SetFontName(docs::kRecordFont);
+    Line(word, "Person Requesting: " + f("szWorkOrderPersonRequesting") + "\t\t\t\tPhone: " + f("szWorkOrderPhone"));
+    Line(word, "Service Requested: " + f("szWorkOrderServiceRequested"));
+}
+
+// One line for each service entry: its date, then its description.
+void WriteServiceInformation(WordApplication& word, const WorkOrderRecord& r)
+{
+    Heading(word, "Equipment Service Information");
+    for (const auto& entry : r.service) {
+        if (entry.empty()) {
+            continue; // an empty slot ends nothing that follows it
+        }
+        std::string rest = entry;
+        const std::string date = SplitOff(rest);
+        Line(word, date + "\t\t" + rest);
+    }
+}
+
+// From the first row's start: the ten column headers, some columns with a
+// width of their own; back at the start of the header row.
+void WriteResultsHeaderRow(WordApplication& word)
+{
+    struct Column {
+        const char* header;
+        double inches; // 0: left as the table made it
+    };
+    const std::array<Column, 10> columns = {{{"Date", 0.9},
+                                             {"Tech", 0.6},
+                                             {"Verb", 0.6},
+                                             {"Noun", 0.6},
+                                             {"Minutes", 0},
+                                             {"R", 0.4},
+                                             {"Part#", 0},
+                                             {"Qty", 0.5},
+                                             {"Unit Cost", 0.9},
+                                             {"Description", 1.2}}};
+    word.HomeOfRow(docs::kUnitRow);
+    for (std::size_t c = 0; c < columns.size(); ++c) {
+        if (columns[c].inches > 0) {
+            word.SelectColumn();
+            word.SetColumnWidth(word.InchesToPoints(columns[c].inches), docs::kColumnWidthPoints);
+        }
+        word.WriteText(columns[c].header);
+        if (c + 1 < columns.size()) {
+            word.MoveRight(docs::kUnitCharacter);
+        }
+    }
+    word.HomeOfRow(docs::kUnitRow);
+}
+
+// A table of the header row and the first two results entries, rows at
+// least one line high; the walk leaves the table after the second entry's row.
+void WriteResults(WordApplication& word, const WorkOrderRecord& r)
+{
+    Heading(word, "Results");
+    docs::AddLinedTable(word, 3, 10, docs::TableHeading::FirstRow);
+    word.SetRowHeight(kResultsRowHeight, docs::kRowHeightAtLeast);
+    // Every cell in bold, centred text size.
+    word.SetFontSize(docs::kTextSize);
+    word.ToggleBold();
+    word.SetAlignment(docs::kAlignCentre);
+    WriteResultsHeaderRow(word);
+    word.MoveDown();
+    // Slot 0 in row 2 and slot 1 in row 3, each moving down one row.
+    ResultsRow(word, r.results[0]);
+    ResultsRow(word, r.results[1]);
+}
+
+// After a blank line, a tick box before each check; the signature stays on
+// the page of the last one.
+void WriteChecks(WordApplication& word, const WorkOrderRecord& r)
+{
+    word.NewParagraph();
+    Heading(word, "Checks");
+    const auto last = std::find_if(r.checks.rbegin(), r.checks.rend(), [](const auto& c) { return !c.empty(); });
+    const auto lastCheck = last == r.checks.rend() ? r.checks.end() : std::prev(last.base());
+    for (auto check = r.checks.begin(); check != r.checks.end(); ++check) {
+        if (check->empty()) {
+            continue;
+        }
+        if (check == lastCheck) {
+            word.SetKeepWithNext(true);
+        }
+        Line(word, "[  ] " + *check);
+    }
+}
+
+// Four blank lines kept with the signature and date line below them.
+void WriteSignature(WordApplication& word)
+{
+    word.SetKeepWithNext(true);
+    for (int i = 0; i < 4; ++i) {
+        word.NewParagraph();
+    }
+    word.WriteText("[  ]     Signature" + std::string(47, '_') + "  Date" + std::string(13, '_'));
+    word.NewParagraph();
 }
 
 } // namespace
@@ -122,119 +255,19 @@ docs::DocumentSpec WorkOrderDocumentSpec(const WorkOrderRecord& record)
     spec.companyLine = record.Field("szWorkOrderCompany");
     spec.title = "Work Order #: " + record.Field("szWorkOrderNumber");
     spec.boldHeader = true;
-    spec.headerSize = 12;
+    spec.headerSize = docs::kPageHeaderSize;
     spec.footer = docs::DocumentSpec::Footer::PageNumber;
     return spec;
 }
 
-void BuildWorkOrderDocument(WordApplication& word, const WorkOrderRecord& r)
+void BuildWorkOrderDocument(WordApplication& word, const WorkOrderRecord& record)
 {
-    const auto f = [&r](const char* key) { return r.Field(key); };
-
-    word.NewParagraph();
-    Heading(word, "Equipment Data");
-    word.SetFontName(kFont);
-    Line(word,
-         "Control #: " + f("szWorkOrderControlNumber") + "\t\t\t\t\t\t\tDescription: " + f("szWorkOrderDescription"));
-    Line(word, ManufacturerLine(f("szWorkOrderManufacturer"), f("szWorkOrderModelNumber")));
-    Line(word, SerialLine(f("szWorkOrderSerialNumber"), f("szWorkOrderStatus")));
-    Line(word, "Work Order PO #: " + f("szWorkOrderPONumber"));
-    Line(word, "Facility: " + f("szWorkOrderFacility"));
-    Line(word, "Department: " + f("szWorkOrderDepartment"));
-    Line(word, LocationLine(f("szWorkOrderLocation"), f("szWorkOrderSystem")));
-    Line(word, "Floor: " + f("szWorkOrderFloor") + "\t\t\tRoom #: " + f("szWorkOrderRoomNumber") +
-                   "\t\t\tBuilding: " + f("szWorkOrderBuilding"));
-    Line(word, "Risk Priority: " + f("szWorkOrderRiskPriority") + "\t\tLast Seen: " + f("szWorkOrderLastSeen") +
-                   "\tFixed Inspections: Next: " + f("szWorkOrderNext") +
-                   "\tLast: " + f("szWorkOrderFixedInspections"));
-    Line(word, "Type: " + f("szWorkOrderType"));
-    Line(word, "Warranty Expires: " + f("szWorkOrderWarrantyExpires") + "\t\tParts: " + f("szWorkOrderParts") +
-                   "\t\tLabor: " + f("szWorkOrderLabor"));
-
-    word.NewParagraph();
-    Heading(word, "Work Order Data");
-    word.SetFontName(kFont);
-    Line(word,
-         "Work Order type: " + f("szWorkOrderWorkOrderType") + "\t\tRequested On: " + f("szWorkOrderRequestedOn"));
-    Line(word, "Due: " + f("szWorkOrderDue"));
-    word.SetFontName(kFont);
-    Line(word, "Person Requesting: " + f("szWorkOrderPersonRequesting") + "\t\t\t\tPhone: " + f("szWorkOrderPhone"));
-    Line(word, "Service Requested: " + f("szWorkOrderServiceRequested"));
-
-    Heading(word, "Equipment Service Information");
-    for (const auto& entry : r.service) {
-        if (entry.empty()) {
-            continue; // an empty slot ends nothing that follows it
-        }
-        std::string rest = entry;
-        const std::string date = SplitOff(rest);
-        Line(word, date + "\t\t" + rest);
-    }
-
-    Heading(word, "Results");
-    word.AddTable(3, 10);
-    docs::KeepTableTogether(word, docs::TableHeading::FirstRow);
-    word.SelectTable(1);
-    word.SetCellBorders(docs::kLineStyleSingle, std::nullopt);
-    word.SetCellBorders(std::nullopt, docs::kLineStyleSingle);
-    // At least 20 points: a date, a header or a description never loses a line.
-    word.SetRowHeight(20, docs::kRowHeightAtLeast);
-    word.SetFontSize(11);
-    word.ToggleBold();
-    word.SetAlignment(1);
-    word.HomeOfRow(docs::kUnitRow);
-    struct Column {
-        const char* header;
-        double inches; // 0: left as the table made it
-    };
-    const std::array<Column, 10> columns = {{{"Date", 0.9},
-                                             {"Tech", 0.6},
-                                             {"Verb", 0.6},
-                                             {"Noun", 0.6},
-                                             {"Minutes", 0},
-                                             {"R", 0.4},
-                                             {"Part#", 0},
-                                             {"Qty", 0.5},
-                                             {"Unit Cost", 0.9},
-                                             {"Description", 1.2}}};
-    for (std::size_t c = 0; c < columns.size(); ++c) {
-        if (columns[c].inches > 0) {
-            word.SelectColumn();
-            word.SetColumnWidth(word.InchesToPoints(columns[c].inches), docs::kColumnWidthPoints);
-        }
-        word.WriteText(columns[c].header);
-        if (c + 1 < columns.size()) {
-            word.MoveRight(docs::kUnitCharacter);
-        }
-    }
-    word.HomeOfRow(docs::kUnitRow);
-    word.MoveDown();
-    // Slot 0 in row 2 and slot 1 in row 3, each moving down one row, so the
-    // second entry lands in its row and the walk leaves the table after it.
-    ResultsRow(word, r.results[0]);
-    ResultsRow(word, r.results[1]);
-
-    word.NewParagraph();
-    Heading(word, "Checks");
-    const auto last = std::find_if(r.checks.rbegin(), r.checks.rend(), [](const auto& c) { return !c.empty(); });
-    const auto lastCheck = last == r.checks.rend() ? r.checks.end() : std::prev(last.base());
-    for (auto check = r.checks.begin(); check != r.checks.end(); ++check) {
-        if (check->empty()) {
-            continue;
-        }
-        if (check == lastCheck) {
-            // The signature stays on the page of the last check.
-            word.SetKeepWithNext(true);
-        }
-        Line(word, "[  ] " + *check);
-    }
-
-    word.SetKeepWithNext(true);
-    for (int i = 0; i < 4; ++i) {
-        word.NewParagraph();
-    }
-    word.WriteText("[  ]     Signature" + std::string(47, '_') + "  Date" + std::string(13, '_'));
-    word.NewParagraph();
+    WriteEquipmentData(word, record);
+    WriteWorkOrderData(word, record);
+    WriteServiceInformation(word, record);
+    WriteResults(word, record);
+    WriteChecks(word, record);
+    WriteSignature(word);
 }
 
 } // namespace tessaprint
