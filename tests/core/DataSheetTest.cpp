@@ -2,11 +2,11 @@
 // output name, and the electrical safety record read back from its .docx.
 #include "DocumentText.h"
 #include "DocxReader.h"
+#include "RecordingWordApplication.h"
 #include "TestFiles.h"
 
 #include "docs/DataSheet.h"
 #include "docs/DocumentEngine.h"
-#include "docs/RecordingWordApplication.h"
 #include "link/Replay.h"
 #include "sim/SamplePrintouts.h"
 #include "util/ManualClock.h"

@@ -1,4 +1,4 @@
-#include "docs/RecordingWordApplication.h"
+#include "RecordingWordApplication.h"
 
 #include <sstream>
 

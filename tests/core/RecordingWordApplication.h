@@ -7,7 +7,7 @@
 
 namespace tessaprint::docs {
 
-// Writes down every operation as a line ("WriteText Equipment ID: ") and
+// A test double: writes down every operation as a line ("WriteText Equipment ID: ") and
 // passes it on to another implementation, if any. It can also make the n-th
 // operation fail, to try the error path of a walk.
 class RecordingWordApplication : public WordApplication {
