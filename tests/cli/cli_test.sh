@@ -80,12 +80,17 @@ for kind in kappa pactrx; do
         --reports "$work/reports-$kind" >"$work/paths.txt" 2>"$work/err" || fail "datasheet --kind $kind: $(cat "$work/err")"
     [ "$(wc -l <"$work/paths.txt")" -eq 5 ] || fail "datasheet --kind $kind should write 5 documents"
 done
+# A name that climbs out of the reports folder is refused. The folder sits
+# deep enough that an escape would still land inside $work/nest, where the
+# check looks for it.
 printf 'EquipmentID: ../../x\r\n1.Case Leakage 1 uA\r\n' >"$work/bad.txt"
+mkdir -p "$work/nest/a/b"
 expect 1 "COM Error: 0x8007007B" -- "$CLI" datasheet --kind quellmax --transcript "$work/bad.txt" --item 0 \
-    --reports "$work/reports"
+    --reports "$work/nest/a/b/reports"
 expect 2 "--item takes" -- "$CLI" datasheet --kind quellmax --transcript "$work/bad.txt" --item 5 \
-    --reports "$work/reports"
-[ ! -e "$work/x-"* ] 2>/dev/null || fail "a document was written outside the reports folder"
+    --reports "$work/nest/a/b/reports"
+escaped=$(find "$work/nest" -type f -not -path "$work/nest/a/b/reports/*")
+[ -z "$escaped" ] || fail "a document was written outside the reports folder: $escaped"
 
 # A work order from JSON.
 cat >"$work/order.json" <<'JSON'
@@ -115,7 +120,9 @@ fi
 echo '{"szWorkOrderCompnay": "typo"}' >"$work/typo.json"
 expect 2 "unknown key szWorkOrderCompnay" -- "$CLI" workorder --record "$work/typo.json" --reports "$work/orders"
 echo '{"szWorkOrderCompany": "../up"}' >"$work/up.json"
-expect 1 "COM Error: 0x8007007B" -- "$CLI" workorder --record "$work/up.json" --reports "$work/orders"
+expect 1 "COM Error: 0x8007007B" -- "$CLI" workorder --record "$work/up.json" --reports "$work/nest/a/b/orders"
+escaped=$(find "$work/nest" -type f -not -path "$work/nest/a/b/reports/*" -not -path "$work/nest/a/b/orders/*")
+[ -z "$escaped" ] || fail "a work order was written outside the reports folder: $escaped"
 echo 'not json' >"$work/bad.json"
 expect 2 "not valid JSON" -- "$CLI" workorder --record "$work/bad.json" --reports "$work/orders"
 

@@ -36,6 +36,19 @@ protected:
         driver.Raise(kBlockEvent);
     }
 
+    // 254 four-byte frames and a version frame "END" fill the receive buffer
+    // to its last byte.
+    static std::string FullBufferOfFrames()
+    {
+        std::string frames;
+        for (int i = 0; i < 254; ++i) {
+            frames += std::string("\x10\x04\x00\x14", 4);
+        }
+        return frames + std::string("\xF0\x08\x00\xF8"
+                                    "END\x4F",
+                                    8);
+    }
+
     ScriptedDriver driver;
     ManualClock clock;
     ResultsTable table;
@@ -203,18 +216,36 @@ TEST_F(ReceivePathTest, LongVersionTextIsCutToTheFieldSize)
     EXPECT_EQ(listing.versionText(), std::string(99, 'v'));
 }
 
-TEST_F(ReceivePathTest, FullBlockOfFramesStaysInsideTheBuffer)
+TEST_F(ReceivePathTest, FullBufferOfFramesIsDecodedToItsLastByte)
 {
-    // 1024 bytes of 4-byte frames, then a block whose read is larger than the
-    // buffer; neither may read or write outside it (the sanitizer build checks).
-    std::string frames;
-    while (frames.size() < 1024) {
-        frames += std::string("\x10\x04\x00\x14", 4);
-    }
+    const std::string frames = FullBufferOfFrames();
+    ASSERT_EQ(frames.size(), static_cast<std::size_t>(ReceivePath::kReceiveBufferSize));
     Block(frames);
+    EXPECT_EQ(listing.versionText(), "END");
     EXPECT_EQ(driver.purgeCount, 0);
+}
+
+TEST_F(ReceivePathTest, CountBeyondTheBufferIsCutToIt)
+{
+    const std::string frames = FullBufferOfFrames();
+    Block(frames);
+    listing.SetVersionText("before");
+    // A driver that claims more bytes than the buffer holds: the buffer's
+    // frames are decoded again, nothing past them is read.
     path.DecodeFrames(5000);
+    EXPECT_EQ(listing.versionText(), "END");
+    EXPECT_EQ(driver.purgeCount, 0);
+}
+
+TEST_F(ReceivePathTest, NegativeCountDecodesNothing)
+{
+    Block(std::string("\xF0\x09\x00\xF9"
+                      "ABCD\x04",
+                      9));
+    listing.SetVersionText("before");
     path.DecodeFrames(-3);
+    EXPECT_EQ(listing.versionText(), "before");
+    EXPECT_EQ(driver.purgeCount, 0);
 }
 
 TEST_F(ReceivePathTest, HugeLineWithoutLineFeedIsDeliveredInPiecesWithEveryByte)

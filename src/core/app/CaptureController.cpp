@@ -64,7 +64,7 @@ void CaptureController::ReceiveTap::AppendLine(const std::string& line)
 {
     CaptureController& owner = m_owner;
     owner.m_view.AppendLine(line);
-    owner.m_session.Line(line);
+    owner.m_session.AddLine(line);
     owner.m_view.ShowStatus("Capture in progress on " + owner.PortText() + ": " +
                             Plural(owner.m_view.LineCount(), "line", "lines") + ", " +
                             Plural(owner.m_view.SelectorCount(), "equipment ID", "equipment IDs"));

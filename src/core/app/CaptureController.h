@@ -70,7 +70,6 @@ public:
     void SetDocumentOpener(std::function<void(const std::string&)> opener) { m_openDocument = std::move(opener); }
     // The word processor documents are written with; the document engine unless set.
     void SetWordProcessorFactory(docs::WordProcessorFactory factory) { m_wordProcessor = std::move(factory); }
-    const docs::WordProcessorFactory& wordProcessorFactory() const { return m_wordProcessor; }
 
     // Directories options, OK: the folder (as typed, not checked) and the
     // Word 2007 flag are stored and used from now on, and the folder is made.
@@ -87,17 +86,12 @@ public:
     Result<void> SaveCaptureTo(const std::string& path) const;
     Result<void> OpenCaptureFrom(const std::string& path);
 
-    // From the moment a printout is requested (or starts unasked) until its
-    // results are ready or the instrument falls silent.
-    bool IsCaptureInProgress() const { return m_session.InProgress(); }
     // Where the latest capture was archived (the .txt); empty before any.
     const std::string& lastArchivePath() const { return m_session.LastArchivePath(); }
 
     // Settings mirrors.
     const std::string& reportsFolder() const { return m_reportsFolder; }
-    void SetReportsFolder(std::string folder) { m_reportsFolder = std::move(folder); }
     int word2007() const { return m_word2007; }
-    void SetWord2007(int flag) { m_word2007 = flag; }
     const std::string& unitType() const { return m_unitType; }
     // Where the latest document went (with extension); empty before any.
     const std::string& lastDocumentPath() const { return m_lastDocument; }
@@ -105,7 +99,6 @@ public:
 
     ResultsTable& table() { return m_table; }
     const ResultsTable& table() const { return m_table; }
-    ReceivePath& receivePath() { return m_receive; }
 
     // Told when the user picks another instrument kind (the demo's simulated
     // instrument follows it).

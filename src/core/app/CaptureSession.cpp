@@ -94,7 +94,7 @@ void CaptureSession::TextBytes(const std::uint8_t* data, std::size_t count)
     }
 }
 
-void CaptureSession::Line(const std::string& line)
+void CaptureSession::AddLine(const std::string& line)
 {
     if (m_capture) {
         m_capture->lines.push_back(line);

@@ -60,7 +60,7 @@ public:
     void Start();
     // Every text byte read from the port, and every line it made.
     void TextBytes(const std::uint8_t* data, std::size_t count);
-    void Line(const std::string& line);
+    void AddLine(const std::string& line);
     // The quiet time after the last line passed: the capture is archived and
     // ends. Gives what the status bar adds to the counts (" from COM1;
     // archived as …"); a failed archive is also told as an error.

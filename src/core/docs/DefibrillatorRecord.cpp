@@ -40,7 +40,6 @@ std::string Format(const char* pattern, int n, const std::vector<std::string>& f
 }
 
 struct Section {
-    const char* name;
     std::function<bool(const std::string&)> matches;
     // Fills the line's fields (in the order the pattern shows them) from one value.
     std::function<std::vector<std::string>(const std::string&, std::string& wave)> fields;
@@ -73,7 +72,8 @@ std::string SimulatorKind(const std::string& value)
 const std::array<Section, 9>& Sections()
 {
     static const std::array<Section, 9> sections = {{
-        {"Defib", [](const std::string& v) { return Contains(v, "Defib"); },
+        // Defib
+        {[](const std::string& v) { return Contains(v, "Defib"); },
          [](const std::string& v, std::string&) {
              WordCursor w = AfterFirstWord(v);
              const std::string e = w.TakePair();
@@ -81,7 +81,8 @@ const std::array<Section, 9>& Sections()
              return std::vector<std::string>{e, volts, w.TakeWithRest()};
          },
          3},
-        {"Cardio", [](const std::string& v) { return Contains(v, "Cardio"); },
+        // Cardio
+        {[](const std::string& v) { return Contains(v, "Cardio"); },
          [](const std::string& v, std::string&) {
              WordCursor w = AfterFirstWord(v);
              w.Take();
@@ -92,7 +93,8 @@ const std::array<Section, 9>& Sections()
              return std::vector<std::string>{wave, amplitude, time};
          },
          3},
-        {"Charge Time", [](const std::string& v) { return Contains(v, "Charge Time"); },
+        // Charge Time
+        {[](const std::string& v) { return Contains(v, "Charge Time"); },
          [](const std::string& v, std::string&) {
              WordCursor w = AfterFirstWord(v);
              w.Skip();
@@ -100,7 +102,8 @@ const std::array<Section, 9>& Sections()
              return std::vector<std::string>{e, w.TakeWithRest()};
          },
          2},
-        {"AED", [](const std::string& v) { return Contains(v, "AED"); },
+        // AED
+        {[](const std::string& v) { return Contains(v, "AED"); },
          [](const std::string& v, std::string& wave) {
              WordCursor w = AfterFirstWord(v);
              const std::string e = w.TakePair();
@@ -110,7 +113,8 @@ const std::array<Section, 9>& Sections()
              return std::vector<std::string>{e, volts, current};
          },
          3, true},
-        {"Pacer", [](const std::string& v) { return Contains(v, "Pacer"); },
+        // Pacer
+        {[](const std::string& v) { return Contains(v, "Pacer"); },
          [](const std::string& v, std::string&) {
              WordCursor w = AfterFirstWord(v);
              const std::string rate = w.TakePair();
@@ -118,7 +122,8 @@ const std::array<Section, 9>& Sections()
              return std::vector<std::string>{rate, width, w.TakePair()};
          },
          3},
-        {"Pace Refr", [](const std::string& v) { return Contains(v, "Pace Refr"); },
+        // Pace Refr
+        {[](const std::string& v) { return Contains(v, "Pace Refr"); },
          [](const std::string& v, std::string&) {
              WordCursor w = AfterFirstWord(v);
              w.Skip();
@@ -126,7 +131,8 @@ const std::array<Section, 9>& Sections()
              return std::vector<std::string>{paced, w.TakeWithRest()};
          },
          2},
-        {"Sense Refr", [](const std::string& v) { return Contains(v, "Sense Refr"); },
+        // Sense Refr
+        {[](const std::string& v) { return Contains(v, "Sense Refr"); },
          [](const std::string& v, std::string&) {
              WordCursor w = AfterFirstWord(v);
              w.Skip();
@@ -134,7 +140,8 @@ const std::array<Section, 9>& Sections()
              return std::vector<std::string>{sensed, w.TakeWithRest()};
          },
          2},
-        {"Pace IMU", [](const std::string& v) { return Contains(v, "Pace IMU"); },
+        // Pace IMU
+        {[](const std::string& v) { return Contains(v, "Pace IMU"); },
          [](const std::string& v, std::string&) {
              WordCursor w = AfterFirstWord(v);
              w.Skip();
@@ -143,8 +150,8 @@ const std::array<Section, 9>& Sections()
              return std::vector<std::string>{sine, w.TakeWithRest()};
          },
          2},
-        {"Simulator",
-         [](const std::string& v) {
+        // Simulator
+        {[](const std::string& v) {
              return BeginsWith(v, "NSR") || BeginsWith(v, "SIN") || BeginsWith(v, "SQR") || BeginsWith(v, "TRI");
          },
          [](const std::string& v, std::string&) {

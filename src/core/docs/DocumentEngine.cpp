@@ -102,7 +102,7 @@ void MergeRuns(Paragraph& p)
 }
 
 // Lengths live in twentieths of a point, as the saved document keeps them.
-double Twips(double points)
+double RoundToTwip(double points)
 {
     return std::round(points * 20.0) / 20.0;
 }
@@ -156,13 +156,13 @@ double DocumentEngine::InchesToPoints(double inches)
 void DocumentEngine::SetLeftMargin(double points)
 {
     RequireDocument();
-    m_document.page.leftMarginPt = Twips(points);
+    m_document.page.leftMarginPt = RoundToTwip(points);
 }
 
 void DocumentEngine::SetRightMargin(double points)
 {
     RequireDocument();
-    m_document.page.rightMarginPt = Twips(points);
+    m_document.page.rightMarginPt = RoundToTwip(points);
 }
 
 void DocumentEngine::ApplyStyleSet(const std::string& name)
@@ -767,7 +767,7 @@ void DocumentEngine::AddTable(int rows, int columns)
     const PageSetup& page = m_document.page;
     const double textWidth = std::max(72.0, page.widthPt - page.leftMarginPt - page.rightMarginPt);
     Table table;
-    const double columnWidth = Twips(textWidth / columns);
+    const double columnWidth = RoundToTwip(textWidth / columns);
     table.gridColumnsPt.assign(static_cast<std::size_t>(columns), columnWidth);
     Cell cell;
     cell.paragraphs[0].markFormat = m_pending;
@@ -937,7 +937,7 @@ void DocumentEngine::SetRowHeight(double points, int rule)
 {
     RequireDocument();
     for (Row* row : TargetRows()) {
-        row->heightPt = Twips(points);
+        row->heightPt = RoundToTwip(points);
         row->heightRule = rule == kRowHeightExactly   ? HeightRule::Exactly
                           : rule == kRowHeightAtLeast ? HeightRule::AtLeast
                                                       : HeightRule::Auto;
@@ -962,7 +962,7 @@ void DocumentEngine::SetAllowBreakAcrossPages(bool allow)
 
 void DocumentEngine::SetColumnWidth(double points, int)
 {
-    points = Twips(points);
+    points = RoundToTwip(points);
     RequireDocument();
     Table& table = TableAt(SelectionTableBlock());
     for (const auto& [r, c] : TargetCells()) {

@@ -116,7 +116,6 @@ public:
     bool IsInsertionPoint() const { return m_cells.empty(); }
     const Position& insertionPoint() const { return m_point; }
     // Selected cells as (row, cell), in reading order.
-    const std::vector<std::pair<int, int>>& selectedCells() const { return m_cells; }
     const CharFormat& pendingFormat() const { return m_pending; }
 
 private:

@@ -49,7 +49,7 @@ std::string WithDeclaration(const XmlWriter& w)
 }
 
 // Word measures lengths in twentieths of a point and font sizes in half points.
-std::string Twips(double points)
+std::string TwipsText(double points)
 {
     return std::to_string(std::lround(points * 20.0));
 }
@@ -188,7 +188,7 @@ void WriteCell(XmlWriter& w, const Cell& cell, const Table& table)
     w.StartElement("w:tc");
     w.StartElement("w:tcPr");
     if (cell.widthPt > 0) {
-        w.EmptyElement("w:tcW", {{"w:w", Twips(cell.widthPt)}, {"w:type", "dxa"}});
+        w.EmptyElement("w:tcW", {{"w:w", TwipsText(cell.widthPt)}, {"w:type", "dxa"}});
     } else {
         w.EmptyElement("w:tcW", {{"w:w", "0"}, {"w:type", "auto"}});
     }
@@ -230,7 +230,7 @@ void WriteRow(XmlWriter& w, const Row& row, const Table& table)
             const char* rule = row.heightRule == HeightRule::Exactly   ? "exact"
                                : row.heightRule == HeightRule::AtLeast ? "atLeast"
                                                                        : "auto";
-            w.EmptyElement("w:trHeight", {{"w:val", Twips(row.heightPt)}, {"w:hRule", rule}});
+            w.EmptyElement("w:trHeight", {{"w:val", TwipsText(row.heightPt)}, {"w:hRule", rule}});
         }
         if (row.headingRow) {
             w.EmptyElement("w:tblHeader");
@@ -262,7 +262,7 @@ void WriteTable(XmlWriter& w, const Table& t)
     w.EndElement();
     w.StartElement("w:tblGrid");
     for (double width : t.gridColumnsPt) {
-        w.EmptyElement("w:gridCol", {{"w:w", Twips(width)}});
+        w.EmptyElement("w:gridCol", {{"w:w", TwipsText(width)}});
     }
     w.EndElement();
     for (const Row& row : t.rows) {
@@ -299,16 +299,16 @@ void WriteSectionProperties(XmlWriter& w, const PageSetup& page)
     w.EmptyElement("w:headerReference", {{"w:type", "default"}, {"r:id", kHeaderRelationshipId}});
     w.EmptyElement("w:footerReference", {{"w:type", "default"}, {"r:id", kFooterRelationshipId}});
     w.StartElement("w:pgSz");
-    w.Attribute("w:w", Twips(page.widthPt));
-    w.Attribute("w:h", Twips(page.heightPt));
+    w.Attribute("w:w", TwipsText(page.widthPt));
+    w.Attribute("w:h", TwipsText(page.heightPt));
     if (page.widthPt > page.heightPt) {
         w.Attribute("w:orient", "landscape");
     }
     w.EndElement();
-    w.EmptyElement("w:pgMar", {{"w:top", Twips(page.topMarginPt)},
-                               {"w:right", Twips(page.rightMarginPt)},
-                               {"w:bottom", Twips(page.bottomMarginPt)},
-                               {"w:left", Twips(page.leftMarginPt)},
+    w.EmptyElement("w:pgMar", {{"w:top", TwipsText(page.topMarginPt)},
+                               {"w:right", TwipsText(page.rightMarginPt)},
+                               {"w:bottom", TwipsText(page.bottomMarginPt)},
+                               {"w:left", TwipsText(page.leftMarginPt)},
                                {"w:header", kHeaderFooterDistance},
                                {"w:footer", kHeaderFooterDistance},
                                {"w:gutter", "0"}});

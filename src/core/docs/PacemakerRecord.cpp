@@ -147,7 +147,7 @@ void SecondChoice(WordApplication& word)
 }
 
 // A measurement line: the pieces one after the other on one line.
-void Line(WordApplication& word, std::initializer_list<std::string> pieces)
+void WritePieces(WordApplication& word, std::initializer_list<std::string> pieces)
 {
     for (const auto& piece : pieces) {
         word.WriteText(piece);
@@ -173,13 +173,13 @@ void WriteTranscutaneousPulseRow(WordApplication& word, FieldLists& x)
     word.WriteText("Test Load 50 Ohms  Default or User selected Load");
     word.NewParagraph();
     // The first pulse line always shows the first row.
-    Line(word, {"1.)   PPM Measured:", " " + x.Field(PacerField::kRate, 0), "  Width:",
-                " " + x.Field(PacerField::kWidth, 0), "  Current:", " " + x.Field(PacerField::kCurrent, 0)});
+    WritePieces(word, {"1.)   PPM Measured:", " " + x.Field(PacerField::kRate, 0), "  Width:",
+                       " " + x.Field(PacerField::kWidth, 0), "  Current:", " " + x.Field(PacerField::kCurrent, 0)});
     word.SetAlignment(kAlignCentre);
     const int k = x.Search(PacerField::kEnergy, kNoEnergy);
     word.NewParagraph();
-    Line(word, {"2.)   PPM Measured:", " " + x.Field(PacerField::kRate, k), "  Energy:",
-                " " + x.Field(PacerField::kEnergy, k), "  Voltage:", " " + x.Field(PacerField::kVoltage, k)});
+    WritePieces(word, {"2.)   PPM Measured:", " " + x.Field(PacerField::kRate, k), "  Energy:",
+                       " " + x.Field(PacerField::kEnergy, k), "  Voltage:", " " + x.Field(PacerField::kVoltage, k)});
     ChoiceCell(word, 3);
     SecondChoice(word);
 }
@@ -192,13 +192,13 @@ void WriteTranscutaneousRefractoryRow(WordApplication& word, FieldLists& x)
     word.WriteText("Demand Mode setting: Rate=80PPM");
     int k = x.Search(PacerField::kPacedRefractory, nullptr);
     word.NewParagraph();
-    Line(word, {"3.)   Paced RP: " + x.Field(PacerField::kPacedRefractory, k),
-                "  Width: " + x.Field(PacerField::kWidth, k), "  Current: " + x.Field(PacerField::kCurrent, k)});
+    WritePieces(word, {"3.)   Paced RP: " + x.Field(PacerField::kPacedRefractory, k),
+                       "  Width: " + x.Field(PacerField::kWidth, k), "  Current: " + x.Field(PacerField::kCurrent, k)});
     word.SetAlignment(kAlignCentre);
     k = x.Search(PacerField::kSensedRefractory, nullptr);
     word.NewParagraph();
-    Line(word, {"4.)   Sensed RP:  " + x.Field(PacerField::kSensedRefractory, k),
-                " Width:  " + x.Field(PacerField::kWidth, k), " Current:  " + x.Field(PacerField::kCurrent, k)});
+    WritePieces(word, {"4.)   Sensed RP:  " + x.Field(PacerField::kSensedRefractory, k),
+                       " Width:  " + x.Field(PacerField::kWidth, k), " Current:  " + x.Field(PacerField::kCurrent, k)});
     ChoiceCell(word, 3);
     SecondChoice(word);
 }
@@ -210,8 +210,8 @@ void WriteTranscutaneousSensitivityRow(WordApplication& word, FieldLists& x)
     word.NewParagraph();
     const int k = x.Search(PacerField::kSensitivity, nullptr);
     word.NewParagraph();
-    Line(word, {"5.)  Sensitivity:  " + x.Field(PacerField::kSensitivity, k),
-                "  Rate:  " + x.Field(PacerField::kRate, k), "  Current:  " + x.Field(PacerField::kCurrent, k)});
+    WritePieces(word, {"5.)  Sensitivity:  " + x.Field(PacerField::kSensitivity, k),
+                       "  Rate:  " + x.Field(PacerField::kRate, k), "  Current:  " + x.Field(PacerField::kCurrent, k)});
     word.SetAlignment(kAlignCentre);
     ChoiceCell(word, 3);
 }
@@ -252,16 +252,16 @@ void WritePacerPulseRow(WordApplication& word, FieldLists& x, Chamber chamber)
     word.WriteText("Test Load 500 Ohms");
     int k = x.Search(PacerField::kRate, kNoRate);
     word.NewParagraph();
-    Line(word, {"1.)      PPM Measured: ", x.Field(PacerField::kRate, k),
-                "      Width: ", x.Field(PacerField::kWidth, k), "      Current: ", x.Field(PacerField::kCurrent, k)});
+    WritePieces(word, {"1.)      PPM Measured: ", x.Field(PacerField::kRate, k), "      Width: ",
+                       x.Field(PacerField::kWidth, k), "      Current: ", x.Field(PacerField::kCurrent, k)});
     word.SetAlignment(kAlignCentre);
     if (chamber == Chamber::Atrial) {
         word.SetAlignment(kAlignCentre);
     }
     k = x.Search(PacerField::kEnergy, kNoEnergy);
     word.NewParagraph();
-    Line(word, {"2.)    PPM Measured: ", x.Field(PacerField::kRate, k), "      Energy: ",
-                x.Field(PacerField::kEnergy, k), "      Voltage: ", x.Field(PacerField::kVoltage, k)});
+    WritePieces(word, {"2.)    PPM Measured: ", x.Field(PacerField::kRate, k), "      Energy: ",
+                       x.Field(PacerField::kEnergy, k), "      Voltage: ", x.Field(PacerField::kVoltage, k)});
     ChoiceCell(word, 3);
     SecondChoice(word);
 }
@@ -274,13 +274,13 @@ void WritePacerRefractoryRow(WordApplication& word, FieldLists& x)
     word.WriteText("Demand Mode setting: Rate=80PPM, Output Current=10mA");
     int k = x.Search(PacerField::kPacedRefractory, kNoRefractoryPeriod);
     word.NewParagraph();
-    Line(word, {"3.)      Paced RP: ", x.Field(PacerField::kPacedRefractory, k),
-                "      Width: ", x.Field(PacerField::kWidth, k), "      Current: ", x.Field(PacerField::kCurrent, k)});
+    WritePieces(word, {"3.)      Paced RP: ", x.Field(PacerField::kPacedRefractory, k), "      Width: ",
+                       x.Field(PacerField::kWidth, k), "      Current: ", x.Field(PacerField::kCurrent, k)});
     word.SetAlignment(kAlignCentre);
     k = x.Search(PacerField::kSensedRefractory, kNoRefractoryPeriod);
     word.NewParagraph();
-    Line(word, {"4.)      Sensed RP: ", x.Field(PacerField::kSensedRefractory, k),
-                "      Width: ", x.Field(PacerField::kWidth, k), "      Current: ", x.Field(PacerField::kCurrent, k)});
+    WritePieces(word, {"4.)      Sensed RP: ", x.Field(PacerField::kSensedRefractory, k), "      Width: ",
+                       x.Field(PacerField::kWidth, k), "      Current: ", x.Field(PacerField::kCurrent, k)});
     ChoiceCell(word, 3);
     SecondChoice(word);
 }
@@ -296,8 +296,8 @@ void WritePacerSensitivityRow(WordApplication& word, FieldLists& x, Chamber cham
     }
     const int k = x.Search(PacerField::kSensitivity, kNoSensitivity);
     word.NewParagraph();
-    Line(word, {"1.)   Sensitivity: ", x.Field(PacerField::kSensitivity, k),
-                "      Width: ", x.Field(PacerField::kWidth, k), "      Current: ", x.Field(PacerField::kCurrent, k)});
+    WritePieces(word, {"1.)   Sensitivity: ", x.Field(PacerField::kSensitivity, k), "      Width: ",
+                       x.Field(PacerField::kWidth, k), "      Current: ", x.Field(PacerField::kCurrent, k)});
     word.SetAlignment(kAlignCentre);
     ChoiceCell(word, chamber == Chamber::Atrial ? 2 : 3);
     word.NewParagraph();
@@ -357,14 +357,14 @@ void WriteAvInterval(WordApplication& word, const FieldLists& x)
     for (int i = 0; i < 3; ++i) {
         word.NewParagraph();
     }
-    Line(word, {"1.) AV Interval:", " " + x.Field(AvField::kInterval, 0),
-                "    ATR Current:", " " + x.Field(AvField::kAtrialCurrent, 0),
-                "    VTR Current:", " " + x.Field(AvField::kVentricularCurrent, 0)});
+    WritePieces(word, {"1.) AV Interval:", " " + x.Field(AvField::kInterval, 0),
+                       "    ATR Current:", " " + x.Field(AvField::kAtrialCurrent, 0),
+                       "    VTR Current:", " " + x.Field(AvField::kVentricularCurrent, 0)});
     word.SetAlignment(kAlignCentre);
     word.NewParagraph();
-    Line(word, {"2.) AV Interval:", " " + x.Field(AvField::kInterval, 1),
-                "   ATR Current:", " " + x.Field(AvField::kAtrialCurrent, 1),
-                "   VTR Current:", " " + x.Field(AvField::kVentricularCurrent, 1)});
+    WritePieces(word, {"2.) AV Interval:", " " + x.Field(AvField::kInterval, 1),
+                       "   ATR Current:", " " + x.Field(AvField::kAtrialCurrent, 1),
+                       "   VTR Current:", " " + x.Field(AvField::kVentricularCurrent, 1)});
     ChoiceCell(word, 3);
     SecondChoice(word);
     word.MoveDown();

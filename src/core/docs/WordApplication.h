@@ -34,7 +34,6 @@ inline constexpr int kUnitCell = 12;
 inline constexpr int kFieldPage = 33;
 inline constexpr int kLineStyleNone = 0;
 inline constexpr int kLineStyleSingle = 1;
-inline constexpr int kRowHeightAuto = 0;
 inline constexpr int kRowHeightAtLeast = 1;
 inline constexpr int kRowHeightExactly = 2;
 inline constexpr int kColumnWidthPoints = 3;

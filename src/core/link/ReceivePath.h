@@ -20,7 +20,6 @@ namespace tessaprint {
 class ReceivePath {
 public:
     static constexpr int kReceiveBufferSize = 1024;
-    static constexpr int kResultsTimerId = 5;
     static constexpr int kResultsQuietMs = 750;
     // A line that grows this long without LF or '>' is delivered as it stands
     // and the rest continues as the next line, so noise on the line cannot
@@ -56,9 +55,7 @@ public:
     // Sees every text byte read from the driver, before the byte rule.
     void SetTextTap(std::function<void(const std::uint8_t*, std::size_t)> tap) { m_textTap = std::move(tap); }
 
-    std::array<std::uint8_t, kReceiveBufferSize>& receiveBuffer() { return m_receiveBuffer; }
     const std::string& lineBuffer() const { return m_lineBuffer; }
-    bool IsQuietTimerActive() const { return m_quietTimer->IsActive(); }
     // The printout ended some other way (a lost port); no "results ready" follows.
     void CancelQuietTimer() { m_quietTimer->Stop(); }
 

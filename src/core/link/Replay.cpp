@@ -33,15 +33,6 @@ void ReplayTranscript(std::string_view bytes, ResultsTable& table, ResultsListin
     path.ProcessTextBytes(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
 }
 
-void ReplayLines(const std::vector<std::string>& lines, ResultsTable& table, EquipmentIdSelector& selector,
-                 ReceiveView& view)
-{
-    for (const auto& line : lines) {
-        view.AppendLine(line);
-        table.ParseResultLine(selector, line);
-    }
-}
-
 void ReplayCaptureFile(std::string_view content, ResultsTable& table, EquipmentIdSelector& selector, ReceiveView& view)
 {
     ForEachCaptureLine(content, [&](std::string_view line) {

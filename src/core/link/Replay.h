@@ -15,10 +15,8 @@ namespace tessaprint {
 // rule; a last line without its end is not delivered.
 void ReplayTranscript(std::string_view bytes, ResultsTable& table, ResultsListing& listing);
 
-// Lines of a saved capture are shown and parsed in order.
-void ReplayLines(const std::vector<std::string>& lines, ResultsTable& table, EquipmentIdSelector& selector,
-                 ReceiveView& view);
-// The same straight from a saved capture file's content (see ForEachCaptureLine).
+// Lines of a saved capture file's content (see ForEachCaptureLine) are shown
+// and parsed in order.
 void ReplayCaptureFile(std::string_view content, ResultsTable& table, EquipmentIdSelector& selector, ReceiveView& view);
 
 } // namespace tessaprint

@@ -6,9 +6,6 @@
 
 namespace tessaprint {
 
-// The driver library's port number; the program only ever uses port 0.
-inline constexpr int kDriverPort = 0;
-
 // Event codes reach the callback as 16-bit values; only the high byte says
 // what happened.
 inline constexpr int kTextEvent = 0x1600;

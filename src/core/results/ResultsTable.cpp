@@ -62,7 +62,7 @@ bool StartsReading(std::string_view rest)
 
 } // namespace
 
-ResultsTable::ResultsTable() : m_records(kMaxRecords)
+ResultsTable::ResultsTable() : m_records(kInitialRecords)
 {
 }
 

@@ -22,7 +22,8 @@ struct SplitReadingResult {
 // the table grows past those sizes instead of dropping anything.
 class ResultsTable {
 public:
-    static constexpr int kMaxRecords = 50;
+    // Sized for the instrument's memory; the table grows past it.
+    static constexpr int kInitialRecords = 50;
     static constexpr int kValuesPerRecord = 100;
 
     ResultsTable();
@@ -51,7 +52,7 @@ public:
     // -1 when none has it.
     int RecordForSelectorItem(int item, const std::string& itemText) const;
 
-    // Records held: at least kMaxRecords, more when a capture was larger.
+    // Records held: at least kInitialRecords, more when a capture was larger.
     int RecordCapacity() const { return static_cast<int>(m_records.size()); }
     const std::string& EquipmentId(int record) const;
     const std::string& Date(int record) const;

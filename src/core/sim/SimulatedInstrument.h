@@ -35,7 +35,6 @@ public:
 
     // Replaces the stored printout with these bytes, sent as they stand.
     void SetPrintout(std::string bytes) { m_printout = std::move(bytes); }
-    const std::string& Printout() const { return m_printout; }
     std::string VersionText() const;
     InstrumentKind Kind() const { return m_kind; }
     // Becomes another kind of instrument, with that kind's sample printout.

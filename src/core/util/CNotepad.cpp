@@ -45,7 +45,7 @@ CApplication::CApplication(ProcessLauncher& launcher, int closeWaitMs)
 
 CApplication::~CApplication() = default;
 
-bool CApplication::FindMainWindow()
+bool CApplication::IsStartedRunning()
 {
     return m_process && m_process->IsRunning();
 }

@@ -41,7 +41,7 @@ public:
     CApplication& operator=(const CApplication&) = delete;
 
     // Whether the program started last is still running.
-    bool FindMainWindow();
+    bool IsStartedRunning();
     bool LaunchProcess(const std::string& program, const std::vector<std::string>& arguments);
     // Asks the started program to close and waits a bounded time. A program
     // that stays open (unsaved text, a question to its user) is left alone

@@ -21,7 +21,7 @@ constexpr double kHeadingRowHeight = 20;            // exactly one line of headi
 constexpr double kResultsRowHeight = 20;
 
 // Characters, not bytes: a name with an accent lines up like any other.
-std::size_t Length(const std::string& text)
+std::size_t CharacterCount(const std::string& text)
 {
     std::size_t count = 0;
     for (const char c : text) {
@@ -54,7 +54,7 @@ void Heading(WordApplication& word, const std::string& title)
     word.SetKeepWithNext(false);
 }
 
-void Line(WordApplication& word, const std::string& text)
+void WriteLine(WordApplication& word, const std::string& text)
 {
     word.WriteText(text);
     word.NewParagraph();
@@ -82,22 +82,22 @@ void WriteEquipmentData(WordApplication& word, const WorkOrderRecord& r)
     word.NewParagraph();
     Heading(word, "Equipment Data");
     word.SetFontName(docs::kRecordFont);
-    Line(word,
-         "Control #: " + f("szWorkOrderControlNumber") + "\t\t\t\t\t\t\tDescription: " + f("szWorkOrderDescription"));
-    Line(word, ManufacturerLine(f("szWorkOrderManufacturer"), f("szWorkOrderModelNumber")));
-    Line(word, SerialLine(f("szWorkOrderSerialNumber"), f("szWorkOrderStatus")));
-    Line(word, "Work Order PO #: " + f("szWorkOrderPONumber"));
-    Line(word, "Facility: " + f("szWorkOrderFacility"));
-    Line(word, "Department: " + f("szWorkOrderDepartment"));
-    Line(word, LocationLine(f("szWorkOrderLocation"), f("szWorkOrderSystem")));
-    Line(word, "Floor: " + f("szWorkOrderFloor") + "\t\t\tRoom #: " + f("szWorkOrderRoomNumber") +
-                   "\t\t\tBuilding: " + f("szWorkOrderBuilding"));
-    Line(word, "Risk Priority: " + f("szWorkOrderRiskPriority") + "\t\tLast Seen: " + f("szWorkOrderLastSeen") +
-                   "\tFixed Inspections: Next: " + f("szWorkOrderNext") +
-                   "\tLast: " + f("szWorkOrderFixedInspections"));
-    Line(word, "Type: " + f("szWorkOrderType"));
-    Line(word, "Warranty Expires: " + f("szWorkOrderWarrantyExpires") + "\t\tParts: " + f("szWorkOrderParts") +
-                   "\t\tLabor: " + f("szWorkOrderLabor"));
+    WriteLine(word, "Control #: " + f("szWorkOrderControlNumber") +
+                        "\t\t\t\t\t\t\tDescription: " + f("szWorkOrderDescription"));
+    WriteLine(word, ManufacturerLine(f("szWorkOrderManufacturer"), f("szWorkOrderModelNumber")));
+    WriteLine(word, SerialLine(f("szWorkOrderSerialNumber"), f("szWorkOrderStatus")));
+    WriteLine(word, "Work Order PO #: " + f("szWorkOrderPONumber"));
+    WriteLine(word, "Facility: " + f("szWorkOrderFacility"));
+    WriteLine(word, "Department: " + f("szWorkOrderDepartment"));
+    WriteLine(word, LocationLine(f("szWorkOrderLocation"), f("szWorkOrderSystem")));
+    WriteLine(word, "Floor: " + f("szWorkOrderFloor") + "\t\t\tRoom #: " + f("szWorkOrderRoomNumber") +
+                        "\t\t\tBuilding: " + f("szWorkOrderBuilding"));
+    WriteLine(word, "Risk Priority: " + f("szWorkOrderRiskPriority") + "\t\tLast Seen: " + f("szWorkOrderLastSeen") +
+                        "\tFixed Inspections: Next: " + f("szWorkOrderNext") +
+                        "\tLast: " + f("szWorkOrderFixedInspections"));
+    WriteLine(word, "Type: " + f("szWorkOrderType"));
+    WriteLine(word, "Warranty Expires: " + f("szWorkOrderWarrantyExpires") + "\t\tParts: " + f("szWorkOrderParts") +
+                        "\t\tLabor: " + f("szWorkOrderLabor"));
 }
 
 // After a blank line, what was asked for, by whom and by when.
@@ -107,12 +107,13 @@ void WriteWorkOrderData(WordApplication& word, const WorkOrderRecord& r)
     word.NewParagraph();
     Heading(word, "Work Order Data");
     word.SetFontName(docs::kRecordFont);
-    Line(word,
-         "Work Order type: " + f("szWorkOrderWorkOrderType") + "\t\tRequested On: " + f("szWorkOrderRequestedOn"));
-    Line(word, "Due: " + f("szWorkOrderDue"));
+    WriteLine(word,
+              "Work Order type: " + f("szWorkOrderWorkOrderType") + "\t\tRequested On: " + f("szWorkOrderRequestedOn"));
+    WriteLine(word, "Due: " + f("szWorkOrderDue"));
     word.SetFontName(docs::kRecordFont);
-    Line(word, "Person Requesting: " + f("szWorkOrderPersonRequesting") + "\t\t\t\tPhone: " + f("szWorkOrderPhone"));
-    Line(word, "Service Requested: " + f("szWorkOrderServiceRequested"));
+    WriteLine(word,
+              "Person Requesting: " + f("szWorkOrderPersonRequesting") + "\t\t\t\tPhone: " + f("szWorkOrderPhone"));
+    WriteLine(word, "Service Requested: " + f("szWorkOrderServiceRequested"));
 }
 
 // One line for each service entry: its date, then its description.
@@ -125,7 +126,7 @@ void WriteServiceInformation(WordApplication& word, const WorkOrderRecord& r)
         }
         std::string rest = entry;
         const std::string date = SplitOff(rest);
-        Line(word, date + "\t\t" + rest);
+        WriteLine(word, date + "\t\t" + rest);
     }
 }
 
@@ -194,7 +195,7 @@ void WriteChecks(WordApplication& word, const WorkOrderRecord& r)
         if (check == lastCheck) {
             word.SetKeepWithNext(true);
         }
-        Line(word, "[  ] " + *check);
+        WriteLine(word, "[  ] " + *check);
     }
 }
 
@@ -213,17 +214,17 @@ void WriteSignature(WordApplication& word)
 
 std::string ManufacturerLine(const std::string& manufacturer, const std::string& model)
 {
-    return "Manufacturer: " + manufacturer + Tabs(Length(manufacturer), 6, 13, 6) + "Model#: " + model;
+    return "Manufacturer: " + manufacturer + Tabs(CharacterCount(manufacturer), 6, 13, 6) + "Model#: " + model;
 }
 
 std::string SerialLine(const std::string& serial, const std::string& status)
 {
-    return "Serial #: " + serial + Tabs(Length(serial), 6, 11, 7) + "Status: " + status;
+    return "Serial #: " + serial + Tabs(CharacterCount(serial), 6, 11, 7) + "Status: " + status;
 }
 
 std::string LocationLine(const std::string& location, const std::string& system)
 {
-    return "Location: " + location + Tabs(Length(location), 5, 10, 7) + "System: " + system;
+    return "Location: " + location + Tabs(CharacterCount(location), 5, 10, 7) + "System: " + system;
 }
 
 Result<std::string> WriteWorkOrderDocument(const WorkOrderRecord& record, const std::string& reportsFolder,
