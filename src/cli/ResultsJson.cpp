@@ -6,18 +6,62 @@ namespace tessaprint {
 
 namespace {
 
-// Every line as a JSON string the moment it arrives, kept nowhere.
+// Every line is counted and written as a JSON string the moment it arrives,
+// and kept nowhere; the selector and the readings are kept as usual.
 class LineWriter : public ResultsListing {
 public:
     explicit LineWriter(JsonWriter& json) : m_json(json) { SetKeepLines(false); }
-    void AppendLine(const std::string& line) override { m_json.String(line); }
+    void AppendLine(const std::string& line) override
+    {
+        ResultsListing::AppendLine(line);
+        m_json.String(line);
+    }
+
+private:
+    JsonWriter& m_json;
+};
+
+// The selector with item k chosen, as the reading list is filled for it.
+class ChosenItem : public EquipmentIdSelector {
+public:
+    ChosenItem(const ResultsListing& listing, int item) : m_listing(listing), m_item(item) {}
+    void SetSelectorCaption(const std::string&) override {}
+    void AddSelectorItem(const std::string&) override {}
+    void SetSelectorCurrent(int) override {}
+    int SelectorCurrent() const override { return m_item; }
+    int SelectorCount() const override { return m_listing.SelectorCount(); }
+    std::string SelectorItemText(int index) const override { return m_listing.SelectorItemText(index); }
+
+private:
+    const ResultsListing& m_listing;
+    int m_item;
+};
+
+// Each reading row goes out as a JSON object as it is listed (in row order).
+class RowWriter : public ReadingListView {
+public:
+    explicit RowWriter(JsonWriter& json) : m_json(json) {}
+    void InsertReadingRow(int, const std::string& item, const std::string& testName,
+                          const std::string& reading) override
+    {
+        m_json.BeginObject();
+        m_json.Key("item");
+        m_json.Number(std::stoll(item));
+        m_json.Key("test");
+        m_json.String(testName);
+        m_json.Key("reading");
+        m_json.String(reading);
+        m_json.EndObject();
+    }
+    void EnableDataSheet() override {}
 
 private:
     JsonWriter& m_json;
 };
 
 // After "lines": the selector, the records, the readings and "complete".
-void WriteTheRest(JsonWriter& json, const ResultsTable& table, ResultsListing& listing, std::optional<bool> complete)
+void WriteTheRest(JsonWriter& json, const ResultsTable& table, const ResultsListing& listing,
+                  std::optional<bool> complete)
 {
     json.Key("selector");
     json.BeginArray();
@@ -49,18 +93,10 @@ void WriteTheRest(JsonWriter& json, const ResultsTable& table, ResultsListing& l
 
     json.Key("readings");
     json.BeginArray();
+    RowWriter rows(json);
     for (int k = 0; k < listing.SelectorCount(); ++k) {
         json.BeginArray();
-        for (const auto& row : listing.ReadingsForItem(table, k)) {
-            json.BeginObject();
-            json.Key("item");
-            json.Number(std::stoll(row.item));
-            json.Key("test");
-            json.String(row.testName);
-            json.Key("reading");
-            json.String(row.reading);
-            json.EndObject();
-        }
+        table.FillReadingList(ChosenItem(listing, k), rows);
         json.EndArray();
     }
     json.EndArray();
@@ -94,16 +130,11 @@ void WriteResultsJson(std::ostream& out, const std::function<void(ResultsTable&,
     json.BeginObject();
     json.Key("lines");
     json.BeginArray();
-    {
-        ResultsTable scratch;
-        LineWriter lines(json);
-        replay(scratch, lines);
-    }
-    json.EndArray();
+    // One pass: the lines go out as they are read while the table fills.
     ResultsTable table;
-    ResultsListing listing;
-    listing.SetKeepLines(false);
+    LineWriter listing(json);
     replay(table, listing);
+    json.EndArray();
     WriteTheRest(json, table, listing, std::nullopt);
     out << '\n';
 }

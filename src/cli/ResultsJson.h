@@ -15,9 +15,9 @@ namespace tessaprint {
 void WriteResultsJson(std::ostream& out, const ResultsTable& table, ResultsListing& listing,
                       std::optional<bool> complete = std::nullopt);
 
-// The same for an input that can be read twice: replay fills a table and a
-// listing from it. The lines go out during a first pass and are never held,
-// so memory stays a small multiple of the input however it is made.
+// The same straight from an input: replay fills a table and a listing from
+// it once. The lines go out as they are read and are never held, so memory
+// stays a small multiple of the input however it is made.
 void WriteResultsJson(std::ostream& out, const std::function<void(ResultsTable&, ResultsListing&)>& replay);
 
 } // namespace tessaprint

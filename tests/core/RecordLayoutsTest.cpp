@@ -294,10 +294,8 @@ TEST_F(RecordDocumentTest, EveryRecordOfTheSamplesOpensInLibreOffice)
         GTEST_SKIP() << "soffice is not on PATH; install libreoffice-writer-nogui to check the documents open";
     }
     for (const auto kind : {InstrumentKind::Kappa5100, InstrumentKind::Pactrx}) {
-        ResultsTable fresh;
-        ResultsListing freshListing;
-        table = fresh;
-        listing = freshListing;
+        table = ResultsTable();
+        listing = ResultsListing();
         const auto result = Build(kind, SamplePrintout(kind), 0);
         ASSERT_TRUE(result.ok()) << ComErrorText(result.error());
         tessaprint::test::TempFolder work;

@@ -21,7 +21,7 @@ protected:
     {
         std::vector<std::string> values;
         for (int n = 0; n < table.ValueCount(record); ++n) {
-            values.push_back(table.Value(record, n));
+            values.emplace_back(table.Value(record, n));
         }
         return values;
     }

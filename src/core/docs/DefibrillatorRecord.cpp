@@ -186,7 +186,7 @@ std::vector<std::string> DefibrillatorSectionLines(const ResultsTable& results, 
     std::vector<std::string> lines;
     // Every slot of the record is looked at; an empty one matches nothing.
     for (int n = 0; n < results.ValueSlots(record); ++n) {
-        const std::string& value = results.Value(record, n);
+        const std::string value(results.Value(record, n));
         if (value.empty() || !s.matches(value)) {
             continue;
         }

@@ -1,5 +1,7 @@
 #include "link/ReceivePath.h"
 
+#include "text/ByteScan.h"
+
 #include "link/Frame.h"
 #include "text/Windows1252.h"
 
@@ -51,40 +53,61 @@ void ReceivePath::ReadText()
 
 void ReceivePath::ProcessTextBytes(const std::uint8_t* data, std::size_t count)
 {
-    for (std::size_t i = 0; i < count; ++i) {
-        const auto c = static_cast<char>(data[i]);
+    const auto* bytes = reinterpret_cast<const char*>(data);
+    std::size_t i = 0;
+    while (i < count) {
+        const char c = bytes[i];
         if (c == '\n') {
-            const std::string line = std::move(m_lineBuffer);
-            m_lineBuffer.clear();
-            DeliverLine(line);
+            DeliverBufferedLine();
+            ++i;
         } else if (c == '\r') {
-            // dropped
+            ++i; // dropped
         } else if (c == '>') {
             // The instrument ends a prompt with '>' and sends no line feed after it.
             m_lineBuffer.push_back('>');
-            const std::string line = std::move(m_lineBuffer);
-            m_lineBuffer.clear();
-            DeliverLine(line);
-        } else {
+            DeliverBufferedLine();
+            ++i;
+        } else if (m_lineBuffer.empty() || m_lineBuffer.front() == '\0') {
             // NULs at the start of a line are dropped once an ordinary byte follows.
-            if (!m_lineBuffer.empty() && m_lineBuffer.front() == '\0') {
-                m_lineBuffer.clear();
-            }
-            m_lineBuffer.push_back(c);
-            if (m_lineBuffer.size() >= kMaxLineBytes) {
-                const std::string line = std::move(m_lineBuffer);
-                m_lineBuffer.clear();
-                DeliverLine(line);
-            }
+            m_lineBuffer.assign(1, c);
+            ++i;
+        } else {
+            // The rest of a run of ordinary bytes goes in at once, up to the line limit.
+            const std::size_t limit = std::min(count, i + (kMaxLineBytes - m_lineBuffer.size()));
+            const std::size_t end = bytescan::FindFirst(
+                bytes, i, limit,
+                [](std::uint64_t word) {
+                    return (bytescan::HasByte(word, '\n') | bytescan::HasByte(word, '\r') |
+                            bytescan::HasByte(word, '>')) != 0;
+                },
+                [](unsigned char b) { return b == '\n' || b == '\r' || b == '>'; });
+            m_lineBuffer.append(bytes + i, end - i);
+            i = end;
+        }
+        if (m_lineBuffer.size() >= kMaxLineBytes) {
+            DeliverBufferedLine();
         }
     }
 }
 
+void ReceivePath::DeliverBufferedLine()
+{
+    // Swapped, not moved: both strings keep their room for the next line.
+    m_delivering.swap(m_lineBuffer);
+    m_lineBuffer.clear();
+    DeliverLine(m_delivering);
+}
+
 void ReceivePath::DeliverLine(const std::string& rawLine)
 {
-    const std::string line = DecodeWindows1252(rawLine);
-    m_view.AppendLine(line);
-    m_table.ParseResultLine(m_selector, line);
+    if (IsAscii(rawLine)) {
+        m_view.AppendLine(rawLine); // the same in UTF-8; no copy is made
+        m_table.ParseResultLine(m_selector, rawLine);
+    } else {
+        const std::string line = DecodeWindows1252(rawLine);
+        m_view.AppendLine(line);
+        m_table.ParseResultLine(m_selector, line);
+    }
     m_quietTimer->Start(kResultsQuietMs);
 }
 

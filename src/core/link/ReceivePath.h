@@ -61,6 +61,7 @@ public:
 
 private:
     void ReadText();
+    void DeliverBufferedLine();
     void OnQuietTimer();
 
     SerialDriver& m_driver;
@@ -70,6 +71,7 @@ private:
     std::unique_ptr<Timer> m_quietTimer;
     std::array<std::uint8_t, kReceiveBufferSize> m_receiveBuffer{};
     std::string m_lineBuffer;
+    std::string m_delivering;
     std::function<void(const std::uint8_t*, std::size_t)> m_textTap;
     bool m_discardingText = false;
 };

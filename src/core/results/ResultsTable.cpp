@@ -134,7 +134,7 @@ void ResultsTable::ParseResultLine(EquipmentIdSelector& selector, std::string_vi
         if (record.values.size() <= slot) {
             record.values.resize(slot + 1);
         }
-        record.values[slot] = std::string(TextAfter(line, '.'));
+        record.values[slot] = m_valueTexts.Store(TextAfter(line, '.'));
         ++m_valueIndex;
     }
 }
@@ -214,6 +214,7 @@ void ResultsTable::ClearResults()
         record.equipmentId = 0;
         record.values.clear();
     }
+    m_valueTexts.Clear();
     m_previousEquipmentId.clear();
     m_currentEquipmentId.clear();
     m_announced.clear();
@@ -236,13 +237,13 @@ const std::string& ResultsTable::Date(int record) const
     return record >= 0 && record < RecordCapacity() ? Text(m_records[static_cast<std::size_t>(record)].date) : kEmpty;
 }
 
-const std::string& ResultsTable::Value(int record, int n) const
+std::string_view ResultsTable::Value(int record, int n) const
 {
     if (record < 0 || record >= RecordCapacity() || n < 0) {
-        return kEmpty;
+        return {};
     }
     const auto& values = m_records[static_cast<std::size_t>(record)].values;
-    return static_cast<std::size_t>(n) < values.size() ? values[static_cast<std::size_t>(n)] : kEmpty;
+    return static_cast<std::size_t>(n) < values.size() ? values[static_cast<std::size_t>(n)] : std::string_view();
 }
 
 int ResultsTable::ValueSlots(int record) const

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "results/ResultsViews.h"
+#include "text/TextArena.h"
 
 #include <cstdint>
 #include <deque>
@@ -27,6 +28,12 @@ public:
     static constexpr int kValuesPerRecord = 100;
 
     ResultsTable();
+    // The values are views into the table's own text blocks: a copy would
+    // point into the original. Moving keeps the blocks where they are.
+    ResultsTable(const ResultsTable&) = delete;
+    ResultsTable& operator=(const ResultsTable&) = delete;
+    ResultsTable(ResultsTable&&) noexcept = default;
+    ResultsTable& operator=(ResultsTable&&) noexcept = default;
 
     // Files one complete line (no CR or LF) into the table; announces every new
     // equipment ID on the selector.
@@ -56,8 +63,9 @@ public:
     int RecordCapacity() const { return static_cast<int>(m_records.size()); }
     const std::string& EquipmentId(int record) const;
     const std::string& Date(int record) const;
-    // Value n of record r; empty outside the filled part of the table.
-    const std::string& Value(int record, int n) const;
+    // Value n of record r; empty outside the filled part of the table. The
+    // text stays good until the next full clear or the table goes.
+    std::string_view Value(int record, int n) const;
     // Values of a record, up to the last one filled; empty ones count.
     int ValueCount(int record) const;
     // Value slots a record has held, empty ones included; at least kValuesPerRecord.
@@ -78,7 +86,7 @@ private:
     struct Record {
         std::uint32_t equipmentId = 0; // into m_texts; 0 is the empty text
         std::uint32_t date = 0;
-        std::vector<std::string> values;
+        std::vector<std::string_view> values; // into m_valueTexts
     };
 
     Record& RecordAt(int index);
@@ -90,6 +98,8 @@ private:
     // needs its records twice in memory.
     std::deque<Record> m_records;
     std::vector<std::string> m_texts{std::string()};
+    // The value texts, in a few large blocks rather than one allocation each.
+    TextArena m_valueTexts;
     std::unordered_map<std::string, std::uint32_t> m_textIndex{{std::string(), 0}};
     // The texts the records point at last, so most lines need no lookup.
     std::uint32_t m_idText = 0;

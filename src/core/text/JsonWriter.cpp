@@ -1,51 +1,104 @@
 #include "text/JsonWriter.h"
 
+#include "text/ByteScan.h"
 #include "text/Windows1252.h"
+
+#include <array>
 
 namespace tessaprint {
 
-void JsonWriter::WriteString(std::ostream& out, std::string_view text)
+namespace {
+
+// Bytes that a JSON string carries as they stand: printable ASCII other
+// than '"' and '\'.
+constexpr std::array<bool, 256> kPlain = [] {
+    std::array<bool, 256> plain{};
+    for (int c = 0x20; c < 0x80; ++c) {
+        plain[static_cast<std::size_t>(c)] = c != '"' && c != '\\';
+    }
+    return plain;
+}();
+
+bool IsPlain(unsigned char c)
+{
+    return kPlain[c];
+}
+
+} // namespace
+
+JsonWriter::JsonWriter(std::ostream& out) : m_out(out)
+{
+    m_buffer.reserve(kFlushBytes + 4096);
+}
+
+JsonWriter::~JsonWriter()
+{
+    Flush();
+}
+
+void JsonWriter::Flush()
+{
+    if (!m_buffer.empty()) {
+        m_out.write(m_buffer.data(), static_cast<std::streamsize>(m_buffer.size()));
+        m_buffer.clear();
+    }
+}
+
+void JsonWriter::AppendString(std::string& out, std::string_view text)
 {
     static constexpr char kHex[] = "0123456789abcdef";
-    out.put('"');
+    out.push_back('"');
     std::size_t i = 0;
     while (i < text.size()) {
+        // Runs of plain bytes, most of every line, are copied in one piece.
+        const std::size_t plain = bytescan::FindFirst(
+            text.data(), i, text.size(),
+            [](std::uint64_t word) {
+                return ((word & bytescan::kHighs) | bytescan::HasLess(word, 0x20) | bytescan::HasByte(word, '"') |
+                        bytescan::HasByte(word, '\\')) != 0;
+            },
+            [](unsigned char c) { return !IsPlain(c); });
+        out.append(text.data() + i, plain - i);
+        i = plain;
+        if (i == text.size()) {
+            break;
+        }
         const auto c = static_cast<unsigned char>(text[i]);
         switch (c) {
         case '"':
-            out << "\\\"";
+            out += "\\\"";
             break;
         case '\\':
-            out << "\\\\";
+            out += "\\\\";
             break;
         case '\b':
-            out << "\\b";
+            out += "\\b";
             break;
         case '\f':
-            out << "\\f";
+            out += "\\f";
             break;
         case '\n':
-            out << "\\n";
+            out += "\\n";
             break;
         case '\r':
-            out << "\\r";
+            out += "\\r";
             break;
         case '\t':
-            out << "\\t";
+            out += "\\t";
             break;
         default:
             if (c < 0x20) {
-                out << "\\u00" << kHex[c >> 4] << kHex[c & 0x0F];
-            } else if (c < 0x80) {
-                out.put(static_cast<char>(c));
+                out += "\\u00";
+                out.push_back(kHex[c >> 4]);
+                out.push_back(kHex[c & 0x0F]);
             } else {
                 std::size_t bad = 0;
                 const std::size_t length = Utf8SequenceLength(text, i, bad);
                 if (length > 0) {
-                    out.write(text.data() + i, static_cast<std::streamsize>(length));
+                    out.append(text.data() + i, length);
                     i += length;
                 } else {
-                    out << "\xEF\xBF\xBD"; // one U+FFFD for one broken character
+                    out += "\xEF\xBF\xBD"; // one U+FFFD for one broken character
                     i += bad;
                 }
                 continue;
@@ -54,15 +107,13 @@ void JsonWriter::WriteString(std::ostream& out, std::string_view text)
         }
         ++i;
     }
-    out.put('"');
+    out.push_back('"');
 }
 
 void JsonWriter::NewLine(std::size_t depth)
 {
-    m_out.put('\n');
-    for (std::size_t i = 0; i < depth; ++i) {
-        m_out << "  ";
-    }
+    m_buffer.push_back('\n');
+    m_buffer.append(2 * depth, ' ');
 }
 
 void JsonWriter::BeforeValue()
@@ -73,7 +124,7 @@ void JsonWriter::BeforeValue()
     }
     if (!m_filled.empty()) {
         if (m_filled.back()) {
-            m_out.put(',');
+            m_buffer.push_back(',');
         }
         m_filled.back() = true;
         NewLine(m_filled.size());
@@ -83,7 +134,7 @@ void JsonWriter::BeforeValue()
 void JsonWriter::Open(char bracket)
 {
     BeforeValue();
-    m_out.put(bracket);
+    m_buffer.push_back(bracket);
     m_filled.push_back(false);
 }
 
@@ -94,33 +145,39 @@ void JsonWriter::Close(char bracket)
     if (filled) {
         NewLine(m_filled.size());
     }
-    m_out.put(bracket);
+    m_buffer.push_back(bracket);
+    if (m_filled.empty()) {
+        Flush();
+    } else {
+        FlushWhenFull();
+    }
 }
 
 void JsonWriter::Key(std::string_view name)
 {
     BeforeValue();
-    WriteString(m_out, name);
-    m_out << ": ";
+    AppendString(m_buffer, name);
+    m_buffer += ": ";
     m_afterKey = true;
 }
 
 void JsonWriter::String(std::string_view text)
 {
     BeforeValue();
-    WriteString(m_out, text);
+    AppendString(m_buffer, text);
+    FlushWhenFull();
 }
 
 void JsonWriter::Number(std::int64_t value)
 {
     BeforeValue();
-    m_out << value;
+    m_buffer += std::to_string(value);
 }
 
 void JsonWriter::Bool(bool value)
 {
     BeforeValue();
-    m_out << (value ? "true" : "false");
+    m_buffer += value ? "true" : "false";
 }
 
 } // namespace tessaprint

@@ -1,5 +1,7 @@
 #include "text/Windows1252.h"
 
+#include "text/ByteScan.h"
+
 #include <array>
 #include <cstdint>
 
@@ -31,11 +33,32 @@ void AppendUtf8(std::string& out, char32_t cp)
 
 } // namespace
 
+namespace {
+
+std::size_t AsciiPrefix(std::string_view bytes)
+{
+    return bytescan::FindFirst(
+        bytes.data(), 0, bytes.size(), [](std::uint64_t word) { return (word & bytescan::kHighs) != 0; },
+        [](unsigned char c) { return c >= 0x80; });
+}
+
+} // namespace
+
+bool IsAscii(std::string_view bytes)
+{
+    return AsciiPrefix(bytes) == bytes.size();
+}
+
 std::string DecodeWindows1252(std::string_view bytes)
 {
-    std::string out;
-    out.reserve(bytes.size());
-    for (char ch : bytes) {
+    // Most lines are plain ASCII and come through as they stand.
+    const std::size_t ascii = AsciiPrefix(bytes);
+    std::string out(bytes.substr(0, ascii));
+    if (ascii == bytes.size()) {
+        return out;
+    }
+    out.reserve(bytes.size() + 16);
+    for (char ch : bytes.substr(ascii)) {
         const auto b = static_cast<std::uint8_t>(ch);
         if (b < 0x80) {
             out.push_back(ch);

@@ -11,6 +11,9 @@ namespace tessaprint {
 // as Windows itself converts them, so every byte survives a round trip.
 std::string DecodeWindows1252(std::string_view bytes);
 
+// True when every byte is below 0x80: the text is the same in Windows-1252 and UTF-8.
+bool IsAscii(std::string_view bytes);
+
 // True when bytes are well-formed UTF-8 (no overlongs, no surrogates).
 bool IsValidUtf8(std::string_view bytes);
 

@@ -6,8 +6,8 @@
 #include <cerrno>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <system_error>
+#include <vector>
 
 namespace tessaprint {
 
@@ -21,12 +21,21 @@ Result<std::string> ReadWholeFile(const std::string& path)
     if (!in) {
         return ErrnoError(errno, "cannot read " + path);
     }
-    std::ostringstream buffer;
-    buffer << in.rdbuf();
+    // Read in large pieces into room made for the size the file says it has;
+    // a file that grows meanwhile is still read to its end.
+    std::string content;
+    const auto size = std::filesystem::file_size(PathFromUtf8(path), ec);
+    if (!ec) {
+        content.reserve(static_cast<std::size_t>(size));
+    }
+    std::vector<char> piece(std::size_t{1} << 20);
+    while (in.read(piece.data(), static_cast<std::streamsize>(piece.size())) || in.gcount() > 0) {
+        content.append(piece.data(), static_cast<std::size_t>(in.gcount()));
+    }
     if (in.bad()) {
         return ErrnoError(errno, "cannot read " + path);
     }
-    return std::move(buffer).str();
+    return content;
 }
 
 Result<void> WriteWholeFile(const std::string& path, const std::string& content)
