@@ -61,11 +61,61 @@ protected:
 
     static std::string Text(const Cell& cell) { return test::CellText(cell); }
 
+    // Every entry below the reports folder, each of them expected to be a file.
+    std::size_t EntriesInTheFolder() const
+    {
+        std::size_t entries = 0;
+        for (const auto& entry : fs::recursive_directory_iterator(m_folder)) {
+            EXPECT_TRUE(entry.is_regular_file()) << entry.path();
+            ++entries;
+        }
+        return entries;
+    }
+
+    // The sheet for a record without an ID line, with no selector item
+    // current; lastId is what the table holds from the capture before.
+    Result<DataSheetDocument> SheetWithoutACurrentItem(const std::string& lastId)
+    {
+        Capture("1.Case Leakage 1 uA\r\n");
+        table.SetCurrentEquipmentId(lastId);
+        DataSheetDispatch dispatch(table, engine, clock);
+        return dispatch.OnDataSheet(Request(InstrumentKind::Quellmax, -1));
+    }
+
+    // The body both template choices frame.
+    static void WriteBodyText(WordApplication& word) { word.WriteText("Body text"); }
+
+    // What the frame gives whichever the template: the saved file is the
+    // document built, and the body is plain on the frame's page.
+    void ExpectTheFrameAroundThePlainBody(const Document& doc) const
+    {
+        EXPECT_EQ(doc, engine.document());
+
+        // 0.9 inch side margins; the template's page otherwise.
+        EXPECT_DOUBLE_EQ(doc.page.leftMarginPt, 64.8);
+        EXPECT_DOUBLE_EQ(doc.page.rightMarginPt, 64.8);
+        EXPECT_EQ(doc.page.topMarginPt, kDefaultTopBottomMarginPt);
+        EXPECT_EQ(doc.page.widthPt, kPageWidthPt);
+
+        // The body goes into the main text, plain, with nothing of the header's formatting.
+        ASSERT_EQ(doc.main.blocks.size(), 1u);
+        const auto& text = std::get<Paragraph>(doc.main.blocks[0]);
+        ASSERT_EQ(text.runs.size(), 1u);
+        EXPECT_EQ(text.runs[0].text, "Body text");
+        EXPECT_EQ(text.runs[0].format, CharFormat{});
+        EXPECT_EQ(text.format, ParaFormat{});
+    }
+
+    // Record 0 dated, record 1 without a date line of its own.
+    static constexpr const char* kDatedThenUndated = "EquipmentID: P\r\nDate: 05/06/2015\r\nEquipmentID: Q\r\n";
+
     fs::path m_folder;
     ManualClock clock;
     ResultsTable table;
     ResultsListing listing;
     DocumentEngine engine;
+    // Stands in for the word processor where only the walk matters, not the file.
+    RecordingWordApplication recorder;
 };
 
 TEST_F(DataSheetTest, ElectricalSafetyRecordReadBackCellByCell)
@@ -216,10 +266,9 @@ TEST_F(DataSheetTest, WholeTextsReachTheDocument)
     EXPECT_EQ(Text(TableNumber(engine.document(), 1).rows[1].cells[1]), longReading);
 }
 
-TEST_F(DataSheetTest, NamesNeverOverwriteAndNeverLeaveTheFolder)
+TEST_F(DataSheetTest, SheetsOfTheSameIdAndStampNeverOverwriteEachOther)
 {
-    Capture("EquipmentID: A-17\r\n1.Case Leakage 1 uA\r\nEquipmentID: ../../escape\r\nEquipmentID: a/b\r\n"
-            "EquipmentID: C:x\r\n");
+    Capture("EquipmentID: A-17\r\n1.Case Leakage 1 uA\r\n");
     DataSheetDispatch dispatch(table, engine, clock);
     const auto first = dispatch.OnDataSheet(Request(InstrumentKind::Quellmax, 0));
     const auto second = dispatch.OnDataSheet(Request(InstrumentKind::Quellmax, 0)); // the same second
@@ -234,77 +283,78 @@ TEST_F(DataSheetTest, NamesNeverOverwriteAndNeverLeaveTheFolder)
     clock.SetLocalTime(morning);
     EXPECT_EQ(fs::path(dispatch.OnDataSheet(Request(InstrumentKind::Quellmax, 0)).value().savedPath).filename(),
               "A-17-307201590508-3.docx");
+    EXPECT_EQ(EntriesInTheFolder(), 3u);
+}
 
-    for (int k = 1; k <= 3; ++k) {
+TEST_F(DataSheetTest, IdsThatWouldNameAnotherFolderAreRefusedAndNothingLeavesTheFolder)
+{
+    Capture("EquipmentID: ../../escape\r\nEquipmentID: a/b\r\nEquipmentID: C:x\r\n");
+    DataSheetDispatch dispatch(table, engine, clock);
+    ASSERT_EQ(listing.SelectorCount(), 3);
+    for (int k = 0; k < listing.SelectorCount(); ++k) {
         SCOPED_TRACE(listing.SelectorItemText(k));
         const auto bad = dispatch.OnDataSheet(Request(InstrumentKind::Quellmax, k));
         EXPECT_FALSE(bad.ok());
         EXPECT_EQ(ComErrorText(bad.error()).rfind("COM Error: 0x8007007B. ", 0), 0u) << ComErrorText(bad.error());
     }
-    std::size_t files = 0;
-    for (const auto& entry : fs::recursive_directory_iterator(m_folder)) {
-        EXPECT_TRUE(entry.is_regular_file()) << entry.path();
-        ++files;
-    }
-    EXPECT_EQ(files, 3u);
+    EXPECT_EQ(EntriesInTheFolder(), 0u);
     EXPECT_FALSE(fs::exists(m_folder.parent_path().parent_path() / "escape-307201590508.docx"));
 }
 
-TEST_F(DataSheetTest, NoCurrentItemKeepsTheLastIdAndNoIdAtAllNamesTheFileByTheStamp)
+TEST_F(DataSheetTest, NoIdAtAllNamesTheFileByTheStampAlone)
 {
-    Capture("1.Case Leakage 1 uA\r\n");
-    DataSheetDispatch dispatch(table, engine, clock);
-    const auto unnamed = dispatch.OnDataSheet(Request(InstrumentKind::Quellmax, -1));
+    const auto unnamed = SheetWithoutACurrentItem("");
     ASSERT_TRUE(unnamed.ok()) << ComErrorText(unnamed.error());
     EXPECT_EQ(fs::path(unnamed.value().savedPath).filename(), "-307201590508.docx");
-
-    table.SetCurrentEquipmentId(" LAST");
-    const auto again = dispatch.OnDataSheet(Request(InstrumentKind::Quellmax, -1));
-    EXPECT_EQ(fs::path(again.value().savedPath).filename(), "LAST-307201590508.docx");
-
-    clock.SetLocalTime(std::nullopt);
-    EXPECT_EQ(fs::path(dispatch.OnDataSheet(Request(InstrumentKind::Quellmax, -1)).value().savedPath).filename(),
-              "LAST-Invalid DateTime.docx");
 }
 
-TEST_F(DataSheetTest, RecordAndDateOfTheKappaAndPacemakerPaths)
+TEST_F(DataSheetTest, NoCurrentItemKeepsTheLastIdForTheName)
+{
+    const auto again = SheetWithoutACurrentItem(" LAST");
+    EXPECT_EQ(fs::path(again.value().savedPath).filename(), "LAST-307201590508.docx");
+}
+
+TEST_F(DataSheetTest, ClockWithoutALocalTimeStampsTheNameInvalidDateTime)
+{
+    clock.SetLocalTime(std::nullopt);
+    EXPECT_EQ(fs::path(SheetWithoutACurrentItem(" LAST").value().savedPath).filename(), "LAST-Invalid DateTime.docx");
+}
+
+TEST_F(DataSheetTest, KappaSheetDocumentsTheRecordOfTheChosenItemAndItsDate)
 {
     // Items 0 and 2 share an ID; record 2 has no date line of its own here.
     Capture("EquipmentID: A\r\nDate: 01/02/2015\r\n1.Defib 200 J\r\nEquipmentID: B\r\nDate: 02/03/2015\r\n"
             "EquipmentID: A\r\n1.Defib 360 J\r\n");
-    RecordingWordApplication recorder;
     DataSheetDispatch dispatch(table, recorder, clock);
     (void)dispatch.OnDataSheet(Request(InstrumentKind::Kappa5100, 2));
     EXPECT_EQ(dispatch.tables().selectedRecord, 2);
     EXPECT_EQ(table.currentDate(), " 02/03/2015");
     EXPECT_EQ(table.currentEquipmentId(), " A");
+}
 
+TEST_F(DataSheetTest, UndatedPacemakerRecordLooksTwoRecordsBackAtMostThenTakesToday)
+{
     // Dates fall back two records at most, then to today.
-    ResultsTable undated;
-    ResultsListing undatedListing;
-    ReplayTranscript("EquipmentID: P\r\nEquipmentID: Q\r\nEquipmentID: R\r\nEquipmentID: S\r\n", undated,
-                     undatedListing);
-    undated.SetCurrentDate("");
-    DataSheetDispatch fallback(undated, recorder, clock);
-    DataSheetRequest request;
-    request.checkedKind = InstrumentKind::Pactrx;
-    request.reportsFolder = m_folder.string();
-    request.selectorCurrent = 3;
-    request.selectorItemText = " S";
-    (void)fallback.OnDataSheet(request);
-    EXPECT_EQ(undated.currentDate(), "3/07/2015");
-    ResultsTable dated;
-    ResultsListing datedListing;
-    ReplayTranscript("EquipmentID: P\r\nDate: 05/06/2015\r\nEquipmentID: Q\r\n", dated, datedListing);
-    DataSheetDispatch back(dated, recorder, clock);
-    request.selectorCurrent = 1;
-    request.selectorItemText = " Q";
-    (void)back.OnDataSheet(request);
-    EXPECT_EQ(dated.currentDate(), " 05/06/2015");
+    Capture("EquipmentID: P\r\nEquipmentID: Q\r\nEquipmentID: R\r\nEquipmentID: S\r\n");
+    table.SetCurrentDate("");
+    DataSheetDispatch dispatch(table, recorder, clock);
+    (void)dispatch.OnDataSheet(Request(InstrumentKind::Pactrx, 3));
+    EXPECT_EQ(table.currentDate(), "3/07/2015");
+}
 
-    // With the Kappa 5100 button on, the pacemaker button is not looked at.
-    request.checkedKind = InstrumentKind::Kappa5100;
-    EXPECT_EQ(back.OnDataSheet(request).value().kind, InstrumentKind::Kappa5100);
+TEST_F(DataSheetTest, UndatedPacemakerRecordTakesTheDateOfTheRecordBefore)
+{
+    Capture(kDatedThenUndated);
+    DataSheetDispatch dispatch(table, recorder, clock);
+    (void)dispatch.OnDataSheet(Request(InstrumentKind::Pactrx, 1));
+    EXPECT_EQ(table.currentDate(), " 05/06/2015");
+}
+
+TEST_F(DataSheetTest, WithTheKappaButtonOnThePacemakerButtonIsNotLookedAt)
+{
+    Capture(kDatedThenUndated);
+    DataSheetDispatch dispatch(table, recorder, clock);
+    EXPECT_EQ(dispatch.OnDataSheet(Request(InstrumentKind::Kappa5100, 1)).value().kind, InstrumentKind::Kappa5100);
 }
 
 TEST_F(DataSheetTest, PacemakerReadingsSplitIntoFieldsWithTheLastWordTaken)
@@ -328,7 +378,6 @@ TEST_F(DataSheetTest, PacemakerRowsAreClassifiedByExactTestNameAndCountedAfresh)
 {
     Capture(
         "EquipmentID: PM\r\n1.ATR 1 uJ 2 V\r\n2.Vent 3 uJ\r\n3.ATR 4 uJ\r\n4.atr 5 uJ\r\n5.AVD 150 ms 1 mA 2 mA\r\n");
-    RecordingWordApplication recorder;
     DataSheetDispatch dispatch(table, recorder, clock);
     for (int press = 0; press < 2; ++press) {
         (void)dispatch.OnDataSheet(Request(InstrumentKind::Pactrx, 0));
@@ -340,34 +389,34 @@ TEST_F(DataSheetTest, PacemakerRowsAreClassifiedByExactTestNameAndCountedAfresh)
         EXPECT_EQ(t.atr.Field(1, 1), "4 uJ");
         EXPECT_EQ(t.avd.Field(3, 0), "2 mA");
     }
-    // A record with fewer rows leaves no entry of the one before.
-    ResultsTable other;
-    ResultsListing otherListing;
-    ReplayTranscript("EquipmentID: Q\r\n1.ATR 9 uJ\r\n", other, otherListing);
-    DataSheetDispatch next(other, recorder, clock);
-    DataSheetRequest request;
-    request.checkedKind = InstrumentKind::Pactrx;
-    request.rows = {{"1", "ATR", "9 uJ"}};
-    request.selectorCurrent = 0;
-    request.selectorItemText = " Q";
-    request.reportsFolder = m_folder.string();
-    (void)next.OnDataSheet(request);
-    EXPECT_EQ(next.tables().atr.Field(1, 1), "");
+}
+
+TEST_F(DataSheetTest, RecordWithFewerPacemakerRowsLeavesNoEntryOfTheOneBefore)
+{
+    Capture("EquipmentID: PM\r\n1.ATR 1 uJ\r\n2.ATR 4 uJ\r\nEquipmentID: Q\r\n1.ATR 9 uJ\r\n");
+    DataSheetDispatch dispatch(table, recorder, clock);
+    (void)dispatch.OnDataSheet(Request(InstrumentKind::Pactrx, 0));
+    ASSERT_EQ(dispatch.tables().atr.Field(1, 1), "4 uJ");
+    (void)dispatch.OnDataSheet(Request(InstrumentKind::Pactrx, 1));
+    EXPECT_EQ(dispatch.tables().atr.Field(1, 0), "9 uJ");
+    EXPECT_EQ(dispatch.tables().atr.Field(1, 1), "");
 }
 
 TEST_F(DataSheetTest, FailureInTheMiddleShowsTheErrorBoxAndSavesNothing)
 {
     Capture(SamplePrintout(InstrumentKind::Quellmax));
-    RecordingWordApplication recorder(&engine);
-    recorder.FailAt(60, 0x80020009, "Exception occurred.");
-    DataSheetDispatch dispatch(table, recorder, clock);
+    RecordingWordApplication failing(&engine);
+    failing.FailAt(60, 0x80020009, "Exception occurred.");
+    DataSheetDispatch dispatch(table, failing, clock);
     const auto result = dispatch.OnDataSheet(Request(InstrumentKind::Quellmax, 0));
     EXPECT_FALSE(result.ok());
     EXPECT_EQ(ComErrorText(result.error()), "COM Error: 0x80020009. Exception occurred.");
-    EXPECT_EQ(recorder.operations().size(), 61u);
+    EXPECT_EQ(failing.operations().size(), 61u);
     EXPECT_TRUE(fs::is_empty(m_folder));
+}
 
-    // Saving into a folder that cannot be written reports the system's reason.
+TEST_F(DataSheetTest, SavingIntoAFolderThatCannotBeWrittenReportsTheSystemsReason)
+{
     RecordingWordApplication plain(&engine);
     const auto saved = RunDocument(
         plain, 1, ElectricalSafetyRecordSpec(), [](WordApplication&) {},
@@ -376,21 +425,14 @@ TEST_F(DataSheetTest, FailureInTheMiddleShowsTheErrorBoxAndSavesNothing)
     EXPECT_EQ(ComErrorText(saved.error()).rfind("COM Error: 0x80070003. ", 0), 0u) << ComErrorText(saved.error());
 }
 
-TEST_F(DataSheetTest, FrameGivesTheTemplateMarginsHeaderAndFooterForBothTemplateChoices)
+TEST_F(DataSheetTest, FrameBeforeWord2007GivesTheDotTemplateTheBoldHeaderAndTheFormNumber)
 {
     // Before Word 2007: the .dot template, no style set, the form number footer.
-    const auto body = [](WordApplication& word) { word.WriteText("Body text"); };
-    ASSERT_TRUE(RunDocument(engine, 0, ElectricalSafetyRecordSpec(), body, (m_folder / "old").string()));
+    ASSERT_TRUE(RunDocument(engine, 0, ElectricalSafetyRecordSpec(), WriteBodyText, (m_folder / "old").string()));
     EXPECT_EQ(engine.templateName(), "Normal.dot");
     EXPECT_EQ(engine.styleSet(), "");
     const Document doc = test::DocxReader::FromFile(engine.savedPath()).ReadDocument();
-    EXPECT_EQ(doc, engine.document());
-
-    // 0.9 inch side margins; the template's page otherwise.
-    EXPECT_DOUBLE_EQ(doc.page.leftMarginPt, 64.8);
-    EXPECT_DOUBLE_EQ(doc.page.rightMarginPt, 64.8);
-    EXPECT_EQ(doc.page.topMarginPt, kDefaultTopBottomMarginPt);
-    EXPECT_EQ(doc.page.widthPt, kPageWidthPt);
+    ExpectTheFrameAroundThePlainBody(doc);
 
     // The header: two grey centred paragraphs, the company line in bold
     // italics over the bold title, both in 12-point Calibri.
@@ -415,28 +457,23 @@ TEST_F(DataSheetTest, FrameGivesTheTemplateMarginsHeaderAndFooterForBothTemplate
     ASSERT_EQ(formNumber.runs.size(), 1u);
     EXPECT_EQ(formNumber.runs[0].text, "Zelmor Corporation Form # /*75-022, rev. 2*/");
     EXPECT_EQ(formNumber.runs[0].format.size, 8);
+}
 
-    // The body goes into the main text, plain, with nothing of the header's formatting.
-    ASSERT_EQ(doc.main.blocks.size(), 1u);
-    const auto& text = std::get<Paragraph>(doc.main.blocks[0]);
-    ASSERT_EQ(text.runs.size(), 1u);
-    EXPECT_EQ(text.runs[0].text, "Body text");
-    EXPECT_EQ(text.runs[0].format, CharFormat{});
-    EXPECT_EQ(text.format, ParaFormat{});
-
+TEST_F(DataSheetTest, FrameFromWord2007OnGivesTheDotmTemplateAPlainHeaderAndACentredPageNumber)
+{
     // From Word 2007 on: the .dotm template with the Word 2003 style set; a
     // plain header in its own size, and the page number centred in the footer.
-    DocumentEngine modern;
     DocumentSpec pageNumbered;
     pageNumbered.title = "T";
     pageNumbered.boldHeader = false;
     pageNumbered.headerSize = 11;
     pageNumbered.footer = DocumentSpec::Footer::PageNumber;
-    ASSERT_TRUE(RunDocument(modern, 1, pageNumbered, body, (m_folder / "new").string()));
-    EXPECT_EQ(modern.templateName(), "Normal.dotm");
-    EXPECT_EQ(modern.styleSet(), "Word 2003");
-    const Document numbered = test::DocxReader::FromFile(modern.savedPath()).ReadDocument();
-    EXPECT_DOUBLE_EQ(numbered.page.leftMarginPt, 64.8);
+    ASSERT_TRUE(RunDocument(engine, 1, pageNumbered, WriteBodyText, (m_folder / "new").string()));
+    EXPECT_EQ(engine.templateName(), "Normal.dotm");
+    EXPECT_EQ(engine.styleSet(), "Word 2003");
+    const Document numbered = test::DocxReader::FromFile(engine.savedPath()).ReadDocument();
+    ExpectTheFrameAroundThePlainBody(numbered);
+
     const auto& plainTitle = std::get<Paragraph>(numbered.header.blocks.at(1));
     EXPECT_EQ(plainTitle.runs.at(0).text, "T");
     EXPECT_FALSE(plainTitle.runs[0].format.bold);

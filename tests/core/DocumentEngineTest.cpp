@@ -307,7 +307,7 @@ TEST_F(DocumentEngineTest, OperationsThatCannotBeDoneThrowWordErrors)
     }
 }
 
-TEST_F(DocumentEngineTest, PageNumberFieldAndUtf8CharacterMoves)
+TEST_F(DocumentEngineTest, PageNumberFieldGoesIntoTheFooterWithItsAlignment)
 {
     word.SeekView(kSeekFooter);
     word.InsertPageNumberField(kFieldPage);
@@ -317,7 +317,10 @@ TEST_F(DocumentEngineTest, PageNumberFieldAndUtf8CharacterMoves)
     ASSERT_EQ(footer.runs.size(), 1u);
     EXPECT_EQ(footer.runs[0].kind, Run::Kind::PageNumber);
     EXPECT_EQ(footer.format.alignment, Alignment::Center);
+}
 
+TEST_F(DocumentEngineTest, CharacterMovesStepOverAWholeUtf8Character)
+{
     word.WriteText("a\u2013b");
     word.MoveLeft(kUnitCharacter);
     word.MoveLeft(kUnitCharacter); // one step over the three bytes of the dash

@@ -209,6 +209,14 @@ TEST(DocxPieceTest, TabsAndLineBreaksBecomeElementsAndTextIsMadeSafe)
               R"(<w:t xml:space="preserve">end</w:t><w:br/></w:r></w:p>)");
 }
 
+TEST(DocxPieceTest, CrLfAndALoneCrAreLineBreaksLikeLf)
+{
+    // CR LF and a lone CR are line breaks like LF, never a character in the text.
+    EXPECT_EQ(ParagraphXml(Para({TextRun("x\r\ny\rz\n")})),
+              "<w:p><w:r><w:t xml:space=\"preserve\">x</w:t><w:br/><w:t xml:space=\"preserve\">y</w:t><w:br/>"
+              "<w:t xml:space=\"preserve\">z</w:t><w:br/></w:r></w:p>");
+}
+
 TEST(DocxPieceTest, CenteredShadedParagraphCarriesItsMarkFormatting)
 {
     const Paragraph p =
@@ -225,7 +233,7 @@ TEST(DocxPieceTest, CenteredShadedParagraphCarriesItsMarkFormatting)
     EXPECT_EQ(ParagraphXml(Para({}, bold)), "<w:p><w:pPr><w:rPr><w:b/></w:rPr></w:pPr></w:p>");
 }
 
-TEST(DocxPieceTest, KeepTogetherPropertiesInSchemaOrder)
+TEST(DocxPieceTest, KeepWithNextIsInSchemaOrderInTheParagraphProperties)
 {
     ParaFormat kept;
     kept.keepWithNext = true;
@@ -233,6 +241,10 @@ TEST(DocxPieceTest, KeepTogetherPropertiesInSchemaOrder)
     EXPECT_EQ(ParagraphXml(Para({TextRun("Heading")}, CharFormat{}, kept)),
               R"(<w:p><w:pPr><w:keepNext/><w:jc w:val="center"/></w:pPr>)"
               R"(<w:r><w:t xml:space="preserve">Heading</w:t></w:r></w:p>)");
+}
+
+TEST(DocxPieceTest, RepeatedHeaderRowThatCannotSplitIsInSchemaOrderInTheRowProperties)
+{
     Table t;
     t.gridColumnsPt = {100};
     Row header{{TextCell("Name", 100)}, 20, HeightRule::AtLeast};
@@ -334,7 +346,10 @@ TEST(DocxPieceTest, TableShadingIsStatedOnTheTableAndOnEveryCellWithoutItsOwn)
                                noBorders +
                                R"(<w:shd w:val="clear" w:color="auto" w:fill="FF0000"/></w:tcPr><w:p/></w:tc>)"
                                "</w:tr></w:tbl>");
+}
 
+TEST(DocxPieceTest, TableShadingForegroundAloneIsKept)
+{
     // The foreground alone (set before any background) is kept as well.
     Table foregroundOnly;
     foregroundOnly.shadingForegroundAuto = true;
@@ -348,6 +363,10 @@ TEST(DocxPieceTest, StoryEndingInATableGetsAClosingParagraph)
     story.blocks = {Table{}};
     const std::string header = HeaderXml(story);
     EXPECT_NE(header.find("</w:tbl><w:p/></w:hdr>"), std::string::npos) << header;
+}
+
+TEST(DocxPieceTest, EmptyStoryIsOneEmptyParagraph)
+{
     Story empty;
     empty.blocks.clear();
     EXPECT_NE(FooterXml(empty).find("><w:p/></w:ftr>"), std::string::npos);
@@ -415,13 +434,6 @@ TEST(DocxRoundTripTest, FormatsAndTextDetailsSurvive)
     };
     doc.page = PageSetup{792, 612, 36, 48.5, 90, 90};
     EXPECT_TRUE(DocxReader::FromBytes(DocxBytes(doc).value()).ReadDocument() == doc);
-
-    // CR LF and a lone CR are line breaks like LF, never a character in the text.
-    Document breaks;
-    breaks.main.blocks = {Para({TextRun("x\r\ny\rz\n")})};
-    EXPECT_EQ(ParagraphXml(std::get<Paragraph>(breaks.main.blocks[0])),
-              "<w:p><w:r><w:t xml:space=\"preserve\">x</w:t><w:br/><w:t xml:space=\"preserve\">y</w:t><w:br/>"
-              "<w:t xml:space=\"preserve\">z</w:t><w:br/></w:r></w:p>");
 }
 
 TEST(DocxRoundTripTest, ControlBytesArriveAsReplacementCharacters)
@@ -448,12 +460,16 @@ TEST(DocxRoundTripTest, StoryEndingInATableReadsBackWithTheClosingParagraph)
 
 // The round trips are only as good as the reader's parser: it must refuse
 // what a word processor refuses.
-TEST(DocxReaderTest, ParserRefusesMalformedXmlAndNormalisesLikeARealOne)
+TEST(DocxReaderTest, ParserRefusesMalformedXml)
 {
     for (const char* bad : {"<a>\x01</a>", "<a>&#1;</a>", "<a>&#xFFFE;</a>", "<a>\xC3</a>", "<a>\xED\xA0\x80</a>",
                             "<a></b>", "<a x='1' x='2'/>", "<a>&nbsp;</a>", "<a x=\"<\"/>", "<a/><b/>", "<a>"}) {
         EXPECT_THROW(ParseXml(bad), std::runtime_error) << bad;
     }
+}
+
+TEST(DocxReaderTest, ParserNormalisesLineEndsWhiteSpaceAndReferencesLikeARealOne)
+{
     const test::XmlElement e = ParseXml("<?xml version=\"1.0\"?>\r\n<a k=\"x&#9;y\tz\">1\r\n2&#13;&lt;&#x263A;</a>");
     EXPECT_EQ(e.Attribute("k"), "x\ty z");
     EXPECT_EQ(e.text, "1\n2\r<\u263A");

@@ -11,6 +11,13 @@ namespace {
 class PortConnectionTest : public ::testing::Test {
 protected:
     std::string StoredPort() const { return settings.GetProfileString("Serial", "Port", "<none>"); }
+    // COM1 open, then a switch to COM4 while the driver's index 3 is busy.
+    void FailToSwitchFromCom1ToCom4()
+    {
+        ASSERT_TRUE(port.OpenComPort(1));
+        driver.busy = {3};
+        port.SwitchPort(4);
+    }
 
     test::ScriptedDriver driver;
     MemorySettingsStore settings;
@@ -34,45 +41,53 @@ TEST_F(PortConnectionTest, OpenStoresTheNameFirstThenPurgesClosesOpensAndRegiste
     EXPECT_EQ(driver.enabled, 1);
     driver.Raise(kTextEvent);
     EXPECT_EQ(events, 1);
+}
 
-    // A failed open names the port tried and registers nothing.
-    test::ScriptedDriver busyDriver;
-    busyDriver.busy = {2};
-    PortConnection other(busyDriver, settings, prompts, nullptr);
-    busyDriver.errorText = "Device or resource busy";
-    const Result<void> busy = other.OpenComPort(3);
+TEST_F(PortConnectionTest, FailedOpenNamesThePortTriedAndRegistersNothing)
+{
+    driver.busy = {2};
+    driver.errorText = "Device or resource busy";
+    const Result<void> busy = port.OpenComPort(3);
     ASSERT_FALSE(busy);
     EXPECT_EQ(busy.error().message, "Device or resource busy"); // the system's reason travels with the failure
-    EXPECT_EQ(other.currentPort(), 3);
+    EXPECT_EQ(port.currentPort(), 3);
     EXPECT_EQ(StoredPort(), "COM3");
-    EXPECT_TRUE(busyDriver.options.empty());
-    // Nothing outside COM1 to COM10 is ever opened.
-    EXPECT_FALSE(other.OpenComPort(0));
-    EXPECT_FALSE(other.OpenComPort(11));
-    EXPECT_EQ(busyDriver.opened, (std::vector<int>{2}));
+    EXPECT_TRUE(driver.options.empty());
+}
+
+TEST_F(PortConnectionTest, NothingOutsideCom1ToCom10IsEverOpened)
+{
+    ASSERT_TRUE(port.OpenComPort(3));
+    EXPECT_FALSE(port.OpenComPort(0));
+    EXPECT_FALSE(port.OpenComPort(11));
+    EXPECT_EQ(driver.opened, (std::vector<int>{2}));
 }
 
 TEST_F(PortConnectionTest, FailedSwitchGoesBackToThePreviousPortAndSaysSo)
 {
-    ASSERT_TRUE(port.OpenComPort(1));
-    driver.busy = {3};
-    port.SwitchPort(4);
+    FailToSwitchFromCom1ToCom4();
     EXPECT_EQ(port.currentPort(), 1);
     EXPECT_EQ(StoredPort(), "COM1");
     EXPECT_EQ(driver.openIndex, 0);
     ASSERT_EQ(prompts.errors.size(), 1u);
     EXPECT_EQ(prompts.errors[0], "          Port COM4 is in use !");
+}
 
+TEST_F(PortConnectionTest, FailedSwitchGivesTheSystemsReasonOnASecondLine)
+{
     // The system's reason, when there is one, goes on a second line.
     driver.errorText = "Permission denied";
-    port.SwitchPort(4);
+    FailToSwitchFromCom1ToCom4();
     EXPECT_EQ(prompts.errors.back(), "          Port COM4 is in use !\nPermission denied");
+}
 
-    // Switching to the open port opens it again.
+TEST_F(PortConnectionTest, SwitchingToTheOpenPortOpensItAgain)
+{
+    FailToSwitchFromCom1ToCom4();
     const auto opens = driver.opened.size();
     port.SwitchPort(1);
     EXPECT_EQ(driver.opened.size(), opens + 1);
-    EXPECT_EQ(prompts.errors.size(), 2u);
+    EXPECT_EQ(prompts.errors.size(), 1u); // the failed switch's, and no other
 }
 
 TEST_F(PortConnectionTest, FailedSwitchWithNoEarlierAttemptOpensNothingElse)
@@ -84,12 +99,15 @@ TEST_F(PortConnectionTest, FailedSwitchWithNoEarlierAttemptOpensNothingElse)
     EXPECT_EQ(prompts.errors, (std::vector<std::string>{"          Port COM2 is in use !"}));
 }
 
-TEST_F(PortConnectionTest, StartUpOpensOnlyExactPortNames)
+TEST_F(PortConnectionTest, StartUpWithoutASettingOpensCom1AndStoresIt)
 {
     port.OpenConfiguredPort();
     EXPECT_EQ(port.currentPort(), 1);
     EXPECT_EQ(StoredPort(), "COM1"); // the first open writes the default
+}
 
+TEST_F(PortConnectionTest, StartUpOpensOnlyExactPortNames)
+{
     for (const char* name : {"com3", "COM12", "COM0", " COM3", ""}) {
         SCOPED_TRACE(name);
         test::ScriptedDriver other;
@@ -102,16 +120,16 @@ TEST_F(PortConnectionTest, StartUpOpensOnlyExactPortNames)
         EXPECT_EQ(stored.GetProfileString("Serial", "Port", "?"), name);
     }
     EXPECT_TRUE(prompts.errors.empty());
+}
 
-    test::ScriptedDriver busyDriver;
-    busyDriver.busy = {2};
-    MemorySettingsStore stored;
-    stored.WriteProfileString("Serial", "Port", "COM3");
-    PortConnection connection(busyDriver, stored, prompts, nullptr);
-    connection.OpenConfiguredPort();
-    EXPECT_EQ(connection.currentPort(), 3);
+TEST_F(PortConnectionTest, StartUpOnABusyPortSaysSoAndKeepsTheSetting)
+{
+    driver.busy = {2};
+    settings.WriteProfileString("Serial", "Port", "COM3");
+    port.OpenConfiguredPort();
+    EXPECT_EQ(port.currentPort(), 3);
     EXPECT_EQ(prompts.errors, (std::vector<std::string>{"Port COM3 is in use !"}));
-    EXPECT_EQ(stored.GetProfileString("Serial", "Port", "?"), "COM3");
+    EXPECT_EQ(StoredPort(), "COM3");
 }
 
 } // namespace

@@ -81,6 +81,11 @@ protected:
         return test::DocxReader::FromFile(savedPath).ReadDocument();
     }
 
+    Result<std::string> WriteWorkOrder(const WorkOrderRecord& record)
+    {
+        return WriteWorkOrderDocument(record, folder.path().string(), 1, clock.LocalTime());
+    }
+
     tessaprint::test::TempFolder folder;
     ManualClock clock;
     ResultsTable table;
@@ -183,6 +188,18 @@ TEST_F(PrintedRecordTest, APacemakerFunctionWithoutRowsReadsNotAvailable)
     EXPECT_TRUE(ParagraphWith(doc, "Ventricular Pacer")->format.keepWithNext);
 }
 
+TEST_F(PrintedRecordTest, WorkOrderFileIsNamedByTheCompanyWithoutItsBlanks)
+{
+    // Company without its blanks in the file name; none left: "Work-Order-<stamp>".
+    WorkOrderRecord record;
+    record.SetField("szWorkOrderCompany", "  Mercy General  ");
+    const Result<std::string> written = WriteWorkOrder(record);
+    ASSERT_TRUE(written) << ComErrorText(written.error());
+    EXPECT_EQ(fs::path(written.value()).filename(), "Mercy General-Work-Order-307201590508.docx");
+    record.SetField("szWorkOrderCompany", " ");
+    EXPECT_EQ(fs::path(WriteWorkOrder(record).value()).filename(), "Work-Order-307201590508.docx");
+}
+
 TEST_F(PrintedRecordTest, WorkOrderEntriesKeepTheirLineBreaksAndNothingAfterAGap)
 {
     WorkOrderRecord record;
@@ -194,13 +211,8 @@ TEST_F(PrintedRecordTest, WorkOrderEntriesKeepTheirLineBreaksAndNothingAfterAGap
     record.results[0] = "03/14/2026 ; JD ; Replace ; Fuse ; 15 ; R ; F-22 ; 1 ; 2.50 ; Fuse 2A slow blow";
     record.checks[0] = "CHECK OPERATION WITH OPERATOR CONTROL.";
     record.checks[2] = "PERFORM PHYSICAL INSPECTION OF POWER CORD AND PLUG.";
-    const Result<std::string> written = WriteWorkOrderDocument(record, folder.path().string(), 1, clock.LocalTime());
+    const Result<std::string> written = WriteWorkOrder(record);
     ASSERT_TRUE(written) << ComErrorText(written.error());
-    // Company without its blanks in the file name; none left: "Work-Order-<stamp>".
-    EXPECT_EQ(fs::path(written.value()).filename(), "Mercy General-Work-Order-307201590508.docx");
-    record.SetField("szWorkOrderCompany", " ");
-    EXPECT_EQ(fs::path(WriteWorkOrderDocument(record, folder.path().string(), 1, clock.LocalTime()).value()).filename(),
-              "Work-Order-307201590508.docx");
 
     const test::DocxReader reader = test::DocxReader::FromFile(written.value());
     EXPECT_EQ(reader.Part("word/document.xml").find("&#13;"), std::string::npos);

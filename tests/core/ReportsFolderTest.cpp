@@ -167,7 +167,10 @@ TEST_F(ReportsFolderTest, EmptyAndRelativeFoldersResolveBelowTheDefaultAbsoluteO
     EXPECT_EQ(ResolveReportsFolder("a/../../b"), DefaultFolder() / "b");
     EXPECT_EQ(ResolveReportsFolder("/srv/reports/"), fs::path("/srv/reports/"));
     EXPECT_EQ(ResolveReportsFolder("/"), fs::path("/"));
+}
 
+TEST_F(ReportsFolderTest, RelativeFoldersAreMadeAndFilledBelowTheDefaultNeverInTheWorkingFolder)
+{
     EXPECT_TRUE(CreateReportsFolderTree(""));
     EXPECT_TRUE(CreateReportsFolderTree("site/reports"));
     EXPECT_TRUE(fs::is_directory(DefaultFolder() / "site" / "reports"));
@@ -178,7 +181,7 @@ TEST_F(ReportsFolderTest, EmptyAndRelativeFoldersResolveBelowTheDefaultAbsoluteO
 }
 #endif
 
-TEST_F(ReportsFolderTest, CreatesEveryLevelOfADeepFolderAndReportsWhatIsInTheWay)
+TEST_F(ReportsFolderTest, CreatesEveryLevelOfADeepFolder)
 {
     const fs::path deep = m_root / "a" / "b" / "c" / "d" / "e" / "f" / "g" / "h";
     EXPECT_TRUE(CreateReportsFolderTree(deep.string()));
@@ -186,7 +189,10 @@ TEST_F(ReportsFolderTest, CreatesEveryLevelOfADeepFolderAndReportsWhatIsInTheWay
     EXPECT_TRUE(CreateReportsFolderTree(deep.string())); // already there
     EXPECT_TRUE(CreateReportsFolderTree((m_root / "x" / "y").string() + "/"));
     EXPECT_TRUE(fs::is_directory(m_root / "x" / "y"));
+}
 
+TEST_F(ReportsFolderTest, FileInTheWayOfTheFolderIsNamedInTheError)
+{
     WriteFile(m_root / "blocker", "not a folder");
     const fs::path blocked = m_root / "blocker" / "reports";
     const Result<void> made = CreateReportsFolderTree(blocked.string());
@@ -205,7 +211,11 @@ TEST_F(ReportsFolderTest, NamesTheFileInsideTheFolderAndCreatesTheFolder)
     EXPECT_EQ(record.value().path.lexically_normal(), folder / " 10234-307201590508.docx");
     EXPECT_TRUE(fs::is_directory(folder));
     EXPECT_FALSE(fs::exists(record.value().path)); // the caller writes the document
+}
 
+TEST_F(ReportsFolderTest, WorkOrderIsNamedByTheCompanyAndItsExtensionMayComeWithTheDot)
+{
+    const fs::path folder = m_root / "one" / "two";
     const Result<ReportPath> order =
         MakeReportPath(folder.string(), "Acme Clinic", "-Work-Order-1207202660509", ".docx");
     ASSERT_TRUE(order.ok()) << order.error().message;
@@ -228,15 +238,20 @@ TEST_F(ReportsFolderTest, DocumentsWithTheSameStampNeverOverwriteEachOther)
     auto sorted = names;
     std::sort(sorted.begin(), sorted.end());
     EXPECT_EQ(ListTree(folder), sorted); // three files: nothing was written twice
+}
 
 #ifndef _WIN32
+TEST_F(ReportsFolderTest, ALinkAtTheNameIsTakenEvenWhenItPointsNowhere)
+{
     // A link at the name is taken too, even when it points nowhere yet.
+    const fs::path folder = m_root / "reports";
+    fs::create_directories(folder);
     fs::create_symlink(m_root / "outside.docx", folder / "A-17-1.docx");
     const Result<ReportPath> linked = MakeReportPath(folder.string(), "A-17", "-1", "docx");
     ASSERT_TRUE(linked.ok()) << linked.error().message;
     EXPECT_EQ(linked.value().path, folder / "A-17-1-2.docx");
-#endif
 }
+#endif
 
 TEST_F(ReportsFolderTest, BadNamePartIsRefusedAndNothingIsCreated)
 {

@@ -83,14 +83,14 @@ TEST_F(ResultsTableTest, OneLineCanSetIdDateAndValue)
     Parse({"EquipmentID: 12.5"});
     EXPECT_EQ(table.EquipmentId(0), " 12.5");
     EXPECT_EQ(Values(0), (Lines{"5"}));
-    // Lines before the first ID fill record 0 with an empty ID.
-    ResultsTable fresh;
-    ResultsListing view;
-    fresh.ParseResultLine(view, "Header 1.0");
-    fresh.ParseResultLine(view, "EquipmentID: Z");
-    EXPECT_EQ(fresh.recordIndex(), 0);
-    EXPECT_EQ(fresh.Value(0, 0), "0");
-    EXPECT_EQ(view.selectorItems(), (Lines{" Z"}));
+}
+
+TEST_F(ResultsTableTest, LinesBeforeTheFirstIdFillRecordZeroWithAnEmptyId)
+{
+    Parse({"Header 1.0", "EquipmentID: Z"});
+    EXPECT_EQ(table.recordIndex(), 0);
+    EXPECT_EQ(table.Value(0, 0), "0");
+    EXPECT_EQ(listing.selectorItems(), (Lines{" Z"}));
 }
 
 TEST_F(ResultsTableTest, RepeatedIdListsTheRecordThatWasChosen)
@@ -209,7 +209,11 @@ TEST_F(ResultsTableTest, FillReadingListEnablesDataSheetEvenForARecordWithoutVal
     table.FillReadingList(listing, listing);
     EXPECT_TRUE(listing.rows().empty());
     EXPECT_TRUE(listing.dataSheetEnabled());
+}
 
+TEST_F(ResultsTableTest, FillReadingListWithoutACurrentItemDoesNothing)
+{
+    Parse({"EquipmentID: A"});
     ResultsListing none;
     table.FillReadingList(none, none); // no current item: nothing happens
     EXPECT_FALSE(none.dataSheetEnabled());
@@ -257,10 +261,11 @@ TEST_F(EmptyEquipmentIdTest, AnIdLineWithNothingAfterItIsARecordOfItsOwn)
         EXPECT_TRUE(Listed(item).empty()) << "item " << item;
     }
     EXPECT_EQ(table.recordIndex(), 4);
+}
 
+TEST_F(EmptyEquipmentIdTest, ReadingsAfterAnEmptyIdStayWithIt)
+{
     // Readings after an empty ID stay with it, never with the device before or after.
-    table.ClearResults();
-    listing = ResultsListing();
     Parse({"EquipmentID:", "1.Leakage 5 uA", "EquipmentID: B", "1.Leakage 6 uA"});
     ASSERT_EQ(listing.selectorItems(), (Lines{"", " B"}));
     EXPECT_EQ(Listed(0), (Lines{"1:Leakage|5 uA"}));

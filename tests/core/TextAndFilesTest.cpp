@@ -49,6 +49,10 @@ TEST(CaptureFileTest, LinesRoundTripWithCrLfIncludingEmptyLines)
     const std::string file = FormatCaptureFile(lines);
     EXPECT_EQ(file, "EquipmentID: A\r\n\r\n1.Leakage 5 \u00B5A\r\nlast>\r\n");
     EXPECT_EQ(ParseCaptureFile(file), lines);
+}
+
+TEST(CaptureFileTest, ReadingTakesBareLineFeedsAndTheInstrumentsCodePage)
+{
     EXPECT_TRUE(ParseCaptureFile("").empty());
     EXPECT_EQ(ParseCaptureFile("a\nb"), (std::vector<std::string>{"a", "b"}));
     // A file in the instrument's own code page is read as such.
@@ -63,7 +67,17 @@ TEST(CaptureFileTest, LinesRoundTripWithCrLfIncludingEmptyLines)
 namespace tessaprint {
 namespace {
 
-TEST(CaptureArchiveTest, NamesByKindAndTimeAndNeverReusesEitherHalfOfAPair)
+class CaptureArchiveTest : public ::testing::Test {
+protected:
+    Result<CaptureArchiveFiles> Choose(const std::string& stem = "PTRX-2026-12-08-090507") const
+    {
+        return ChooseCaptureArchive(reports.path().string(), stem);
+    }
+
+    test::TempFolder reports;
+};
+
+TEST_F(CaptureArchiveTest, StemNamesTheKindAndTheTime)
 {
     std::tm time{};
     time.tm_year = 126;
@@ -73,10 +87,11 @@ TEST(CaptureArchiveTest, NamesByKindAndTimeAndNeverReusesEitherHalfOfAPair)
     time.tm_min = 5;
     time.tm_sec = 7;
     EXPECT_EQ(CaptureArchiveStem("Kappa 5100", time), "Kappa 5100-2026-12-08-090507");
+}
 
-    test::TempFolder reports;
-    const std::string folder = reports.path().string();
-    const Result<CaptureArchiveFiles> chosen = ChooseCaptureArchive(folder, "PTRX-2026-12-08-090507");
+TEST_F(CaptureArchiveTest, PairInTheCapturesFolderHoldsTheLinesAndTheBytesAsReceived)
+{
+    const Result<CaptureArchiveFiles> chosen = Choose();
     ASSERT_TRUE(chosen) << chosen.error().message;
     const CaptureArchiveFiles& first = chosen.value();
     EXPECT_EQ(first.lines, reports.path() / "captures" / "PTRX-2026-12-08-090507.txt");
@@ -84,15 +99,23 @@ TEST(CaptureArchiveTest, NamesByKindAndTimeAndNeverReusesEitherHalfOfAPair)
     ASSERT_TRUE(WriteCaptureArchive(first, {"EquipmentID: A", "", "1.x 5"}, "EquipmentID: A\n\n1.x 5\npar"));
     EXPECT_EQ(test::ReadFile(first.lines), "EquipmentID: A\r\n\r\n1.x 5\r\n");
     EXPECT_EQ(test::ReadFile(first.raw), "EquipmentID: A\n\n1.x 5\npar");
+}
+
+TEST_F(CaptureArchiveTest, NeitherHalfOfAPairIsReusedAndWritingAgainMakesThePairWhole)
+{
+    const Result<CaptureArchiveFiles> chosen = Choose();
+    ASSERT_TRUE(chosen) << chosen.error().message;
+    const CaptureArchiveFiles& first = chosen.value();
+    ASSERT_TRUE(WriteCaptureArchive(first, {"A"}, "A\n"));
 
     // A lone .bin (or .txt) of that name is enough to move on to "-2", and
     // choosing claims both names at once (empty until written).
     std::filesystem::remove(first.lines);
-    const Result<CaptureArchiveFiles> second = ChooseCaptureArchive(folder, "PTRX-2026-12-08-090507");
+    const Result<CaptureArchiveFiles> second = Choose();
     ASSERT_TRUE(second);
     EXPECT_EQ(second.value().lines.filename(), "PTRX-2026-12-08-090507-2.txt");
     EXPECT_TRUE(std::filesystem::exists(second.value().lines) && std::filesystem::exists(second.value().raw));
-    const Result<CaptureArchiveFiles> third = ChooseCaptureArchive(folder, "PTRX-2026-12-08-090507");
+    const Result<CaptureArchiveFiles> third = Choose();
     ASSERT_TRUE(third);
     EXPECT_EQ(third.value().raw.filename(), "PTRX-2026-12-08-090507-3.bin");
 
@@ -102,9 +125,12 @@ TEST(CaptureArchiveTest, NamesByKindAndTimeAndNeverReusesEitherHalfOfAPair)
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(reports.path() / "captures"),
                             std::filesystem::directory_iterator()),
               6);
+}
 
+TEST_F(CaptureArchiveTest, StemThatCouldNameAnotherFolderIsRefused)
+{
     // A stem from outside that could name another folder is refused.
-    EXPECT_EQ(ChooseCaptureArchive(folder, "../up").error().code, kErrorInvalidName);
+    EXPECT_EQ(Choose("../up").error().code, kErrorInvalidName);
 }
 
 } // namespace
@@ -132,18 +158,27 @@ TEST(AtomicFileTest, ManyWritersAtOnceNeverReplaceEachOther)
     for (std::size_t i = 0; i < written.size(); ++i) {
         EXPECT_EQ(test::ReadFile(written[i]), "writer " + std::to_string(i));
     }
-    EXPECT_EQ(CopyName(target, 3), folder.path() / "record-3.docx");
 }
 
-TEST(AtomicFileTest, AFailedWriteLeavesTheEarlierFileAndNamesThePathAndTheReason)
+TEST(AtomicFileTest, CopyNumberGoesBeforeTheExtension)
+{
+    const std::filesystem::path folder = "/reports";
+    EXPECT_EQ(CopyName(folder / "record.docx", 3), folder / "record-3.docx");
+}
+
+TEST(AtomicFileTest, ReadingAFolderSaysItIsAFolder)
 {
     test::TempFolder folder;
     const Result<std::string> folderRead = ReadWholeFile(folder.path().string());
     ASSERT_FALSE(folderRead);
     EXPECT_EQ(folderRead.error().message, "cannot read " + folder.path().string() + ": it is a folder, not a file");
+}
 
 #ifdef __linux__
+TEST(AtomicFileTest, AFailedWriteLeavesTheEarlierFileAndNamesThePathAndTheReason)
+{
     // A full disk: a small file system of its own, where this machine allows mounting one.
+    test::TempFolder folder;
     const auto disk = folder.path() / "disk";
     std::filesystem::create_directory(disk);
     if (::mount("tmpfs", disk.c_str(), "tmpfs", 0, "size=16k") != 0) {
@@ -161,8 +196,8 @@ TEST(AtomicFileTest, AFailedWriteLeavesTheEarlierFileAndNamesThePathAndTheReason
     EXPECT_EQ(full.error().message, "cannot write " + path + ": No space left on device");
     EXPECT_EQ(test::ReadFile(path), "the earlier capture\r\n");
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(disk), std::filesystem::directory_iterator()), 1);
-#endif
 }
+#endif
 
 } // namespace
 } // namespace tessaprint

@@ -50,6 +50,10 @@ TEST(WorkOrderLinesTest, EntryDialogsJoinTheirFieldsWithSemicolons)
     EXPECT_EQ(JoinResultsLine({"12/01/2026"}), "12/01/2026 ;  ;  ;  ;  ;  ;  ;  ;  ; ");
     EXPECT_EQ(JoinResultsLine({"d", "t", "v", "n", "m", "r", "p", "q", "c", "x"}),
               "d ; t ; v ; n ; m ; r ; p ; q ; c ; x");
+}
+
+TEST(WorkOrderLinesTest, SplitOffTakesTheFieldBeforeTheFirstSemicolon)
+{
     std::string rest = "12/01/2026 ; Replaced fuse";
     EXPECT_EQ(SplitOff(rest), "12/01/2026 ");
     EXPECT_EQ(rest, " Replaced fuse");
@@ -199,7 +203,7 @@ TEST_F(WorkOrderFormTest, AFullListSaysSoBeforeTheDialogOpens)
     EXPECT_EQ(view.ListEntries(WorkOrderRecord::kChecks).size(), 50u);
 }
 
-TEST_F(WorkOrderFormTest, CompanyNamesTheFileOrFailsClearly)
+TEST_F(WorkOrderFormTest, WithoutACompanyTheFileIsNamedByTheStampAndNeverReplaced)
 {
     Open();
     const auto unnamed = Export();
@@ -207,11 +211,17 @@ TEST_F(WorkOrderFormTest, CompanyNamesTheFileOrFailsClearly)
     EXPECT_EQ(std::filesystem::path(*unnamed).filename(), "Work-Order-307201590508.docx");
     const auto again = Export(); // the same second: a new file all the same
     EXPECT_EQ(std::filesystem::path(*again).filename(), "Work-Order-307201590508-2.docx");
+    EXPECT_EQ(m_folder.Names().size(), 2u);
+}
+
+TEST_F(WorkOrderFormTest, CompanyThatCannotNameAFileFailsClearlyAndIsStoredAllTheSame)
+{
+    Open();
     view.SetFieldText("szWorkOrderCompany", "A/B Clinic");
     EXPECT_FALSE(Export());
     ASSERT_EQ(prompts.messageBoxes.size(), 1u);
     EXPECT_EQ(prompts.messageBoxes[0].rfind("COM Error: 0x8007007B. ", 0), 0u);
-    EXPECT_EQ(m_folder.Names().size(), 2u);
+    EXPECT_TRUE(m_folder.Names().empty());
     EXPECT_EQ(Stored("szWorkOrderCompany"), "A/B Clinic"); // stored before the document, as always
 }
 
