@@ -1,5 +1,5 @@
 #include "CliCommands.h"
-#include "ResultsJson.h"
+#include "results/ResultsJson.h"
 
 #include "link/Replay.h"
 #include "util/FileIo.h"

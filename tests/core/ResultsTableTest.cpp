@@ -123,6 +123,18 @@ TEST_F(ResultsTableTest, ResetCountersRewritesFromRecordZeroAndKeepsOldTail)
     EXPECT_EQ(Values(0), (Lines{"S 4 V", "Q 2 V", "R 3 V"}));
 }
 
+TEST_F(ResultsTableTest, MovedTableKeepsEveryValue)
+{
+    // The values live in the table's own text blocks; a moved table takes them along.
+    for (int i = 0; i < 3000; ++i) {
+        table.ParseResultLine(listing, std::to_string(i + 1) + ".Reading " + std::to_string(i) + " V");
+    }
+    const ResultsTable moved = std::move(table);
+    EXPECT_EQ(moved.Value(0, 0), "Reading 0 V");
+    EXPECT_EQ(moved.Value(0, 2999), "Reading 2999 V");
+    EXPECT_EQ(moved.ValueCount(0), 3000);
+}
+
 TEST_F(ResultsTableTest, ClearResultsKeepsOnlyTheDates)
 {
     Parse({"EquipmentID: A", "Date: 03/04/2015", "1.P 1 V"});

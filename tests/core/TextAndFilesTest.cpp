@@ -1,6 +1,7 @@
 #include "results/CaptureArchive.h"
 #include "results/CaptureFile.h"
 #include "text/JsonWriter.h"
+#include "text/TextArena.h"
 #include "text/Windows1252.h"
 #include "util/AtomicFile.h"
 #include "util/FileIo.h"
@@ -243,6 +244,71 @@ TEST(JsonWriterTest, IndentsAsBeforeEscapesControlsAndReplacesBrokenUtf8)
                          "    }\n"
                          "  ]\n"
                          "}");
+}
+
+// The writer and the ASCII check look at eight bytes at a time; a byte that
+// needs attention must be found wherever it sits in a word.
+TEST(JsonWriterTest, EveryByteIsHandledAtEveryPositionOfALongRun)
+{
+    const auto escaped = [](unsigned char c) -> std::string {
+        switch (c) {
+        case '"':
+            return "\\\"";
+        case '\\':
+            return "\\\\";
+        case '\b':
+            return "\\b";
+        case '\f':
+            return "\\f";
+        case '\n':
+            return "\\n";
+        case '\r':
+            return "\\r";
+        case '\t':
+            return "\\t";
+        default:
+            break;
+        }
+        if (c < 0x20) {
+            char code[8];
+            std::snprintf(code, sizeof code, "\\u%04x", c);
+            return code;
+        }
+        return c < 0x80 ? std::string(1, static_cast<char>(c)) : "\xEF\xBF\xBD"; // a lone high byte is broken
+    };
+    for (std::size_t at = 0; at < 20; ++at) {
+        for (int c = 0; c < 256; ++c) {
+            std::string text(19, 'a');
+            text.insert(at, 1, static_cast<char>(c));
+            std::string json;
+            JsonWriter::AppendString(json, text);
+            ASSERT_EQ(json,
+                      "\"" + text.substr(0, at) + escaped(static_cast<unsigned char>(c)) + text.substr(at + 1) + "\"")
+                << "byte " << c << " at " << at;
+            ASSERT_EQ(IsAscii(text), c < 0x80) << "byte " << c << " at " << at;
+        }
+    }
+}
+
+TEST(TextArenaTest, StoredTextsStayPutAcrossManyBlocks)
+{
+    TextArena arena;
+    std::vector<std::string> originals;
+    std::vector<std::string_view> stored;
+    for (int i = 0; i < 20000; ++i) {
+        originals.push_back("Value " + std::to_string(i) + std::string(static_cast<std::size_t>(i % 37), 'v'));
+        stored.push_back(arena.Store(originals.back()));
+    }
+    const std::string huge(200 * 1024, 'h'); // longer than a block
+    const std::string_view hugeStored = arena.Store(huge);
+    for (std::size_t i = 0; i < originals.size(); ++i) {
+        ASSERT_EQ(stored[i], originals[i]) << i;
+    }
+    EXPECT_EQ(hugeStored, huge);
+    EXPECT_TRUE(arena.Store("").empty());
+    EXPECT_GT(arena.BytesHeld(), huge.size());
+    arena.Clear();
+    EXPECT_EQ(arena.BytesHeld(), 0u);
 }
 
 } // namespace

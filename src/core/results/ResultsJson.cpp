@@ -1,4 +1,4 @@
-#include "ResultsJson.h"
+#include "results/ResultsJson.h"
 
 #include "text/JsonWriter.h"
 
