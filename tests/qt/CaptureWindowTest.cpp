@@ -26,6 +26,8 @@ namespace tessaprint {
 namespace {
 
 using namespace std::string_literals;
+namespace Form = ControlId::Form;
+namespace Command = ControlId::Command;
 
 std::string ReadFile(const QString& path)
 {
@@ -39,15 +41,19 @@ protected:
 
     bool CommandsEnabled() const
     {
-        return Control<QPushButton>(1006)->isEnabled() && Control<QPushButton>(1008)->isEnabled() &&
-               Control<QPushButton>(1003)->isEnabled() && Action(57601)->isEnabled() && Action(57600)->isEnabled();
+        return Control<QPushButton>(Form::Result)->isEnabled() &&
+               Control<QPushButton>(Form::ClearMemory)->isEnabled() &&
+               Control<QPushButton>(Form::ClearScreen)->isEnabled() && Action(Command::FileOpen)->isEnabled() &&
+               Action(Command::FileNew)->isEnabled();
     }
     bool CommandsDisabled() const
     {
-        return !Control<QPushButton>(1006)->isEnabled() && !Control<QPushButton>(1008)->isEnabled() &&
-               !Control<QPushButton>(1003)->isEnabled() && !Action(57601)->isEnabled() && !Action(57600)->isEnabled();
+        return !Control<QPushButton>(Form::Result)->isEnabled() &&
+               !Control<QPushButton>(Form::ClearMemory)->isEnabled() &&
+               !Control<QPushButton>(Form::ClearScreen)->isEnabled() && !Action(Command::FileOpen)->isEnabled() &&
+               !Action(Command::FileNew)->isEnabled();
     }
-    QAction* Action(int id) const { return app->frame()->findChild<QAction*>(QString::number(id)); }
+    QAction* Action(int id) const { return app->frame()->findChild<QAction*>(ControlName(id)); }
     QString Status() const { return app->frame()->statusText(); }
     QString Captures() const { return reports.filePath(QStringLiteral("captures")); }
     QStringList ArchiveNames() const { return QDir(Captures()).entryList(QDir::Files, QDir::Name); }
@@ -58,7 +64,7 @@ protected:
 TEST_F(CaptureWindowTest, ResultDuringAPrintoutIsRefusedAndTheRecordsEqualThePrintout)
 {
     Start();
-    Click(1006);
+    Click(Form::Result);
     EXPECT_TRUE(CommandsDisabled());
     EXPECT_EQ(Status(), "Capture in progress on COM1: waiting for the instrument…");
 
@@ -70,9 +76,9 @@ TEST_F(CaptureWindowTest, ResultDuringAPrintoutIsRefusedAndTheRecordsEqualThePri
     clock.Advance(500);
 
     // A second RESULT, Clear Screen and Open (Ctrl+O) cannot cut in.
-    Click(1006);
-    Click(1003);
-    Action(57601)->trigger();
+    Click(Form::Result);
+    Click(Form::ClearScreen);
+    Action(Command::FileOpen)->trigger();
     EXPECT_EQ(driver.written, "print\r\n");
     EXPECT_TRUE(prompts.errors.empty());
     EXPECT_EQ(Lines().size(), 4);
@@ -83,7 +89,7 @@ TEST_F(CaptureWindowTest, ResultDuringAPrintoutIsRefusedAndTheRecordsEqualThePri
     QCoreApplication::processEvents();
     EXPECT_TRUE(CommandsEnabled());
     EXPECT_EQ(Lines().join("\r\n").toStdString() + "\r\n", test::kPrintout);
-    auto* selector = Control<QComboBox>(1009);
+    auto* selector = Control<QComboBox>(Form::EquipmentId);
     ASSERT_EQ(selector->count(), 2);
     EXPECT_EQ(Rows(), (QStringList{"1|Case Leakage|0.1 uA", "2|Ground Resistance|0.123 Ohms"}));
     selector->setCurrentIndex(1);
@@ -95,7 +101,7 @@ TEST_F(CaptureWindowTest, ResultDuringAPrintoutIsRefusedAndTheRecordsEqualThePri
 TEST_F(CaptureWindowTest, ASilentInstrumentEndsTheCaptureAfterTheAnswerTime)
 {
     Start();
-    Click(1006);
+    Click(Form::Result);
     clock.Advance(4999);
     EXPECT_TRUE(CommandsDisabled());
     clock.Advance(1);
@@ -106,18 +112,18 @@ TEST_F(CaptureWindowTest, ASilentInstrumentEndsTheCaptureAfterTheAnswerTime)
 
     // The answer time is a setting; nonsense in it means the default.
     settings.WriteProfileString("Serial", "AnswerTimeoutMs", "1500");
-    Click(1006);
+    Click(Form::Result);
     clock.Advance(1500);
     EXPECT_TRUE(Status().startsWith("No answer from the instrument on COM1 within 1.5 s."));
     settings.WriteProfileString("Serial", "AnswerTimeoutMs", "12 s");
-    Click(1006);
+    Click(Form::Result);
     clock.Advance(4999);
     EXPECT_TRUE(CommandsDisabled());
     clock.Advance(1);
     EXPECT_TRUE(CommandsEnabled());
 
     // Bytes without a single line end (the wrong line speed, say) are kept all the same.
-    Click(1006);
+    Click(Form::Result);
     driver.Arrive("\xF3\x1C garbage without a line end");
     driver.Raise(kTextEvent);
     clock.Advance(5000);
@@ -127,9 +133,9 @@ TEST_F(CaptureWindowTest, ASilentInstrumentEndsTheCaptureAfterTheAnswerTime)
     EXPECT_EQ(ReadFile(Captures() + "/Quellmax-2015-03-07-210508.bin"), "\xF3\x1C garbage without a line end");
 
     // The hidden Version request is answered or says that nothing came.
-    Click(1001);
+    Click(Form::Version);
     clock.Advance(5000);
-    EXPECT_EQ(Control<QLineEdit>(1000)->text(), "------");
+    EXPECT_EQ(Control<QLineEdit>(Form::VersionText)->text(), "------");
     EXPECT_EQ(Status(), "No version came from the instrument on COM1 within 5 s.");
 }
 
@@ -138,11 +144,11 @@ TEST_F(CaptureWindowTest, CommandsToAClosedPortSayWhichPortAndHowToChooseOne)
     driver.busy = {0};
     Start();
     ASSERT_EQ(prompts.errors.size(), 1u); // "Port COM1 is in use !" at start
-    Click(1006);
+    Click(Form::Result);
     ASSERT_EQ(prompts.errors.size(), 2u);
     EXPECT_EQ(prompts.errors[1], "Port COM1 is not open, so the instrument was not asked for its results.\n"
                                  "Choose the port the instrument is connected to in the Port menu.");
-    Click(1008);
+    Click(Form::ClearMemory);
     EXPECT_NE(prompts.errors.back().find("was not told to erase its results"), std::string::npos);
     EXPECT_TRUE(prompts.confirms.empty());
     EXPECT_EQ(driver.written, "");
@@ -152,14 +158,14 @@ TEST_F(CaptureWindowTest, CommandsToAClosedPortSayWhichPortAndHowToChooseOne)
     app.reset();
     settings.WriteProfileString("Serial", "Port", "none");
     Start();
-    Click(1006);
+    Click(Form::Result);
     EXPECT_EQ(prompts.errors.back().rfind("No serial port is open, so the instrument was not asked", 0), 0u);
 }
 
 TEST_F(CaptureWindowTest, EveryCaptureIsArchivedByteForByteWithoutOverwritingAnother)
 {
     Start();
-    Click(1006);
+    Click(Form::Result);
     Receive(test::kPrintout);
     ASSERT_EQ(ArchiveNames(), (QStringList{"Quellmax-2015-03-07-210508.bin", "Quellmax-2015-03-07-210508.txt"}));
     EXPECT_EQ(ReadFile(Captures() + "/Quellmax-2015-03-07-210508.bin"), test::kPrintout);
@@ -167,14 +173,14 @@ TEST_F(CaptureWindowTest, EveryCaptureIsArchivedByteForByteWithoutOverwritingAno
     EXPECT_EQ(app->controller()->lastArchivePath(), (Captures() + "/Quellmax-2015-03-07-210508.txt").toStdString());
 
     // The clock has not moved: the next capture of the same second gets "-2".
-    Click(1014);
-    Click(1006);
+    Click(Form::Kappa5100);
+    Click(Form::Result);
     const std::string kappa = "EquipmentID: K1\n\x00\x00X\r\n1.Defib 360 J\xB0\r\npartial"s;
     Receive(kappa);
     EXPECT_EQ(ReadFile(Captures() + "/Kappa 5100-2015-03-07-210508.bin"), kappa);
     EXPECT_EQ(ReadFile(Captures() + "/Kappa 5100-2015-03-07-210508.txt"), "EquipmentID: K1\r\nX\r\n1.Defib 360 J°\r\n");
-    Click(1013);
-    Click(1006);
+    Click(Form::Quellmax);
+    Click(Form::Result);
     Receive("EquipmentID: Q2\r\n");
     EXPECT_TRUE(QFile::exists(Captures() + "/Quellmax-2015-03-07-210508-2.txt"));
     EXPECT_TRUE(QFile::exists(Captures() + "/Quellmax-2015-03-07-210508-2.bin"));
@@ -194,7 +200,7 @@ TEST_F(CaptureWindowTest, AnArchiveThatCannotBeWrittenIsShownAndBlocksTheErase)
     ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
     blocker.close();
     Start();
-    Click(1006);
+    Click(Form::Result);
     Receive(test::kPrintout);
     ASSERT_EQ(prompts.errors.size(), 1u);
     EXPECT_NE(prompts.errors[0].find(Captures().toStdString()), std::string::npos) << prompts.errors[0];
@@ -204,7 +210,7 @@ TEST_F(CaptureWindowTest, AnArchiveThatCannotBeWrittenIsShownAndBlocksTheErase)
 
     // The instrument holds the only other copy: it is not erased.
     driver.written.clear();
-    Click(1008);
+    Click(Form::ClearMemory);
     ASSERT_EQ(prompts.errors.size(), 2u);
     EXPECT_NE(prompts.errors[1].find("The instrument was not erased"), std::string::npos);
     EXPECT_TRUE(prompts.confirms.empty());
@@ -212,7 +218,7 @@ TEST_F(CaptureWindowTest, AnArchiveThatCannotBeWrittenIsShownAndBlocksTheErase)
 
     // Once the folder can be written, the erase archives first and then asks.
     ASSERT_TRUE(QFile::remove(Captures()));
-    Click(1008);
+    Click(Form::ClearMemory);
     EXPECT_EQ(ArchiveNames().size(), 2);
     ASSERT_EQ(prompts.confirms.size(), 1u);
     EXPECT_EQ(prompts.confirms[0], "Erase all results in the Quellmax?");
@@ -225,7 +231,7 @@ TEST_F(CaptureWindowTest, EraseWithNothingReadSaysSoAndDefaultsToCancel)
 {
     Start();
     prompts.confirmAnswer = kIdCancel;
-    Click(1008);
+    Click(Form::ClearMemory);
     ASSERT_EQ(prompts.confirms.size(), 1u);
     EXPECT_EQ(prompts.confirms[0], "Erase all results in the Quellmax?\n"
                                    "Nothing has been read from it since the port was opened.");
@@ -233,17 +239,17 @@ TEST_F(CaptureWindowTest, EraseWithNothingReadSaysSoAndDefaultsToCancel)
     EXPECT_EQ(driver.written, "");
 
     // A capture read on this port takes the warning away; a port switch brings it back.
-    Click(1006);
+    Click(Form::Result);
     Receive(test::kPrintout);
-    Click(1008);
+    Click(Form::ClearMemory);
     EXPECT_EQ(prompts.confirms[1], "Erase all results in the Quellmax?");
     app->frame()->portAction(2)->trigger();
-    Click(1008);
+    Click(Form::ClearMemory);
     EXPECT_NE(prompts.confirms[2].find("Nothing has been read"), std::string::npos);
 
     // The pacemaker analyzer has no erase command, and the status bar says so.
-    Click(1057);
-    Click(1008);
+    Click(Form::Pactrx);
+    Click(Form::ClearMemory);
     EXPECT_EQ(prompts.confirms.size(), 3u);
     EXPECT_EQ(Status(), "The PACTRX has no erase command; nothing was sent.");
 }
@@ -251,7 +257,7 @@ TEST_F(CaptureWindowTest, EraseWithNothingReadSaysSoAndDefaultsToCancel)
 TEST_F(CaptureWindowTest, APortLostInTheMiddleOfAPrintoutKeepsWhatCame)
 {
     Start();
-    Click(1006);
+    Click(Form::Result);
     driver.Arrive("EquipmentID: 10234\r\n1.Case Leakage 0.1 uA\r\n2.Gro");
     driver.Raise(kTextEvent);
     driver.Lose("Input/output error");
@@ -274,7 +280,7 @@ TEST_F(CaptureWindowTest, ALineThatNeverGoesQuietIsEndedByTheCaptureLimitAndWhat
 {
     settings.WriteProfileString("Serial", "MaxCaptureBytes", "1024");
     Start();
-    Click(1006);
+    Click(Form::Result);
     std::string noise;
     for (int i = 0; noise.size() < 1500; ++i) {
         noise += std::to_string(i % 90) + ".Noise " + std::to_string(i) + " uA\r\n";
@@ -301,13 +307,13 @@ TEST_F(CaptureWindowTest, ALineThatNeverGoesQuietIsEndedByTheCaptureLimitAndWhat
     clock.Advance(750);
     EXPECT_EQ(Status(), "The line on COM1 went quiet; 100 bytes after the capture's limit were ignored.");
     // The port works on.
-    Click(1006);
+    Click(Form::Result);
     Receive(test::kPrintout);
     EXPECT_EQ(Lines().size(), 7);
 
     // A capture that runs too long is ended the same way.
     settings.WriteProfileString("Serial", "MaxCaptureSeconds", "2");
-    Click(1006);
+    Click(Form::Result);
     for (int i = 0; i < 5; ++i) {
         driver.Arrive("1.Case Leakage 0.1 uA\r\n");
         driver.Raise(kTextEvent);
@@ -321,7 +327,7 @@ TEST_F(CaptureWindowTest, TheStatusBarKeepsItsMessageWhenAMenuPromptComesAndGoes
 {
     Start();
     EXPECT_EQ(Status(), "Ready");
-    Click(1006);
+    Click(Form::Result);
     Receive(test::kPrintout);
     const QString received = Status();
     ASSERT_TRUE(received.startsWith("Received 7 lines"));
@@ -336,7 +342,7 @@ TEST_F(CaptureWindowTest, TheStatusBarKeepsItsMessageWhenAMenuPromptComesAndGoes
     ASSERT_NE(message, nullptr);
     EXPECT_FALSE(message->isHidden());
 
-    Click(1003);
+    Click(Form::ClearScreen);
     EXPECT_EQ(Status(), "Screen cleared; the equipment IDs and their readings stay listed.");
 }
 
@@ -344,10 +350,10 @@ TEST_F(CaptureWindowTest, SavedCapturesGetTheExtensionThatOpenLooksFor)
 {
     QTemporaryDir dir;
     Start();
-    Click(1006);
+    Click(Form::Result);
     Receive(test::kPrintout);
     prompts.files = {dir.filePath("capture1").toStdString()};
-    Action(57603)->trigger();
+    Action(Command::FileSave)->trigger();
     EXPECT_EQ(ReadFile(dir.filePath("capture1.txt")), test::kPrintout);
     EXPECT_FALSE(QFile::exists(dir.filePath("capture1")));
     EXPECT_TRUE(Status().endsWith("capture1.txt"));
@@ -355,7 +361,7 @@ TEST_F(CaptureWindowTest, SavedCapturesGetTheExtensionThatOpenLooksFor)
     // The chooser asked about "capture1", not "capture1.txt": replacing that one is asked first.
     prompts.confirmAnswer = kIdCancel;
     prompts.files = {dir.filePath("capture1").toStdString()};
-    Action(57603)->trigger();
+    Action(Command::FileSave)->trigger();
     ASSERT_EQ(prompts.confirms.size(), 1u);
     EXPECT_NE(prompts.confirms[0].find("capture1.txt already exists"), std::string::npos);
     EXPECT_EQ(prompts.confirmDefaults[0], DefaultButton::Cancel);
@@ -363,7 +369,7 @@ TEST_F(CaptureWindowTest, SavedCapturesGetTheExtensionThatOpenLooksFor)
 
     // A name with an extension is taken as it is.
     prompts.files = {dir.filePath("capture2.log").toStdString()};
-    Action(57603)->trigger();
+    Action(Command::FileSave)->trigger();
     EXPECT_TRUE(QFile::exists(dir.filePath("capture2.log")));
 }
 

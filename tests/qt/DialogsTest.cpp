@@ -1,6 +1,10 @@
-// The "Error" and "Confirm" dialogs, and the settings store over QSettings.
+// The "Error", "Confirm" and "About" dialogs, and the settings store over QSettings.
+#include "NumberedControls.h"
+
+#include "app/CAboutDlg.h"
 #include "app/QtSettingsStore.h"
 #include "util/CMessageDialog.h"
+#include "util/ControlId.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -23,6 +27,20 @@ template <typename Dialog, typename Act> int RunWith(Dialog& dialog, Act act)
     return dialog.DoModal();
 }
 
+TEST(MessageDialogTest, DialogsAndTheirControlsKeepTheirNumbers)
+{
+    CError error;
+    EXPECT_EQ(error.objectName(), "310");
+    EXPECT_EQ(test::NumberedControls(&error), (QStringList{"1 QPushButton OK", "1005 QLabel"}));
+    CConfirm confirm;
+    EXPECT_EQ(confirm.objectName(), "311");
+    EXPECT_EQ(test::NumberedControls(&confirm),
+              (QStringList{"1 QPushButton OK", "1005 QLabel", "2 QPushButton Cancel"}));
+    CAboutDlg about;
+    EXPECT_EQ(about.objectName(), "100");
+    EXPECT_EQ(test::NumberedControls(&about), QStringList{"1 QPushButton OK"});
+}
+
 TEST(MessageDialogTest, ErrorShowsItsTextOnOneLineAndOkGivesOne)
 {
     CError dialog;
@@ -30,18 +48,18 @@ TEST(MessageDialogTest, ErrorShowsItsTextOnOneLineAndOkGivesOne)
     const int result = RunWith(dialog, [](CError& d) {
         EXPECT_EQ(d.windowTitle(), "Error");
         EXPECT_EQ(d.messageLabel()->text(), "          Port COM4 is in use !");
-        EXPECT_EQ(d.messageLabel()->objectName(), "1005");
+        EXPECT_EQ(d.messageLabel()->objectName(), ControlName(ControlId::Message::Text));
         EXPECT_FALSE(d.messageLabel()->wordWrap());
         EXPECT_EQ(d.messageLabel()->geometry(), QRect(138, 61, 300, 13));
         EXPECT_EQ(d.okButton()->text(), "OK");
         EXPECT_TRUE(d.okButton()->isDefault());
         QTest::mouseClick(d.okButton(), Qt::LeftButton);
     });
-    EXPECT_EQ(result, 1);
+    EXPECT_EQ(result, kIdOk);
 
     CError escaped;
     escaped.m_strMessage = QStringLiteral("x");
-    EXPECT_EQ(RunWith(escaped, [](CError& d) { QTest::keyClick(&d, Qt::Key_Escape); }), 2);
+    EXPECT_EQ(RunWith(escaped, [](CError& d) { QTest::keyClick(&d, Qt::Key_Escape); }), kIdCancel);
 }
 
 TEST(MessageDialogTest, ConfirmHasOkRightAndCancelLeft)
@@ -56,12 +74,12 @@ TEST(MessageDialogTest, ConfirmHasOkRightAndCancelLeft)
         EXPECT_EQ(d.cancelButton()->text(), "Cancel");
         QTest::mouseClick(d.cancelButton(), Qt::LeftButton);
     });
-    EXPECT_EQ(result, 2);
+    EXPECT_EQ(result, kIdCancel);
 
     CConfirm enter;
-    EXPECT_EQ(RunWith(enter, [](CConfirm& d) { QTest::keyClick(&d, Qt::Key_Return); }), 1);
+    EXPECT_EQ(RunWith(enter, [](CConfirm& d) { QTest::keyClick(&d, Qt::Key_Return); }), kIdOk);
     CConfirm closed;
-    EXPECT_EQ(RunWith(closed, [](CConfirm& d) { d.close(); }), 2);
+    EXPECT_EQ(RunWith(closed, [](CConfirm& d) { d.close(); }), kIdCancel);
 }
 
 TEST(MessageDialogTest, ALongMessageWrapsAndTheDialogGrowsUntilAllOfItShows)
@@ -120,27 +138,27 @@ TEST(MessageDialogTest, AConfirmWithCancelAsDefaultTakesOnlyADeliberateOk)
         });
     };
     // Enter refuses, also after the focus moved to OK; so does Escape.
-    EXPECT_EQ(run([](CConfirm& d) { QTest::keyClick(&d, Qt::Key_Return); }), 2);
+    EXPECT_EQ(run([](CConfirm& d) { QTest::keyClick(&d, Qt::Key_Return); }), kIdCancel);
     EXPECT_EQ(run([](CConfirm& d) {
                   d.okButton()->setFocus();
                   QTest::keyClick(d.okButton(), Qt::Key_Return);
               }),
-              2);
-    EXPECT_EQ(run([](CConfirm& d) { QTest::keyClick(&d, Qt::Key_Escape); }), 2);
+              kIdCancel);
+    EXPECT_EQ(run([](CConfirm& d) { QTest::keyClick(&d, Qt::Key_Escape); }), kIdCancel);
     // A click, Space on OK or Alt+O agree.
-    EXPECT_EQ(run([](CConfirm& d) { QTest::mouseClick(d.okButton(), Qt::LeftButton); }), 1);
+    EXPECT_EQ(run([](CConfirm& d) { QTest::mouseClick(d.okButton(), Qt::LeftButton); }), kIdOk);
     EXPECT_EQ(run([](CConfirm& d) {
                   d.okButton()->setFocus();
                   QTest::keyClick(d.okButton(), Qt::Key_Space);
               }),
-              1);
+              kIdOk);
     // Shortcuts reach only an active window.
     EXPECT_EQ(run([](CConfirm& d) {
                   QApplication::setActiveWindow(&d);
                   EXPECT_TRUE(QTest::qWaitForWindowActive(&d));
                   QTest::keyClick(&d, Qt::Key_O, Qt::AltModifier);
               }),
-              1);
+              kIdOk);
 }
 
 TEST(QtSettingsStoreTest, ReadsNeverCreateKeysAndValuesStayStrings)

@@ -8,6 +8,7 @@
 #include "app/CMainFrame.h"
 #include "app/CQuellmaxApp.h"
 #include "results/CQuellmaxView.h"
+#include "util/ControlId.h"
 #include "util/ManualClock.h"
 
 #include <QAbstractButton>
@@ -56,7 +57,7 @@ protected:
 
     template <typename T> T* Control(int id) const
     {
-        T* control = app->frame()->findChild<T*>(QString::number(id));
+        T* control = app->frame()->findChild<T*>(ControlName(id));
         EXPECT_NE(control, nullptr) << "no control " << id;
         return control;
     }
@@ -75,7 +76,7 @@ protected:
     QStringList Lines() const
     {
         QStringList lines;
-        auto* list = Control<QListWidget>(1002);
+        auto* list = Control<QListWidget>(ControlId::Form::Lines);
         for (int i = 0; i < list->count(); ++i) {
             lines << list->item(i)->text();
         }
@@ -85,7 +86,7 @@ protected:
     QStringList Rows() const
     {
         QStringList rows;
-        auto* list = Control<QTreeWidget>(1010);
+        auto* list = Control<QTreeWidget>(ControlId::Form::Readings);
         for (int i = 0; i < list->topLevelItemCount(); ++i) {
             const QTreeWidgetItem* item = list->topLevelItem(i);
             rows << item->text(0) + "|" + item->text(1) + "|" + item->text(2);

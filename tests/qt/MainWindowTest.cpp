@@ -1,6 +1,7 @@
 // The main window driven through its widgets, found by their ids, with a
 // scripted driver behind it and scripted answers to its questions.
 #include "MainWindowFixture.h"
+#include "NumberedControls.h"
 
 #include <QAction>
 #include <QApplication>
@@ -25,6 +26,7 @@ namespace {
 
 using test::kPrintout;
 using MainWindowTest = test::MainWindowFixture;
+namespace Form = ControlId::Form;
 
 TEST_F(MainWindowTest, FirstStartShowsTheFormAsStoredSettingsSayAndOpensCom1)
 {
@@ -32,13 +34,13 @@ TEST_F(MainWindowTest, FirstStartShowsTheFormAsStoredSettingsSayAndOpensCom1)
     EXPECT_EQ(app->frame()->windowTitle(), "Tessaprint");
     EXPECT_FALSE(app->frame()->windowFlags() & Qt::WindowMaximizeButtonHint);
     EXPECT_EQ(app->frame()->size(), QSize(950, 780));
-    EXPECT_TRUE(Control<QRadioButton>(1013)->isChecked());
-    EXPECT_FALSE(Control<QPushButton>(1011)->isEnabled());
-    EXPECT_TRUE(Control<QPushButton>(1001)->isHidden());
-    EXPECT_TRUE(Control<QPushButton>(1007)->isHidden());
-    EXPECT_TRUE(Control<QLineEdit>(1000)->isHidden());
-    EXPECT_EQ(Control<QPushButton>(1006)->geometry(), QRect(25, 56, 75, 22));
-    auto* readings = Control<QTreeWidget>(1010);
+    EXPECT_TRUE(Control<QRadioButton>(Form::Quellmax)->isChecked());
+    EXPECT_FALSE(Control<QPushButton>(Form::DataSheet)->isEnabled());
+    EXPECT_TRUE(Control<QPushButton>(Form::Version)->isHidden());
+    EXPECT_TRUE(Control<QPushButton>(Form::Test)->isHidden());
+    EXPECT_TRUE(Control<QLineEdit>(Form::VersionText)->isHidden());
+    EXPECT_EQ(Control<QPushButton>(Form::Result)->geometry(), QRect(25, 56, 75, 22));
+    auto* readings = Control<QTreeWidget>(Form::Readings);
     ASSERT_EQ(readings->columnCount(), 3);
     EXPECT_EQ(readings->headerItem()->text(2), "Reading");
     EXPECT_EQ(readings->columnWidth(0), 50);
@@ -53,10 +55,57 @@ TEST_F(MainWindowTest, FirstStartShowsTheFormAsStoredSettingsSayAndOpensCom1)
     EXPECT_EQ(app->controller()->word2007(), 1);
 }
 
+TEST_F(MainWindowTest, ControlsAndCommandsKeepTheirNumbers)
+{
+    // The numbers are what settings, tools and earlier versions find the
+    // controls by; this is the one place that spells them out.
+    Start();
+    EXPECT_EQ(app->frame()->objectName(), "128");
+    const QStringList expected = {
+        "1000 QLineEdit",
+        "1001 QPushButton Version",
+        "1002 QListWidget",
+        "1003 QPushButton Clear Screen",
+        "1004 QPushButton Notepad",
+        "1005 QLabel",
+        "1006 QPushButton RESULT",
+        "1007 QPushButton Test",
+        "1008 QPushButton CLR MEMORY",
+        "1009 QComboBox",
+        "101 tessaprint::CQuellmaxView",
+        "1010 QTreeWidget",
+        "1011 QPushButton Data Sheet",
+        "1012 QLabel",
+        "1013 QRadioButton QuellMax",
+        "1014 QRadioButton Kappa 5100",
+        "1015 QPushButton Work Order",
+        "1057 QRadioButton PACTRX",
+        "32771 QAction COM1",
+        "32772 QAction COM2",
+        "32773 QAction COM3",
+        "32774 QAction COM4",
+        "32775 QAction COM5",
+        "32776 QAction COM6",
+        "32777 QAction COM7",
+        "32778 QAction COM8",
+        "32779 QAction COM9",
+        "32780 QAction COM10",
+        "32781 QAction Directories",
+        "57600 QAction &New",
+        "57601 QAction &Open Captured Lines...",
+        "57603 QAction &Save Captured Lines...",
+        "57664 QAction &About Tessaprint...",
+        "57665 QAction E&xit",
+        "59393 QAction &Status Bar",
+        "59393 QStatusBar",
+    };
+    EXPECT_EQ(test::NumberedControls(app->frame()), expected);
+}
+
 TEST_F(MainWindowTest, WholeCaptureFromResultClickToFilledList)
 {
     Start();
-    Click(1006);
+    Click(Form::Result);
     EXPECT_EQ(driver.written, "print\r\n");
     driver.Arrive(kPrintout);
     driver.Raise(kTextEvent);
@@ -70,11 +119,11 @@ TEST_F(MainWindowTest, WholeCaptureFromResultClickToFilledList)
     EXPECT_TRUE(Rows().isEmpty()); // posted, not handled inside the receive handler
     QCoreApplication::processEvents();
     EXPECT_EQ(Rows(), (QStringList{"1|Case Leakage|0.1 uA", "2|Ground Resistance|0.123 Ohms"}));
-    EXPECT_EQ(Control<QLabel>(1012)->text(), "Results");
-    EXPECT_EQ(Control<QLabel>(1005)->text(), "Select Equipment ID");
-    EXPECT_TRUE(Control<QPushButton>(1011)->isEnabled());
+    EXPECT_EQ(Control<QLabel>(Form::ResultsCaption)->text(), "Results");
+    EXPECT_EQ(Control<QLabel>(Form::SelectCaption)->text(), "Select Equipment ID");
+    EXPECT_TRUE(Control<QPushButton>(Form::DataSheet)->isEnabled());
 
-    auto* selector = Control<QComboBox>(1009);
+    auto* selector = Control<QComboBox>(Form::EquipmentId);
     ASSERT_EQ(selector->count(), 2);
     selector->setCurrentIndex(1);
     emit selector->activated(1);
@@ -84,15 +133,15 @@ TEST_F(MainWindowTest, WholeCaptureFromResultClickToFilledList)
 TEST_F(MainWindowTest, ResultTwiceStartsFromAnEmptyFormAndRecordZero)
 {
     Start();
-    Click(1006);
+    Click(Form::Result);
     Receive(kPrintout);
-    Click(1006);
+    Click(Form::Result);
     EXPECT_TRUE(Lines().isEmpty());
-    EXPECT_EQ(Control<QComboBox>(1009)->count(), 0);
+    EXPECT_EQ(Control<QComboBox>(Form::EquipmentId)->count(), 0);
     EXPECT_TRUE(Rows().isEmpty());
-    EXPECT_FALSE(Control<QPushButton>(1011)->isEnabled());
-    EXPECT_EQ(Control<QLabel>(1005)->text(), "");
-    EXPECT_EQ(Control<QLabel>(1012)->text(), "");
+    EXPECT_FALSE(Control<QPushButton>(Form::DataSheet)->isEnabled());
+    EXPECT_EQ(Control<QLabel>(Form::SelectCaption)->text(), "");
+    EXPECT_EQ(Control<QLabel>(Form::ResultsCaption)->text(), "");
     Receive("EquipmentID: X\r\n1.Leakage 5 uA\r\n");
     EXPECT_EQ(app->controller()->table().recordIndex(), 0);
     EXPECT_EQ(Rows(), (QStringList{"1|Leakage|5 uA"}));
@@ -102,29 +151,29 @@ TEST_F(MainWindowTest, ResultTwiceStartsFromAnEmptyFormAndRecordZero)
 TEST_F(MainWindowTest, ClearMemoryAsksByTheRadioButtonAndErasesOnlyOnOk)
 {
     Start();
-    Click(1006);
+    Click(Form::Result);
     Receive(kPrintout);
     driver.written.clear();
 
     prompts.confirmAnswer = kIdCancel;
-    Click(1008);
+    Click(Form::ClearMemory);
     EXPECT_EQ(prompts.confirms, (std::vector<std::string>{"Erase all results in the Quellmax?"}));
     EXPECT_EQ(driver.written, "");
     EXPECT_EQ(app->controller()->table().recordIndex(), 1);
 
     prompts.confirmAnswer = kIdOk;
-    Click(1014);
+    Click(Form::Kappa5100);
     EXPECT_EQ(Setting("Settings", "szUnitType"), "Kappa 5100");
-    Click(1008);
+    Click(Form::ClearMemory);
     EXPECT_EQ(prompts.confirms.back(), "Erase all results in the Kappa 5100?");
     EXPECT_EQ(driver.written, "PRINTCLR\r\n");
     EXPECT_EQ(app->controller()->table().recordIndex(), 0);
     EXPECT_EQ(app->controller()->table().valueIndex(), 0);
     EXPECT_EQ(Lines().size(), 7); // the earlier printout stays on the form
 
-    Click(1057);
+    Click(Form::Pactrx);
     EXPECT_EQ(Setting("Settings", "szUnitType"), "PTRX");
-    Click(1008);
+    Click(Form::ClearMemory);
     EXPECT_EQ(prompts.confirms.size(), 2u);
     EXPECT_EQ(driver.written, "PRINTCLR\r\n");
 }
@@ -179,18 +228,18 @@ TEST_F(MainWindowTest, StoredKindAndWordFlagAreShown)
     settings.WriteProfileString("Settings", "szUnitType", "PTRX");
     settings.WriteProfileString("Directories", "Word2007", "0");
     Start();
-    EXPECT_TRUE(Control<QRadioButton>(1057)->isChecked());
+    EXPECT_TRUE(Control<QRadioButton>(Form::Pactrx)->isChecked());
     EXPECT_EQ(app->controller()->word2007(), 0);
-    Click(1008);
+    Click(Form::ClearMemory);
     EXPECT_TRUE(prompts.confirms.empty());
 
     app.reset();
     settings.WriteProfileString("Settings", "szUnitType", "Toaster");
     settings.WriteProfileString("Directories", "Word2007", "yes");
     Start();
-    EXPECT_FALSE(Control<QRadioButton>(1013)->isChecked());
-    EXPECT_FALSE(Control<QRadioButton>(1014)->isChecked());
-    EXPECT_FALSE(Control<QRadioButton>(1057)->isChecked());
+    EXPECT_FALSE(Control<QRadioButton>(Form::Quellmax)->isChecked());
+    EXPECT_FALSE(Control<QRadioButton>(Form::Kappa5100)->isChecked());
+    EXPECT_FALSE(Control<QRadioButton>(Form::Pactrx)->isChecked());
     EXPECT_EQ(app->controller()->word2007(), 1);
 }
 
@@ -199,7 +248,7 @@ TEST_F(MainWindowTest, CornerDoubleClickEnablesDataSheet)
     Start();
     auto* form = app->view();
     form->resize(950, 700);
-    auto* dataSheet = Control<QPushButton>(1011);
+    auto* dataSheet = Control<QPushButton>(Form::DataSheet);
     QTest::mouseDClick(form, Qt::LeftButton, Qt::NoModifier, QPoint(900, 700));
     EXPECT_FALSE(dataSheet->isEnabled());
     QTest::mouseDClick(form, Qt::LeftButton, Qt::NoModifier, QPoint(901, 651));
@@ -210,32 +259,32 @@ TEST_F(MainWindowTest, CornerDoubleClickEnablesDataSheet)
 TEST_F(MainWindowTest, ClearScreenKeepsSelectorAndRowsAndResetsCounters)
 {
     Start();
-    Click(1006);
+    Click(Form::Result);
     Receive(kPrintout);
-    Click(1003);
+    Click(Form::ClearScreen);
     EXPECT_TRUE(Lines().isEmpty());
-    EXPECT_FALSE(Control<QPushButton>(1011)->isEnabled());
-    EXPECT_EQ(Control<QComboBox>(1009)->count(), 2);
+    EXPECT_FALSE(Control<QPushButton>(Form::DataSheet)->isEnabled());
+    EXPECT_EQ(Control<QComboBox>(Form::EquipmentId)->count(), 2);
     EXPECT_EQ(Rows().size(), 2);
     EXPECT_EQ(app->controller()->table().recordIndex(), 0);
-    auto* selector = Control<QComboBox>(1009);
+    auto* selector = Control<QComboBox>(Form::EquipmentId);
     emit selector->activated(0);
     EXPECT_EQ(Rows().size(), 2);
-    EXPECT_TRUE(Control<QPushButton>(1011)->isEnabled());
+    EXPECT_TRUE(Control<QPushButton>(Form::DataSheet)->isEnabled());
 }
 
 TEST_F(MainWindowTest, VersionButtonAsksTheInstrumentAndShowsTheReply)
 {
     Start();
-    Click(1001);
-    EXPECT_EQ(Control<QLineEdit>(1000)->text(), "------");
+    Click(Form::Version);
+    EXPECT_EQ(Control<QLineEdit>(Form::VersionText)->text(), "------");
     EXPECT_EQ(driver.written, std::string("\xF0\x04\x00\xF4", 4));
     EXPECT_EQ(app->frame()->size(), QSize(920, 730));
     driver.Arrive(std::string("\xF0\x09\x00\xF9"
                               "ABCD\x04",
                               9));
     driver.Raise(kBlockEvent);
-    EXPECT_EQ(Control<QLineEdit>(1000)->text(), "ABCD");
+    EXPECT_EQ(Control<QLineEdit>(Form::VersionText)->text(), "ABCD");
 }
 
 TEST_F(MainWindowTest, SavedCaptureOpensAgainWithItsRecords)
@@ -244,7 +293,7 @@ TEST_F(MainWindowTest, SavedCaptureOpensAgainWithItsRecords)
     const std::string path = dir.filePath("capture.txt").toStdString();
     Start();
     ShowAndActivate();
-    Click(1006);
+    Click(Form::Result);
     Receive(kPrintout);
     prompts.files = {path};
     QTest::keyClick(app->frame(), Qt::Key_S, Qt::ControlModifier);
@@ -260,9 +309,9 @@ TEST_F(MainWindowTest, SavedCaptureOpensAgainWithItsRecords)
     prompts.files = {path};
     QTest::keyClick(app->frame(), Qt::Key_O, Qt::ControlModifier);
     EXPECT_EQ(Lines().size(), 7);
-    EXPECT_EQ(Control<QComboBox>(1009)->count(), 2);
+    EXPECT_EQ(Control<QComboBox>(Form::EquipmentId)->count(), 2);
     EXPECT_EQ(Rows(), (QStringList{"1|Case Leakage|0.1 uA", "2|Ground Resistance|0.123 Ohms"}));
-    EXPECT_TRUE(Control<QPushButton>(1011)->isEnabled());
+    EXPECT_TRUE(Control<QPushButton>(Form::DataSheet)->isEnabled());
     EXPECT_EQ(driver.written, "");
 
     // A file that cannot be read says so and leaves the form alone.
@@ -278,12 +327,12 @@ TEST_F(MainWindowTest, DataSheetWritesTheChosenRecordIntoTheReportsFolder)
     QTemporaryDir reports;
     settings.WriteProfileString("Directories", "Reports", reports.path().toStdString());
     Start();
-    Click(1006);
+    Click(Form::Result);
     Receive(kPrintout);
-    auto* selector = Control<QComboBox>(1009);
+    auto* selector = Control<QComboBox>(Form::EquipmentId);
     selector->setCurrentIndex(1);
     emit selector->activated(1);
-    Click(1011);
+    Click(Form::DataSheet);
     ASSERT_TRUE(prompts.messageBoxes.empty()) << prompts.messageBoxes.front();
     const std::string path = app->controller()->lastDocumentPath();
     EXPECT_EQ(path, reports.filePath("BIO-5521-307201590508.docx").toStdString());
@@ -291,9 +340,9 @@ TEST_F(MainWindowTest, DataSheetWritesTheChosenRecordIntoTheReportsFolder)
     EXPECT_TRUE(app->frame()->statusText().contains("BIO-5521"));
 
     // A name the folder cannot hold is refused with the error box, and nothing is written.
-    Click(1006);
+    Click(Form::Result);
     Receive("EquipmentID: ../x\r\n1.Case Leakage 1 uA\r\n");
-    Click(1011);
+    Click(Form::DataSheet);
     ASSERT_EQ(prompts.messageBoxes.size(), 1u);
     EXPECT_EQ(prompts.messageBoxes[0].rfind("COM Error: 0x8007007B. ", 0), 0u);
     EXPECT_EQ(QDir(reports.path()).entryList(QDir::Files).size(), 1);
@@ -304,11 +353,11 @@ TEST_F(MainWindowTest, DataSheetFollowsTheKindRadioButtons)
     QTemporaryDir reports;
     settings.WriteProfileString("Directories", "Reports", reports.path().toStdString());
     Start();
-    Click(1006);
+    Click(Form::Result);
     Receive("EquipmentID: K1\r\nDate: 04/05/2015\r\n1.Defib 360.0 J 2000 V 50.0 A\r\n2.ATR 12.5 uJ 5.0 V\r\n");
-    for (const int radio : {1014, 1057}) {
+    for (const int radio : {Form::Kappa5100, Form::Pactrx}) {
         Click(radio);
-        Click(1011);
+        Click(Form::DataSheet);
     }
     ASSERT_TRUE(prompts.messageBoxes.empty()) << prompts.messageBoxes.front();
     const QStringList files = QDir(reports.path()).entryList(QDir::Files, QDir::Name);

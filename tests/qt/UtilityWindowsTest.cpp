@@ -3,10 +3,12 @@
 #include "../core/ScriptedDriver.h"
 #include "../core/ScriptedPrompts.h"
 #include "../core/TestFiles.h"
+#include "NumberedControls.h"
 
 #include "app/CMainFrame.h"
 #include "app/CQuellmaxApp.h"
 #include "util/COptionsDirectory.h"
+#include "util/ControlId.h"
 #include "util/ManualClock.h"
 
 #include <QAction>
@@ -22,6 +24,8 @@
 namespace tessaprint {
 namespace {
 
+namespace Directories = ControlId::Directories;
+
 class UtilityWindowsTest : public ::testing::Test {
 protected:
     void Start()
@@ -34,7 +38,7 @@ protected:
 
     COptionsDirectory* OpenDirectories()
     {
-        app->frame()->findChild<QAction*>("32781")->trigger();
+        app->frame()->findChild<QAction*>(ControlName(ControlId::Command::OptionsDirectories))->trigger();
         return app->directories();
     }
 
@@ -58,16 +62,20 @@ TEST_F(UtilityWindowsTest, DirectoriesOkStoresAppliesAndMakesTheFolder)
     ASSERT_NE(window, nullptr);
     EXPECT_EQ(window->windowTitle(), "Directories");
     EXPECT_EQ(OpenDirectories(), window); // one window
-    auto* folder = window->findChild<QLineEdit*>("1002");
-    auto* word2007 = window->findChild<QCheckBox*>("1039");
+    EXPECT_EQ(window->objectName(), "312");
+    EXPECT_EQ(test::NumberedControls(window),
+              (QStringList{"1 QPushButton OK", "1002 QLineEdit Reports", "1034 QPushButton ...",
+                           "1039 QCheckBox Word 2007 or Higher", "2 QPushButton Cancel"}));
+    auto* folder = window->findChild<QLineEdit*>(ControlName(Directories::Reports));
+    auto* word2007 = window->findChild<QCheckBox*>(ControlName(Directories::Word2007));
     EXPECT_EQ(folder->text(), folders.filePath("old"));
     EXPECT_TRUE(word2007->isChecked());
-    EXPECT_FALSE(window->findChild<QPushButton*>("1")->isDefault());
+    EXPECT_FALSE(window->findChild<QPushButton*>(ControlName(ControlId::Dialog::Ok))->isDefault());
 
     const QString chosen = folders.filePath("new/deep/reports");
     folder->setText(chosen);
     word2007->setChecked(false);
-    QTest::mouseClick(window->findChild<QPushButton*>("1"), Qt::LeftButton);
+    QTest::mouseClick(window->findChild<QPushButton*>(ControlName(ControlId::Dialog::Ok)), Qt::LeftButton);
     Settle();
     EXPECT_EQ(app->directories(), nullptr);
     EXPECT_EQ(Setting("Reports"), chosen.toStdString());
@@ -77,8 +85,8 @@ TEST_F(UtilityWindowsTest, DirectoriesOkStoresAppliesAndMakesTheFolder)
     EXPECT_TRUE(QDir(chosen).exists());
 
     window = OpenDirectories();
-    window->findChild<QCheckBox*>("1039")->setChecked(true);
-    QTest::keyClick(window->findChild<QLineEdit*>("1002"), Qt::Key_Return); // Enter is OK
+    window->findChild<QCheckBox*>(ControlName(Directories::Word2007))->setChecked(true);
+    QTest::keyClick(window->findChild<QLineEdit*>(ControlName(Directories::Reports)), Qt::Key_Return); // Enter is OK
     Settle();
     EXPECT_EQ(Setting("Word2007"), "1");
 }
@@ -89,35 +97,35 @@ TEST_F(UtilityWindowsTest, BrowseStartsAtTheFolderInUseAndCancelStoresNothing)
     Start();
     const int writes = settings.writes();
     COptionsDirectory* window = OpenDirectories();
-    auto* folder = window->findChild<QLineEdit*>("1002");
+    auto* folder = window->findChild<QLineEdit*>(ControlName(Directories::Reports));
     folder->setText("/typed/by/hand");
     prompts.files = {std::string("/browsed"), std::nullopt};
-    QTest::mouseClick(window->findChild<QPushButton*>("1034"), Qt::LeftButton);
+    QTest::mouseClick(window->findChild<QPushButton*>(ControlName(Directories::Browse)), Qt::LeftButton);
     EXPECT_EQ(prompts.folderQuestions.back(), "Select Reports Folder @ /stored");
     EXPECT_EQ(folder->text(), "/browsed");
-    QTest::mouseClick(window->findChild<QPushButton*>("1034"), Qt::LeftButton); // cancelled
+    QTest::mouseClick(window->findChild<QPushButton*>(ControlName(Directories::Browse)), Qt::LeftButton); // cancelled
     EXPECT_EQ(folder->text(), "/browsed");
     QTest::keyClick(window, Qt::Key_Escape);
     Settle();
     EXPECT_EQ(settings.writes(), writes);
-    EXPECT_EQ(OpenDirectories()->findChild<QLineEdit*>("1002")->text(), "/stored");
+    EXPECT_EQ(OpenDirectories()->findChild<QLineEdit*>(ControlName(Directories::Reports))->text(), "/stored");
 }
 
 TEST_F(UtilityWindowsTest, EmptyFolderIsStoredAndDocumentsStillGoBelowTheBuiltInFolder)
 {
     Start();
     COptionsDirectory* window = OpenDirectories();
-    window->findChild<QLineEdit*>("1002")->clear();
-    QTest::mouseClick(window->findChild<QPushButton*>("1"), Qt::LeftButton);
+    window->findChild<QLineEdit*>(ControlName(Directories::Reports))->clear();
+    QTest::mouseClick(window->findChild<QPushButton*>(ControlName(ControlId::Dialog::Ok)), Qt::LeftButton);
     Settle();
     EXPECT_EQ(Setting("Reports"), "");
     EXPECT_EQ(app->controller()->reportsFolder(), "");
     driver.Arrive("EquipmentID: E1\r\n1.Case Leakage 1 uA\r\n");
-    QTest::mouseClick(app->frame()->findChild<QPushButton*>("1006"), Qt::LeftButton);
+    QTest::mouseClick(app->frame()->findChild<QPushButton*>(ControlName(ControlId::Form::Result)), Qt::LeftButton);
     driver.Raise(kTextEvent);
     clock.Advance(750);
     QCoreApplication::processEvents();
-    QTest::mouseClick(app->frame()->findChild<QPushButton*>("1011"), Qt::LeftButton);
+    QTest::mouseClick(app->frame()->findChild<QPushButton*>(ControlName(ControlId::Form::DataSheet)), Qt::LeftButton);
     ASSERT_TRUE(prompts.messageBoxes.empty()) << prompts.messageBoxes.front();
     const QString home = qEnvironmentVariable("HOME");
     EXPECT_EQ(app->controller()->lastDocumentPath().rfind((home + "/Zelmor/Tessaprint/reports/").toStdString(), 0), 0u);
@@ -127,7 +135,7 @@ TEST_F(UtilityWindowsTest, NotepadGetsTheReceivedLinesAndQuittingClosesIt)
 {
     settings.WriteProfileString("Settings", "szTextEditor", "stand-in-editor");
     Start();
-    auto* notepad = app->frame()->findChild<QPushButton*>("1004");
+    auto* notepad = app->frame()->findChild<QPushButton*>(ControlName(ControlId::Form::Notepad));
     QTest::mouseClick(notepad, Qt::LeftButton); // nothing received yet: the editor still opens
     ASSERT_EQ(launcher.states.size(), 1u);
     EXPECT_EQ(test::ReadFile(launcher.states[0].file), "");
@@ -147,7 +155,7 @@ TEST_F(UtilityWindowsTest, NotepadGetsTheReceivedLinesAndQuittingClosesIt)
 TEST_F(UtilityWindowsTest, NotepadWithoutAnEditorSaysHowToGetOne)
 {
     Start();
-    QTest::mouseClick(app->frame()->findChild<QPushButton*>("1004"), Qt::LeftButton);
+    QTest::mouseClick(app->frame()->findChild<QPushButton*>(ControlName(ControlId::Form::Notepad)), Qt::LeftButton);
 #ifndef _WIN32
     ASSERT_EQ(prompts.messageBoxes.size(), 1u);
     EXPECT_NE(prompts.messageBoxes[0].find("szTextEditor"), std::string::npos);

@@ -8,6 +8,7 @@
 #include "results/CaptureFile.h"
 #include "sim/SamplePrintouts.h"
 #include "sim/SimulatedDriver.h"
+#include "util/ControlId.h"
 #include "util/QtClock.h"
 
 #include <QAction>
@@ -28,6 +29,8 @@
 
 namespace tessaprint {
 namespace {
+
+namespace Form = ControlId::Form;
 
 // tessaprint-sim on a pseudo-terminal named as COM1's device, and the window
 // on it through Qt SerialPort.
@@ -66,21 +69,21 @@ TEST_F(WindowWithSimulatorTest, ResultClickCapturesTheKappaPrintoutThroughTheTer
     settings.WriteProfileString("Settings", "szUnitType", "Kappa 5100");
     Start("kappa", "115200");
 
-    QTest::mouseClick(app->frame()->findChild<QPushButton*>("1006"), Qt::LeftButton);
-    auto* results = app->frame()->findChild<QLabel*>("1012");
+    QTest::mouseClick(app->frame()->findChild<QPushButton*>(ControlName(Form::Result)), Qt::LeftButton);
+    auto* results = app->frame()->findChild<QLabel*>(ControlName(Form::ResultsCaption));
     ASSERT_TRUE(QTest::qWaitFor([&] { return results->text() == "Results"; }, 30'000));
 
     const auto expected = ParseCaptureFile(SamplePrintout(InstrumentKind::Kappa5100));
-    auto* lines = app->frame()->findChild<QListWidget*>("1002");
+    auto* lines = app->frame()->findChild<QListWidget*>(ControlName(Form::Lines));
     ASSERT_EQ(lines->count(), static_cast<int>(expected.size()));
     for (int i = 0; i < lines->count(); ++i) {
         EXPECT_EQ(lines->item(i)->text().toStdString(), expected[static_cast<std::size_t>(i)]);
     }
-    auto* selector = app->frame()->findChild<QComboBox*>("1009");
+    auto* selector = app->frame()->findChild<QComboBox*>(ControlName(Form::EquipmentId));
     ASSERT_EQ(selector->count(), 5);
     EXPECT_EQ(selector->itemText(0), " ICU-DF-07");
-    EXPECT_EQ(app->frame()->findChild<QTreeWidget*>("1010")->topLevelItemCount(), 20);
-    EXPECT_TRUE(app->frame()->findChild<QPushButton*>("1011")->isEnabled());
+    EXPECT_EQ(app->frame()->findChild<QTreeWidget*>(ControlName(Form::Readings))->topLevelItemCount(), 20);
+    EXPECT_TRUE(app->frame()->findChild<QPushButton*>(ControlName(Form::DataSheet))->isEnabled());
 }
 
 TEST_F(WindowWithSimulatorTest, ASecondResultDuringASlowPrintoutCannotCutItAndTheArchiveHoldsItWhole)
@@ -90,20 +93,20 @@ TEST_F(WindowWithSimulatorTest, ASecondResultDuringASlowPrintoutCannotCutItAndTh
     settings.WriteProfileString("Directories", "Reports", reports.path().toStdString());
     Start("quellmax", "4800");
 
-    auto* result = app->frame()->findChild<QPushButton*>("1006");
-    auto* lines = app->frame()->findChild<QListWidget*>("1002");
+    auto* result = app->frame()->findChild<QPushButton*>(ControlName(Form::Result));
+    auto* lines = app->frame()->findChild<QListWidget*>(ControlName(Form::Lines));
     QTest::mouseClick(result, Qt::LeftButton);
     ASSERT_TRUE(QTest::qWaitFor([&] { return lines->count() >= 10; }, 10'000));
     EXPECT_FALSE(result->isEnabled());
     QTest::mouseClick(result, Qt::LeftButton); // the technician presses again while it prints
-    auto* results = app->frame()->findChild<QLabel*>("1012");
+    auto* results = app->frame()->findChild<QLabel*>(ControlName(Form::ResultsCaption));
     ASSERT_TRUE(QTest::qWaitFor([&] { return results->text() == "Results"; }, 30'000));
     EXPECT_TRUE(result->isEnabled());
 
     const std::string sample(SamplePrintout(InstrumentKind::Quellmax));
     const auto expected = ParseCaptureFile(sample);
     ASSERT_EQ(lines->count(), static_cast<int>(expected.size()));
-    EXPECT_EQ(app->frame()->findChild<QComboBox*>("1009")->count(), 6);
+    EXPECT_EQ(app->frame()->findChild<QComboBox*>(ControlName(Form::EquipmentId))->count(), 6);
     const QString archive = QString::fromStdString(app->controller()->lastArchivePath());
     ASSERT_FALSE(archive.isEmpty());
     EXPECT_TRUE(archive.startsWith(reports.path() + "/captures/Quellmax-"));
@@ -122,8 +125,8 @@ TEST_F(WindowWithSimulatorTest, AHangUpInTheMiddleOfAPrintoutIsReportedAndWhatCa
     settings.WriteProfileString("Directories", "Reports", reports.path().toStdString());
     simulator.setArguments({"--data", QStringLiteral(TESSAPRINT_TEST_DATA_DIR "/quellmax-50-records.txt")});
     Start("quellmax", "9600");
-    auto* lines = app->frame()->findChild<QListWidget*>("1002");
-    QTest::mouseClick(app->frame()->findChild<QPushButton*>("1006"), Qt::LeftButton);
+    auto* lines = app->frame()->findChild<QListWidget*>(ControlName(Form::Lines));
+    QTest::mouseClick(app->frame()->findChild<QPushButton*>(ControlName(Form::Result)), Qt::LeftButton);
     ASSERT_TRUE(QTest::qWaitFor([&] { return lines->count() >= 20; }, 10'000));
     simulator.kill(); // the far end of the line is gone
 
@@ -131,7 +134,7 @@ TEST_F(WindowWithSimulatorTest, AHangUpInTheMiddleOfAPrintoutIsReportedAndWhatCa
     EXPECT_EQ(prompts.errors[0].rfind("The serial port COM1 stopped working and was closed:\nreading failed", 0), 0u)
         << prompts.errors[0];
     EXPECT_FALSE(driver.IsOpen());
-    EXPECT_TRUE(app->frame()->findChild<QPushButton*>("1006")->isEnabled());
+    EXPECT_TRUE(app->frame()->findChild<QPushButton*>(ControlName(Form::Result))->isEnabled());
     EXPECT_TRUE(app->frame()->statusText().startsWith("The capture on COM1 was cut off when the port was lost; the "))
         << app->frame()->statusText().toStdString();
     // Every line that came is on the screen and in the archive.
@@ -159,11 +162,11 @@ TEST(DemoWindowTest, DemoInstrumentFollowsTheKindAndBusyPortIsReported)
     app.SetKindChangedHandler([&instrument](InstrumentKind kind) { instrument.SetKind(kind); });
     ASSERT_TRUE(app.InitInstance(false));
 
-    QTest::mouseClick(app.frame()->findChild<QRadioButton*>("1057"), Qt::LeftButton);
-    QTest::mouseClick(app.frame()->findChild<QPushButton*>("1006"), Qt::LeftButton);
-    auto* results = app.frame()->findChild<QLabel*>("1012");
+    QTest::mouseClick(app.frame()->findChild<QRadioButton*>(ControlName(Form::Pactrx)), Qt::LeftButton);
+    QTest::mouseClick(app.frame()->findChild<QPushButton*>(ControlName(Form::Result)), Qt::LeftButton);
+    auto* results = app.frame()->findChild<QLabel*>(ControlName(Form::ResultsCaption));
     ASSERT_TRUE(QTest::qWaitFor([&] { return results->text() == "Results"; }, 30'000));
-    auto* selector = app.frame()->findChild<QComboBox*>("1009");
+    auto* selector = app.frame()->findChild<QComboBox*>(ControlName(Form::EquipmentId));
     ASSERT_EQ(selector->count(), 5);
     EXPECT_EQ(selector->itemText(0), " PM-TEMP-04");
 

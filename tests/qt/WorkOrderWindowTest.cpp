@@ -2,9 +2,11 @@
 #include "../core/ScriptedDriver.h"
 #include "../core/ScriptedPrompts.h"
 #include "../core/ScriptedWorkOrder.h"
+#include "NumberedControls.h"
 
 #include "app/CMainFrame.h"
 #include "app/CQuellmaxApp.h"
+#include "util/ControlId.h"
 #include "util/ManualClock.h"
 #include "workorder/CWorkOrder1.h"
 #include "workorder/CWorkOrderEntryDialogs.h"
@@ -25,6 +27,10 @@
 namespace tessaprint {
 namespace {
 
+namespace WorkOrder = ControlId::WorkOrder;
+namespace AddService = ControlId::AddService;
+namespace AddResults = ControlId::AddResults;
+
 class WorkOrderWindowTest : public ::testing::Test {
 protected:
     void SetUp() override
@@ -37,13 +43,14 @@ protected:
 
     CWorkOrder1* Open()
     {
-        QTest::mouseClick(app->frame()->findChild<QPushButton*>("1015"), Qt::LeftButton);
+        QTest::mouseClick(app->frame()->findChild<QPushButton*>(ControlName(ControlId::Form::WorkOrder)),
+                          Qt::LeftButton);
         return app->workOrder();
     }
 
     template <typename T> static T* Control(QWidget* window, int id)
     {
-        T* control = window->findChild<T*>(QString::number(id));
+        T* control = window->findChild<T*>(ControlName(id));
         EXPECT_NE(control, nullptr) << "no control " << id;
         return control;
     }
@@ -80,31 +87,96 @@ TEST_F(WorkOrderWindowTest, OneWindowWithItsBoxesHeadlinesAndButtons)
     EXPECT_EQ(app->frame()->findChildren<CWorkOrder1*>().size(), 1);
 
     EXPECT_EQ(window->findChildren<QLineEdit*>().size(), 30);
-    auto* company = Control<QLineEdit>(window, 1002);
+    auto* company = Control<QLineEdit>(window, WorkOrder::Company);
     EXPECT_TRUE(company->text().isEmpty());
     EXPECT_EQ(company->geometry().topLeft(), QPoint(96, 14));
-    auto* headline = Control<QLabel>(window, 1043);
+    auto* headline = Control<QLabel>(window, WorkOrder::ServiceHeadline);
     EXPECT_EQ(headline->text(), "Equipment Service Information");
     EXPECT_TRUE(headline->font().bold());
     EXPECT_EQ(headline->font().pixelSize(), 21);
     EXPECT_EQ(headline->font().family(), "Courier New");
-    EXPECT_TRUE(Control<QPushButton>(window, 1052)->isVisible());
-    EXPECT_FALSE(Control<QPushButton>(window, 2)->isVisible());
+    EXPECT_TRUE(Control<QPushButton>(window, WorkOrder::ExportToWord)->isVisible());
+    EXPECT_FALSE(Control<QPushButton>(window, ControlId::Dialog::Cancel)->isVisible());
+}
+
+TEST_F(WorkOrderWindowTest, BoxesListsAndButtonsKeepTheirNumbers)
+{
+    // Each box by the number settings and tools find it by, with its label.
+    CWorkOrder1* window = Open();
+    ASSERT_NE(window, nullptr);
+    EXPECT_EQ(window->objectName(), "313");
+    const QStringList expected = {
+        "1002 QLineEdit Company",
+        "1005 QLabel Equipment Data",
+        "1010 QListWidget",
+        "1012 QLabel Work Order Data",
+        "1016 QLineEdit Work Order #",
+        "1017 QLineEdit Control #",
+        "1018 QLineEdit Manufacturer",
+        "1019 QLineEdit Serial #",
+        "1020 QLineEdit Work Order PO #",
+        "1021 QLineEdit Department",
+        "1022 QLineEdit Location",
+        "1023 QLineEdit Floor",
+        "1024 QLineEdit Room #",
+        "1025 QLineEdit Risk Priority",
+        "1026 QLineEdit Warranty Expires",
+        "1027 QLineEdit Last Seen",
+        "1028 QLineEdit Parts",
+        "1029 QLineEdit Labor",
+        "1030 QLineEdit Description",
+        "1031 QLineEdit Model #",
+        "1032 QLineEdit Status",
+        "1033 QLineEdit System",
+        "1034 QLineEdit Building",
+        "1035 QLineEdit Last",
+        "1036 QLineEdit Next",
+        "1037 QLineEdit Type",
+        "1038 QLineEdit Work Order Type",
+        "1039 QLineEdit Person Requesting",
+        "1040 QLineEdit Service Requested",
+        "1041 QLineEdit Requested On",
+        "1042 QLineEdit Due",
+        "1043 QLabel Equipment Service Information",
+        "1044 QPushButton Add",
+        "1045 QLineEdit Phone",
+        "1046 QLabel Results",
+        "1047 QPushButton Add",
+        "1048 QListWidget",
+        "1049 QLabel Checks",
+        "1050 QListWidget",
+        "1051 QPushButton Add",
+        "1052 QPushButton Export to Word",
+        "1053 QLineEdit Facility",
+        "1054 QPushButton Clear",
+        "1055 QPushButton Clear",
+        "1056 QPushButton Clear",
+        "2 QPushButton Cancel",
+    };
+    EXPECT_EQ(test::NumberedControls(window), expected);
+    // A box's number and the settings key it stores go together.
+    for (const auto& [id, key] : {std::pair{WorkOrder::Company, "szWorkOrderCompany"},
+                                  std::pair{WorkOrder::FixedInspectionsLast, "szWorkOrderFixedInspections"},
+                                  std::pair{WorkOrder::FixedInspectionsType, "szWorkOrderType"},
+                                  std::pair{WorkOrder::Facility, "szWorkOrderFacility"}}) {
+        Control<QLineEdit>(window, id)->setText(QString::number(id));
+        EXPECT_EQ(window->FieldText(key), std::to_string(id)) << key;
+    }
 }
 
 TEST_F(WorkOrderWindowTest, ExportStoresAndWritesEscapeClosesAndReopeningShowsTheExport)
 {
     CWorkOrder1* window = Open();
-    QTest::keyClicks(Control<QLineEdit>(window, 1002), "Mercy");
-    QTest::keyClicks(Control<QLineEdit>(window, 1035), "12/2026"); // "Last" under Fixed Inspections
+    QTest::keyClicks(Control<QLineEdit>(window, WorkOrder::Company), "Mercy");
+    QTest::keyClicks(Control<QLineEdit>(window, WorkOrder::FixedInspectionsLast), "12/2026");
     entries.results = {std::array<std::string, 10>{"12/02"}, std::array<std::string, 10>{"12/01"}};
     entries.checks = {"CHECK OPERATION WITH OPERATOR CONTROL."};
-    QTest::mouseClick(Control<QPushButton>(window, 1047), Qt::LeftButton);
-    QTest::mouseClick(Control<QPushButton>(window, 1047), Qt::LeftButton);
-    QTest::mouseClick(Control<QPushButton>(window, 1051), Qt::LeftButton);
-    EXPECT_EQ(Entries(Control<QListWidget>(window, 1048)).first().left(5), "12/01");
+    QTest::mouseClick(Control<QPushButton>(window, WorkOrder::ResultsAdd), Qt::LeftButton);
+    QTest::mouseClick(Control<QPushButton>(window, WorkOrder::ResultsAdd), Qt::LeftButton);
+    QTest::mouseClick(Control<QPushButton>(window, WorkOrder::ChecksAdd), Qt::LeftButton);
+    EXPECT_EQ(Entries(Control<QListWidget>(window, WorkOrder::ResultsList)).first().left(5), "12/01");
 
-    QTest::mouseClick(Control<QPushButton>(window, 1052), Qt::LeftButton);
+    QTest::mouseClick(Control<QPushButton>(window, WorkOrder::ExportToWord), Qt::LeftButton);
     ASSERT_TRUE(prompts.messageBoxes.empty()) << prompts.messageBoxes.front();
     EXPECT_EQ(QDir(reports.path()).entryList(QDir::Files), QStringList{"Mercy-Work-Order-307201590508.docx"});
     EXPECT_EQ(settings.GetProfileString("Work Order", "szWorkOrderFixedInspections", ""), "12/2026");
@@ -115,7 +187,7 @@ TEST_F(WorkOrderWindowTest, ExportStoresAndWritesEscapeClosesAndReopeningShowsTh
     // Enter does nothing; typing then Escape keeps the exported work order.
     QTest::keyClick(window, Qt::Key_Return);
     EXPECT_TRUE(window->isVisible());
-    QTest::keyClicks(Control<QLineEdit>(window, 1002), " and more");
+    QTest::keyClicks(Control<QLineEdit>(window, WorkOrder::Company), " and more");
     QTest::keyClick(window, Qt::Key_Escape);
     Settle();
     EXPECT_EQ(app->workOrder(), nullptr);
@@ -123,11 +195,12 @@ TEST_F(WorkOrderWindowTest, ExportStoresAndWritesEscapeClosesAndReopeningShowsTh
 
     CWorkOrder1* reopened = Open();
     ASSERT_NE(reopened, nullptr);
-    EXPECT_EQ(Control<QLineEdit>(reopened, 1002)->text(), "Mercy");
-    EXPECT_EQ(Control<QLineEdit>(reopened, 1035)->text(), "12/2026");
-    EXPECT_EQ(Entries(Control<QListWidget>(reopened, 1050)), QStringList{"CHECK OPERATION WITH OPERATOR CONTROL."});
-    QTest::mouseClick(Control<QPushButton>(reopened, 1056), Qt::LeftButton);
-    EXPECT_TRUE(Entries(Control<QListWidget>(reopened, 1050)).isEmpty());
+    EXPECT_EQ(Control<QLineEdit>(reopened, WorkOrder::Company)->text(), "Mercy");
+    EXPECT_EQ(Control<QLineEdit>(reopened, WorkOrder::FixedInspectionsLast)->text(), "12/2026");
+    EXPECT_EQ(Entries(Control<QListWidget>(reopened, WorkOrder::ChecksList)),
+              QStringList{"CHECK OPERATION WITH OPERATOR CONTROL."});
+    QTest::mouseClick(Control<QPushButton>(reopened, WorkOrder::ChecksClear), Qt::LeftButton);
+    EXPECT_TRUE(Entries(Control<QListWidget>(reopened, WorkOrder::ChecksList)).isEmpty());
 }
 
 // Runs a modal dialog, lets act() work in it once it is up.
@@ -135,6 +208,25 @@ template <typename Dialog, typename Act> int RunWith(Dialog& dialog, Act act)
 {
     QTimer::singleShot(0, &dialog, [&] { act(dialog); });
     return dialog.DoModal();
+}
+
+TEST(WorkOrderEntryDialogTest, DialogsAndTheirBoxesKeepTheirNumbers)
+{
+    CAddService service;
+    EXPECT_EQ(service.objectName(), "314");
+    EXPECT_EQ(test::NumberedControls(&service), (QStringList{"1 QPushButton OK", "1002 QLineEdit Date",
+                                                             "1016 QLineEdit Description", "2 QPushButton Cancel"}));
+    CAddResults results;
+    EXPECT_EQ(results.objectName(), "315");
+    EXPECT_EQ(test::NumberedControls(&results),
+              (QStringList{"1 QPushButton OK", "1002 QLineEdit Date", "1016 QLineEdit Tech", "1017 QLineEdit Verb",
+                           "1018 QLineEdit Noun", "1019 QLineEdit Minutes", "1020 QLineEdit R", "1021 QLineEdit Part #",
+                           "1022 QLineEdit Qty", "1023 QLineEdit Unit Cost", "1024 QLineEdit Description",
+                           "2 QPushButton Cancel"}));
+    CAddChecks checks;
+    EXPECT_EQ(checks.objectName(), "316");
+    EXPECT_EQ(test::NumberedControls(&checks),
+              (QStringList{"1 QPushButton OK", "1009 QComboBox", "2 QPushButton Cancel"}));
 }
 
 TEST(WorkOrderEntryDialogTest, ChecksOffersTheSortedPresetsAndTakesTypedText)
@@ -152,7 +244,7 @@ TEST(WorkOrderEntryDialogTest, ChecksOffersTheSortedPresetsAndTakesTypedText)
         QTest::keyClicks(combo->lineEdit(), " twice");
         QTest::mouseClick(d.okButton(), Qt::LeftButton);
     });
-    EXPECT_EQ(result, 1);
+    EXPECT_EQ(result, kIdOk);
     EXPECT_EQ(dialog.m_strTask, "CHECK OPERATION WITH OPERATOR CONTROL. twice");
 
     CAddChecks cancelled;
@@ -161,7 +253,7 @@ TEST(WorkOrderEntryDialogTest, ChecksOffersTheSortedPresetsAndTakesTypedText)
                           QTest::keyClicks(d.comboBox()->lineEdit(), "typed");
                           QTest::keyClick(&d, Qt::Key_Escape);
                       }),
-              2);
+              kIdCancel);
     EXPECT_TRUE(cancelled.m_strTask.isEmpty());
 }
 
@@ -170,22 +262,22 @@ TEST(WorkOrderEntryDialogTest, TypingStartsInTheFirstFieldNotOnOk)
     CAddService service;
     EXPECT_EQ(RunWith(service,
                       [](CAddService& d) {
-                          EXPECT_EQ(d.focusWidget(), d.findChild<QLineEdit*>("1002"));
+                          EXPECT_EQ(d.focusWidget(), d.findChild<QLineEdit*>(ControlName(AddService::Date)));
                           // Tab goes on through the fields before it reaches the buttons.
-                          QWidget* next = d.findChild<QLineEdit*>("1002")->nextInFocusChain();
+                          QWidget* next = d.findChild<QLineEdit*>(ControlName(AddService::Date))->nextInFocusChain();
                           while (!(next->focusPolicy() & Qt::TabFocus)) {
                               next = next->nextInFocusChain();
                           }
-                          EXPECT_EQ(next, d.findChild<QLineEdit*>("1016"));
+                          EXPECT_EQ(next, d.findChild<QLineEdit*>(ControlName(AddService::Description)));
                           QTest::keyClicks(d.focusWidget(), "12/01/2026");
                           QTest::keyClick(d.focusWidget(), Qt::Key_Return);
                       }),
-              1);
+              kIdOk);
     EXPECT_EQ(service.m_strDate, "12/01/2026");
 
     CAddResults results;
     RunWith(results, [](CAddResults& d) {
-        EXPECT_EQ(d.focusWidget(), d.findChild<QLineEdit*>("1002"));
+        EXPECT_EQ(d.focusWidget(), d.findChild<QLineEdit*>(ControlName(AddResults::Date)));
         QTest::keyClick(&d, Qt::Key_Escape);
     });
     CAddChecks checks;
@@ -200,11 +292,13 @@ TEST(WorkOrderEntryDialogTest, ServiceAndResultsHandBackTheirFieldsOnlyOnOk)
     CAddService service;
     EXPECT_EQ(RunWith(service,
                       [](CAddService& d) {
-                          QTest::keyClicks(d.findChild<QLineEdit*>("1002"), "12/01/2026");
-                          QTest::keyClicks(d.findChild<QLineEdit*>("1016"), "Replaced fuse ; cover");
-                          QTest::keyClick(d.findChild<QLineEdit*>("1016"), Qt::Key_Return);
+                          QTest::keyClicks(d.findChild<QLineEdit*>(ControlName(AddService::Date)), "12/01/2026");
+                          QTest::keyClicks(d.findChild<QLineEdit*>(ControlName(AddService::Description)),
+                                           "Replaced fuse ; cover");
+                          QTest::keyClick(d.findChild<QLineEdit*>(ControlName(AddService::Description)),
+                                          Qt::Key_Return);
                       }),
-              1);
+              kIdOk);
     EXPECT_EQ(service.m_strDate, "12/01/2026");
     EXPECT_EQ(service.m_strDescription, "Replaced fuse ; cover");
 
@@ -212,17 +306,17 @@ TEST(WorkOrderEntryDialogTest, ServiceAndResultsHandBackTheirFieldsOnlyOnOk)
     EXPECT_EQ(results.windowTitle(), "Results");
     EXPECT_EQ(RunWith(results,
                       [](CAddResults& d) {
-                          QTest::keyClicks(d.findChild<QLineEdit*>("1021"), "F-22");
+                          QTest::keyClicks(d.findChild<QLineEdit*>(ControlName(AddResults::PartNumber)), "F-22");
                           QTest::mouseClick(d.cancelButton(), Qt::LeftButton);
                       }),
-              2);
+              kIdCancel);
     EXPECT_TRUE(results.m_fields[6].isEmpty());
     EXPECT_EQ(RunWith(results,
                       [](CAddResults& d) {
-                          QTest::keyClicks(d.findChild<QLineEdit*>("1024"), "Fuse 2A");
+                          QTest::keyClicks(d.findChild<QLineEdit*>(ControlName(AddResults::Description)), "Fuse 2A");
                           QTest::mouseClick(d.okButton(), Qt::LeftButton);
                       }),
-              1);
+              kIdOk);
     EXPECT_EQ(results.m_fields[9], "Fuse 2A");
     EXPECT_GT(results.okButton()->x(), results.cancelButton()->x());
 }

@@ -1,5 +1,6 @@
 #include "app/CAboutDlg.h"
 
+#include "util/ControlId.h"
 #include "util/DialogUnits.h"
 
 #include <QApplication>
@@ -11,7 +12,7 @@ namespace tessaprint {
 
 CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent)
 {
-    setObjectName(QStringLiteral("100"));
+    setObjectName(ControlName(ControlId::Window::About));
     setWindowTitle(QStringLiteral("About Tessaprint"));
     setFixedSize(DluX(170), DluY(62));
     QFont font = this->font();
@@ -24,7 +25,7 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent)
     text->setObjectName(QStringLiteral("aboutText"));
     text->setGeometry(DluRect(42, 14, 114, 8));
     auto* ok = new QPushButton(QStringLiteral("OK"), this);
-    ok->setObjectName(QStringLiteral("1"));
+    ok->setObjectName(ControlName(ControlId::Dialog::Ok));
     ok->setDefault(true);
     ok->setGeometry(DluRect(113, 41, 50, 14));
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);

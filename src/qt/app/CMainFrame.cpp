@@ -4,6 +4,7 @@
 #include "app/CaptureController.h"
 #include "results/CQuellmaxView.h"
 #include "results/ReportsFolder.h"
+#include "util/ControlId.h"
 
 #include <QAction>
 #include <QLabel>
@@ -14,7 +15,7 @@ namespace tessaprint {
 
 CMainFrame::CMainFrame(QWidget* parent) : QMainWindow(parent)
 {
-    setObjectName(QStringLiteral("128"));
+    setObjectName(ControlName(ControlId::Window::MainFrame));
     // The tree of the built-in folder, before any setting is read.
     // A folder that cannot be made is said at the first save into it.
     (void)CreateReportsFolderTree(DefaultReportsFolder());
@@ -32,24 +33,25 @@ void CMainFrame::CreateMenus()
 {
     const auto action = [this](QMenu* menu, const QString& label, int id, const QString& prompt = {}) {
         QAction* a = menu->addAction(label);
-        a->setObjectName(QString::number(id));
+        a->setObjectName(ControlName(id));
         a->setStatusTip(prompt);
         return a;
     };
 
     QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
     file->setObjectName(QStringLiteral("menuFile"));
-    QAction* open = action(file, QStringLiteral("&Open Captured Lines..."), 57601,
+    QAction* open = action(file, QStringLiteral("&Open Captured Lines..."), ControlId::Command::FileOpen,
                            QStringLiteral("Show and parse lines saved from an earlier capture"));
     open->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
-    QAction* save = action(file, QStringLiteral("&Save Captured Lines..."), 57603,
+    QAction* save = action(file, QStringLiteral("&Save Captured Lines..."), ControlId::Command::FileSave,
                            QStringLiteral("Save the received lines to a text file"));
     save->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
-    QAction* fresh = action(file, QStringLiteral("&New"), 57600, QStringLiteral("Read the settings again"));
+    QAction* fresh =
+        action(file, QStringLiteral("&New"), ControlId::Command::FileNew, QStringLiteral("Read the settings again"));
     fresh->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_N));
     file->addSeparator();
-    QAction* exit =
-        action(file, QStringLiteral("E&xit"), 57665, QStringLiteral("Quit the application; prompts to save documents"));
+    QAction* exit = action(file, QStringLiteral("E&xit"), ControlId::Command::FileExit,
+                           QStringLiteral("Quit the application; prompts to save documents"));
     connect(exit, &QAction::triggered, this, &QWidget::close);
     connect(open, &QAction::triggered, this, [this] {
         if (m_controller) {
@@ -66,16 +68,16 @@ void CMainFrame::CreateMenus()
     m_newAction = fresh;
 
     QMenu* view = menuBar()->addMenu(QStringLiteral("&View"));
-    QAction* statusBarAction =
-        action(view, QStringLiteral("&Status Bar"), 59393, QStringLiteral("Show or hide the status bar"));
+    QAction* statusBarAction = action(view, QStringLiteral("&Status Bar"), ControlId::Command::ViewStatusBar,
+                                      QStringLiteral("Show or hide the status bar"));
     statusBarAction->setCheckable(true);
     statusBarAction->setChecked(true);
     connect(statusBarAction, &QAction::toggled, this, [this](bool on) { statusBar()->setVisible(on); });
 
     m_portMenu = menuBar()->addMenu(QStringLiteral("Port"));
     m_portMenu->setObjectName(QStringLiteral("menuPort"));
-    for (int n = 1; n <= 10; ++n) {
-        QAction* port = action(m_portMenu, QStringLiteral("COM%1").arg(n), kComCommandBase + n);
+    for (int n = 1; n <= ControlId::Command::PortCount; ++n) {
+        QAction* port = action(m_portMenu, QStringLiteral("COM%1").arg(n), ControlId::Command::Port(n));
         port->setCheckable(true);
         connect(port, &QAction::triggered, this, [this, n] {
             if (m_controller) {
@@ -88,11 +90,11 @@ void CMainFrame::CreateMenus()
     connect(m_portMenu, &QMenu::aboutToShow, this, &CMainFrame::OnUpdateComN);
 
     QMenu* options = menuBar()->addMenu(QStringLiteral("Options"));
-    QAction* directories = action(options, QStringLiteral("Directories"), 32781);
+    QAction* directories = action(options, QStringLiteral("Directories"), ControlId::Command::OptionsDirectories);
     connect(directories, &QAction::triggered, this, &CMainFrame::directoriesRequested);
 
     QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
-    QAction* about = action(help, QStringLiteral("&About Tessaprint..."), 57664,
+    QAction* about = action(help, QStringLiteral("&About Tessaprint..."), ControlId::Command::HelpAbout,
                             QStringLiteral("Display program information, version number and copyright"));
     connect(about, &QAction::triggered, this, [this] {
         CAboutDlg dialog(this);
@@ -103,7 +105,7 @@ void CMainFrame::CreateMenus()
 void CMainFrame::CreateStatusBar()
 {
     QStatusBar* bar = statusBar();
-    bar->setObjectName(QStringLiteral("59393"));
+    bar->setObjectName(ControlName(ControlId::Frame::StatusBar));
     for (const char* indicator : {"CAP", "NUM", "SCRL"}) {
         auto* label = new QLabel(QString::fromLatin1(indicator), bar);
         label->setObjectName(QStringLiteral("indicator") + QString::fromLatin1(indicator));

@@ -18,8 +18,6 @@ class CQuellmaxView;
 class CMainFrame : public QMainWindow {
     Q_OBJECT
 public:
-    static constexpr int kComCommandBase = 32770; // COMn is 32770 + n
-
     explicit CMainFrame(QWidget* parent = nullptr);
 
     // The form becomes the client; the controller serves the Port menu and the

@@ -1,6 +1,7 @@
 #include "results/CQuellmaxView.h"
 
 #include "app/CaptureController.h"
+#include "util/ControlId.h"
 #include "util/DialogUnits.h"
 
 #include <QButtonGroup>
@@ -16,53 +17,48 @@
 #include <QRadioButton>
 #include <QTreeWidget>
 
-namespace tessaprint {
+#include <functional>
 
-namespace {
-QString Id(int id)
-{
-    return QString::number(id);
-}
-} // namespace
+namespace tessaprint {
 
 CQuellmaxView::CQuellmaxView(QWidget* parent) : QWidget(parent)
 {
-    setObjectName(QStringLiteral("101"));
+    setObjectName(ControlName(ControlId::Window::Form));
     setMinimumSize(DluX(kFormWidthDlu), DluY(kFormHeightDlu));
     QFont font = this->font();
     font.setPointSize(8); // the dialog units assume an 8-point UI font
     setFont(font);
 
     m_editVersion = new QLineEdit(this);
-    m_editVersion->setObjectName(Id(1000));
+    m_editVersion->setObjectName(ControlName(ControlId::Form::VersionText));
     m_editVersion->setGeometry(DluRect(97, 7, 115, 14));
     m_editVersion->hide();
 
-    QPushButton* version = AddButton(1001, QStringLiteral("Version"), QRect(39, 7, 50, 14));
+    QPushButton* version = AddButton(ControlId::Form::Version, QStringLiteral("Version"), QRect(39, 7, 50, 14));
     version->hide();
 
     m_listLines = new QListWidget(this);
-    m_listLines->setObjectName(Id(1002));
+    m_listLines->setObjectName(ControlName(ControlId::Form::Lines));
     m_listLines->setGeometry(DluRect(25, 59, 538, 218));
     m_listLines->setUniformItemSizes(true); // long captures stay quick to show
     m_listLines->setSelectionMode(QAbstractItemView::SingleSelection);
 
-    m_btnClearScreen = AddButton(1003, QStringLiteral("Clear Screen"), QRect(457, 36, 50, 14));
-    QPushButton* notepad = AddButton(1004, QStringLiteral("Notepad"), QRect(397, 36, 50, 14));
-    m_btnResult = AddButton(1006, QStringLiteral("RESULT"), QRect(17, 35, 50, 14));
-    QPushButton* test = AddButton(1007, QStringLiteral("Test"), QRect(519, 36, 50, 14));
+    m_btnClearScreen = AddButton(ControlId::Form::ClearScreen, QStringLiteral("Clear Screen"), QRect(457, 36, 50, 14));
+    QPushButton* notepad = AddButton(ControlId::Form::Notepad, QStringLiteral("Notepad"), QRect(397, 36, 50, 14));
+    m_btnResult = AddButton(ControlId::Form::Result, QStringLiteral("RESULT"), QRect(17, 35, 50, 14));
+    QPushButton* test = AddButton(ControlId::Form::Test, QStringLiteral("Test"), QRect(519, 36, 50, 14));
     test->hide();
-    m_btnClearMemory = AddButton(1008, QStringLiteral("CLR MEMORY"), QRect(99, 36, 50, 14));
+    m_btnClearMemory = AddButton(ControlId::Form::ClearMemory, QStringLiteral("CLR MEMORY"), QRect(99, 36, 50, 14));
 
     m_comboEquipmentId = new QComboBox(this);
-    m_comboEquipmentId->setObjectName(Id(1009));
+    m_comboEquipmentId->setObjectName(ControlName(ControlId::Form::EquipmentId));
     const QRect combo = DluRect(31, 295, 73, 199);
     // The drop-down's 199 units include its open list; the closed box is one line high.
     m_comboEquipmentId->setGeometry(combo.x(), combo.y(), combo.width(), DluY(14));
     m_comboEquipmentId->setMaxVisibleItems(20);
 
     m_listReadings = new QTreeWidget(this);
-    m_listReadings->setObjectName(Id(1010));
+    m_listReadings->setObjectName(ControlName(ControlId::Form::Readings));
     m_listReadings->setGeometry(DluRect(112, 295, 416, 89));
     m_listReadings->setRootIsDecorated(false);
     m_listReadings->setItemsExpandable(false);
@@ -72,27 +68,31 @@ CQuellmaxView::CQuellmaxView(QWidget* parent) : QWidget(parent)
     m_listReadings->setColumnCount(0);
     m_listReadings->header()->setStretchLastSection(false);
 
-    m_btnDataSheet = AddButton(1011, QStringLiteral("Data Sheet"), QRect(533, 293, 45, 14));
+    m_btnDataSheet = AddButton(ControlId::Form::DataSheet, QStringLiteral("Data Sheet"), QRect(533, 293, 45, 14));
 
     m_staticSelect = new QLabel(this);
-    m_staticSelect->setObjectName(Id(1005));
+    m_staticSelect->setObjectName(ControlName(ControlId::Form::SelectCaption));
     m_staticSelect->setGeometry(DluRect(33, 284, 90, 8));
     m_staticResults = new QLabel(this);
-    m_staticResults->setObjectName(Id(1012));
+    m_staticResults->setObjectName(ControlName(ControlId::Form::ResultsCaption));
     m_staticResults->setGeometry(DluRect(169, 284, 285, 8));
 
     m_kindGroup = new QButtonGroup(this);
-    m_radioQuellmax = AddRadio(1013, QStringLiteral("QuellMax"), QRect(537, 321, 41, 10));
-    m_radioKappa = AddRadio(1014, QStringLiteral("Kappa 5100"), QRect(537, 334, 51, 10));
-    m_radioPactrx = AddRadio(1057, QStringLiteral("PACTRX"), QRect(537, 348, 37, 10));
+    m_radioQuellmax = AddRadio(ControlId::Form::Quellmax, QStringLiteral("QuellMax"), QRect(537, 321, 41, 10));
+    m_radioKappa = AddRadio(ControlId::Form::Kappa5100, QStringLiteral("Kappa 5100"), QRect(537, 334, 51, 10));
+    m_radioPactrx = AddRadio(ControlId::Form::Pactrx, QStringLiteral("PACTRX"), QRect(537, 348, 37, 10));
 
-    QPushButton* workOrder = AddButton(1015, QStringLiteral("Work Order"), QRect(329, 36, 50, 14));
+    QPushButton* workOrder =
+        AddButton(ControlId::Form::WorkOrder, QStringLiteral("Work Order"), QRect(329, 36, 50, 14));
 
-    // Clicks go to the controller; the form itself decides nothing.
+    // Clicks go to the controller; the form itself decides nothing. The call
+    // goes through std::invoke: for "(m_controller->*handler)()" in this
+    // lambda, GCC 12's -fsanitize=vptr checks a wrong address and stops the
+    // sanitizer run.
     const auto forward = [this](void (CaptureController::*handler)()) {
         return [this, handler] {
             if (m_controller) {
-                (m_controller->*handler)();
+                std::invoke(handler, m_controller);
             }
         };
     };
@@ -113,7 +113,7 @@ CQuellmaxView::CQuellmaxView(QWidget* parent) : QWidget(parent)
 QPushButton* CQuellmaxView::AddButton(int id, const QString& caption, QRect dlu)
 {
     auto* button = new QPushButton(caption, this);
-    button->setObjectName(Id(id));
+    button->setObjectName(ControlName(id));
     button->setGeometry(DluRect(dlu.x(), dlu.y(), dlu.width(), dlu.height()));
     button->setAutoDefault(false);
     return button;
@@ -122,7 +122,7 @@ QPushButton* CQuellmaxView::AddButton(int id, const QString& caption, QRect dlu)
 QRadioButton* CQuellmaxView::AddRadio(int id, const QString& caption, QRect dlu)
 {
     auto* radio = new QRadioButton(caption, this);
-    radio->setObjectName(Id(id));
+    radio->setObjectName(ControlName(id));
     // Wide enough for the caption in any font; the position is the form's.
     radio->setGeometry(DluX(dlu.x()), DluY(dlu.y()), DluX(std::max(dlu.width(), 60)), DluY(dlu.height()));
     m_kindGroup->addButton(radio, id);
@@ -339,10 +339,10 @@ void CQuellmaxView::contextMenuEvent(QContextMenuEvent* event)
 {
     // The shared "Edit" menu; nothing in the form serves its commands.
     QMenu menu(QStringLiteral("Edit"), this);
-    menu.setObjectName(QStringLiteral("119"));
-    menu.addAction(QStringLiteral("Cu&t\tCtrl+X"))->setObjectName(QStringLiteral("57635"));
-    menu.addAction(QStringLiteral("&Copy\tCtrl+C"))->setObjectName(QStringLiteral("57634"));
-    menu.addAction(QStringLiteral("&Paste\tCtrl+V"))->setObjectName(QStringLiteral("57637"));
+    menu.setObjectName(ControlName(ControlId::Window::EditMenu));
+    menu.addAction(QStringLiteral("Cu&t\tCtrl+X"))->setObjectName(ControlName(ControlId::Command::EditCut));
+    menu.addAction(QStringLiteral("&Copy\tCtrl+C"))->setObjectName(ControlName(ControlId::Command::EditCopy));
+    menu.addAction(QStringLiteral("&Paste\tCtrl+V"))->setObjectName(ControlName(ControlId::Command::EditPaste));
     menu.exec(event->globalPos());
 }
 

@@ -1,5 +1,6 @@
 #include "util/CDialogFrame.h"
 
+#include "util/ControlId.h"
 #include "util/DialogUnits.h"
 
 #include <QPushButton>
@@ -19,17 +20,17 @@ CDialogFrame::CDialogFrame(const QString& caption, QSize sizeDlu, QRect okDlu, s
     font.setPointSize(8); // the dialog units assume an 8-point UI font
     setFont(font);
 
-    m_ok->setObjectName(QStringLiteral("1"));
+    m_ok->setObjectName(ControlName(ControlId::Dialog::Ok));
     m_ok->setDefault(true);
     m_ok->setAutoDefault(true);
     m_ok->setGeometry(DluRect(okDlu.x(), okDlu.y(), okDlu.width(), okDlu.height()));
-    connect(m_ok, &QPushButton::clicked, this, [this] { done(1); });
+    connect(m_ok, &QPushButton::clicked, this, [this] { done(kIdOk); });
     if (cancelDlu) {
         m_cancel = new QPushButton(QStringLiteral("Cancel"), this);
-        m_cancel->setObjectName(QStringLiteral("2"));
+        m_cancel->setObjectName(ControlName(ControlId::Dialog::Cancel));
         m_cancel->setAutoDefault(false);
         m_cancel->setGeometry(DluRect(cancelDlu->x(), cancelDlu->y(), cancelDlu->width(), cancelDlu->height()));
-        connect(m_cancel, &QPushButton::clicked, this, [this] { done(2); });
+        connect(m_cancel, &QPushButton::clicked, this, [this] { done(kIdCancel); });
     }
 }
 
@@ -54,7 +55,7 @@ int CDialogFrame::DoModal()
 {
     // QDialog::reject gives 0; the close box and Escape must give 2.
     const int result = exec();
-    return result == QDialog::Rejected ? 2 : result;
+    return result == QDialog::Rejected ? kIdCancel : result;
 }
 
 } // namespace tessaprint

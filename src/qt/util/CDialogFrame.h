@@ -13,8 +13,9 @@ class QPushButton;
 namespace tessaprint {
 
 // A modal dialog laid out in dialog units: fixed size, 8-point font, "OK"
-// (id 1, default) and optionally "Cancel" (id 2). DoModal gives 1 for OK and
-// Enter, 2 for Cancel, Escape and the close box.
+// (ControlId::Dialog::Ok, default) and optionally "Cancel"
+// (ControlId::Dialog::Cancel). DoModal gives kIdOk for OK and Enter,
+// kIdCancel for Cancel, Escape and the close box.
 class CDialogFrame : public QDialog {
     Q_OBJECT
 public:

@@ -1,5 +1,6 @@
 #include "util/CMessageDialog.h"
 
+#include "util/ControlId.h"
 #include "util/DialogUnits.h"
 
 #include <QKeySequence>
@@ -15,7 +16,7 @@ CMessageDialog::CMessageDialog(const QString& caption, QSize sizeDlu, QRect labe
                                std::optional<QRect> cancelDlu, QWidget* parent)
     : CDialogFrame(caption, sizeDlu, okDlu, cancelDlu, parent), m_label(new QLabel(this))
 {
-    m_label->setObjectName(QStringLiteral("1005"));
+    m_label->setObjectName(ControlName(ControlId::Message::Text));
     m_label->setTextFormat(Qt::PlainText);
     m_label->setWordWrap(false);
     m_label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
@@ -82,14 +83,14 @@ CError::CError(QWidget* parent)
     : CMessageDialog(QStringLiteral("Error"), QSize(316, 100), QRect(92, 38, 200, 8), QRect(136, 79, 50, 14),
                      std::nullopt, parent)
 {
-    setObjectName(QStringLiteral("310"));
+    setObjectName(ControlName(ControlId::Window::Error));
 }
 
 CConfirm::CConfirm(QWidget* parent)
     : CMessageDialog(QStringLiteral("Confirm"), QSize(316, 180), QRect(100, 67, 209, 8), QRect(259, 159, 50, 14),
                      QRect(7, 159, 50, 14), parent)
 {
-    setObjectName(QStringLiteral("311"));
+    setObjectName(ControlName(ControlId::Window::Confirm));
 }
 
 void CConfirm::MakeCancelDefault()

@@ -9,10 +9,10 @@ class QPushButton;
 
 namespace tessaprint {
 
-// A small modal dialog with a line of text (control 1005) and an "OK" button
-// (id 1, default). A text that fits the label stays on its one line; a longer
-// one wraps, and the dialog grows downwards until all of it shows.
-// Done(1) for OK and Enter, 2 for Escape and the close box.
+// A small modal dialog with a line of text (ControlId::Message::Text) and an
+// "OK" button (the default). A text that fits the label stays on its one line;
+// a longer one wraps, and the dialog grows downwards until all of it shows.
+// kIdOk for OK and Enter, kIdCancel for Escape and the close box.
 class CMessageDialog : public CDialogFrame {
     Q_OBJECT
 public:
@@ -45,7 +45,7 @@ public:
     explicit CError(QWidget* parent = nullptr);
 };
 
-// "Confirm": OK at the bottom right, Cancel (id 2) at the bottom left.
+// "Confirm": OK at the bottom right, Cancel at the bottom left.
 class CConfirm : public CMessageDialog {
     Q_OBJECT
 public:

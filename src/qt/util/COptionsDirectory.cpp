@@ -1,6 +1,7 @@
 #include "util/COptionsDirectory.h"
 
 #include "app/CaptureController.h"
+#include "util/ControlId.h"
 #include "util/DialogUnits.h"
 
 #include <QCheckBox>
@@ -15,7 +16,7 @@ COptionsDirectory::COptionsDirectory(CaptureController& controller, Prompts& pro
     : QDialog(parent), m_controller(controller), m_prompts(prompts), m_folder(new QLineEdit(this)),
       m_word2007(new QCheckBox(QStringLiteral("Word 2007 or Higher"), this))
 {
-    setObjectName(QStringLiteral("312"));
+    setObjectName(ControlName(ControlId::Window::Directories));
     setWindowTitle(QStringLiteral("Directories"));
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
                    Qt::CustomizeWindowHint);
@@ -29,20 +30,20 @@ COptionsDirectory::COptionsDirectory(CaptureController& controller, Prompts& pro
     auto* label = new QLabel(QStringLiteral("Reports"), this);
     label->setGeometry(DluRect(25, 57, 48, 8));
     label->setBuddy(m_folder);
-    m_folder->setObjectName(QStringLiteral("1002"));
+    m_folder->setObjectName(ControlName(ControlId::Directories::Reports));
     m_folder->setGeometry(DluRect(77, 54, 269, 14));
     auto* browse = new QPushButton(QStringLiteral("..."), this);
-    browse->setObjectName(QStringLiteral("1034"));
+    browse->setObjectName(ControlName(ControlId::Directories::Browse));
     browse->setGeometry(DluRect(360, 54, 26, 14));
     browse->setAutoDefault(false);
-    m_word2007->setObjectName(QStringLiteral("1039"));
+    m_word2007->setObjectName(ControlName(ControlId::Directories::Word2007));
     m_word2007->setGeometry(DluX(277), DluY(103), DluX(100), DluY(10));
     auto* ok = new QPushButton(QStringLiteral("OK"), this);
-    ok->setObjectName(QStringLiteral("1"));
+    ok->setObjectName(ControlName(ControlId::Dialog::Ok));
     ok->setGeometry(DluRect(333, 146, 50, 14));
     ok->setAutoDefault(false); // not the default button; Enter still means OK
     auto* cancel = new QPushButton(QStringLiteral("Cancel"), this);
-    cancel->setObjectName(QStringLiteral("2"));
+    cancel->setObjectName(ControlName(ControlId::Dialog::Cancel));
     cancel->setGeometry(DluRect(32, 146, 50, 14));
     cancel->setAutoDefault(false);
 

@@ -1,5 +1,6 @@
 #include "workorder/CWorkOrder1.h"
 
+#include "util/ControlId.h"
 #include "util/DialogUnits.h"
 #include "workorder/CWorkOrderEntryDialogs.h"
 
@@ -14,7 +15,7 @@ namespace tessaprint {
 std::optional<std::array<std::string, 2>> QtWorkOrderPrompts::AskService()
 {
     CAddService dialog(m_parent);
-    if (dialog.DoModal() != 1) {
+    if (dialog.DoModal() != kIdOk) {
         return std::nullopt;
     }
     return std::array<std::string, 2>{dialog.m_strDate.toStdString(), dialog.m_strDescription.toStdString()};
@@ -23,7 +24,7 @@ std::optional<std::array<std::string, 2>> QtWorkOrderPrompts::AskService()
 std::optional<std::array<std::string, 10>> QtWorkOrderPrompts::AskResults()
 {
     CAddResults dialog(m_parent);
-    if (dialog.DoModal() != 1) {
+    if (dialog.DoModal() != kIdOk) {
         return std::nullopt;
     }
     std::array<std::string, 10> fields;
@@ -42,6 +43,8 @@ std::string QtWorkOrderPrompts::AskCheck()
 
 namespace {
 
+namespace WorkOrder = ControlId::WorkOrder;
+
 struct FieldBox {
     const char* label;
     int id;
@@ -51,44 +54,45 @@ struct FieldBox {
     int width;
 };
 
-// The boxes, their ids, keys and places (dialog units, top-left corner).
+// The boxes: their labels, ids, the settings keys they store and their places
+// (dialog units, top-left corner).
 constexpr FieldBox kFields[] = {
-    {"Company", 1002, "szWorkOrderCompany", 64, 9, 207},
-    {"Work Order #", 1016, "szWorkOrderNumber", 406, 9, 90},
-    {"Control #", 1017, "szWorkOrderControlNumber", 81, 41, 78},
-    {"Manufacturer", 1018, "szWorkOrderManufacturer", 81, 56, 78},
-    {"Serial #", 1019, "szWorkOrderSerialNumber", 81, 71, 78},
-    {"Work Order PO #", 1020, "szWorkOrderPONumber", 81, 86, 78},
-    {"Facility", 1053, "szWorkOrderFacility", 81, 101, 78},
-    {"Department", 1021, "szWorkOrderDepartment", 81, 116, 78},
-    {"Location", 1022, "szWorkOrderLocation", 81, 131, 78},
-    {"Floor", 1023, "szWorkOrderFloor", 81, 146, 78},
-    {"Room #", 1024, "szWorkOrderRoomNumber", 81, 161, 78},
-    {"Risk Priority", 1025, "szWorkOrderRiskPriority", 81, 176, 78},
-    {"Last Seen", 1027, "szWorkOrderLastSeen", 81, 191, 78},
-    {"Warranty Expires", 1026, "szWorkOrderWarrantyExpires", 81, 205, 78},
-    {"Parts", 1028, "szWorkOrderParts", 81, 220, 78},
-    {"Labor", 1029, "szWorkOrderLabor", 81, 235, 78},
-    {"Description", 1030, "szWorkOrderDescription", 219, 42, 110},
-    {"Model #", 1031, "szWorkOrderModelNumber", 219, 58, 110},
-    {"Status", 1032, "szWorkOrderStatus", 219, 76, 110},
-    {"System", 1033, "szWorkOrderSystem", 219, 94, 110},
-    {"Building", 1034, "szWorkOrderBuilding", 219, 112, 110},
-    {"Last", 1035, "szWorkOrderFixedInspections", 219, 145, 110},
-    {"Next", 1036, "szWorkOrderNext", 219, 164, 110},
-    {"Type", 1037, "szWorkOrderType", 219, 182, 110},
-    {"Work Order Type", 1038, "szWorkOrderWorkOrderType", 428, 46, 123},
-    {"Person Requesting ", 1039, "szWorkOrderPersonRequesting", 428, 65, 123},
-    {"Service Requested", 1040, "szWorkOrderServiceRequested", 428, 84, 123},
-    {"Requested On", 1041, "szWorkOrderRequestedOn", 428, 103, 78},
-    {"Phone", 1045, "szWorkOrderPhone", 428, 122, 78},
-    {"Due", 1042, "szWorkOrderDue", 428, 141, 78},
+    {"Company", WorkOrder::Company, "szWorkOrderCompany", 64, 9, 207},
+    {"Work Order #", WorkOrder::WorkOrderNumber, "szWorkOrderNumber", 406, 9, 90},
+    {"Control #", WorkOrder::ControlNumber, "szWorkOrderControlNumber", 81, 41, 78},
+    {"Manufacturer", WorkOrder::Manufacturer, "szWorkOrderManufacturer", 81, 56, 78},
+    {"Serial #", WorkOrder::SerialNumber, "szWorkOrderSerialNumber", 81, 71, 78},
+    {"Work Order PO #", WorkOrder::PONumber, "szWorkOrderPONumber", 81, 86, 78},
+    {"Facility", WorkOrder::Facility, "szWorkOrderFacility", 81, 101, 78},
+    {"Department", WorkOrder::Department, "szWorkOrderDepartment", 81, 116, 78},
+    {"Location", WorkOrder::Location, "szWorkOrderLocation", 81, 131, 78},
+    {"Floor", WorkOrder::Floor, "szWorkOrderFloor", 81, 146, 78},
+    {"Room #", WorkOrder::RoomNumber, "szWorkOrderRoomNumber", 81, 161, 78},
+    {"Risk Priority", WorkOrder::RiskPriority, "szWorkOrderRiskPriority", 81, 176, 78},
+    {"Last Seen", WorkOrder::LastSeen, "szWorkOrderLastSeen", 81, 191, 78},
+    {"Warranty Expires", WorkOrder::WarrantyExpires, "szWorkOrderWarrantyExpires", 81, 205, 78},
+    {"Parts", WorkOrder::Parts, "szWorkOrderParts", 81, 220, 78},
+    {"Labor", WorkOrder::Labor, "szWorkOrderLabor", 81, 235, 78},
+    {"Description", WorkOrder::Description, "szWorkOrderDescription", 219, 42, 110},
+    {"Model #", WorkOrder::ModelNumber, "szWorkOrderModelNumber", 219, 58, 110},
+    {"Status", WorkOrder::Status, "szWorkOrderStatus", 219, 76, 110},
+    {"System", WorkOrder::System, "szWorkOrderSystem", 219, 94, 110},
+    {"Building", WorkOrder::Building, "szWorkOrderBuilding", 219, 112, 110},
+    {"Last", WorkOrder::FixedInspectionsLast, "szWorkOrderFixedInspections", 219, 145, 110},
+    {"Next", WorkOrder::FixedInspectionsNext, "szWorkOrderNext", 219, 164, 110},
+    {"Type", WorkOrder::FixedInspectionsType, "szWorkOrderType", 219, 182, 110},
+    {"Work Order Type", WorkOrder::WorkOrderType, "szWorkOrderWorkOrderType", 428, 46, 123},
+    {"Person Requesting ", WorkOrder::PersonRequesting, "szWorkOrderPersonRequesting", 428, 65, 123},
+    {"Service Requested", WorkOrder::ServiceRequested, "szWorkOrderServiceRequested", 428, 84, 123},
+    {"Requested On", WorkOrder::RequestedOn, "szWorkOrderRequestedOn", 428, 103, 78},
+    {"Phone", WorkOrder::Phone, "szWorkOrderPhone", 428, 122, 78},
+    {"Due", WorkOrder::Due, "szWorkOrderDue", 428, 141, 78},
 };
 
 QPushButton* AddButton(QWidget* parent, int id, const QString& caption, int x, int y, int width)
 {
     auto* button = new QPushButton(caption, parent);
-    button->setObjectName(QString::number(id));
+    button->setObjectName(ControlName(id));
     button->setGeometry(DluRect(x, y, width, 14));
     button->setAutoDefault(false); // Enter presses nothing on this form
     return button;
@@ -99,7 +103,7 @@ QPushButton* AddButton(QWidget* parent, int id, const QString& caption, int x, i
 CWorkOrder1::CWorkOrder1(Services services, WorkOrderPrompts* entries, QWidget* parent)
     : QDialog(parent), m_services(std::move(services))
 {
-    setObjectName(QStringLiteral("313"));
+    setObjectName(ControlName(ControlId::Window::WorkOrder));
     setWindowTitle(QStringLiteral("Work Order"));
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
                    Qt::CustomizeWindowHint);
@@ -117,7 +121,7 @@ CWorkOrder1::CWorkOrder1(Services services, WorkOrderPrompts* entries, QWidget* 
         label->setGeometry(DluRect(left, box.y + 2, box.x - 3 - left, 8));
         label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
         auto* edit = new QLineEdit(this);
-        edit->setObjectName(QString::number(box.id));
+        edit->setObjectName(ControlName(box.id));
         edit->setGeometry(DluRect(box.x, box.y, box.width, 12));
         label->setBuddy(edit);
         m_edits.emplace(box.key, edit);
@@ -136,28 +140,28 @@ CWorkOrder1::CWorkOrder1(Services services, WorkOrderPrompts* entries, QWidget* 
         const char* text;
         int x;
         int y;
-    } headlines[] = {{1005, "Equipment Data", 151, 28},
-                     {1012, "Work Order Data", 397, 28},
-                     {1043, "Equipment Service Information", 229, 237},
-                     {1046, "Results", 229, 288},
-                     {1049, "Checks", 229, 342}};
+    } headlines[] = {{WorkOrder::EquipmentDataHeadline, "Equipment Data", 151, 28},
+                     {WorkOrder::WorkOrderDataHeadline, "Work Order Data", 397, 28},
+                     {WorkOrder::ServiceHeadline, "Equipment Service Information", 229, 237},
+                     {WorkOrder::ResultsHeadline, "Results", 229, 288},
+                     {WorkOrder::ChecksHeadline, "Checks", 229, 342}};
     for (const auto& h : headlines) {
         auto* label = new QLabel(QString::fromLatin1(h.text), this);
-        label->setObjectName(QString::number(h.id));
+        label->setObjectName(ControlName(h.id));
         label->setFont(headline);
         label->setGeometry(DluX(h.x), DluY(h.y), DluX(260), DluY(12));
     }
 
     const auto addList = [this](int id, int y) {
         auto* list = new QListWidget(this);
-        list->setObjectName(QString::number(id));
+        list->setObjectName(ControlName(id));
         list->setGeometry(DluRect(89, y, 464, 28));
         list->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
         return list;
     };
-    m_service = addList(1010, 255);
-    m_results = addList(1048, 303);
-    m_checks = addList(1050, 354);
+    m_service = addList(WorkOrder::ServiceList, 255);
+    m_results = addList(WorkOrder::ResultsList, 303);
+    m_checks = addList(WorkOrder::ChecksList, 354);
 
     if (!entries) {
         m_ownEntries = std::make_unique<QtWorkOrderPrompts>(this);
@@ -166,25 +170,26 @@ CWorkOrder1::CWorkOrder1(Services services, WorkOrderPrompts* entries, QWidget* 
     m_form = std::make_unique<WorkOrderForm>(m_services.record, m_services.settings, *this, *entries,
                                              m_services.prompts, m_services.clock);
 
-    connect(AddButton(this, 1044, QStringLiteral("Add"), 25, 256, 50), &QPushButton::clicked, this,
+    connect(AddButton(this, WorkOrder::ServiceAdd, QStringLiteral("Add"), 25, 256, 50), &QPushButton::clicked, this,
             [this] { m_form->OnAddService(); });
-    connect(AddButton(this, 1054, QStringLiteral("Clear"), 25, 274, 50), &QPushButton::clicked, this,
+    connect(AddButton(this, WorkOrder::ServiceClear, QStringLiteral("Clear"), 25, 274, 50), &QPushButton::clicked, this,
             [this] { m_form->OnClear(WorkOrderRecord::kService); });
-    connect(AddButton(this, 1047, QStringLiteral("Add"), 25, 304, 50), &QPushButton::clicked, this,
+    connect(AddButton(this, WorkOrder::ResultsAdd, QStringLiteral("Add"), 25, 304, 50), &QPushButton::clicked, this,
             [this] { m_form->OnAddResults(); });
-    connect(AddButton(this, 1055, QStringLiteral("Clear"), 25, 321, 50), &QPushButton::clicked, this,
+    connect(AddButton(this, WorkOrder::ResultsClear, QStringLiteral("Clear"), 25, 321, 50), &QPushButton::clicked, this,
             [this] { m_form->OnClear(WorkOrderRecord::kResults); });
-    connect(AddButton(this, 1051, QStringLiteral("Add"), 25, 355, 50), &QPushButton::clicked, this,
+    connect(AddButton(this, WorkOrder::ChecksAdd, QStringLiteral("Add"), 25, 355, 50), &QPushButton::clicked, this,
             [this] { m_form->OnAddChecks(); });
-    connect(AddButton(this, 1056, QStringLiteral("Clear"), 25, 373, 50), &QPushButton::clicked, this,
+    connect(AddButton(this, WorkOrder::ChecksClear, QStringLiteral("Clear"), 25, 373, 50), &QPushButton::clicked, this,
             [this] { m_form->OnClear(WorkOrderRecord::kChecks); });
-    connect(AddButton(this, 1052, QStringLiteral("Export to Word"), 496, 207, 68), &QPushButton::clicked, this, [this] {
-        const auto path = m_form->OnExportToWord(m_services.reportsFolder(), m_services.word2007());
-        if (path && m_services.documentWritten) {
-            m_services.documentWritten(path.value());
-        }
-    });
-    QPushButton* cancel = AddButton(this, 2, QStringLiteral("Cancel"), 441, 207, 50);
+    connect(AddButton(this, WorkOrder::ExportToWord, QStringLiteral("Export to Word"), 496, 207, 68),
+            &QPushButton::clicked, this, [this] {
+                const auto path = m_form->OnExportToWord(m_services.reportsFolder(), m_services.word2007());
+                if (path && m_services.documentWritten) {
+                    m_services.documentWritten(path.value());
+                }
+            });
+    QPushButton* cancel = AddButton(this, ControlId::Dialog::Cancel, QStringLiteral("Cancel"), 441, 207, 50);
     cancel->hide();
     connect(cancel, &QPushButton::clicked, this, &CWorkOrder1::reject);
 

@@ -1,5 +1,6 @@
 #include "workorder/CWorkOrderEntryDialogs.h"
 
+#include "util/ControlId.h"
 #include "util/DialogUnits.h"
 #include "workorder/WorkOrderForm.h"
 
@@ -18,7 +19,7 @@ QLineEdit* AddField(QWidget* parent, int id, const QString& label, int x, int y,
     caption->setGeometry(DluRect(x - 62, y + 2, 58, 8));
     caption->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     auto* edit = new QLineEdit(parent);
-    edit->setObjectName(QString::number(id));
+    edit->setObjectName(ControlName(id));
     edit->setGeometry(DluRect(x, y, width, 12));
     caption->setBuddy(edit);
     return edit;
@@ -30,9 +31,9 @@ CAddService::CAddService(QWidget* parent)
     : CDialogFrame(QStringLiteral("Add Service Information"), QSize(415, 126), QRect(358, 105, 50, 14),
                    QRect(7, 105, 50, 14), parent)
 {
-    setObjectName(QStringLiteral("314"));
-    m_date = AddField(this, 1002, QStringLiteral("Date"), 80, 37, 83);
-    m_description = AddField(this, 1016, QStringLiteral("Description"), 80, 64, 315);
+    setObjectName(ControlName(ControlId::Window::AddService));
+    m_date = AddField(this, ControlId::AddService::Date, QStringLiteral("Date"), 80, 37, 83);
+    m_description = AddField(this, ControlId::AddService::Description, QStringLiteral("Description"), 80, 64, 315);
     StartInFields({m_date, m_description});
 }
 
@@ -41,7 +42,7 @@ int CAddService::DoModal()
     m_date->setText(m_strDate);
     m_description->setText(m_strDescription);
     const int result = CDialogFrame::DoModal();
-    if (result == 1) {
+    if (result == kIdOk) {
         m_strDate = m_date->text();
         m_strDescription = m_description->text();
     }
@@ -51,7 +52,7 @@ int CAddService::DoModal()
 CAddResults::CAddResults(QWidget* parent)
     : CDialogFrame(QStringLiteral("Results"), QSize(444, 182), QRect(387, 161, 50, 14), QRect(7, 161, 50, 14), parent)
 {
-    setObjectName(QStringLiteral("315"));
+    setObjectName(ControlName(ControlId::Window::AddResults));
     struct Box {
         int id;
         const char* label;
@@ -59,11 +60,17 @@ CAddResults::CAddResults(QWidget* parent)
         int y;
         int width;
     };
-    const Box boxes[10] = {{1002, "Date", 71, 21, 79},        {1016, "Tech", 71, 39, 79},
-                           {1017, "Verb", 71, 56, 79},        {1018, "Noun", 71, 73, 79},
-                           {1019, "Minutes", 71, 90, 79},     {1020, "R", 71, 107, 79},
-                           {1021, "Part #", 267, 22, 112},    {1022, "Qty", 267, 39, 112},
-                           {1023, "Unit Cost", 267, 57, 112}, {1024, "Description", 267, 73, 112}};
+    namespace Id = ControlId::AddResults;
+    const Box boxes[10] = {{Id::Date, "Date", 71, 21, 79},
+                           {Id::Tech, "Tech", 71, 39, 79},
+                           {Id::Verb, "Verb", 71, 56, 79},
+                           {Id::Noun, "Noun", 71, 73, 79},
+                           {Id::Minutes, "Minutes", 71, 90, 79},
+                           {Id::R, "R", 71, 107, 79},
+                           {Id::PartNumber, "Part #", 267, 22, 112},
+                           {Id::Qty, "Qty", 267, 39, 112},
+                           {Id::UnitCost, "Unit Cost", 267, 57, 112},
+                           {Id::Description, "Description", 267, 73, 112}};
     for (std::size_t i = 0; i < m_edits.size(); ++i) {
         const Box& b = boxes[i];
         m_edits[i] = AddField(this, b.id, QString::fromLatin1(b.label), b.x, b.y, b.width);
@@ -77,7 +84,7 @@ int CAddResults::DoModal()
         m_edits[i]->setText(m_fields[i]);
     }
     const int result = CDialogFrame::DoModal();
-    if (result == 1) {
+    if (result == kIdOk) {
         for (std::size_t i = 0; i < m_edits.size(); ++i) {
             m_fields[i] = m_edits[i]->text();
         }
@@ -90,10 +97,10 @@ CAddChecks::CAddChecks(QWidget* parent)
                    parent),
       m_combo(new QComboBox(this))
 {
-    setObjectName(QStringLiteral("316"));
+    setObjectName(ControlName(ControlId::Window::AddChecks));
     auto* prompt = new QLabel(QStringLiteral("Select an Task to perform or Type a New Task"), this);
     prompt->setGeometry(DluRect(67, 26, 300, 8));
-    m_combo->setObjectName(QStringLiteral("1009"));
+    m_combo->setObjectName(ControlName(ControlId::AddChecks::Task));
     m_combo->setEditable(true);
     m_combo->setInsertPolicy(QComboBox::NoInsert);
     m_combo->setGeometry(DluX(65), DluY(39), DluX(480), DluY(14));
@@ -113,7 +120,7 @@ int CAddChecks::DoModal()
     m_combo->setEditText(m_strTask);
     const int result = CDialogFrame::DoModal();
     // Whatever is in the edit field counts on OK; Cancel leaves the task empty.
-    if (result == 1) {
+    if (result == kIdOk) {
         m_strTask = m_combo->currentText();
     }
     return result;
