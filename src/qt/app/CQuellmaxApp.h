@@ -47,7 +47,6 @@ public:
     CaptureController* controller() const { return m_controller.get(); }
     // The work order window while it is open.
     CWorkOrder1* workOrder() const;
-    const WorkOrderRecord& workOrderRecord() const { return m_workOrderRecord; }
     // The entry dialogs the work order window uses; the real ones when unset.
     void SetWorkOrderPrompts(WorkOrderPrompts* prompts) { m_workOrderPrompts = prompts; }
     // "Work Order": the one window, made when there is none, then shown.

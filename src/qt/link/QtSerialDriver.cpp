@@ -50,7 +50,7 @@ int QtSerialDriver::DrvOpen(int comIndex)
         return -1;
     }
     // Eight data bits, no parity, one stop bit, no handshake.
-    m_port.setBaudRate(m_baud);
+    m_port.setBaudRate(kBaud);
     m_port.setDataBits(QSerialPort::Data8);
     m_port.setParity(QSerialPort::NoParity);
     m_port.setStopBits(QSerialPort::OneStop);

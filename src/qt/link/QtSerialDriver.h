@@ -22,7 +22,8 @@ class QtSerialDriver : public QObject, public SerialDriver {
 public:
     using PortNameResolver = std::function<QString(int comIndex)>;
 
-    static constexpr int kDefaultBaud = 115200;
+    // The instrument talks at this speed only.
+    static constexpr int kBaud = 115200;
 
     explicit QtSerialDriver(PortNameResolver resolver, QObject* parent = nullptr);
     ~QtSerialDriver() override;
@@ -32,7 +33,6 @@ public:
     // settings must outlive the resolver.
     static PortNameResolver SettingsResolver(const SettingsStore& settings);
 
-    void SetBaudRate(int baud) { m_baud = baud; }
     QString PortName() const { return m_port.portName(); }
 
     int DrvOpen(int comIndex) override;
@@ -66,7 +66,6 @@ private:
     DriverInputQueue m_input;
     EventCallback m_callback;
     std::string m_lastError;
-    int m_baud = kDefaultBaud;
     bool m_enabled = false;
     int m_wakeups = 0;
 };
