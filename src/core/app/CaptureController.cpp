@@ -1,7 +1,6 @@
 #include "app/CaptureController.h"
 
 #include "docs/DataSheet.h"
-#include "docs/DocumentEngine.h"
 #include "link/InstrumentCommands.h"
 #include "link/Replay.h"
 #include "results/CaptureFile.h"
@@ -41,7 +40,7 @@ std::optional<InstrumentKind> KindFromUnitType(const std::string& unitType)
 }
 
 CaptureController::CaptureController(SerialDriver& driver, FormView& view, SettingsStore& settings, Prompts& prompts,
-                                     Clock& clock)
+                                     Clock& clock, docs::WordProcessorFactory wordProcessor)
     : m_tap(*this), m_driver(driver), m_view(view), m_settings(settings), m_prompts(prompts), m_clock(clock),
       m_receive(driver, m_table, view, m_tap, clock), m_port(driver, settings, prompts,
                                                              [this](int code) {
@@ -52,7 +51,7 @@ CaptureController::CaptureController(SerialDriver& driver, FormView& view, Setti
                                                                  return m_receive.OnDriverEvent(code);
                                                              }),
       m_session(m_receive, settings, clock, *this), m_versionTimer(clock.CreateTimer()),
-      m_reportsFolder(DefaultReportsFolder()), m_wordProcessor([] { return std::make_unique<docs::DocumentEngine>(); })
+      m_reportsFolder(DefaultReportsFolder()), m_wordProcessor(std::move(wordProcessor))
 {
     m_receive.SetTextTap([this](const std::uint8_t* data, std::size_t count) { m_session.TextBytes(data, count); });
     m_versionTimer->SetHandler([this] { OnVersionTimeout(); });

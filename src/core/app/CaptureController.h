@@ -35,7 +35,10 @@ public:
     // The second line of the erase question when nothing is on disk yet.
     static inline const std::string kNothingReadLine = "Nothing has been read from it since the port was opened.";
 
-    CaptureController(SerialDriver& driver, FormView& view, SettingsStore& settings, Prompts& prompts, Clock& clock);
+    // Documents are written with what wordProcessor makes: the document engine
+    // in the program, a recording or failing double in tests.
+    CaptureController(SerialDriver& driver, FormView& view, SettingsStore& settings, Prompts& prompts, Clock& clock,
+                      docs::WordProcessorFactory wordProcessor);
     ~CaptureController() override;
 
     // The form's first update: settings, port, frame size, list, radio buttons.
@@ -68,8 +71,6 @@ public:
     void DocumentWritten(const std::string& path);
     // Shows a saved document (the desktop's word processor); unset in tests.
     void SetDocumentOpener(std::function<void(const std::string&)> opener) { m_openDocument = std::move(opener); }
-    // The word processor documents are written with; the document engine unless set.
-    void SetWordProcessorFactory(docs::WordProcessorFactory factory) { m_wordProcessor = std::move(factory); }
 
     // Directories options, OK: the folder (as typed, not checked) and the
     // Word 2007 flag are stored and used from now on, and the folder is made.

@@ -1,6 +1,7 @@
 #include "app/CQuellmaxApp.h"
 
 #include "app/CMainFrame.h"
+#include "docs/DocumentEngine.h"
 #include "results/CQuellmaxView.h"
 #include "util/SystemProcessLauncher.h"
 #include "workorder/CWorkOrder1.h"
@@ -24,8 +25,12 @@ bool CQuellmaxApp::InitInstance(bool show)
 {
     m_frame = std::make_unique<CMainFrame>();
     m_view = new CQuellmaxView;
-    m_controller =
-        std::make_unique<CaptureController>(m_parts.driver, *m_view, m_parts.settings, m_parts.prompts, m_parts.clock);
+    docs::WordProcessorFactory wordProcessor = m_parts.wordProcessor;
+    if (!wordProcessor) {
+        wordProcessor = [] { return std::make_unique<docs::DocumentEngine>(); };
+    }
+    m_controller = std::make_unique<CaptureController>(m_parts.driver, *m_view, m_parts.settings, m_parts.prompts,
+                                                       m_parts.clock, std::move(wordProcessor));
     m_controller->SetKindChangedHandler(m_kindChanged);
     ProcessLauncher* launcher = m_parts.launcher;
     if (!launcher) {

@@ -30,6 +30,8 @@ public:
         // How text editors are started ("Notepad"); the system's own when unset.
         ProcessLauncher* launcher = nullptr;
         int editorCloseWaitMs = CApplication::kDefaultCloseWaitMs;
+        // What Data Sheet documents are written with; the document engine when unset.
+        docs::WordProcessorFactory wordProcessor = {};
     };
 
     explicit CQuellmaxApp(Parts parts);
