@@ -58,6 +58,42 @@ protected:
     QString Captures() const { return reports.filePath(QStringLiteral("captures")); }
     QStringList ArchiveNames() const { return QDir(Captures()).entryList(QDir::Files, QDir::Name); }
 
+    // Something that is not a folder stands where the archive folder belongs
+    // when the printout comes; what the erase sends is all that is written after.
+    void ReceiveThePrintoutWithTheArchiveFolderBlocked()
+    {
+        QFile blocker(Captures());
+        ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+        blocker.close();
+        Start();
+        ReceiveThePrintout();
+        driver.written.clear();
+    }
+
+    // With a limit of 1 KiB, one read of a line that never goes quiet crosses
+    // it; returns the bytes of that read.
+    std::string CrossTheCaptureLimit()
+    {
+        settings.WriteProfileString("Serial", "MaxCaptureBytes", "1024");
+        Start();
+        Click(Form::Result);
+        std::string noise;
+        for (int i = 0; noise.size() < 1500; ++i) {
+            noise += std::to_string(i % 90) + ".Noise " + std::to_string(i) + " uA\r\n";
+        }
+        driver.Arrive(noise);
+        driver.Raise(kTextEvent);
+        clock.Advance(0);
+        return noise;
+    }
+
+    // File > Save with the file chooser answering path.
+    void SaveAs(const QString& path)
+    {
+        prompts.files = {path.toStdString()};
+        Action(Command::FileSave)->trigger();
+    }
+
     QTemporaryDir reports;
 };
 
@@ -109,20 +145,32 @@ TEST_F(CaptureWindowTest, ASilentInstrumentEndsTheCaptureAfterTheAnswerTime)
     EXPECT_EQ(Status(), "No answer from the instrument on COM1 within 5 s. Check that it is switched on and "
                         "connected to this port.");
     EXPECT_TRUE(ArchiveNames().isEmpty()); // nothing came, nothing to keep
+}
 
-    // The answer time is a setting; nonsense in it means the default.
+TEST_F(CaptureWindowTest, TheAnswerTimeIsASetting)
+{
+    Start();
     settings.WriteProfileString("Serial", "AnswerTimeoutMs", "1500");
     Click(Form::Result);
     clock.Advance(1500);
     EXPECT_TRUE(Status().startsWith("No answer from the instrument on COM1 within 1.5 s."));
+}
+
+TEST_F(CaptureWindowTest, NonsenseInTheAnswerTimeMeansTheDefault)
+{
+    Start();
     settings.WriteProfileString("Serial", "AnswerTimeoutMs", "12 s");
     Click(Form::Result);
     clock.Advance(4999);
     EXPECT_TRUE(CommandsDisabled());
     clock.Advance(1);
     EXPECT_TRUE(CommandsEnabled());
+}
 
-    // Bytes without a single line end (the wrong line speed, say) are kept all the same.
+TEST_F(CaptureWindowTest, BytesWithoutASingleLineEndAreKeptAllTheSame)
+{
+    // The wrong line speed, say.
+    Start();
     Click(Form::Result);
     driver.Arrive("\xF3\x1C garbage without a line end");
     driver.Raise(kTextEvent);
@@ -131,8 +179,11 @@ TEST_F(CaptureWindowTest, ASilentInstrumentEndsTheCaptureAfterTheAnswerTime)
     EXPECT_TRUE(Status().contains("sent 29 bytes but no complete line")) << Status().toStdString();
     ASSERT_EQ(ArchiveNames().size(), 2);
     EXPECT_EQ(ReadFile(Captures() + "/Quellmax-2015-03-07-210508.bin"), "\xF3\x1C garbage without a line end");
+}
 
-    // The hidden Version request is answered or says that nothing came.
+TEST_F(CaptureWindowTest, TheHiddenVersionRequestWithoutAnAnswerSaysThatNothingCame)
+{
+    Start();
     Click(Form::Version);
     clock.Advance(5000);
     EXPECT_EQ(Control<QLineEdit>(Form::VersionText)->text(), "------");
@@ -153,70 +204,86 @@ TEST_F(CaptureWindowTest, CommandsToAClosedPortSayWhichPortAndHowToChooseOne)
     EXPECT_TRUE(prompts.confirms.empty());
     EXPECT_EQ(driver.written, "");
     EXPECT_TRUE(CommandsEnabled());
+}
 
-    // No port ever tried: the message says that no port is open.
-    app.reset();
+TEST_F(CaptureWindowTest, WithNoPortEverTriedCommandsSayThatNoPortIsOpen)
+{
     settings.WriteProfileString("Serial", "Port", "none");
     Start();
     Click(Form::Result);
+    ASSERT_EQ(prompts.errors.size(), 1u);
     EXPECT_EQ(prompts.errors.back().rfind("No serial port is open, so the instrument was not asked", 0), 0u);
 }
 
-TEST_F(CaptureWindowTest, EveryCaptureIsArchivedByteForByteWithoutOverwritingAnother)
+TEST_F(CaptureWindowTest, EveryCaptureIsArchivedByteForByte)
 {
     Start();
-    Click(Form::Result);
-    Receive(test::kPrintout);
+    ReceiveThePrintout();
     ASSERT_EQ(ArchiveNames(), (QStringList{"Quellmax-2015-03-07-210508.bin", "Quellmax-2015-03-07-210508.txt"}));
     EXPECT_EQ(ReadFile(Captures() + "/Quellmax-2015-03-07-210508.bin"), test::kPrintout);
     EXPECT_EQ(ReadFile(Captures() + "/Quellmax-2015-03-07-210508.txt"), test::kPrintout);
     EXPECT_EQ(app->controller()->lastArchivePath(), (Captures() + "/Quellmax-2015-03-07-210508.txt").toStdString());
+}
 
-    // The clock has not moved: the next capture of the same second gets "-2".
+TEST_F(CaptureWindowTest, TheRawArchiveKeepsEveryByteAndTheTextArchiveTheLines)
+{
+    Start();
     Click(Form::Kappa5100);
     Click(Form::Result);
     const std::string kappa = "EquipmentID: K1\n\x00\x00X\r\n1.Defib 360 J\xB0\r\npartial"s;
     Receive(kappa);
     EXPECT_EQ(ReadFile(Captures() + "/Kappa 5100-2015-03-07-210508.bin"), kappa);
     EXPECT_EQ(ReadFile(Captures() + "/Kappa 5100-2015-03-07-210508.txt"), "EquipmentID: K1\r\nX\r\n1.Defib 360 J°\r\n");
-    Click(Form::Quellmax);
+}
+
+TEST_F(CaptureWindowTest, ACaptureInTheSameSecondGetsANumberAndOverwritesNothing)
+{
+    // The clock has not moved: the next capture of the same second gets "-2".
+    Start();
+    ReceiveThePrintout();
     Click(Form::Result);
     Receive("EquipmentID: Q2\r\n");
     EXPECT_TRUE(QFile::exists(Captures() + "/Quellmax-2015-03-07-210508-2.txt"));
     EXPECT_TRUE(QFile::exists(Captures() + "/Quellmax-2015-03-07-210508-2.bin"));
+    EXPECT_EQ(ReadFile(Captures() + "/Quellmax-2015-03-07-210508.txt"), test::kPrintout);
+}
 
+TEST_F(CaptureWindowTest, MoreOfThePrintoutAfterAPauseJoinsItsArchive)
+{
     // More of the same printout after a pause longer than the quiet time joins its archive.
+    Start();
+    Click(Form::Result);
+    Receive("EquipmentID: Q2\r\n");
     Receive("1.Case Leakage 0.2 uA\r\n");
-    EXPECT_EQ(ReadFile(Captures() + "/Quellmax-2015-03-07-210508-2.txt"),
-              "EquipmentID: Q2\r\n1.Case Leakage 0.2 uA\r\n");
-    EXPECT_EQ(ArchiveNames().size(), 6);
+    EXPECT_EQ(ReadFile(Captures() + "/Quellmax-2015-03-07-210508.txt"), "EquipmentID: Q2\r\n1.Case Leakage 0.2 uA\r\n");
+    EXPECT_EQ(ArchiveNames().size(), 2); // one pair, no second
     EXPECT_TRUE(prompts.errors.empty());
 }
 
-TEST_F(CaptureWindowTest, AnArchiveThatCannotBeWrittenIsShownAndBlocksTheErase)
+TEST_F(CaptureWindowTest, AnArchiveThatCannotBeWrittenIsShown)
 {
-    // Something that is not a folder stands where the archive folder belongs.
-    QFile blocker(Captures());
-    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
-    blocker.close();
-    Start();
-    Click(Form::Result);
-    Receive(test::kPrintout);
+    ReceiveThePrintoutWithTheArchiveFolderBlocked();
     ASSERT_EQ(prompts.errors.size(), 1u);
     EXPECT_NE(prompts.errors[0].find(Captures().toStdString()), std::string::npos) << prompts.errors[0];
     EXPECT_NE(prompts.errors[0].find("not a folder"), std::string::npos) << prompts.errors[0];
     EXPECT_TRUE(Status().endsWith("NOT archived"));
     EXPECT_EQ(Lines().size(), 7); // the lines stay on the screen
+}
 
+TEST_F(CaptureWindowTest, ACaptureThatIsNotArchivedBlocksTheErase)
+{
     // The instrument holds the only other copy: it is not erased.
-    driver.written.clear();
+    ReceiveThePrintoutWithTheArchiveFolderBlocked();
     Click(Form::ClearMemory);
     ASSERT_EQ(prompts.errors.size(), 2u);
     EXPECT_NE(prompts.errors[1].find("The instrument was not erased"), std::string::npos);
     EXPECT_TRUE(prompts.confirms.empty());
     EXPECT_EQ(driver.written, "");
+}
 
-    // Once the folder can be written, the erase archives first and then asks.
+TEST_F(CaptureWindowTest, OnceTheArchiveFolderCanBeWrittenTheEraseArchivesFirstAndThenAsks)
+{
+    ReceiveThePrintoutWithTheArchiveFolderBlocked();
     ASSERT_TRUE(QFile::remove(Captures()));
     Click(Form::ClearMemory);
     EXPECT_EQ(ArchiveNames().size(), 2);
@@ -237,20 +304,35 @@ TEST_F(CaptureWindowTest, EraseWithNothingReadSaysSoAndDefaultsToCancel)
                                    "Nothing has been read from it since the port was opened.");
     EXPECT_EQ(prompts.confirmDefaults[0], DefaultButton::Cancel);
     EXPECT_EQ(driver.written, "");
+}
 
-    // A capture read on this port takes the warning away; a port switch brings it back.
-    Click(Form::Result);
-    Receive(test::kPrintout);
+TEST_F(CaptureWindowTest, ACaptureReadOnThisPortTakesTheEraseWarningAway)
+{
+    Start();
+    prompts.confirmAnswer = kIdCancel;
+    ReceiveThePrintout();
     Click(Form::ClearMemory);
-    EXPECT_EQ(prompts.confirms[1], "Erase all results in the Quellmax?");
+    ASSERT_EQ(prompts.confirms.size(), 1u);
+    EXPECT_EQ(prompts.confirms[0], "Erase all results in the Quellmax?");
+}
+
+TEST_F(CaptureWindowTest, APortSwitchAfterACaptureBringsTheEraseWarningBack)
+{
+    Start();
+    prompts.confirmAnswer = kIdCancel;
+    ReceiveThePrintout();
     app->frame()->portAction(2)->trigger();
     Click(Form::ClearMemory);
-    EXPECT_NE(prompts.confirms[2].find("Nothing has been read"), std::string::npos);
+    ASSERT_EQ(prompts.confirms.size(), 1u);
+    EXPECT_NE(prompts.confirms[0].find("Nothing has been read"), std::string::npos);
+}
 
-    // The pacemaker analyzer has no erase command, and the status bar says so.
+TEST_F(CaptureWindowTest, ThePacemakerAnalyzerHasNoEraseCommandAndTheStatusBarSaysSo)
+{
+    Start();
     Click(Form::Pactrx);
     Click(Form::ClearMemory);
-    EXPECT_EQ(prompts.confirms.size(), 3u);
+    EXPECT_TRUE(prompts.confirms.empty());
     EXPECT_EQ(Status(), "The PACTRX has no erase command; nothing was sent.");
 }
 
@@ -278,26 +360,20 @@ TEST_F(CaptureWindowTest, APortLostInTheMiddleOfAPrintoutKeepsWhatCame)
 
 TEST_F(CaptureWindowTest, ALineThatNeverGoesQuietIsEndedByTheCaptureLimitAndWhatCameIsKept)
 {
-    settings.WriteProfileString("Serial", "MaxCaptureBytes", "1024");
-    Start();
-    Click(Form::Result);
-    std::string noise;
-    for (int i = 0; noise.size() < 1500; ++i) {
-        noise += std::to_string(i % 90) + ".Noise " + std::to_string(i) + " uA\r\n";
-    }
-    driver.Arrive(noise);
-    driver.Raise(kTextEvent);
-    clock.Advance(0);
+    const std::string noise = CrossTheCaptureLimit();
     EXPECT_TRUE(CommandsEnabled());
     EXPECT_TRUE(Status().startsWith("The capture on COM1 reached its limit of 1 KiB (\"Serial\"/\"MaxCaptureBytes\") "
                                     "and was ended; the "))
         << Status().toStdString();
     // The read that crossed the limit still made its lines, and all of it is kept.
     EXPECT_EQ(ReadFile(Captures() + "/Quellmax-2015-03-07-210508.bin"), noise);
-    const int shown = static_cast<int>(Lines().size());
-    EXPECT_EQ(shown, static_cast<int>(ParseCaptureFile(noise).size()));
+    EXPECT_EQ(static_cast<int>(Lines().size()), static_cast<int>(ParseCaptureFile(noise).size()));
+}
 
-    // What keeps coming is drained, not parsed, until the line goes quiet.
+TEST_F(CaptureWindowTest, WhatComesAfterTheCaptureLimitIsDrainedUntilTheLineGoesQuiet)
+{
+    CrossTheCaptureLimit();
+    const int shown = static_cast<int>(Lines().size());
     for (int i = 0; i < 5; ++i) {
         driver.Arrive("77.More noise 1 uA\r\n");
         driver.Raise(kTextEvent);
@@ -307,11 +383,13 @@ TEST_F(CaptureWindowTest, ALineThatNeverGoesQuietIsEndedByTheCaptureLimitAndWhat
     clock.Advance(750);
     EXPECT_EQ(Status(), "The line on COM1 went quiet; 100 bytes after the capture's limit were ignored.");
     // The port works on.
-    Click(Form::Result);
-    Receive(test::kPrintout);
+    ReceiveThePrintout();
     EXPECT_EQ(Lines().size(), 7);
+}
 
-    // A capture that runs too long is ended the same way.
+TEST_F(CaptureWindowTest, ACaptureThatRunsTooLongIsEndedTheSameWay)
+{
+    Start();
     settings.WriteProfileString("Serial", "MaxCaptureSeconds", "2");
     Click(Form::Result);
     for (int i = 0; i < 5; ++i) {
@@ -327,8 +405,7 @@ TEST_F(CaptureWindowTest, TheStatusBarKeepsItsMessageWhenAMenuPromptComesAndGoes
 {
     Start();
     EXPECT_EQ(Status(), "Ready");
-    Click(Form::Result);
-    Receive(test::kPrintout);
+    ReceiveThePrintout();
     const QString received = Status();
     ASSERT_TRUE(received.startsWith("Received 7 lines"));
     // What a highlighted menu item does: its prompt, then an empty one.
@@ -350,26 +427,37 @@ TEST_F(CaptureWindowTest, SavedCapturesGetTheExtensionThatOpenLooksFor)
 {
     QTemporaryDir dir;
     Start();
-    Click(Form::Result);
-    Receive(test::kPrintout);
-    prompts.files = {dir.filePath("capture1").toStdString()};
-    Action(Command::FileSave)->trigger();
+    ReceiveThePrintout();
+    SaveAs(dir.filePath("capture1"));
     EXPECT_EQ(ReadFile(dir.filePath("capture1.txt")), test::kPrintout);
     EXPECT_FALSE(QFile::exists(dir.filePath("capture1")));
     EXPECT_TRUE(Status().endsWith("capture1.txt"));
+}
 
+TEST_F(CaptureWindowTest, ReplacingTheFileWithTheAddedExtensionIsAskedFirst)
+{
     // The chooser asked about "capture1", not "capture1.txt": replacing that one is asked first.
+    QTemporaryDir dir;
+    Start();
+    ReceiveThePrintout();
+    SaveAs(dir.filePath("capture1"));
+    // Other lines on the screen, so that a save that went ahead would show.
+    Click(Form::Result);
+    Receive("EquipmentID: Q2\r\n");
     prompts.confirmAnswer = kIdCancel;
-    prompts.files = {dir.filePath("capture1").toStdString()};
-    Action(Command::FileSave)->trigger();
+    SaveAs(dir.filePath("capture1"));
     ASSERT_EQ(prompts.confirms.size(), 1u);
     EXPECT_NE(prompts.confirms[0].find("capture1.txt already exists"), std::string::npos);
     EXPECT_EQ(prompts.confirmDefaults[0], DefaultButton::Cancel);
     EXPECT_EQ(ReadFile(dir.filePath("capture1.txt")), test::kPrintout);
+}
 
-    // A name with an extension is taken as it is.
-    prompts.files = {dir.filePath("capture2.log").toStdString()};
-    Action(Command::FileSave)->trigger();
+TEST_F(CaptureWindowTest, ASavedNameWithAnExtensionIsTakenAsItIs)
+{
+    QTemporaryDir dir;
+    Start();
+    ReceiveThePrintout();
+    SaveAs(dir.filePath("capture2.log"));
     EXPECT_TRUE(QFile::exists(dir.filePath("capture2.log")));
 }
 

@@ -56,7 +56,10 @@ TEST(MessageDialogTest, ErrorShowsItsTextOnOneLineAndOkGivesOne)
         QTest::mouseClick(d.okButton(), Qt::LeftButton);
     });
     EXPECT_EQ(result, kIdOk);
+}
 
+TEST(MessageDialogTest, EscapeClosesTheErrorWithCancel)
+{
     CError escaped;
     escaped.m_strMessage = QStringLiteral("x");
     EXPECT_EQ(RunWith(escaped, [](CError& d) { QTest::keyClick(&d, Qt::Key_Escape); }), kIdCancel);
@@ -75,7 +78,10 @@ TEST(MessageDialogTest, ConfirmHasOkRightAndCancelLeft)
         QTest::mouseClick(d.cancelButton(), Qt::LeftButton);
     });
     EXPECT_EQ(result, kIdCancel);
+}
 
+TEST(MessageDialogTest, ConfirmTakesEnterAsOkAndClosingAsCancel)
+{
     CConfirm enter;
     EXPECT_EQ(RunWith(enter, [](CConfirm& d) { QTest::keyClick(&d, Qt::Key_Return); }), kIdOk);
     CConfirm closed;
@@ -112,8 +118,10 @@ TEST(MessageDialogTest, ALongMessageWrapsAndTheDialogGrowsUntilAllOfItShows)
         EXPECT_EQ(d.width(), 474);
         QTest::keyClick(&d, Qt::Key_Return);
     });
+}
 
-    // The exact port texts keep the one-line dialog as it was drawn.
+TEST(MessageDialogTest, TheExactPortTextsKeepTheOneLineDialogAsItWasDrawn)
+{
     CError port;
     port.m_strMessage = QStringLiteral("          Port COM10 is in use !");
     RunWith(port, [](CError& d) {

@@ -73,6 +73,20 @@ protected:
         QCoreApplication::processEvents();
     }
 
+    // RESULT, then the sample printout arrives whole and the quiet time passes.
+    void ReceiveThePrintout()
+    {
+        Click(ControlId::Form::Result);
+        Receive(kPrintout);
+    }
+
+    // Ctrl+key with the file chooser answering path.
+    void PressCtrlChoosing(Qt::Key key, const std::string& path)
+    {
+        prompts.files = {path};
+        QTest::keyClick(app->frame(), key, Qt::ControlModifier);
+    }
+
     QStringList Lines() const
     {
         QStringList lines;

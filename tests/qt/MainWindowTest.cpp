@@ -25,8 +25,26 @@ namespace tessaprint {
 namespace {
 
 using test::kPrintout;
-using MainWindowTest = test::MainWindowFixture;
 namespace Form = ControlId::Form;
+
+class MainWindowTest : public test::MainWindowFixture {
+protected:
+    // Shown and active, as shortcuts need it, with the sample printout received.
+    void StartActiveWithThePrintout()
+    {
+        Start();
+        ShowAndActivate();
+        ReceiveThePrintout();
+    }
+
+    // COM1 open, then a switch to COM4 while COM4 is busy.
+    void FailToSwitchToCom4()
+    {
+        driver.busy = {3};
+        Start();
+        app->frame()->portAction(4)->trigger();
+    }
+};
 
 TEST_F(MainWindowTest, FirstStartShowsTheFormAsStoredSettingsSayAndOpensCom1)
 {
@@ -133,8 +151,7 @@ TEST_F(MainWindowTest, WholeCaptureFromResultClickToFilledList)
 TEST_F(MainWindowTest, ResultTwiceStartsFromAnEmptyFormAndRecordZero)
 {
     Start();
-    Click(Form::Result);
-    Receive(kPrintout);
+    ReceiveThePrintout();
     Click(Form::Result);
     EXPECT_TRUE(Lines().isEmpty());
     EXPECT_EQ(Control<QComboBox>(Form::EquipmentId)->count(), 0);
@@ -148,19 +165,23 @@ TEST_F(MainWindowTest, ResultTwiceStartsFromAnEmptyFormAndRecordZero)
     EXPECT_EQ(driver.written, "print\r\nprint\r\n");
 }
 
-TEST_F(MainWindowTest, ClearMemoryAsksByTheRadioButtonAndErasesOnlyOnOk)
+TEST_F(MainWindowTest, ClearMemoryCancelledErasesNothing)
 {
     Start();
-    Click(Form::Result);
-    Receive(kPrintout);
+    ReceiveThePrintout();
     driver.written.clear();
-
     prompts.confirmAnswer = kIdCancel;
     Click(Form::ClearMemory);
     EXPECT_EQ(prompts.confirms, (std::vector<std::string>{"Erase all results in the Quellmax?"}));
     EXPECT_EQ(driver.written, "");
     EXPECT_EQ(app->controller()->table().recordIndex(), 1);
+}
 
+TEST_F(MainWindowTest, ClearMemoryAsksByTheRadioButtonAndErasesOnOk)
+{
+    Start();
+    ReceiveThePrintout();
+    driver.written.clear();
     prompts.confirmAnswer = kIdOk;
     Click(Form::Kappa5100);
     EXPECT_EQ(Setting("Settings", "szUnitType"), "Kappa 5100");
@@ -170,25 +191,34 @@ TEST_F(MainWindowTest, ClearMemoryAsksByTheRadioButtonAndErasesOnlyOnOk)
     EXPECT_EQ(app->controller()->table().recordIndex(), 0);
     EXPECT_EQ(app->controller()->table().valueIndex(), 0);
     EXPECT_EQ(Lines().size(), 7); // the earlier printout stays on the form
+}
 
+TEST_F(MainWindowTest, ClearMemoryForThePacemakerAnalyzerAsksNothingAndSendsNothing)
+{
+    Start();
+    ReceiveThePrintout();
+    driver.written.clear();
+    prompts.confirmAnswer = kIdOk; // were it asked, the erase would go out
     Click(Form::Pactrx);
     EXPECT_EQ(Setting("Settings", "szUnitType"), "PTRX");
     Click(Form::ClearMemory);
-    EXPECT_EQ(prompts.confirms.size(), 2u);
-    EXPECT_EQ(driver.written, "PRINTCLR\r\n");
+    EXPECT_TRUE(prompts.confirms.empty());
+    EXPECT_EQ(driver.written, "");
 }
 
 TEST_F(MainWindowTest, SwitchToABusyPortKeepsThePreviousOne)
 {
-    driver.busy = {3};
-    Start();
-    app->frame()->portAction(4)->trigger();
+    FailToSwitchToCom4();
     EXPECT_EQ(prompts.errors, (std::vector<std::string>{"          Port COM4 is in use !"}));
     EXPECT_EQ(app->controller()->currentPort(), 1);
     EXPECT_EQ(Setting("Serial", "Port"), "COM1");
     EXPECT_TRUE(app->frame()->portAction(1)->isChecked());
     EXPECT_FALSE(app->frame()->portAction(4)->isChecked());
+}
 
+TEST_F(MainWindowTest, AfterARefusedSwitchAFreePortIsTakenAndStored)
+{
+    FailToSwitchToCom4();
     app->frame()->portAction(7)->trigger();
     EXPECT_TRUE(app->frame()->portAction(7)->isChecked());
     EXPECT_FALSE(app->frame()->portAction(1)->isChecked());
@@ -196,7 +226,7 @@ TEST_F(MainWindowTest, SwitchToABusyPortKeepsThePreviousOne)
     EXPECT_EQ(driver.openIndex, 6);
 }
 
-TEST_F(MainWindowTest, StartUpWithABusyOrUnknownStoredPort)
+TEST_F(MainWindowTest, StartUpWithABusyStoredPortSaysSoAndKeepsIt)
 {
     settings.WriteProfileString("Serial", "Port", "COM3");
     driver.busy = {2};
@@ -205,7 +235,10 @@ TEST_F(MainWindowTest, StartUpWithABusyOrUnknownStoredPort)
     EXPECT_EQ(app->controller()->currentPort(), 3);
     EXPECT_TRUE(app->frame()->portAction(3)->isChecked());
     EXPECT_EQ(Setting("Serial", "Port"), "COM3");
+}
 
+TEST_F(MainWindowTest, StartUpWithAnUnknownStoredPortOpensNoneAndKeepsTheSetting)
+{
     for (const char* stored : {"com3", "COM12"}) {
         SCOPED_TRACE(stored);
         app.reset();
@@ -232,8 +265,10 @@ TEST_F(MainWindowTest, StoredKindAndWordFlagAreShown)
     EXPECT_EQ(app->controller()->word2007(), 0);
     Click(Form::ClearMemory);
     EXPECT_TRUE(prompts.confirms.empty());
+}
 
-    app.reset();
+TEST_F(MainWindowTest, AnUnknownStoredKindChecksNoRadioButtonAndAWordFlagThatIsNoNumberMeansOne)
+{
     settings.WriteProfileString("Settings", "szUnitType", "Toaster");
     settings.WriteProfileString("Directories", "Word2007", "yes");
     Start();
@@ -259,8 +294,7 @@ TEST_F(MainWindowTest, CornerDoubleClickEnablesDataSheet)
 TEST_F(MainWindowTest, ClearScreenKeepsSelectorAndRowsAndResetsCounters)
 {
     Start();
-    Click(Form::Result);
-    Receive(kPrintout);
+    ReceiveThePrintout();
     Click(Form::ClearScreen);
     EXPECT_TRUE(Lines().isEmpty());
     EXPECT_FALSE(Control<QPushButton>(Form::DataSheet)->isEnabled());
@@ -287,36 +321,42 @@ TEST_F(MainWindowTest, VersionButtonAsksTheInstrumentAndShowsTheReply)
     EXPECT_EQ(Control<QLineEdit>(Form::VersionText)->text(), "ABCD");
 }
 
+TEST_F(MainWindowTest, CtrlSSavesTheReceivedLines)
+{
+    QTemporaryDir dir;
+    const std::string path = dir.filePath("capture.txt").toStdString();
+    StartActiveWithThePrintout();
+    PressCtrlChoosing(Qt::Key_S, path);
+    std::ifstream in(path, std::ios::binary);
+    const std::string saved((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_EQ(saved, kPrintout);
+}
+
 TEST_F(MainWindowTest, SavedCaptureOpensAgainWithItsRecords)
 {
     QTemporaryDir dir;
     const std::string path = dir.filePath("capture.txt").toStdString();
-    Start();
-    ShowAndActivate();
-    Click(Form::Result);
-    Receive(kPrintout);
-    prompts.files = {path};
-    QTest::keyClick(app->frame(), Qt::Key_S, Qt::ControlModifier);
-    std::ifstream in(path, std::ios::binary);
-    const std::string saved((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    EXPECT_EQ(saved, kPrintout);
+    StartActiveWithThePrintout();
+    PressCtrlChoosing(Qt::Key_S, path);
 
     // After a restart the saved lines give the same records, without the instrument.
     app.reset();
     driver.written.clear();
     Start();
     ShowAndActivate();
-    prompts.files = {path};
-    QTest::keyClick(app->frame(), Qt::Key_O, Qt::ControlModifier);
+    PressCtrlChoosing(Qt::Key_O, path);
     EXPECT_EQ(Lines().size(), 7);
     EXPECT_EQ(Control<QComboBox>(Form::EquipmentId)->count(), 2);
     EXPECT_EQ(Rows(), (QStringList{"1|Case Leakage|0.1 uA", "2|Ground Resistance|0.123 Ohms"}));
     EXPECT_TRUE(Control<QPushButton>(Form::DataSheet)->isEnabled());
     EXPECT_EQ(driver.written, "");
+}
 
-    // A file that cannot be read says so and leaves the form alone.
-    prompts.files = {dir.filePath("missing.txt").toStdString()};
-    QTest::keyClick(app->frame(), Qt::Key_O, Qt::ControlModifier);
+TEST_F(MainWindowTest, AFileThatCannotBeOpenedSaysSoAndLeavesTheFormAlone)
+{
+    QTemporaryDir dir;
+    StartActiveWithThePrintout();
+    PressCtrlChoosing(Qt::Key_O, dir.filePath("missing.txt").toStdString());
     ASSERT_EQ(prompts.errors.size(), 1u);
     EXPECT_NE(prompts.errors[0].find("missing.txt"), std::string::npos);
     EXPECT_EQ(Lines().size(), 7);
@@ -327,8 +367,7 @@ TEST_F(MainWindowTest, DataSheetWritesTheChosenRecordIntoTheReportsFolder)
     QTemporaryDir reports;
     settings.WriteProfileString("Directories", "Reports", reports.path().toStdString());
     Start();
-    Click(Form::Result);
-    Receive(kPrintout);
+    ReceiveThePrintout();
     auto* selector = Control<QComboBox>(Form::EquipmentId);
     selector->setCurrentIndex(1);
     emit selector->activated(1);
@@ -338,14 +377,19 @@ TEST_F(MainWindowTest, DataSheetWritesTheChosenRecordIntoTheReportsFolder)
     EXPECT_EQ(path, reports.filePath("BIO-5521-307201590508.docx").toStdString());
     EXPECT_TRUE(QFile::exists(QString::fromStdString(path)));
     EXPECT_TRUE(app->frame()->statusText().contains("BIO-5521"));
+}
 
-    // A name the folder cannot hold is refused with the error box, and nothing is written.
+TEST_F(MainWindowTest, ADataSheetNameTheFolderCannotHoldIsRefusedAndNothingIsWritten)
+{
+    QTemporaryDir reports;
+    settings.WriteProfileString("Directories", "Reports", reports.path().toStdString());
+    Start();
     Click(Form::Result);
     Receive("EquipmentID: ../x\r\n1.Case Leakage 1 uA\r\n");
     Click(Form::DataSheet);
     ASSERT_EQ(prompts.messageBoxes.size(), 1u);
     EXPECT_EQ(prompts.messageBoxes[0].rfind("COM Error: 0x8007007B. ", 0), 0u);
-    EXPECT_EQ(QDir(reports.path()).entryList(QDir::Files).size(), 1);
+    EXPECT_EQ(QDir(reports.path()).entryList(QDir::Files).size(), 0);
 }
 
 TEST_F(MainWindowTest, DataSheetFollowsTheKindRadioButtons)

@@ -137,13 +137,16 @@ TEST_F(SerialPortEndToEndTest, VersionReplyCrossesTheTerminalAsAFrame)
     EXPECT_TRUE(view.lines().empty());
 }
 
-TEST_F(SerialPortEndToEndTest, MissingAndBusyPortsFailTheOpenWithAReason)
+TEST(QtSerialDriverTest, AMissingPortFailsTheOpenWithAReason)
 {
     QtSerialDriver missing([](int) { return QStringLiteral("/dev/tessaprint-no-such-port"); });
     EXPECT_NE(missing.DrvOpen(0), 0);
     EXPECT_FALSE(missing.LastErrorText().empty());
     EXPECT_NE(missing.DrvOpen(10), 0);
+}
 
+TEST_F(SerialPortEndToEndTest, APortInUseFailsTheOpenWithAReasonUntilItIsClosed)
+{
     const QString device = StartSimulator({"--kind", "pactrx"});
     QtSerialDriver first([device](int) { return device; });
     ASSERT_EQ(first.DrvOpen(0), 0) << first.LastErrorText();

@@ -54,7 +54,7 @@ protected:
     std::unique_ptr<CQuellmaxApp> app;
 };
 
-TEST_F(UtilityWindowsTest, DirectoriesOkStoresAppliesAndMakesTheFolder)
+TEST_F(UtilityWindowsTest, DirectoriesOpensOnceWithTheStoredFolderAndWordFlag)
 {
     settings.WriteProfileString("Directories", "Reports", folders.filePath("old").toStdString());
     Start();
@@ -71,10 +71,17 @@ TEST_F(UtilityWindowsTest, DirectoriesOkStoresAppliesAndMakesTheFolder)
     EXPECT_EQ(folder->text(), folders.filePath("old"));
     EXPECT_TRUE(word2007->isChecked());
     EXPECT_FALSE(window->findChild<QPushButton*>(ControlName(ControlId::Dialog::Ok))->isDefault());
+}
 
+TEST_F(UtilityWindowsTest, DirectoriesOkStoresAppliesAndMakesTheFolder)
+{
+    settings.WriteProfileString("Directories", "Reports", folders.filePath("old").toStdString());
+    Start();
+    COptionsDirectory* window = OpenDirectories();
+    ASSERT_NE(window, nullptr);
     const QString chosen = folders.filePath("new/deep/reports");
-    folder->setText(chosen);
-    word2007->setChecked(false);
+    window->findChild<QLineEdit*>(ControlName(Directories::Reports))->setText(chosen);
+    window->findChild<QCheckBox*>(ControlName(Directories::Word2007))->setChecked(false);
     QTest::mouseClick(window->findChild<QPushButton*>(ControlName(ControlId::Dialog::Ok)), Qt::LeftButton);
     Settle();
     EXPECT_EQ(app->directories(), nullptr);
@@ -83,8 +90,14 @@ TEST_F(UtilityWindowsTest, DirectoriesOkStoresAppliesAndMakesTheFolder)
     EXPECT_EQ(app->controller()->reportsFolder(), chosen.toStdString());
     EXPECT_EQ(app->controller()->word2007(), 0);
     EXPECT_TRUE(QDir(chosen).exists());
+}
 
-    window = OpenDirectories();
+TEST_F(UtilityWindowsTest, EnterInTheDirectoriesWindowIsOk)
+{
+    settings.WriteProfileString("Directories", "Word2007", "0");
+    Start();
+    COptionsDirectory* window = OpenDirectories();
+    ASSERT_NE(window, nullptr);
     window->findChild<QCheckBox*>(ControlName(Directories::Word2007))->setChecked(true);
     QTest::keyClick(window->findChild<QLineEdit*>(ControlName(Directories::Reports)), Qt::Key_Return); // Enter is OK
     Settle();

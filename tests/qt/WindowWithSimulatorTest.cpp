@@ -56,6 +56,21 @@ protected:
         EXPECT_EQ(app->controller()->currentPort(), 1);
     }
 
+    // A long printout at 9600 baud whose far end goes away once 20 lines have
+    // come; returns when the window has said so.
+    void HangUpInTheMiddleOfAPrintout()
+    {
+        settings.WriteProfileString("Directories", "Reports", reports.path().toStdString());
+        simulator.setArguments({"--data", QStringLiteral(TESSAPRINT_TEST_DATA_DIR "/quellmax-50-records.txt")});
+        ASSERT_NO_FATAL_FAILURE(Start("quellmax", "9600"));
+        auto* lines = app->frame()->findChild<QListWidget*>(ControlName(Form::Lines));
+        QTest::mouseClick(app->frame()->findChild<QPushButton*>(ControlName(Form::Result)), Qt::LeftButton);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return lines->count() >= 20; }, 10'000));
+        simulator.kill(); // the far end of the line is gone
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !prompts.errors.empty(); }, 5000));
+    }
+
+    QTemporaryDir reports;
     QProcess simulator;
     MemorySettingsStore settings;
     QtClock clock;
@@ -89,7 +104,6 @@ TEST_F(WindowWithSimulatorTest, ResultClickCapturesTheKappaPrintoutThroughTheTer
 TEST_F(WindowWithSimulatorTest, ASecondResultDuringASlowPrintoutCannotCutItAndTheArchiveHoldsItWhole)
 {
     // 4800 baud: the Quellmax printout takes about four seconds.
-    QTemporaryDir reports;
     settings.WriteProfileString("Directories", "Reports", reports.path().toStdString());
     Start("quellmax", "4800");
 
@@ -121,16 +135,7 @@ TEST_F(WindowWithSimulatorTest, ASecondResultDuringASlowPrintoutCannotCutItAndTh
 
 TEST_F(WindowWithSimulatorTest, AHangUpInTheMiddleOfAPrintoutIsReportedAndWhatCameIsKept)
 {
-    QTemporaryDir reports;
-    settings.WriteProfileString("Directories", "Reports", reports.path().toStdString());
-    simulator.setArguments({"--data", QStringLiteral(TESSAPRINT_TEST_DATA_DIR "/quellmax-50-records.txt")});
-    Start("quellmax", "9600");
-    auto* lines = app->frame()->findChild<QListWidget*>(ControlName(Form::Lines));
-    QTest::mouseClick(app->frame()->findChild<QPushButton*>(ControlName(Form::Result)), Qt::LeftButton);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return lines->count() >= 20; }, 10'000));
-    simulator.kill(); // the far end of the line is gone
-
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !prompts.errors.empty(); }, 5000));
+    ASSERT_NO_FATAL_FAILURE(HangUpInTheMiddleOfAPrintout());
     EXPECT_EQ(prompts.errors[0].rfind("The serial port COM1 stopped working and was closed:\nreading failed", 0), 0u)
         << prompts.errors[0];
     EXPECT_FALSE(driver.IsOpen());
@@ -138,41 +143,59 @@ TEST_F(WindowWithSimulatorTest, AHangUpInTheMiddleOfAPrintoutIsReportedAndWhatCa
     EXPECT_TRUE(app->frame()->statusText().startsWith("The capture on COM1 was cut off when the port was lost; the "))
         << app->frame()->statusText().toStdString();
     // Every line that came is on the screen and in the archive.
+    auto* lines = app->frame()->findChild<QListWidget*>(ControlName(Form::Lines));
     const QString archive = QString::fromStdString(app->controller()->lastArchivePath());
     QFile text(archive);
     ASSERT_TRUE(text.open(QIODevice::ReadOnly));
     EXPECT_EQ(static_cast<int>(ParseCaptureFile(text.readAll().toStdString()).size()), lines->count());
+}
 
-    // The closed port stays quiet: no spinning on a terminal that hung up.
+TEST_F(WindowWithSimulatorTest, APortClosedByAHangUpStaysQuiet)
+{
+    // No spinning on a terminal that hung up.
+    ASSERT_NO_FATAL_FAILURE(HangUpInTheMiddleOfAPrintout());
     const int wakeups = driver.Wakeups();
     QTest::qWait(500);
     EXPECT_EQ(driver.Wakeups(), wakeups);
 }
 
-TEST(DemoWindowTest, DemoInstrumentFollowsTheKindAndBusyPortIsReported)
-{
-    // What --demo puts together: the simulated instrument inside the program.
+// What --demo puts together: the simulated instrument inside the program,
+// here with COM2 busy.
+class DemoWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        driver.SetBusyPorts({1});
+        app = std::make_unique<CQuellmaxApp>(CQuellmaxApp::Parts{driver, settings, prompts, clock});
+        app->SetKindChangedHandler([this](InstrumentKind kind) { instrument.SetKind(kind); });
+        ASSERT_TRUE(app->InitInstance(false));
+    }
+
     QtClock clock;
-    SimulatedInstrument instrument(InstrumentKind::Quellmax);
-    SimulatedDriver driver(instrument, clock);
-    driver.SetBusyPorts({1});
+    SimulatedInstrument instrument{InstrumentKind::Quellmax};
+    SimulatedDriver driver{instrument, clock};
     MemorySettingsStore settings;
     test::ScriptedPrompts prompts;
-    CQuellmaxApp app({driver, settings, prompts, clock});
-    app.SetKindChangedHandler([&instrument](InstrumentKind kind) { instrument.SetKind(kind); });
-    ASSERT_TRUE(app.InitInstance(false));
+    std::unique_ptr<CQuellmaxApp> app;
+};
 
-    QTest::mouseClick(app.frame()->findChild<QRadioButton*>(ControlName(Form::Pactrx)), Qt::LeftButton);
-    QTest::mouseClick(app.frame()->findChild<QPushButton*>(ControlName(Form::Result)), Qt::LeftButton);
-    auto* results = app.frame()->findChild<QLabel*>(ControlName(Form::ResultsCaption));
+TEST_F(DemoWindowTest, DemoInstrumentFollowsTheKind)
+{
+    QTest::mouseClick(app->frame()->findChild<QRadioButton*>(ControlName(Form::Pactrx)), Qt::LeftButton);
+    QTest::mouseClick(app->frame()->findChild<QPushButton*>(ControlName(Form::Result)), Qt::LeftButton);
+    auto* results = app->frame()->findChild<QLabel*>(ControlName(Form::ResultsCaption));
     ASSERT_TRUE(QTest::qWaitFor([&] { return results->text() == "Results"; }, 30'000));
-    auto* selector = app.frame()->findChild<QComboBox*>(ControlName(Form::EquipmentId));
+    auto* selector = app->frame()->findChild<QComboBox*>(ControlName(Form::EquipmentId));
     ASSERT_EQ(selector->count(), 5);
     EXPECT_EQ(selector->itemText(0), " PM-TEMP-04");
+}
 
-    app.frame()->portAction(2)->trigger();
+TEST_F(DemoWindowTest, DemoBusyPortIsReportedAndThePortInUseStays)
+{
+    app->frame()->portAction(2)->trigger();
+    ASSERT_EQ(prompts.errors.size(), 1u);
     EXPECT_EQ(prompts.errors.back().rfind("          Port COM2 is in use !", 0), 0u);
-    EXPECT_TRUE(app.frame()->portAction(1)->isChecked());
+    EXPECT_TRUE(app->frame()->portAction(1)->isChecked());
 }
 
 } // namespace

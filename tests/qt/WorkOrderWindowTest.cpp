@@ -64,6 +64,26 @@ protected:
         return entries;
     }
 
+    // The work order opened, Company and the last fixed inspection typed, two
+    // results and a check added.
+    CWorkOrder1* FillIn()
+    {
+        CWorkOrder1* window = Open();
+        QTest::keyClicks(Control<QLineEdit>(window, WorkOrder::Company), "Mercy");
+        QTest::keyClicks(Control<QLineEdit>(window, WorkOrder::FixedInspectionsLast), "12/2026");
+        entries.results = {std::array<std::string, 10>{"12/02"}, std::array<std::string, 10>{"12/01"}};
+        entries.checks = {"CHECK OPERATION WITH OPERATOR CONTROL."};
+        QTest::mouseClick(Control<QPushButton>(window, WorkOrder::ResultsAdd), Qt::LeftButton);
+        QTest::mouseClick(Control<QPushButton>(window, WorkOrder::ResultsAdd), Qt::LeftButton);
+        QTest::mouseClick(Control<QPushButton>(window, WorkOrder::ChecksAdd), Qt::LeftButton);
+        return window;
+    }
+
+    static void Export(CWorkOrder1* window)
+    {
+        QTest::mouseClick(Control<QPushButton>(window, WorkOrder::ExportToWord), Qt::LeftButton);
+    }
+
     // Deleting happens when the event loop gets to it.
     static void Settle() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
 
@@ -164,27 +184,23 @@ TEST_F(WorkOrderWindowTest, BoxesListsAndButtonsKeepTheirNumbers)
     }
 }
 
-TEST_F(WorkOrderWindowTest, ExportStoresAndWritesEscapeClosesAndReopeningShowsTheExport)
+TEST_F(WorkOrderWindowTest, ExportStoresTheFieldsAndWritesTheDocument)
 {
-    CWorkOrder1* window = Open();
-    QTest::keyClicks(Control<QLineEdit>(window, WorkOrder::Company), "Mercy");
-    QTest::keyClicks(Control<QLineEdit>(window, WorkOrder::FixedInspectionsLast), "12/2026");
-    entries.results = {std::array<std::string, 10>{"12/02"}, std::array<std::string, 10>{"12/01"}};
-    entries.checks = {"CHECK OPERATION WITH OPERATOR CONTROL."};
-    QTest::mouseClick(Control<QPushButton>(window, WorkOrder::ResultsAdd), Qt::LeftButton);
-    QTest::mouseClick(Control<QPushButton>(window, WorkOrder::ResultsAdd), Qt::LeftButton);
-    QTest::mouseClick(Control<QPushButton>(window, WorkOrder::ChecksAdd), Qt::LeftButton);
+    CWorkOrder1* window = FillIn();
     EXPECT_EQ(Entries(Control<QListWidget>(window, WorkOrder::ResultsList)).first().left(5), "12/01");
-
-    QTest::mouseClick(Control<QPushButton>(window, WorkOrder::ExportToWord), Qt::LeftButton);
+    Export(window);
     ASSERT_TRUE(prompts.messageBoxes.empty()) << prompts.messageBoxes.front();
     EXPECT_EQ(QDir(reports.path()).entryList(QDir::Files), QStringList{"Mercy-Work-Order-307201590508.docx"});
     EXPECT_EQ(settings.GetProfileString("Work Order", "szWorkOrderFixedInspections", ""), "12/2026");
     EXPECT_EQ(settings.GetProfileString("Work Order", "szWorkOrderResults[1]", "").substr(0, 5), "12/02");
     EXPECT_EQ(app->controller()->lastDocumentPath(),
               reports.filePath("Mercy-Work-Order-307201590508.docx").toStdString());
+}
 
-    // Enter does nothing; typing then Escape keeps the exported work order.
+TEST_F(WorkOrderWindowTest, EnterDoesNothingAndEscapeAfterTypingKeepsTheExportedWorkOrder)
+{
+    CWorkOrder1* window = FillIn();
+    Export(window);
     QTest::keyClick(window, Qt::Key_Return);
     EXPECT_TRUE(window->isVisible());
     QTest::keyClicks(Control<QLineEdit>(window, WorkOrder::Company), " and more");
@@ -192,7 +208,16 @@ TEST_F(WorkOrderWindowTest, ExportStoresAndWritesEscapeClosesAndReopeningShowsTh
     Settle();
     EXPECT_EQ(app->workOrder(), nullptr);
     EXPECT_EQ(settings.GetProfileString("Work Order", "szWorkOrderCompany", ""), "Mercy");
+}
 
+TEST_F(WorkOrderWindowTest, ReopeningShowsTheExportedWorkOrderAndItsChecksClear)
+{
+    // What was typed after the export is gone with the window.
+    CWorkOrder1* window = FillIn();
+    Export(window);
+    QTest::keyClicks(Control<QLineEdit>(window, WorkOrder::Company), " and more");
+    QTest::keyClick(window, Qt::Key_Escape);
+    Settle();
     CWorkOrder1* reopened = Open();
     ASSERT_NE(reopened, nullptr);
     EXPECT_EQ(Control<QLineEdit>(reopened, WorkOrder::Company)->text(), "Mercy");
@@ -246,7 +271,10 @@ TEST(WorkOrderEntryDialogTest, ChecksOffersTheSortedPresetsAndTakesTypedText)
     });
     EXPECT_EQ(result, kIdOk);
     EXPECT_EQ(dialog.m_strTask, "CHECK OPERATION WITH OPERATOR CONTROL. twice");
+}
 
+TEST(WorkOrderEntryDialogTest, ChecksCancelledWithEscapeHandsBackNothing)
+{
     CAddChecks cancelled;
     EXPECT_EQ(RunWith(cancelled,
                       [](CAddChecks& d) {
@@ -287,7 +315,7 @@ TEST(WorkOrderEntryDialogTest, TypingStartsInTheFirstFieldNotOnOk)
     });
 }
 
-TEST(WorkOrderEntryDialogTest, ServiceAndResultsHandBackTheirFieldsOnlyOnOk)
+TEST(WorkOrderEntryDialogTest, ServiceHandsBackItsFieldsOnOk)
 {
     CAddService service;
     EXPECT_EQ(RunWith(service,
@@ -301,7 +329,10 @@ TEST(WorkOrderEntryDialogTest, ServiceAndResultsHandBackTheirFieldsOnlyOnOk)
               kIdOk);
     EXPECT_EQ(service.m_strDate, "12/01/2026");
     EXPECT_EQ(service.m_strDescription, "Replaced fuse ; cover");
+}
 
+TEST(WorkOrderEntryDialogTest, ResultsHandBackTheirFieldsOnlyOnOk)
+{
     CAddResults results;
     EXPECT_EQ(results.windowTitle(), "Results");
     EXPECT_EQ(RunWith(results,
