@@ -43,7 +43,9 @@ protected:
     // Starts the application with the settings as the test left them.
     void Start()
     {
-        app = std::make_unique<CQuellmaxApp>(CQuellmaxApp::Parts{driver, settings, prompts, clock});
+        CQuellmaxApp::Parts parts{driver, settings, prompts, clock};
+        parts.wordProcessor = wordProcessor;
+        app = std::make_unique<CQuellmaxApp>(parts);
         ASSERT_TRUE(app->InitInstance(false));
     }
 
@@ -117,6 +119,8 @@ protected:
     MemorySettingsStore settings;
     ScriptedPrompts prompts;
     ManualClock clock;
+    // What Data Sheet documents are written with; the program's own when unset.
+    docs::WordProcessorFactory wordProcessor;
     std::unique_ptr<CQuellmaxApp> app;
 };
 

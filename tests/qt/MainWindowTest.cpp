@@ -2,6 +2,9 @@
 // scripted driver behind it and scripted answers to its questions.
 #include "MainWindowFixture.h"
 #include "NumberedControls.h"
+#include "RecordingWordApplication.h"
+
+#include "docs/DocumentEngine.h"
 
 #include <QAction>
 #include <QApplication>
@@ -407,6 +410,38 @@ TEST_F(MainWindowTest, DataSheetFollowsTheKindRadioButtons)
     const QStringList files = QDir(reports.path()).entryList(QDir::Files, QDir::Name);
     EXPECT_EQ(files, (QStringList{"K1-307201590508-2.docx", "K1-307201590508.docx"}));
     EXPECT_EQ(app->controller()->table().currentDate(), " 04/05/2015");
+}
+
+// The document engine behind a recorder that makes one operation fail, as
+// an automation error would in the middle of a walk.
+class FailingWordProcessor : public docs::RecordingWordApplication {
+public:
+    explicit FailingWordProcessor(std::size_t failAt) : docs::RecordingWordApplication(&m_engine)
+    {
+        FailAt(failAt, 0x80020009, "Exception occurred.");
+    }
+
+private:
+    docs::DocumentEngine m_engine;
+};
+
+TEST_F(MainWindowTest, DataSheetGoesThroughTheWordProcessorTheProgramWasGiven)
+{
+    QTemporaryDir reports;
+    settings.WriteProfileString("Directories", "Reports", reports.path().toStdString());
+    int made = 0;
+    wordProcessor = [&made] {
+        ++made;
+        return std::make_unique<FailingWordProcessor>(60);
+    };
+    Start();
+    ReceiveThePrintout();
+    Click(Form::DataSheet);
+    EXPECT_EQ(made, 1);
+    ASSERT_EQ(prompts.messageBoxes.size(), 1u);
+    EXPECT_EQ(prompts.messageBoxes[0], "COM Error: 0x80020009. Exception occurred.");
+    EXPECT_EQ(app->controller()->lastDocumentPath(), "");
+    EXPECT_EQ(QDir(reports.path()).entryList(QDir::Files).size(), 0);
 }
 
 } // namespace
