@@ -49,8 +49,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         }
         word.WriteText(std::string(input.Take(steer % 40)));
     }
+    const Result<std::string> bytes = DocxBytes(word.document());
+    if (!bytes) {
+        std::abort(); // a document in memory always makes a package
+    }
     try {
-        const test::DocxReader reader = test::DocxReader::FromBytes(DocxBytes(word.document()));
+        const test::DocxReader reader = test::DocxReader::FromBytes(bytes.value());
         for (const auto& name : reader.EntryNames()) {
             if (name.size() > 4 &&
                 (name.substr(name.size() - 4) == ".xml" || name.substr(name.size() - 5) == ".rels")) {
