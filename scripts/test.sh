@@ -25,7 +25,7 @@ cmake --build "$build" --parallel "$jobs"
 # program whose output no test reads (the simulator behind a window test)
 # fails the stage as well.
 asan=$build-asan
-cmake -S "$root" -B "$asan" -DCMAKE_BUILD_TYPE=Debug -DTESSAPRINT_WERROR=ON -DTESSAPRINT_SANITIZE=ON \
+cmake -S "$root" -B "$asan" -DCMAKE_BUILD_TYPE=Debug -DTESSAPRINT_WERROR=ON -DTESSAPRINT_SANITIZE=ON -DTESSAPRINT_BUILD_QT=ON \
     -DTESSAPRINT_BUILD_BENCH=OFF >/dev/null
 cmake --build "$asan" --parallel "$jobs"
 reports=$asan/sanitizer-reports
