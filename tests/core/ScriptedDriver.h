@@ -74,6 +74,11 @@ public:
     void DrvSetOption(int option, int value) override { options.emplace_back(option, value); }
     void DrvEnable(int enable) override { enabled = enable; }
     bool IsOpen() const override { return openIndex >= 0; }
+    bool IsLostPortBack() override
+    {
+        ++backQueries;
+        return adapterBack;
+    }
 
     const std::string& pending() const { return m_pending; }
 
@@ -90,6 +95,9 @@ public:
     int purgeCount = 0;
     int waitingCalls = 0;
     int readCalls = 0;
+    // Whether the adapter of a lost port is there again, and how often that was asked.
+    bool adapterBack = false;
+    int backQueries = 0;
 
 private:
     EventCallback m_callback;

@@ -345,7 +345,8 @@ TEST_F(CaptureWindowTest, APortLostInTheMiddleOfAPrintoutKeepsWhatCame)
     driver.Lose("Input/output error");
     EXPECT_TRUE(CommandsEnabled());
     ASSERT_EQ(prompts.errors.size(), 1u);
-    EXPECT_EQ(prompts.errors[0], "The serial port COM1 stopped working and was closed:\nInput/output error");
+    EXPECT_EQ(prompts.errors[0], "The serial port COM1 stopped working and was closed:\nInput/output error\n"
+                                 "It opens again by itself if its adapter comes back within a minute.");
     EXPECT_TRUE(
         Status().startsWith("The capture on COM1 was cut off when the port was lost; the 2 lines that came were "
                             "archived as captures/Quellmax-2015-03-07-210508.txt"));
@@ -356,6 +357,66 @@ TEST_F(CaptureWindowTest, APortLostInTheMiddleOfAPrintoutKeepsWhatCame)
     clock.Advance(1000);
     QCoreApplication::processEvents();
     EXPECT_TRUE(Status().startsWith("The capture on COM1 was cut off"));
+}
+
+TEST_F(CaptureWindowTest, AnAdapterBackWithinAMinuteOpensThePortAgainAndSaysSo)
+{
+    Start();
+    driver.Lose("Input/output error");
+    EXPECT_TRUE(Status().endsWith("Waiting a minute for its adapter to come back.")) << Status().toStdString();
+    clock.Advance(5000);
+    EXPECT_EQ(driver.backQueries, 5); // once a second
+    EXPECT_FALSE(driver.IsOpen());
+    driver.adapterBack = true;
+    clock.Advance(1000);
+    EXPECT_TRUE(driver.IsOpen());
+    EXPECT_EQ(driver.opened, (std::vector<int>{0, 0}));
+    EXPECT_EQ(Status(), "Port COM1 is open again: its adapter came back.");
+    EXPECT_FALSE(app->controller()->IsWaitingForAdapter());
+    // The port works as before.
+    ReceiveThePrintout();
+    EXPECT_EQ(Lines().size(), 7);
+}
+
+TEST_F(CaptureWindowTest, AnAdapterBackButNotReadyIsTriedAgain)
+{
+    Start();
+    driver.Lose("Input/output error");
+    driver.adapterBack = true;
+    driver.busy = {0};
+    clock.Advance(1000);
+    EXPECT_FALSE(driver.IsOpen());
+    EXPECT_TRUE(prompts.errors.size() == 1u); // trying again is quiet
+    driver.busy.clear();
+    clock.Advance(1000);
+    EXPECT_TRUE(driver.IsOpen());
+}
+
+TEST_F(CaptureWindowTest, AnAdapterAwayForAMinuteIsNoLongerAwaited)
+{
+    Start();
+    driver.Lose("Input/output error");
+    clock.Advance(ReplugWatch::kWindowMs);
+    EXPECT_FALSE(app->controller()->IsWaitingForAdapter());
+    EXPECT_EQ(Status(), "Port COM1 did not come back within a minute; choose it in the Port menu once its adapter "
+                        "is plugged in again.");
+    const int queries = driver.backQueries;
+    driver.adapterBack = true;
+    clock.Advance(5000);
+    EXPECT_EQ(driver.backQueries, queries);
+    EXPECT_FALSE(driver.IsOpen());
+}
+
+TEST_F(CaptureWindowTest, ChoosingAPortEndsTheWaitForTheLostOne)
+{
+    Start();
+    driver.Lose("Input/output error");
+    app->frame()->portAction(2)->trigger();
+    EXPECT_FALSE(app->controller()->IsWaitingForAdapter());
+    driver.adapterBack = true;
+    clock.Advance(5000);
+    EXPECT_EQ(driver.opened, (std::vector<int>{0, 1}));
+    EXPECT_EQ(app->controller()->currentPort(), 2);
 }
 
 TEST_F(CaptureWindowTest, ALineThatNeverGoesQuietIsEndedByTheCaptureLimitAndWhatCameIsKept)

@@ -51,6 +51,13 @@ CaptureController::CaptureController(SerialDriver& driver, FormView& view, Setti
                                                                  return m_receive.OnDriverEvent(code);
                                                              }),
       m_session(m_receive, settings, clock, *this), m_versionTimer(clock.CreateTimer()),
+      m_replug(
+          driver, clock, [this] { return ReopenLostPort(); },
+          [this] {
+              m_view.ShowStatus("Port " + PortText() +
+                                " did not come back within a minute; choose it in the Port menu once its adapter "
+                                "is plugged in again.");
+          }),
       m_reportsFolder(DefaultReportsFolder()), m_wordProcessor(std::move(wordProcessor))
 {
     m_receive.SetTextTap([this](const std::uint8_t* data, std::size_t count) { m_session.TextBytes(data, count); });
@@ -126,6 +133,7 @@ void CaptureController::OnInitialUpdate()
     const std::string kept = m_session.Cut();
     m_reportsFolder = m_settings.GetProfileString(settings::kDirectories, settings::kReports, DefaultReportsFolder());
     m_unitType = m_settings.GetProfileString(settings::kSettings, settings::kUnitType, settings::kDefaultUnitType);
+    m_replug.Stop();
     m_port.OpenConfiguredPort();
     m_session.PortOpened();
     m_view.RaiseAndResizeFrame(kFrameWidth, kFrameHeight);
@@ -233,6 +241,7 @@ void CaptureController::SwitchPort(int n)
     const std::string port = PortText();
     const std::string kept = m_session.Cut();
     m_receive.DiscardPartialLine(); // the old port's half line is not the new port's
+    m_replug.Stop();                // the user chose: a lost port's adapter is no longer awaited
     m_port.SwitchPort(n);
     m_session.PortOpened();
     if (!kept.empty()) {
@@ -247,10 +256,24 @@ void CaptureController::OnPortLost()
     const std::string reason = m_driver.LastErrorText();
     const std::string kept = m_session.Cut();
     m_session.PortOpened();
-    m_view.ShowStatus(kept.empty() ? "Port " + port + " was lost and closed."
-                                   : "The capture on " + port + " was cut off when the port was lost; " + kept + ".");
+    // Watching starts before the message: the adapter may come back while it is shown.
+    m_replug.Start();
+    m_view.ShowStatus((kept.empty() ? "Port " + port + " was lost and closed."
+                                    : "The capture on " + port + " was cut off when the port was lost; " + kept + ".") +
+                      " Waiting a minute for its adapter to come back.");
     m_prompts.ShowError("The serial port " + port + " stopped working and was closed:\n" +
-                        (reason.empty() ? std::string("the system gave no reason") : reason));
+                        (reason.empty() ? std::string("the system gave no reason") : reason) +
+                        "\nIt opens again by itself if its adapter comes back within a minute.");
+}
+
+bool CaptureController::ReopenLostPort()
+{
+    if (!m_port.OpenComPort(m_port.currentPort())) {
+        return false; // back, but not ready yet: the watch tries again
+    }
+    m_session.PortOpened();
+    m_view.ShowStatus("Port " + PortText() + " is open again: its adapter came back.");
+    return true;
 }
 
 void CaptureController::OnTest()

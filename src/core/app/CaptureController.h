@@ -5,6 +5,7 @@
 #include "docs/WordApplication.h"
 #include "link/PortConnection.h"
 #include "link/ReceivePath.h"
+#include "link/ReplugWatch.h"
 #include "results/ResultsTable.h"
 #include "util/CNotepad.h"
 #include "util/Clock.h"
@@ -59,7 +60,8 @@ public:
     // Port menu COMn. A capture still arriving on the old port is cut and
     // archived with what came.
     void SwitchPort(int n);
-    // The driver closed the port because it stopped working.
+    // The driver closed the port because it stopped working. For a minute
+    // the port opens again by itself when its adapter comes back.
     void OnPortLost();
     void OnVersionTimeout();
 
@@ -97,6 +99,10 @@ public:
     // Where the latest document went (with extension); empty before any.
     const std::string& lastDocumentPath() const { return m_lastDocument; }
     int currentPort() const { return m_port.currentPort(); }
+    // Whether the port tried last is open now (not busy, not lost).
+    bool IsPortOpen() const { return m_driver.IsOpen(); }
+    // After a lost port: whether the program still waits for its adapter.
+    bool IsWaitingForAdapter() const { return m_replug.IsWatching(); }
 
     ResultsTable& table() { return m_table; }
     const ResultsTable& table() const { return m_table; }
@@ -132,6 +138,8 @@ private:
     // Archives what the last capture holds that is not on disk yet; when that
     // fails, asks whether to go on all the same. True to go on.
     bool SecureLastCapture();
+    // The lost port's adapter is back: open the port again; true when it opened.
+    bool ReopenLostPort();
     // Tells the user that the port is not open; true when it is open.
     bool RequireOpenPort(const std::string& what);
     std::string PortText() const;
@@ -148,6 +156,7 @@ private:
     PortConnection m_port;
     CaptureSession m_session;
     std::unique_ptr<Timer> m_versionTimer;
+    ReplugWatch m_replug;
     std::string m_reportsFolder;
     int m_word2007 = 1;
     std::string m_unitType;

@@ -48,6 +48,12 @@ public:
     // ("Permission denied").
     // Empty when there is nothing to add to the caller's own message.
     virtual std::string LastErrorText() const { return {}; }
+
+    // After the open port was lost: whether the adapter it was on is there
+    // again (the same USB serial number, or without one the same device), so
+    // that opening the same COM port reaches it. A driver that cannot tell
+    // says no, and the user opens the port again from the Port menu.
+    virtual bool IsLostPortBack() { return false; }
 };
 
 } // namespace tessaprint
