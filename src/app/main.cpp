@@ -5,13 +5,12 @@
 #include "app/QtSettingsStore.h"
 #include "link/QtSerialDriver.h"
 #include "sim/SimulatedDriver.h"
+#include "util/DocumentOpener.h"
 #include "util/QtClock.h"
 #include "util/QtPrompts.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
-#include <QDesktopServices>
-#include <QUrl>
 
 #include <memory>
 
@@ -60,9 +59,10 @@ int main(int argc, char** argv)
         return 1;
     }
     prompts.SetParent(tessaprint.frame());
-    // A saved document opens in the desktop's word processor.
+    // A saved document opens in the desktop's word processor, when it has one.
+    const DocumentOpener opener;
     tessaprint.controller()->SetDocumentOpener(
-        [](const std::string& path) { QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(path))); });
+        [&opener](const std::string& path) { return opener.Open(QString::fromStdString(path)); });
     if (demoMode) {
         tessaprint.frame()->setWindowTitle(QStringLiteral("Tessaprint (demo)"));
     }

@@ -3,6 +3,7 @@
 #include "util/CNotepad.h"
 
 #include <algorithm>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -33,6 +34,9 @@ public:
         bool WaitForExit(int timeoutMs) override
         {
             m_launcher.log.push_back("wait " + std::to_string(timeoutMs));
+            if (m_launcher.duringWait) {
+                m_launcher.duringWait();
+            }
             return !m_launcher.states[m_index].running;
         }
 
@@ -59,6 +63,8 @@ public:
         return std::find(installed.begin(), installed.end(), program) != installed.end();
     }
 
+    // Runs while the program waits for an editor to end.
+    std::function<void()> duringWait;
     Lines installed;
     bool failLaunch = false;
     std::vector<State> states;

@@ -12,9 +12,12 @@
 #include "util/ManualClock.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
+#include <QCursor>
 #include <QDir>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
@@ -163,6 +166,45 @@ TEST_F(UtilityWindowsTest, NotepadGetsTheReceivedLinesAndQuittingClosesIt)
 
     app.reset(); // quitting
     EXPECT_FALSE(launcher.states[1].running);
+}
+
+// A click as the window system delivers it: queued, handled by the event loop.
+void PostClick(QWidget* widget)
+{
+    const QPointF at = QRectF(widget->rect()).center();
+    const QPointF global = widget->mapToGlobal(at);
+    for (const QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
+        QCoreApplication::postEvent(
+            widget, new QMouseEvent(type, at, global, Qt::LeftButton,
+                                    type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton, Qt::NoModifier));
+    }
+}
+
+TEST_F(UtilityWindowsTest, WhileTheEditorIsAwaitedTheWindowIsBusyAndClicksAreDropped)
+{
+    settings.WriteProfileString("Settings", "szTextEditor", "stand-in-editor");
+    Start();
+    auto* notepad = app->frame()->findChild<QPushButton*>(ControlName(ControlId::Form::Notepad));
+    auto* result = app->frame()->findChild<QPushButton*>(ControlName(ControlId::Form::Result));
+    QTest::mouseClick(notepad, Qt::LeftButton);
+    int cursorDuringWait = -1;
+    launcher.duringWait = [&] {
+        const QCursor* cursor = QApplication::overrideCursor();
+        cursorDuringWait = cursor ? cursor->shape() : -1;
+        PostClick(result); // RESULT, clicked while the program waits
+    };
+    QTest::mouseClick(notepad, Qt::LeftButton); // closes the first editor, and waits for it
+    launcher.duringWait = nullptr;
+    QCoreApplication::processEvents();
+    EXPECT_EQ(cursorDuringWait, Qt::WaitCursor);
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+    EXPECT_EQ(driver.written, ""); // the click did not run later
+    EXPECT_EQ(launcher.states.size(), 2u);
+
+    // The same click when nothing is awaited is a click.
+    PostClick(result);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(driver.written, "print\r\n");
 }
 
 TEST_F(UtilityWindowsTest, NotepadWithoutAnEditorSaysHowToGetOne)

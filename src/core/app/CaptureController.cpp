@@ -390,8 +390,10 @@ void CaptureController::DocumentWritten(const std::string& path)
 {
     m_lastDocument = path;
     m_view.ShowStatus("Saved " + path);
-    if (m_openDocument) {
-        m_openDocument(path);
+    if (m_openDocument && !m_openDocument(path)) {
+        m_prompts.ShowMessageBox("The document was saved as\n" + path +
+                                 "\nbut no program on this computer is set to open .docx files. Open it from "
+                                 "that folder with a word processor such as LibreOffice Writer or Word.");
     }
 }
 

@@ -68,11 +68,13 @@ public:
     // "Data Sheet": the test record of the chosen equipment ID, saved in the
     // reports folder and handed to the document opener.
     void OnDataSheet();
-    // A document was written: remembered, named in the status bar and handed
-    // to the document opener.
+    // A document was written: remembered, named in the status bar (until the
+    // next message) and handed to the document opener. When nothing opens it,
+    // a message says where it is.
     void DocumentWritten(const std::string& path);
-    // Shows a saved document (the desktop's word processor); unset in tests.
-    void SetDocumentOpener(std::function<void(const std::string&)> opener) { m_openDocument = std::move(opener); }
+    // Shows a saved document (the desktop's word processor); false when no
+    // program would open it. Unset in tests.
+    void SetDocumentOpener(std::function<bool(const std::string&)> opener) { m_openDocument = std::move(opener); }
 
     // Directories options, OK: the folder (as typed, not checked) and the
     // Word 2007 flag are stored and used from now on, and the folder is made.
@@ -163,7 +165,7 @@ private:
     std::string m_lastDocument;
     docs::WordProcessorFactory m_wordProcessor;
     std::function<void(InstrumentKind)> m_kindChanged;
-    std::function<void(const std::string&)> m_openDocument;
+    std::function<bool(const std::string&)> m_openDocument;
     CNotepad* m_notepad = nullptr;
 };
 

@@ -3,6 +3,7 @@
 #include "app/CMainFrame.h"
 #include "docs/DocumentEngine.h"
 #include "results/CQuellmaxView.h"
+#include "util/BusyWaitLauncher.h"
 #include "util/SystemProcessLauncher.h"
 #include "workorder/CWorkOrder1.h"
 
@@ -37,8 +38,10 @@ bool CQuellmaxApp::InitInstance(bool show)
         m_ownLauncher = MakeSystemProcessLauncher();
         launcher = m_ownLauncher.get();
     }
-    m_notepad =
-        std::make_unique<CNotepad>(*launcher, std::string(), QDir::tempPath().toStdString(), m_parts.editorCloseWaitMs);
+    // While the program waits for an editor to close it looks busy and takes no clicks.
+    m_busyLauncher = std::make_unique<BusyWaitLauncher>(*launcher);
+    m_notepad = std::make_unique<CNotepad>(*m_busyLauncher, std::string(), QDir::tempPath().toStdString(),
+                                           m_parts.editorCloseWaitMs);
     m_controller->SetNotepad(m_notepad.get());
     m_view->SetController(m_controller.get());
     m_frame->SetView(m_view, m_controller.get());

@@ -69,6 +69,7 @@ private:
     QPointer<CWorkOrder1> m_workOrder;
     QPointer<COptionsDirectory> m_directories;
     std::unique_ptr<ProcessLauncher> m_ownLauncher;
+    std::unique_ptr<ProcessLauncher> m_busyLauncher;
     // Goes last of all at exit, closing the editor it started.
     std::unique_ptr<CNotepad> m_notepad;
 };
