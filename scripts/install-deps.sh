@@ -7,6 +7,7 @@ set -euo pipefail
 packages=(
     build-essential cmake pkg-config     # compiler and build
     qt6-base-dev qt6-serialport-dev      # Qt Widgets, QSettings, Qt SerialPort
+    qt6-svg-dev                          # Qt's SVG plugins, which draw the program icon
     libgl-dev                            # needed by Qt's GUI CMake files
     nlohmann-json3-dev                   # JSON records read by tessaprint-cli
     libcli11-dev                         # options of tessaprint-cli
@@ -21,6 +22,7 @@ if [ "${1:-}" = "--tests" ]; then
                poppler-utils             # pdftotext: what the printed page shows
                fonts-crosextra-carlito fonts-liberation # metric twins of Calibri and Times New Roman
                python3                   # the command-line checks read JSON with it
+               desktop-file-utils        # desktop-file-validate checks the installed desktop entry
                clang libclang-rt-14-dev) # the fuzz targets (libFuzzer)
 fi
 

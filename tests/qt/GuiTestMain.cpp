@@ -6,9 +6,16 @@
 
 int main(int argc, char** argv)
 {
+#ifdef TESSAPRINT_TEST_SCREEN
+    // Tests of where windows go run on a screen of a known size.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") || qgetenv("QT_QPA_PLATFORM") == "offscreen") {
+        qputenv("QT_QPA_PLATFORM", QByteArray("offscreen:configfile=") + TESSAPRINT_TEST_SCREEN);
+    }
+#else
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     }
+#endif
     // The frame creates the reports folder below HOME; settings go to a temporary place too.
     QTemporaryDir home;
     qputenv("HOME", home.path().toUtf8());

@@ -19,6 +19,7 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent)
     font.setPointSize(8);
     setFont(font);
     auto* icon = new QLabel(this);
+    icon->setObjectName(QStringLiteral("aboutIcon"));
     icon->setPixmap(QApplication::windowIcon().pixmap(32, 32));
     icon->setGeometry(DluRect(14, 14, 21, 20));
     auto* text = new QLabel(QStringLiteral("Tessaprint, Version 3.4"), this);

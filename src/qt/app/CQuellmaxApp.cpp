@@ -4,10 +4,14 @@
 #include "docs/DocumentEngine.h"
 #include "results/CQuellmaxView.h"
 #include "util/BusyWaitLauncher.h"
+#include "util/ControlId.h"
 #include "util/SystemProcessLauncher.h"
+#include "util/ToolWindowPlacement.h"
 #include "workorder/CWorkOrder1.h"
 
+#include <QApplication>
 #include <QDir>
+#include <QIcon>
 
 namespace tessaprint {
 
@@ -24,6 +28,8 @@ CQuellmaxApp::~CQuellmaxApp()
 
 bool CQuellmaxApp::InitInstance(bool show)
 {
+    // Every window without an icon of its own, the About box and the desktop's task list show this one.
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/tessaprint/tessaprint.svg")));
     m_frame = std::make_unique<CMainFrame>();
     m_view = new CQuellmaxView;
     docs::WordProcessorFactory wordProcessor = m_parts.wordProcessor;
@@ -81,6 +87,7 @@ void CQuellmaxApp::OnOptionsDirectories()
 {
     if (!m_directories) {
         m_directories = new COptionsDirectory(*m_controller, m_parts.prompts, m_frame.get());
+        PlaceBeside(m_directories, m_frame.get(), KeepInView());
     }
     m_directories->show();
     m_directories->raise();
@@ -98,10 +105,23 @@ void CQuellmaxApp::OnWorkOrder()
                                        [this] { return m_controller->word2007(); },
                                        [this](const std::string& path) { m_controller->DocumentWritten(path); }};
         m_workOrder = new CWorkOrder1(std::move(services), m_workOrderPrompts, m_frame.get());
+        PlaceBeside(m_workOrder, m_frame.get(), KeepInView());
     }
     m_workOrder->show();
     m_workOrder->raise();
     m_workOrder->activateWindow();
+}
+
+QRect CQuellmaxApp::KeepInView() const
+{
+    // RESULT and the received lines: what a technician watches while a tool window is open.
+    QRect area;
+    for (const int id : {ControlId::Form::Result, ControlId::Form::Lines}) {
+        if (const auto* control = m_frame->findChild<QWidget*>(ControlName(id))) {
+            area |= QRect(control->mapToGlobal(QPoint(0, 0)), control->size());
+        }
+    }
+    return area;
 }
 
 int CQuellmaxApp::ExitInstance()

@@ -59,6 +59,8 @@ public:
     CNotepad* notepad() const { return m_notepad.get(); }
 
 private:
+    QRect KeepInView() const;
+
     Parts m_parts;
     std::function<void(InstrumentKind)> m_kindChanged;
     std::unique_ptr<CMainFrame> m_frame;

@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QRect>
+
+class QWidget;
+
+namespace tessaprint {
+
+// Where a tool window (the work order, the Directories options) opens: beside
+// the main window where the screen has room, right first, then left;
+// otherwise somewhere on the screen that leaves keepClear (RESULT and the
+// received lines) in view, or the place that covers least of it.
+QPoint ToolWindowPosition(const QRect& screen, const QRect& mainFrame, const QSize& toolFrame, const QRect& keepClear);
+
+// Moves tool there, for the screen the main window is on. keepClear is in
+// global coordinates.
+void PlaceBeside(QWidget* tool, const QWidget* mainWindow, const QRect& keepClear);
+
+} // namespace tessaprint
