@@ -3,6 +3,8 @@
 #include "app/CMainFrame.h"
 #include "app/CQuellmaxApp.h"
 #include "app/QtSettingsStore.h"
+#include "link/FixedSerialPortList.h"
+#include "link/PortConnection.h"
 #include "link/QtSerialDriver.h"
 #include "sim/SimulatedDriver.h"
 #include "util/DocumentOpener.h"
@@ -13,6 +15,36 @@
 #include <QCommandLineParser>
 
 #include <memory>
+
+namespace {
+
+// The demo's port that plays one in use by another program (0 = COM1).
+constexpr int kDemoBusyPort = 1;
+
+// The demo's instrument answers on every COM port at its default device, so
+// the Port menu lists an adapter there, not the machine's own ports.
+QList<tessaprint::SerialPortEntry> DemoPorts()
+{
+    using namespace tessaprint;
+    QList<SerialPortEntry> ports;
+    for (int n = PortConnection::kMinPort; n <= PortConnection::kMaxPort; ++n) {
+        SerialPortEntry port;
+#ifdef Q_OS_WIN
+        port.device = QString::fromStdString(PortConnection::PortName(n));
+#else
+        port.device = QtSerialDriver::DefaultDevice(n);
+#endif
+        port.portName = port.device.section(QLatin1Char('/'), -1);
+        port.description = n - 1 == kDemoBusyPort ? QStringLiteral("Simulated instrument, in use by another program")
+                                                  : QStringLiteral("Simulated instrument");
+        port.manufacturer = QStringLiteral("Tessaprint demo");
+        port.serialNumber = QStringLiteral("DEMO%1").arg(n);
+        ports.append(port);
+    }
+    return ports;
+}
+
+} // namespace
 
 int main(int argc, char** argv)
 {
@@ -39,17 +71,21 @@ int main(int argc, char** argv)
 
     std::unique_ptr<SimulatedInstrument> instrument;
     std::unique_ptr<SerialDriver> driver;
+    std::unique_ptr<FixedSerialPortList> demoPorts;
     if (demoMode) {
+        demoPorts = std::make_unique<FixedSerialPortList>(DemoPorts());
         instrument = std::make_unique<SimulatedInstrument>(InstrumentKind::Quellmax);
         auto simulated = std::make_unique<SimulatedDriver>(*instrument, clock);
-        simulated->SetBusyPorts({1});
+        simulated->SetBusyPorts({kDemoBusyPort});
         driver = std::move(simulated);
     } else {
         // An unplugged adapter reaches the controller as a lost port, never as a silent instrument.
         driver = std::make_unique<QtSerialDriver>(QtSerialDriver::SettingsResolver(settings));
     }
 
-    CQuellmaxApp tessaprint({*driver, settings, prompts, clock});
+    CQuellmaxApp::Parts parts{*driver, settings, prompts, clock};
+    parts.ports = demoPorts.get(); // the system's own outside the demo
+    CQuellmaxApp tessaprint(parts);
     if (instrument) {
         // The simulated instrument prints the sample of the kind chosen on the form.
         SimulatedInstrument* sim = instrument.get();

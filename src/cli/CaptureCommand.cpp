@@ -103,9 +103,13 @@ int RunCapture(const CaptureOptions& options, int argc, char** argv)
     driver->DrvPurge();
     driver->DrvClose();
     if (driver->DrvOpen(comIndex) != 0) {
-        std::cerr << "tessaprint-cli: cannot open " << portLabel;
+        // A reason that names the device already is not preceded by it again.
         const std::string reason = driver->LastErrorText();
-        std::cerr << (reason.empty() ? std::string() : ": " + reason) << "\n";
+        std::cerr << "tessaprint-cli: cannot open "
+                  << (reason.empty()                          ? portLabel
+                      : reason.rfind(portLabel + ":", 0) == 0 ? reason
+                                                              : portLabel + ": " + reason)
+                  << "\n";
         return 3;
     }
     driver->DrvSetCallback([&receive](int code) {

@@ -364,12 +364,16 @@ TEST_F(CaptureWindowTest, AnAdapterBackWithinAMinuteOpensThePortAgainAndSaysSo)
     Start();
     driver.Lose("Input/output error");
     EXPECT_TRUE(Status().endsWith("Waiting a minute for its adapter to come back.")) << Status().toStdString();
+    ShowPortMenu();
+    EXPECT_FALSE(app->frame()->portAction(1)->isChecked()); // a lost port is not open
     clock.Advance(5000);
     EXPECT_EQ(driver.backQueries, 5); // once a second
     EXPECT_FALSE(driver.IsOpen());
     driver.adapterBack = true;
     clock.Advance(1000);
     EXPECT_TRUE(driver.IsOpen());
+    ShowPortMenu();
+    EXPECT_TRUE(app->frame()->portAction(1)->isChecked());
     EXPECT_EQ(driver.opened, (std::vector<int>{0, 0}));
     EXPECT_EQ(Status(), "Port COM1 is open again: its adapter came back.");
     EXPECT_FALSE(app->controller()->IsWaitingForAdapter());

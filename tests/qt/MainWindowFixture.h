@@ -1,12 +1,14 @@
 #pragma once
 
 // The main window with a scripted driver behind it, scripted answers to its
-// questions and a manual clock; controls are found by their ids.
+// questions, a manual clock and serial ports the test plugs in; controls are
+// found by their ids.
 #include "../core/ScriptedDriver.h"
 #include "../core/ScriptedPrompts.h"
 
 #include "app/CMainFrame.h"
 #include "app/CQuellmaxApp.h"
+#include "link/FixedSerialPortList.h"
 #include "results/CQuellmaxView.h"
 #include "util/ControlId.h"
 #include "util/ManualClock.h"
@@ -14,6 +16,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QListWidget>
+#include <QMenu>
 #include <QTest>
 #include <QTreeWidget>
 
@@ -45,6 +48,7 @@ protected:
     {
         CQuellmaxApp::Parts parts{driver, settings, prompts, clock};
         parts.wordProcessor = wordProcessor;
+        parts.ports = &ports;
         app = std::make_unique<CQuellmaxApp>(parts);
         ASSERT_TRUE(app->InitInstance(false));
     }
@@ -62,6 +66,14 @@ protected:
         T* control = app->frame()->findChild<T*>(ControlName(id));
         EXPECT_NE(control, nullptr) << "no control " << id;
         return control;
+    }
+
+    // The Port menu about to show, as when the user opens it: its labels and check mark are fresh.
+    void ShowPortMenu()
+    {
+        auto* menu = app->frame()->findChild<QMenu*>(QStringLiteral("menuPort"));
+        ASSERT_NE(menu, nullptr);
+        emit menu->aboutToShow();
     }
 
     void Click(int id) { QTest::mouseClick(Control<QAbstractButton>(id), Qt::LeftButton); }
@@ -119,6 +131,7 @@ protected:
     MemorySettingsStore settings;
     ScriptedPrompts prompts;
     ManualClock clock;
+    FixedSerialPortList ports;
     // What Data Sheet documents are written with; the program's own when unset.
     docs::WordProcessorFactory wordProcessor;
     std::unique_ptr<CQuellmaxApp> app;

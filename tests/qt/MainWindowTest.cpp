@@ -112,6 +112,7 @@ TEST_F(MainWindowTest, ControlsAndCommandsKeepTheirNumbers)
         "32779 QAction COM9",
         "32780 QAction COM10",
         "32781 QAction Directories",
+        "32782 QAction &Settings...",
         "57600 QAction &New",
         "57601 QAction &Open Captured Lines...",
         "57603 QAction &Save Captured Lines...",
@@ -120,7 +121,14 @@ TEST_F(MainWindowTest, ControlsAndCommandsKeepTheirNumbers)
         "59393 QAction &Status Bar",
         "59393 QStatusBar",
     };
-    EXPECT_EQ(test::NumberedControls(app->frame()), expected);
+    QStringList found = test::NumberedControls(app->frame());
+    for (QString& line : found) {
+        // A COM port's label goes on with its device and what the machine has there.
+        if (const auto blanks = line.indexOf(QStringLiteral("  ")); line.contains(" QAction COM") && blanks > 0) {
+            line.truncate(blanks);
+        }
+    }
+    EXPECT_EQ(found, expected);
 }
 
 TEST_F(MainWindowTest, WholeCaptureFromResultClickToFilledList)
@@ -229,14 +237,16 @@ TEST_F(MainWindowTest, AfterARefusedSwitchAFreePortIsTakenAndStored)
     EXPECT_EQ(driver.openIndex, 6);
 }
 
-TEST_F(MainWindowTest, StartUpWithABusyStoredPortSaysSoAndKeepsIt)
+TEST_F(MainWindowTest, StartUpWithABusyStoredPortSaysSoAndKeepsItUnmarked)
 {
     settings.WriteProfileString("Serial", "Port", "COM3");
     driver.busy = {2};
     Start();
     EXPECT_EQ(prompts.errors, (std::vector<std::string>{"Port COM3 is in use !"}));
     EXPECT_EQ(app->controller()->currentPort(), 3);
-    EXPECT_TRUE(app->frame()->portAction(3)->isChecked());
+    for (int n = 1; n <= 10; ++n) {
+        EXPECT_FALSE(app->frame()->portAction(n)->isChecked()) << n; // the mark is on an open port only
+    }
     EXPECT_EQ(Setting("Serial", "Port"), "COM3");
 }
 

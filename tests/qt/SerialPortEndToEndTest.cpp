@@ -5,8 +5,10 @@
 #include "link/QtSerialDriver.h"
 #include "link/ReceivePath.h"
 #include "link/Replay.h"
+#include "link/SystemSerialPortList.h"
 #include "results/CaptureFile.h"
 #include "results/ResultsListing.h"
+#include "util/ManualClock.h"
 #include "util/QtClock.h"
 
 #include <QCoreApplication>
@@ -15,11 +17,18 @@
 #include <QProcess>
 #include <QSettings>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTimer>
 
 #include <gtest/gtest.h>
 
 #include <memory>
+
+// Readable failure messages for Qt strings.
+inline void PrintTo(const QString& text, std::ostream* out)
+{
+    *out << '"' << text.toStdString() << '"';
+}
 
 namespace tessaprint {
 namespace {
@@ -66,9 +75,9 @@ protected:
     }
 
     // Opens the device through the Qt driver with the receive path behind it.
-    ::testing::AssertionResult Connect(const QString& device)
+    ::testing::AssertionResult Connect(const QString& device, QtSerialDriver::PortLister listPorts = {})
     {
-        driver = std::make_unique<QtSerialDriver>([device](int) { return device; });
+        driver = std::make_unique<QtSerialDriver>([device](int) { return device; }, std::move(listPorts));
         path = std::make_unique<ReceivePath>(*driver, table, view, view, clock);
         if (driver->DrvOpen(0) != 0) {
             return ::testing::AssertionFailure()
@@ -137,12 +146,111 @@ TEST_F(SerialPortEndToEndTest, VersionReplyCrossesTheTerminalAsAFrame)
     EXPECT_TRUE(view.lines().empty());
 }
 
-TEST(QtSerialDriverTest, AMissingPortFailsTheOpenWithAReason)
+TEST(QtSerialDriverTest, AMissingPortFailsTheOpenWithAReasonThatNamesTheDevice)
 {
     QtSerialDriver missing([](int) { return QStringLiteral("/dev/tessaprint-no-such-port"); });
     EXPECT_NE(missing.DrvOpen(0), 0);
-    EXPECT_FALSE(missing.LastErrorText().empty());
+    const std::string reason = missing.LastErrorText();
+    EXPECT_EQ(reason.rfind("/dev/tessaprint-no-such-port: ", 0), 0u) << reason;
+    EXPECT_GT(reason.size(), std::string("/dev/tessaprint-no-such-port: ").size());
     EXPECT_NE(missing.DrvOpen(10), 0);
+}
+
+TEST_F(SerialPortEndToEndTest, AnAdapterWithASerialNumberThatComesBackElsewhereIsOpenedThere)
+{
+    // The adapter A10K3L9Q at ttyUSB0 (a link to the first simulator's terminal), COM1's configured device.
+    QTemporaryDir dev;
+    const QString configured = dev.filePath(QStringLiteral("ttyUSB0"));
+    QList<SerialPortEntry> listed;
+    SerialPortEntry adapter;
+    adapter.device = configured;
+    adapter.serialNumber = QStringLiteral("A10K3L9Q");
+    StartSimulator({"--kind", "quellmax", "--link", configured});
+    listed = {adapter};
+    ASSERT_TRUE(Connect(configured, [&listed] { return listed; }));
+    EXPECT_FALSE(driver->IsLostPortBack()); // nothing was lost
+
+    simulator.kill(); // unplugged: the terminal hangs up and, as a USB adapter's would, its device goes
+    simulator.waitForFinished(5000);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !driver->IsOpen(); }, 5000));
+    QFile::remove(configured);
+    listed.clear();
+    EXPECT_FALSE(driver->IsLostPortBack());
+    SerialPortEntry other = adapter;
+    other.serialNumber = QStringLiteral("FT0OTHER"); // another adapter where it was
+    listed = {other};
+    EXPECT_FALSE(driver->IsLostPortBack());
+
+    // Plugged in again, at ttyUSB1.
+    adapter.device = dev.filePath(QStringLiteral("ttyUSB1"));
+    StartSimulator({"--kind", "kappa", "--link", adapter.device});
+    listed = {other, adapter};
+    ASSERT_TRUE(driver->IsLostPortBack());
+    ASSERT_EQ(driver->DrvOpen(0), 0) << driver->LastErrorText();
+    driver->DrvSetCallback([this](int code) { return path->OnDriverEvent(code); });
+    driver->DrvEnable(1);
+    SendVersionRequest(*driver);
+    ASSERT_TRUE(view.Wait(10'000));
+    EXPECT_EQ(view.versionText(), "Kappa 5100 3.02"); // the second simulator answered
+
+    // COM1 keeps following it; without it listed, COM1 is its configured device again.
+    driver->DrvClose();
+    EXPECT_EQ(driver->DrvOpen(0), 0) << driver->LastErrorText();
+    driver->DrvClose();
+    listed = {other};
+    EXPECT_NE(driver->DrvOpen(0), 0);
+    EXPECT_EQ(driver->LastErrorText().rfind(configured.toStdString() + ": ", 0), 0u) << driver->LastErrorText();
+}
+
+TEST(SerialPortListTest, ChangedOnlyWhenAnAdapterComesOrGoes)
+{
+    ManualClock clock;
+    SerialPortEntry adapter;
+    adapter.device = QStringLiteral("/dev/ttyUSB0");
+    adapter.vendorId = 0x0403;
+    adapter.productId = 0x6001;
+    QList<SerialPortEntry> system = {adapter};
+    SystemSerialPortList ports(clock, [&system] { return system; });
+    int changes = 0;
+    QObject::connect(&ports, &SerialPortList::changed, [&changes] { ++changes; });
+    EXPECT_EQ(ports.Ports(), system);
+    EXPECT_EQ(ports.Ports().front().UsbId(), "0403:6001");
+
+    clock.Advance(10 * SystemSerialPortList::kPollMs);
+    EXPECT_EQ(changes, 0);
+    SerialPortEntry second;
+    second.device = QStringLiteral("/dev/ttyUSB1");
+    system.append(second);
+    clock.Advance(SystemSerialPortList::kPollMs);
+    EXPECT_EQ(changes, 1);
+    EXPECT_EQ(ports.Ports().size(), 2);
+    EXPECT_EQ(ports.Ports().back().UsbId(), ""); // no USB ids, no "0000:0000"
+    system.removeFirst();
+    clock.Advance(3 * SystemSerialPortList::kPollMs);
+    EXPECT_EQ(changes, 2);
+    EXPECT_EQ(ports.Ports(), system);
+}
+
+TEST(SerialPortListTest, ADeviceIsFoundThroughItsLinkAndSaysWhatIsThere)
+{
+    QTemporaryDir folder;
+    const QString device = folder.filePath(QStringLiteral("ttyUSB0"));
+    const QString byId = folder.filePath(QStringLiteral("usb-FTDI_FT232R_A10K3L9Q-if00-port0"));
+    ASSERT_TRUE(QFile(device).open(QIODevice::WriteOnly));
+    ASSERT_TRUE(QFile::link(device, byId));
+    SerialPortEntry adapter;
+    adapter.device = device;
+    adapter.description = QStringLiteral("FT232R USB UART");
+    const QList<SerialPortEntry> ports = {adapter};
+    ASSERT_NE(SerialPortList::Find(ports, byId), nullptr);
+    EXPECT_EQ(SerialPortList::Find(ports, byId)->device, device);
+    EXPECT_EQ(SerialPortList::Find(ports, folder.filePath(QStringLiteral("ttyUSB1"))), nullptr);
+    EXPECT_EQ(SerialPortList::Find(ports, QString()), nullptr);
+    EXPECT_EQ(SerialPortList::Presence(byId, ports), " \u2014 FT232R USB UART");
+    EXPECT_EQ(SerialPortList::Presence(byId, {}), " (no description)"); // there, but not listed: a terminal
+    EXPECT_EQ(SerialPortList::Presence(folder.filePath(QStringLiteral("ttyUSB1")), ports), " (not connected)");
+    adapter.description.clear();
+    EXPECT_EQ(SerialPortList::Presence(device, {adapter}), " (no description)");
 }
 
 TEST_F(SerialPortEndToEndTest, APortInUseFailsTheOpenWithAReasonUntilItIsClosed)

@@ -16,6 +16,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QListWidget>
+#include <QMenu>
 #include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
@@ -43,17 +44,26 @@ protected:
         simulator.waitForFinished(5000);
     }
 
-    void Start(const QString& kind, const QString& baud)
+    // COM1's device is the simulator's terminal, or the link given to it with --link.
+    void Start(const QString& kind, const QString& baud, const QString& link = {})
     {
-        simulator.start(QStringLiteral(TESSAPRINT_SIM_PATH),
-                        QStringList{"--kind", kind, "--baud", baud} + simulator.arguments());
-        ASSERT_TRUE(simulator.waitForReadyRead(5000));
-        const std::string device = QString::fromUtf8(simulator.readLine()).trimmed().toStdString();
-        settings.WriteProfileString("Serial", "COM1Device", device);
+        ASSERT_NO_FATAL_FAILURE(StartSimulator(kind, baud, link));
+        settings.WriteProfileString("Serial", "COM1Device", (link.isEmpty() ? terminal : link).toStdString());
         app = std::make_unique<CQuellmaxApp>(CQuellmaxApp::Parts{driver, settings, prompts, clock});
         ASSERT_TRUE(app->InitInstance(false));
         ASSERT_TRUE(prompts.errors.empty()) << prompts.errors.front();
         EXPECT_EQ(app->controller()->currentPort(), 1);
+    }
+
+    void StartSimulator(const QString& kind, const QString& baud, const QString& link)
+    {
+        QStringList arguments{"--kind", kind, "--baud", baud};
+        if (!link.isEmpty()) {
+            arguments << "--link" << link;
+        }
+        simulator.start(QStringLiteral(TESSAPRINT_SIM_PATH), arguments + extraArguments);
+        ASSERT_TRUE(simulator.waitForReadyRead(5000));
+        terminal = QString::fromUtf8(simulator.readLine()).trimmed();
     }
 
     // A long printout at 9600 baud whose far end goes away once 20 lines have
@@ -61,7 +71,7 @@ protected:
     void HangUpInTheMiddleOfAPrintout()
     {
         settings.WriteProfileString("Directories", "Reports", reports.path().toStdString());
-        simulator.setArguments({"--data", QStringLiteral(TESSAPRINT_TEST_DATA_DIR "/quellmax-50-records.txt")});
+        extraArguments = {"--data", QStringLiteral(TESSAPRINT_TEST_DATA_DIR "/quellmax-50-records.txt")};
         ASSERT_NO_FATAL_FAILURE(Start("quellmax", "9600"));
         auto* lines = app->frame()->findChild<QListWidget*>(ControlName(Form::Lines));
         QTest::mouseClick(app->frame()->findChild<QPushButton*>(ControlName(Form::Result)), Qt::LeftButton);
@@ -72,6 +82,8 @@ protected:
 
     QTemporaryDir reports;
     QProcess simulator;
+    QStringList extraArguments; // after --kind and --baud
+    QString terminal;           // the simulator's pseudo-terminal
     MemorySettingsStore settings;
     QtClock clock;
     test::ScriptedPrompts prompts;
@@ -157,6 +169,50 @@ TEST_F(WindowWithSimulatorTest, APortClosedByAHangUpStaysQuiet)
     const int wakeups = driver.Wakeups();
     QTest::qWait(500);
     EXPECT_EQ(driver.Wakeups(), wakeups);
+}
+
+TEST_F(WindowWithSimulatorTest, AnInstrumentPluggedInAgainAtItsLinkIsOpenedAgainByItself)
+{
+    QTemporaryDir links;
+    const QString link = links.filePath(QStringLiteral("instrument"));
+    settings.WriteProfileString("Directories", "Reports", reports.path().toStdString());
+    ASSERT_NO_FATAL_FAILURE(Start("quellmax", "115200", link));
+
+    simulator.kill(); // unplugged while idle: the terminal's far end closes
+    simulator.waitForFinished(5000);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !prompts.errors.empty(); }, 5000));
+    EXPECT_FALSE(driver.IsOpen());
+    EXPECT_TRUE(app->controller()->IsWaitingForAdapter());
+
+    // Plugged in again: a new terminal behind the same link, found by the once-a-second look.
+    ASSERT_NO_FATAL_FAILURE(StartSimulator("quellmax", "115200", link));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return driver.IsOpen(); }, 10'000));
+    EXPECT_EQ(prompts.errors.size(), 1u); // only the loss was a message
+    EXPECT_FALSE(app->controller()->IsWaitingForAdapter());
+    EXPECT_EQ(app->frame()->statusText(), "Port COM1 is open again: its adapter came back.");
+    emit app->frame()->findChild<QMenu*>(QStringLiteral("menuPort"))->aboutToShow();
+    EXPECT_TRUE(app->frame()->portAction(1)->isChecked());
+
+    QTest::mouseClick(app->frame()->findChild<QPushButton*>(ControlName(Form::Result)), Qt::LeftButton);
+    auto* results = app->frame()->findChild<QLabel*>(ControlName(Form::ResultsCaption));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return results->text() == "Results"; }, 30'000));
+    const auto expected = ParseCaptureFile(SamplePrintout(InstrumentKind::Quellmax));
+    EXPECT_EQ(app->frame()->findChild<QListWidget*>(ControlName(Form::Lines))->count(),
+              static_cast<int>(expected.size()));
+}
+
+TEST_F(WindowWithSimulatorTest, APortThatDoesNotOpenNamesItsDeviceAndTheSystemsReason)
+{
+    ASSERT_NO_FATAL_FAILURE(Start("pactrx", "115200"));
+    const QString missing = reports.filePath(QStringLiteral("no-such-adapter"));
+    settings.WriteProfileString("Serial", "COM6Device", missing.toStdString());
+    app->frame()->portAction(6)->trigger();
+    ASSERT_EQ(prompts.errors.size(), 1u);
+    const std::string expected = "          Port COM6 is in use !\n" + missing.toStdString() + ": ";
+    EXPECT_EQ(prompts.errors[0].rfind(expected, 0), 0u) << prompts.errors[0];
+    EXPECT_GT(prompts.errors[0].size(), expected.size()); // the system's words follow
+    EXPECT_TRUE(driver.IsOpen());                         // COM1 again
+    EXPECT_TRUE(app->frame()->portAction(1)->isChecked());
 }
 
 // What --demo puts together: the simulated instrument inside the program,

@@ -2,6 +2,7 @@
 
 #include "app/CAboutDlg.h"
 #include "app/CaptureController.h"
+#include "link/SerialPortList.h"
 #include "results/CQuellmaxView.h"
 #include "results/ReportsFolder.h"
 #include "util/ControlId.h"
@@ -87,6 +88,10 @@ void CMainFrame::CreateMenus()
         });
         m_portActions.append(port);
     }
+    m_portMenu->addSeparator();
+    QAction* portSettings = action(m_portMenu, QStringLiteral("&Settings..."), ControlId::Command::PortSettings,
+                                   QStringLiteral("Show the serial ports and choose the device of each COM port"));
+    connect(portSettings, &QAction::triggered, this, &CMainFrame::portSettingsRequested);
     connect(m_portMenu, &QMenu::aboutToShow, this, &CMainFrame::OnUpdateComN);
 
     QMenu* options = menuBar()->addMenu(QStringLiteral("Options"));
@@ -143,11 +148,44 @@ QAction* CMainFrame::portAction(int n) const
     return n >= 1 && n <= m_portActions.size() ? m_portActions[n - 1] : nullptr;
 }
 
+void CMainFrame::SetPortList(SerialPortList* ports, std::function<QString(int n)> deviceOf)
+{
+    if (m_ports) {
+        disconnect(m_ports, nullptr, this, nullptr);
+    }
+    m_ports = ports;
+    m_deviceOf = std::move(deviceOf);
+    if (m_ports) {
+        connect(m_ports, &SerialPortList::changed, this, &CMainFrame::UpdatePortLabels);
+    }
+    UpdatePortLabels();
+}
+
 void CMainFrame::OnUpdateComN()
 {
-    const int current = m_controller ? m_controller->currentPort() : 0;
+    // A port that is busy or was lost has no mark, though it is the one tried last.
+    const int open = m_controller && m_controller->IsPortOpen() ? m_controller->currentPort() : 0;
     for (int n = 1; n <= m_portActions.size(); ++n) {
-        m_portActions[n - 1]->setChecked(n == current);
+        m_portActions[n - 1]->setChecked(n == open);
+    }
+    UpdatePortLabels();
+}
+
+void CMainFrame::UpdatePortLabels()
+{
+    const QList<SerialPortEntry> ports = m_ports ? m_ports->Ports() : QList<SerialPortEntry>();
+    for (int n = 1; n <= m_portActions.size(); ++n) {
+        QString label = QStringLiteral("COM%1").arg(n);
+        if (m_deviceOf) {
+            const QString device = m_deviceOf(n);
+#ifdef Q_OS_WIN
+            const QString shown = SerialPortList::Presence(device, ports); // COMn is the device itself
+#else
+            const QString shown = QStringLiteral("  ") + device + SerialPortList::Presence(device, ports);
+#endif
+            label += QString(shown).replace(QLatin1Char('&'), QStringLiteral("&&")); // no mnemonics from names
+        }
+        m_portActions[n - 1]->setText(label);
     }
 }
 

@@ -2,6 +2,9 @@
 
 #include "app/CMainFrame.h"
 #include "docs/DocumentEngine.h"
+#include "link/CPortSettingsDlg.h"
+#include "link/QtSerialDriver.h"
+#include "link/SystemSerialPortList.h"
 #include "results/CQuellmaxView.h"
 #include "util/BusyWaitLauncher.h"
 #include "util/ControlId.h"
@@ -51,6 +54,13 @@ bool CQuellmaxApp::InitInstance(bool show)
     m_controller->SetNotepad(m_notepad.get());
     m_view->SetController(m_controller.get());
     m_frame->SetView(m_view, m_controller.get());
+    SerialPortList* ports = m_parts.ports;
+    if (!ports) {
+        m_ownPorts = std::make_unique<SystemSerialPortList>(m_parts.clock);
+        ports = m_ownPorts.get();
+    }
+    m_frame->SetPortList(
+        ports, [resolver = QtSerialDriver::SettingsResolver(m_parts.settings)](int n) { return resolver(n - 1); });
 
     QObject::connect(m_view, &CQuellmaxView::dataSheetRequested, m_frame.get(),
                      [this] { m_controller->OnDataSheet(); });
@@ -58,6 +68,7 @@ bool CQuellmaxApp::InitInstance(bool show)
     QObject::connect(m_view, &CQuellmaxView::notepadRequested, m_frame.get(), [this] { m_controller->OnNotepad(); });
     QObject::connect(m_frame.get(), &CMainFrame::directoriesRequested, m_frame.get(),
                      [this] { OnOptionsDirectories(); });
+    QObject::connect(m_frame.get(), &CMainFrame::portSettingsRequested, m_frame.get(), [this] { OnPortSettings(); });
     QObject::connect(m_frame.get(), &CMainFrame::newRequested, m_frame.get(), [this] {
         m_controller->OnInitialUpdate();
         m_frame->OnUpdateComN();
@@ -92,6 +103,24 @@ void CQuellmaxApp::OnOptionsDirectories()
     m_directories->show();
     m_directories->raise();
     m_directories->activateWindow();
+}
+
+CPortSettingsDlg* CQuellmaxApp::portSettings() const
+{
+    return m_portSettings.data();
+}
+
+void CQuellmaxApp::OnPortSettings()
+{
+    if (!m_portSettings) {
+        m_portSettings = new CPortSettingsDlg(m_parts.settings, m_parts.ports ? *m_parts.ports : *m_ownPorts,
+                                              m_controller->currentPort(), m_frame.get());
+        // The menu's labels show the new devices at once.
+        QObject::connect(m_portSettings, &QDialog::accepted, m_frame.get(), [this] { m_frame->OnUpdateComN(); });
+    }
+    m_portSettings->open();
+    m_portSettings->raise();
+    m_portSettings->activateWindow();
 }
 
 void CQuellmaxApp::OnWorkOrder()

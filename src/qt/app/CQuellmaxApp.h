@@ -14,7 +14,9 @@
 namespace tessaprint {
 
 class CMainFrame;
+class CPortSettingsDlg;
 class CQuellmaxView;
+class SerialPortList;
 
 // The application: the main frame with its form and the controller behind
 // it, put together from the parts it works with (a real port or the
@@ -32,6 +34,8 @@ public:
         int editorCloseWaitMs = CApplication::kDefaultCloseWaitMs;
         // What Data Sheet documents are written with; the document engine when unset.
         docs::WordProcessorFactory wordProcessor = {};
+        // The serial ports the Port menu and Port > Settings... show; the system's own when unset.
+        SerialPortList* ports = nullptr;
     };
 
     explicit CQuellmaxApp(Parts parts);
@@ -56,6 +60,9 @@ public:
     // Options > Directories, likewise.
     void OnOptionsDirectories();
     COptionsDirectory* directories() const;
+    // Port > Settings...: the one dialog, made when there is none, then shown.
+    void OnPortSettings();
+    CPortSettingsDlg* portSettings() const;
     CNotepad* notepad() const { return m_notepad.get(); }
 
 private:
@@ -70,6 +77,8 @@ private:
     WorkOrderPrompts* m_workOrderPrompts = nullptr;
     QPointer<CWorkOrder1> m_workOrder;
     QPointer<COptionsDirectory> m_directories;
+    QPointer<CPortSettingsDlg> m_portSettings;
+    std::unique_ptr<SerialPortList> m_ownPorts;
     std::unique_ptr<ProcessLauncher> m_ownLauncher;
     std::unique_ptr<ProcessLauncher> m_busyLauncher;
     // Goes last of all at exit, closing the editor it started.

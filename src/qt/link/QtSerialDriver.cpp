@@ -1,11 +1,16 @@
 #include "link/QtSerialDriver.h"
 
+#include "link/SystemSerialPortList.h"
+
+#include <QFileInfo>
+
 #include <utility>
 
 namespace tessaprint {
 
-QtSerialDriver::QtSerialDriver(PortNameResolver resolver, QObject* parent)
-    : QObject(parent), m_resolver(std::move(resolver))
+QtSerialDriver::QtSerialDriver(PortNameResolver resolver, PortLister listPorts, QObject* parent)
+    : QObject(parent), m_resolver(std::move(resolver)),
+      m_listPorts(listPorts ? std::move(listPorts) : PortLister(&SystemSerialPortList::Enumerate))
 {
     m_replyTimer.setSingleShot(true);
     connect(&m_replyTimer, &QTimer::timeout, this, [this] { RaiseEvents(true); });
@@ -23,11 +28,101 @@ QtSerialDriver::PortNameResolver QtSerialDriver::SettingsResolver(const Settings
         (void)settings;
         return QStringLiteral("COM%1").arg(n);
 #else
-        const std::string key = "COM" + std::to_string(n) + "Device";
-        const std::string fallback = "/dev/ttyUSB" + std::to_string(n - 1);
-        return QString::fromStdString(settings.GetProfileString("Serial", key, fallback));
+        // An empty value is the default too: the Port Settings dialog stores an empty entry as empty.
+        const std::string device =
+            settings.GetProfileString(tessaprint::settings::kSerial, DeviceKey(n), std::string());
+        return device.empty() ? DefaultDevice(n) : QString::fromStdString(device);
 #endif
     };
+}
+
+std::string QtSerialDriver::DeviceKey(int n)
+{
+    return "COM" + std::to_string(n) + "Device";
+}
+
+QString QtSerialDriver::DefaultDevice(int n)
+{
+    return QStringLiteral("/dev/ttyUSB%1").arg(n - 1);
+}
+
+QString QtSerialDriver::DeviceFor(int comIndex)
+{
+    const QString configured = m_resolver(comIndex);
+    const Followed& followed = m_followed[static_cast<std::size_t>(comIndex)];
+    if (followed.configured.isEmpty() || followed.configured != configured) {
+        return configured;
+    }
+    // Wherever the adapter is now; where it is not listed, the configured device.
+    const QList<SerialPortEntry> ports = m_listPorts();
+    const SerialPortEntry* port = Locate(followed.adapter, ports);
+    return port ? port->device : configured;
+}
+
+QtSerialDriver::Adapter QtSerialDriver::Identify(const QString& device) const
+{
+    Adapter adapter;
+    adapter.path = device;
+    const QList<SerialPortEntry> ports = m_listPorts();
+    const SerialPortEntry* port = SerialPortList::Find(ports, device);
+    if (port && !port->serialNumber.isEmpty()) {
+        adapter.serialNumber = port->serialNumber;
+        for (const SerialPortEntry& other : ports) {
+            if (&other == port) {
+                break;
+            }
+            adapter.ordinal += other.serialNumber == port->serialNumber ? 1 : 0;
+        }
+    }
+    return adapter;
+}
+
+const SerialPortEntry* QtSerialDriver::Locate(const Adapter& adapter, const QList<SerialPortEntry>& ports)
+{
+    // Where it was, if its serial number is there again; else its port of that number.
+    const QString before = SerialPortList::CanonicalDevice(adapter.path);
+    const SerialPortEntry* same = nullptr;
+    int ordinal = 0;
+    for (const SerialPortEntry& port : ports) {
+        if (port.serialNumber != adapter.serialNumber) {
+            continue;
+        }
+        if (SerialPortList::CanonicalDevice(port.device) == before) {
+            return &port;
+        }
+        if (ordinal++ == adapter.ordinal) {
+            same = &port;
+        }
+    }
+    return same;
+}
+
+bool QtSerialDriver::IsLostPortBack()
+{
+    if (!m_lost || m_openIndex < 0) {
+        return false;
+    }
+    if (m_adapter.serialNumber.isEmpty()) {
+#ifdef Q_OS_WIN
+        return SerialPortList::Find(m_listPorts(), m_adapter.path) != nullptr;
+#else
+        // The device file is there again (for a link: what it points to).
+        return QFileInfo::exists(m_adapter.path);
+#endif
+    }
+    const QList<SerialPortEntry> ports = m_listPorts();
+    const SerialPortEntry* port = Locate(m_adapter, ports);
+    if (!port) {
+        return false;
+    }
+    const QString configured = m_resolver(m_openIndex);
+    Followed& followed = m_followed[static_cast<std::size_t>(m_openIndex)];
+    if (SerialPortList::CanonicalDevice(port->device) == SerialPortList::CanonicalDevice(configured)) {
+        followed = {};
+    } else {
+        followed = {configured, m_adapter};
+    }
+    return true;
 }
 
 int QtSerialDriver::DrvOpen(int comIndex)
@@ -41,14 +136,18 @@ int QtSerialDriver::DrvOpen(int comIndex)
         m_port.close();
     }
     m_input.Purge();
-    m_port.setPortName(m_resolver(comIndex));
+    const QString device = DeviceFor(comIndex);
+    m_port.setPortName(device);
     if (!m_port.open(QIODevice::ReadWrite)) {
-        m_lastError = m_port.errorString().toStdString();
+        m_lastError = (device + QStringLiteral(": ") + m_port.errorString()).toStdString();
         if (m_port.error() != QSerialPort::NoError) {
             m_port.clearError();
         }
         return -1;
     }
+    m_openIndex = comIndex;
+    m_adapter = Identify(device);
+    m_lost = false;
     // Eight data bits, no parity, one stop bit, no handshake.
     m_port.setBaudRate(kBaud);
     m_port.setDataBits(QSerialPort::Data8);
@@ -157,6 +256,7 @@ void QtSerialDriver::OnError(QSerialPort::SerialPortError error)
         m_input.Purge();
         m_replyTimer.stop();
         m_lastError = reason.toStdString();
+        m_lost = true;
         const bool wasEnabled = std::exchange(m_enabled, false);
         emit portLost(reason);
         // Queued: whoever hears it may show a dialog, which must not run

@@ -2,6 +2,7 @@
 
 #include "link/DriverInputQueue.h"
 #include "link/SerialDriver.h"
+#include "link/SerialPortList.h"
 #include "util/SettingsStore.h"
 
 #include <QObject>
@@ -9,6 +10,7 @@
 #include <QString>
 #include <QTimer>
 
+#include <array>
 #include <functional>
 
 namespace tessaprint {
@@ -17,21 +19,31 @@ namespace tessaprint {
 // device that is comes from the resolver (on Windows the port "COMn", elsewhere
 // a device file named in the settings). Received bytes reach the callback on
 // the thread that owns this object, the user interface thread.
+//
+// A lost port's adapter is known by its USB serial number when the port list
+// gives one, else by the device's path. An adapter with a serial number that
+// comes back at another path is opened there by its COM port from then on,
+// while that port's setting stays as it is.
 class QtSerialDriver : public QObject, public SerialDriver {
     Q_OBJECT
 public:
     using PortNameResolver = std::function<QString(int comIndex)>;
+    using PortLister = std::function<QList<SerialPortEntry>()>;
 
     // The instrument talks at this speed only.
     static constexpr int kBaud = 115200;
 
-    explicit QtSerialDriver(PortNameResolver resolver, QObject* parent = nullptr);
+    // listPorts tells the adapters' serial numbers; the system's ports when unset.
+    explicit QtSerialDriver(PortNameResolver resolver, PortLister listPorts = {}, QObject* parent = nullptr);
     ~QtSerialDriver() override;
 
     // The resolver that reads "Serial"/"COMnDevice" from the settings
-    // (default /dev/ttyUSB<n-1>); on Windows it is simply "COMn". The
-    // settings must outlive the resolver.
+    // (default /dev/ttyUSB<n-1>, also for an empty value); on Windows it is
+    // simply "COMn". The settings must outlive the resolver.
     static PortNameResolver SettingsResolver(const SettingsStore& settings);
+    // "COMnDevice" and /dev/ttyUSB<n-1>, for n from 1 to 10.
+    static std::string DeviceKey(int n);
+    static QString DefaultDevice(int n);
 
     QString PortName() const { return m_port.portName(); }
 
@@ -46,6 +58,7 @@ public:
     void DrvEnable(int enable) override;
     bool IsOpen() const override { return m_port.isOpen(); }
     std::string LastErrorText() const override { return m_lastError; }
+    bool IsLostPortBack() override;
     // How often the port woke the program up (data or an error): a port that
     // hung up must not keep doing so.
     int Wakeups() const { return m_wakeups; }
@@ -56,11 +69,29 @@ signals:
     void portLost(const QString& reason);
 
 private:
+    // Which adapter a port is on: its serial number and, as several ports of
+    // one adapter share it, which of them; or without one, the device's path.
+    struct Adapter {
+        QString serialNumber;
+        int ordinal = 0;
+        QString path;
+    };
+    // A COM port whose adapter came back elsewhere follows it while the
+    // port's configured device is still this one.
+    struct Followed {
+        QString configured;
+        Adapter adapter;
+    };
+
+    QString DeviceFor(int comIndex);
+    Adapter Identify(const QString& device) const;
+    static const SerialPortEntry* Locate(const Adapter& adapter, const QList<SerialPortEntry>& ports);
     void OnReadyRead();
     void OnError(QSerialPort::SerialPortError error);
     void RaiseEvents(bool replyTimedOut);
 
     PortNameResolver m_resolver;
+    PortLister m_listPorts;
     QSerialPort m_port;
     QTimer m_replyTimer;
     DriverInputQueue m_input;
@@ -68,6 +99,10 @@ private:
     std::string m_lastError;
     bool m_enabled = false;
     int m_wakeups = 0;
+    int m_openIndex = -1;
+    Adapter m_adapter; // of the port opened last
+    bool m_lost = false;
+    std::array<Followed, 10> m_followed;
 };
 
 } // namespace tessaprint

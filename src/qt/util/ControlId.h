@@ -42,6 +42,7 @@ inline constexpr int WorkOrder = 313;
 inline constexpr int AddService = 314;
 inline constexpr int AddResults = 315;
 inline constexpr int AddChecks = 316;
+inline constexpr int PortSettings = 317;
 } // namespace Window
 
 // The buttons every dialog that has them shares (About, Error, Confirm,
@@ -71,6 +72,7 @@ constexpr int Port(int n)
 {
     return PortBase + n;
 }
+inline constexpr int PortSettings = 32782; // Port > Settings...
 } // namespace Command
 
 // The main frame's own children.
@@ -110,6 +112,17 @@ inline constexpr int Reports = 1002;
 inline constexpr int Browse = 1034; // "..."
 inline constexpr int Word2007 = 1039;
 } // namespace Directories
+
+// Port > Settings...: the system's ports, and the device of each COMn.
+namespace PortSettings {
+inline constexpr int Ports = 1001;
+// COMn's device is DeviceBase + n, n from 1 to Command::PortCount.
+inline constexpr int DeviceBase = 1010;
+constexpr int Device(int n)
+{
+    return DeviceBase + n;
+}
+} // namespace PortSettings
 
 // The work order window: its 30 boxes (the table in CWorkOrder1.cpp gives
 // each its label, settings key and place), headlines, lists and buttons.
