@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/CaptureController.h"
+#include "app/WindowSettings.h"
 #include "util/CNotepad.h"
 #include "util/COptionsDirectory.h"
 #include "workorder/CWorkOrder1.h"
@@ -38,7 +39,8 @@ public:
     ~CQuellmaxApp();
 
     // Creates the frame and the form, runs the form's first update (settings,
-    // port, size) and shows the window.
+    // port, size: the remembered window when there is one) and shows the
+    // window.
     bool InitInstance(bool show = true);
     // Told when the user picks another instrument kind; set before InitInstance.
     void SetKindChangedHandler(std::function<void(InstrumentKind)> handler) { m_kindChanged = std::move(handler); }
@@ -59,7 +61,13 @@ public:
     CNotepad* notepad() const { return m_notepad.get(); }
 
 private:
+    // The form's first update, also File > New's.
+    void InitialUpdate();
+    // The window's geometry and column widths into the settings.
+    void SaveWindow();
+
     Parts m_parts;
+    WindowSettings m_windowSettings;
     std::function<void(InstrumentKind)> m_kindChanged;
     std::unique_ptr<CMainFrame> m_frame;
     CQuellmaxView* m_view = nullptr; // owned by the frame
