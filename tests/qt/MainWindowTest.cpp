@@ -53,7 +53,7 @@ TEST_F(MainWindowTest, FirstStartShowsTheFormAsStoredSettingsSayAndOpensCom1)
 {
     Start();
     EXPECT_EQ(app->frame()->windowTitle(), "Tessaprint");
-    EXPECT_FALSE(app->frame()->windowFlags() & Qt::WindowMaximizeButtonHint);
+    EXPECT_TRUE(app->frame()->windowFlags() & Qt::WindowMaximizeButtonHint);
     EXPECT_EQ(app->frame()->size(), QSize(950, 780));
     EXPECT_TRUE(Control<QRadioButton>(Form::Quellmax)->isChecked());
     EXPECT_FALSE(Control<QPushButton>(Form::DataSheet)->isEnabled());

@@ -8,9 +8,16 @@
 #include "util/ControlId.h"
 
 #include <QAction>
+#include <QCloseEvent>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QMenuBar>
+#include <QScreen>
 #include <QStatusBar>
+#include <QWidgetItem>
+
+#include <algorithm>
+#include <utility>
 
 namespace tessaprint {
 
@@ -23,7 +30,8 @@ CMainFrame::CMainFrame(QWidget* parent) : QMainWindow(parent)
 
     setWindowTitle(QStringLiteral("Tessaprint"));
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
-                   Qt::WindowCloseButtonHint | Qt::CustomizeWindowHint);
+                   Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint | Qt::CustomizeWindowHint);
+    setMinimumSize(kMinimumWidth, kMinimumHeight);
     move(0, 0);
     resize(1200, 1200);
     CreateMenus();
@@ -132,15 +140,82 @@ void CMainFrame::SetView(CQuellmaxView* view, CaptureController* controller)
 {
     m_controller = controller;
     setCentralWidget(view);
-    view->SetFrameHooks(
-        [this](int width, int height) {
-            raise();
-            activateWindow();
-            resize(width, height);
-        },
-        [this](const QString& text) { ShowStatusMessage(text); },
-        [this](bool enabled) { SetCaptureCommandsEnabled(enabled); });
+    view->SetDefaultSize(FormSizeIn({CaptureController::kFrameWidth, CaptureController::kFrameHeight}));
+    view->SetFrameHooks([this](int width, int height) { RaiseAndResize(width, height); },
+                        [this](const QString& text) { ShowStatusMessage(text); },
+                        [this](bool enabled) { SetCaptureCommandsEnabled(enabled); });
     OnUpdateComN();
+}
+
+QSize CMainFrame::FormSizeIn(QSize frameSize) const
+{
+    // As QMainWindow's layout measures them: the menu bar's height for the
+    // width above the form, the status bar's least height below it.
+    const QMenuBar* menu = menuBar();
+    int menuHeight = 0;
+    if (!menu->isHidden() && !menu->isWindow()) {
+        menuHeight = menu->heightForWidth(std::max(frameSize.width(), menu->minimumWidth()));
+        if (menuHeight < 0) {
+            menuHeight = menu->sizeHint().height();
+        }
+        menuHeight = std::clamp(menuHeight, QWidgetItem(menuBar()).minimumSize().height(), menu->maximumHeight());
+    }
+    const QWidgetItem status(statusBar());
+    const int statusHeight = std::max(status.heightForWidth(frameSize.width()), status.minimumSize().height());
+    return {frameSize.width(), frameSize.height() - menuHeight - statusHeight};
+}
+
+void CMainFrame::RaiseAndResize(int width, int height)
+{
+    raise();
+    activateWindow();
+    const QByteArray stored = std::exchange(m_pendingGeometry, QByteArray());
+    if (stored.isEmpty() || !RestoreStoredGeometry(stored)) {
+        resize(width, height);
+    }
+}
+
+bool CMainFrame::RestoreStoredGeometry(const QByteArray& geometry)
+{
+    // Qt reads a cut-off or hand-made geometry as a window of no size or of
+    // one pixel, which the minimum size would then hide; a window not half
+    // as large as the smallest frame was not stored by this one.
+    QWidget probe;
+    if (!probe.restoreGeometry(geometry) || probe.width() < kMinimumWidth / 2 || probe.height() < kMinimumHeight / 2 ||
+        !restoreGeometry(geometry)) {
+        return false;
+    }
+    // Qt brings a window stored off the screens back, but may leave its
+    // corner (and the window menu) off the edge or make it larger than the
+    // screen: then it is fitted into the screen that shows most of it.
+    const QRect now = this->geometry();
+    const QScreen* best = QGuiApplication::primaryScreen();
+    long long bestArea = -1;
+    for (const QScreen* screen : QGuiApplication::screens()) {
+        const QRect seen = screen->availableGeometry().intersected(now);
+        const long long area = seen.isEmpty() ? 0 : 1LL * seen.width() * seen.height();
+        if (area > bestArea) {
+            best = screen;
+            bestArea = area;
+        }
+    }
+    if (best) {
+        const QRect area = best->availableGeometry();
+        const QSize size = now.size().boundedTo(area.size()).expandedTo(minimumSize());
+        const QRect fitted(std::clamp(now.x(), area.x(), std::max(area.x(), area.x() + area.width() - size.width())),
+                           std::clamp(now.y(), area.y(), std::max(area.y(), area.y() + area.height() - size.height())),
+                           size.width(), size.height());
+        if (!area.contains(now.topLeft()) || now.width() > area.width() || now.height() > area.height()) {
+            setGeometry(fitted);
+        }
+    }
+    return true;
+}
+
+void CMainFrame::closeEvent(QCloseEvent* event)
+{
+    emit closing();
+    QMainWindow::closeEvent(event);
 }
 
 QAction* CMainFrame::portAction(int n) const

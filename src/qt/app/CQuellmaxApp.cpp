@@ -18,12 +18,14 @@
 
 namespace tessaprint {
 
-CQuellmaxApp::CQuellmaxApp(Parts parts) : m_parts(parts)
+CQuellmaxApp::CQuellmaxApp(Parts parts) : m_parts(parts), m_windowSettings(parts.settings)
 {
 }
 
 CQuellmaxApp::~CQuellmaxApp()
 {
+    // Also when the window was never closed (a test, a session ending).
+    SaveWindow();
     // The controller goes before the form it talks to.
     m_controller.reset();
     m_frame.reset();
@@ -69,19 +71,35 @@ bool CQuellmaxApp::InitInstance(bool show)
     QObject::connect(m_frame.get(), &CMainFrame::directoriesRequested, m_frame.get(),
                      [this] { OnOptionsDirectories(); });
     QObject::connect(m_frame.get(), &CMainFrame::portSettingsRequested, m_frame.get(), [this] { OnPortSettings(); });
-    QObject::connect(m_frame.get(), &CMainFrame::newRequested, m_frame.get(), [this] {
-        m_controller->OnInitialUpdate();
-        m_frame->OnUpdateComN();
-    });
+    QObject::connect(m_frame.get(), &CMainFrame::newRequested, m_frame.get(), [this] { InitialUpdate(); });
+    QObject::connect(m_frame.get(), &CMainFrame::closing, m_frame.get(), [this] { SaveWindow(); });
 
-    m_controller->OnInitialUpdate();
-    m_frame->OnUpdateComN();
+    InitialUpdate();
+    // Only at start: a later update keeps the columns as they are.
+    if (const auto widths = m_windowSettings.ReadingColumns()) {
+        m_view->SetReadingColumnWidths(*widths);
+    }
     if (show) {
         m_frame->show();
         m_frame->raise();
         m_frame->activateWindow();
     }
     return true;
+}
+
+void CQuellmaxApp::InitialUpdate()
+{
+    m_frame->RestoreAtNextResize(m_windowSettings.Geometry());
+    m_controller->OnInitialUpdate();
+    m_frame->RestoreAtNextResize({}); // only for this update's size request
+    m_frame->OnUpdateComN();
+}
+
+void CQuellmaxApp::SaveWindow()
+{
+    if (m_frame && m_view) {
+        m_windowSettings.Save(m_frame->saveGeometry(), m_view->ReadingColumnWidths());
+    }
 }
 
 CWorkOrder1* CQuellmaxApp::workOrder() const

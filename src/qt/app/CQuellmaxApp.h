@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/CaptureController.h"
+#include "app/WindowSettings.h"
 #include "util/CNotepad.h"
 #include "util/COptionsDirectory.h"
 #include "workorder/CWorkOrder1.h"
@@ -42,7 +43,8 @@ public:
     ~CQuellmaxApp();
 
     // Creates the frame and the form, runs the form's first update (settings,
-    // port, size) and shows the window.
+    // port, size: the remembered window when there is one) and shows the
+    // window.
     bool InitInstance(bool show = true);
     // Told when the user picks another instrument kind; set before InitInstance.
     void SetKindChangedHandler(std::function<void(InstrumentKind)> handler) { m_kindChanged = std::move(handler); }
@@ -67,8 +69,13 @@ public:
 
 private:
     QRect KeepInView() const;
+    // The form's first update, also File > New's.
+    void InitialUpdate();
+    // The window's geometry and column widths into the settings.
+    void SaveWindow();
 
     Parts m_parts;
+    WindowSettings m_windowSettings;
     std::function<void(InstrumentKind)> m_kindChanged;
     std::unique_ptr<CMainFrame> m_frame;
     CQuellmaxView* m_view = nullptr; // owned by the frame

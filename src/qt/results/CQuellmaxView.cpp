@@ -8,6 +8,7 @@
 #include <QComboBox>
 #include <QContextMenuEvent>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -17,49 +18,97 @@
 #include <QRadioButton>
 #include <QTreeWidget>
 
+#include <algorithm>
 #include <functional>
 
 namespace tessaprint {
+namespace {
+
+// The two lists at the default size, in dialog units, and the least each
+// keeps when the form is made smaller.
+constexpr QRect kLinesDlu(25, 59, 538, 218);
+constexpr QRect kReadingsDlu(112, 295, 416, 89);
+constexpr int kMinLinesHeightDlu = 64;
+constexpr int kMinReadingsHeightDlu = 40;
+// Narrower than the default by more than this, Work Order would come within
+// 10 units of CLR MEMORY; the form is cut off instead.
+constexpr int kMostNarrowingDlu = 170;
+// Kept free below the lowest control, as above the highest.
+constexpr int kBottomMarginDlu = 7;
+
+struct HeightShares {
+    int lines = 0;
+    int readings = 0;
+};
+
+// Extra height goes half to each list (the odd pixel to the received lines).
+// Missing height comes out of the empty band below the controls first, then
+// out of the received lines, then out of the readings, each down to its
+// minimum; what is still missing is cut off at the bottom.
+HeightShares ShareHeight(int extra, int spare)
+{
+    HeightShares shares;
+    if (extra >= 0) {
+        shares.readings = extra / 2;
+        shares.lines = extra - shares.readings;
+        return shares;
+    }
+    int missing = std::max(0, -extra - spare);
+    const int fromLines = std::min(missing, DluY(kLinesDlu.height()) - DluY(kMinLinesHeightDlu));
+    missing -= fromLines;
+    shares.lines = -fromLines;
+    shares.readings = -std::min(missing, DluY(kReadingsDlu.height()) - DluY(kMinReadingsHeightDlu));
+    return shares;
+}
+
+QRect ToPixels(QRect dlu)
+{
+    return DluRect(dlu.x(), dlu.y(), dlu.width(), dlu.height());
+}
+
+} // namespace
 
 CQuellmaxView::CQuellmaxView(QWidget* parent) : QWidget(parent)
 {
     setObjectName(ControlName(ControlId::Window::Form));
-    setMinimumSize(DluX(kFormWidthDlu), DluY(kFormHeightDlu));
     QFont font = this->font();
     font.setPointSize(8); // the dialog units assume an 8-point UI font
     setFont(font);
 
     m_editVersion = new QLineEdit(this);
     m_editVersion->setObjectName(ControlName(ControlId::Form::VersionText));
-    m_editVersion->setGeometry(DluRect(97, 7, 115, 14));
+    Place(m_editVersion, DluRect(97, 7, 115, 14), kFixed);
     m_editVersion->hide();
 
-    QPushButton* version = AddButton(ControlId::Form::Version, QStringLiteral("Version"), QRect(39, 7, 50, 14));
+    QPushButton* version = AddButton(ControlId::Form::Version, QStringLiteral("Version"), QRect(39, 7, 50, 14), kFixed);
     version->hide();
 
     m_listLines = new QListWidget(this);
     m_listLines->setObjectName(ControlName(ControlId::Form::Lines));
-    m_listLines->setGeometry(DluRect(25, 59, 538, 218));
+    Place(m_listLines, ToPixels(kLinesDlu), kWiden | kLinesHeight);
     m_listLines->setUniformItemSizes(true); // long captures stay quick to show
     m_listLines->setSelectionMode(QAbstractItemView::SingleSelection);
 
-    m_btnClearScreen = AddButton(ControlId::Form::ClearScreen, QStringLiteral("Clear Screen"), QRect(457, 36, 50, 14));
-    QPushButton* notepad = AddButton(ControlId::Form::Notepad, QStringLiteral("Notepad"), QRect(397, 36, 50, 14));
-    m_btnResult = AddButton(ControlId::Form::Result, QStringLiteral("RESULT"), QRect(17, 35, 50, 14));
-    QPushButton* test = AddButton(ControlId::Form::Test, QStringLiteral("Test"), QRect(519, 36, 50, 14));
+    m_btnClearScreen =
+        AddButton(ControlId::Form::ClearScreen, QStringLiteral("Clear Screen"), QRect(457, 36, 50, 14), kFollowRight);
+    QPushButton* notepad =
+        AddButton(ControlId::Form::Notepad, QStringLiteral("Notepad"), QRect(397, 36, 50, 14), kFollowRight);
+    m_btnResult = AddButton(ControlId::Form::Result, QStringLiteral("RESULT"), QRect(17, 35, 50, 14), kFixed);
+    QPushButton* test = AddButton(ControlId::Form::Test, QStringLiteral("Test"), QRect(519, 36, 50, 14), kFollowRight);
     test->hide();
-    m_btnClearMemory = AddButton(ControlId::Form::ClearMemory, QStringLiteral("CLR MEMORY"), QRect(99, 36, 50, 14));
+    m_btnClearMemory =
+        AddButton(ControlId::Form::ClearMemory, QStringLiteral("CLR MEMORY"), QRect(99, 36, 50, 14), kFixed);
 
     m_comboEquipmentId = new QComboBox(this);
     m_comboEquipmentId->setObjectName(ControlName(ControlId::Form::EquipmentId));
     const QRect combo = DluRect(31, 295, 73, 199);
     // The drop-down's 199 units include its open list; the closed box is one line high.
-    m_comboEquipmentId->setGeometry(combo.x(), combo.y(), combo.width(), DluY(14));
+    Place(m_comboEquipmentId, QRect(combo.x(), combo.y(), combo.width(), DluY(14)), kBelowLines);
     m_comboEquipmentId->setMaxVisibleItems(20);
 
     m_listReadings = new QTreeWidget(this);
     m_listReadings->setObjectName(ControlName(ControlId::Form::Readings));
-    m_listReadings->setGeometry(DluRect(112, 295, 416, 89));
+    Place(m_listReadings, ToPixels(kReadingsDlu), kBelowLines | kWiden | kReadingsHeight);
     m_listReadings->setRootIsDecorated(false);
     m_listReadings->setItemsExpandable(false);
     m_listReadings->setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -68,14 +117,15 @@ CQuellmaxView::CQuellmaxView(QWidget* parent) : QWidget(parent)
     m_listReadings->setColumnCount(0);
     m_listReadings->header()->setStretchLastSection(false);
 
-    m_btnDataSheet = AddButton(ControlId::Form::DataSheet, QStringLiteral("Data Sheet"), QRect(533, 293, 45, 14));
+    m_btnDataSheet = AddButton(ControlId::Form::DataSheet, QStringLiteral("Data Sheet"), QRect(533, 293, 45, 14),
+                               kFollowRight | kBelowLines);
 
     m_staticSelect = new QLabel(this);
     m_staticSelect->setObjectName(ControlName(ControlId::Form::SelectCaption));
-    m_staticSelect->setGeometry(DluRect(33, 284, 90, 8));
+    Place(m_staticSelect, DluRect(33, 284, 90, 8), kBelowLines);
     m_staticResults = new QLabel(this);
     m_staticResults->setObjectName(ControlName(ControlId::Form::ResultsCaption));
-    m_staticResults->setGeometry(DluRect(169, 284, 285, 8));
+    Place(m_staticResults, DluRect(169, 284, 285, 8), kBelowLines);
 
     m_kindGroup = new QButtonGroup(this);
     m_radioQuellmax = AddRadio(ControlId::Form::Quellmax, QStringLiteral("QuellMax"), QRect(537, 321, 41, 10));
@@ -83,7 +133,18 @@ CQuellmaxView::CQuellmaxView(QWidget* parent) : QWidget(parent)
     m_radioPactrx = AddRadio(ControlId::Form::Pactrx, QStringLiteral("PACTRX"), QRect(537, 348, 37, 10));
 
     QPushButton* workOrder =
-        AddButton(ControlId::Form::WorkOrder, QStringLiteral("Work Order"), QRect(329, 36, 50, 14));
+        AddButton(ControlId::Form::WorkOrder, QStringLiteral("Work Order"), QRect(329, 36, 50, 14), kFollowRight);
+
+    // Tab goes through the form in reading order: the buttons' row left to
+    // right, the received lines, then the row below them; the kind radio
+    // buttons are one stop (the checked one), as Qt treats an exclusive group.
+    const std::vector<QWidget*> tabOrder = {
+        version,          m_editVersion, m_btnResult,  m_btnClearMemory,   workOrder,      notepad,
+        m_btnClearScreen, test,          m_listLines,  m_comboEquipmentId, m_listReadings, m_btnDataSheet,
+        m_radioQuellmax,  m_radioKappa,  m_radioPactrx};
+    for (std::size_t i = 1; i < tabOrder.size(); ++i) {
+        setTabOrder(tabOrder[i - 1], tabOrder[i]);
+    }
 
     // Clicks go to the controller; the form itself decides nothing. The call
     // goes through std::invoke: for "(m_controller->*handler)()" in this
@@ -110,12 +171,15 @@ CQuellmaxView::CQuellmaxView(QWidget* parent) : QWidget(parent)
     connect(notepad, &QPushButton::clicked, this, &CQuellmaxView::notepadRequested);
 }
 
-QPushButton* CQuellmaxView::AddButton(int id, const QString& caption, QRect dlu)
+QPushButton* CQuellmaxView::AddButton(int id, const QString& caption, QRect dlu, unsigned anchors)
 {
     auto* button = new QPushButton(caption, this);
     button->setObjectName(ControlName(id));
-    button->setGeometry(DluRect(dlu.x(), dlu.y(), dlu.width(), dlu.height()));
+    Place(button, ToPixels(dlu), anchors);
+    // Not auto-default, which would change how the buttons are drawn; Enter
+    // is handled in eventFilter instead.
     button->setAutoDefault(false);
+    button->installEventFilter(this);
     return button;
 }
 
@@ -124,9 +188,98 @@ QRadioButton* CQuellmaxView::AddRadio(int id, const QString& caption, QRect dlu)
     auto* radio = new QRadioButton(caption, this);
     radio->setObjectName(ControlName(id));
     // Wide enough for the caption in any font; the position is the form's.
-    radio->setGeometry(DluX(dlu.x()), DluY(dlu.y()), DluX(std::max(dlu.width(), 60)), DluY(dlu.height()));
+    Place(radio, QRect(DluX(dlu.x()), DluY(dlu.y()), DluX(std::max(dlu.width(), 60)), DluY(dlu.height())),
+          kFollowRight | kBelowLines);
     m_kindGroup->addButton(radio, id);
     return radio;
+}
+
+void CQuellmaxView::Place(QWidget* control, QRect rect, unsigned anchors)
+{
+    control->setGeometry(rect);
+    m_placements.push_back({control, rect, anchors});
+}
+
+void CQuellmaxView::SetDefaultSize(QSize size)
+{
+    m_defaultSize = size;
+    int lowest = 0;
+    for (const Placement& placement : m_placements) {
+        lowest = std::max(lowest, placement.rect.y() + placement.rect.height());
+    }
+    m_spareHeight = std::max(0, size.height() - lowest - DluY(kBottomMarginDlu));
+    if (isVisible()) {
+        PlaceControls();
+    }
+}
+
+void CQuellmaxView::PlaceControls()
+{
+    if (!m_defaultSize.isValid()) {
+        return;
+    }
+    const int dx = std::max(width() - m_defaultSize.width(), -DluX(kMostNarrowingDlu));
+    const HeightShares shares = ShareHeight(height() - m_defaultSize.height(), m_spareHeight);
+    for (const Placement& placement : m_placements) {
+        QRect rect = placement.rect;
+        if (placement.anchors & kFollowRight) {
+            rect.translate(dx, 0);
+        }
+        if (placement.anchors & kWiden) {
+            rect.setWidth(rect.width() + dx);
+        }
+        if (placement.anchors & kBelowLines) {
+            rect.translate(0, shares.lines);
+        }
+        if (placement.anchors & kLinesHeight) {
+            rect.setHeight(rect.height() + shares.lines);
+        }
+        if (placement.anchors & kReadingsHeight) {
+            rect.setHeight(rect.height() + shares.readings);
+        }
+        placement.control->setGeometry(rect);
+    }
+}
+
+void CQuellmaxView::resizeEvent(QResizeEvent* event)
+{
+    PlaceControls();
+    QWidget::resizeEvent(event);
+}
+
+bool CQuellmaxView::eventFilter(QObject* watched, QEvent* event)
+{
+    // Enter (the main key or the keypad's) presses the focused button, as
+    // Space does; held down, it presses it once.
+    if (event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        const Qt::KeyboardModifiers others = key->modifiers() & ~Qt::KeyboardModifiers(Qt::KeypadModifier);
+        const bool enter = (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) && others == Qt::NoModifier;
+        auto* button = qobject_cast<QPushButton*>(watched);
+        if (enter && button) {
+            if (!key->isAutoRepeat() && button->isEnabled()) {
+                button->click();
+            }
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+std::array<int, CQuellmaxView::kReadingColumns> CQuellmaxView::ReadingColumnWidths() const
+{
+    std::array<int, kReadingColumns> widths{};
+    for (int column = 0; column < kReadingColumns; ++column) {
+        widths[column] = m_listReadings->columnWidth(column);
+    }
+    return widths;
+}
+
+void CQuellmaxView::SetReadingColumnWidths(const std::array<int, kReadingColumns>& widths)
+{
+    for (int column = 0; column < std::min(kReadingColumns, m_listReadings->columnCount()); ++column) {
+        m_listReadings->setColumnWidth(column, widths[column]);
+    }
 }
 
 void CQuellmaxView::SetFrameHooks(std::function<void(int, int)> raiseAndResize,
@@ -173,7 +326,26 @@ void CQuellmaxView::InsertReadingRow(int row, const std::string& item, const std
 {
     auto* entry = new QTreeWidgetItem(
         {QString::fromStdString(item), QString::fromStdString(testName), QString::fromStdString(reading)});
-    m_listReadings->insertTopLevelItem(std::clamp(row, 0, m_listReadings->topLevelItemCount()), entry);
+    for (int column = 0; column < kReadingColumns; ++column) {
+        entry->setToolTip(column, entry->text(column)); // the whole text, however narrow the column
+    }
+    const int at = std::clamp(row, 0, m_listReadings->topLevelItemCount());
+    m_listReadings->insertTopLevelItem(at, entry);
+    // Each row widens what it needs as it comes, so a fill ends fitted
+    // without a pass over the whole list.
+    FitReadingColumns(at);
+}
+
+void CQuellmaxView::FitReadingColumns(int row)
+{
+    const int cap = m_listReadings->width() * kAutoColumnPercent / 100;
+    for (int column = 0; column < m_listReadings->columnCount(); ++column) {
+        const QModelIndex cell = m_listReadings->model()->index(row, column);
+        const int wanted = std::min(m_listReadings->sizeHintForIndex(cell).width(), cap);
+        if (wanted > m_listReadings->columnWidth(column)) {
+            m_listReadings->setColumnWidth(column, wanted);
+        }
+    }
 }
 
 void CQuellmaxView::AppendLine(const std::string& line)

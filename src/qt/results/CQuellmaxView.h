@@ -2,9 +2,12 @@
 
 #include "app/FormView.h"
 
+#include <QRect>
 #include <QWidget>
 
+#include <array>
 #include <functional>
+#include <vector>
 
 class QButtonGroup;
 class QComboBox;
@@ -22,15 +25,27 @@ class CaptureController;
 // The main form: the received lines, the equipment ID selector, the
 // Item/Test/Reading list, the command buttons and the instrument kind. Its
 // controls carry their numeric ids as object names and sit where the form's
-// dialog units put them. It only displays; its clicks go to the controller.
+// dialog units put them when the form has its default size; a larger form
+// gives the room to the two lists, a smaller one takes it from the empty band
+// below them first, then from the received lines, then from the readings.
+// It only displays; its clicks go to the controller.
 class CQuellmaxView : public QWidget, public FormView {
     Q_OBJECT
 public:
-    // The form measures 614 × 411 dialog units.
-    static constexpr int kFormWidthDlu = 614;
-    static constexpr int kFormHeightDlu = 411;
+    static constexpr int kReadingColumns = 3;
+    // A column widens by itself to at most this share of the list's width.
+    static constexpr int kAutoColumnPercent = 60;
 
     explicit CQuellmaxView(QWidget* parent = nullptr);
+
+    // The form's size while the frame has its default size: there every
+    // control sits at its dialog-unit place. Until it is known the controls
+    // stay there whatever the form's size.
+    void SetDefaultSize(QSize size);
+    QSize defaultSize() const { return m_defaultSize; }
+    // The Item, Test and Reading column widths.
+    std::array<int, kReadingColumns> ReadingColumnWidths() const;
+    void SetReadingColumnWidths(const std::array<int, kReadingColumns>& widths);
 
     void SetController(CaptureController* controller) { m_controller = controller; }
     // Where the frame-level requests go (size, status line, and the frame's
@@ -80,10 +95,32 @@ signals:
 protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    QPushButton* AddButton(int id, const QString& caption, QRect dlu);
+    // How a control follows the form's size (any combination).
+    enum Anchor : unsigned {
+        kFixed = 0,
+        kFollowRight = 1U << 0,    // moves with the right edge of the lists
+        kWiden = 1U << 1,          // grows with the form's width
+        kBelowLines = 1U << 2,     // moves down with the received lines' bottom edge
+        kLinesHeight = 1U << 3,    // grows with the received lines' share of the height
+        kReadingsHeight = 1U << 4, // grows with the readings' share of the height
+    };
+    struct Placement {
+        QWidget* control;
+        QRect rect; // at the default size, in pixels
+        unsigned anchors;
+    };
+
+    QPushButton* AddButton(int id, const QString& caption, QRect dlu, unsigned anchors);
     QRadioButton* AddRadio(int id, const QString& caption, QRect dlu);
+    void Place(QWidget* control, QRect rect, unsigned anchors);
+    void PlaceControls();
+    void SetTabOrder();
+    // Widens the columns a new row needs, up to the cap; never narrows one.
+    void FitReadingColumns(int row);
 
     CaptureController* m_controller = nullptr;
     std::function<void(int, int)> m_raiseAndResize;
@@ -105,6 +142,10 @@ private:
     QPushButton* m_btnClearScreen;
     QButtonGroup* m_kindGroup;
     bool m_columnsReady = false;
+    std::vector<Placement> m_placements;
+    QSize m_defaultSize;
+    // What the default size leaves empty below the lowest control, less a margin.
+    int m_spareHeight = 0;
 };
 
 } // namespace tessaprint
