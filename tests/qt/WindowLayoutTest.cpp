@@ -154,7 +154,7 @@ TEST_F(WindowLayoutTest, TheFrameCanBeMaximisedAndTheListsFillTheScreen)
     app->frame()->showMaximized();
     QCoreApplication::processEvents();
     ASSERT_TRUE(app->frame()->isMaximized());
-    // The offscreen screen is 800 × 800: narrower and taller than the default.
+    // The test screen is 1920 × 1080: wider and taller than the default.
     const QSize grown = app->view()->size() - app->view()->defaultSize();
     ASSERT_NE(grown, QSize(0, 0));
     const Geometries shown = Shown();
@@ -212,7 +212,7 @@ TEST_F(WindowLayoutTest, ReadingColumnsWidenForTheLongestTextUpToACapAndNeverNar
 TEST_F(WindowLayoutTest, GeometryAndColumnWidthsComeBackAfterARestart)
 {
     // Offscreen windows have a 2-pixel frame, which Qt's restored position
-    // may be off by (and the 800 × 800 screen is no wider than the window).
+    // may be off by.
     const auto expectStoredPlace = [this] {
         EXPECT_NEAR(app->frame()->x(), 0, 2);
         EXPECT_NEAR(app->frame()->y(), 100, 2);
@@ -282,6 +282,28 @@ TEST_F(WindowLayoutTest, AWindowStoredOffEveryScreenComesBackOnTheScreen)
         << shown.x() << "," << shown.y() << " " << shown.width() << "x" << shown.height();
     EXPECT_GE(shown.width(), CMainFrame::kMinimumWidth);
     EXPECT_GE(shown.height(), CMainFrame::kMinimumHeight);
+}
+
+TEST_F(WindowLayoutTest, TheDefaultSizeIsCutToALaptopScreenWithRoomForTheTitleBar)
+{
+    Start();
+    EXPECT_EQ(app->frame()->geometry(), QRect(0, 0, 950, 780)); // a desktop screen holds it
+
+    const QSize minimum(CMainFrame::kMinimumWidth, CMainFrame::kMinimumHeight);
+    // 1366 × 768 less a 48-pixel panel; before the first show the title bar's height is kept free.
+    const QRect laptop(0, 0, 1366, 720);
+    const QMargins unknown(0, 0, 0, CMainFrame::kTitleBarAllowance);
+    EXPECT_EQ(CMainFrame::FittedInto(QRect(0, 0, 950, 780), unknown, laptop, minimum), QRect(0, 0, 950, 690));
+    // Known decoration: the frame goes inside the area, top-left corner first.
+    const QMargins titled(1, 28, 1, 1);
+    EXPECT_EQ(CMainFrame::FittedInto(QRect(900, 500, 950, 780), titled, laptop, minimum), QRect(415, 28, 950, 691));
+    EXPECT_EQ(CMainFrame::FittedInto(QRect(10, 40, 950, 600), titled, laptop, minimum), QRect(10, 40, 950, 600));
+    // Never below the smallest frame, even on a screen smaller than that.
+    EXPECT_EQ(CMainFrame::FittedInto(QRect(0, 0, 950, 780), QMargins(), QRect(0, 0, 640, 480), minimum),
+              QRect(0, 0, 800, 600));
+    // A second screen to the left starts at a negative x.
+    EXPECT_EQ(CMainFrame::FittedInto(QRect(-2000, 0, 950, 780), QMargins(), QRect(-1366, 0, 1366, 768), minimum),
+              QRect(-1366, 0, 950, 768));
 }
 
 TEST_F(WindowLayoutTest, EnterPressesTheFocusedButton)

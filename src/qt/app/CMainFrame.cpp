@@ -172,6 +172,53 @@ void CMainFrame::RaiseAndResize(int width, int height)
     const QByteArray stored = std::exchange(m_pendingGeometry, QByteArray());
     if (stored.isEmpty() || !RestoreStoredGeometry(stored)) {
         resize(width, height);
+        // The default size is taller than a laptop's screen: the status bar must not fall off it.
+        FitOnScreen();
+    }
+}
+
+QRect CMainFrame::FittedInto(const QRect& window, const QMargins& decoration, const QRect& area, const QSize& minimum)
+{
+    const QRect outer = window.marginsAdded(decoration);
+    if (area.contains(outer)) {
+        return window;
+    }
+    const QSize size = outer.size().boundedTo(area.size()).expandedTo(minimum.grownBy(decoration));
+    const QRect moved(std::clamp(outer.x(), area.x(), std::max(area.x(), area.x() + area.width() - size.width())),
+                      std::clamp(outer.y(), area.y(), std::max(area.y(), area.y() + area.height() - size.height())),
+                      size.width(), size.height());
+    return moved.marginsRemoved(decoration);
+}
+
+void CMainFrame::FitOnScreen()
+{
+    // The screen that shows most of the window; the decoration is what the
+    // window system adds around it. Before the window is first shown that is
+    // not known, nor is where a position refers to: a title bar's height is
+    // then kept free below the window.
+    const QRect now = geometry();
+    const QScreen* best = QGuiApplication::primaryScreen();
+    long long bestArea = -1;
+    for (const QScreen* screen : QGuiApplication::screens()) {
+        const QRect seen = screen->availableGeometry().intersected(now);
+        const long long area = seen.isEmpty() ? 0 : 1LL * seen.width() * seen.height();
+        if (area > bestArea) {
+            best = screen;
+            bestArea = area;
+        }
+    }
+    if (!best) {
+        return;
+    }
+    const QRect outer = frameGeometry();
+    QMargins decoration(now.left() - outer.left(), now.top() - outer.top(), outer.right() - now.right(),
+                        outer.bottom() - now.bottom());
+    if (!testAttribute(Qt::WA_WState_Created) || decoration.isNull()) {
+        decoration = QMargins(0, 0, 0, kTitleBarAllowance);
+    }
+    const QRect fitted = FittedInto(now, decoration, best->availableGeometry(), minimumSize());
+    if (fitted != now) {
+        setGeometry(fitted);
     }
 }
 
@@ -187,28 +234,8 @@ bool CMainFrame::RestoreStoredGeometry(const QByteArray& geometry)
     }
     // Qt brings a window stored off the screens back, but may leave its
     // corner (and the window menu) off the edge or make it larger than the
-    // screen: then it is fitted into the screen that shows most of it.
-    const QRect now = this->geometry();
-    const QScreen* best = QGuiApplication::primaryScreen();
-    long long bestArea = -1;
-    for (const QScreen* screen : QGuiApplication::screens()) {
-        const QRect seen = screen->availableGeometry().intersected(now);
-        const long long area = seen.isEmpty() ? 0 : 1LL * seen.width() * seen.height();
-        if (area > bestArea) {
-            best = screen;
-            bestArea = area;
-        }
-    }
-    if (best) {
-        const QRect area = best->availableGeometry();
-        const QSize size = now.size().boundedTo(area.size()).expandedTo(minimumSize());
-        const QRect fitted(std::clamp(now.x(), area.x(), std::max(area.x(), area.x() + area.width() - size.width())),
-                           std::clamp(now.y(), area.y(), std::max(area.y(), area.y() + area.height() - size.height())),
-                           size.width(), size.height());
-        if (!area.contains(now.topLeft()) || now.width() > area.width() || now.height() > area.height()) {
-            setGeometry(fitted);
-        }
-    }
+    // screen.
+    FitOnScreen();
     return true;
 }
 

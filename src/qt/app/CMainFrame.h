@@ -28,7 +28,14 @@ public:
     static constexpr int kMinimumWidth = 800;
     static constexpr int kMinimumHeight = 600;
 
+    // What a title bar is taken to need while the window system has not said.
+    static constexpr int kTitleBarAllowance = 30;
+
     explicit CMainFrame(QWidget* parent = nullptr);
+
+    // window moved and, down to the minimum, shrunk so that it with its
+    // decoration lie inside the area; unchanged when they already do.
+    static QRect FittedInto(const QRect& window, const QMargins& decoration, const QRect& area, const QSize& minimum);
 
     // The next size request (the form's first update asks for the default
     // size) restores this QWidget::saveGeometry geometry instead, when it is
@@ -75,6 +82,8 @@ private:
     // False, with the frame as it was, when the geometry is unreadable or
     // would leave the window off every screen.
     bool RestoreStoredGeometry(const QByteArray& geometry);
+    // Into the available area of the screen that shows most of the window.
+    void FitOnScreen();
 
     CaptureController* m_controller = nullptr;
     QMenu* m_portMenu = nullptr;
