@@ -19,6 +19,7 @@ packages=(
 
 if [ "${1:-}" = "--tests" ]; then
     packages+=(libreoffice-writer-nogui
+               libreoffice-calc-nogui    # Calc reads the exported CSV back
                poppler-utils             # pdftotext: what the printed page shows
                fonts-crosextra-carlito fonts-liberation # metric twins of Calibri and Times New Roman
                python3                   # the command-line checks read JSON with it

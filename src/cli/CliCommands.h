@@ -19,6 +19,7 @@ void AddParseCommand(CLI::App& app, int& status);
 void AddCaptureCommand(CLI::App& app, int& status, int argc, char** argv);
 void AddDataSheetCommand(CLI::App& app, int& status);
 void AddWorkOrderCommand(CLI::App& app, int& status);
+void AddCsvCommand(CLI::App& app, int& status);
 
 // The input of a command: a raw transcript or a saved line list, exactly one.
 struct InputFile {

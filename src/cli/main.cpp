@@ -13,12 +13,13 @@ int main(int argc, char** argv)
     tessaprint::AddCaptureCommand(app, status, argc, argv);
     tessaprint::AddDataSheetCommand(app, status);
     tessaprint::AddWorkOrderCommand(app, status);
+    tessaprint::AddCsvCommand(app, status);
     const auto commands = app.get_subcommands([](const CLI::App*) { return true; });
     const bool known = argc > 1 && std::any_of(commands.begin(), commands.end(),
                                                [&](const CLI::App* c) { return c->get_name() == argv[1]; });
     if (argc > 1 && argv[1][0] != '-' && !known) {
         std::cerr << "tessaprint-cli: unknown command '" << argv[1] << "'; the commands are parse, capture, "
-                  << "datasheet and workorder ('tessaprint-cli --help')\n";
+                  << "datasheet, workorder and csv ('tessaprint-cli --help')\n";
         return 2;
     }
     try {

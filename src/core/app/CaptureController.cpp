@@ -5,39 +5,19 @@
 #include "link/Replay.h"
 #include "results/CaptureFile.h"
 #include "results/ReportsFolder.h"
+#include "util/AtomicFile.h"
 #include "util/FileIo.h"
 #include "util/Utf8Path.h"
 
 #include <filesystem>
+#include <sstream>
 
 namespace tessaprint {
 
 namespace {
 constexpr const char* kCaptureFilter = "Captures (*.txt);;All files (*)";
+constexpr const char* kCsvFilter = "CSV files (*.csv);;All files (*)";
 } // namespace
-
-std::string UnitTypeText(InstrumentKind kind)
-{
-    switch (kind) {
-    case InstrumentKind::Quellmax:
-        return "Quellmax";
-    case InstrumentKind::Kappa5100:
-        return "Kappa 5100";
-    case InstrumentKind::Pactrx:
-        return "PTRX";
-    }
-    return {};
-}
-
-std::optional<InstrumentKind> KindFromUnitType(const std::string& unitType)
-{
-    for (auto kind : {InstrumentKind::Quellmax, InstrumentKind::Kappa5100, InstrumentKind::Pactrx}) {
-        if (unitType == UnitTypeText(kind)) {
-            return kind;
-        }
-    }
-    return std::nullopt;
-}
 
 CaptureController::CaptureController(SerialDriver& driver, FormView& view, SettingsStore& settings, Prompts& prompts,
                                      Clock& clock, docs::WordProcessorFactory wordProcessor)
@@ -69,6 +49,12 @@ CaptureController::~CaptureController() = default;
 void CaptureController::ReceiveTap::AppendLine(const std::string& line)
 {
     CaptureController& owner = m_owner;
+    if (owner.m_capturedAt.empty()) {
+        // The readings shown were captured when their first line came.
+        if (const auto now = owner.m_clock.LocalTime()) {
+            owner.m_capturedAt = IsoLocalTime(*now);
+        }
+    }
     owner.m_view.AppendLine(line);
     owner.m_session.AddLine(line);
     owner.m_view.ShowStatus("Capture in progress on " + owner.PortText() + ": " +
@@ -162,6 +148,7 @@ void CaptureController::ClearForm()
     m_view.SetSelectorCaption("");
     m_view.SetResultsCaption("");
     m_table.ClearResults();
+    m_capturedAt.clear();
 }
 
 void CaptureController::OnResult()
@@ -420,6 +407,10 @@ Result<void> CaptureController::OpenCaptureFrom(const std::string& path)
     m_session.Forget();
     ClearForm();
     m_receive.DiscardPartialLine();
+    // A capture file is written as its capture ends.
+    if (const auto written = FileModifiedLocalTime(path)) {
+        m_capturedAt = IsoLocalTime(*written);
+    }
     ReplayCaptureFile(content.value(), m_table, m_view, m_view);
     ShowResults();
     return {};
@@ -461,6 +452,52 @@ void CaptureController::OnOpenCapture()
     } else {
         m_view.ShowStatus("Opened " + std::to_string(m_view.LineCount()) + " lines from " + *path);
     }
+}
+
+Result<CsvCounts> CaptureController::ExportCsvTo(const std::string& path) const
+{
+    CsvSource source;
+    if (const auto kind = m_view.CheckedKind()) {
+        source.instrument = UnitTypeText(*kind);
+    }
+    source.capturedAt = m_capturedAt;
+    std::ostringstream csv;
+    const CsvCounts counts = WriteResultsCsv(csv, m_table, m_view, source);
+    if (const Result<std::filesystem::path> written = ReplaceFile(PathFromUtf8(path), csv.str()); !written) {
+        return Error{written.error().code, "Cannot export the results to " + path + ": " + written.error().message};
+    }
+    return counts;
+}
+
+void CaptureController::OnExportCsv()
+{
+    if (m_session.InProgress()) {
+        return;
+    }
+    if (m_view.SelectorCount() == 0) {
+        m_prompts.ShowError("There are no results to export: press RESULT, or open a saved capture, first.");
+        return;
+    }
+    auto path = m_prompts.ChooseSaveFile("Export Results as CSV", kCsvFilter);
+    if (!path) {
+        return;
+    }
+    if (!std::filesystem::path(PathFromUtf8(*path)).has_extension()) {
+        *path += ".csv";
+        std::error_code ec;
+        if (std::filesystem::exists(PathFromUtf8(*path), ec) &&
+            m_prompts.ShowConfirm(*path + " already exists.\nReplace it?", DefaultButton::Cancel) != kIdOk) {
+            return;
+        }
+    }
+    const Result<CsvCounts> exported = ExportCsvTo(*path);
+    if (!exported) {
+        m_prompts.ShowError(exported.error().message);
+        return;
+    }
+    m_view.ShowStatus(
+        "Exported " + Plural(static_cast<std::size_t>(exported.value().readings), "reading", "readings") + " of " +
+        Plural(static_cast<std::size_t>(exported.value().records), "equipment ID", "equipment IDs") + " to " + *path);
 }
 
 } // namespace tessaprint

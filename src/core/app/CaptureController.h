@@ -6,6 +6,7 @@
 #include "link/PortConnection.h"
 #include "link/ReceivePath.h"
 #include "link/ReplugWatch.h"
+#include "results/ResultsCsv.h"
 #include "results/ResultsTable.h"
 #include "util/CNotepad.h"
 #include "util/Clock.h"
@@ -89,6 +90,10 @@ public:
     void OnSaveCapture();
     void OnOpenCapture();
     Result<void> SaveCaptureTo(const std::string& path) const;
+    // File > Export Results as CSV: every equipment ID's readings, one row
+    // each, for a maintenance system or a spreadsheet.
+    void OnExportCsv();
+    Result<CsvCounts> ExportCsvTo(const std::string& path) const;
     Result<void> OpenCaptureFrom(const std::string& path);
 
     // Where the latest capture was archived (the .txt); empty before any.
@@ -163,14 +168,13 @@ private:
     int m_word2007 = 1;
     std::string m_unitType;
     std::string m_lastDocument;
+    // When the readings shown were captured (ISO 8601 local time): the first
+    // line's arrival, or an opened file's time; empty after a clear.
+    std::string m_capturedAt;
     docs::WordProcessorFactory m_wordProcessor;
     std::function<void(InstrumentKind)> m_kindChanged;
     std::function<bool(const std::string&)> m_openDocument;
     CNotepad* m_notepad = nullptr;
 };
-
-// The texts behind the kind radio buttons, as stored in "Settings"/"szUnitType".
-std::string UnitTypeText(InstrumentKind kind);
-std::optional<InstrumentKind> KindFromUnitType(const std::string& unitType);
 
 } // namespace tessaprint

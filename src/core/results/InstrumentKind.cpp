@@ -29,4 +29,27 @@ std::string_view InstrumentKindName(InstrumentKind kind)
     return "quellmax";
 }
 
+std::string UnitTypeText(InstrumentKind kind)
+{
+    switch (kind) {
+    case InstrumentKind::Quellmax:
+        return "Quellmax";
+    case InstrumentKind::Kappa5100:
+        return "Kappa 5100";
+    case InstrumentKind::Pactrx:
+        return "PTRX";
+    }
+    return {};
+}
+
+std::optional<InstrumentKind> KindFromUnitType(const std::string& unitType)
+{
+    for (auto kind : {InstrumentKind::Quellmax, InstrumentKind::Kappa5100, InstrumentKind::Pactrx}) {
+        if (unitType == UnitTypeText(kind)) {
+            return kind;
+        }
+    }
+    return std::nullopt;
+}
+
 } // namespace tessaprint

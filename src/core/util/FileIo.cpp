@@ -4,6 +4,7 @@
 #include "util/Utf8Path.h"
 
 #include <cerrno>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <system_error>
@@ -45,6 +46,28 @@ Result<void> WriteWholeFile(const std::string& path, const std::string& content)
         return Error{written.error().code, "cannot write " + path + ": " + written.error().message};
     }
     return {};
+}
+
+std::optional<std::tm> FileModifiedLocalTime(const std::string& path)
+{
+    std::error_code ec;
+    const auto written = std::filesystem::last_write_time(PathFromUtf8(path), ec);
+    if (ec) {
+        return std::nullopt;
+    }
+    const std::time_t seconds = std::chrono::system_clock::to_time_t(
+        std::chrono::time_point_cast<std::chrono::system_clock::duration>(std::chrono::file_clock::to_sys(written)));
+    std::tm local{};
+#ifdef _WIN32
+    if (localtime_s(&local, &seconds) != 0) {
+        return std::nullopt;
+    }
+#else
+    if (localtime_r(&seconds, &local) == nullptr) {
+        return std::nullopt;
+    }
+#endif
+    return local;
 }
 
 } // namespace tessaprint

@@ -2,6 +2,8 @@
 
 #include "util/Result.h"
 
+#include <ctime>
+#include <optional>
 #include <string>
 
 namespace tessaprint {
@@ -13,5 +15,8 @@ namespace tessaprint {
 // one, never a half-written one.
 Result<std::string> ReadWholeFile(const std::string& path);
 Result<void> WriteWholeFile(const std::string& path, const std::string& content);
+
+// When the file was last written, in local time; nothing when that cannot be told.
+std::optional<std::tm> FileModifiedLocalTime(const std::string& path);
 
 } // namespace tessaprint

@@ -55,6 +55,8 @@ void CMainFrame::CreateMenus()
     QAction* save = action(file, QStringLiteral("&Save Captured Lines..."), ControlId::Command::FileSave,
                            QStringLiteral("Save the received lines to a text file"));
     save->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
+    QAction* csv = action(file, QStringLiteral("Export Results as &CSV..."), ControlId::Command::FileExportCsv,
+                          QStringLiteral("Save every equipment ID's readings as a table for a maintenance system"));
     QAction* fresh =
         action(file, QStringLiteral("&New"), ControlId::Command::FileNew, QStringLiteral("Read the settings again"));
     fresh->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_N));
@@ -72,8 +74,14 @@ void CMainFrame::CreateMenus()
             m_controller->OnSaveCapture();
         }
     });
+    connect(csv, &QAction::triggered, this, [this] {
+        if (m_controller) {
+            m_controller->OnExportCsv();
+        }
+    });
     connect(fresh, &QAction::triggered, this, &CMainFrame::newRequested);
     m_openAction = open;
+    m_csvAction = csv;
     m_newAction = fresh;
 
     QMenu* view = menuBar()->addMenu(QStringLiteral("&View"));
@@ -306,6 +314,7 @@ void CMainFrame::SetCaptureCommandsEnabled(bool enabled)
 {
     m_openAction->setEnabled(enabled);
     m_newAction->setEnabled(enabled);
+    m_csvAction->setEnabled(enabled); // a capture still arriving is not all of it
 }
 
 } // namespace tessaprint

@@ -93,6 +93,7 @@ private:
     QLabel* m_statusMessage = nullptr;
     QAction* m_openAction = nullptr;
     QAction* m_newAction = nullptr;
+    QAction* m_csvAction = nullptr;
     QByteArray m_pendingGeometry;
 };
 

@@ -72,7 +72,8 @@ constexpr int Port(int n)
 {
     return PortBase + n;
 }
-inline constexpr int PortSettings = 32782; // Port > Settings...
+inline constexpr int PortSettings = 32782;  // Port > Settings...
+inline constexpr int FileExportCsv = 32784; // File > Export Results as CSV...
 } // namespace Command
 
 // The main frame's own children.

@@ -1,0 +1,151 @@
+#include "results/ResultsCsv.h"
+
+#include "text/Windows1252.h"
+
+#include <cstdio>
+#include <unordered_set>
+
+namespace tessaprint {
+
+namespace {
+
+bool IsDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
+
+std::string_view Trimmed(std::string_view text)
+{
+    const auto blank = [](char c) { return c == ' ' || c == '\t'; };
+    while (!text.empty() && blank(text.front())) {
+        text.remove_prefix(1);
+    }
+    while (!text.empty() && blank(text.back())) {
+        text.remove_suffix(1);
+    }
+    return text;
+}
+
+// Well-formed UTF-8, each damaged sequence replaced by one U+FFFD.
+std::string RepairedUtf8(std::string_view text)
+{
+    if (IsValidUtf8(text)) {
+        return std::string(text);
+    }
+    std::string repaired;
+    repaired.reserve(text.size() + 8);
+    for (std::size_t i = 0; i < text.size();) {
+        std::size_t bad = 0;
+        const std::size_t length = Utf8SequenceLength(text, i, bad);
+        if (length > 0) {
+            repaired.append(text.substr(i, length));
+            i += length;
+        } else {
+            repaired.append("\xEF\xBF\xBD");
+            i += bad;
+        }
+    }
+    return repaired;
+}
+
+} // namespace
+
+bool IsPlainNumber(std::string_view text)
+{
+    std::size_t i = 0;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
+        ++i;
+    }
+    std::size_t digits = 0;
+    for (; i < text.size() && IsDigit(text[i]); ++i) {
+        ++digits;
+    }
+    if (i < text.size() && text[i] == '.') {
+        for (++i; i < text.size() && IsDigit(text[i]); ++i) {
+            ++digits;
+        }
+    }
+    if (digits == 0) {
+        return false;
+    }
+    if (i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
+        ++i;
+        if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
+            ++i;
+        }
+        std::size_t exponent = 0;
+        for (; i < text.size() && IsDigit(text[i]); ++i) {
+            ++exponent;
+        }
+        if (exponent == 0) {
+            return false;
+        }
+    }
+    return i == text.size();
+}
+
+std::string CsvField(std::string_view text)
+{
+    std::string field = RepairedUtf8(text);
+    // Spreadsheets run a cell that starts so as a formula ("=HYPERLINK(…)"),
+    // also after an import; a number is safe and stays a number.
+    if (!field.empty() && (field[0] == '=' || field[0] == '+' || field[0] == '-' || field[0] == '@') &&
+        !IsPlainNumber(field)) {
+        field.insert(0, 1, '\'');
+    }
+    if (field.find_first_of(",\"\r\n") == std::string::npos) {
+        return field;
+    }
+    std::string quoted = "\"";
+    for (const char c : field) {
+        if (c == '"') {
+            quoted += '"';
+        }
+        quoted += c;
+    }
+    quoted += '"';
+    return quoted;
+}
+
+std::string IsoLocalTime(const std::tm& time)
+{
+    char text[80]; // room for any int the fields may hold
+    std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02d", time.tm_year + 1900, time.tm_mon + 1,
+                  time.tm_mday, time.tm_hour, time.tm_min, time.tm_sec);
+    return text;
+}
+
+CsvCounts WriteResultsCsv(std::ostream& out, const ResultsTable& table, const EquipmentIdSelector& selector,
+                          const CsvSource& source)
+{
+    // The mark tells spreadsheet programs the text is UTF-8 (µ, Ω); CR LF ends every row.
+    out << "\xEF\xBB\xBF" << kCsvHeader << "\r\n";
+    const std::string instrument = CsvField(source.instrument);
+    const std::string capturedAt = CsvField(source.capturedAt);
+    CsvCounts counts;
+    std::unordered_set<int> written;
+    std::string row;
+    for (int item = 0; item < selector.SelectorCount(); ++item) {
+        const int record = table.RecordForSelectorItem(item, selector.SelectorItemText(item));
+        if (record < 0 || !written.insert(record).second) {
+            continue;
+        }
+        ++counts.records;
+        const std::string id = CsvField(Trimmed(table.EquipmentId(record)));
+        const std::string date = CsvField(Trimmed(table.Date(record)));
+        const int values = table.ValueCount(record);
+        for (int n = 0; n < values; ++n) {
+            const std::string_view value = table.Value(record, n);
+            const SplitReadingResult split = ResultsTable::SplitReading(value);
+            row.clear();
+            row.append(id).append(",").append(date).append(",").append(std::to_string(n + 1)).append(",");
+            row.append(CsvField(split.testName)).append(",").append(CsvField(split.reading)).append(",");
+            row.append(CsvField(value)).append(",").append(instrument).append(",").append(capturedAt).append("\r\n");
+            out << row;
+            ++counts.readings;
+        }
+    }
+    return counts;
+}
+
+} // namespace tessaprint

@@ -1,0 +1,73 @@
+#!/usr/bin/env bash
+# tessaprint-cli csv: the golden tables of each kind and of awkward readings,
+# the capture time, errors, and the table as LibreOffice Calc reads it.
+set -u
+CLI=$1
+DATA=$2
+SAMPLES=$3
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+failures=0
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+
+stamp=2026-03-14T09:30:00
+for kind in quellmax kappa pactrx; do
+    "$CLI" csv --capture "$SAMPLES/$kind.txt" --kind "$kind" --captured-at "$stamp" >"$work/$kind.csv" ||
+        fail "csv of the $kind sample exited $?"
+    cmp -s "$work/$kind.csv" "$DATA/$kind-sample.csv" || fail "the $kind sample's CSV differs from $kind-sample.csv"
+done
+awkward="$DATA/quoting-comma-micro-and-formula"
+"$CLI" csv --capture "$awkward.txt" --kind quellmax --captured-at "$stamp" --output "$work/awkward.csv" 2>"$work/err" ||
+    fail "csv --output exited $?: $(cat "$work/err")"
+cmp -s "$work/awkward.csv" "$awkward.csv" || fail "the awkward readings' CSV differs from its golden file"
+grep -q "11 readings of 2 equipment IDs" "$work/err" || fail "csv --output did not count: $(cat "$work/err")"
+
+# A transcript gives the same table as the capture file it was saved as.
+"$CLI" csv --transcript "$DATA/../quellmax-50-records.txt" --captured-at "$stamp" >"$work/t.csv" || fail "csv --transcript"
+[ "$(wc -l <"$work/t.csv")" -gt 500 ] || fail "the 50-record transcript gave $(wc -l <"$work/t.csv") rows"
+
+# Without --captured-at, the file's own time; without --kind, no instrument.
+cp "$SAMPLES/kappa.txt" "$work/dated.txt"
+touch -d "2025-01-02 03:04:05" "$work/dated.txt"
+"$CLI" csv --capture "$work/dated.txt" >"$work/dated.csv" || fail "csv with the file's time"
+sed -n 2p "$work/dated.csv" | grep -q ',,2025-01-02T03:04:05'$'\r''$' ||
+    fail "the capture time is not the file's: $(sed -n 2p "$work/dated.csv")"
+
+"$CLI" csv --capture "$work/missing.txt" >/dev/null 2>"$work/err"
+[ $? -eq 1 ] && grep -q "cannot read" "$work/err" || fail "a missing file: $(cat "$work/err")"
+"$CLI" csv --capture "$awkward.txt" --kind toaster >/dev/null 2>"$work/err"
+[ $? -eq 2 ] || fail "an unknown kind must exit 2"
+"$CLI" csv --capture "$awkward.txt" --output "$work/no-such-folder/x.csv" 2>"$work/err"
+[ $? -eq 1 ] && grep -q "cannot write" "$work/err" || fail "an unwritable output: $(cat "$work/err")"
+
+# LibreOffice Calc opens the table (as text cells: no number or date guessing)
+# and writes it back: every cell must come back as it was, and a text that
+# looks like a formula stays text.
+if ! command -v soffice >/dev/null; then
+    echo "SKIP: LibreOffice Calc is not installed; the read-back is not checked"
+else
+    mkdir -p "$work/calc"
+    soffice -env:UserInstallation=file://"$work/profile" --headless --norestore \
+        --infilter="CSV:44,34,76,1,,0,false,true,false,false,false" \
+        --convert-to "csv:Text - txt - csv (StarCalc):44,34,76,1,,0,true,false,false,false,false" \
+        --outdir "$work/calc" "$work/awkward.csv" >"$work/soffice.log" 2>&1 ||
+        fail "soffice could not convert the CSV: $(cat "$work/soffice.log")"
+    python3 - "$work/awkward.csv" "$work/calc/awkward.csv" <<'PY' || fail "Calc read the table differently"
+import csv, sys
+with open(sys.argv[1], encoding="utf-8-sig", newline="") as f:
+    written = list(csv.reader(f))
+with open(sys.argv[2], encoding="utf-8-sig", newline="") as f:
+    read = list(csv.reader(f))
+if written != read:
+    for a, b in zip(written, read):
+        if a != b:
+            print("written:", a, "\nCalc:   ", b)
+    sys.exit(1)
+if len(written) != 12 or "µ" not in written[1][4] or not written[2][3].startswith("'="):
+    print("unexpected table:", written[:3])
+    sys.exit(1)
+PY
+fi
+
+[ "$failures" -eq 0 ] || exit 1
+echo "csv: all checks passed"
