@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # The core's folders depend one way: util <- text <- results <- link <- docs,
-# workorder, sim <- app. A folder includes only its own and those below it,
+# workorder, sim; results <- history; all of them <- app. A folder includes only its own and those below it,
 # and nothing in the core includes Qt.
 set -u
 core=$1/src/core
@@ -14,7 +14,8 @@ allowed() {
     docs) echo "util text results docs" ;;
     workorder) echo "util text results docs workorder" ;;
     sim) echo "util text results link sim" ;;
-    app) echo "util text results link docs workorder sim app" ;;
+    history) echo "util text results history" ;;
+    app) echo "util text results link docs workorder sim history app" ;;
     *) echo "" ;;
     esac
 }

@@ -1,9 +1,9 @@
 #include "results/ResultsCsv.h"
 
+#include "results/RecordsOnSelector.h"
 #include "text/Windows1252.h"
 
 #include <cstdio>
-#include <unordered_set>
 
 namespace tessaprint {
 
@@ -12,18 +12,6 @@ namespace {
 bool IsDigit(char c)
 {
     return c >= '0' && c <= '9';
-}
-
-std::string_view Trimmed(std::string_view text)
-{
-    const auto blank = [](char c) { return c == ' ' || c == '\t'; };
-    while (!text.empty() && blank(text.front())) {
-        text.remove_prefix(1);
-    }
-    while (!text.empty() && blank(text.back())) {
-        text.remove_suffix(1);
-    }
-    return text;
 }
 
 // Well-formed UTF-8, each damaged sequence replaced by one U+FFFD.
@@ -123,16 +111,11 @@ CsvCounts WriteResultsCsv(std::ostream& out, const ResultsTable& table, const Eq
     const std::string instrument = CsvField(source.instrument);
     const std::string capturedAt = CsvField(source.capturedAt);
     CsvCounts counts;
-    std::unordered_set<int> written;
     std::string row;
-    for (int item = 0; item < selector.SelectorCount(); ++item) {
-        const int record = table.RecordForSelectorItem(item, selector.SelectorItemText(item));
-        if (record < 0 || !written.insert(record).second) {
-            continue;
-        }
+    for (const int record : RecordsOnSelector(table, selector)) {
         ++counts.records;
-        const std::string id = CsvField(Trimmed(table.EquipmentId(record)));
-        const std::string date = CsvField(Trimmed(table.Date(record)));
+        const std::string id = CsvField(TrimBlanks(table.EquipmentId(record)));
+        const std::string date = CsvField(TrimBlanks(table.Date(record)));
         const int values = table.ValueCount(record);
         for (int n = 0; n < values; ++n) {
             const std::string_view value = table.Value(record, n);

@@ -1,0 +1,87 @@
+#include "history/HistoryStore.h"
+
+#include "results/RecordsOnSelector.h"
+
+#include <cstdio>
+
+namespace tessaprint::history {
+
+namespace {
+
+// A whole number of 1 to maxDigits digits at text[i], moving i past it.
+std::optional<int> Digits(const std::string& text, std::size_t& i, std::size_t maxDigits)
+{
+    int value = 0;
+    std::size_t count = 0;
+    while (i < text.size() && text[i] >= '0' && text[i] <= '9' && count < maxDigits) {
+        value = value * 10 + (text[i] - '0');
+        ++i;
+        ++count;
+    }
+    if (count == 0 || (i < text.size() && text[i] >= '0' && text[i] <= '9')) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+bool IsLeapYear(int year)
+{
+    return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+}
+
+} // namespace
+
+std::optional<std::string> ParseTestDay(const std::string& printed)
+{
+    const std::string text(TrimBlanks(printed));
+    std::size_t i = 0;
+    const auto month = Digits(text, i, 2);
+    if (!month || i >= text.size() || text[i++] != '/') {
+        return std::nullopt;
+    }
+    const auto day = Digits(text, i, 2);
+    if (!day || i >= text.size() || text[i++] != '/') {
+        return std::nullopt;
+    }
+    const std::size_t yearStart = i;
+    const auto year = Digits(text, i, 4);
+    // The instrument prints four-digit years; two digits could be any century.
+    if (!year || i - yearStart != 4 || i != text.size() || *year < 1900) {
+        return std::nullopt;
+    }
+    static constexpr int kDaysIn[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    if (*month < 1 || *month > 12) {
+        return std::nullopt;
+    }
+    const int days = kDaysIn[*month - 1] + (*month == 2 && IsLeapYear(*year) ? 1 : 0);
+    if (*day < 1 || *day > days) {
+        return std::nullopt;
+    }
+    char iso[16];
+    std::snprintf(iso, sizeof iso, "%04d-%02d-%02d", *year % 10000, *month % 100, *day % 100);
+    return std::string(iso);
+}
+
+HistoryCapture MakeHistoryCapture(const ResultsTable& table, const EquipmentIdSelector& selector)
+{
+    HistoryCapture capture;
+    int position = 0;
+    for (const int r : RecordsOnSelector(table, selector)) {
+        HistoryRecord record;
+        record.equipmentId = std::string(TrimBlanks(table.EquipmentId(r)));
+        record.testDate = std::string(TrimBlanks(table.Date(r)));
+        record.testDay = ParseTestDay(record.testDate);
+        record.position = position++;
+        const int values = table.ValueCount(r);
+        record.readings.reserve(static_cast<std::size_t>(values));
+        for (int n = 0; n < values; ++n) {
+            const std::string_view value = table.Value(r, n);
+            SplitReadingResult split = ResultsTable::SplitReading(value);
+            record.readings.push_back({n + 1, std::string(value), std::move(split.testName), std::move(split.reading)});
+        }
+        capture.records.push_back(std::move(record));
+    }
+    return capture;
+}
+
+} // namespace tessaprint::history

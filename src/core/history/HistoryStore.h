@@ -1,0 +1,75 @@
+#pragma once
+
+#include "results/InstrumentKind.h"
+#include "results/ResultsTable.h"
+#include "results/ResultsViews.h"
+#include "util/Result.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace tessaprint::history {
+
+// One reading of a record as it was printed and as the list splits it.
+struct HistoryReading {
+    int item = 0;      // the reading's number, from 1
+    std::string value; // the text after the item's full stop, as printed
+    std::string test;  // ResultsTable::SplitReading
+    std::string reading;
+};
+
+// One equipment ID's record of one capture.
+struct HistoryRecord {
+    std::string equipmentId;            // trimmed
+    std::string testDate;               // as printed, trimmed
+    std::optional<std::string> testDay; // "2015-03-14" when testDate reads as M/D/Y
+    int position = 0;                   // the record's place in its capture, from 0
+    std::vector<HistoryReading> readings;
+    // Filled when read back from a store: which capture it came from.
+    std::string capturedAt; // ISO 8601 local time
+    std::string kind;       // "Quellmax", "Kappa 5100", "PTRX" or ""
+};
+
+// A capture whose results are ready, as the history keeps it.
+struct HistoryCapture {
+    std::string capturedAt;  // ISO 8601 local time ("2026-12-08T14:05:09")
+    std::string kind;        // UnitTypeText, or "" when not known
+    std::string port;        // "COM1", or "" (an import)
+    std::string archiveName; // the archive .txt's file name, or the imported file's
+    std::string linesHash;   // hex SHA-256 of the lines joined with CR LF: the same capture twice has the same hash
+    std::vector<HistoryRecord> records;
+};
+
+// What Record did.
+enum class RecordOutcome { Added, AlreadyThere };
+
+// The test history: every capture recorded once, every equipment ID's records
+// findable. Implementations: SQLite and PostgreSQL over Qt SQL (src/qt/history).
+// Every call is a transaction of its own; a failure leaves the store as it was
+// and says why.
+class HistoryStore {
+public:
+    virtual ~HistoryStore() = default;
+    // Adds the capture and its records unless a capture with the same
+    // linesHash is there already.
+    virtual Result<RecordOutcome> Record(const HistoryCapture& capture) = 0;
+    // Every record of the ID (exact, after trimming), oldest first: by test
+    // day (records without one by capture time), then capture time.
+    virtual Result<std::vector<HistoryRecord>> Lookup(const std::string& equipmentId) = 0;
+    // IDs that begin with prefix (case-insensitive), sorted, at most limit.
+    virtual Result<std::vector<std::string>> Ids(const std::string& prefix, int limit) = 0;
+};
+
+// The history's view of a parsed capture: every record on the selector once
+// (as the CSV export takes them), IDs and dates trimmed, test days parsed.
+// linesHash is left for the caller (the core has no hash function; the Qt
+// layer fills it with QCryptographicHash).
+HistoryCapture MakeHistoryCapture(const ResultsTable& table, const EquipmentIdSelector& selector);
+
+// "03/14/2015", "3/7/2015" -> "2015-03-14"; nothing for anything else
+// (a month over 12, a day the month has not, two-digit years).
+std::optional<std::string> ParseTestDay(const std::string& printed);
+
+} // namespace tessaprint::history
