@@ -20,6 +20,7 @@ void AddCaptureCommand(CLI::App& app, int& status, int argc, char** argv);
 void AddDataSheetCommand(CLI::App& app, int& status);
 void AddWorkOrderCommand(CLI::App& app, int& status);
 void AddCsvCommand(CLI::App& app, int& status);
+void AddHistoryCommand(CLI::App& app, int& status, int argc, char** argv);
 
 // The input of a command: a raw transcript or a saved line list, exactly one.
 struct InputFile {

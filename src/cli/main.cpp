@@ -6,7 +6,8 @@
 
 int main(int argc, char** argv)
 {
-    CLI::App app("The capture, its decoding, test records and work orders without a window.", "tessaprint-cli");
+    CLI::App app("The capture, its decoding, test records, work orders and the test history without a window.",
+                 "tessaprint-cli");
     app.require_subcommand(1);
     int status = 0;
     tessaprint::AddParseCommand(app, status);
@@ -14,12 +15,13 @@ int main(int argc, char** argv)
     tessaprint::AddDataSheetCommand(app, status);
     tessaprint::AddWorkOrderCommand(app, status);
     tessaprint::AddCsvCommand(app, status);
+    tessaprint::AddHistoryCommand(app, status, argc, argv);
     const auto commands = app.get_subcommands([](const CLI::App*) { return true; });
     const bool known = argc > 1 && std::any_of(commands.begin(), commands.end(),
                                                [&](const CLI::App* c) { return c->get_name() == argv[1]; });
     if (argc > 1 && argv[1][0] != '-' && !known) {
         std::cerr << "tessaprint-cli: unknown command '" << argv[1] << "'; the commands are parse, capture, "
-                  << "datasheet, workorder and csv ('tessaprint-cli --help')\n";
+                  << "datasheet, workorder, csv and history ('tessaprint-cli --help')\n";
         return 2;
     }
     try {

@@ -19,6 +19,10 @@ inline constexpr std::uint32_t kErrorWriteProtected = 0x80070013;
 inline constexpr std::uint32_t kErrorDiskFull = 0x80070070;
 inline constexpr std::uint32_t kErrorInvalidName = 0x8007007B; // a name a file cannot have
 inline constexpr std::uint32_t kErrorNameTooLong = 0x800700CE;
+// A database that cannot be reached now (a server that refuses, does not
+// answer in time or went away, a file another program keeps locked): the
+// same request may work later, so the caller keeps what it wanted to write.
+inline constexpr std::uint32_t kErrorUnreachable = 0x800704C9;
 
 // What went wrong: a result code and a sentence for a person ("cannot write
 // /x/y.txt: No space left on device").

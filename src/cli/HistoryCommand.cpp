@@ -1,0 +1,268 @@
+#include "CliCommands.h"
+
+#include "app/QtSettingsStore.h"
+#include "history/HistoryDatabase.h"
+#include "history/HistoryJson.h"
+#include "history/LinesHash.h"
+#include "results/RecordsOnSelector.h"
+#include "results/ResultsCsv.h"
+#include "util/FileIo.h"
+#include "util/Utf8Path.h"
+
+#include <QCoreApplication>
+#include <QDir>
+
+#include <algorithm>
+#include <climits>
+#include <filesystem>
+#include <iostream>
+#include <optional>
+
+namespace tessaprint {
+
+namespace {
+
+struct HistoryOptions {
+    std::string db;
+    // import
+    std::vector<std::string> transcripts;
+    std::vector<std::string> captures;
+    std::vector<std::string> archives;
+    InstrumentKind kindValue = InstrumentKind::Quellmax;
+    std::optional<InstrumentKind> kind;
+    // show, ids
+    std::string equipmentId;
+    std::string prefix;
+    int limit = INT_MAX;
+};
+
+// Qt SQL loads its drivers as plugins, which takes an application object;
+// the names make the default database the window's own.
+struct QtForHistory {
+    QtForHistory(int argc, char** argv) : app(m_argc, argv)
+    {
+        (void)argc;
+        QCoreApplication::setOrganizationName(QStringLiteral("Zelmor"));
+        QCoreApplication::setApplicationName(QStringLiteral("Tessaprint"));
+    }
+    int m_argc = 1;
+    QCoreApplication app;
+};
+
+Result<std::unique_ptr<history::HistoryStore>> OpenStore(const HistoryOptions& options)
+{
+    if (options.db.empty()) {
+        const QtSettingsStore settings;
+        return history::OpenHistoryStore(settings);
+    }
+    Result<history::HistoryDatabase> where =
+        history::ParseHistoryDatabase(options.db, QDir::currentPath().toStdString());
+    if (!where) {
+        return where.error();
+    }
+    // The password file is the user's setting, also for a database named here.
+    const QtSettingsStore settings;
+    const std::string passwordFile = settings.GetProfileString("History", "PasswordFile", "");
+    if (where.value().engine == history::HistoryDatabase::Engine::Postgres && !passwordFile.empty()) {
+        Result<std::string> password = history::ReadPasswordFile(passwordFile);
+        if (!password) {
+            return password.error();
+        }
+        where.value().password = password.value();
+    }
+    return history::OpenHistoryStore(where.value());
+}
+
+// The kind an archive file's name starts with ("Kappa 5100-2026-12-08-142501.txt").
+std::optional<InstrumentKind> KindFromArchiveName(const std::string& name)
+{
+    for (const InstrumentKind kind : {InstrumentKind::Quellmax, InstrumentKind::Kappa5100, InstrumentKind::Pactrx}) {
+        const std::string prefix = UnitTypeText(kind) + "-";
+        if (name.compare(0, prefix.size(), prefix) == 0) {
+            return kind;
+        }
+    }
+    return std::nullopt;
+}
+
+struct ImportFile {
+    std::string path;
+    bool transcript = false;
+    std::optional<InstrumentKind> kind;
+};
+
+// Parses one file and records it; the line printed says what happened.
+bool ImportOne(history::HistoryStore& store, const ImportFile& file)
+{
+    const Result<std::string> content = ReadWholeFile(file.path);
+    if (!content) {
+        std::cout << "failed: " << file.path << ": " << content.error().message << "\n";
+        return false;
+    }
+    ResultsTable table;
+    ResultsListing listing;
+    Replay(content.value(), file.transcript, table, listing);
+    history::HistoryCapture capture = history::MakeHistoryCapture(table, listing);
+    capture.linesHash = history::LinesHash(listing.lines());
+    // A capture file is written as its capture ends.
+    if (const auto written = FileModifiedLocalTime(file.path)) {
+        capture.capturedAt = IsoLocalTime(*written);
+    }
+    capture.kind = file.kind ? UnitTypeText(*file.kind) : std::string();
+    capture.archiveName = PathToUtf8(PathFromUtf8(file.path).filename());
+    const Result<history::RecordOutcome> outcome = store.Record(capture);
+    if (!outcome) {
+        std::cout << "failed: " << file.path << ": " << outcome.error().message << "\n";
+        return false;
+    }
+    if (outcome.value() == history::RecordOutcome::Added) {
+        std::cout << "added: " << file.path << " (" << capture.records.size() << " records)\n";
+    } else {
+        std::cout << "already there: " << file.path << "\n";
+    }
+    return true;
+}
+
+int RunImport(const HistoryOptions& options)
+{
+    if (!options.kind && (!options.transcripts.empty() || !options.captures.empty())) {
+        std::cerr << "tessaprint-cli: --transcript and --capture need --kind (quellmax, kappa or pactrx)\n";
+        return 2;
+    }
+    if (options.transcripts.empty() && options.captures.empty() && options.archives.empty()) {
+        std::cerr << "tessaprint-cli: give at least one --transcript, --capture or --archive\n";
+        return 2;
+    }
+    std::vector<ImportFile> files;
+    for (const std::string& path : options.transcripts) {
+        files.push_back({path, true, options.kind});
+    }
+    for (const std::string& path : options.captures) {
+        files.push_back({path, false, options.kind});
+    }
+    bool failed = false;
+    for (const std::string& folder : options.archives) {
+        std::error_code ec;
+        std::vector<std::string> names;
+        for (const auto& entry : std::filesystem::directory_iterator(PathFromUtf8(folder), ec)) {
+            const std::string name = PathToUtf8(entry.path().filename());
+            std::error_code typeEc;
+            if (entry.is_regular_file(typeEc) && name.size() > 4 && name.compare(name.size() - 4, 4, ".txt") == 0) {
+                names.push_back(name);
+            }
+        }
+        if (ec) {
+            std::cout << "failed: " << folder << ": cannot read the folder: " << ec.message() << "\n";
+            failed = true;
+            continue;
+        }
+        // Archive names carry the time: in name order is in capture order.
+        std::sort(names.begin(), names.end());
+        for (const std::string& name : names) {
+            const auto kind = KindFromArchiveName(name);
+            files.push_back({PathToUtf8(PathFromUtf8(folder) / PathFromUtf8(name)), false, kind ? kind : options.kind});
+        }
+    }
+    Result<std::unique_ptr<history::HistoryStore>> store = OpenStore(options);
+    if (!store) {
+        std::cerr << "tessaprint-cli: " << store.error().message << "\n";
+        return 1;
+    }
+    for (const ImportFile& file : files) {
+        failed = !ImportOne(*store.value(), file) || failed;
+    }
+    std::cout.flush();
+    return failed ? 1 : 0;
+}
+
+int RunShow(const HistoryOptions& options)
+{
+    Result<std::unique_ptr<history::HistoryStore>> store = OpenStore(options);
+    if (!store) {
+        std::cerr << "tessaprint-cli: " << store.error().message << "\n";
+        return 1;
+    }
+    const Result<std::vector<history::HistoryRecord>> records = store.value()->Lookup(options.equipmentId);
+    if (!records) {
+        std::cerr << "tessaprint-cli: " << records.error().message << "\n";
+        return 1;
+    }
+    history::WriteHistoryJson(std::cout, std::string(TrimBlanks(options.equipmentId)), records.value());
+    std::cout.flush();
+    return std::cout ? 0 : 1;
+}
+
+int RunIds(const HistoryOptions& options)
+{
+    Result<std::unique_ptr<history::HistoryStore>> store = OpenStore(options);
+    if (!store) {
+        std::cerr << "tessaprint-cli: " << store.error().message << "\n";
+        return 1;
+    }
+    const Result<std::vector<std::string>> ids = store.value()->Ids(options.prefix, options.limit);
+    if (!ids) {
+        std::cerr << "tessaprint-cli: " << ids.error().message << "\n";
+        return 1;
+    }
+    for (const std::string& id : ids.value()) {
+        std::cout << id << "\n";
+    }
+    std::cout.flush();
+    return std::cout ? 0 : 1;
+}
+
+void AddDbOption(CLI::App& command, HistoryOptions& options)
+{
+    command
+        .add_option("--db", options.db,
+                    "an SQLite file or postgresql://user@host:port/database (default: the setting "
+                    "History/Database, else the program's own history.sqlite)")
+        ->type_name("FILE|URL");
+}
+
+} // namespace
+
+void AddHistoryCommand(CLI::App& app, int& status, int argc, char** argv)
+{
+    auto options = std::make_shared<HistoryOptions>();
+    CLI::App* history = app.add_subcommand("history", "Record captures in the test history and read it back");
+    history->require_subcommand(1);
+
+    CLI::App* import = history->add_subcommand("import", "Record transcripts, capture files or a capture archive");
+    CLI::Option* kind = AddKindOption(*import, options->kindValue);
+    import->add_option("--transcript", options->transcripts, "raw bytes as the instrument sent them")
+        ->type_name("FILE");
+    import->add_option("--capture", options->captures, "a saved line list")->type_name("FILE");
+    import
+        ->add_option("--archive", options->archives,
+                     "every *.txt capture in the folder (the window's captures/; the kind from the file name)")
+        ->type_name("DIR");
+    AddDbOption(*import, *options);
+    import->callback([options, kind, &status, argc, argv] {
+        if (kind->count() > 0) {
+            options->kind = options->kindValue;
+}
+QtForHistory qt(argc, argv);
+status = RunImport(*options);
+} // namespace tessaprint
+);
+
+CLI::App* show = history->add_subcommand("show", "Print every record of an equipment ID as JSON, oldest first");
+show->add_option("ID", options->equipmentId, "the equipment ID")->required();
+AddDbOption(*show, *options);
+show->callback([options, &status, argc, argv] {
+    QtForHistory qt(argc, argv);
+    status = RunShow(*options);
+});
+
+CLI::App* ids = history->add_subcommand("ids", "List the equipment IDs in the history, one per line");
+ids->add_option("--prefix", options->prefix, "only IDs that begin with this (upper or lower case alike)");
+ids->add_option("--limit", options->limit, "at most this many")->check(CLI::PositiveNumber);
+AddDbOption(*ids, *options);
+ids->callback([options, &status, argc, argv] {
+    QtForHistory qt(argc, argv);
+    status = RunIds(*options);
+});
+}
+
+} // namespace tessaprint
