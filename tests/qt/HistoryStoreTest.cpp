@@ -1,0 +1,601 @@
+// The history's stores against one set of rules: the in-memory double, SQLite
+// and PostgreSQL (when scripts/with-postgres.sh runs the tests) must answer
+// alike; then what only a database has: the schema's versions, two programs
+// writing at once, a server that goes away.
+#include "HistoryTestDatabase.h"
+#include "MemoryHistoryStore.h"
+
+#include "history/SqlHistoryStore.h"
+
+#include <gtest/gtest.h>
+
+#include <QElapsedTimer>
+#include <QThread>
+
+#include <thread>
+
+namespace tessaprint {
+namespace {
+
+using history::HistoryCapture;
+using history::HistoryReading;
+using history::HistoryRecord;
+using history::RecordOutcome;
+using history::SqlHistoryStore;
+using test::FreshDatabase;
+using test::RawConnection;
+
+enum class Backend { Memory, Sqlite, Postgres };
+
+std::string BackendName(const ::testing::TestParamInfo<Backend>& info)
+{
+    switch (info.param) {
+    case Backend::Memory:
+        return "Memory";
+    case Backend::Sqlite:
+        return "SQLite";
+    case Backend::Postgres:
+        return "PostgreSQL";
+    }
+    return "Unknown";
+}
+
+HistoryRecord MakeRecord(const std::string& id, const std::string& testDate, std::vector<std::string> values)
+{
+    HistoryRecord record;
+    record.equipmentId = id;
+    record.testDate = testDate;
+    record.testDay = history::ParseTestDay(testDate);
+    int item = 0;
+    for (std::string& value : values) {
+        ++item;
+        const auto blank = value.rfind(' ');
+        record.readings.push_back({item, value, value.substr(0, blank == std::string::npos ? 0 : blank),
+                                   blank == std::string::npos ? value : value.substr(blank + 1)});
+    }
+    return record;
+}
+
+HistoryCapture MakeCapture(const std::string& hash, const std::string& capturedAt, std::vector<HistoryRecord> records,
+                           const std::string& kind = "Quellmax")
+{
+    HistoryCapture capture;
+    capture.capturedAt = capturedAt;
+    capture.kind = kind;
+    capture.port = "COM1";
+    capture.archiveName = "Quellmax-" + hash + ".txt";
+    capture.linesHash = hash;
+    int position = 0;
+    for (HistoryRecord& record : records) {
+        record.position = position++;
+        capture.records.push_back(std::move(record));
+    }
+    return capture;
+}
+
+// Twenty captures of three records each, different hashes.
+std::vector<HistoryCapture> TwentyCaptures(const std::string& tag)
+{
+    std::vector<HistoryCapture> captures;
+    for (int i = 0; i < 20; ++i) {
+        const std::string n = std::to_string(i);
+        captures.push_back(MakeCapture(tag + "-hash-" + n, "2026-02-01T10:00:" + std::string(i < 10 ? "0" : "") + n,
+                                       {MakeRecord(tag + "-A" + n, "03/14/2015", {"Case Leakage 0.1 uA"}),
+                                        MakeRecord(tag + "-B" + n, "03/14/2015", {"Line Voltage 120 V", "x 1"}),
+                                        MakeRecord("SHARED", "", {})}));
+    }
+    return captures;
+}
+
+class HistoryStoreContract : public ::testing::TestWithParam<Backend> {
+protected:
+    void SetUp() override
+    {
+        if (GetParam() == Backend::Memory) {
+            return;
+        }
+        if (GetParam() == Backend::Postgres && test::PostgresUrl().empty()) {
+            GTEST_SKIP() << "TESSAPRINT_TEST_POSTGRES_URL is not set (scripts/with-postgres.sh sets it)";
+        }
+        m_database = std::make_unique<FreshDatabase>(GetParam() == Backend::Postgres);
+        ASSERT_EQ(m_database->error(), "");
+    }
+
+    // A store on the test's database; for the double, the same one each time.
+    history::HistoryStore& Store()
+    {
+        if (GetParam() == Backend::Memory) {
+            return m_memory;
+        }
+        if (!m_store) {
+            auto opened = SqlHistoryStore::Open(m_database->where());
+            EXPECT_TRUE(opened) << opened.error().message;
+            m_store = std::move(opened).value();
+        }
+        return *m_store;
+    }
+
+    RecordOutcome Record(const HistoryCapture& capture)
+    {
+        const auto outcome = Store().Record(capture);
+        EXPECT_TRUE(outcome) << outcome.error().message;
+        return outcome ? outcome.value() : RecordOutcome::AlreadyThere;
+    }
+    std::vector<HistoryRecord> Lookup(const std::string& id)
+    {
+        auto found = Store().Lookup(id);
+        EXPECT_TRUE(found) << found.error().message;
+        return found ? found.value() : std::vector<HistoryRecord>{};
+    }
+    std::vector<std::string> Ids(const std::string& prefix, int limit = 100)
+    {
+        auto ids = Store().Ids(prefix, limit);
+        EXPECT_TRUE(ids) << ids.error().message;
+        return ids ? ids.value() : std::vector<std::string>{};
+    }
+
+    std::unique_ptr<FreshDatabase> m_database;
+    test::MemoryHistoryStore m_memory;
+    std::unique_ptr<SqlHistoryStore> m_store;
+};
+
+TEST_P(HistoryStoreContract, ACaptureIsRecordedOnceWhateverHowOftenItComes)
+{
+    const HistoryCapture capture =
+        MakeCapture("h1", "2026-03-01T09:00:00", {MakeRecord("A-1", "03/14/2015", {"Case Leakage 0.1 uA"})});
+    EXPECT_EQ(Record(capture), RecordOutcome::Added);
+    EXPECT_EQ(Record(capture), RecordOutcome::AlreadyThere);
+    // Same hash, other details (a retry with another archive name): still the one capture.
+    HistoryCapture renamed = capture;
+    renamed.archiveName = "other.txt";
+    renamed.records.push_back(MakeRecord("B-2", "", {}));
+    EXPECT_EQ(Record(renamed), RecordOutcome::AlreadyThere);
+    EXPECT_EQ(Lookup("A-1").size(), 1u);
+    EXPECT_TRUE(Lookup("B-2").empty());
+    // Another capture of the same readings is a visit of its own.
+    HistoryCapture again = capture;
+    again.linesHash = "h2";
+    EXPECT_EQ(Record(again), RecordOutcome::Added);
+    EXPECT_EQ(Lookup("A-1").size(), 2u);
+    // A capture without records is remembered too.
+    EXPECT_EQ(Record(MakeCapture("empty", "2026-03-02T09:00:00", {})), RecordOutcome::Added);
+    EXPECT_EQ(Record(MakeCapture("empty", "2026-03-02T09:00:00", {})), RecordOutcome::AlreadyThere);
+}
+
+TEST_P(HistoryStoreContract, LookupListsVisitsByTestDayThenCaptureTimeWithTheirReadings)
+{
+    // Recorded out of order: the order comes from the days and times.
+    ASSERT_EQ(Record(MakeCapture("c1", "2026-01-05T10:00:00",
+                                 {MakeRecord("A-1", "03/14/2015", {"Case Leakage 0.1 uA", "Ground 0.1 Ohms"}),
+                                  MakeRecord("B", "03/14/2015", {"Other 1 V"}),
+                                  MakeRecord("A-1", "03/14/2015", {"Second 2 V"})})),
+              RecordOutcome::Added);
+    ASSERT_EQ(Record(MakeCapture("c2", "2026-01-02T09:00:00", {MakeRecord("A-1", "", {"Undated 3 V"})}, "PTRX")),
+              RecordOutcome::Added);
+    ASSERT_EQ(Record(MakeCapture("c3", "2026-01-03T09:00:00", {MakeRecord("A-1", "1/1/2015", {"Early 4 V"})})),
+              RecordOutcome::Added);
+    const std::string awkward = "It's \"quoted\"; DROP TABLE records; -- µA Ω ±0.5 %";
+    ASSERT_EQ(Record(MakeCapture("c4", "2026-01-01T08:00:00",
+                                 {MakeRecord("A-1", "03/14/2015", {"Same day 5 V", awkward})}, "Kappa 5100")),
+              RecordOutcome::Added);
+
+    const auto found = Lookup("A-1");
+    ASSERT_EQ(found.size(), 5u);
+    // 2015-01-01; 2015-03-14 captured on 01-01; 2015-03-14 on 01-05 (twice,
+    // in printed order); no day: its capture day 2026-01-02.
+    EXPECT_EQ(found[0].readings.at(0).value, "Early 4 V");
+    EXPECT_EQ(found[0].testDay, "2015-01-01");
+    EXPECT_EQ(found[1].capturedAt, "2026-01-01T08:00:00");
+    EXPECT_EQ(found[1].kind, "Kappa 5100");
+    EXPECT_EQ(found[2].readings.at(0).value, "Case Leakage 0.1 uA");
+    EXPECT_EQ(found[2].position, 0);
+    EXPECT_EQ(found[3].readings.at(0).value, "Second 2 V");
+    EXPECT_EQ(found[3].position, 2);
+    EXPECT_EQ(found[4].testDate, "");
+    EXPECT_EQ(found[4].testDay, std::nullopt);
+    EXPECT_EQ(found[4].kind, "PTRX");
+    EXPECT_EQ(found[4].capturedAt, "2026-01-02T09:00:00");
+
+    // Readings in item order, every text as it went in.
+    ASSERT_EQ(found[2].readings.size(), 2u);
+    EXPECT_EQ(found[2].readings[1].item, 2);
+    EXPECT_EQ(found[2].readings[1].test, "Ground 0.1");
+    EXPECT_EQ(found[2].readings[1].reading, "Ohms");
+    EXPECT_EQ(found[2].equipmentId, "A-1");
+    EXPECT_EQ(found[2].testDate, "03/14/2015");
+    ASSERT_EQ(found[1].readings.size(), 2u);
+    EXPECT_EQ(found[1].readings[1].value, awkward);
+
+    EXPECT_EQ(Lookup("B").size(), 1u);
+    EXPECT_TRUE(Lookup("a-1").empty()); // exact, not without case
+    EXPECT_TRUE(Lookup("A-").empty());
+    EXPECT_TRUE(Lookup("nobody").empty());
+}
+
+TEST_P(HistoryStoreContract, IdsByPrefixWithoutCaseSortedDistinctAndLimited)
+{
+    ASSERT_EQ(Record(MakeCapture("i1", "2026-01-01T08:00:00",
+                                 {MakeRecord("abc-1", "", {}), MakeRecord("ABD-2", "", {}), MakeRecord("Abc-3", "", {}),
+                                  MakeRecord("b-1", "", {}), MakeRecord("ab%_x", "", {}), MakeRecord("ÉQ-1", "", {})})),
+              RecordOutcome::Added);
+    ASSERT_EQ(Record(MakeCapture("i2", "2026-01-02T08:00:00", {MakeRecord("abc-1", "", {})})), RecordOutcome::Added);
+
+    using Ids = std::vector<std::string>;
+    EXPECT_EQ(this->Ids("ab"), (Ids{"ABD-2", "Abc-3", "ab%_x", "abc-1"}));
+    EXPECT_EQ(this->Ids("aB", 2), (Ids{"ABD-2", "Abc-3"}));
+    EXPECT_EQ(this->Ids("ABC"), (Ids{"Abc-3", "abc-1"}));
+    // Wildcards of LIKE are plain characters here.
+    EXPECT_EQ(this->Ids("AB%"), (Ids{"ab%_x"}));
+    EXPECT_EQ(this->Ids("a_"), Ids{});
+    EXPECT_EQ(this->Ids("B-1"), (Ids{"b-1"}));
+    EXPECT_EQ(this->Ids("ÉQ"), (Ids{"ÉQ-1"}));
+    EXPECT_EQ(this->Ids(""), (Ids{"ABD-2", "Abc-3", "ab%_x", "abc-1", "b-1", "ÉQ-1"}));
+    EXPECT_EQ(this->Ids("", 1), (Ids{"ABD-2"}));
+    EXPECT_EQ(this->Ids("zz"), Ids{});
+    EXPECT_EQ(this->Ids("abc-1-more"), Ids{});
+    EXPECT_EQ(this->Ids("ab", 0), Ids{});
+}
+
+INSTANTIATE_TEST_SUITE_P(Stores, HistoryStoreContract,
+                         ::testing::Values(Backend::Memory, Backend::Sqlite, Backend::Postgres), BackendName);
+
+// What only the SQL store has.
+class SqlHistoryStoreTest : public ::testing::TestWithParam<Backend> {
+protected:
+    void SetUp() override
+    {
+        if (GetParam() == Backend::Postgres && test::PostgresUrl().empty()) {
+            GTEST_SKIP() << "TESSAPRINT_TEST_POSTGRES_URL is not set (scripts/with-postgres.sh sets it)";
+        }
+        m_database = std::make_unique<FreshDatabase>(GetParam() == Backend::Postgres);
+        ASSERT_EQ(m_database->error(), "");
+    }
+
+    std::unique_ptr<SqlHistoryStore> Open()
+    {
+        auto opened = SqlHistoryStore::Open(m_database->where());
+        EXPECT_TRUE(opened) << opened.error().message;
+        return opened ? std::move(opened).value() : nullptr;
+    }
+    QString IdType() const
+    {
+        return m_database->IsPostgres() ? "BIGINT GENERATED BY DEFAULT AS IDENTITY PRIMARY KEY" : "INTEGER PRIMARY KEY";
+    }
+
+    std::unique_ptr<FreshDatabase> m_database;
+};
+
+TEST_P(SqlHistoryStoreTest, WhatWasRecordedIsThereForTheNextProgram)
+{
+    {
+        auto store = Open();
+        ASSERT_TRUE(store);
+        ASSERT_EQ(
+            store->Record(MakeCapture("p1", "2026-01-01T08:00:00", {MakeRecord("P-1", "03/14/2015", {"a 1"})})).value(),
+            RecordOutcome::Added);
+    }
+    auto store = Open();
+    ASSERT_TRUE(store);
+    EXPECT_EQ(store->Lookup("P-1").value().size(), 1u);
+    EXPECT_EQ(store->Lookup(" P-1 ").value().size(), 1u); // the ID is trimmed as the records are
+    EXPECT_EQ(store->Record(MakeCapture("p1", "2026-01-01T08:00:00", {})).value(), RecordOutcome::AlreadyThere);
+    RawConnection raw(m_database->where());
+    EXPECT_EQ(raw.Number("SELECT version FROM schema_version"), SqlHistoryStore::kSchemaVersion);
+    EXPECT_EQ(raw.Number("SELECT COUNT(*) FROM readings"), 1);
+}
+
+TEST_P(SqlHistoryStoreTest, AVersionOneDatabaseIsBroughtUpToDateWithEveryRow)
+{
+    {
+        RawConnection raw(m_database->where());
+        ASSERT_TRUE(raw.open()) << raw.error();
+        const QString text = m_database->IsPostgres() ? "TEXT COLLATE \"C\"" : "TEXT";
+        for (const QString& sql : {
+                 QString("CREATE TABLE schema_version (version INTEGER NOT NULL)"),
+                 QString("INSERT INTO schema_version (version) VALUES (1)"),
+                 QString("CREATE TABLE captures (id %1, captured_at %2 NOT NULL, kind %2 NOT NULL, port %2 NOT NULL, "
+                         "archive_name %2 NOT NULL, lines_hash %2 NOT NULL UNIQUE, recorded_at %2 NOT NULL)")
+                     .arg(IdType(), text),
+                 QString("CREATE TABLE records (id %1, capture_id BIGINT NOT NULL REFERENCES captures (id), position "
+                         "INTEGER NOT NULL, equipment_id %2 NOT NULL, test_date %2 NOT NULL)")
+                     .arg(IdType(), text),
+                 QString("CREATE TABLE readings (record_id BIGINT NOT NULL REFERENCES records (id), item INTEGER NOT "
+                         "NULL, value %1 NOT NULL, test %1 NOT NULL, reading %1 NOT NULL, PRIMARY KEY (record_id, "
+                         "item))")
+                     .arg(text),
+                 QString("CREATE INDEX records_equipment_id ON records (equipment_id)"),
+                 QString("INSERT INTO captures (id, captured_at, kind, port, archive_name, lines_hash, recorded_at) "
+                         "VALUES (1, '2026-01-09T10:00:00', 'Quellmax', 'COM1', 'a.txt', 'old1', 'then'), "
+                         "(2, '2026-01-02T10:00:00', 'PTRX', '', 'b.txt', 'old2', 'then')"),
+                 QString("INSERT INTO records (id, capture_id, position, equipment_id, test_date) VALUES "
+                         "(1, 1, 0, 'Old-7', '3/7/2015'), (2, 1, 1, 'OLD-8', 'garbage'), (3, 2, 0, 'Old-7', "
+                         "'12/31/2014')"),
+                 QString("INSERT INTO readings (record_id, item, value, test, reading) VALUES (1, 1, 'v 1', 'v', '1'), "
+                         "(1, 2, 'w 2', 'w', '2'), (3, 1, 'z 9', 'z', '9')"),
+             }) {
+            ASSERT_TRUE(raw.Exec(sql)) << sql.toStdString() << ": " << raw.error();
+        }
+        // The rows above came with their ids, as the program's own would have
+        // taken them from the identity columns.
+        if (m_database->IsPostgres()) {
+            ASSERT_GE(raw.Number("SELECT setval(pg_get_serial_sequence('captures', 'id'), 2)"), 0) << raw.error();
+            ASSERT_GE(raw.Number("SELECT setval(pg_get_serial_sequence('records', 'id'), 3)"), 0) << raw.error();
+        }
+    }
+    auto store = Open();
+    ASSERT_TRUE(store);
+    RawConnection raw(m_database->where());
+    EXPECT_EQ(raw.Number("SELECT version FROM schema_version"), 2);
+    EXPECT_EQ(raw.Number("SELECT COUNT(*) FROM schema_version"), 1);
+    EXPECT_EQ(raw.Number("SELECT COUNT(*) FROM records WHERE test_day IS NULL"), 1); // 'garbage'
+    EXPECT_EQ(raw.Number("SELECT COUNT(*) FROM records WHERE test_day = '2015-03-07' AND equipment_key = 'old-7'"), 1);
+
+    // The old rows answer as new ones: by test day, readings kept.
+    const auto old7 = store->Lookup("Old-7").value();
+    ASSERT_EQ(old7.size(), 2u);
+    EXPECT_EQ(old7[0].testDay, "2014-12-31");
+    EXPECT_EQ(old7[0].kind, "PTRX");
+    EXPECT_EQ(old7[0].readings.at(0).value, "z 9");
+    EXPECT_EQ(old7[1].capturedAt, "2026-01-09T10:00:00");
+    ASSERT_EQ(old7[1].readings.size(), 2u);
+    EXPECT_EQ(old7[1].readings[1].reading, "2");
+    EXPECT_EQ(store->Ids("old", 10).value(), (std::vector<std::string>{"OLD-8", "Old-7"}));
+    // Old captures are still known; new ones go in beside them.
+    EXPECT_EQ(store->Record(MakeCapture("old1", "x", {})).value(), RecordOutcome::AlreadyThere);
+    EXPECT_EQ(
+        store->Record(MakeCapture("new", "2026-02-01T10:00:00", {MakeRecord("Old-7", "2/1/2016", {"n 1"})})).value(),
+        RecordOutcome::Added);
+    EXPECT_EQ(store->Lookup("Old-7").value().size(), 3u);
+    // Opened again: nothing more to do.
+    store.reset();
+    EXPECT_TRUE(Open());
+    EXPECT_EQ(raw.Number("SELECT COUNT(*) FROM records"), 4);
+}
+
+TEST_P(SqlHistoryStoreTest, ANewerSchemaIsRefusedAndLeftAlone)
+{
+    {
+        RawConnection raw(m_database->where());
+        ASSERT_TRUE(raw.Exec("CREATE TABLE schema_version (version INTEGER NOT NULL)")) << raw.error();
+        ASSERT_TRUE(raw.Exec("INSERT INTO schema_version (version) VALUES (3)")) << raw.error();
+        ASSERT_TRUE(raw.Exec("CREATE TABLE captures (future TEXT)")) << raw.error();
+    }
+    const auto opened = SqlHistoryStore::Open(m_database->where());
+    ASSERT_FALSE(opened);
+    EXPECT_NE(opened.error().message.find("version 3, newer than this program knows (2)"), std::string::npos)
+        << opened.error().message;
+    EXPECT_NE(opened.error().message.find(m_database->where().Describe()), std::string::npos);
+    EXPECT_NE(opened.error().code, kErrorUnreachable);
+    RawConnection raw(m_database->where());
+    EXPECT_EQ(raw.Number("SELECT version FROM schema_version"), 3);
+    EXPECT_EQ(raw.Number("SELECT COUNT(*) FROM captures"), 0);
+    EXPECT_EQ(raw.Number("SELECT COUNT(*) FROM records"), -1); // never created
+}
+
+// Two programs (here threads, each with its store and connection) record at once.
+TEST_P(SqlHistoryStoreTest, TwoWritersAtOnceKeepEveryCaptureOnce)
+{
+    ASSERT_TRUE(Open()); // the schema, so both start from the same place
+    const auto same = TwentyCaptures("same");
+    const auto mine = TwentyCaptures("mine");
+    const auto theirs = TwentyCaptures("theirs");
+    struct Tally {
+        int added = 0;
+        int already = 0;
+        std::string failure;
+    };
+    const auto writer = [this](std::vector<HistoryCapture> captures, bool reversed, Tally& tally) {
+        if (reversed) {
+            std::reverse(captures.begin(), captures.end());
+        }
+        auto opened = SqlHistoryStore::Open(m_database->where());
+        if (!opened) {
+            tally.failure = opened.error().message;
+            return;
+        }
+        for (const HistoryCapture& capture : captures) {
+            const auto outcome = opened.value()->Record(capture);
+            if (!outcome) {
+                tally.failure = outcome.error().message;
+                return;
+            }
+            ++(outcome.value() == RecordOutcome::Added ? tally.added : tally.already);
+        }
+    };
+    Tally a, b;
+    {
+        std::vector<HistoryCapture> first = same;
+        first.insert(first.end(), mine.begin(), mine.end());
+        std::vector<HistoryCapture> second = same;
+        second.insert(second.end(), theirs.begin(), theirs.end());
+        std::thread one(writer, first, false, std::ref(a));
+        std::thread two(writer, second, true, std::ref(b));
+        one.join();
+        two.join();
+    }
+    ASSERT_EQ(a.failure, "");
+    ASSERT_EQ(b.failure, "");
+    EXPECT_EQ(a.added + b.added, 60);
+    EXPECT_EQ(a.already + b.already, 20);
+    RawConnection raw(m_database->where());
+    EXPECT_EQ(raw.Number("SELECT COUNT(*) FROM captures"), 60);
+    EXPECT_EQ(raw.Number("SELECT COUNT(*) FROM records"), 180);
+    EXPECT_EQ(raw.Number("SELECT COUNT(*) FROM readings"), 180);
+    EXPECT_EQ(raw.Number("SELECT COUNT(DISTINCT lines_hash) FROM captures"), 60);
+    auto store = Open();
+    EXPECT_EQ(store->Lookup("SHARED").value().size(), 60u);
+    EXPECT_EQ(store->Lookup("same-A7").value().size(), 1u);
+}
+
+TEST_P(SqlHistoryStoreTest, TwoProgramsOpeningANewDatabaseAtOnceBothGetTheSchema)
+{
+    std::string failures[2];
+    const auto opener = [this](std::string& failure) {
+        auto opened = SqlHistoryStore::Open(m_database->where());
+        if (!opened) {
+            failure = opened.error().message;
+            return;
+        }
+        const auto outcome = opened.value()->Record(MakeCapture("first", "2026-01-01T00:00:00", {}));
+        if (!outcome) {
+            failure = outcome.error().message;
+        }
+    };
+    std::thread one(opener, std::ref(failures[0]));
+    std::thread two(opener, std::ref(failures[1]));
+    one.join();
+    two.join();
+    EXPECT_EQ(failures[0], "");
+    EXPECT_EQ(failures[1], "");
+    RawConnection raw(m_database->where());
+    EXPECT_EQ(raw.Number("SELECT COUNT(*) FROM schema_version"), 1);
+    EXPECT_EQ(raw.Number("SELECT COUNT(*) FROM captures"), 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(Engines, SqlHistoryStoreTest, ::testing::Values(Backend::Sqlite, Backend::Postgres),
+                         BackendName);
+
+TEST(SqlHistoryStoreErrors, AFileThatIsNoDatabaseOrAFolderThatIsNotThereSaysWhere)
+{
+    QTemporaryDir folder;
+    history::HistoryDatabase where;
+    where.path = folder.filePath("missing/history.sqlite").toStdString();
+    auto opened = SqlHistoryStore::Open(where);
+    ASSERT_FALSE(opened);
+    EXPECT_NE(opened.error().message.find(folder.filePath("missing").toStdString() + " does not exist"),
+              std::string::npos)
+        << opened.error().message;
+    EXPECT_FALSE(QFileInfo::exists(folder.filePath("missing")));
+
+    // The program's own place is made when missing.
+    where.createFolder = true;
+    EXPECT_TRUE(SqlHistoryStore::Open(where)) << "default folder not created";
+
+    where.path = folder.filePath("not-a-database.sqlite").toStdString();
+    where.createFolder = false;
+    QFile junk(QString::fromStdString(where.path));
+    ASSERT_TRUE(junk.open(QIODevice::WriteOnly));
+    junk.write(QByteArray(4096, 'x'));
+    junk.close();
+    opened = SqlHistoryStore::Open(where);
+    ASSERT_FALSE(opened);
+    EXPECT_NE(opened.error().message.find("SQLite database " + where.path), std::string::npos)
+        << opened.error().message;
+    EXPECT_EQ(QFileInfo(junk).size(), 4096); // left as it was
+}
+
+TEST(SqlHistoryStoreErrors, AServerThatIsNotThereIsUnreachableAndTheMessageKeepsThePassword)
+{
+    // A port nothing listens on: refused at once, never a hang.
+    history::HistoryDatabase where = history::ParseHistoryDatabase("postgresql://alice@127.0.0.1:1/tessa", "/").value();
+    where.password = "s3cret-pass";
+    QElapsedTimer timer;
+    timer.start();
+    const auto opened = SqlHistoryStore::Open(where);
+    ASSERT_FALSE(opened);
+    EXPECT_LT(timer.elapsed(), 10000);
+    EXPECT_EQ(opened.error().code, kErrorUnreachable) << opened.error().message;
+    EXPECT_NE(opened.error().message.find("PostgreSQL database tessa on 127.0.0.1:1 as alice"), std::string::npos)
+        << opened.error().message;
+    EXPECT_EQ(opened.error().message.find("s3cret"), std::string::npos);
+}
+
+// The server stops under a store and starts again (TESSAPRINT_TEST_POSTGRES_CTL):
+// the store says it cannot be reached, writes nothing half, and records the
+// same capture once when the server is back. Runs alone (it stops the server).
+class HistoryServerGoesAway : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        const char* ctl = std::getenv("TESSAPRINT_TEST_POSTGRES_CTL");
+        if (test::PostgresUrl().empty() || ctl == nullptr) {
+            GTEST_SKIP() << "TESSAPRINT_TEST_POSTGRES_URL/_CTL are not set (scripts/with-postgres.sh sets them)";
+        }
+        m_ctl = ctl;
+        m_database = std::make_unique<FreshDatabase>(true);
+        ASSERT_EQ(m_database->error(), "");
+    }
+    void TearDown() override
+    {
+        if (!m_ctl.empty() && m_stopped) {
+            Server("start");
+        }
+    }
+    void Server(const std::string& what)
+    {
+        ASSERT_EQ(std::system((m_ctl + " " + what + " >/dev/null").c_str()), 0) << what;
+        m_stopped = what == "stop";
+    }
+    HistoryCapture BigCapture()
+    {
+        std::vector<HistoryRecord> records;
+        for (int i = 0; i < 50; ++i) {
+            records.push_back(MakeRecord("BIG-" + std::to_string(i), "03/14/2015",
+                                         {"Case Leakage 0.1 uA", "Ground 0.12 Ohms", "Line 120 V"}));
+        }
+        return MakeCapture("big", "2026-05-01T12:00:00", std::move(records));
+    }
+
+    std::string m_ctl;
+    bool m_stopped = false;
+    std::unique_ptr<FreshDatabase> m_database;
+};
+
+TEST_F(HistoryServerGoesAway, BeforeARecordTheCaptureWaitsAndGoesInOnceWhenItIsBack)
+{
+    auto store = SqlHistoryStore::Open(m_database->where());
+    ASSERT_TRUE(store) << store.error().message;
+    Server("stop");
+    const auto failed = store.value()->Record(BigCapture());
+    ASSERT_FALSE(failed);
+    EXPECT_EQ(failed.error().code, kErrorUnreachable) << failed.error().message;
+    EXPECT_NE(failed.error().message.find(m_database->where().Describe()), std::string::npos);
+    EXPECT_EQ(store.value()->Lookup("BIG-1").error().code, kErrorUnreachable);
+    Server("start");
+    EXPECT_EQ(store.value()->Record(BigCapture()).value(), RecordOutcome::Added);
+    EXPECT_EQ(store.value()->Record(BigCapture()).value(), RecordOutcome::AlreadyThere);
+    RawConnection raw(m_database->where());
+    EXPECT_EQ(raw.Number("SELECT COUNT(*) FROM captures"), 1);
+    EXPECT_EQ(raw.Number("SELECT COUNT(*) FROM readings"), 150);
+}
+
+TEST_F(HistoryServerGoesAway, InTheMiddleOfARecordNothingIsHalfWritten)
+{
+    auto store = SqlHistoryStore::Open(m_database->where());
+    ASSERT_TRUE(store) << store.error().message;
+    // Another session holds the readings table, so the Record stops after its
+    // capture and records went in, inside its transaction.
+    RawConnection holder(m_database->where());
+    ASSERT_TRUE(holder.Exec("BEGIN")) << holder.error();
+    ASSERT_TRUE(holder.Exec("LOCK TABLE readings IN EXCLUSIVE MODE")) << holder.error();
+    Result<RecordOutcome> outcome = RecordOutcome::Added;
+    std::thread writer([&] { outcome = store.value()->Record(BigCapture()); });
+    {
+        RawConnection watcher(m_database->where());
+        QElapsedTimer waited;
+        waited.start();
+        while (watcher.Number("SELECT COUNT(*) FROM pg_locks WHERE NOT granted") < 1 && waited.elapsed() < 20000) {
+            QThread::msleep(10);
+        }
+        EXPECT_LT(waited.elapsed(), 20000) << "the Record never waited on the lock";
+    }
+    Server("stop");
+    writer.join();
+    ASSERT_FALSE(outcome);
+    EXPECT_EQ(outcome.error().code, kErrorUnreachable) << outcome.error().message;
+    Server("start");
+    {
+        RawConnection raw(m_database->where());
+        EXPECT_EQ(raw.Number("SELECT COUNT(*) FROM captures"), 0);
+        EXPECT_EQ(raw.Number("SELECT COUNT(*) FROM records"), 0);
+    }
+    EXPECT_EQ(store.value()->Record(BigCapture()).value(), RecordOutcome::Added);
+    EXPECT_EQ(store.value()->Record(BigCapture()).value(), RecordOutcome::AlreadyThere);
+    RawConnection raw(m_database->where());
+    EXPECT_EQ(raw.Number("SELECT COUNT(*) FROM captures"), 1);
+    EXPECT_EQ(raw.Number("SELECT COUNT(*) FROM records"), 50);
+    EXPECT_EQ(raw.Number("SELECT COUNT(*) FROM readings"), 150);
+}
+
+} // namespace
+} // namespace tessaprint
