@@ -8,6 +8,8 @@ packages=(
     build-essential cmake pkg-config     # compiler and build
     qt6-base-dev qt6-serialport-dev      # Qt Widgets, QSettings, Qt SerialPort
     qt6-svg-dev                          # Qt's SVG plugins, which draw the program icon
+    libqt6sql6-sqlite                    # Qt SQL's SQLite driver: the test history's own file
+    libqt6sql6-psql                      # Qt SQL's PostgreSQL driver: a shared test history
     libgl-dev                            # needed by Qt's GUI CMake files
     nlohmann-json3-dev                   # JSON records read by tessaprint-cli
     libcli11-dev                         # options of tessaprint-cli
@@ -24,6 +26,7 @@ if [ "${1:-}" = "--tests" ]; then
                fonts-crosextra-carlito fonts-liberation # metric twins of Calibri and Times New Roman
                python3                   # the command-line checks read JSON with it
                desktop-file-utils        # desktop-file-validate checks the installed desktop entry
+               postgresql                # scripts/with-postgres.sh: a throwaway server for the history's tests
                clang libclang-rt-14-dev) # the fuzz targets (libFuzzer)
 fi
 

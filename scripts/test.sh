@@ -14,7 +14,8 @@ jobs=$(nproc)
 
 cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTESSAPRINT_WERROR=ON >/dev/null
 cmake --build "$build" --parallel "$jobs"
-(cd "$build" && QT_QPA_PLATFORM=offscreen ctest --output-on-failure --parallel "$jobs")
+# Beside a throwaway PostgreSQL server, so the history's tests run on both engines.
+(cd "$build" && QT_QPA_PLATFORM=offscreen "$root/scripts/with-postgres.sh" ctest --output-on-failure --parallel "$jobs")
 
 # The whole suite under AddressSanitizer (with LeakSanitizer) and
 # UndefinedBehaviorSanitizer: the core, the Qt layer and the windows, the
@@ -36,7 +37,7 @@ status=0
     ASAN_OPTIONS="detect_leaks=1:detect_stack_use_after_return=1:check_initialization_order=1:strict_init_order=1:log_path=$reports/asan" \
     LSAN_OPTIONS="suppressions=$root/tests/lsan.supp:print_suppressions=0" \
     UBSAN_OPTIONS="print_stacktrace=1:log_path=$reports/ubsan" \
-    ctest --output-on-failure --parallel "$jobs") || status=$?
+    "$root/scripts/with-postgres.sh" ctest --output-on-failure --parallel "$jobs") || status=$?
 if [ -n "$(ls -A "$reports")" ]; then
     for report in "$reports"/*; do
         echo "== $report"

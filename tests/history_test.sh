@@ -1,0 +1,96 @@
+#!/usr/bin/env bash
+# tessaprint-cli history: the three samples and an archive of two later visits
+# imported into a fresh SQLite file give the golden JSON; importing again adds
+# nothing; the IDs by prefix; errors; the default database.
+set -u
+CLI=$1
+DATA=$2
+SAMPLES=$3
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+failures=0
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+# Settings and the default database go below the test's own folders.
+export HOME=$work/home XDG_CONFIG_HOME=$work/config XDG_DATA_HOME=$work/data
+db=$work/history.sqlite
+
+# capturedAt is the file's time: fixed here.
+mkdir -p "$work/in" "$work/archive"
+for kind in quellmax kappa pactrx; do
+    cp "$SAMPLES/$kind.txt" "$work/in/$kind.txt"
+done
+touch -d "2026-03-14 09:30:00" "$work/in/quellmax.txt"
+touch -d "2026-03-15 10:00:00" "$work/in/kappa.txt"
+touch -d "2026-03-16 11:15:00" "$work/in/pactrx.txt"
+cp "$DATA/archive/"*.txt "$work/archive/"
+touch -d "2026-04-02 09:30:00" "$work/archive/Quellmax-2016-04-02-093000.txt"
+touch -d "2026-04-03 14:15:00" "$work/archive/Quellmax-2017-02-10-141500.txt"
+echo "not a capture" >"$work/archive/notes.md"
+
+import() { "$CLI" history import --db "$db" "$@" >"$work/out" 2>"$work/err"; }
+
+# The later visits first: the order comes from the test days.
+import --archive "$work/archive" || fail "archive import exited $?: $(cat "$work/out" "$work/err")"
+[ "$(grep -c '^added: ' "$work/out")" -eq 2 ] || fail "archive import: $(cat "$work/out")"
+grep -q "^added: $work/archive/Quellmax-2016-04-02-093000.txt (2 records)$" "$work/out" ||
+    fail "archive import line: $(cat "$work/out")"
+for kind in quellmax kappa pactrx; do
+    import --kind "$kind" --capture "$work/in/$kind.txt" || fail "import of the $kind sample exited $?: $(cat "$work/err")"
+    grep -q "^added: " "$work/out" || fail "the $kind sample was not added: $(cat "$work/out")"
+done
+
+for id in BIO-5521 DEF-100 ICU-DF-07 PM-TEMP-04; do
+    "$CLI" history show "$id" --db "$db" >"$work/$id.json" 2>"$work/err" || fail "show $id exited $?: $(cat "$work/err")"
+    cmp -s "$work/$id.json" "$DATA/$id.json" || fail "history show $id differs from $id.json: $(diff "$DATA/$id.json" "$work/$id.json" | head -20)"
+done
+
+# Everything again, also as a transcript: already there, nothing doubled.
+import --archive "$work/archive" --kind quellmax --capture "$work/in/quellmax.txt" --transcript "$work/in/quellmax.txt" ||
+    fail "second import exited $?"
+[ "$(grep -c '^already there: ' "$work/out")" -eq 4 ] || fail "second import: $(cat "$work/out")"
+"$CLI" history show BIO-5521 --db "$db" >"$work/again.json"
+cmp -s "$work/again.json" "$DATA/BIO-5521.json" || fail "a second import changed BIO-5521's history"
+
+"$CLI" history ids --db "$db" >"$work/ids" || fail "ids exited $?"
+[ "$(wc -l <"$work/ids")" -eq 17 ] || fail "expected 17 IDs: $(cat "$work/ids")"
+sort -c "$work/ids" 2>/dev/null || [ "$(LC_ALL=C sort "$work/ids")" = "$(cat "$work/ids")" ] || fail "ids not sorted"
+"$CLI" history ids --db "$db" --prefix bio- >"$work/bio" || fail "ids --prefix exited $?"
+[ "$(cat "$work/bio")" = $'BIO-5521\nBIO-6610\nBIO-7702' ] || fail "ids --prefix bio-: $(cat "$work/bio")"
+[ "$("$CLI" history ids --db "$db" --prefix bio- --limit 1)" = "BIO-5521" ] || fail "ids --limit 1"
+
+# An ID never seen: its (empty) history, not an error.
+"$CLI" history show NOBODY --db "$db" >"$work/nobody.json" || fail "show of an unknown ID exited $?"
+python3 -c 'import json, sys; d = json.load(open(sys.argv[1])); assert d == {"equipmentId": "NOBODY", "records": []}, d' \
+    "$work/nobody.json" || fail "unknown ID: $(cat "$work/nobody.json")"
+
+# Failures: one file missing fails that file (exit 1) and the others still go in.
+import --kind kappa --capture "$work/missing.txt" --capture "$work/in/kappa.txt"
+[ $? -eq 1 ] || fail "a missing file must exit 1"
+grep -q "^failed: $work/missing.txt: cannot read" "$work/out" || fail "missing file line: $(cat "$work/out")"
+grep -q "^already there: $work/in/kappa.txt" "$work/out" || fail "the file after a failure: $(cat "$work/out")"
+import --capture "$work/in/kappa.txt"
+[ $? -eq 2 ] && grep -q "need --kind" "$work/err" || fail "--capture without --kind: $(cat "$work/err")"
+import
+[ $? -eq 2 ] || fail "import of nothing must exit 2"
+"$CLI" history show X --db "mysql://db/x" >/dev/null 2>"$work/err"
+[ $? -eq 1 ] && grep -q "not a database Tessaprint knows" "$work/err" || fail "unknown scheme: $(cat "$work/err")"
+"$CLI" history show X --db "postgresql://a:pw@db/x" >/dev/null 2>"$work/err"
+[ $? -eq 1 ] && grep -q "password file" "$work/err" || fail "password in the address: $(cat "$work/err")"
+"$CLI" history show X --db "$work/no-folder/h.sqlite" >/dev/null 2>"$work/err"
+[ $? -eq 1 ] && grep -q "does not exist" "$work/err" || fail "missing folder: $(cat "$work/err")"
+[ ! -e "$work/no-folder" ] || fail "a folder was created for a path the user gave"
+"$CLI" history show X --db "$work/in/kappa.txt" >/dev/null 2>"$work/err"
+[ $? -eq 1 ] || fail "a text file as database must fail"
+cmp -s "$work/in/kappa.txt" "$SAMPLES/kappa.txt" || fail "a text file given as database was changed"
+
+# Without --db: the program's own history.sqlite below the data folder.
+"$CLI" history import --kind pactrx --capture "$work/in/pactrx.txt" >"$work/out" 2>"$work/err" ||
+    fail "import into the default database exited $?: $(cat "$work/err")"
+[ -f "$work/data/Zelmor/Tessaprint/history.sqlite" ] || fail "no default database: $(find "$work" -name '*.sqlite')"
+[ "$("$CLI" history ids --prefix pm-)" = "PM-TEMP-04" ] || fail "the default database does not answer"
+
+if [ "$failures" -ne 0 ]; then
+    echo "$failures failure(s)"
+    exit 1
+fi
+echo "history commands: all checks passed"
