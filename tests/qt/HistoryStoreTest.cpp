@@ -212,6 +212,33 @@ TEST_P(HistoryStoreContract, LookupListsVisitsByTestDayThenCaptureTimeWithTheirR
     EXPECT_TRUE(Lookup("nobody").empty());
 }
 
+TEST_P(HistoryStoreContract, AnIdWithHundredsOfRecordsGetsEachItsOwnReadings)
+{
+    for (int c = 0; c < 3; ++c) {
+        std::vector<HistoryRecord> records;
+        for (int r = 0; r < 70; ++r) {
+            const std::string tag = std::to_string(c) + "/" + std::to_string(r);
+            records.push_back(MakeRecord(r % 7 == 3 ? "OTHER" : "MANY", "", {"first " + tag, "second " + tag}));
+        }
+        ASSERT_EQ(Record(MakeCapture("many" + std::to_string(c), "2026-01-0" + std::to_string(c + 1) + "T08:00:00",
+                                     std::move(records))),
+                  RecordOutcome::Added);
+    }
+    const auto found = Lookup("MANY");
+    ASSERT_EQ(found.size(), 180u);
+    for (const HistoryRecord& record : found) {
+        const std::string tag = record.capturedAt.substr(9, 1) == "1"   ? "0/"
+                                : record.capturedAt.substr(9, 1) == "2" ? "1/"
+                                                                        : "2/";
+        ASSERT_EQ(record.readings.size(), 2u);
+        EXPECT_EQ(record.readings[0].value, "first " + tag + std::to_string(record.position));
+        EXPECT_EQ(record.readings[1].value, "second " + tag + std::to_string(record.position));
+    }
+    EXPECT_EQ(found.front().capturedAt, "2026-01-01T08:00:00");
+    EXPECT_EQ(found.back().capturedAt, "2026-01-03T08:00:00");
+    EXPECT_EQ(Lookup("OTHER").size(), 30u);
+}
+
 TEST_P(HistoryStoreContract, IdsByPrefixWithoutCaseSortedDistinctAndLimited)
 {
     ASSERT_EQ(Record(MakeCapture("i1", "2026-01-01T08:00:00",

@@ -7,6 +7,7 @@
 #include <QSqlError>
 #include <QVariant>
 
+#include <algorithm>
 #include <atomic>
 #include <unordered_map>
 
@@ -17,6 +18,8 @@ namespace {
 // Readings go in as multi-row INSERTs of this many rows (five values each):
 // a 50-record capture takes a handful of statements, not hundreds.
 constexpr int kReadingsPerInsert = 100;
+// The readings of at most this many records are asked for in one statement.
+constexpr std::size_t kRecordsPerLookup = 100;
 // A transaction that lost a race (a serialization failure, a deadlock, a
 // database locked by another program) or its connection is tried again.
 constexpr int kAttempts = 3;
@@ -542,13 +545,8 @@ Result<std::vector<HistoryRecord>> SqlHistoryStore::Lookup(const std::string& eq
             "SELECT r.id, r.equipment_id, r.test_date, r.test_day, r.position, c.captured_at, c.kind "
             "FROM records r JOIN captures c ON c.id = r.capture_id WHERE r.equipment_id = ? "
             "ORDER BY COALESCE(r.test_day, SUBSTR(c.captured_at, 1, 10)), c.captured_at, c.id, r.position"));
-        Result<QSqlQuery*> readings =
-            records ? Prepared(QStringLiteral("SELECT g.record_id, g.item, g.value, g.test, g.reading "
-                                              "FROM readings g JOIN records r ON r.id = g.record_id "
-                                              "WHERE r.equipment_id = ? ORDER BY g.record_id, g.item"))
-                    : Result<QSqlQuery*>(records.error());
-        if (!readings) {
-            last = readings.error();
+        if (!records) {
+            last = records.error();
             if (last.code == kErrorUnreachable) {
                 continue;
             }
@@ -579,29 +577,60 @@ Result<std::vector<HistoryRecord>> SqlHistoryStore::Lookup(const std::string& eq
             found.push_back(std::move(record));
         }
         recordQuery.finish();
-        QSqlQuery& readingQuery = *readings.value();
-        readingQuery.bindValue(0, id);
-        if (!readingQuery.exec()) {
-            last = Failure(what, readingQuery.lastError());
+        // The readings by their records' keys: the primary key's index serves
+        // this whatever the server knows of the tables' sizes (a join could
+        // be planned as a scan of every reading on a server that has not
+        // analysed its tables yet).
+        std::vector<qlonglong> recordIds;
+        recordIds.reserve(found.size());
+        for (const auto& [recordId, at] : index) {
+            recordIds.push_back(recordId);
+        }
+        std::sort(recordIds.begin(), recordIds.end());
+        Result<void> read = ReadReadings(recordIds, index, found, what);
+        if (!read) {
+            last = read.error();
             if (last.code == kErrorUnreachable) {
                 continue;
             }
             return last;
         }
-        while (readingQuery.next()) {
-            // A record committed between the two queries is not in found.
-            const auto at = index.find(readingQuery.value(0).toLongLong());
-            if (at == index.end()) {
-                continue;
-            }
-            found[at->second].readings.push_back(
-                {readingQuery.value(1).toInt(), readingQuery.value(2).toString().toStdString(),
-                 readingQuery.value(3).toString().toStdString(), readingQuery.value(4).toString().toStdString()});
-        }
-        readingQuery.finish();
         return found;
     }
     return last;
+}
+
+Result<void> SqlHistoryStore::ReadReadings(const std::vector<qlonglong>& recordIds,
+                                           const std::unordered_map<qlonglong, std::size_t>& index,
+                                           std::vector<HistoryRecord>& found, const std::string& what)
+{
+    for (std::size_t start = 0; start < recordIds.size(); start += kRecordsPerLookup) {
+        const std::size_t count = std::min<std::size_t>(kRecordsPerLookup, recordIds.size() - start);
+        QString sql = QStringLiteral("SELECT record_id, item, value, test, reading FROM readings WHERE record_id IN (");
+        for (std::size_t i = 0; i < count; ++i) {
+            sql += i == 0 ? QStringLiteral("?") : QStringLiteral(", ?");
+        }
+        sql += QStringLiteral(") ORDER BY record_id, item");
+        Result<QSqlQuery*> prepared = Prepared(sql);
+        if (!prepared) {
+            return prepared.error();
+        }
+        QSqlQuery& query = *prepared.value();
+        for (std::size_t i = 0; i < count; ++i) {
+            query.bindValue(static_cast<int>(i), recordIds[start + i]);
+        }
+        if (!query.exec()) {
+            return Failure(what, query.lastError());
+        }
+        while (query.next()) {
+            HistoryRecord& record = found[index.at(query.value(0).toLongLong())];
+            record.readings.push_back({query.value(1).toInt(), query.value(2).toString().toStdString(),
+                                       query.value(3).toString().toStdString(),
+                                       query.value(4).toString().toStdString()});
+        }
+        query.finish();
+    }
+    return {};
 }
 
 Result<std::vector<std::string>> SqlHistoryStore::Ids(const std::string& prefix, int limit)

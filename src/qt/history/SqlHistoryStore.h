@@ -9,6 +9,8 @@
 
 #include <map>
 #include <memory>
+#include <unordered_map>
+#include <vector>
 
 class QSqlError;
 
@@ -55,6 +57,10 @@ private:
     Result<bool> CreateSchema();
     Result<bool> MigrateFromVersion1();
     Result<RecordOutcome> RecordOnce(const HistoryCapture& capture);
+    // Fills found (index: record id -> place in found) with the readings of recordIds.
+    Result<void> ReadReadings(const std::vector<qlonglong>& recordIds,
+                              const std::unordered_map<qlonglong, std::size_t>& index,
+                              std::vector<HistoryRecord>& found, const std::string& what);
     // A prepared statement for sql, kept for the connection's life.
     Result<QSqlQuery*> Prepared(const QString& sql);
     Result<void> Exec(QSqlQuery& query, const std::string& what);

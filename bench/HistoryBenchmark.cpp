@@ -1,0 +1,227 @@
+// The test history's figures: recording the 50-record capture, and looking up
+// one equipment ID (and a prefix) among 100,000 records, in SQLite and, when
+// scripts/with-postgres.sh runs this, in PostgreSQL.
+#include "history/HistoryDatabase.h"
+#include "history/LinesHash.h"
+#include "history/SqlHistoryStore.h"
+#include "link/Replay.h"
+#include "util/FileIo.h"
+
+#include <QCoreApplication>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+
+#include <benchmark/benchmark.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <iostream>
+#include <map>
+
+namespace tessaprint {
+namespace {
+
+using history::HistoryCapture;
+using history::SqlHistoryStore;
+
+enum Engine { kSqlite = 0, kPostgres = 1 };
+
+HistoryCapture FiftyRecordCapture()
+{
+    static const HistoryCapture capture = [] {
+        const Result<std::string> printout =
+            ReadWholeFile(std::string(TESSAPRINT_TEST_DATA_DIR) + "/quellmax-50-records.txt");
+        ResultsTable table;
+        ResultsListing listing;
+        ReplayTranscript(printout.ok() ? printout.value() : std::string(), table, listing);
+        HistoryCapture made = history::MakeHistoryCapture(table, listing);
+        made.linesHash = history::LinesHash(listing.lines());
+        made.capturedAt = "2026-12-08T14:05:09";
+        made.kind = "Quellmax";
+        made.archiveName = "Quellmax-2026-12-08-140509.txt";
+        return made;
+    }();
+    return capture;
+}
+
+// A fresh database of the engine, kept for the whole run.
+class BenchDatabase {
+public:
+    explicit BenchDatabase(Engine engine)
+    {
+        if (engine == kSqlite) {
+            m_where.path = m_folder.filePath("history.sqlite").toStdString();
+            return;
+        }
+        const char* url = std::getenv("TESSAPRINT_TEST_POSTGRES_URL");
+        if (url == nullptr) {
+            return;
+        }
+        m_maintenance = history::ParseHistoryDatabase(url, "/").value();
+        m_where = m_maintenance;
+        m_where.databaseName = "tessaprint_bench_" + std::to_string(QCoreApplication::applicationPid());
+        Exec("CREATE DATABASE " + m_where.databaseName);
+        m_dropLater = true;
+    }
+    ~BenchDatabase()
+    {
+        if (m_dropLater) {
+            Exec("DROP DATABASE IF EXISTS " + m_where.databaseName + " WITH (FORCE)");
+        }
+    }
+    bool usable() const { return !m_where.path.empty() || m_dropLater; }
+    const history::HistoryDatabase& where() const { return m_where; }
+
+private:
+    void Exec(const std::string& sql)
+    {
+        {
+            QSqlDatabase db = QSqlDatabase::addDatabase("QPSQL", "bench-maintenance");
+            db.setHostName(QString::fromStdString(m_maintenance.host));
+            db.setPort(m_maintenance.port);
+            db.setUserName(QString::fromStdString(m_maintenance.user));
+            db.setDatabaseName(QString::fromStdString(m_maintenance.databaseName));
+            if (db.open()) {
+                QSqlQuery(db).exec(QString::fromStdString(sql));
+            }
+            db.close();
+        }
+        QSqlDatabase::removeDatabase("bench-maintenance");
+    }
+
+    QTemporaryDir m_folder;
+    history::HistoryDatabase m_where;
+    history::HistoryDatabase m_maintenance;
+    bool m_dropLater = false;
+};
+
+std::unique_ptr<SqlHistoryStore> OpenOrSkip(const BenchDatabase& database, benchmark::State& state)
+{
+    if (!database.usable()) {
+        state.SkipWithError("TESSAPRINT_TEST_POSTGRES_URL is not set (run under scripts/with-postgres.sh)");
+        return nullptr;
+    }
+    auto store = SqlHistoryStore::Open(database.where());
+    if (!store) {
+        state.SkipWithError(store.error().message.c_str());
+        return nullptr;
+    }
+    return std::move(store).value();
+}
+
+void BM_RecordFiftyRecordCapture(benchmark::State& state)
+{
+    BenchDatabase database(static_cast<Engine>(state.range(0)));
+    auto store = OpenOrSkip(database, state);
+    if (!store) {
+        return;
+    }
+    HistoryCapture capture = FiftyRecordCapture();
+    const std::string hash = capture.linesHash;
+    int n = 0;
+    for (auto _ : state) {
+        // A new capture each time: Added, never AlreadyThere.
+        capture.linesHash = hash + std::to_string(n++);
+        const auto outcome = store->Record(capture);
+        if (!outcome || outcome.value() != history::RecordOutcome::Added) {
+            state.SkipWithError("the capture was not added");
+            break;
+        }
+    }
+    state.SetItemsProcessed(state.iterations() * static_cast<int64_t>(capture.records.size()));
+}
+BENCHMARK(BM_RecordFiftyRecordCapture)
+    ->Arg(kSqlite)
+    ->Arg(kPostgres)
+    ->ArgName("postgres")
+    ->Unit(benchmark::kMillisecond);
+
+// 2,000 captures of the 50-record printout with their IDs renamed: 20,000
+// IDs of 5 visits each, 100,000 records, 1.1 million readings. Filled once.
+SqlHistoryStore* FilledStore(Engine engine, benchmark::State& state)
+{
+    static std::map<Engine, std::pair<std::unique_ptr<BenchDatabase>, std::unique_ptr<SqlHistoryStore>>> filled;
+    auto& [database, store] = filled[engine];
+    if (store) {
+        return store.get();
+    }
+    database = std::make_unique<BenchDatabase>(engine);
+    store = OpenOrSkip(*database, state);
+    if (!store) {
+        return nullptr;
+    }
+    const auto started = std::chrono::steady_clock::now();
+    const HistoryCapture original = FiftyRecordCapture();
+    for (int c = 0; c < 2000; ++c) {
+        HistoryCapture capture = original;
+        capture.linesHash = original.linesHash + "-" + std::to_string(c);
+        for (auto& record : capture.records) {
+            record.equipmentId = "C" + std::to_string(c % 400) + "-" + record.equipmentId;
+        }
+        if (!store->Record(capture)) {
+            state.SkipWithError("filling the history failed");
+            store.reset();
+            return nullptr;
+        }
+    }
+    std::cerr << (engine == kSqlite ? "SQLite" : "PostgreSQL") << ": 100,000 records filled in "
+              << std::chrono::duration_cast<std::chrono::seconds>(std::chrono::steady_clock::now() - started).count()
+              << " s\n";
+    return store.get();
+}
+
+void BM_LookupOneIdAmong100000Records(benchmark::State& state)
+{
+    SqlHistoryStore* store = FilledStore(static_cast<Engine>(state.range(0)), state);
+    if (store == nullptr) {
+        return;
+    }
+    const std::string id = "C123-" + FiftyRecordCapture().records[17].equipmentId;
+    for (auto _ : state) {
+        const auto found = store->Lookup(id);
+        if (!found || found.value().size() != 5) {
+            state.SkipWithError("the ID's five visits were not found");
+            break;
+        }
+        benchmark::DoNotOptimize(found.value().data());
+    }
+}
+BENCHMARK(BM_LookupOneIdAmong100000Records)
+    ->Arg(kSqlite)
+    ->Arg(kPostgres)
+    ->ArgName("postgres")
+    ->Unit(benchmark::kMicrosecond);
+
+void BM_IdsByPrefixAmong100000Records(benchmark::State& state)
+{
+    SqlHistoryStore* store = FilledStore(static_cast<Engine>(state.range(0)), state);
+    if (store == nullptr) {
+        return;
+    }
+    for (auto _ : state) {
+        // "c12" without case: C12-…, C120-… to C129-…: 550 IDs, the first 50.
+        const auto ids = store->Ids("c12", 50);
+        if (!ids || ids.value().size() != 50) {
+            state.SkipWithError("the prefix did not find 50 IDs");
+            break;
+        }
+    }
+}
+BENCHMARK(BM_IdsByPrefixAmong100000Records)
+    ->Arg(kSqlite)
+    ->Arg(kPostgres)
+    ->ArgName("postgres")
+    ->Unit(benchmark::kMicrosecond);
+
+} // namespace
+} // namespace tessaprint
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
