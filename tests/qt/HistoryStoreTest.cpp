@@ -14,6 +14,11 @@
 
 #include <thread>
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
 namespace tessaprint {
 namespace {
 
@@ -525,6 +530,31 @@ TEST(SqlHistoryStoreErrors, AServerThatIsNotThereIsUnreachableAndTheMessageKeeps
     EXPECT_NE(opened.error().message.find("PostgreSQL database tessa on 127.0.0.1:1 as alice"), std::string::npos)
         << opened.error().message;
     EXPECT_EQ(opened.error().message.find("s3cret"), std::string::npos);
+}
+
+TEST(SqlHistoryStoreErrors, AServerThatNeverAnswersFailsInSecondsNotNever)
+{
+    // A socket that listens but never accepts: the system completes the
+    // connection, and nothing ever answers on it.
+    const int silent = ::socket(AF_INET, SOCK_STREAM, 0);
+    ASSERT_GE(silent, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    ASSERT_EQ(::bind(silent, reinterpret_cast<sockaddr*>(&address), length), 0);
+    ASSERT_EQ(::listen(silent, 4), 0);
+    ASSERT_EQ(::getsockname(silent, reinterpret_cast<sockaddr*>(&address), &length), 0);
+    const std::string port = std::to_string(ntohs(address.sin_port));
+    history::HistoryDatabase where =
+        history::ParseHistoryDatabase("postgresql://alice@127.0.0.1:" + port + "/tessa", "/").value();
+    QElapsedTimer timer;
+    timer.start();
+    const auto opened = SqlHistoryStore::Open(where);
+    ASSERT_FALSE(opened);
+    EXPECT_LT(timer.elapsed(), 15000);
+    EXPECT_EQ(opened.error().code, kErrorUnreachable) << opened.error().message;
+    ::close(silent);
 }
 
 // The server stops under a store and starts again (TESSAPRINT_TEST_POSTGRES_CTL):
