@@ -8,6 +8,7 @@ packages=(
     build-essential cmake pkg-config     # compiler and build
     qt6-base-dev qt6-serialport-dev      # Qt Widgets, QSettings, Qt SerialPort
     qt6-svg-dev                          # Qt's SVG plugins, which draw the program icon
+    qt6-charts-dev libqt6opengl6-dev     # the History window's chart (Qt Charts' CMake files need OpenGL's)
     libgl-dev                            # needed by Qt's GUI CMake files
     nlohmann-json3-dev                   # JSON records read by tessaprint-cli
     libcli11-dev                         # options of tessaprint-cli
