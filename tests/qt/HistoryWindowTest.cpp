@@ -312,6 +312,14 @@ TEST_F(HistoryDialogTest, TypingAPrefixOffersTheIdsThatBeginWithItWhateverTheirC
     QTest::keyClicks(id, "o-7");
     ASSERT_TRUE(QTest::qWaitFor([&] { return model->stringList() == QStringList{"BIO-7000"}; }, kWaitMs));
 
+    // Enter on an ID typed in other letters shows the one the history has.
+    QSignalSpy shown(dialog, &CHistoryDlg::recordsShown);
+    id->setText("bio-7000");
+    QTest::keyClick(id, Qt::Key_Return);
+    ASSERT_TRUE(shown.wait(kWaitMs));
+    EXPECT_EQ(id->text(), "BIO-7000");
+    ASSERT_EQ(dialog->records().size(), 1u);
+
     // The window is one: asked again, the same one comes forward.
     app->frame()->findChild<QAction*>(ControlName(ControlId::Command::ViewHistory))->trigger();
     EXPECT_EQ(app->history(), dialog);

@@ -152,10 +152,21 @@ void CHistoryDlg::AskForIds(const QString& prefix)
     });
 }
 
-void CHistoryDlg::ShowId(const QString& id)
+void CHistoryDlg::ShowId(const QString& typed)
 {
-    if (id.isEmpty()) {
+    if (typed.isEmpty()) {
         return;
+    }
+    // An ID typed in other letters is the one the history spells so.
+    QString id = typed;
+    const QStringList known = m_idModel->stringList();
+    if (!known.contains(typed)) {
+        for (const QString& candidate : known) {
+            if (candidate.compare(typed, Qt::CaseInsensitive) == 0) {
+                id = candidate;
+                break;
+            }
+        }
     }
     if (m_id->text() != id) {
         m_id->setText(id);

@@ -36,8 +36,9 @@ public:
     CHistoryDlg(QtHistoryRecorder& recorder, std::function<void(const history::HistoryRecord&)> dataSheet,
                 QWidget* parent = nullptr);
 
-    // Looks the ID up and shows its records when they come.
-    void ShowId(const QString& id);
+    // Looks the ID up (as the history spells it, when it knows it in other
+    // letters) and shows its records when they come.
+    void ShowId(const QString& typed);
     // The records shown, oldest first (a column each).
     const std::vector<history::HistoryRecord>& records() const { return m_records; }
 
