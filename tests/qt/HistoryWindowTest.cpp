@@ -124,6 +124,22 @@ TEST_F(HistoryWindowTest, ACaptureIsRecordedOnceAndItsArchiveOpenedAgainAddsNoth
     EXPECT_FALSE(QFile::exists(historyQueueFile));
 }
 
+TEST_F(HistoryWindowTest, ACaptureALostPortCutOffIsRecordedAsItCameUnderItsArchive)
+{
+    Start();
+    Click(Form::Result);
+    driver.Arrive("EquipmentID: 10234\r\n1.Case Leakage 0.1 uA\r\n2.Gro");
+    driver.Raise(kTextEvent);
+    driver.Lose("Input/output error");
+    ASSERT_TRUE(QTest::qWaitFor([this] { return store.Captures().size() == 1; }, kWaitMs));
+    const HistoryCapture recorded = store.Captures()[0];
+    EXPECT_EQ(recorded.archiveName, "Quellmax-2015-03-07-210508.txt");
+    EXPECT_EQ(recorded.port, "COM1");
+    ASSERT_EQ(recorded.records.size(), 1u);
+    ASSERT_EQ(recorded.records[0].readings.size(), 1u); // the half line never came whole
+    EXPECT_EQ(recorded.records[0].readings[0].reading, "0.1 uA");
+}
+
 TEST_F(HistoryWindowTest, AnUnreachableStoreKeepsTheCaptureWaitingAndItIsRecordedWhenTheStoreIsBack)
 {
     store.FailWith(Error{kErrorFail, "could not connect to server: Connection refused"});
