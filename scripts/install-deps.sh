@@ -10,6 +10,7 @@ packages=(
     qt6-svg-dev                          # Qt's SVG plugins, which draw the program icon
     libqt6sql6-sqlite                    # Qt SQL's SQLite driver: the test history's own file
     libqt6sql6-psql                      # Qt SQL's PostgreSQL driver: a shared test history
+    qt6-charts-dev libqt6opengl6-dev     # the History window's chart (Qt Charts' CMake files need OpenGL's)
     libgl-dev                            # needed by Qt's GUI CMake files
     nlohmann-json3-dev                   # JSON records read by tessaprint-cli
     libcli11-dev                         # options of tessaprint-cli

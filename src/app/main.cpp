@@ -2,7 +2,9 @@
 // built into the program, under a settings scope of its own.
 #include "app/CMainFrame.h"
 #include "app/CQuellmaxApp.h"
+#include "app/DemoHistory.h"
 #include "app/QtSettingsStore.h"
+#include "history/MemoryHistoryStore.h"
 #include "link/FixedSerialPortList.h"
 #include "link/PortConnection.h"
 #include "link/QtSerialDriver.h"
@@ -13,6 +15,7 @@
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QStandardPaths>
 
 #include <memory>
 
@@ -85,6 +88,16 @@ int main(int argc, char** argv)
 
     CQuellmaxApp::Parts parts{*driver, settings, prompts, clock};
     parts.ports = demoPorts.get(); // the system's own outside the demo
+    // The demo's history lives in memory, seeded with earlier tests of the
+    // sample IDs; its waiting captures never mix with the real ones. Outside
+    // the demo the store is left unset until the program is given one.
+    history::MemoryHistoryStore demoHistory;
+    if (demoMode) {
+        SeedDemoHistory(demoHistory);
+        parts.historyStore = [&demoHistory] { return history::BorrowHistoryStore(demoHistory); };
+        parts.historyQueueFile = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) +
+                                 QStringLiteral("/history-queue-demo.json");
+    }
     CQuellmaxApp tessaprint(parts);
     if (instrument) {
         // The simulated instrument prints the sample of the kind chosen on the form.

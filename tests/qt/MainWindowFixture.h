@@ -49,6 +49,8 @@ protected:
         CQuellmaxApp::Parts parts{driver, settings, prompts, clock};
         parts.wordProcessor = wordProcessor;
         parts.ports = &ports;
+        parts.historyStore = historyStore;
+        parts.historyQueueFile = historyQueueFile;
         app = std::make_unique<CQuellmaxApp>(parts);
         ASSERT_TRUE(app->InitInstance(false));
     }
@@ -134,6 +136,9 @@ protected:
     FixedSerialPortList ports;
     // What Data Sheet documents are written with; the program's own when unset.
     docs::WordProcessorFactory wordProcessor;
+    // The test history's store and where waiting captures go; no history when unset.
+    std::function<std::unique_ptr<history::HistoryStore>()> historyStore;
+    QString historyQueueFile;
     std::unique_ptr<CQuellmaxApp> app;
 };
 

@@ -62,7 +62,7 @@ TEST_F(MainWindowTest, FirstStartShowsTheFormAsStoredSettingsSayAndOpensCom1)
     EXPECT_TRUE(Control<QLineEdit>(Form::VersionText)->isHidden());
     EXPECT_EQ(Control<QPushButton>(Form::Result)->geometry(), QRect(25, 56, 75, 22));
     auto* readings = Control<QTreeWidget>(Form::Readings);
-    ASSERT_EQ(readings->columnCount(), 3);
+    ASSERT_EQ(readings->columnCount(), 4); // and "Last time", empty without a history
     EXPECT_EQ(readings->headerItem()->text(2), "Reading");
     EXPECT_EQ(readings->columnWidth(0), 50);
     EXPECT_EQ(readings->columnWidth(1), 100);
@@ -101,6 +101,7 @@ TEST_F(MainWindowTest, ControlsAndCommandsKeepTheirNumbers)
         "1014 QRadioButton Kappa 5100",
         "1015 QPushButton Work Order",
         "1057 QRadioButton PACTRX",
+        "1059 QPushButton History",
         "32771 QAction COM1",
         "32772 QAction COM2",
         "32773 QAction COM3",
@@ -113,6 +114,8 @@ TEST_F(MainWindowTest, ControlsAndCommandsKeepTheirNumbers)
         "32780 QAction COM10",
         "32781 QAction Directories",
         "32782 QAction &Settings...",
+        "32784 QAction Export Results as &CSV...",
+        "32785 QAction &History",
         "57600 QAction &New",
         "57601 QAction &Open Captured Lines...",
         "57603 QAction &Save Captured Lines...",

@@ -41,6 +41,7 @@ const Geometries kDefaultGeometries = {
     {Form::Kappa5100, QRect(DluX(537), DluY(334), DluX(60), DluY(10))},
     {Form::Pactrx, QRect(DluX(537), DluY(348), DluX(60), DluY(10))},
     {Form::WorkOrder, DluRect(329, 36, 50, 14)},
+    {Form::History, DluRect(269, 36, 50, 14)},
 };
 
 class WindowLayoutTest : public test::MainWindowFixture {
@@ -124,7 +125,7 @@ TEST_F(WindowLayoutTest, ALargerFrameGivesItsRoomToTheTwoListsAndTheButtonsKeepT
     for (const int id : {Form::Result, Form::ClearMemory}) {
         EXPECT_EQ(shown[id], kDefaultGeometries.at(id)) << id;
     }
-    for (const int id : {Form::WorkOrder, Form::Notepad, Form::ClearScreen}) {
+    for (const int id : {Form::History, Form::WorkOrder, Form::Notepad, Form::ClearScreen}) {
         EXPECT_EQ(shown[id], moved(id, 200, 0)) << id;
     }
     EXPECT_EQ(shown[Form::Lines], kDefaultGeometries.at(Form::Lines).adjusted(0, 0, 200, 76));

@@ -1,14 +1,19 @@
 #include "app/CaptureController.h"
 
+#include "app/PastDataSheet.h"
 #include "docs/DataSheet.h"
+#include "history/HistoryGrid.h"
+#include "history/ReadingNumber.h"
 #include "link/InstrumentCommands.h"
 #include "link/Replay.h"
 #include "results/CaptureFile.h"
+#include "results/RecordsOnSelector.h"
 #include "results/ReportsFolder.h"
 #include "util/AtomicFile.h"
 #include "util/FileIo.h"
 #include "util/Utf8Path.h"
 
+#include <cstdlib>
 #include <filesystem>
 #include <sstream>
 
@@ -124,6 +129,7 @@ void CaptureController::OnInitialUpdate()
     m_session.PortOpened();
     m_view.RaiseAndResizeFrame(kFrameWidth, kFrameHeight);
     m_view.ClearReadingRows();
+    ForgetLastTime();
     m_view.SetupReadingColumns();
     m_word2007 =
         m_settings.GetProfileString(settings::kDirectories, settings::kWord2007, settings::kDefaultWord2007) == "0" ? 0
@@ -149,6 +155,7 @@ void CaptureController::ClearForm()
     m_view.SetResultsCaption("");
     m_table.ClearResults();
     m_capturedAt.clear();
+    ForgetLastTime();
 }
 
 void CaptureController::OnResult()
@@ -272,6 +279,7 @@ void CaptureController::OnSelectEquipment()
 {
     m_view.ClearReadingRows();
     m_table.FillReadingList(m_view, m_view);
+    LookUpLastTime();
 }
 
 void CaptureController::OnClearScreen()
@@ -315,6 +323,7 @@ void CaptureController::ShowResults()
     m_view.SetResultsCaption("Results");
     m_view.ClearReadingRows();
     m_table.FillReadingList(m_view, m_view);
+    LookUpLastTime();
 }
 
 void CaptureController::OnResultsReady()
@@ -324,6 +333,109 @@ void CaptureController::OnResultsReady()
                                Plural(m_view.SelectorCount(), "equipment ID", "equipment IDs");
     const std::string archived = m_session.ResultsReady();
     m_view.ShowStatus(counts + archived);
+    RecordCapture(PortText(), lastArchivePath());
+}
+
+void CaptureController::CaptureCutOff()
+{
+    ShowResults();
+    // What came is archived by now, and kept in the history as it is.
+    RecordCapture(PortText(), lastArchivePath());
+}
+
+void CaptureController::RecordCapture(const std::string& port, const std::string& archivePath)
+{
+    if (!m_history) {
+        return;
+    }
+    history::HistoryCapture capture = history::MakeHistoryCapture(m_table, m_view);
+    if (capture.records.empty()) {
+        return; // lines without an equipment ID give the history nothing
+    }
+    capture.capturedAt = m_capturedAt;
+    if (const auto kind = m_view.CheckedKind()) {
+        capture.kind = UnitTypeText(*kind);
+    }
+    capture.port = currentPort() > 0 ? port : std::string();
+    if (!archivePath.empty()) {
+        capture.archiveName = PathToUtf8(PathFromUtf8(archivePath).filename());
+    }
+    std::vector<std::string> lines;
+    lines.reserve(static_cast<std::size_t>(m_view.LineCount()));
+    for (int i = 0; i < m_view.LineCount(); ++i) {
+        lines.push_back(m_view.LineText(i));
+    }
+    m_history->Submit(std::move(capture), std::move(lines));
+}
+
+void CaptureController::ForgetLastTime()
+{
+    ++*m_lastTimeGeneration;
+    m_view.SetSelectorToolTip("");
+}
+
+void CaptureController::LookUpLastTime()
+{
+    ForgetLastTime();
+    const int item = m_view.SelectorCurrent();
+    if (!m_history || item < 0) {
+        return;
+    }
+    const int record = m_table.RecordForSelectorItem(item, m_view.SelectorItemText(item));
+    if (record < 0) {
+        return;
+    }
+    const std::weak_ptr<int> generation = m_lastTimeGeneration;
+    const int asked = *m_lastTimeGeneration;
+    m_history->Lookup(std::string(TrimBlanks(m_table.EquipmentId(record))),
+                      [this, generation, asked](Result<std::vector<history::HistoryRecord>> records) {
+                          const auto current = generation.lock();
+                          if (!current || *current != asked) {
+                              return; // the controller is gone, or shows other rows now
+                          }
+                          if (!records) {
+                              m_view.SetSelectorToolTip("The history could not be read: " + records.error().message);
+                              return;
+                          }
+                          ShowLastTime(records.value());
+                      });
+}
+
+void CaptureController::ShowLastTime(const std::vector<history::HistoryRecord>& records)
+{
+    const int item = m_view.SelectorCurrent();
+    const int record = item < 0 ? -1 : m_table.RecordForSelectorItem(item, m_view.SelectorItemText(item));
+    if (record < 0) {
+        return;
+    }
+    history::HistoryRecord shown;
+    shown.equipmentId = std::string(TrimBlanks(m_table.EquipmentId(record)));
+    shown.testDate = std::string(TrimBlanks(m_table.Date(record)));
+    shown.testDay = history::ParseTestDay(shown.testDate);
+    for (int row = 0; row < m_view.ReadingRowCount(); ++row) {
+        history::HistoryReading reading;
+        reading.item = std::atoi(m_view.ReadingRowText(row, 0).c_str());
+        reading.test = m_view.ReadingRowText(row, 1);
+        reading.reading = m_view.ReadingRowText(row, 2);
+        shown.readings.push_back(std::move(reading));
+    }
+    const auto previous = history::PreviousRecord(records, shown, m_capturedAt);
+    if (!previous) {
+        m_view.SetSelectorToolTip("No earlier test of " + shown.equipmentId + " in the history.");
+        return;
+    }
+    const std::vector<std::string> last = history::LastTimeReadings(shown.readings, *previous);
+    int sharp = 0;
+    for (std::size_t row = 0; row < last.size(); ++row) {
+        const bool differs = history::DiffersSharply(last[row], shown.readings[row].reading);
+        sharp += differs ? 1 : 0;
+        m_view.SetLastTime(static_cast<int>(row), last[row], differs);
+    }
+    m_view.SetSelectorToolTip(
+        "Last tested " + history::RecordDateText(*previous) + ": " +
+        (sharp == 0
+             ? std::string("no reading differs sharply from then.")
+             : Plural(static_cast<std::size_t>(sharp), "reading differs", "readings differ") + " sharply from then."));
 }
 
 void CaptureController::OnLButtonDblClk(int x, int y)
@@ -339,6 +451,18 @@ void CaptureController::OnDataSheet()
     docs::DataSheetDispatch dispatch(m_table, *word, m_clock);
     const Result<docs::DataSheetDocument> written = dispatch.OnDataSheet(
         docs::MakeDataSheetRequest(m_view, m_view, m_view.CheckedKind(), m_reportsFolder, m_word2007));
+    if (!written) {
+        m_prompts.ShowMessageBox(docs::ComErrorText(written.error()));
+        return;
+    }
+    DocumentWritten(written.value().savedPath);
+}
+
+void CaptureController::OnPastDataSheet(const history::HistoryRecord& record)
+{
+    const std::unique_ptr<docs::WordApplication> word = m_wordProcessor();
+    const Result<docs::DataSheetDocument> written =
+        WritePastDataSheet(record, m_view.CheckedKind(), m_reportsFolder, m_word2007, *word);
     if (!written) {
         m_prompts.ShowMessageBox(docs::ComErrorText(written.error()));
         return;
@@ -413,6 +537,8 @@ Result<void> CaptureController::OpenCaptureFrom(const std::string& path)
     }
     ReplayCaptureFile(content.value(), m_table, m_view, m_view);
     ShowResults();
+    // Recorded again, it adds nothing: the history knows it by its lines.
+    RecordCapture("", path);
     return {};
 }
 

@@ -2,6 +2,7 @@
 
 #include "app/CaptureSession.h"
 #include "app/FormView.h"
+#include "app/HistorySink.h"
 #include "docs/WordApplication.h"
 #include "link/PortConnection.h"
 #include "link/ReceivePath.h"
@@ -96,6 +97,14 @@ public:
     Result<CsvCounts> ExportCsvTo(const std::string& path) const;
     Result<void> OpenCaptureFrom(const std::string& path);
 
+    // The test history: every capture whose results are ready (also one cut
+    // off, or opened from a file) goes to it, and the chosen equipment ID's
+    // previous test is looked up in it for the "Last time" column and the
+    // selector's tooltip. Unset: no history.
+    void SetHistorySink(HistorySink* sink) { m_history = sink; }
+    // "Data Sheet" of a record of the history, handed on as the form's own.
+    void OnPastDataSheet(const history::HistoryRecord& record);
+
     // Where the latest capture was archived (the .txt); empty before any.
     const std::string& lastArchivePath() const { return m_session.LastArchivePath(); }
 
@@ -137,7 +146,7 @@ private:
     void CaptureCommandsEnabled(bool enabled) override { m_view.SetCaptureCommandsEnabled(enabled); }
     void CaptureStatus(const std::string& text) override { m_view.ShowStatus(text); }
     void CaptureError(const std::string& text) override { m_prompts.ShowError(text); }
-    void CaptureCutOff() override { ShowResults(); }
+    void CaptureCutOff() override;
 
     void SetKind(InstrumentKind kind);
     void ClearForm();
@@ -150,6 +159,14 @@ private:
     // Tells the user that the port is not open; true when it is open.
     bool RequireOpenPort(const std::string& what);
     std::string PortText() const;
+    // The capture shown goes to the history (port "" for a file, archiveName
+    // the archive's or the file's name).
+    void RecordCapture(const std::string& port, const std::string& archivePath);
+    // The chosen ID's previous test, looked up in the background; a later
+    // change of the rows drops what an earlier lookup brings.
+    void LookUpLastTime();
+    void ShowLastTime(const std::vector<history::HistoryRecord>& records);
+    void ForgetLastTime();
     std::string KindText() const;
 
     ReceiveTap m_tap;
@@ -175,6 +192,10 @@ private:
     std::function<void(InstrumentKind)> m_kindChanged;
     std::function<bool(const std::string&)> m_openDocument;
     CNotepad* m_notepad = nullptr;
+    HistorySink* m_history = nullptr;
+    // Counts the rows' changes; a lookup's answer counts only while it is unchanged
+    // (and not at all once the controller is gone).
+    std::shared_ptr<int> m_lastTimeGeneration = std::make_shared<int>(0);
 };
 
 } // namespace tessaprint

@@ -168,10 +168,12 @@ std::string CaptureSession::Cut()
     if (capture.raw.empty()) {
         return {}; // asked, but nothing came yet
     }
+    // Archived first: what the listener does with the cut capture may name its archive.
+    const Result<void> archived = Archive(capture);
     if (wasInProgress) {
         m_listener.CaptureCutOff();
     }
-    if (Result<void> archived = Archive(capture); !archived) {
+    if (!archived) {
         m_listener.CaptureError("The capture that was cut off could not be archived: " + archived.error().message);
         return "what came could not be archived";
     }

@@ -40,7 +40,8 @@ public:
         virtual void CaptureStatus(const std::string& text) = 0;
         // The error box.
         virtual void CaptureError(const std::string& text) = 0;
-        // A capture was cut off: what came is listed now, as no "results ready" follows.
+        // A capture was cut off: what came is listed now, as no "results ready"
+        // follows. Told once its archive is written (or failed).
         virtual void CaptureCutOff() = 0;
     };
 

@@ -27,6 +27,11 @@ public:
     // full-row select; a second call keeps the columns it made the first time.
     virtual void SetupReadingColumns() = 0;
     virtual void SetResultsCaption(const std::string& text) = 0;
+    // The "Last time" column: the previous test's reading on a row, and
+    // whether it differs sharply from the reading shown; cleared with the rows.
+    virtual void SetLastTime(int row, const std::string& reading, bool sharp) = 0;
+    // What the selector says of the chosen ID's previous test ("Last tested …").
+    virtual void SetSelectorToolTip(const std::string& text) = 0;
     virtual std::string VersionText() const = 0;
 
     virtual void SetDataSheetEnabled(bool enabled) = 0;

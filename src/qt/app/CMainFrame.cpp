@@ -90,6 +90,10 @@ void CMainFrame::CreateMenus()
     statusBarAction->setCheckable(true);
     statusBarAction->setChecked(true);
     connect(statusBarAction, &QAction::toggled, this, [this](bool on) { statusBar()->setVisible(on); });
+    view->addSeparator();
+    m_historyAction = action(view, QStringLiteral("&History"), ControlId::Command::ViewHistory,
+                             QStringLiteral("Show an equipment ID's tests over time"));
+    connect(m_historyAction, &QAction::triggered, this, &CMainFrame::historyRequested);
 
     m_portMenu = menuBar()->addMenu(QStringLiteral("Port"));
     m_portMenu->setObjectName(QStringLiteral("menuPort"));
@@ -142,6 +146,13 @@ void CMainFrame::CreateStatusBar()
     m_statusMessage->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     m_statusMessage->setMinimumWidth(1);
     bar->insertWidget(0, m_statusMessage, 1);
+}
+
+void CMainFrame::SetHistoryAvailable(bool available, const QString& reason)
+{
+    m_historyAction->setEnabled(available);
+    m_historyAction->setToolTip(available ? m_historyAction->text().remove(QLatin1Char('&')) : reason);
+    m_historyAction->setStatusTip(available ? QStringLiteral("Show an equipment ID's tests over time") : reason);
 }
 
 void CMainFrame::SetView(CQuellmaxView* view, CaptureController* controller)

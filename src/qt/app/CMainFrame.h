@@ -61,6 +61,8 @@ public:
     // item is highlighted.
     void ShowStatusMessage(const QString& text);
     QString statusText() const;
+    // View > History: off, with the reason, without a history.
+    void SetHistoryAvailable(bool available, const QString& reason);
     // Open and New wait while a capture is in progress.
     void SetCaptureCommandsEnabled(bool enabled);
 
@@ -68,6 +70,7 @@ signals:
     void directoriesRequested();
     void portSettingsRequested();
     void newRequested();
+    void historyRequested();
     // The window is about to close: the moment to remember its geometry.
     void closing();
 
@@ -94,6 +97,7 @@ private:
     QAction* m_openAction = nullptr;
     QAction* m_newAction = nullptr;
     QAction* m_csvAction = nullptr;
+    QAction* m_historyAction = nullptr;
     QByteArray m_pendingGeometry;
 };
 

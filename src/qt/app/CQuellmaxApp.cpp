@@ -2,21 +2,32 @@
 
 #include "app/CMainFrame.h"
 #include "docs/DocumentEngine.h"
+#include "history/CHistoryDlg.h"
+#include "history/QtHistoryRecorder.h"
 #include "link/CPortSettingsDlg.h"
 #include "link/QtSerialDriver.h"
 #include "link/SystemSerialPortList.h"
 #include "results/CQuellmaxView.h"
+#include "results/CaptureArchive.h"
 #include "util/BusyWaitLauncher.h"
 #include "util/ControlId.h"
 #include "util/SystemProcessLauncher.h"
 #include "util/ToolWindowPlacement.h"
+#include "util/Utf8Path.h"
 #include "workorder/CWorkOrder1.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QIcon>
+#include <QStandardPaths>
 
 namespace tessaprint {
+
+namespace {
+// Set once the capture archive was taken into the history.
+const std::string kHistorySection = "History";
+const std::string kArchiveImported = "ArchiveImported";
+} // namespace
 
 CQuellmaxApp::CQuellmaxApp(Parts parts) : m_parts(parts), m_windowSettings(parts.settings)
 {
@@ -26,9 +37,10 @@ CQuellmaxApp::~CQuellmaxApp()
 {
     // Also when the window was never closed (a test, a session ending).
     SaveWindow();
-    // The controller goes before the form it talks to.
+    // The controller goes before the form it talks to, the history's thread after both.
     m_controller.reset();
     m_frame.reset();
+    m_recorder.reset();
 }
 
 bool CQuellmaxApp::InitInstance(bool show)
@@ -72,9 +84,12 @@ bool CQuellmaxApp::InitInstance(bool show)
                      [this] { OnOptionsDirectories(); });
     QObject::connect(m_frame.get(), &CMainFrame::portSettingsRequested, m_frame.get(), [this] { OnPortSettings(); });
     QObject::connect(m_frame.get(), &CMainFrame::newRequested, m_frame.get(), [this] { InitialUpdate(); });
+    QObject::connect(m_view, &CQuellmaxView::historyRequested, m_frame.get(), [this] { OnHistory(); });
+    QObject::connect(m_frame.get(), &CMainFrame::historyRequested, m_frame.get(), [this] { OnHistory(); });
     QObject::connect(m_frame.get(), &CMainFrame::closing, m_frame.get(), [this] { SaveWindow(); });
 
     InitialUpdate();
+    StartHistory();
     // Only at start: a later update keeps the columns as they are.
     if (const auto widths = m_windowSettings.ReadingColumns()) {
         m_view->SetReadingColumnWidths(*widths);
@@ -93,6 +108,70 @@ void CQuellmaxApp::InitialUpdate()
     m_controller->OnInitialUpdate();
     m_frame->RestoreAtNextResize({}); // only for this update's size request
     m_frame->OnUpdateComN();
+}
+
+void CQuellmaxApp::StartHistory()
+{
+    if (!m_parts.historyStore) {
+        const QString reason = QStringLiteral("No history store");
+        m_view->SetHistoryAvailable(false, reason);
+        m_frame->SetHistoryAvailable(false, reason);
+        return;
+    }
+    QString queueFile = m_parts.historyQueueFile;
+    if (queueFile.isEmpty()) {
+        queueFile =
+            QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) + QStringLiteral("/history-queue.json");
+    }
+    m_recorder = std::make_unique<QtHistoryRecorder>(
+        m_parts.historyStore, m_parts.clock, queueFile,
+        [this](const std::string& text) { m_frame->ShowStatusMessage(QString::fromStdString(text)); });
+    m_controller->SetHistorySink(m_recorder.get());
+    m_view->SetHistoryAvailable(true, {});
+    m_frame->SetHistoryAvailable(true, {});
+
+    // Captures from before the history are taken in once, in the background.
+    if (m_parts.settings.GetProfileString(kHistorySection, kArchiveImported, "") == "1") {
+        return;
+    }
+    const std::string folder = PathToUtf8(CaptureArchiveFolder(m_controller->reportsFolder()));
+    m_recorder->ImportArchive(folder, [this](const QtHistoryRecorder::ImportCounts& counts) {
+        if (counts.failed > 0) {
+            m_frame->ShowStatusMessage(
+                QStringLiteral("History server not reachable (%1): the capture archive is taken in at the next start.")
+                    .arg(QString::fromStdString(counts.firstError)));
+            return;
+        }
+        m_parts.settings.WriteProfileString(kHistorySection, kArchiveImported, "1");
+        if (counts.added > 0 || counts.unreadable > 0) {
+            m_frame->ShowStatusMessage(
+                QStringLiteral("History: %1 from the capture archive taken in%2.")
+                    .arg(QString::fromStdString(Plural(static_cast<std::size_t>(counts.added), "capture", "captures")),
+                         counts.unreadable > 0 ? QStringLiteral("; %1 could not be read").arg(counts.unreadable)
+                                               : QString()));
+        }
+    });
+}
+
+CHistoryDlg* CQuellmaxApp::history() const
+{
+    return m_history.data();
+}
+
+void CQuellmaxApp::OnHistory()
+{
+    if (!m_recorder) {
+        return;
+    }
+    if (!m_history) {
+        m_history = new CHistoryDlg(
+            *m_recorder, [this](const history::HistoryRecord& record) { m_controller->OnPastDataSheet(record); },
+            m_frame.get());
+        PlaceBeside(m_history, m_frame.get(), KeepInView());
+    }
+    m_history->show();
+    m_history->raise();
+    m_history->activateWindow();
 }
 
 void CQuellmaxApp::SaveWindow()

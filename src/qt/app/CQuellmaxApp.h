@@ -8,13 +8,16 @@
 #include "workorder/WorkOrderForm.h"
 
 #include <QPointer>
+#include <QString>
 
 #include <functional>
 #include <memory>
 
 namespace tessaprint {
 
+class CHistoryDlg;
 class CMainFrame;
+class QtHistoryRecorder;
 class CPortSettingsDlg;
 class CQuellmaxView;
 class SerialPortList;
@@ -37,6 +40,12 @@ public:
         docs::WordProcessorFactory wordProcessor = {};
         // The serial ports the Port menu and Port > Settings... show; the system's own when unset.
         SerialPortList* ports = nullptr;
+        // Makes the test history's store; called once, on the recorder's own
+        // thread. Unset: no history (History is off, "No history store").
+        std::function<std::unique_ptr<history::HistoryStore>()> historyStore = {};
+        // Where captures waiting for the history are kept; unset: in the
+        // application data folder, history-queue.json.
+        QString historyQueueFile = {};
     };
 
     explicit CQuellmaxApp(Parts parts);
@@ -66,6 +75,11 @@ public:
     void OnPortSettings();
     CPortSettingsDlg* portSettings() const;
     CNotepad* notepad() const { return m_notepad.get(); }
+    // View > History and the form's History button: the one window, made when there is none, then shown.
+    void OnHistory();
+    CHistoryDlg* history() const;
+    // The history's recorder; none without a history store.
+    QtHistoryRecorder* historyRecorder() const { return m_recorder.get(); }
 
 private:
     QRect KeepInView() const;
@@ -73,6 +87,8 @@ private:
     void InitialUpdate();
     // The window's geometry and column widths into the settings.
     void SaveWindow();
+    // The history's recorder, and the archive's import at the first start with one.
+    void StartHistory();
 
     Parts m_parts;
     WindowSettings m_windowSettings;
@@ -85,6 +101,8 @@ private:
     QPointer<CWorkOrder1> m_workOrder;
     QPointer<COptionsDirectory> m_directories;
     QPointer<CPortSettingsDlg> m_portSettings;
+    QPointer<CHistoryDlg> m_history;
+    std::unique_ptr<QtHistoryRecorder> m_recorder;
     std::unique_ptr<SerialPortList> m_ownPorts;
     std::unique_ptr<ProcessLauncher> m_ownLauncher;
     std::unique_ptr<ProcessLauncher> m_busyLauncher;

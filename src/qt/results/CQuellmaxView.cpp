@@ -30,9 +30,9 @@ constexpr QRect kLinesDlu(25, 59, 538, 218);
 constexpr QRect kReadingsDlu(112, 295, 416, 89);
 constexpr int kMinLinesHeightDlu = 64;
 constexpr int kMinReadingsHeightDlu = 40;
-// Narrower than the default by more than this, Work Order would come within
+// Narrower than the default by more than this, History would come within
 // 10 units of CLR MEMORY; the form is cut off instead.
-constexpr int kMostNarrowingDlu = 170;
+constexpr int kMostNarrowingDlu = 110;
 // Kept free below the lowest control, as above the highest.
 constexpr int kBottomMarginDlu = 7;
 
@@ -134,14 +134,16 @@ CQuellmaxView::CQuellmaxView(QWidget* parent) : QWidget(parent)
 
     QPushButton* workOrder =
         AddButton(ControlId::Form::WorkOrder, QStringLiteral("Work Order"), QRect(329, 36, 50, 14), kFollowRight);
+    // Left of Work Order as Notepad is right of it; at the smallest form 20 units clear of CLR MEMORY.
+    m_btnHistory = AddButton(ControlId::Form::History, QStringLiteral("History"), QRect(269, 36, 50, 14), kFollowRight);
 
     // Tab goes through the form in reading order: the buttons' row left to
     // right, the received lines, then the row below them; the kind radio
     // buttons are one stop (the checked one), as Qt treats an exclusive group.
     const std::vector<QWidget*> tabOrder = {
-        version,          m_editVersion, m_btnResult,  m_btnClearMemory,   workOrder,      notepad,
-        m_btnClearScreen, test,          m_listLines,  m_comboEquipmentId, m_listReadings, m_btnDataSheet,
-        m_radioQuellmax,  m_radioKappa,  m_radioPactrx};
+        version,        m_editVersion,    m_btnResult,  m_btnClearMemory, m_btnHistory,       workOrder,
+        notepad,        m_btnClearScreen, test,         m_listLines,      m_comboEquipmentId, m_listReadings,
+        m_btnDataSheet, m_radioQuellmax,  m_radioKappa, m_radioPactrx};
     for (std::size_t i = 1; i < tabOrder.size(); ++i) {
         setTabOrder(tabOrder[i - 1], tabOrder[i]);
     }
@@ -169,6 +171,7 @@ CQuellmaxView::CQuellmaxView(QWidget* parent) : QWidget(parent)
     connect(m_btnDataSheet, &QPushButton::clicked, this, &CQuellmaxView::dataSheetRequested);
     connect(workOrder, &QPushButton::clicked, this, &CQuellmaxView::workOrderRequested);
     connect(notepad, &QPushButton::clicked, this, &CQuellmaxView::notepadRequested);
+    connect(m_btnHistory, &QPushButton::clicked, this, &CQuellmaxView::historyRequested);
 }
 
 QPushButton* CQuellmaxView::AddButton(int id, const QString& caption, QRect dlu, unsigned anchors)
@@ -325,7 +328,7 @@ void CQuellmaxView::InsertReadingRow(int row, const std::string& item, const std
                                      const std::string& reading)
 {
     auto* entry = new QTreeWidgetItem(
-        {QString::fromStdString(item), QString::fromStdString(testName), QString::fromStdString(reading)});
+        {QString::fromStdString(item), QString::fromStdString(testName), QString::fromStdString(reading), QString()});
     for (int column = 0; column < kReadingColumns; ++column) {
         entry->setToolTip(column, entry->text(column)); // the whole text, however narrow the column
     }
@@ -419,15 +422,49 @@ void CQuellmaxView::SetupReadingColumns()
     if (m_columnsReady) {
         return; // a repeated first update keeps the columns it made
     }
-    m_listReadings->setColumnCount(3);
-    m_listReadings->setHeaderLabels({QStringLiteral("Item"), QStringLiteral("Test"), QStringLiteral("Reading")});
+    m_listReadings->setColumnCount(4);
+    m_listReadings->setHeaderLabels(
+        {QStringLiteral("Item"), QStringLiteral("Test"), QStringLiteral("Reading"), QStringLiteral("Last time")});
     m_listReadings->setColumnWidth(0, 50);
     m_listReadings->setColumnWidth(1, 100);
     m_listReadings->setColumnWidth(2, 440);
-    for (int column = 0; column < 3; ++column) {
+    m_listReadings->setColumnWidth(kLastTimeColumn, kLastTimeWidth);
+    // Shown before the reading, so both are in view and time runs left to
+    // right; the columns keep their numbers, and the Reading column its room.
+    m_listReadings->header()->moveSection(kLastTimeColumn, 2);
+    for (int column = 0; column < 4; ++column) {
         m_listReadings->headerItem()->setTextAlignment(column, Qt::AlignLeft | Qt::AlignVCenter);
     }
+    m_listReadings->headerItem()->setToolTip(kLastTimeColumn,
+                                             QStringLiteral("The reading of the same test at the previous test in "
+                                                            "the history; red where it differs sharply"));
     m_columnsReady = true;
+}
+
+void CQuellmaxView::SetLastTime(int row, const std::string& reading, bool sharp)
+{
+    QTreeWidgetItem* item = m_listReadings->topLevelItem(row);
+    if (!item) {
+        return;
+    }
+    item->setText(kLastTimeColumn, QString::fromStdString(reading));
+    item->setToolTip(
+        kLastTimeColumn,
+        sharp ? QStringLiteral("%1 (differs sharply from %2)").arg(item->text(kLastTimeColumn), item->text(2))
+              : item->text(kLastTimeColumn));
+    item->setBackground(kLastTimeColumn, sharp ? QBrush(kSharpColor) : QBrush());
+    FitReadingColumns(m_listReadings->indexOfTopLevelItem(item));
+}
+
+void CQuellmaxView::SetSelectorToolTip(const std::string& text)
+{
+    m_comboEquipmentId->setToolTip(QString::fromStdString(text));
+}
+
+void CQuellmaxView::SetHistoryAvailable(bool available, const QString& reason)
+{
+    m_btnHistory->setEnabled(available);
+    m_btnHistory->setToolTip(available ? QString() : reason);
 }
 
 void CQuellmaxView::SetResultsCaption(const std::string& text)

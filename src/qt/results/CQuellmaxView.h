@@ -2,6 +2,7 @@
 
 #include "app/FormView.h"
 
+#include <QColor>
 #include <QRect>
 #include <QWidget>
 
@@ -32,7 +33,13 @@ class CaptureController;
 class CQuellmaxView : public QWidget, public FormView {
     Q_OBJECT
 public:
+    // The Item, Test and Reading columns (what the settings remember).
     static constexpr int kReadingColumns = 3;
+    // The fourth column, the previous test's reading; shown between Test and Reading.
+    static constexpr int kLastTimeColumn = 3;
+    static constexpr int kLastTimeWidth = 110;
+    // The background of a "Last time" cell that differs sharply from the reading.
+    static inline const QColor kSharpColor{255, 205, 205};
     // A column widens by itself to at most this share of the list's width.
     static constexpr int kAutoColumnPercent = 60;
 
@@ -78,6 +85,10 @@ public:
     std::string ReadingRowText(int row, int column) const override;
     void SetupReadingColumns() override;
     void SetResultsCaption(const std::string& text) override;
+    void SetLastTime(int row, const std::string& reading, bool sharp) override;
+    void SetSelectorToolTip(const std::string& text) override;
+    // The History button and View > History: off, with the reason as tooltip, without a history.
+    void SetHistoryAvailable(bool available, const QString& reason);
     std::string VersionText() const override;
     void SetDataSheetEnabled(bool enabled) override;
     bool IsDataSheetEnabled() const override;
@@ -91,6 +102,7 @@ signals:
     void dataSheetRequested();
     void workOrderRequested();
     void notepadRequested();
+    void historyRequested();
 
 protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
@@ -140,6 +152,7 @@ private:
     QPushButton* m_btnResult;
     QPushButton* m_btnClearMemory;
     QPushButton* m_btnClearScreen;
+    QPushButton* m_btnHistory;
     QButtonGroup* m_kindGroup;
     bool m_columnsReady = false;
     std::vector<Placement> m_placements;

@@ -43,6 +43,7 @@ inline constexpr int AddService = 314;
 inline constexpr int AddResults = 315;
 inline constexpr int AddChecks = 316;
 inline constexpr int PortSettings = 317;
+inline constexpr int History = 318;
 } // namespace Window
 
 // The buttons every dialog that has them shares (About, Error, Confirm,
@@ -74,6 +75,7 @@ constexpr int Port(int n)
 }
 inline constexpr int PortSettings = 32782;  // Port > Settings...
 inline constexpr int FileExportCsv = 32784; // File > Export Results as CSV...
+inline constexpr int ViewHistory = 32785;   // View > History
 } // namespace Command
 
 // The main frame's own children.
@@ -100,6 +102,7 @@ inline constexpr int Quellmax = 1013;
 inline constexpr int Kappa5100 = 1014;
 inline constexpr int WorkOrder = 1015;
 inline constexpr int Pactrx = 1057;
+inline constexpr int History = 1059; // opens the History window
 } // namespace Form
 
 // "Error" and "Confirm".
@@ -176,6 +179,16 @@ inline constexpr int ChecksAdd = 1051;
 inline constexpr int ChecksClear = 1056;
 inline constexpr int ExportToWord = 1052;
 } // namespace WorkOrder
+
+// The History window: an equipment ID's tests over time.
+namespace History {
+inline constexpr int Id = 1001;        // the equipment ID box, completing from the history
+inline constexpr int Table = 1002;     // a row per test, a column per test date
+inline constexpr int Chart = 1003;     // the chosen row's readings over time
+inline constexpr int ChartNote = 1004; // what the chart left out or drew differently
+inline constexpr int DataSheet = 1005; // "Data Sheet" of the chosen column's record
+inline constexpr int Status = 1006;    // what the window is doing or could not do
+} // namespace History
 
 // "Add Service Information".
 namespace AddService {

@@ -1,0 +1,119 @@
+#include "history/MemoryHistoryStore.h"
+
+#include <algorithm>
+#include <cctype>
+
+namespace tessaprint::history {
+
+namespace {
+
+std::string Lower(std::string text)
+{
+    std::transform(text.begin(), text.end(), text.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return text;
+}
+
+class BorrowedStore : public HistoryStore {
+public:
+    explicit BorrowedStore(HistoryStore& store) : m_store(store) {}
+    Result<RecordOutcome> Record(const HistoryCapture& capture) override { return m_store.Record(capture); }
+    Result<std::vector<HistoryRecord>> Lookup(const std::string& equipmentId) override
+    {
+        return m_store.Lookup(equipmentId);
+    }
+    Result<std::vector<std::string>> Ids(const std::string& prefix, int limit) override
+    {
+        return m_store.Ids(prefix, limit);
+    }
+
+private:
+    HistoryStore& m_store;
+};
+
+} // namespace
+
+Result<RecordOutcome> MemoryHistoryStore::Record(const HistoryCapture& capture)
+{
+    const std::lock_guard lock(m_mutex);
+    ++m_recordCalls;
+    if (m_failWith) {
+        return *m_failWith;
+    }
+    if (!m_hashes.insert(capture.linesHash).second) {
+        return RecordOutcome::AlreadyThere;
+    }
+    m_captures.push_back(capture);
+    return RecordOutcome::Added;
+}
+
+Result<std::vector<HistoryRecord>> MemoryHistoryStore::Lookup(const std::string& equipmentId)
+{
+    const std::lock_guard lock(m_mutex);
+    if (m_failWith) {
+        return *m_failWith;
+    }
+    std::vector<HistoryRecord> found;
+    for (const auto& capture : m_captures) {
+        for (auto record : capture.records) {
+            if (record.equipmentId == equipmentId) {
+                record.capturedAt = capture.capturedAt;
+                record.kind = capture.kind;
+                found.push_back(std::move(record));
+            }
+        }
+    }
+    std::stable_sort(found.begin(), found.end(), [](const auto& a, const auto& b) {
+        const std::string dayA = a.testDay ? *a.testDay : a.capturedAt.substr(0, 10);
+        const std::string dayB = b.testDay ? *b.testDay : b.capturedAt.substr(0, 10);
+        return dayA != dayB ? dayA < dayB : a.capturedAt < b.capturedAt;
+    });
+    return found;
+}
+
+Result<std::vector<std::string>> MemoryHistoryStore::Ids(const std::string& prefix, int limit)
+{
+    const std::lock_guard lock(m_mutex);
+    if (m_failWith) {
+        return *m_failWith;
+    }
+    const std::string lowerPrefix = Lower(prefix);
+    std::set<std::string> ids;
+    for (const auto& capture : m_captures) {
+        for (const auto& record : capture.records) {
+            if (Lower(record.equipmentId).rfind(lowerPrefix, 0) == 0) {
+                ids.insert(record.equipmentId);
+            }
+        }
+    }
+    std::vector<std::string> sorted(ids.begin(), ids.end());
+    if (static_cast<int>(sorted.size()) > std::max(limit, 0)) {
+        sorted.resize(static_cast<std::size_t>(std::max(limit, 0)));
+    }
+    return sorted;
+}
+
+void MemoryHistoryStore::FailWith(std::optional<Error> error)
+{
+    const std::lock_guard lock(m_mutex);
+    m_failWith = std::move(error);
+}
+
+std::vector<HistoryCapture> MemoryHistoryStore::Captures() const
+{
+    const std::lock_guard lock(m_mutex);
+    return m_captures;
+}
+
+int MemoryHistoryStore::RecordCalls() const
+{
+    const std::lock_guard lock(m_mutex);
+    return m_recordCalls;
+}
+
+std::unique_ptr<HistoryStore> BorrowHistoryStore(HistoryStore& store)
+{
+    return std::make_unique<BorrowedStore>(store);
+}
+
+} // namespace tessaprint::history

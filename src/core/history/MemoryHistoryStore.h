@@ -1,0 +1,41 @@
+#pragma once
+
+#include "history/HistoryStore.h"
+
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace tessaprint::history {
+
+// The history in memory, with the stores' rules (one capture per lines hash,
+// oldest record first, prefix search without case): the demo's history, and
+// the tests'. Safe to use from several threads: a test looks at it while the
+// recorder's thread records into it. FailWith makes every call fail, as a
+// server that cannot be reached does.
+class MemoryHistoryStore : public HistoryStore {
+public:
+    Result<RecordOutcome> Record(const HistoryCapture& capture) override;
+    Result<std::vector<HistoryRecord>> Lookup(const std::string& equipmentId) override;
+    Result<std::vector<std::string>> Ids(const std::string& prefix, int limit) override;
+
+    void FailWith(std::optional<Error> error);
+    std::vector<HistoryCapture> Captures() const;
+    int RecordCalls() const;
+
+private:
+    mutable std::mutex m_mutex;
+    std::vector<HistoryCapture> m_captures;
+    std::set<std::string> m_hashes;
+    std::optional<Error> m_failWith;
+    int m_recordCalls = 0;
+};
+
+// A store that hands every call to one that outlives it: the store factory of
+// a recorder gives out the demo's or a test's shared memory store this way.
+std::unique_ptr<HistoryStore> BorrowHistoryStore(HistoryStore& store);
+
+} // namespace tessaprint::history

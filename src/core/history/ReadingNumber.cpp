@@ -1,0 +1,129 @@
+#include "history/ReadingNumber.h"
+
+#include <cctype>
+#include <cmath>
+#include <cstdlib>
+
+namespace tessaprint::history {
+
+namespace {
+
+bool IsDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
+
+bool IsBlank(char c)
+{
+    return c == ' ' || c == '\t';
+}
+
+std::string_view Trimmed(std::string_view text)
+{
+    while (!text.empty() && IsBlank(text.front())) {
+        text.remove_prefix(1);
+    }
+    while (!text.empty() && IsBlank(text.back())) {
+        text.remove_suffix(1);
+    }
+    return text;
+}
+
+// The comparison written just before the number at start (blanks between them allowed).
+std::string ComparisonBefore(std::string_view text, std::size_t start)
+{
+    std::size_t end = start;
+    while (end > 0 && IsBlank(text[end - 1])) {
+        --end;
+    }
+    static constexpr std::string_view kPlusMinus = "\xC2\xB1"; // ± in UTF-8
+    for (const std::string_view comparison :
+         {std::string_view("<="), std::string_view(">="), kPlusMinus, std::string_view("<"), std::string_view(">")}) {
+        if (end >= comparison.size() && text.substr(end - comparison.size(), comparison.size()) == comparison) {
+            return std::string(comparison);
+        }
+    }
+    return {};
+}
+
+} // namespace
+
+std::optional<ReadingNumber> ParseReadingNumber(std::string_view reading)
+{
+    // The first digit, with a decimal point and a sign right before it.
+    std::size_t digit = 0;
+    while (digit < reading.size() && !IsDigit(reading[digit])) {
+        ++digit;
+    }
+    if (digit == reading.size()) {
+        return std::nullopt;
+    }
+    std::size_t start = digit;
+    bool point = false; // ".5"
+    if (start > 0 && reading[start - 1] == '.') {
+        --start;
+        point = true;
+    }
+    if (start > 0 && (reading[start - 1] == '-' || reading[start - 1] == '+')) {
+        --start;
+    }
+    std::size_t end = digit;
+    while (end < reading.size() && (IsDigit(reading[end]) || (reading[end] == '.' && !point))) {
+        point = point || reading[end] == '.';
+        ++end;
+    }
+    const std::string number(reading.substr(start, end - start));
+    ReadingNumber parsed;
+    parsed.value = std::strtod(number.c_str(), nullptr);
+    parsed.comparison = ComparisonBefore(reading, start);
+    // The unit: the word right after the number, after blanks ("48.6 MOhms", "5%").
+    std::size_t unit = end;
+    while (unit < reading.size() && IsBlank(reading[unit])) {
+        ++unit;
+    }
+    std::size_t unitEnd = unit;
+    while (unitEnd < reading.size() && !IsBlank(reading[unitEnd])) {
+        ++unitEnd;
+    }
+    // A second number is no unit ("12 34").
+    if (unitEnd > unit && !IsDigit(reading[unit]) &&
+        !((reading[unit] == '-' || reading[unit] == '+' || reading[unit] == '.') && unit + 1 < unitEnd &&
+          IsDigit(reading[unit + 1]))) {
+        parsed.unit = std::string(reading.substr(unit, unitEnd - unit));
+    }
+    return parsed;
+}
+
+bool DiffersSharply(std::string_view before, std::string_view now)
+{
+    before = Trimmed(before);
+    now = Trimmed(now);
+    if (before.empty() || now.empty()) {
+        return false;
+    }
+    const auto a = ParseReadingNumber(before);
+    const auto b = ParseReadingNumber(now);
+    if (a && b) {
+        if (a->unit != b->unit) {
+            return true;
+        }
+        if (a->value == 0) {
+            return b->value != 0;
+        }
+        return std::fabs(b->value - a->value) > 0.5 * std::fabs(a->value);
+    }
+    if (a || b) {
+        return true;
+    }
+    if (before.size() != now.size()) {
+        return true;
+    }
+    for (std::size_t i = 0; i < before.size(); ++i) {
+        if (std::tolower(static_cast<unsigned char>(before[i])) != std::tolower(static_cast<unsigned char>(now[i]))) {
+            return true;
+        }
+    }
+    return false;
+}
+
+} // namespace tessaprint::history

@@ -1,0 +1,339 @@
+#include "history/CHistoryDlg.h"
+
+#include "app/CaptureSession.h"
+#include "history/HistoryGrid.h"
+#include "history/QtHistoryRecorder.h"
+#include "history/ReadingNumber.h"
+#include "util/ControlId.h"
+
+#include <QChart>
+#include <QChartView>
+#include <QCompleter>
+#include <QDateTime>
+#include <QDateTimeAxis>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QLineSeries>
+#include <QPointer>
+#include <QPushButton>
+#include <QSplitter>
+#include <QStringListModel>
+#include <QTableWidget>
+#include <QVBoxLayout>
+#include <QValueAxis>
+
+#include <algorithm>
+#include <set>
+
+namespace tessaprint {
+
+namespace {
+
+constexpr int kIdLimit = 50;
+
+// Where a record sits on the chart's time axis: its day, at its capture's time
+// of day (so two tests on one day keep their order), noon without one.
+std::optional<QDateTime> ChartTime(const history::HistoryRecord& record)
+{
+    const QDate day = QDate::fromString(QString::fromStdString(history::RecordDay(record)), Qt::ISODate);
+    if (!day.isValid()) {
+        return std::nullopt;
+    }
+    QTime time(12, 0);
+    if (record.capturedAt.size() >= 19) {
+        const QTime captured = QTime::fromString(QString::fromStdString(record.capturedAt.substr(11, 8)), Qt::ISODate);
+        if (captured.isValid()) {
+            time = captured;
+        }
+    }
+    return QDateTime(day, time);
+}
+
+} // namespace
+
+CHistoryDlg::CHistoryDlg(QtHistoryRecorder& recorder, std::function<void(const history::HistoryRecord&)> dataSheet,
+                         QWidget* parent)
+    : QDialog(parent), m_recorder(recorder), m_dataSheet(std::move(dataSheet))
+{
+    setObjectName(ControlName(ControlId::Window::History));
+    setWindowTitle(QStringLiteral("History"));
+    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
+                   Qt::WindowMaximizeButtonHint | Qt::CustomizeWindowHint);
+    setModal(false);
+    setAttribute(Qt::WA_DeleteOnClose);
+    resize(760, 600);
+
+    auto* idLabel = new QLabel(QStringLiteral("&Equipment ID:"), this);
+    m_id = new QLineEdit(this);
+    m_id->setObjectName(ControlName(ControlId::History::Id));
+    m_id->setPlaceholderText(QStringLiteral("Type the first letters of an ID"));
+    idLabel->setBuddy(m_id);
+    m_idModel = new QStringListModel(this);
+    m_completer = new QCompleter(m_idModel, this);
+    m_completer->setCaseSensitivity(Qt::CaseInsensitive);
+    m_completer->setCompletionMode(QCompleter::PopupCompletion);
+    m_completer->setMaxVisibleItems(15);
+    m_id->setCompleter(m_completer);
+    m_dataSheetButton = new QPushButton(QStringLiteral("Data Sheet"), this);
+    m_dataSheetButton->setObjectName(ControlName(ControlId::History::DataSheet));
+    m_dataSheetButton->setToolTip(QStringLiteral("The test record of the chosen date's record, as it was then"));
+    m_dataSheetButton->setEnabled(false);
+    m_dataSheetButton->setAutoDefault(false);
+
+    m_table = new QTableWidget(this);
+    m_table->setObjectName(ControlName(ControlId::History::Table));
+    m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_table->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_table->verticalHeader()->hide();
+    m_table->horizontalHeader()->setDefaultAlignment(Qt::AlignCenter);
+
+    m_chart = new QChartView(this);
+    m_chart->setObjectName(ControlName(ControlId::History::Chart));
+    m_chart->setRenderHint(QPainter::Antialiasing);
+    m_chart->setMinimumHeight(180);
+    m_chart->chart()->legend()->hide();
+    m_chartNote = new QLabel(this);
+    m_chartNote->setObjectName(ControlName(ControlId::History::ChartNote));
+    m_chartNote->setWordWrap(true);
+    m_chartNote->setTextFormat(Qt::PlainText);
+    m_status = new QLabel(this);
+    m_status->setObjectName(ControlName(ControlId::History::Status));
+    m_status->setTextFormat(Qt::PlainText);
+    m_status->setWordWrap(true);
+
+    auto* top = new QHBoxLayout;
+    top->addWidget(idLabel);
+    top->addWidget(m_id, 1);
+    top->addWidget(m_dataSheetButton);
+    auto* splitter = new QSplitter(Qt::Vertical, this);
+    splitter->addWidget(m_table);
+    splitter->addWidget(m_chart);
+    splitter->setStretchFactor(0, 3);
+    splitter->setStretchFactor(1, 2);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(top);
+    layout->addWidget(splitter, 1);
+    layout->addWidget(m_chartNote);
+    layout->addWidget(m_status);
+
+    connect(m_id, &QLineEdit::textEdited, this, &CHistoryDlg::AskForIds);
+    connect(m_id, &QLineEdit::returnPressed, this, [this] { ShowId(m_id->text().trimmed()); });
+    connect(m_completer, qOverload<const QString&>(&QCompleter::activated), this, &CHistoryDlg::ShowId);
+    connect(m_table, &QTableWidget::currentCellChanged, this,
+            [this](int row, int column, int, int) { OnCurrentCell(row, column); });
+    connect(m_dataSheetButton, &QPushButton::clicked, this, &CHistoryDlg::OnDataSheet);
+    // The IDs there are, before anything is typed.
+    AskForIds(QString());
+}
+
+void CHistoryDlg::AskForIds(const QString& prefix)
+{
+    const int asked = ++m_idsAsked;
+    QPointer<CHistoryDlg> self(this);
+    m_recorder.Ids(prefix.trimmed().toStdString(), kIdLimit, [self, asked](Result<std::vector<std::string>> ids) {
+        if (!self || asked != self->m_idsAsked) {
+            return;
+        }
+        if (!ids) {
+            self->m_status->setText(
+                QStringLiteral("The history could not be read: %1").arg(QString::fromStdString(ids.error().message)));
+            return;
+        }
+        QStringList list;
+        for (const std::string& id : ids.value()) {
+            list << QString::fromStdString(id);
+        }
+        self->m_idModel->setStringList(list);
+        if (self->m_id->hasFocus() && !self->m_id->text().isEmpty()) {
+            self->m_completer->complete();
+        }
+    });
+}
+
+void CHistoryDlg::ShowId(const QString& typed)
+{
+    if (typed.isEmpty()) {
+        return;
+    }
+    // An ID typed in other letters is the one the history spells so.
+    QString id = typed;
+    const QStringList known = m_idModel->stringList();
+    if (!known.contains(typed)) {
+        for (const QString& candidate : known) {
+            if (candidate.compare(typed, Qt::CaseInsensitive) == 0) {
+                id = candidate;
+                break;
+            }
+        }
+    }
+    if (m_id->text() != id) {
+        m_id->setText(id);
+    }
+    const int asked = ++m_lookupAsked;
+    m_status->setText(QStringLiteral("Looking up %1 …").arg(id));
+    QPointer<CHistoryDlg> self(this);
+    m_recorder.Lookup(id.toStdString(), [self, asked, id](Result<std::vector<history::HistoryRecord>> records) {
+        if (!self || asked != self->m_lookupAsked) {
+            return;
+        }
+        if (!records) {
+            self->ShowRecords({});
+            self->m_status->setText(QStringLiteral("The history could not be read: %1")
+                                        .arg(QString::fromStdString(records.error().message)));
+        } else {
+            self->ShowRecords(records.value());
+            self->m_status->setText(
+                records.value().empty()
+                    ? QStringLiteral("The history has no record of %1.").arg(id)
+                    : QStringLiteral("%1: %2").arg(
+                          id, QString::fromStdString(Plural(records.value().size(), "test", "tests"))));
+        }
+        emit self->recordsShown();
+    });
+}
+
+void CHistoryDlg::ShowRecords(const std::vector<history::HistoryRecord>& records)
+{
+    m_records = records;
+    const history::HistoryGrid grid = history::MakeHistoryGrid(m_records);
+    m_table->clear();
+    m_table->setColumnCount(kFirstDateColumn + static_cast<int>(grid.headers.size()));
+    m_table->setRowCount(static_cast<int>(grid.rows.size()));
+    QStringList headers{QStringLiteral("Item"), QStringLiteral("Test")};
+    for (const std::string& header : grid.headers) {
+        headers << QString::fromStdString(header);
+    }
+    m_table->setHorizontalHeaderLabels(headers);
+    for (int r = 0; r < static_cast<int>(grid.rows.size()); ++r) {
+        const history::HistoryGridRow& row = grid.rows[static_cast<std::size_t>(r)];
+        m_table->setItem(r, 0, new QTableWidgetItem(QString::number(row.item)));
+        m_table->setItem(r, 1, new QTableWidgetItem(QString::fromStdString(row.test)));
+        for (std::size_t c = 0; c < row.cells.size(); ++c) {
+            auto* item = new QTableWidgetItem;
+            if (const auto& cell = row.cells[c]) {
+                item->setText(QString::fromStdString(cell->reading));
+                item->setToolTip(item->text());
+                if (cell->sharp) {
+                    item->setBackground(kSharpColor);
+                    item->setToolTip(item->text() + QStringLiteral(": differs sharply from the date before"));
+                }
+            }
+            m_table->setItem(r, kFirstDateColumn + static_cast<int>(c), item);
+        }
+    }
+    m_table->resizeColumnsToContents();
+    m_table->horizontalHeader()->setMinimumSectionSize(60);
+    if (!grid.rows.empty() && !grid.headers.empty()) {
+        // The newest test's first reading: its chart and its Data Sheet.
+        m_table->setCurrentCell(0, m_table->columnCount() - 1);
+        m_table->scrollToItem(m_table->item(0, m_table->columnCount() - 1));
+    } else {
+        OnCurrentCell(-1, -1);
+    }
+}
+
+void CHistoryDlg::OnCurrentCell(int row, int column)
+{
+    const int record = column - kFirstDateColumn;
+    m_dataSheetButton->setEnabled(record >= 0 && record < static_cast<int>(m_records.size()));
+    ShowChart(row);
+}
+
+void CHistoryDlg::ShowChart(int row)
+{
+    QChart* chart = m_chart->chart();
+    chart->removeAllSeries();
+    for (QAbstractAxis* axis : chart->axes()) {
+        chart->removeAxis(axis);
+        delete axis;
+    }
+    chart->setTitle(QString());
+    m_chartNote->clear();
+    if (row < 0 || row >= m_table->rowCount()) {
+        return;
+    }
+    const QString test = m_table->item(row, 1) ? m_table->item(row, 1)->text() : QString();
+    chart->setTitle(test.isEmpty() ? QStringLiteral("Item %1").arg(m_table->item(row, 0)->text()) : test);
+
+    auto* series = new QLineSeries;
+    series->setPointsVisible(true);
+    std::set<std::string> units;
+    QStringList leftOut;
+    QStringList compared;
+    double low = 0;
+    double high = 0;
+    QDateTime first;
+    QDateTime last;
+    for (std::size_t c = 0; c < m_records.size(); ++c) {
+        const QTableWidgetItem* cell = m_table->item(row, kFirstDateColumn + static_cast<int>(c));
+        if (!cell || cell->text().isEmpty()) {
+            continue;
+        }
+        const QString date = QString::fromStdString(history::RecordDateText(m_records[c]));
+        const auto number = history::ParseReadingNumber(cell->text().toStdString());
+        const auto at = ChartTime(m_records[c]);
+        if (!number || !at) {
+            leftOut << QStringLiteral("%1 (\"%2\")").arg(date, cell->text());
+            continue;
+        }
+        if (!number->comparison.empty()) {
+            compared
+                << QStringLiteral("%1 on %2 is drawn as %3").arg(cell->text(), date, QString::number(number->value));
+        }
+        units.insert(number->unit);
+        if (series->count() == 0) {
+            low = high = number->value;
+            first = last = *at;
+        }
+        low = std::min(low, number->value);
+        high = std::max(high, number->value);
+        first = std::min(first, *at);
+        last = std::max(last, *at);
+        series->append(static_cast<qreal>(at->toMSecsSinceEpoch()), number->value);
+    }
+    chart->addSeries(series);
+    auto* x = new QDateTimeAxis;
+    x->setFormat(QStringLiteral("MM/dd/yyyy"));
+    x->setTitleText(QStringLiteral("Test date"));
+    auto* y = new QValueAxis;
+    QStringList unitNames;
+    for (const std::string& unit : units) {
+        unitNames << (unit.empty() ? QStringLiteral("(no unit)") : QString::fromStdString(unit));
+    }
+    y->setTitleText(unitNames.join(QStringLiteral(" / ")));
+    chart->addAxis(x, Qt::AlignBottom);
+    chart->addAxis(y, Qt::AlignLeft);
+    series->attachAxis(x);
+    series->attachAxis(y);
+    if (series->count() > 0) {
+        // Room around the points, also when they all lie on one value or one day.
+        const double margin = high > low ? (high - low) * 0.1 : std::max(std::abs(high) * 0.1, 1.0);
+        y->setRange(low - margin, high + margin);
+        x->setRange(first.addDays(-1), last.addDays(1));
+        x->setTickCount(std::clamp(static_cast<int>(series->count()) + 1, 2, 6));
+    }
+    QStringList notes;
+    if (!compared.isEmpty()) {
+        notes << compared.join(QStringLiteral("; ")) + QStringLiteral(" (a limit the instrument printed).");
+    }
+    if (units.size() > 1) {
+        notes << QStringLiteral("The unit changed between tests: %1.").arg(unitNames.join(QStringLiteral(", ")));
+    }
+    if (!leftOut.isEmpty()) {
+        notes << QStringLiteral("Left out, without a number: %1.").arg(leftOut.join(QStringLiteral(", ")));
+    }
+    m_chartNote->setText(notes.join(QLatin1Char(' ')));
+}
+
+void CHistoryDlg::OnDataSheet()
+{
+    const int record = m_table->currentColumn() - kFirstDateColumn;
+    if (record < 0 || record >= static_cast<int>(m_records.size()) || !m_dataSheet) {
+        return;
+    }
+    m_dataSheet(m_records[static_cast<std::size_t>(record)]);
+}
+
+} // namespace tessaprint

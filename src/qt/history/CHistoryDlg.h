@@ -1,0 +1,72 @@
+#pragma once
+
+#include "history/HistoryStore.h"
+
+#include <QColor>
+#include <QDialog>
+
+#include <functional>
+#include <vector>
+
+class QChartView;
+class QCompleter;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QStringListModel;
+class QTableWidget;
+
+namespace tessaprint {
+
+class QtHistoryRecorder;
+
+// "History": one equipment ID's tests over time. The ID box completes from
+// every ID the history has seen (by prefix, without case); the table has a
+// row per test and a column per test date, oldest left, a reading that
+// differs sharply from the date before it in red; the chart draws the chosen
+// row's readings by date; "Data Sheet" writes the chosen column's record as
+// its document was then. The history is asked in the background: the window
+// never waits for it.
+class CHistoryDlg : public QDialog {
+    Q_OBJECT
+public:
+    static constexpr int kFirstDateColumn = 2; // after Item and Test
+    static inline const QColor kSharpColor{255, 205, 205};
+
+    CHistoryDlg(QtHistoryRecorder& recorder, std::function<void(const history::HistoryRecord&)> dataSheet,
+                QWidget* parent = nullptr);
+
+    // Looks the ID up (as the history spells it, when it knows it in other
+    // letters) and shows its records when they come.
+    void ShowId(const QString& typed);
+    // The records shown, oldest first (a column each).
+    const std::vector<history::HistoryRecord>& records() const { return m_records; }
+
+signals:
+    // The records of an ID (or why there are none) are shown.
+    void recordsShown();
+
+private:
+    void AskForIds(const QString& prefix);
+    void ShowRecords(const std::vector<history::HistoryRecord>& records);
+    void ShowChart(int row);
+    void OnCurrentCell(int row, int column);
+    void OnDataSheet();
+
+    QtHistoryRecorder& m_recorder;
+    std::function<void(const history::HistoryRecord&)> m_dataSheet;
+    QLineEdit* m_id;
+    QStringListModel* m_idModel;
+    QCompleter* m_completer;
+    QTableWidget* m_table;
+    QChartView* m_chart;
+    QLabel* m_chartNote;
+    QLabel* m_status;
+    QPushButton* m_dataSheetButton;
+    std::vector<history::HistoryRecord> m_records;
+    // Only the latest question's answer counts.
+    int m_idsAsked = 0;
+    int m_lookupAsked = 0;
+};
+
+} // namespace tessaprint

@@ -1,0 +1,93 @@
+#pragma once
+
+#include "app/HistorySink.h"
+#include "util/Clock.h"
+
+#include <QObject>
+#include <QString>
+#include <QThread>
+
+#include <deque>
+#include <functional>
+#include <memory>
+#include <string>
+
+namespace tessaprint {
+
+// Records captures in the test history and answers questions about it, on a
+// thread of its own: the store (a database connection, which belongs to the
+// thread that made it) is made there by the factory on first use, and every
+// call to it runs there, so a slow or vanished server never holds up the
+// window. Answers come back on the thread that made the recorder.
+//
+// A capture the store does not take is kept: in memory and in the queue file
+// (the captures themselves as JSON, so nothing depends on the archive still
+// being where it was or on parsing it again), and tried again every 30
+// seconds and at the next start. The status bar is told when the history
+// cannot be reached and when the waiting captures are recorded.
+class QtHistoryRecorder : public QObject, public HistorySink {
+    Q_OBJECT
+public:
+    using StoreFactory = std::function<std::unique_ptr<history::HistoryStore>()>;
+    using IdsDone = std::function<void(Result<std::vector<std::string>>)>;
+    struct ImportCounts {
+        int added = 0;
+        int alreadyThere = 0;
+        int unreadable = 0; // files that could not be read
+        int failed = 0;     // captures the store did not take
+        std::string firstError;
+    };
+    using ImportDone = std::function<void(const ImportCounts&)>;
+
+    static constexpr int kRetryMs = 30'000;
+    // What a store answers for a capture it can never take (as opposed to a
+    // server it cannot reach): E_INVALIDARG. Such a capture is not kept waiting.
+    static constexpr std::uint32_t kErrorRefused = 0x80070057;
+
+    using StatusHandler = std::function<void(const std::string&)>;
+
+    // queueFile: where waiting captures are kept; read at once, so captures a
+    // previous run left are tried first. status: where status bar messages go.
+    QtHistoryRecorder(StoreFactory factory, Clock& clock, QString queueFile, StatusHandler status = {},
+                      QObject* parent = nullptr);
+    ~QtHistoryRecorder() override;
+
+    // HistorySink
+    void Submit(history::HistoryCapture capture, std::vector<std::string> lines) override;
+    void Lookup(const std::string& equipmentId, LookupDone done) override;
+
+    // IDs that begin with prefix (case-insensitive), sorted, at most limit.
+    void Ids(const std::string& prefix, int limit, IdsDone done);
+    // Records every capture file (*.txt) of the folder, each as the window
+    // would have recorded it (the kind and time from the archive's file name,
+    // else the file's time).
+    void ImportArchive(const std::string& folder, ImportDone done);
+
+    // Captures not recorded yet, the one being recorded included.
+    int WaitingCount() const { return static_cast<int>(m_queue.size()); }
+    const QString& queueFile() const { return m_queueFile; }
+
+private:
+    class Worker;
+
+    // Runs job on the worker thread.
+    void Post(std::function<void(Result<history::HistoryStore*>)> job);
+    void Drain();
+    void Recorded(const Result<history::RecordOutcome>& outcome);
+    void SaveQueue();
+    void LoadQueue();
+    void Status(const std::string& text);
+    std::string WaitingText() const;
+
+    QString m_queueFile;
+    QThread m_thread;
+    Worker* m_worker; // lives on m_thread, deleted there
+    std::deque<history::HistoryCapture> m_queue;
+    std::unique_ptr<Timer> m_retry;
+    bool m_inFlight = false;
+    bool m_failing = false;
+    int m_recordedSinceFailure = 0;
+    StatusHandler m_status;
+};
+
+} // namespace tessaprint
