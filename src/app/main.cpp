@@ -4,7 +4,9 @@
 #include "app/CQuellmaxApp.h"
 #include "app/DemoHistory.h"
 #include "app/QtSettingsStore.h"
+#include "history/HistoryDatabase.h"
 #include "history/MemoryHistoryStore.h"
+#include "history/ReopeningHistoryStore.h"
 #include "link/FixedSerialPortList.h"
 #include "link/PortConnection.h"
 #include "link/QtSerialDriver.h"
@@ -90,13 +92,27 @@ int main(int argc, char** argv)
     parts.ports = demoPorts.get(); // the system's own outside the demo
     // The demo's history lives in memory, seeded with earlier tests of the
     // sample IDs; its waiting captures never mix with the real ones. Outside
-    // the demo the store is left unset until the program is given one.
+    // the demo it is the database the settings name, opened on the history's
+    // own thread and again at each call while it cannot be reached.
     history::MemoryHistoryStore demoHistory;
+    const QString dataFolder = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
     if (demoMode) {
         SeedDemoHistory(demoHistory);
         parts.historyStore = [&demoHistory] { return history::BorrowHistoryStore(demoHistory); };
-        parts.historyQueueFile = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) +
-                                 QStringLiteral("/history-queue-demo.json");
+        parts.historyQueueFile = dataFolder + QStringLiteral("/history-queue-demo.json");
+    } else {
+        // Read here, on the window's thread, as the settings object belongs to it.
+        const Result<history::HistoryDatabase> where = history::HistoryDatabaseFromSettings(settings);
+        parts.historyStore = [where]() -> std::unique_ptr<history::HistoryStore> {
+            return std::make_unique<history::ReopeningHistoryStore>(
+                [where]() -> Result<std::unique_ptr<history::HistoryStore>> {
+                    if (!where) {
+                        return where.error();
+                    }
+                    return history::OpenHistoryStore(where.value());
+                });
+        };
+        parts.historyQueueFile = dataFolder + QStringLiteral("/history-queue.json");
     }
     CQuellmaxApp tessaprint(parts);
     if (instrument) {

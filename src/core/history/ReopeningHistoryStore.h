@@ -1,0 +1,33 @@
+#pragma once
+
+#include "history/HistoryStore.h"
+
+#include <functional>
+#include <memory>
+
+namespace tessaprint::history {
+
+// A store that is opened when first used and, while it cannot be opened (a
+// server that is away, a file that is locked), is tried again at each call:
+// each call then fails with the reason the opening gave, so a capture waits
+// for the server instead of being lost, and a server that comes back is used
+// without a restart.
+class ReopeningHistoryStore : public HistoryStore {
+public:
+    using Opener = std::function<Result<std::unique_ptr<HistoryStore>>()>;
+
+    explicit ReopeningHistoryStore(Opener open) : m_open(std::move(open)) {}
+
+    Result<RecordOutcome> Record(const HistoryCapture& capture) override;
+    Result<std::vector<HistoryRecord>> Lookup(const std::string& equipmentId) override;
+    Result<std::vector<std::string>> Ids(const std::string& prefix, int limit) override;
+
+private:
+    // The open store, or why there is none.
+    Result<HistoryStore*> Store();
+
+    Opener m_open;
+    std::unique_ptr<HistoryStore> m_store;
+};
+
+} // namespace tessaprint::history
