@@ -17,6 +17,7 @@ struct DataSheetOptions {
     std::string item;
     std::string reports;
     int word2007 = 1;
+    PdfCopyOptions pdf;
 };
 
 int RunDataSheet(const DataSheetOptions& options)
@@ -60,6 +61,9 @@ int RunDataSheet(const DataSheetOptions& options)
             docs::MakeDataSheetRequest(listing, listing, options.kind, options.reports, options.word2007));
         if (written) {
             std::cout << written.value().savedPath << "\n";
+            if (options.pdf.pdf && !WritePdfCopy(options.pdf, written.value().savedPath)) {
+                ++failures;
+            }
         } else {
             std::cerr << "tessaprint-cli: item " << k << " (" << listing.SelectorItemText(k)
                       << "): " << docs::ComErrorText(written.error()) << "\n";
@@ -81,6 +85,7 @@ void AddDataSheetCommand(CLI::App& app, int& status)
     command->add_option("--item", options->item, "the selector item from 0, or 'all'")->required()->type_name("K|all");
     command->add_option("--reports", options->reports, "the reports folder")->required()->type_name("DIR");
     AddWord2007Option(*command, options->word2007);
+    AddPdfCopyOptions(*command, options->pdf);
     command->callback([options, &status] { status = RunDataSheet(*options); });
 }
 

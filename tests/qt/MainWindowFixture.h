@@ -49,6 +49,7 @@ protected:
         CQuellmaxApp::Parts parts{driver, settings, prompts, clock};
         parts.wordProcessor = wordProcessor;
         parts.ports = &ports;
+        parts.officeEnvironment = officeEnvironment;
         app = std::make_unique<CQuellmaxApp>(parts);
         ASSERT_TRUE(app->InitInstance(false));
     }
@@ -134,6 +135,8 @@ protected:
     FixedSerialPortList ports;
     // What Data Sheet documents are written with; the program's own when unset.
     docs::WordProcessorFactory wordProcessor;
+    // Where the office program for PDF copies is looked for; this computer when unset.
+    const docs::OfficeEnvironment* officeEnvironment = nullptr;
     std::unique_ptr<CQuellmaxApp> app;
 };
 

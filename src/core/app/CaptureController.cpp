@@ -358,6 +358,40 @@ void CaptureController::ApplyDirectories(const std::string& folder, bool word200
     }
 }
 
+void CaptureController::ApplySavePdf(bool savePdf)
+{
+    m_settings.WriteProfileString(settings::kDirectories, docs::PdfCopySettings::kSavePdf, savePdf ? "1" : "0");
+}
+
+bool CaptureController::savePdf() const
+{
+    return docs::PdfCopySettings::Read(m_settings).savePdf;
+}
+
+Result<std::string> CaptureController::FindOfficeProgram() const
+{
+    return docs::FindOffice(docs::PdfCopySettings::Read(m_settings).officeCommand, m_officeEnvironment);
+}
+
+void CaptureController::QueuePdfCopy(const std::string& documentPath)
+{
+    const docs::PdfCopySettings pdf = docs::PdfCopySettings::Read(m_settings);
+    if (!pdf.savePdf || !m_pdfCopier) {
+        return;
+    }
+    const Result<std::string> office = docs::FindOffice(pdf.officeCommand, m_officeEnvironment);
+    if (!office) {
+        PdfCopyDone(documentPath, office.error());
+        return;
+    }
+    m_pdfCopier(docs::PdfJob{documentPath, office.value(), pdf.timeLimitSeconds});
+}
+
+void CaptureController::PdfCopyDone(const std::string& documentPath, const Result<std::string>& pdf)
+{
+    m_view.ShowStatus(pdf ? docs::PdfCopySavedText(pdf.value()) : docs::PdfCopyFailedText(documentPath, pdf.error()));
+}
+
 void CaptureController::OnNotepad()
 {
     if (!m_notepad) {
@@ -377,6 +411,8 @@ void CaptureController::DocumentWritten(const std::string& path)
 {
     m_lastDocument = path;
     m_view.ShowStatus("Saved " + path);
+    // Queued before the document opens: the copy is under way while the word processor starts.
+    QueuePdfCopy(path);
     if (m_openDocument && !m_openDocument(path)) {
         m_prompts.ShowMessageBox("The document was saved as\n" + path +
                                  "\nbut no program on this computer is set to open .docx files. Open it from "

@@ -2,6 +2,8 @@
 
 #include "app/CaptureSession.h"
 #include "app/FormView.h"
+#include "docs/OfficeLocator.h"
+#include "docs/PdfConverter.h"
 #include "docs/WordApplication.h"
 #include "link/PortConnection.h"
 #include "link/ReceivePath.h"
@@ -80,6 +82,23 @@ public:
     // Directories options, OK: the folder (as typed, not checked) and the
     // Word 2007 flag are stored and used from now on, and the folder is made.
     void ApplyDirectories(const std::string& folder, bool word2007);
+    // "Also save a PDF copy": stored as "Directories"/"SavePdf".
+    void ApplySavePdf(bool savePdf);
+    bool savePdf() const;
+
+    // PDF copies: copier converts a document in the background and reports
+    // through PdfCopyDone. Unset: no copies are made.
+    void SetPdfCopier(std::function<void(const docs::PdfJob&)> copier) { m_pdfCopier = std::move(copier); }
+    // Where the office program is looked for: this computer, unless a test says otherwise.
+    void SetOfficeEnvironment(docs::OfficeEnvironment environment) { m_officeEnvironment = std::move(environment); }
+    // The office program a PDF copy would be made with now, or why there is none.
+    Result<std::string> FindOfficeProgram() const;
+    // A document was written (Data Sheet, Export to Word, or each document of
+    // a batch): with "Directories"/"SavePdf" set, its PDF copy is queued. An
+    // office program that cannot be found is reported at once.
+    void QueuePdfCopy(const std::string& documentPath);
+    // A PDF copy is done: the status bar says where it is, or why there is none.
+    void PdfCopyDone(const std::string& documentPath, const Result<std::string>& pdf);
 
     // "Notepad": the received lines go to a text editor started for them.
     void OnNotepad();
@@ -175,6 +194,8 @@ private:
     std::function<void(InstrumentKind)> m_kindChanged;
     std::function<bool(const std::string&)> m_openDocument;
     CNotepad* m_notepad = nullptr;
+    std::function<void(const docs::PdfJob&)> m_pdfCopier;
+    docs::OfficeEnvironment m_officeEnvironment = docs::OfficeEnvironment::Current();
 };
 
 } // namespace tessaprint

@@ -8,6 +8,7 @@
 #include "results/CQuellmaxView.h"
 #include "util/BusyWaitLauncher.h"
 #include "util/ControlId.h"
+#include "util/QtProcessRunner.h"
 #include "util/SystemProcessLauncher.h"
 #include "util/ToolWindowPlacement.h"
 #include "workorder/CWorkOrder1.h"
@@ -26,7 +27,8 @@ CQuellmaxApp::~CQuellmaxApp()
 {
     // Also when the window was never closed (a test, a session ending).
     SaveWindow();
-    // The controller goes before the form it talks to.
+    // A conversion under way ends first; the controller goes before the form it talks to.
+    m_pdfCopies.reset();
     m_controller.reset();
     m_frame.reset();
 }
@@ -44,6 +46,14 @@ bool CQuellmaxApp::InitInstance(bool show)
     m_controller = std::make_unique<CaptureController>(m_parts.driver, *m_view, m_parts.settings, m_parts.prompts,
                                                        m_parts.clock, std::move(wordProcessor));
     m_controller->SetKindChangedHandler(m_kindChanged);
+    if (m_parts.officeEnvironment) {
+        m_controller->SetOfficeEnvironment(*m_parts.officeEnvironment);
+    }
+    m_pdfCopies = std::make_unique<PdfCopyQueue>(MakeSystemProcessRunner(), QDir::tempPath().toStdString());
+    m_pdfCopies->SetDoneHandler([this](const std::string& document, const Result<std::string>& pdf) {
+        m_controller->PdfCopyDone(document, pdf);
+    });
+    m_controller->SetPdfCopier([copies = m_pdfCopies.get()](const docs::PdfJob& job) { copies->Request(job); });
     ProcessLauncher* launcher = m_parts.launcher;
     if (!launcher) {
         m_ownLauncher = MakeSystemProcessLauncher();

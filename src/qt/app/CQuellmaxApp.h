@@ -4,6 +4,7 @@
 #include "app/WindowSettings.h"
 #include "util/CNotepad.h"
 #include "util/COptionsDirectory.h"
+#include "util/PdfCopyQueue.h"
 #include "workorder/CWorkOrder1.h"
 #include "workorder/WorkOrderForm.h"
 
@@ -37,6 +38,8 @@ public:
         docs::WordProcessorFactory wordProcessor = {};
         // The serial ports the Port menu and Port > Settings... show; the system's own when unset.
         SerialPortList* ports = nullptr;
+        // Where the office program for PDF copies is looked for; this computer when unset.
+        const docs::OfficeEnvironment* officeEnvironment = nullptr;
     };
 
     explicit CQuellmaxApp(Parts parts);
@@ -66,6 +69,8 @@ public:
     void OnPortSettings();
     CPortSettingsDlg* portSettings() const;
     CNotepad* notepad() const { return m_notepad.get(); }
+    // The PDF copies under way (controller()->QueuePdfCopy asks for one).
+    PdfCopyQueue* pdfCopies() const { return m_pdfCopies.get(); }
 
 private:
     QRect KeepInView() const;
@@ -80,6 +85,8 @@ private:
     std::unique_ptr<CMainFrame> m_frame;
     CQuellmaxView* m_view = nullptr; // owned by the frame
     std::unique_ptr<CaptureController> m_controller;
+    // Goes before the controller it reports to.
+    std::unique_ptr<PdfCopyQueue> m_pdfCopies;
     WorkOrderRecord m_workOrderRecord;
     WorkOrderPrompts* m_workOrderPrompts = nullptr;
     QPointer<CWorkOrder1> m_workOrder;

@@ -112,6 +112,7 @@ namespace Directories {
 inline constexpr int Reports = 1002;
 inline constexpr int Browse = 1034; // "..."
 inline constexpr int Word2007 = 1039;
+inline constexpr int SavePdf = 1040; // "Also save a PDF copy"
 } // namespace Directories
 
 // Port > Settings...: the system's ports, and the device of each COMn.
