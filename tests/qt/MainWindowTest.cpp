@@ -113,6 +113,7 @@ TEST_F(MainWindowTest, ControlsAndCommandsKeepTheirNumbers)
         "32780 QAction COM10",
         "32781 QAction Directories",
         "32782 QAction &Settings...",
+        "32784 QAction Export Results as &CSV...",
         "57600 QAction &New",
         "57601 QAction &Open Captured Lines...",
         "57603 QAction &Save Captured Lines...",
