@@ -5,6 +5,7 @@
 #include "app/QtSettingsStore.h"
 #include "util/CMessageDialog.h"
 #include "util/ControlId.h"
+#include "util/QtPrompts.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -167,6 +168,33 @@ TEST(MessageDialogTest, AConfirmWithCancelAsDefaultTakesOnlyADeliberateOk)
                   QTest::keyClick(&d, Qt::Key_O, Qt::AltModifier);
               }),
               kIdOk);
+}
+
+// The message with an action button, pressed by clickedId once it is up.
+bool AnswerMessageWithAction(int clickedId, QStringList& seen)
+{
+    QtPrompts prompts;
+    QTimer::singleShot(0, [&] {
+        QWidget* box = QApplication::activeModalWidget();
+        ASSERT_NE(box, nullptr);
+        seen = test::NumberedControls(box);
+        seen.prepend(box->objectName() + " " + box->windowTitle());
+        QTest::mouseClick(box->findChild<QPushButton*>(ControlName(clickedId)), Qt::LeftButton);
+    });
+    QTimer::singleShot(10'000, [] {
+        if (QWidget* box = QApplication::activeModalWidget()) {
+            box->close();
+        }
+    });
+    return prompts.ShowMessageWithAction("All Data Sheets", "Wrote 2 test records to /r.", "Open Reports Folder");
+}
+
+TEST(MessageDialogTest, AMessageWithAnActionSaysWhetherTheActionWasChosen)
+{
+    QStringList seen;
+    EXPECT_TRUE(AnswerMessageWithAction(ControlId::MessageWithAction::Action, seen));
+    EXPECT_EQ(seen, (QStringList{"331 All Data Sheets", "1 QPushButton OK", "1006 QPushButton Open Reports Folder"}));
+    EXPECT_FALSE(AnswerMessageWithAction(ControlId::Dialog::Ok, seen));
 }
 
 TEST(QtSettingsStoreTest, ReadsNeverCreateKeysAndValuesStayStrings)

@@ -68,6 +68,8 @@ signals:
     void directoriesRequested();
     void portSettingsRequested();
     void newRequested();
+    // File > Data Sheets for All Equipment IDs.
+    void allDataSheetsRequested();
     // The window is about to close: the moment to remember its geometry.
     void closing();
 
@@ -93,6 +95,7 @@ private:
     QLabel* m_statusMessage = nullptr;
     QAction* m_openAction = nullptr;
     QAction* m_newAction = nullptr;
+    QAction* m_allDataSheetsAction = nullptr;
     QByteArray m_pendingGeometry;
 };
 
