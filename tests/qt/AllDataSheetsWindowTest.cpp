@@ -10,7 +10,6 @@
 #include <QAction>
 #include <QComboBox>
 #include <QDir>
-#include <QFile>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -22,6 +21,16 @@ namespace tessaprint {
 namespace {
 
 namespace Form = ControlId::Form;
+
+// ID-1 to ID-n, one reading each.
+std::string Records(int n)
+{
+    std::string printout;
+    for (int k = 1; k <= n; ++k) {
+        printout += "EquipmentID: ID-" + std::to_string(k) + "\r\n1.Case Leakage 0.1 uA\r\n";
+    }
+    return printout;
+}
 
 // Holds each document at its start until the test lets it through, so a
 // test sees a run in the middle without waiting for time to pass.
@@ -140,57 +149,60 @@ TEST_F(AllDataSheetsWindowTest, TheButtonAndTheMenuItemGoOnAndOffWithDataSheet)
     EXPECT_TRUE(same());
 }
 
-TEST_F(AllDataSheetsWindowTest, ARunShowsItsProgressWritesEveryRecordAndEndsWithOneMessage)
+TEST_F(AllDataSheetsWindowTest, ARunWritesWhileThePortReceivesAndEndsWithOneMessageThatOpensTheFolder)
 {
     StartWithCapture("EquipmentID: 10234\r\n1.Case Leakage 0.1 uA\r\n"
                      "EquipmentID: ../x\r\n1.Case Leakage 0.2 uA\r\n"
                      "EquipmentID: BIO-5521\r\n1.Line Voltage 119.8 V\r\n");
     QSignalSpy written(app->allDataSheets(), &AllDataSheetsRunner::documentWritten);
+    std::vector<std::string> folders;
+    app->controller()->SetFolderOpener([&](const std::string& folder) {
+        folders.push_back(folder);
+        return true;
+    });
+    prompts.pressAction = true; // "Open Reports Folder"
     Click(Form::AllDataSheets);
     ASSERT_TRUE(WaitForDocument(1, 3, "10234"));
-    ASSERT_NE(app->allDataSheetsProgress(), nullptr);
     EXPECT_TRUE(app->allDataSheetsProgress()->isVisible());
     EXPECT_FALSE(app->allDataSheetsProgress()->isModal());
     // Not started twice meanwhile, through either way in.
-    EXPECT_FALSE(DataSheetOn());
-    EXPECT_FALSE(AllDataSheetsOn());
-    EXPECT_FALSE(MenuItem()->isEnabled());
+    EXPECT_FALSE(DataSheetOn() || AllDataSheetsOn() || MenuItem()->isEnabled());
     MenuItem()->trigger();
     app->OnAllDataSheets();
+
+    // A new printout arrives whole while the first document is being written.
+    Click(Form::Result);
+    Receive("EquipmentID: NEW-1\r\n1.Case Leakage 9 uA\r\n");
+    EXPECT_EQ(Lines(), (QStringList{"EquipmentID: NEW-1", "1.Case Leakage 9 uA"}));
+    EXPECT_EQ(Rows(), (QStringList{"1|Case Leakage|9 uA"}));
+    EXPECT_FALSE(DataSheetOn()); // listed, but waiting for the run
 
     gate.OpenForGood();
     ASSERT_TRUE(WaitForTheEnd());
     EXPECT_EQ(app->allDataSheetsProgress(), nullptr);
+    // What was listed when it started, once each.
     EXPECT_EQ(Documents(), (QStringList{"10234-307201590508.docx", "BIO-5521-307201590508.docx"}));
     EXPECT_EQ(gate.Arrived(), 3);
     ASSERT_EQ(written.size(), 2);
     EXPECT_EQ(written[1][0].toString(), reports.filePath("BIO-5521-307201590508.docx"));
     ASSERT_EQ(prompts.actionMessages.size(), 1u);
-    const std::string& message = prompts.actionMessages[0];
-    EXPECT_EQ(message.rfind("All Data Sheets | Wrote 2 of 3 test records to " + Folder() +
-                                ".\n1 failed:\n../x: COM Error: 0x8007007B. ",
-                            0),
+    EXPECT_EQ(prompts.actionMessages[0].rfind("All Data Sheets | Wrote 2 of 3 test records to " + Folder() +
+                                                  ".\n1 failed:\n../x: COM Error: 0x8007007B. ",
+                                              0),
               0u)
-        << message;
-    EXPECT_EQ(message.substr(message.size() - 22), " | Open Reports Folder");
+        << prompts.actionMessages[0];
     EXPECT_EQ(app->frame()->statusText().toStdString(), "Wrote 2 of 3 test records to " + Folder() + "; 1 failed");
+    EXPECT_EQ(folders, std::vector<std::string>{Folder()});
     EXPECT_TRUE(opened.empty()); // no word processor window per document
-    EXPECT_TRUE(prompts.messageBoxes.empty());
-    EXPECT_TRUE(DataSheetOn());
-    EXPECT_TRUE(AllDataSheetsOn());
-    EXPECT_TRUE(MenuItem()->isEnabled());
+    EXPECT_TRUE(DataSheetOn() && AllDataSheetsOn() && MenuItem()->isEnabled());
 }
 
 TEST_F(AllDataSheetsWindowTest, CancelEndsTheRunAfterTheDocumentBeingWritten)
 {
-    QFile fifty(QStringLiteral(TESSAPRINT_TEST_DATA_DIR "/quellmax-50-records.txt"));
-    ASSERT_TRUE(fifty.open(QIODevice::ReadOnly));
-    StartWithCapture(fifty.readAll().toStdString());
-    ASSERT_EQ(Control<QComboBox>(Form::EquipmentId)->count(), 50);
-    const QString third = Control<QComboBox>(Form::EquipmentId)->itemText(2).trimmed();
+    StartWithCapture(Records(50));
     gate.Allow(2);
     MenuItem()->trigger();
-    ASSERT_TRUE(WaitForDocument(3, 50, third));
+    ASSERT_TRUE(WaitForDocument(3, 50, "ID-3"));
 
     QTest::mouseClick(app->allDataSheetsProgress()->findChild<QPushButton*>(ControlName(ControlId::Dialog::Cancel)),
                       Qt::LeftButton);
@@ -204,62 +216,11 @@ TEST_F(AllDataSheetsWindowTest, CancelEndsTheRunAfterTheDocumentBeingWritten)
                                              ".\nCancelled: the other 47 were not written. | Open Reports Folder");
 }
 
-TEST_F(AllDataSheetsWindowTest, OpenReportsFolderShowsTheFolderTheDocumentsWentTo)
-{
-    gate.OpenForGood();
-    StartWithCapture(test::kPrintout);
-    std::vector<std::string> folders;
-    bool opens = true;
-    app->controller()->SetFolderOpener([&](const std::string& folder) {
-        folders.push_back(folder);
-        return opens;
-    });
-    prompts.pressAction = true;
-    Click(Form::AllDataSheets);
-    ASSERT_TRUE(WaitForTheEnd());
-    EXPECT_EQ(folders, std::vector<std::string>{Folder()});
-    EXPECT_TRUE(prompts.messageBoxes.empty());
-
-    // A desktop without a file manager for it: the message says where the folder is.
-    opens = false;
-    Click(Form::AllDataSheets);
-    ASSERT_TRUE(WaitForTheEnd());
-    EXPECT_EQ(folders.size(), 2u);
-    ASSERT_EQ(prompts.messageBoxes.size(), 1u);
-    EXPECT_NE(prompts.messageBoxes[0].find(Folder()), std::string::npos);
-    EXPECT_EQ(Documents().size(), 4); // the second run named its documents "-2"
-    EXPECT_TRUE(opened.empty());
-}
-
-TEST_F(AllDataSheetsWindowTest, ThePortGoesOnReceivingWhileTheDocumentsAreWritten)
-{
-    StartWithCapture(test::kPrintout);
-    Click(Form::AllDataSheets);
-    ASSERT_TRUE(WaitForDocument(1, 2, "10234"));
-
-    // A new printout arrives whole while the first document is being written.
-    Click(Form::Result);
-    Receive("EquipmentID: NEW-1\r\n1.Case Leakage 9 uA\r\n");
-    EXPECT_EQ(Lines(), (QStringList{"EquipmentID: NEW-1", "1.Case Leakage 9 uA"}));
-    EXPECT_EQ(Rows(), (QStringList{"1|Case Leakage|9 uA"}));
-    EXPECT_FALSE(DataSheetOn()); // listed, but still waiting for the run
-
-    gate.OpenForGood();
-    ASSERT_TRUE(WaitForTheEnd());
-    // The run wrote what was listed when it started.
-    EXPECT_EQ(Documents(), (QStringList{"10234-307201590508.docx", "BIO-5521-307201590508.docx"}));
-    EXPECT_TRUE(DataSheetOn());
-}
-
 TEST_F(AllDataSheetsWindowTest, ClosingTheWindowStopsTheRunBetweenDocumentsAndSaysNothing)
 {
     // More records than an instrument holds: writing them all takes far
     // longer than the close needs to cancel.
-    std::string printout;
-    for (int k = 1; k <= 400; ++k) {
-        printout += "EquipmentID: ID-" + std::to_string(k) + "\r\n1.Case Leakage 0.1 uA\r\n";
-    }
-    StartWithCapture(printout);
+    StartWithCapture(Records(400));
     Click(Form::AllDataSheets);
     ASSERT_TRUE(WaitForDocument(1, 400, "ID-1"));
     gate.OpenForGood();

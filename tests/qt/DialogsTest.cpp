@@ -170,31 +170,22 @@ TEST(MessageDialogTest, AConfirmWithCancelAsDefaultTakesOnlyADeliberateOk)
               kIdOk);
 }
 
-// The message with an action button, pressed by clickedId once it is up.
-bool AnswerMessageWithAction(int clickedId, QStringList& seen)
-{
-    QtPrompts prompts;
-    QTimer::singleShot(0, [&] {
-        QWidget* box = QApplication::activeModalWidget();
-        ASSERT_NE(box, nullptr);
-        seen = test::NumberedControls(box);
-        seen.prepend(box->objectName() + " " + box->windowTitle());
-        QTest::mouseClick(box->findChild<QPushButton*>(ControlName(clickedId)), Qt::LeftButton);
-    });
-    QTimer::singleShot(10'000, [] {
-        if (QWidget* box = QApplication::activeModalWidget()) {
-            box->close();
-        }
-    });
-    return prompts.ShowMessageWithAction("All Data Sheets", "Wrote 2 test records to /r.", "Open Reports Folder");
-}
-
 TEST(MessageDialogTest, AMessageWithAnActionSaysWhetherTheActionWasChosen)
 {
-    QStringList seen;
-    EXPECT_TRUE(AnswerMessageWithAction(ControlId::MessageWithAction::Action, seen));
-    EXPECT_EQ(seen, (QStringList{"331 All Data Sheets", "1 QPushButton OK", "1006 QPushButton Open Reports Folder"}));
-    EXPECT_FALSE(AnswerMessageWithAction(ControlId::Dialog::Ok, seen));
+    for (const int clicked : {ControlId::MessageWithAction::Action, ControlId::Dialog::Ok}) {
+        QStringList seen;
+        QTimer::singleShot(0, [&] {
+            QWidget* box = QApplication::activeModalWidget();
+            ASSERT_NE(box, nullptr);
+            seen = test::NumberedControls(box) << box->objectName();
+            QTest::mouseClick(box->findChild<QPushButton*>(ControlName(clicked)), Qt::LeftButton);
+        });
+        QtPrompts prompts;
+        EXPECT_EQ(
+            prompts.ShowMessageWithAction("All Data Sheets", "Wrote 2 test records to /r.", "Open Reports Folder"),
+            clicked == ControlId::MessageWithAction::Action);
+        EXPECT_EQ(seen, (QStringList{"1 QPushButton OK", "1006 QPushButton Open Reports Folder", "331"}));
+    }
 }
 
 TEST(QtSettingsStoreTest, ReadsNeverCreateKeysAndValuesStayStrings)

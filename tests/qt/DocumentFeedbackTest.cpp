@@ -101,26 +101,6 @@ TEST(DocumentOpenerTest, WithoutADefaultProgramForDocxNothingIsOpened)
     EXPECT_EQ(urls[0].toLocalFile(), QStringLiteral("/r/a b.docx"));
 }
 
-TEST(DocumentOpenerTest, AFolderGoesToTheFileManagerWithoutAsking)
-{
-    int asked = 0;
-    QList<QUrl> urls;
-    const DocumentOpener opener(
-        [&asked](const QString&) {
-            ++asked;
-            return QString();
-        },
-        [&urls](const QUrl& url) {
-            urls << url;
-            return true;
-        });
-    EXPECT_TRUE(opener.OpenFolder(QStringLiteral("/r/reports folder")));
-    ASSERT_EQ(urls.size(), 1);
-    EXPECT_TRUE(urls[0].isLocalFile());
-    EXPECT_EQ(urls[0].toLocalFile(), QStringLiteral("/r/reports folder"));
-    EXPECT_EQ(asked, 0);
-}
-
 TEST(DocumentOpenerTest, WithoutAWayToAskTheOpenerDecides)
 {
     const DocumentOpener refused(nullptr, [](const QUrl&) { return false; });
