@@ -3,11 +3,13 @@
 // the status bar says, and the job runner this system uses on Windows.
 #include "MainWindowFixture.h"
 
+#include "results/AllDataSheetsRunner.h"
 #include "util/COptionsDirectory.h"
 #include "util/QtProcessRunner.h"
 #include "workorder/CWorkOrder1.h"
 
 #include <QCheckBox>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QLineEdit>
@@ -163,6 +165,23 @@ TEST_F(PdfCopyWindowTest, TheWorkOrderExportGetsACopyAndOffMeansNone)
     Click(Form::DataSheet);
     EXPECT_EQ(app->pdfCopies()->Outstanding(), 0);
     EXPECT_EQ(Status(), "Saved " + Document("10234-307201590508.docx"));
+}
+
+TEST_F(PdfCopyWindowTest, EveryDocumentOfAllDataSheetsGetsItsCopy)
+{
+    ASSERT_NO_FATAL_FAILURE(UseOffice(WritesAPdf()));
+    ASSERT_NO_FATAL_FAILURE(Start());
+    ReceiveThePrintout();
+    prompts.pressAction = false; // the closing message: OK
+    Click(Form::AllDataSheets);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !app->allDataSheets()->IsRunning(); }, 20000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return app->pdfCopies()->Outstanding() == 0; }, 20000));
+    const QStringList documents = QDir(reports.path()).entryList({QStringLiteral("*.docx")}, QDir::Files);
+    ASSERT_EQ(documents.size(), 2);
+    for (QString name : documents) {
+        EXPECT_TRUE(QFile::exists(Document(name.replace(QStringLiteral(".docx"), QStringLiteral(".pdf")))))
+            << name.toStdString();
+    }
 }
 
 TEST_F(PdfCopyWindowTest, CopiesAreMadeOneAtATimeAndQuittingEndsTheOneUnderWay)

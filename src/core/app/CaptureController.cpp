@@ -346,6 +346,30 @@ void CaptureController::OnDataSheet()
     DocumentWritten(written.value().savedPath);
 }
 
+docs::AllDataSheetsInput CaptureController::AllDataSheetsSnapshot() const
+{
+    docs::AllDataSheetsInput input{m_table.Copy(), {}, m_view.CheckedKind(), m_reportsFolder, m_word2007};
+    for (int item = 0; item < m_view.SelectorCount(); ++item) {
+        input.listing.AddSelectorItem(m_view.SelectorItemText(item));
+    }
+    input.listing.SetSelectorCurrent(m_view.SelectorCurrent());
+    return input;
+}
+
+void CaptureController::AllDataSheetsDone(const docs::AllDataSheetsResult& result)
+{
+    if (!result.written.empty()) {
+        m_lastDocument = result.written.back();
+    }
+    m_view.ShowStatus(docs::AllDataSheetsStatusText(result));
+    if (m_prompts.ShowMessageWithAction("All Data Sheets", docs::AllDataSheetsSummaryText(result),
+                                        "Open Reports Folder") &&
+        m_openFolder && !m_openFolder(result.folder)) {
+        m_prompts.ShowMessageBox("The reports folder\n" + result.folder +
+                                 "\ncould not be shown: no file manager on this computer opened it.");
+    }
+}
+
 void CaptureController::ApplyDirectories(const std::string& folder, bool word2007)
 {
     m_reportsFolder = folder;

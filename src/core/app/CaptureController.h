@@ -2,6 +2,7 @@
 
 #include "app/CaptureSession.h"
 #include "app/FormView.h"
+#include "docs/AllDataSheets.h"
 #include "docs/OfficeLocator.h"
 #include "docs/PdfConverter.h"
 #include "docs/WordApplication.h"
@@ -78,6 +79,20 @@ public:
     // Shows a saved document (the desktop's word processor); false when no
     // program would open it. Unset in tests.
     void SetDocumentOpener(std::function<bool(const std::string&)> opener) { m_openDocument = std::move(opener); }
+
+    // "All Data Sheets": what it works on, taken now: a copy of the results
+    // and of the selector's items (the port may go on filling the table), the
+    // checked kind, the reports folder and the Word 2007 flag in use.
+    docs::AllDataSheetsInput AllDataSheetsSnapshot() const;
+    // What every document is written with; "All Data Sheets" makes its own from it.
+    const docs::WordProcessorFactory& wordProcessor() const { return m_wordProcessor; }
+    // "All Data Sheets" ended: the status bar sums it up, and one message says
+    // what was written, what failed and why, and whether it was cancelled;
+    // its "Open Reports Folder" hands the folder to the folder opener. No
+    // document is opened.
+    void AllDataSheetsDone(const docs::AllDataSheetsResult& result);
+    // Shows a folder in the desktop's file manager; false when nothing did. Unset in tests.
+    void SetFolderOpener(std::function<bool(const std::string&)> opener) { m_openFolder = std::move(opener); }
 
     // Directories options, OK: the folder (as typed, not checked) and the
     // Word 2007 flag are stored and used from now on, and the folder is made.
@@ -193,6 +208,7 @@ private:
     docs::WordProcessorFactory m_wordProcessor;
     std::function<void(InstrumentKind)> m_kindChanged;
     std::function<bool(const std::string&)> m_openDocument;
+    std::function<bool(const std::string&)> m_openFolder;
     CNotepad* m_notepad = nullptr;
     std::function<void(const docs::PdfJob&)> m_pdfCopier;
     docs::OfficeEnvironment m_officeEnvironment = docs::OfficeEnvironment::Current();

@@ -68,6 +68,8 @@ signals:
     void directoriesRequested();
     void portSettingsRequested();
     void newRequested();
+    // File > Data Sheets for All Equipment IDs.
+    void allDataSheetsRequested();
     // The window is about to close: the moment to remember its geometry.
     void closing();
 
@@ -94,6 +96,7 @@ private:
     QAction* m_openAction = nullptr;
     QAction* m_newAction = nullptr;
     QAction* m_csvAction = nullptr;
+    QAction* m_allDataSheetsAction = nullptr;
     QByteArray m_pendingGeometry;
 };
 

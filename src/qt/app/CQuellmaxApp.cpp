@@ -5,6 +5,8 @@
 #include "link/CPortSettingsDlg.h"
 #include "link/QtSerialDriver.h"
 #include "link/SystemSerialPortList.h"
+#include "results/AllDataSheetsRunner.h"
+#include "results/CAllDataSheetsDlg.h"
 #include "results/CQuellmaxView.h"
 #include "util/BusyWaitLauncher.h"
 #include "util/ControlId.h"
@@ -27,6 +29,7 @@ CQuellmaxApp::~CQuellmaxApp()
 {
     // Also when the window was never closed (a test, a session ending).
     SaveWindow();
+    StopAllDataSheets();
     // A conversion under way ends first; the controller goes before the form it talks to.
     m_pdfCopies.reset();
     m_controller.reset();
@@ -76,13 +79,33 @@ bool CQuellmaxApp::InitInstance(bool show)
 
     QObject::connect(m_view, &CQuellmaxView::dataSheetRequested, m_frame.get(),
                      [this] { m_controller->OnDataSheet(); });
+    m_allDataSheets = std::make_unique<AllDataSheetsRunner>();
+    QObject::connect(m_view, &CQuellmaxView::allDataSheetsRequested, m_frame.get(), [this] { OnAllDataSheets(); });
+    QObject::connect(m_frame.get(), &CMainFrame::allDataSheetsRequested, m_frame.get(), [this] { OnAllDataSheets(); });
+    QObject::connect(
+        m_allDataSheets.get(), &AllDataSheetsRunner::progress, m_frame.get(),
+        [this](int index, int total, const QString& id) {
+            if (m_allDataSheetsProgress) {
+                m_allDataSheetsProgress->SetProgress(
+                    index, total,
+                    QString::fromStdString(docs::AllDataSheetsProgressText(index, total, id.toStdString())));
+            }
+        });
+    QObject::connect(m_allDataSheets.get(), &AllDataSheetsRunner::finished, m_frame.get(),
+                     [this] { AllDataSheetsFinished(); });
+    // Each document of the run gets its PDF copy as a single Data Sheet's does.
+    QObject::connect(m_allDataSheets.get(), &AllDataSheetsRunner::documentWritten, m_frame.get(),
+                     [this](const QString& path) { m_controller->QueuePdfCopy(path.toStdString()); });
     QObject::connect(m_view, &CQuellmaxView::workOrderRequested, m_frame.get(), [this] { OnWorkOrder(); });
     QObject::connect(m_view, &CQuellmaxView::notepadRequested, m_frame.get(), [this] { m_controller->OnNotepad(); });
     QObject::connect(m_frame.get(), &CMainFrame::directoriesRequested, m_frame.get(),
                      [this] { OnOptionsDirectories(); });
     QObject::connect(m_frame.get(), &CMainFrame::portSettingsRequested, m_frame.get(), [this] { OnPortSettings(); });
     QObject::connect(m_frame.get(), &CMainFrame::newRequested, m_frame.get(), [this] { InitialUpdate(); });
-    QObject::connect(m_frame.get(), &CMainFrame::closing, m_frame.get(), [this] { SaveWindow(); });
+    QObject::connect(m_frame.get(), &CMainFrame::closing, m_frame.get(), [this] {
+        SaveWindow();
+        StopAllDataSheets();
+    });
 
     InitialUpdate();
     // Only at start: a later update keeps the columns as they are.
@@ -109,6 +132,44 @@ void CQuellmaxApp::SaveWindow()
 {
     if (m_frame && m_view) {
         m_windowSettings.Save(m_frame->saveGeometry(), m_view->ReadingColumnWidths());
+    }
+}
+
+void CQuellmaxApp::OnAllDataSheets()
+{
+    if (m_allDataSheets->IsRunning() || !m_view->IsDataSheetEnabled()) {
+        return;
+    }
+    m_view->SetAllDataSheetsRunning(true);
+    m_allDataSheetsProgress = new CAllDataSheetsDlg(m_frame.get());
+    QObject::connect(m_allDataSheetsProgress, &CAllDataSheetsDlg::cancelRequested, m_allDataSheets.get(),
+                     &AllDataSheetsRunner::Cancel);
+    PlaceBeside(m_allDataSheetsProgress, m_frame.get(), KeepInView());
+    m_allDataSheetsProgress->show();
+    m_allDataSheets->Start(m_controller->AllDataSheetsSnapshot(), m_controller->wordProcessor(), m_parts.clock);
+}
+
+CAllDataSheetsDlg* CQuellmaxApp::allDataSheetsProgress() const
+{
+    return m_allDataSheetsProgress.data();
+}
+
+void CQuellmaxApp::AllDataSheetsFinished()
+{
+    delete m_allDataSheetsProgress.data();
+    m_view->SetAllDataSheetsRunning(false);
+    m_controller->AllDataSheetsDone(m_allDataSheets->result());
+}
+
+void CQuellmaxApp::StopAllDataSheets()
+{
+    if (!m_allDataSheets || !m_allDataSheets->IsRunning()) {
+        return;
+    }
+    m_allDataSheets->Stop();
+    delete m_allDataSheetsProgress.data();
+    if (m_view) {
+        m_view->SetAllDataSheetsRunning(false);
     }
 }
 

@@ -15,6 +15,8 @@
 
 namespace tessaprint {
 
+class AllDataSheetsRunner;
+class CAllDataSheetsDlg;
 class CMainFrame;
 class CPortSettingsDlg;
 class CQuellmaxView;
@@ -71,6 +73,15 @@ public:
     CNotepad* notepad() const { return m_notepad.get(); }
     // The PDF copies under way (controller()->QueuePdfCopy asks for one).
     PdfCopyQueue* pdfCopies() const { return m_pdfCopies.get(); }
+    // "All Data Sheets" (also File > Data Sheets for All Equipment IDs): the
+    // test record of every equipment ID, written off the window's thread
+    // while a modeless dialog shows the progress. Data Sheet and All Data
+    // Sheets wait meanwhile; a capture may go on.
+    void OnAllDataSheets();
+    // Its runner, whose documentWritten(QString) tells of each document.
+    AllDataSheetsRunner* allDataSheets() const { return m_allDataSheets.get(); }
+    // Its progress dialog while it runs.
+    CAllDataSheetsDlg* allDataSheetsProgress() const;
 
 private:
     QRect KeepInView() const;
@@ -78,6 +89,9 @@ private:
     void InitialUpdate();
     // The window's geometry and column widths into the settings.
     void SaveWindow();
+    void AllDataSheetsFinished();
+    // The window closes: a run is cancelled and waited for, and says nothing more.
+    void StopAllDataSheets();
 
     Parts m_parts;
     WindowSettings m_windowSettings;
@@ -92,6 +106,8 @@ private:
     QPointer<CWorkOrder1> m_workOrder;
     QPointer<COptionsDirectory> m_directories;
     QPointer<CPortSettingsDlg> m_portSettings;
+    std::unique_ptr<AllDataSheetsRunner> m_allDataSheets;
+    QPointer<CAllDataSheetsDlg> m_allDataSheetsProgress;
     std::unique_ptr<SerialPortList> m_ownPorts;
     std::unique_ptr<ProcessLauncher> m_ownLauncher;
     std::unique_ptr<ProcessLauncher> m_busyLauncher;

@@ -43,6 +43,8 @@ inline constexpr int AddService = 314;
 inline constexpr int AddResults = 315;
 inline constexpr int AddChecks = 316;
 inline constexpr int PortSettings = 317;
+inline constexpr int AllDataSheets = 330;     // the progress of "All Data Sheets"
+inline constexpr int MessageWithAction = 331; // a message with one more button than OK
 } // namespace Window
 
 // The buttons every dialog that has them shares (About, Error, Confirm,
@@ -72,8 +74,9 @@ constexpr int Port(int n)
 {
     return PortBase + n;
 }
-inline constexpr int PortSettings = 32782;  // Port > Settings...
-inline constexpr int FileExportCsv = 32784; // File > Export Results as CSV...
+inline constexpr int PortSettings = 32782;      // Port > Settings...
+inline constexpr int FileAllDataSheets = 32783; // File > Data Sheets for All Equipment IDs
+inline constexpr int FileExportCsv = 32784;     // File > Export Results as CSV...
 } // namespace Command
 
 // The main frame's own children.
@@ -100,12 +103,25 @@ inline constexpr int Quellmax = 1013;
 inline constexpr int Kappa5100 = 1014;
 inline constexpr int WorkOrder = 1015;
 inline constexpr int Pactrx = 1057;
+inline constexpr int AllDataSheets = 1058;
 } // namespace Form
 
 // "Error" and "Confirm".
 namespace Message {
 inline constexpr int Text = 1005;
 } // namespace Message
+
+// The progress of "All Data Sheets" ("Writing 12 of 50: ICU-MON-12"); its
+// Cancel is Dialog::Cancel.
+namespace AllDataSheets {
+inline constexpr int Progress = 1001;
+inline constexpr int Text = 1005;
+} // namespace AllDataSheets
+
+// A message with one more button than OK (Dialog::Ok).
+namespace MessageWithAction {
+inline constexpr int Action = 1006; // "Open Reports Folder"
+} // namespace MessageWithAction
 
 // Options > Directories.
 namespace Directories {
