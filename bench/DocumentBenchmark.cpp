@@ -1,4 +1,5 @@
 // Building and saving test record documents from a 50-record capture.
+#include "docs/AllDataSheets.h"
 #include "docs/DataSheet.h"
 #include "docs/DocumentEngine.h"
 #include "link/Replay.h"
@@ -81,5 +82,34 @@ void BM_AllFiftyRecords(benchmark::State& state)
     state.counters["documents"] = static_cast<double>(requests.size());
 }
 BENCHMARK(BM_AllFiftyRecords)->Unit(benchmark::kMillisecond);
+
+// "All Data Sheets": the whole memory through the batch the window runs off
+// its thread (a word processor of its own for each document), as documents a second.
+void BM_AllDataSheets(benchmark::State& state)
+{
+    Capture capture;
+    docs::AllDataSheetsInput input;
+    input.table = capture.table.Copy();
+    input.listing = capture.listing;
+    input.checkedKind = InstrumentKind::Quellmax;
+    input.reportsFolder = capture.folder.string();
+    ManualClock clock;
+    const docs::WordProcessorFactory engine = [] { return std::make_unique<docs::DocumentEngine>(); };
+    std::size_t documents = 0;
+    for (auto _ : state) {
+        const docs::AllDataSheetsResult result = docs::WriteAllDataSheets(input, engine, clock);
+        if (!result.failures.empty()) {
+            state.SkipWithError(result.failures.front().error.c_str());
+            break;
+        }
+        documents += result.written.size();
+        state.PauseTiming();
+        fs::remove_all(capture.folder); // the same names, and so the same work, each time
+        state.ResumeTiming();
+    }
+    state.counters["documents"] = benchmark::Counter(static_cast<double>(documents), benchmark::Counter::kIsRate);
+}
+// Real time: the rate includes flushing each file to the disk, as the technician waits for it.
+BENCHMARK(BM_AllDataSheets)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 } // namespace

@@ -128,6 +128,9 @@ int main(int argc, char** argv)
     const DocumentOpener opener;
     tessaprint.controller()->SetDocumentOpener(
         [&opener](const std::string& path) { return opener.Open(QString::fromStdString(path)); });
+    // "Open Reports Folder" at the end of All Data Sheets.
+    tessaprint.controller()->SetFolderOpener(
+        [&opener](const std::string& folder) { return opener.OpenFolder(QString::fromStdString(folder)); });
     if (demoMode) {
         tessaprint.frame()->setWindowTitle(QStringLiteral("Tessaprint (demo)"));
     }

@@ -43,4 +43,15 @@ CLI::Option* AddKindOption(CLI::App& command, InstrumentKind& kind);
 // 0 or 1.
 CLI::Option* AddWord2007Option(CLI::App& command, int& word2007);
 
+// --pdf, and --office PATH with it: a PDF copy of each document written.
+struct PdfCopyOptions {
+    bool pdf = false;
+    std::string office;
+};
+void AddPdfCopyOptions(CLI::App& command, PdfCopyOptions& options);
+// Makes the PDF copy of a document just written as the window does, but
+// waits for it: prints its path on stdout, or the reason on stderr. The
+// document stays either way; false when there is no copy.
+bool WritePdfCopy(const PdfCopyOptions& options, const std::string& document);
+
 } // namespace tessaprint

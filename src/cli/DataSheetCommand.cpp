@@ -1,11 +1,14 @@
 #include "CliCommands.h"
 
+#include "docs/AllDataSheets.h"
 #include "docs/DataSheet.h"
 #include "docs/DocumentEngine.h"
 #include "link/CaptureSettings.h"
 #include "util/QtClock.h"
 
 #include <iostream>
+#include <memory>
+#include <optional>
 
 namespace tessaprint {
 
@@ -17,23 +20,24 @@ struct DataSheetOptions {
     std::string item;
     std::string reports;
     int word2007 = 1;
+    PdfCopyOptions pdf;
 };
 
 int RunDataSheet(const DataSheetOptions& options)
 {
-    ResultsTable table;
-    ResultsListing listing;
+    docs::AllDataSheetsInput input;
+    input.checkedKind = options.kind;
+    input.reportsFolder = options.reports;
+    input.word2007 = options.word2007;
+    ResultsTable& table = input.table;
+    ResultsListing& listing = input.listing;
     if (const Result<void> loaded = LoadResults(options.input, table, listing); !loaded) {
         std::cerr << "tessaprint-cli: " << loaded.error().message << "\n";
         return 1;
     }
 
-    std::vector<int> items;
-    if (options.item == "all") {
-        for (int k = 0; k < listing.SelectorCount(); ++k) {
-            items.push_back(k);
-        }
-    } else {
+    std::optional<int> item;
+    if (options.item != "all") {
         const auto k = listing.SelectorCount() == 0
                            ? std::nullopt
                            : ParseWholeNumber(options.item, 0, static_cast<std::uint64_t>(listing.SelectorCount() - 1));
@@ -42,31 +46,48 @@ int RunDataSheet(const DataSheetOptions& options)
                       << listing.SelectorCount() - 1 << ", not '" << options.item << "'\n";
             return 2;
         }
-        items.push_back(static_cast<int>(*k));
+        item = static_cast<int>(*k);
     }
-    if (items.empty()) {
+    if (listing.SelectorCount() == 0) {
         std::cerr << "tessaprint-cli: " << options.input.path() << " holds no equipment ID\n";
         return 1;
     }
 
     const QtClock clock;
-    docs::DocumentEngine word;
-    docs::DataSheetDispatch dispatch(table, word, clock);
-    int failures = 0;
-    for (const int k : items) {
-        // As the window does it: the item chosen, its readings listed, then "Data Sheet".
-        listing.ShowItem(table, k);
-        const Result<docs::DataSheetDocument> written = dispatch.OnDataSheet(
-            docs::MakeDataSheetRequest(listing, listing, options.kind, options.reports, options.word2007));
-        if (written) {
-            std::cout << written.value().savedPath << "\n";
-        } else {
-            std::cerr << "tessaprint-cli: item " << k << " (" << listing.SelectorItemText(k)
-                      << "): " << docs::ComErrorText(written.error()) << "\n";
-            ++failures;
+    const docs::WordProcessorFactory engine = [] { return std::make_unique<docs::DocumentEngine>(); };
+    const auto failed = [](int k, const std::string& id, const std::string& error) {
+        std::cerr << "tessaprint-cli: item " << k << " (" << id << "): " << error << "\n";
+    };
+    int pdfFailures = 0;
+    const auto wrote = [&options, &pdfFailures](const std::string& path) {
+        std::cout << path << "\n";
+        if (options.pdf.pdf && !WritePdfCopy(options.pdf, path)) {
+            ++pdfFailures;
         }
+    };
+    if (!item) {
+        // Every item, as "All Data Sheets" in the window writes them.
+        docs::AllDataSheetsCallbacks callbacks;
+        callbacks.documentWritten = wrote;
+        callbacks.documentFailed = [&failed](const docs::DataSheetFailure& failure) {
+            failed(failure.item, failure.equipmentId, failure.error);
+        };
+        const bool allWritten = docs::WriteAllDataSheets(input, engine, clock, callbacks).failures.empty();
+        return allWritten && pdfFailures == 0 ? 0 : 1;
     }
-    return failures == 0 ? 0 : 1;
+
+    // As the window does it: the item chosen, its readings listed, then "Data Sheet".
+    listing.ShowItem(table, *item);
+    const std::unique_ptr<docs::WordApplication> word = engine();
+    docs::DataSheetDispatch dispatch(table, *word, clock);
+    const Result<docs::DataSheetDocument> written = dispatch.OnDataSheet(
+        docs::MakeDataSheetRequest(listing, listing, options.kind, options.reports, options.word2007));
+    if (!written) {
+        failed(*item, listing.SelectorItemText(*item), docs::ComErrorText(written.error()));
+        return 1;
+    }
+    wrote(written.value().savedPath);
+    return pdfFailures == 0 ? 0 : 1;
 }
 
 } // namespace
@@ -81,6 +102,7 @@ void AddDataSheetCommand(CLI::App& app, int& status)
     command->add_option("--item", options->item, "the selector item from 0, or 'all'")->required()->type_name("K|all");
     command->add_option("--reports", options->reports, "the reports folder")->required()->type_name("DIR");
     AddWord2007Option(*command, options->word2007);
+    AddPdfCopyOptions(*command, options->pdf);
     command->callback([options, &status] { status = RunDataSheet(*options); });
 }
 

@@ -53,6 +53,7 @@ struct WorkOrderOptions {
     std::string record;
     std::string reports;
     int word2007 = 1;
+    PdfCopyOptions pdf;
 };
 
 int RunWorkOrder(const WorkOrderOptions& options)
@@ -80,6 +81,9 @@ int RunWorkOrder(const WorkOrderOptions& options)
         return 1;
     }
     std::cout << written.value() << "\n";
+    if (options.pdf.pdf && !WritePdfCopy(options.pdf, written.value())) {
+        return 1;
+    }
     return 0;
 }
 
@@ -96,6 +100,7 @@ void AddWorkOrderCommand(CLI::App& app, int& status)
         ->type_name("FILE.json");
     command->add_option("--reports", options->reports, "the reports folder")->required()->type_name("DIR");
     AddWord2007Option(*command, options->word2007);
+    AddPdfCopyOptions(*command, options->pdf);
     command->callback([options, &status] { status = RunWorkOrder(*options); });
 }
 

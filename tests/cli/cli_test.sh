@@ -126,6 +126,39 @@ escaped=$(find "$work/nest" -type f -not -path "$work/nest/a/b/reports/*" -not -
 echo 'not json' >"$work/bad.json"
 expect 2 "not valid JSON" -- "$CLI" workorder --record "$work/bad.json" --reports "$work/orders"
 
+# --pdf: each document's PDF copy beside it, its path printed after the document's.
+if command -v soffice >/dev/null && command -v pdftotext >/dev/null; then
+    if "$CLI" datasheet --kind quellmax --transcript "$DATA/../../samples/quellmax.txt" --item 1 \
+        --reports "$work/pdf" --pdf >"$work/paths.txt" 2>"$work/err"; then
+        docx=$(sed -n 1p "$work/paths.txt")
+        pdf=$(sed -n 2p "$work/paths.txt")
+        [ "$(wc -l <"$work/paths.txt")" -eq 2 ] || fail "datasheet --pdf should print 2 paths: $(cat "$work/paths.txt")"
+        [ -s "$docx" ] || fail "datasheet --pdf lost the document $docx"
+        [ "$pdf" = "${docx%.docx}.pdf" ] || fail "the PDF $pdf is not named after $docx"
+        pdftotext "$pdf" - 2>/dev/null | grep -q "BIO-5521" || fail "the PDF copy does not show its equipment ID"
+    else
+        fail "datasheet --pdf: $(cat "$work/err")"
+    fi
+    if "$CLI" workorder --record "$work/order.json" --reports "$work/pdf" --pdf >"$work/paths.txt" 2>"$work/err"; then
+        case "$(sed -n 2p "$work/paths.txt")" in "$work/pdf/Mercy-Work-Order-"*.pdf) ;; *) fail "workorder --pdf: $(cat "$work/paths.txt")" ;; esac
+        head -c 4 "$(sed -n 2p "$work/paths.txt")" | grep -q '%PDF' || fail "workorder --pdf wrote no PDF"
+    else
+        fail "workorder --pdf: $(cat "$work/err")"
+    fi
+else
+    echo "SKIP: soffice or pdftotext is not installed; datasheet --pdf not converted"
+fi
+# Without the office program the document stays, and the reason is said.
+expect 1 'PDF copy of 10234-.*\.docx failed: --office is "/nonexistent", which is not a program' -- \
+    "$CLI" datasheet --kind quellmax --transcript "$DATA/../../samples/quellmax.txt" --item 0 \
+    --reports "$work/nopdf" --pdf --office /nonexistent
+[ -s "$(cat "$work/out")" ] || fail "a failed PDF copy lost its document: $(cat "$work/out")"
+[ -z "$(find "$work/nopdf" -name '*.pdf')" ] || fail "a failed PDF copy left a PDF"
+expect 1 "failed: --office is" -- "$CLI" workorder --record "$work/order.json" --reports "$work/nopdf" --pdf \
+    --office /nonexistent
+expect 2 "--office requires --pdf" -- "$CLI" workorder --record "$work/order.json" --reports "$work/nopdf" \
+    --office /usr/bin/soffice
+
 # A folder is not a file to read.
 expect 1 "it is a folder" -- "$CLI" parse --capture "$work"
 

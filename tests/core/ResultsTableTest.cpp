@@ -135,6 +135,24 @@ TEST_F(ResultsTableTest, MovedTableKeepsEveryValue)
     EXPECT_EQ(moved.ValueCount(0), 3000);
 }
 
+TEST_F(ResultsTableTest, ACopyListsAsTheTableDidAndLaterLinesOrAClearLeaveItAlone)
+{
+    Parse({"EquipmentID: A", "Date: 03/04/2015", "1.P 1 V", "EquipmentID: B", "1.R 3 V", "EquipmentID: A", "1.S 4 V"});
+    const ResultsTable copy = table.Copy();
+    const ResultsListing shown = listing;
+    table.ClearResults();
+    Parse({"EquipmentID: C", "1.X 9 V", "2.Y 9 V"}); // into blocks the table may get where it had its old ones
+    std::vector<std::string> rows;
+    for (const int item : {0, 1, 2}) { // the repeated ID lists the record chosen, in the copy as in the table
+        for (const auto& row : ResultsListing(shown).ReadingsForItem(copy, item)) {
+            rows.push_back(row.testName + "|" + row.reading);
+        }
+    }
+    EXPECT_EQ(rows, (Lines{"P|1 V", "R|3 V", "S|4 V"}));
+    EXPECT_EQ(copy.Date(1), " 03/04/2015");
+    EXPECT_EQ(copy.currentEquipmentId(), " A");
+}
+
 TEST_F(ResultsTableTest, ClearResultsKeepsOnlyTheDates)
 {
     Parse({"EquipmentID: A", "Date: 03/04/2015", "1.P 1 V"});

@@ -23,6 +23,11 @@ public:
         return confirmAnswer;
     }
     void ShowMessageBox(const std::string& text) override { messageBoxes.push_back(text); }
+    bool ShowMessageWithAction(const std::string& title, const std::string& text, const std::string& action) override
+    {
+        actionMessages.push_back(title + " | " + text + " | " + action);
+        return pressAction;
+    }
     std::optional<std::string> ChooseSaveFile(const std::string&, const std::string&) override { return Next(); }
     std::optional<std::string> ChooseOpenFile(const std::string&, const std::string&) override { return Next(); }
     std::optional<std::string> ChooseFolder(const std::string& title, const std::string& start) override
@@ -37,6 +42,8 @@ public:
     std::vector<std::string> confirms;
     std::vector<DefaultButton> confirmDefaults;
     std::vector<std::string> messageBoxes;
+    bool pressAction = false;                 // the answer to messages with an action button
+    std::vector<std::string> actionMessages;  // "title | text | action"
     std::vector<std::string> folderQuestions; // "title @ start folder"
 
 private:

@@ -34,10 +34,12 @@ public:
     TempFolder& operator=(const TempFolder&) = delete;
 
     const fs::path& path() const { return m_path; }
-    std::vector<std::string> Names() const
+    std::vector<std::string> Names() const { return NamesIn(m_path); }
+    // The names in a folder, sorted.
+    static std::vector<std::string> NamesIn(const fs::path& folder)
     {
         std::vector<std::string> names;
-        for (const auto& entry : fs::directory_iterator(m_path)) {
+        for (const auto& entry : fs::directory_iterator(folder)) {
             names.push_back(entry.path().filename().string());
         }
         std::sort(names.begin(), names.end());

@@ -5,6 +5,7 @@
 #include "app/QtSettingsStore.h"
 #include "util/CMessageDialog.h"
 #include "util/ControlId.h"
+#include "util/QtPrompts.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -167,6 +168,24 @@ TEST(MessageDialogTest, AConfirmWithCancelAsDefaultTakesOnlyADeliberateOk)
                   QTest::keyClick(&d, Qt::Key_O, Qt::AltModifier);
               }),
               kIdOk);
+}
+
+TEST(MessageDialogTest, AMessageWithAnActionSaysWhetherTheActionWasChosen)
+{
+    for (const int clicked : {ControlId::MessageWithAction::Action, ControlId::Dialog::Ok}) {
+        QStringList seen;
+        QTimer::singleShot(0, [&] {
+            QWidget* box = QApplication::activeModalWidget();
+            ASSERT_NE(box, nullptr);
+            seen = test::NumberedControls(box) << box->objectName();
+            QTest::mouseClick(box->findChild<QPushButton*>(ControlName(clicked)), Qt::LeftButton);
+        });
+        QtPrompts prompts;
+        EXPECT_EQ(
+            prompts.ShowMessageWithAction("All Data Sheets", "Wrote 2 test records to /r.", "Open Reports Folder"),
+            clicked == ControlId::MessageWithAction::Action);
+        EXPECT_EQ(seen, (QStringList{"1 QPushButton OK", "1006 QPushButton Open Reports Folder", "331"}));
+    }
 }
 
 TEST(QtSettingsStoreTest, ReadsNeverCreateKeysAndValuesStayStrings)

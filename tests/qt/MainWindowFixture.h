@@ -51,6 +51,7 @@ protected:
         parts.ports = &ports;
         parts.historyStore = historyStore;
         parts.historyQueueFile = historyQueueFile;
+        parts.officeEnvironment = officeEnvironment;
         app = std::make_unique<CQuellmaxApp>(parts);
         ASSERT_TRUE(app->InitInstance(false));
     }
@@ -139,6 +140,8 @@ protected:
     // The test history's store and where waiting captures go; no history when unset.
     std::function<std::unique_ptr<history::HistoryStore>()> historyStore;
     QString historyQueueFile;
+    // Where the office program for PDF copies is looked for; this computer when unset.
+    const docs::OfficeEnvironment* officeEnvironment = nullptr;
     std::unique_ptr<CQuellmaxApp> app;
 };
 

@@ -68,7 +68,8 @@ TEST_F(UtilityWindowsTest, DirectoriesOpensOnceWithTheStoredFolderAndWordFlag)
     EXPECT_EQ(window->objectName(), "312");
     EXPECT_EQ(test::NumberedControls(window),
               (QStringList{"1 QPushButton OK", "1002 QLineEdit Reports", "1034 QPushButton ...",
-                           "1039 QCheckBox Word 2007 or Higher", "2 QPushButton Cancel"}));
+                           "1039 QCheckBox Word 2007 or Higher", "1040 QCheckBox Also save a PDF copy",
+                           "2 QPushButton Cancel"}));
     auto* folder = window->findChild<QLineEdit*>(ControlName(Directories::Reports));
     auto* word2007 = window->findChild<QCheckBox*>(ControlName(Directories::Word2007));
     EXPECT_EQ(folder->text(), folders.filePath("old"));

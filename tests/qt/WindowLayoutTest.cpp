@@ -11,6 +11,8 @@
 #include <QHeaderView>
 #include <QPushButton>
 #include <QScreen>
+#include <QStyle>
+#include <QStyleOptionButton>
 
 #include <map>
 #include <vector>
@@ -35,6 +37,8 @@ const Geometries kDefaultGeometries = {
     {Form::EquipmentId, QRect(DluX(31), DluY(295), DluX(73), DluY(14))},
     {Form::Readings, DluRect(112, 295, 416, 89)},
     {Form::DataSheet, DluRect(533, 293, 45, 14)},
+    // Just below Data Sheet, as large, one pixel clear of it and of QuellMax.
+    {Form::AllDataSheets, DluRect(533, 293, 45, 14).translated(0, DluY(14) + 1)},
     {Form::SelectCaption, DluRect(33, 284, 90, 8)},
     {Form::ResultsCaption, DluRect(169, 284, 285, 8)},
     {Form::Quellmax, QRect(DluX(537), DluY(321), DluX(60), DluY(10))},
@@ -86,6 +90,20 @@ TEST_F(WindowLayoutTest, AtTheDefaultSizeEveryControlSitsWhereItsDialogUnitsPutI
     }
 }
 
+TEST_F(WindowLayoutTest, EveryButtonCaptionShowsWhole)
+{
+    StartShown();
+    for (QPushButton* button : app->view()->findChildren<QPushButton*>()) {
+        QStyleOptionButton option;
+        option.initFrom(button);
+        const QRect room = button->style()->subElementRect(QStyle::SE_PushButtonContents, &option, button);
+        EXPECT_LE(button->fontMetrics().horizontalAdvance(button->text()), room.width())
+            << button->objectName().toStdString();
+    }
+    // Narrower letters, never smaller than a point below the form's.
+    EXPECT_GE(Control<QPushButton>(Form::AllDataSheets)->font().pointSizeF(), app->view()->font().pointSizeF() - 1);
+}
+
 TEST_F(WindowLayoutTest, TheSmallestFrameFitsALaptopScreenAndShowsEveryControlWhole)
 {
     StartShown();
@@ -133,7 +151,7 @@ TEST_F(WindowLayoutTest, ALargerFrameGivesItsRoomToTheTwoListsAndTheButtonsKeepT
     for (const int id : {Form::SelectCaption, Form::ResultsCaption, Form::EquipmentId}) {
         EXPECT_EQ(shown[id], moved(id, 0, 76)) << id;
     }
-    for (const int id : {Form::DataSheet, Form::Quellmax, Form::Kappa5100, Form::Pactrx}) {
+    for (const int id : {Form::DataSheet, Form::AllDataSheets, Form::Quellmax, Form::Kappa5100, Form::Pactrx}) {
         EXPECT_EQ(shown[id], moved(id, 200, 76)) << id;
     }
 
@@ -329,13 +347,14 @@ TEST_F(WindowLayoutTest, TabGoesThroughTheFormInReadingOrder)
     ReceiveThePrintout(); // Data Sheet is enabled
     Control<QWidget>(Form::Result)->setFocus();
     std::vector<QString> order;
-    for (int i = 0; i < 10; ++i) {
+    for (int i = 0; i < 11; ++i) {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         order.push_back(QApplication::focusWidget()->objectName());
     }
     std::vector<QString> expected;
-    for (const int id : {Form::ClearMemory, Form::WorkOrder, Form::Notepad, Form::ClearScreen, Form::Lines,
-                         Form::EquipmentId, Form::Readings, Form::DataSheet, Form::Quellmax, Form::Result}) {
+    for (const int id :
+         {Form::ClearMemory, Form::WorkOrder, Form::Notepad, Form::ClearScreen, Form::Lines, Form::EquipmentId,
+          Form::Readings, Form::DataSheet, Form::AllDataSheets, Form::Quellmax, Form::Result}) {
         expected.push_back(ControlName(id));
     }
     EXPECT_EQ(order, expected);

@@ -470,6 +470,30 @@ void CaptureController::OnPastDataSheet(const history::HistoryRecord& record)
     DocumentWritten(written.value().savedPath);
 }
 
+docs::AllDataSheetsInput CaptureController::AllDataSheetsSnapshot() const
+{
+    docs::AllDataSheetsInput input{m_table.Copy(), {}, m_view.CheckedKind(), m_reportsFolder, m_word2007};
+    for (int item = 0; item < m_view.SelectorCount(); ++item) {
+        input.listing.AddSelectorItem(m_view.SelectorItemText(item));
+    }
+    input.listing.SetSelectorCurrent(m_view.SelectorCurrent());
+    return input;
+}
+
+void CaptureController::AllDataSheetsDone(const docs::AllDataSheetsResult& result)
+{
+    if (!result.written.empty()) {
+        m_lastDocument = result.written.back();
+    }
+    m_view.ShowStatus(docs::AllDataSheetsStatusText(result));
+    if (m_prompts.ShowMessageWithAction("All Data Sheets", docs::AllDataSheetsSummaryText(result),
+                                        "Open Reports Folder") &&
+        m_openFolder && !m_openFolder(result.folder)) {
+        m_prompts.ShowMessageBox("The reports folder\n" + result.folder +
+                                 "\ncould not be shown: no file manager on this computer opened it.");
+    }
+}
+
 void CaptureController::ApplyDirectories(const std::string& folder, bool word2007)
 {
     m_reportsFolder = folder;
@@ -480,6 +504,40 @@ void CaptureController::ApplyDirectories(const std::string& folder, bool word200
         // Kept all the same: the save will say so if the folder is still missing then.
         m_view.ShowStatus(made.error().message);
     }
+}
+
+void CaptureController::ApplySavePdf(bool savePdf)
+{
+    m_settings.WriteProfileString(settings::kDirectories, docs::PdfCopySettings::kSavePdf, savePdf ? "1" : "0");
+}
+
+bool CaptureController::savePdf() const
+{
+    return docs::PdfCopySettings::Read(m_settings).savePdf;
+}
+
+Result<std::string> CaptureController::FindOfficeProgram() const
+{
+    return docs::FindOffice(docs::PdfCopySettings::Read(m_settings).officeCommand, m_officeEnvironment);
+}
+
+void CaptureController::QueuePdfCopy(const std::string& documentPath)
+{
+    const docs::PdfCopySettings pdf = docs::PdfCopySettings::Read(m_settings);
+    if (!pdf.savePdf || !m_pdfCopier) {
+        return;
+    }
+    const Result<std::string> office = docs::FindOffice(pdf.officeCommand, m_officeEnvironment);
+    if (!office) {
+        PdfCopyDone(documentPath, office.error());
+        return;
+    }
+    m_pdfCopier(docs::PdfJob{documentPath, office.value(), pdf.timeLimitSeconds});
+}
+
+void CaptureController::PdfCopyDone(const std::string& documentPath, const Result<std::string>& pdf)
+{
+    m_view.ShowStatus(pdf ? docs::PdfCopySavedText(pdf.value()) : docs::PdfCopyFailedText(documentPath, pdf.error()));
 }
 
 void CaptureController::OnNotepad()
@@ -501,6 +559,8 @@ void CaptureController::DocumentWritten(const std::string& path)
 {
     m_lastDocument = path;
     m_view.ShowStatus("Saved " + path);
+    // Queued before the document opens: the copy is under way while the word processor starts.
+    QueuePdfCopy(path);
     if (m_openDocument && !m_openDocument(path)) {
         m_prompts.ShowMessageBox("The document was saved as\n" + path +
                                  "\nbut no program on this computer is set to open .docx files. Open it from "

@@ -3,6 +3,9 @@
 #include "app/CaptureSession.h"
 #include "app/FormView.h"
 #include "app/HistorySink.h"
+#include "docs/AllDataSheets.h"
+#include "docs/OfficeLocator.h"
+#include "docs/PdfConverter.h"
 #include "docs/WordApplication.h"
 #include "link/PortConnection.h"
 #include "link/ReceivePath.h"
@@ -78,9 +81,40 @@ public:
     // program would open it. Unset in tests.
     void SetDocumentOpener(std::function<bool(const std::string&)> opener) { m_openDocument = std::move(opener); }
 
+    // "All Data Sheets": what it works on, taken now: a copy of the results
+    // and of the selector's items (the port may go on filling the table), the
+    // checked kind, the reports folder and the Word 2007 flag in use.
+    docs::AllDataSheetsInput AllDataSheetsSnapshot() const;
+    // What every document is written with; "All Data Sheets" makes its own from it.
+    const docs::WordProcessorFactory& wordProcessor() const { return m_wordProcessor; }
+    // "All Data Sheets" ended: the status bar sums it up, and one message says
+    // what was written, what failed and why, and whether it was cancelled;
+    // its "Open Reports Folder" hands the folder to the folder opener. No
+    // document is opened.
+    void AllDataSheetsDone(const docs::AllDataSheetsResult& result);
+    // Shows a folder in the desktop's file manager; false when nothing did. Unset in tests.
+    void SetFolderOpener(std::function<bool(const std::string&)> opener) { m_openFolder = std::move(opener); }
+
     // Directories options, OK: the folder (as typed, not checked) and the
     // Word 2007 flag are stored and used from now on, and the folder is made.
     void ApplyDirectories(const std::string& folder, bool word2007);
+    // "Also save a PDF copy": stored as "Directories"/"SavePdf".
+    void ApplySavePdf(bool savePdf);
+    bool savePdf() const;
+
+    // PDF copies: copier converts a document in the background and reports
+    // through PdfCopyDone. Unset: no copies are made.
+    void SetPdfCopier(std::function<void(const docs::PdfJob&)> copier) { m_pdfCopier = std::move(copier); }
+    // Where the office program is looked for: this computer, unless a test says otherwise.
+    void SetOfficeEnvironment(docs::OfficeEnvironment environment) { m_officeEnvironment = std::move(environment); }
+    // The office program a PDF copy would be made with now, or why there is none.
+    Result<std::string> FindOfficeProgram() const;
+    // A document was written (Data Sheet, Export to Word, or each document of
+    // a batch): with "Directories"/"SavePdf" set, its PDF copy is queued. An
+    // office program that cannot be found is reported at once.
+    void QueuePdfCopy(const std::string& documentPath);
+    // A PDF copy is done: the status bar says where it is, or why there is none.
+    void PdfCopyDone(const std::string& documentPath, const Result<std::string>& pdf);
 
     // "Notepad": the received lines go to a text editor started for them.
     void OnNotepad();
@@ -191,11 +225,14 @@ private:
     docs::WordProcessorFactory m_wordProcessor;
     std::function<void(InstrumentKind)> m_kindChanged;
     std::function<bool(const std::string&)> m_openDocument;
+    std::function<bool(const std::string&)> m_openFolder;
     CNotepad* m_notepad = nullptr;
     HistorySink* m_history = nullptr;
     // Counts the rows' changes; a lookup's answer counts only while it is unchanged
     // (and not at all once the controller is gone).
     std::shared_ptr<int> m_lastTimeGeneration = std::make_shared<int>(0);
+    std::function<void(const docs::PdfJob&)> m_pdfCopier;
+    docs::OfficeEnvironment m_officeEnvironment = docs::OfficeEnvironment::Current();
 };
 
 } // namespace tessaprint

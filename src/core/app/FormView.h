@@ -11,7 +11,7 @@ namespace tessaprint {
 // The main form as the program's logic sees it: the line list, the equipment
 // ID selector with its caption, the Item/Test/Reading list, the results
 // caption, the hidden version field, the instrument kind radio buttons, the
-// "Data Sheet" button and the frame around it.
+// "Data Sheet" and "All Data Sheets" buttons and the frame around it.
 class FormView : public EquipmentIdSelector, public ReadingListView, public ShownReadings, public ReceiveView {
 public:
     // Line list.
@@ -34,8 +34,12 @@ public:
     virtual void SetSelectorToolTip(const std::string& text) = 0;
     virtual std::string VersionText() const = 0;
 
+    // "Data Sheet", and with it "All Data Sheets".
     virtual void SetDataSheetEnabled(bool enabled) = 0;
     virtual bool IsDataSheetEnabled() const = 0;
+    // While "All Data Sheets" runs, both stay off whatever SetDataSheetEnabled
+    // says meanwhile; afterwards they are as it said last.
+    virtual void SetAllDataSheetsRunning(bool running) = 0;
     void EnableDataSheet() override { SetDataSheetEnabled(true); }
 
     // Instrument kind radio buttons; none may be checked.

@@ -66,6 +66,28 @@ ResultsTable::ResultsTable() : m_records(kInitialRecords)
 {
 }
 
+ResultsTable ResultsTable::Copy() const
+{
+    ResultsTable copy;
+    copy.m_records = m_records;
+    for (Record& record : copy.m_records) {
+        for (std::string_view& value : record.values) {
+            value = copy.m_valueTexts.Store(value); // the copy's views point into its own blocks
+        }
+    }
+    copy.m_texts = m_texts;
+    copy.m_textIndex = m_textIndex;
+    copy.m_idText = m_idText;
+    copy.m_dateText = m_dateText;
+    copy.m_announced = m_announced;
+    copy.m_recordIndex = m_recordIndex;
+    copy.m_valueIndex = m_valueIndex;
+    copy.m_currentEquipmentId = m_currentEquipmentId;
+    copy.m_previousEquipmentId = m_previousEquipmentId;
+    copy.m_currentDate = m_currentDate;
+    return copy;
+}
+
 std::uint32_t ResultsTable::Intern(const std::string& text)
 {
     const auto [it, added] = m_textIndex.try_emplace(text, static_cast<std::uint32_t>(m_texts.size()));

@@ -34,6 +34,10 @@ public:
     ResultsTable& operator=(const ResultsTable&) = delete;
     ResultsTable(ResultsTable&&) noexcept = default;
     ResultsTable& operator=(ResultsTable&&) noexcept = default;
+    // A copy with texts of its own, as the table is now: work that must not
+    // see the lines still arriving uses one. Named, not a copy constructor,
+    // so that no copy is made by accident.
+    ResultsTable Copy() const;
 
     // Files one complete line (no CR or LF) into the table; announces every new
     // equipment ID on the selector.

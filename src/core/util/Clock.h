@@ -28,7 +28,8 @@ public:
     virtual std::int64_t NowMs() const = 0;
     virtual std::unique_ptr<Timer> CreateTimer() = 0;
     // The local calendar time, for file stamps and dates; nothing when the
-    // system cannot tell it.
+    // system cannot tell it. Safe to ask from any thread: "All Data Sheets"
+    // stamps its documents off the window's thread.
     virtual std::optional<std::tm> LocalTime() const = 0;
 };
 

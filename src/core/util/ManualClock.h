@@ -17,7 +17,9 @@ public:
 
     std::int64_t NowMs() const override { return m_now; }
     std::unique_ptr<Timer> CreateTimer() override;
-    // 7 March 2015, 21:05:08 until told otherwise; it does not move with Advance.
+    // 7 March 2015, 21:05:08 until told otherwise; it does not move with
+    // Advance, so another thread may read it while time is moved (not while
+    // SetLocalTime runs).
     std::optional<std::tm> LocalTime() const override { return m_localTime; }
     void SetLocalTime(std::optional<std::tm> time) { m_localTime = time; }
 

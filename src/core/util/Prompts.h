@@ -24,6 +24,10 @@ public:
     virtual int ShowConfirm(const std::string& message, DefaultButton defaultButton) = 0;
     // A message box with only an OK button (document errors).
     virtual void ShowMessageBox(const std::string& text) = 0;
+    // A message with OK and one more button, whose caption is action (such as
+    // "Open Reports Folder"); true when that button was pressed.
+    virtual bool ShowMessageWithAction(const std::string& title, const std::string& text,
+                                       const std::string& action) = 0;
     // A file to save to or open; nothing when the user cancelled.
     virtual std::optional<std::string> ChooseSaveFile(const std::string& title, const std::string& filter) = 0;
     virtual std::optional<std::string> ChooseOpenFile(const std::string& title, const std::string& filter) = 0;

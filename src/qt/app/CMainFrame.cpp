@@ -61,6 +61,11 @@ void CMainFrame::CreateMenus()
         action(file, QStringLiteral("&New"), ControlId::Command::FileNew, QStringLiteral("Read the settings again"));
     fresh->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_N));
     file->addSeparator();
+    m_allDataSheetsAction =
+        action(file, QStringLiteral("Data Sheets for All Equipment IDs"), ControlId::Command::FileAllDataSheets,
+               QStringLiteral("Write the test record of every equipment ID into the reports folder"));
+    connect(m_allDataSheetsAction, &QAction::triggered, this, &CMainFrame::allDataSheetsRequested);
+    file->addSeparator();
     QAction* exit = action(file, QStringLiteral("E&xit"), ControlId::Command::FileExit,
                            QStringLiteral("Quit the application; prompts to save documents"));
     connect(exit, &QAction::triggered, this, &QWidget::close);
@@ -163,6 +168,9 @@ void CMainFrame::SetView(CQuellmaxView* view, CaptureController* controller)
     view->SetFrameHooks([this](int width, int height) { RaiseAndResize(width, height); },
                         [this](const QString& text) { ShowStatusMessage(text); },
                         [this](bool enabled) { SetCaptureCommandsEnabled(enabled); });
+    // The menu item goes on and off with Data Sheet.
+    m_allDataSheetsAction->setEnabled(view->IsDataSheetEnabled());
+    connect(view, &CQuellmaxView::dataSheetEnabledChanged, m_allDataSheetsAction, &QAction::setEnabled);
     OnUpdateComN();
 }
 

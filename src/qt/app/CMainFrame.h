@@ -71,6 +71,8 @@ signals:
     void portSettingsRequested();
     void newRequested();
     void historyRequested();
+    // File > Data Sheets for All Equipment IDs.
+    void allDataSheetsRequested();
     // The window is about to close: the moment to remember its geometry.
     void closing();
 
@@ -98,6 +100,7 @@ private:
     QAction* m_newAction = nullptr;
     QAction* m_csvAction = nullptr;
     QAction* m_historyAction = nullptr;
+    QAction* m_allDataSheetsAction = nullptr;
     QByteArray m_pendingGeometry;
 };
 

@@ -7,10 +7,13 @@
 #include "link/CPortSettingsDlg.h"
 #include "link/QtSerialDriver.h"
 #include "link/SystemSerialPortList.h"
+#include "results/AllDataSheetsRunner.h"
+#include "results/CAllDataSheetsDlg.h"
 #include "results/CQuellmaxView.h"
 #include "results/CaptureArchive.h"
 #include "util/BusyWaitLauncher.h"
 #include "util/ControlId.h"
+#include "util/QtProcessRunner.h"
 #include "util/SystemProcessLauncher.h"
 #include "util/ToolWindowPlacement.h"
 #include "util/Utf8Path.h"
@@ -37,7 +40,10 @@ CQuellmaxApp::~CQuellmaxApp()
 {
     // Also when the window was never closed (a test, a session ending).
     SaveWindow();
-    // The controller goes before the form it talks to, the history's thread after both.
+    StopAllDataSheets();
+    // A conversion under way ends first; the controller goes before the form it
+    // talks to, the history's thread after both.
+    m_pdfCopies.reset();
     m_controller.reset();
     m_frame.reset();
     m_recorder.reset();
@@ -56,6 +62,14 @@ bool CQuellmaxApp::InitInstance(bool show)
     m_controller = std::make_unique<CaptureController>(m_parts.driver, *m_view, m_parts.settings, m_parts.prompts,
                                                        m_parts.clock, std::move(wordProcessor));
     m_controller->SetKindChangedHandler(m_kindChanged);
+    if (m_parts.officeEnvironment) {
+        m_controller->SetOfficeEnvironment(*m_parts.officeEnvironment);
+    }
+    m_pdfCopies = std::make_unique<PdfCopyQueue>(MakeSystemProcessRunner(), QDir::tempPath().toStdString());
+    m_pdfCopies->SetDoneHandler([this](const std::string& document, const Result<std::string>& pdf) {
+        m_controller->PdfCopyDone(document, pdf);
+    });
+    m_controller->SetPdfCopier([copies = m_pdfCopies.get()](const docs::PdfJob& job) { copies->Request(job); });
     ProcessLauncher* launcher = m_parts.launcher;
     if (!launcher) {
         m_ownLauncher = MakeSystemProcessLauncher();
@@ -78,6 +92,23 @@ bool CQuellmaxApp::InitInstance(bool show)
 
     QObject::connect(m_view, &CQuellmaxView::dataSheetRequested, m_frame.get(),
                      [this] { m_controller->OnDataSheet(); });
+    m_allDataSheets = std::make_unique<AllDataSheetsRunner>();
+    QObject::connect(m_view, &CQuellmaxView::allDataSheetsRequested, m_frame.get(), [this] { OnAllDataSheets(); });
+    QObject::connect(m_frame.get(), &CMainFrame::allDataSheetsRequested, m_frame.get(), [this] { OnAllDataSheets(); });
+    QObject::connect(
+        m_allDataSheets.get(), &AllDataSheetsRunner::progress, m_frame.get(),
+        [this](int index, int total, const QString& id) {
+            if (m_allDataSheetsProgress) {
+                m_allDataSheetsProgress->SetProgress(
+                    index, total,
+                    QString::fromStdString(docs::AllDataSheetsProgressText(index, total, id.toStdString())));
+            }
+        });
+    QObject::connect(m_allDataSheets.get(), &AllDataSheetsRunner::finished, m_frame.get(),
+                     [this] { AllDataSheetsFinished(); });
+    // Each document of the run gets its PDF copy as a single Data Sheet's does.
+    QObject::connect(m_allDataSheets.get(), &AllDataSheetsRunner::documentWritten, m_frame.get(),
+                     [this](const QString& path) { m_controller->QueuePdfCopy(path.toStdString()); });
     QObject::connect(m_view, &CQuellmaxView::workOrderRequested, m_frame.get(), [this] { OnWorkOrder(); });
     QObject::connect(m_view, &CQuellmaxView::notepadRequested, m_frame.get(), [this] { m_controller->OnNotepad(); });
     QObject::connect(m_frame.get(), &CMainFrame::directoriesRequested, m_frame.get(),
@@ -86,7 +117,10 @@ bool CQuellmaxApp::InitInstance(bool show)
     QObject::connect(m_frame.get(), &CMainFrame::newRequested, m_frame.get(), [this] { InitialUpdate(); });
     QObject::connect(m_view, &CQuellmaxView::historyRequested, m_frame.get(), [this] { OnHistory(); });
     QObject::connect(m_frame.get(), &CMainFrame::historyRequested, m_frame.get(), [this] { OnHistory(); });
-    QObject::connect(m_frame.get(), &CMainFrame::closing, m_frame.get(), [this] { SaveWindow(); });
+    QObject::connect(m_frame.get(), &CMainFrame::closing, m_frame.get(), [this] {
+        SaveWindow();
+        StopAllDataSheets();
+    });
 
     InitialUpdate();
     StartHistory();
@@ -178,6 +212,44 @@ void CQuellmaxApp::SaveWindow()
 {
     if (m_frame && m_view) {
         m_windowSettings.Save(m_frame->saveGeometry(), m_view->ReadingColumnWidths());
+    }
+}
+
+void CQuellmaxApp::OnAllDataSheets()
+{
+    if (m_allDataSheets->IsRunning() || !m_view->IsDataSheetEnabled()) {
+        return;
+    }
+    m_view->SetAllDataSheetsRunning(true);
+    m_allDataSheetsProgress = new CAllDataSheetsDlg(m_frame.get());
+    QObject::connect(m_allDataSheetsProgress, &CAllDataSheetsDlg::cancelRequested, m_allDataSheets.get(),
+                     &AllDataSheetsRunner::Cancel);
+    PlaceBeside(m_allDataSheetsProgress, m_frame.get(), KeepInView());
+    m_allDataSheetsProgress->show();
+    m_allDataSheets->Start(m_controller->AllDataSheetsSnapshot(), m_controller->wordProcessor(), m_parts.clock);
+}
+
+CAllDataSheetsDlg* CQuellmaxApp::allDataSheetsProgress() const
+{
+    return m_allDataSheetsProgress.data();
+}
+
+void CQuellmaxApp::AllDataSheetsFinished()
+{
+    delete m_allDataSheetsProgress.data();
+    m_view->SetAllDataSheetsRunning(false);
+    m_controller->AllDataSheetsDone(m_allDataSheets->result());
+}
+
+void CQuellmaxApp::StopAllDataSheets()
+{
+    if (!m_allDataSheets || !m_allDataSheets->IsRunning()) {
+        return;
+    }
+    m_allDataSheets->Stop();
+    delete m_allDataSheetsProgress.data();
+    if (m_view) {
+        m_view->SetAllDataSheetsRunning(false);
     }
 }
 

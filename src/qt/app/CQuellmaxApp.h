@@ -4,6 +4,7 @@
 #include "app/WindowSettings.h"
 #include "util/CNotepad.h"
 #include "util/COptionsDirectory.h"
+#include "util/PdfCopyQueue.h"
 #include "workorder/CWorkOrder1.h"
 #include "workorder/WorkOrderForm.h"
 
@@ -16,6 +17,8 @@
 namespace tessaprint {
 
 class CHistoryDlg;
+class AllDataSheetsRunner;
+class CAllDataSheetsDlg;
 class CMainFrame;
 class QtHistoryRecorder;
 class CPortSettingsDlg;
@@ -46,6 +49,8 @@ public:
         // Where captures waiting for the history are kept; unset: in the
         // application data folder, history-queue.json.
         QString historyQueueFile = {};
+        // Where the office program for PDF copies is looked for; this computer when unset.
+        const docs::OfficeEnvironment* officeEnvironment = nullptr;
     };
 
     explicit CQuellmaxApp(Parts parts);
@@ -80,6 +85,17 @@ public:
     CHistoryDlg* history() const;
     // The history's recorder; none without a history store.
     QtHistoryRecorder* historyRecorder() const { return m_recorder.get(); }
+    // The PDF copies under way (controller()->QueuePdfCopy asks for one).
+    PdfCopyQueue* pdfCopies() const { return m_pdfCopies.get(); }
+    // "All Data Sheets" (also File > Data Sheets for All Equipment IDs): the
+    // test record of every equipment ID, written off the window's thread
+    // while a modeless dialog shows the progress. Data Sheet and All Data
+    // Sheets wait meanwhile; a capture may go on.
+    void OnAllDataSheets();
+    // Its runner, whose documentWritten(QString) tells of each document.
+    AllDataSheetsRunner* allDataSheets() const { return m_allDataSheets.get(); }
+    // Its progress dialog while it runs.
+    CAllDataSheetsDlg* allDataSheetsProgress() const;
 
 private:
     QRect KeepInView() const;
@@ -89,6 +105,9 @@ private:
     void SaveWindow();
     // The history's recorder, and the archive's import at the first start with one.
     void StartHistory();
+    void AllDataSheetsFinished();
+    // The window closes: a run is cancelled and waited for, and says nothing more.
+    void StopAllDataSheets();
 
     Parts m_parts;
     WindowSettings m_windowSettings;
@@ -96,6 +115,8 @@ private:
     std::unique_ptr<CMainFrame> m_frame;
     CQuellmaxView* m_view = nullptr; // owned by the frame
     std::unique_ptr<CaptureController> m_controller;
+    // Goes before the controller it reports to.
+    std::unique_ptr<PdfCopyQueue> m_pdfCopies;
     WorkOrderRecord m_workOrderRecord;
     WorkOrderPrompts* m_workOrderPrompts = nullptr;
     QPointer<CWorkOrder1> m_workOrder;
@@ -103,6 +124,8 @@ private:
     QPointer<CPortSettingsDlg> m_portSettings;
     QPointer<CHistoryDlg> m_history;
     std::unique_ptr<QtHistoryRecorder> m_recorder;
+    std::unique_ptr<AllDataSheetsRunner> m_allDataSheets;
+    QPointer<CAllDataSheetsDlg> m_allDataSheetsProgress;
     std::unique_ptr<SerialPortList> m_ownPorts;
     std::unique_ptr<ProcessLauncher> m_ownLauncher;
     std::unique_ptr<ProcessLauncher> m_busyLauncher;

@@ -16,6 +16,8 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStyle>
+#include <QStyleOptionButton>
 #include <QTreeWidget>
 
 #include <algorithm>
@@ -119,6 +121,12 @@ CQuellmaxView::CQuellmaxView(QWidget* parent) : QWidget(parent)
 
     m_btnDataSheet = AddButton(ControlId::Form::DataSheet, QStringLiteral("Data Sheet"), QRect(533, 293, 45, 14),
                                kFollowRight | kBelowLines);
+    // Just below Data Sheet, as large, in the band above the kind buttons
+    // (one pixel clear of each).
+    m_btnAllDataSheets =
+        AddButtonAt(ControlId::Form::AllDataSheets, QStringLiteral("All Data Sheets"),
+                    m_btnDataSheet->geometry().translated(0, m_btnDataSheet->height() + 1), kFollowRight | kBelowLines);
+    FitCaption(m_btnAllDataSheets);
 
     m_staticSelect = new QLabel(this);
     m_staticSelect->setObjectName(ControlName(ControlId::Form::SelectCaption));
@@ -140,10 +148,12 @@ CQuellmaxView::CQuellmaxView(QWidget* parent) : QWidget(parent)
     // Tab goes through the form in reading order: the buttons' row left to
     // right, the received lines, then the row below them; the kind radio
     // buttons are one stop (the checked one), as Qt treats an exclusive group.
-    const std::vector<QWidget*> tabOrder = {
-        version,        m_editVersion,    m_btnResult,  m_btnClearMemory, m_btnHistory,       workOrder,
-        notepad,        m_btnClearScreen, test,         m_listLines,      m_comboEquipmentId, m_listReadings,
-        m_btnDataSheet, m_radioQuellmax,  m_radioKappa, m_radioPactrx};
+    const std::vector<QWidget*> tabOrder = {version,          m_editVersion,      m_btnResult,
+                                            m_btnClearMemory, m_btnHistory,       workOrder,
+                                            notepad,          m_btnClearScreen,   test,
+                                            m_listLines,      m_comboEquipmentId, m_listReadings,
+                                            m_btnDataSheet,   m_btnAllDataSheets, m_radioQuellmax,
+                                            m_radioKappa,     m_radioPactrx};
     for (std::size_t i = 1; i < tabOrder.size(); ++i) {
         setTabOrder(tabOrder[i - 1], tabOrder[i]);
     }
@@ -169,6 +179,7 @@ CQuellmaxView::CQuellmaxView(QWidget* parent) : QWidget(parent)
     connect(m_radioKappa, &QRadioButton::clicked, this, forward(&CaptureController::OnKindKappa));
     connect(m_radioPactrx, &QRadioButton::clicked, this, forward(&CaptureController::OnKindPactrx));
     connect(m_btnDataSheet, &QPushButton::clicked, this, &CQuellmaxView::dataSheetRequested);
+    connect(m_btnAllDataSheets, &QPushButton::clicked, this, &CQuellmaxView::allDataSheetsRequested);
     connect(workOrder, &QPushButton::clicked, this, &CQuellmaxView::workOrderRequested);
     connect(notepad, &QPushButton::clicked, this, &CQuellmaxView::notepadRequested);
     connect(m_btnHistory, &QPushButton::clicked, this, &CQuellmaxView::historyRequested);
@@ -176,9 +187,14 @@ CQuellmaxView::CQuellmaxView(QWidget* parent) : QWidget(parent)
 
 QPushButton* CQuellmaxView::AddButton(int id, const QString& caption, QRect dlu, unsigned anchors)
 {
+    return AddButtonAt(id, caption, ToPixels(dlu), anchors);
+}
+
+QPushButton* CQuellmaxView::AddButtonAt(int id, const QString& caption, QRect pixels, unsigned anchors)
+{
     auto* button = new QPushButton(caption, this);
     button->setObjectName(ControlName(id));
-    Place(button, ToPixels(dlu), anchors);
+    Place(button, pixels, anchors);
     // Not auto-default, which would change how the buttons are drawn; Enter
     // is handled in eventFilter instead.
     button->setAutoDefault(false);
@@ -195,6 +211,27 @@ QRadioButton* CQuellmaxView::AddRadio(int id, const QString& caption, QRect dlu)
           kFollowRight | kBelowLines);
     m_kindGroup->addButton(radio, id);
     return radio;
+}
+
+void CQuellmaxView::FitCaption(QPushButton* button)
+{
+    // Narrower letters first, then smaller ones, down to what stays readable.
+    QStyleOptionButton option;
+    option.initFrom(button);
+    const int room = button->style()->subElementRect(QStyle::SE_PushButtonContents, &option, button).width();
+    const QFont usual = button->font();
+    for (const double points : {usual.pointSizeF(), usual.pointSizeF() - 0.5, usual.pointSizeF() - 1.0}) {
+        for (const int stretch : {QFont::Unstretched, QFont::SemiCondensed, QFont::Condensed}) {
+            QFont font = usual;
+            font.setStretch(stretch);
+            font.setPointSizeF(points);
+            if (QFontMetrics(font).horizontalAdvance(button->text()) <= room) {
+                button->setFont(font);
+                return;
+            }
+        }
+    }
+    button->setToolTip(button->text()); // cut off all the same: the tooltip says it whole
 }
 
 void CQuellmaxView::Place(QWidget* control, QRect rect, unsigned anchors)
@@ -479,7 +516,25 @@ std::string CQuellmaxView::VersionText() const
 
 void CQuellmaxView::SetDataSheetEnabled(bool enabled)
 {
+    m_dataSheetWanted = enabled;
+    UpdateDataSheetButtons();
+}
+
+void CQuellmaxView::SetAllDataSheetsRunning(bool running)
+{
+    m_allDataSheetsRunning = running;
+    UpdateDataSheetButtons();
+}
+
+void CQuellmaxView::UpdateDataSheetButtons()
+{
+    const bool enabled = m_dataSheetWanted && !m_allDataSheetsRunning;
+    if (enabled == m_btnDataSheet->isEnabled() && enabled == m_btnAllDataSheets->isEnabled()) {
+        return;
+    }
     m_btnDataSheet->setEnabled(enabled);
+    m_btnAllDataSheets->setEnabled(enabled);
+    emit dataSheetEnabledChanged(enabled);
 }
 
 bool CQuellmaxView::IsDataSheetEnabled() const

@@ -92,6 +92,7 @@ public:
     std::string VersionText() const override;
     void SetDataSheetEnabled(bool enabled) override;
     bool IsDataSheetEnabled() const override;
+    void SetAllDataSheetsRunning(bool running) override;
     std::optional<InstrumentKind> CheckedKind() const override;
     void SetCheckedKind(std::optional<InstrumentKind> kind) override;
     void SetCaptureCommandsEnabled(bool enabled) override;
@@ -100,6 +101,9 @@ public:
 
 signals:
     void dataSheetRequested();
+    void allDataSheetsRequested();
+    // Data Sheet (and All Data Sheets with it) went on or off.
+    void dataSheetEnabledChanged(bool enabled);
     void workOrderRequested();
     void notepadRequested();
     void historyRequested();
@@ -127,12 +131,17 @@ private:
     };
 
     QPushButton* AddButton(int id, const QString& caption, QRect dlu, unsigned anchors);
+    QPushButton* AddButtonAt(int id, const QString& caption, QRect pixels, unsigned anchors);
+    // A caption wider than its button is drawn in narrower (then slightly
+    // smaller) letters, so that it shows whole.
+    static void FitCaption(QPushButton* button);
     QRadioButton* AddRadio(int id, const QString& caption, QRect dlu);
     void Place(QWidget* control, QRect rect, unsigned anchors);
     void PlaceControls();
     void SetTabOrder();
     // Widens the columns a new row needs, up to the cap; never narrows one.
     void FitReadingColumns(int row);
+    void UpdateDataSheetButtons();
 
     CaptureController* m_controller = nullptr;
     std::function<void(int, int)> m_raiseAndResize;
@@ -149,6 +158,9 @@ private:
     QRadioButton* m_radioKappa;
     QRadioButton* m_radioPactrx;
     QPushButton* m_btnDataSheet;
+    QPushButton* m_btnAllDataSheets;
+    bool m_dataSheetWanted = true; // as the controller said last
+    bool m_allDataSheetsRunning = false;
     QPushButton* m_btnResult;
     QPushButton* m_btnClearMemory;
     QPushButton* m_btnClearScreen;

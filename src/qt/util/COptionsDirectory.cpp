@@ -14,7 +14,8 @@ namespace tessaprint {
 
 COptionsDirectory::COptionsDirectory(CaptureController& controller, Prompts& prompts, QWidget* parent)
     : QDialog(parent), m_controller(controller), m_prompts(prompts), m_folder(new QLineEdit(this)),
-      m_word2007(new QCheckBox(QStringLiteral("Word 2007 or Higher"), this))
+      m_word2007(new QCheckBox(QStringLiteral("Word 2007 or Higher"), this)),
+      m_savePdf(new QCheckBox(QStringLiteral("Also save a PDF copy"), this))
 {
     setObjectName(ControlName(ControlId::Window::Directories));
     setWindowTitle(QStringLiteral("Directories"));
@@ -38,6 +39,8 @@ COptionsDirectory::COptionsDirectory(CaptureController& controller, Prompts& pro
     browse->setAutoDefault(false);
     m_word2007->setObjectName(ControlName(ControlId::Directories::Word2007));
     m_word2007->setGeometry(DluX(277), DluY(103), DluX(100), DluY(10));
+    m_savePdf->setObjectName(ControlName(ControlId::Directories::SavePdf));
+    m_savePdf->setGeometry(DluX(277), DluY(117), DluX(100), DluY(10));
     auto* ok = new QPushButton(QStringLiteral("OK"), this);
     ok->setObjectName(ControlName(ControlId::Dialog::Ok));
     ok->setGeometry(DluRect(333, 146, 50, 14));
@@ -53,6 +56,11 @@ COptionsDirectory::COptionsDirectory(CaptureController& controller, Prompts& pro
 
     m_folder->setText(QString::fromStdString(m_controller.reportsFolder()));
     m_word2007->setChecked(m_controller.word2007() != 0);
+    m_savePdf->setChecked(m_controller.savePdf());
+    if (const Result<std::string> office = m_controller.FindOfficeProgram(); !office) {
+        m_savePdf->setEnabled(false);
+        m_savePdf->setToolTip(QString::fromStdString(office.error().message));
+    }
 }
 
 void COptionsDirectory::OnBrowse()
@@ -66,6 +74,9 @@ void COptionsDirectory::OnBrowse()
 void COptionsDirectory::OnOK()
 {
     m_controller.ApplyDirectories(m_folder->text().toStdString(), m_word2007->isChecked());
+    if (m_savePdf->isEnabled()) {
+        m_controller.ApplySavePdf(m_savePdf->isChecked());
+    }
     QDialog::accept();
     deleteLater();
 }

@@ -10,10 +10,12 @@ namespace tessaprint {
 class CaptureController;
 class Prompts;
 
-// "Directories": the reports folder and the "Word 2007 or Higher" flag. It
-// is modeless; OK stores and applies both and closes, Cancel (or Escape, or
-// the close box) closes without storing. The "..." chooser starts at the
-// folder in use, not at what the box shows.
+// "Directories": the reports folder, the "Word 2007 or Higher" flag and
+// "Also save a PDF copy". It is modeless; OK stores and applies them and
+// closes, Cancel (or Escape, or the close box) closes without storing. The
+// "..." chooser starts at the folder in use, not at what the box shows. The
+// PDF check box is disabled, with the reason as its tooltip, while no office
+// program is found; the setting then stays as it was.
 class COptionsDirectory : public QDialog {
     Q_OBJECT
 public:
@@ -34,6 +36,7 @@ private:
     Prompts& m_prompts;
     QLineEdit* m_folder;
     QCheckBox* m_word2007;
+    QCheckBox* m_savePdf;
 };
 
 } // namespace tessaprint

@@ -44,6 +44,8 @@ inline constexpr int AddResults = 315;
 inline constexpr int AddChecks = 316;
 inline constexpr int PortSettings = 317;
 inline constexpr int History = 318;
+inline constexpr int AllDataSheets = 330;     // the progress of "All Data Sheets"
+inline constexpr int MessageWithAction = 331; // a message with one more button than OK
 } // namespace Window
 
 // The buttons every dialog that has them shares (About, Error, Confirm,
@@ -73,9 +75,10 @@ constexpr int Port(int n)
 {
     return PortBase + n;
 }
-inline constexpr int PortSettings = 32782;  // Port > Settings...
-inline constexpr int FileExportCsv = 32784; // File > Export Results as CSV...
-inline constexpr int ViewHistory = 32785;   // View > History
+inline constexpr int PortSettings = 32782;      // Port > Settings...
+inline constexpr int FileAllDataSheets = 32783; // File > Data Sheets for All Equipment IDs
+inline constexpr int FileExportCsv = 32784;     // File > Export Results as CSV...
+inline constexpr int ViewHistory = 32785;       // View > History
 } // namespace Command
 
 // The main frame's own children.
@@ -102,6 +105,7 @@ inline constexpr int Quellmax = 1013;
 inline constexpr int Kappa5100 = 1014;
 inline constexpr int WorkOrder = 1015;
 inline constexpr int Pactrx = 1057;
+inline constexpr int AllDataSheets = 1058;
 inline constexpr int History = 1059; // opens the History window
 } // namespace Form
 
@@ -110,11 +114,24 @@ namespace Message {
 inline constexpr int Text = 1005;
 } // namespace Message
 
+// The progress of "All Data Sheets" ("Writing 12 of 50: ICU-MON-12"); its
+// Cancel is Dialog::Cancel.
+namespace AllDataSheets {
+inline constexpr int Progress = 1001;
+inline constexpr int Text = 1005;
+} // namespace AllDataSheets
+
+// A message with one more button than OK (Dialog::Ok).
+namespace MessageWithAction {
+inline constexpr int Action = 1006; // "Open Reports Folder"
+} // namespace MessageWithAction
+
 // Options > Directories.
 namespace Directories {
 inline constexpr int Reports = 1002;
 inline constexpr int Browse = 1034; // "..."
 inline constexpr int Word2007 = 1039;
+inline constexpr int SavePdf = 1040; // "Also save a PDF copy"
 } // namespace Directories
 
 // Port > Settings...: the system's ports, and the device of each COMn.

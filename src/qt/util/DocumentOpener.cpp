@@ -31,6 +31,11 @@ bool DocumentOpener::Open(const QString& path) const
     return m_open(QUrl::fromLocalFile(path));
 }
 
+bool DocumentOpener::OpenFolder(const QString& folder) const
+{
+    return m_open(QUrl::fromLocalFile(folder));
+}
+
 QString DocumentOpener::QueryXdgDefault(const QString& mimeType)
 {
     if (QStandardPaths::findExecutable(QStringLiteral("xdg-mime")).isEmpty()) {

@@ -7,7 +7,8 @@
 
 namespace tessaprint {
 
-// Opens a saved document with the desktop's program for its type. On Linux
+// Opens a saved document with the desktop's program for its type, and a
+// folder in its file manager. On Linux
 // handing a file to xdg-open "works" even when nothing is set to open .docx
 // files, so the desktop's default program for the type is asked first; no
 // default means no program, and the caller says where the file is.
@@ -26,6 +27,8 @@ public:
 
     // True when a program was asked to open the file.
     bool Open(const QString& path) const;
+    // Shows a folder in the desktop's file manager; true when one was asked to.
+    bool OpenFolder(const QString& folder) const;
 
     // `xdg-mime query default TYPE`, waiting at most two seconds; "?" when
     // xdg-mime is missing or does not answer, so that opening is tried.

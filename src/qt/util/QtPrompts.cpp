@@ -1,10 +1,12 @@
 #include "util/QtPrompts.h"
 
 #include "util/CMessageDialog.h"
+#include "util/ControlId.h"
 
 #include <QDir>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QPushButton>
 
 namespace tessaprint {
 
@@ -28,6 +30,20 @@ int QtPrompts::ShowConfirm(const std::string& message, DefaultButton defaultButt
 void QtPrompts::ShowMessageBox(const std::string& text)
 {
     QMessageBox::warning(m_parent, QStringLiteral("Tessaprint"), QString::fromStdString(text), QMessageBox::Ok);
+}
+
+bool QtPrompts::ShowMessageWithAction(const std::string& title, const std::string& text, const std::string& action)
+{
+    QMessageBox box(QMessageBox::Information, QString::fromStdString(title), QString::fromStdString(text),
+                    QMessageBox::Ok, m_parent);
+    box.setObjectName(ControlName(ControlId::Window::MessageWithAction));
+    box.setTextFormat(Qt::PlainText); // IDs and reasons come from the instrument and the system
+    QPushButton* actionButton = box.addButton(QString::fromStdString(action), QMessageBox::ActionRole);
+    actionButton->setObjectName(ControlName(ControlId::MessageWithAction::Action));
+    box.button(QMessageBox::Ok)->setObjectName(ControlName(ControlId::Dialog::Ok));
+    box.setDefaultButton(QMessageBox::Ok);
+    box.exec();
+    return box.clickedButton() == actionButton;
 }
 
 std::optional<std::string> QtPrompts::ChooseSaveFile(const std::string& title, const std::string& filter)

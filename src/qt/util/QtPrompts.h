@@ -6,7 +6,7 @@ class QWidget;
 
 namespace tessaprint {
 
-// The real dialogs: "Error", "Confirm" and the desktop's file choosers.
+// The real dialogs: "Error", "Confirm", message boxes and the desktop's file choosers.
 class QtPrompts : public Prompts {
 public:
     explicit QtPrompts(QWidget* parent = nullptr) : m_parent(parent) {}
@@ -15,6 +15,9 @@ public:
     int ShowError(const std::string& message) override;
     int ShowConfirm(const std::string& message, DefaultButton defaultButton) override;
     void ShowMessageBox(const std::string& text) override;
+    // A message box (ControlId::Window::MessageWithAction) with the action
+    // button (ControlId::MessageWithAction::Action) beside OK.
+    bool ShowMessageWithAction(const std::string& title, const std::string& text, const std::string& action) override;
     std::optional<std::string> ChooseSaveFile(const std::string& title, const std::string& filter) override;
     std::optional<std::string> ChooseOpenFile(const std::string& title, const std::string& filter) override;
     std::optional<std::string> ChooseFolder(const std::string& title, const std::string& start) override;

@@ -1,0 +1,138 @@
+#include "docs/AllDataSheets.h"
+
+#include "docs/DataSheet.h"
+#include "docs/DocumentFrame.h"
+#include "results/ReportsFolder.h"
+#include "util/Utf8Path.h"
+
+#include <exception>
+
+namespace tessaprint::docs {
+
+namespace {
+
+std::string Count(std::size_t count, const std::string& one, const std::string& many)
+{
+    return std::to_string(count) + " " + (count == 1 ? one : many);
+}
+
+// One item, as the window does it: the item chosen, its readings listed,
+// then "Data Sheet" with a word processor of its own.
+Result<DataSheetDocument> WriteOne(AllDataSheetsInput& input, int item, const WordProcessorFactory& wordProcessor,
+                                   const Clock& clock)
+{
+    input.listing.ShowItem(input.table, item);
+    const std::unique_ptr<WordApplication> word = wordProcessor ? wordProcessor() : nullptr;
+    if (!word) {
+        return Error{kErrorPointer, "No word processor to write the document with."};
+    }
+    DataSheetDispatch dispatch(input.table, *word, clock);
+    return dispatch.OnDataSheet(
+        MakeDataSheetRequest(input.listing, input.listing, input.checkedKind, input.reportsFolder, input.word2007));
+}
+
+} // namespace
+
+AllDataSheetsResult WriteAllDataSheets(AllDataSheetsInput& input, const WordProcessorFactory& wordProcessor,
+                                       const Clock& clock, const AllDataSheetsCallbacks& callbacks)
+{
+    AllDataSheetsResult result;
+    result.total = input.listing.SelectorCount();
+    result.folder = PathToUtf8(ResolveReportsFolder(input.reportsFolder));
+    for (int item = 0; item < result.total; ++item) {
+        const std::string id = input.listing.SelectorItemText(item);
+        if (callbacks.beforeDocument && !callbacks.beforeDocument(item + 1, result.total, id)) {
+            result.cancelled = true;
+            break;
+        }
+        Result<DataSheetDocument> written = Error{};
+        try {
+            written = WriteOne(input, item, wordProcessor, clock);
+        } catch (const std::exception& error) {
+            // Whatever a document throws ends that document, not the batch
+            // (nor the thread it may run on).
+            written = Error{kErrorFail, error.what()};
+        }
+        if (!written) {
+            result.failures.push_back({item, id, ComErrorText(written.error())});
+            if (callbacks.documentFailed) {
+                callbacks.documentFailed(result.failures.back());
+            }
+            continue;
+        }
+        result.written.push_back(written.value().savedPath);
+        if (callbacks.documentWritten) {
+            callbacks.documentWritten(written.value().savedPath);
+        }
+    }
+    return result;
+}
+
+std::string ShownEquipmentId(const std::string& selectorText)
+{
+    const auto first = selectorText.find_first_not_of(" \t");
+    if (first == std::string::npos) {
+        return "(no equipment ID)";
+    }
+    const auto last = selectorText.find_last_not_of(" \t");
+    return selectorText.substr(first, last - first + 1);
+}
+
+std::string AllDataSheetsProgressText(int index, int total, const std::string& equipmentId)
+{
+    return "Writing " + std::to_string(index) + " of " + std::to_string(total) + ": " + ShownEquipmentId(equipmentId);
+}
+
+namespace {
+
+// "Wrote 50 test records to F" or "Wrote 12 of 50 test records to F".
+std::string WroteText(const AllDataSheetsResult& result)
+{
+    const std::size_t written = result.written.size();
+    const std::string records = written == static_cast<std::size_t>(result.total)
+                                    ? Count(written, "test record", "test records")
+                                    : std::to_string(written) + " of " +
+                                          Count(static_cast<std::size_t>(result.total), "test record", "test records");
+    return "Wrote " + records + " to " + result.folder;
+}
+
+} // namespace
+
+std::string AllDataSheetsStatusText(const AllDataSheetsResult& result)
+{
+    if (result.total == 0) {
+        return "No equipment ID to write a test record for";
+    }
+    std::string text = WroteText(result);
+    if (!result.failures.empty()) {
+        text += "; " + std::to_string(result.failures.size()) + " failed";
+    }
+    if (result.cancelled) {
+        text += "; cancelled, " + std::to_string(result.NotStarted()) + " not written";
+    }
+    return text;
+}
+
+std::string AllDataSheetsSummaryText(const AllDataSheetsResult& result, std::size_t maxListed)
+{
+    if (result.total == 0) {
+        return "There is no equipment ID to write a test record for.";
+    }
+    std::string text = WroteText(result) + ".";
+    if (!result.failures.empty()) {
+        text += "\n" + std::to_string(result.failures.size()) + " failed:";
+        for (std::size_t i = 0; i < result.failures.size() && i < maxListed; ++i) {
+            const DataSheetFailure& failure = result.failures[i];
+            text += "\n" + ShownEquipmentId(failure.equipmentId) + ": " + failure.error;
+        }
+        if (result.failures.size() > maxListed) {
+            text += "\nand " + std::to_string(result.failures.size() - maxListed) + " more.";
+        }
+    }
+    if (result.cancelled) {
+        text += "\nCancelled: the other " + std::to_string(result.NotStarted()) + " were not written.";
+    }
+    return text;
+}
+
+} // namespace tessaprint::docs

@@ -1,0 +1,82 @@
+#pragma once
+
+#include "docs/WordApplication.h"
+#include "results/InstrumentKind.h"
+#include "results/ResultsListing.h"
+#include "results/ResultsTable.h"
+#include "util/Clock.h"
+
+#include <cstddef>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace tessaprint::docs {
+
+// What "All Data Sheets" works on, taken whole when it starts: the results
+// and the equipment ID selector as they were (a copy the port cannot change
+// underneath), and the kind, reports folder and Word 2007 flag in use then.
+struct AllDataSheetsInput {
+    ResultsTable table;
+    ResultsListing listing;
+    std::optional<InstrumentKind> checkedKind; // none checked builds the electrical safety record
+    std::string reportsFolder;
+    int word2007 = 1;
+};
+
+// A selector item whose test record was not written.
+struct DataSheetFailure {
+    int item = 0;            // from 0
+    std::string equipmentId; // the selector's text
+    std::string error;       // what the error box would say (ComErrorText)
+};
+
+struct AllDataSheetsResult {
+    int total = 0;                    // selector items
+    std::vector<std::string> written; // in selector order
+    std::vector<DataSheetFailure> failures;
+    bool cancelled = false;
+    std::string folder; // the reports folder the documents went to, resolved
+
+    // Items that were neither written nor failed (cancelled before them).
+    int NotStarted() const { return total - static_cast<int>(written.size()) - static_cast<int>(failures.size()); }
+};
+
+struct AllDataSheetsCallbacks {
+    // Before each document: its number from 1, the total and the equipment
+    // ID. Returning false cancels before that document; those written stay.
+    std::function<bool(int index, int total, const std::string& equipmentId)> beforeDocument;
+    // After each document written, with its path.
+    std::function<void(const std::string& path)> documentWritten;
+    // After each document that failed.
+    std::function<void(const DataSheetFailure& failure)> documentFailed;
+};
+
+// The test record of every selector item in order, each exactly as "Data
+// Sheet" writes it with that item chosen (its readings listed, the same
+// layout, name and folder). Each document has a word processor of its own
+// from wordProcessor. A document that fails (an ID the reports folder
+// refuses, a failing operation, anything thrown) fails alone; the rest go on.
+// Only input, what wordProcessor makes and clock.LocalTime() are used, so it
+// may run on a thread of its own.
+AllDataSheetsResult WriteAllDataSheets(AllDataSheetsInput& input, const WordProcessorFactory& wordProcessor,
+                                       const Clock& clock, const AllDataSheetsCallbacks& callbacks = {});
+
+// The equipment ID as a message shows it: without the blanks around it, and
+// "(no equipment ID)" for an empty one.
+std::string ShownEquipmentId(const std::string& selectorText);
+
+// "Writing 12 of 50: ICU-MON-12".
+std::string AllDataSheetsProgressText(int index, int total, const std::string& equipmentId);
+
+// The status bar's line at the end: "Wrote 50 test records to <folder>",
+// with what failed or was not started after it.
+std::string AllDataSheetsStatusText(const AllDataSheetsResult& result);
+
+// The closing message: how many were written, which failed and why (one line
+// each, the first maxListed of them and how many more), and whether it was
+// cancelled.
+std::string AllDataSheetsSummaryText(const AllDataSheetsResult& result, std::size_t maxListed = 10);
+
+} // namespace tessaprint::docs

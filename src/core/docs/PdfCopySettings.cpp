@@ -1,0 +1,28 @@
+#include "docs/PdfCopySettings.h"
+
+#include <charconv>
+
+namespace tessaprint::docs {
+
+PdfCopySettings PdfCopySettings::Read(const SettingsStore& settings)
+{
+    PdfCopySettings read;
+    read.savePdf = settings.GetProfileString(settings::kDirectories, kSavePdf, "0") == "1";
+    read.officeCommand = settings.GetProfileString(settings::kSettings, kOfficeCommand, "");
+    read.timeLimitSeconds = TimeLimitFrom(settings.GetProfileString(settings::kSettings, kTimeLimitSeconds, ""));
+    return read;
+}
+
+int PdfCopySettings::TimeLimitFrom(const std::string& text)
+{
+    int seconds = 0;
+    const char* end = text.data() + text.size();
+    const auto [last, error] = std::from_chars(text.data(), end, seconds);
+    if (text.empty() || error != std::errc() || last != end || seconds < kMinTimeLimitSeconds ||
+        seconds > kMaxTimeLimitSeconds) {
+        return kDefaultTimeLimitSeconds;
+    }
+    return seconds;
+}
+
+} // namespace tessaprint::docs

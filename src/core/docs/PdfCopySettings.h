@@ -1,0 +1,30 @@
+#pragma once
+
+#include "util/SettingsStore.h"
+
+#include <string>
+
+namespace tessaprint::docs {
+
+// What the settings say about PDF copies of the documents written.
+struct PdfCopySettings {
+    static inline const std::string kSavePdf = "SavePdf";                      // "Directories": "1" or "0"
+    static inline const std::string kOfficeCommand = "szOfficeCommand";        // "Settings": a path or a name
+    static inline const std::string kTimeLimitSeconds = "PdfTimeLimitSeconds"; // "Settings"
+    static constexpr int kDefaultTimeLimitSeconds = 120;
+    static constexpr int kMinTimeLimitSeconds = 1;
+    static constexpr int kMaxTimeLimitSeconds = 3600;
+
+    // Only "1" turns the copies on.
+    bool savePdf = false;
+    // Empty: look for the office program (see FindOffice).
+    std::string officeCommand;
+    // A whole number of seconds from 1 to 3600; anything else is the default.
+    int timeLimitSeconds = kDefaultTimeLimitSeconds;
+
+    static PdfCopySettings Read(const SettingsStore& settings);
+    // The time limit a setting's text gives.
+    static int TimeLimitFrom(const std::string& text);
+};
+
+} // namespace tessaprint::docs

@@ -1,0 +1,242 @@
+// PDF copies through the window: the Directories check box, the copy of each
+// document written made in the background with fake office programs, what
+// the status bar says, and the job runner this system uses on Windows.
+#include "MainWindowFixture.h"
+
+#include "results/AllDataSheetsRunner.h"
+#include "util/COptionsDirectory.h"
+#include "util/QtProcessRunner.h"
+#include "workorder/CWorkOrder1.h"
+
+#include <QCheckBox>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+
+#include <csignal>
+
+namespace tessaprint {
+namespace {
+
+using namespace ControlId;
+
+// A computer with LibreOffice in /usr/bin, and one without any.
+docs::OfficeEnvironment Computer(bool withOffice)
+{
+    docs::OfficeEnvironment environment;
+    environment.variable = [](const std::string&) { return std::string(); };
+    environment.isProgram = [withOffice](const std::string& path) { return withOffice && path == "/usr/bin/soffice"; };
+    environment.folderNames = [](const std::string&) { return std::vector<std::string>(); };
+    return environment;
+}
+
+class PdfCopyWindowTest : public test::MainWindowFixture {
+protected:
+    void SetUp() override
+    {
+        settings.WriteProfileString("Directories", "Reports", reports.path().toStdString());
+        settings.WriteProfileString("Directories", "SavePdf", "1");
+    }
+
+    // A fake office program, named in the settings; $out is its --outdir, $name the document's base name.
+    void UseOffice(const QString& body)
+    {
+        const QString path = scripts.filePath(QStringLiteral("office-%1").arg(++m_offices));
+        QFile script(path);
+        ASSERT_TRUE(script.open(QIODevice::WriteOnly));
+        script.write(("#!/bin/sh\nout=$7\nname=$(basename \"$8\" .docx)\n" + body + "\n").toUtf8());
+        script.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        settings.WriteProfileString("Settings", "szOfficeCommand", path.toStdString());
+    }
+    static QString WritesAPdf() { return QStringLiteral("printf '%%PDF-1.4 stand-in' >\"$out/$name.pdf\""); }
+
+    QCheckBox* OpenDirectories()
+    {
+        app->OnOptionsDirectories();
+        return app->directories()->findChild<QCheckBox*>(ControlName(Directories::SavePdf));
+    }
+    void PressOk()
+    {
+        QTest::mouseClick(app->directories()->findChild<QPushButton*>(ControlName(Dialog::Ok)), Qt::LeftButton);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+    QString Status() const { return app->frame()->statusText(); }
+    // The copies are made on another thread: their news arrives through the event loop.
+    bool StatusBecomes(const QString& expected)
+    {
+        return QTest::qWaitFor([&] { return Status() == expected; }, 20000);
+    }
+    QString Document(const QString& name) const { return reports.filePath(name); }
+
+    QTemporaryDir reports;
+    QTemporaryDir scripts;
+
+private:
+    int m_offices = 0;
+};
+
+TEST_F(PdfCopyWindowTest, TheCheckBoxStandsBelowWord2007AndKeepsSavePdf)
+{
+    const docs::OfficeEnvironment computer = Computer(true);
+    officeEnvironment = &computer;
+    ASSERT_NO_FATAL_FAILURE(Start());
+    QCheckBox* savePdf = OpenDirectories();
+    ASSERT_NE(savePdf, nullptr);
+    const auto* word2007 = app->directories()->findChild<QCheckBox*>(ControlName(Directories::Word2007));
+    EXPECT_EQ(savePdf->text(), "Also save a PDF copy");
+    EXPECT_EQ(savePdf->x(), word2007->x());
+    EXPECT_GE(savePdf->y(), word2007->geometry().bottom());
+    EXPECT_LE(savePdf->geometry().bottom(), app->directories()->findChild<QPushButton*>(ControlName(Dialog::Ok))->y());
+    EXPECT_TRUE(savePdf->isEnabled());
+    EXPECT_TRUE(savePdf->isChecked());
+    savePdf->setChecked(false);
+    PressOk();
+    EXPECT_EQ(Setting("Directories", "SavePdf"), "0");
+
+    settings.WriteProfileString("Directories", "SavePdf", "true"); // only "1" is on
+    savePdf = OpenDirectories();
+    EXPECT_FALSE(savePdf->isChecked());
+    savePdf->setChecked(true);
+    QTest::keyClick(app->directories(), Qt::Key_Escape);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(Setting("Directories", "SavePdf"), "true");
+    OpenDirectories()->setChecked(true);
+    PressOk();
+    EXPECT_EQ(Setting("Directories", "SavePdf"), "1");
+}
+
+TEST_F(PdfCopyWindowTest, WithoutAnOfficeProgramTheCheckBoxSaysWhyAndADocumentSaysSoToo)
+{
+    const docs::OfficeEnvironment computer = Computer(false);
+    officeEnvironment = &computer;
+    ASSERT_NO_FATAL_FAILURE(Start());
+    QCheckBox* savePdf = OpenDirectories();
+    EXPECT_FALSE(savePdf->isEnabled());
+    EXPECT_EQ(savePdf->toolTip(), "LibreOffice (soffice) was not found on PATH or in its usual install places; set "
+                                  "Settings/szOfficeCommand to its path.");
+    PressOk();
+    EXPECT_EQ(Setting("Directories", "SavePdf"), "1"); // a box that cannot be used changes nothing
+
+    ReceiveThePrintout();
+    Click(Form::DataSheet);
+    EXPECT_EQ(Status(), "PDF copy of 10234-307201590508.docx failed: " + QString::fromStdString(docs::kOfficeNotFound));
+    EXPECT_EQ(app->pdfCopies()->Outstanding(), 0);
+    EXPECT_TRUE(QFile::exists(Document("10234-307201590508.docx")));
+}
+
+TEST_F(PdfCopyWindowTest, TheStatusBarSaysHowEachCopyEnded)
+{
+    ASSERT_NO_FATAL_FAILURE(UseOffice(WritesAPdf()));
+    ASSERT_NO_FATAL_FAILURE(Start());
+    ReceiveThePrintout();
+    Click(Form::DataSheet);
+    // The window goes on at once; the copy follows.
+    EXPECT_EQ(Status(), "Saved " + Document("10234-307201590508.docx"));
+    EXPECT_EQ(app->pdfCopies()->Outstanding(), 1);
+    ASSERT_TRUE(StatusBecomes("PDF copy saved: " + Document("10234-307201590508.pdf"))) << Status().toStdString();
+    QFile pdf(Document("10234-307201590508.pdf"));
+    ASSERT_TRUE(pdf.open(QIODevice::ReadOnly));
+    EXPECT_EQ(pdf.readAll(), "%PDF-1.4 stand-in");
+
+    settings.WriteProfileString("Settings", "PdfTimeLimitSeconds", "1");
+    ASSERT_NO_FATAL_FAILURE(UseOffice("sleep 60"));
+    Click(Form::DataSheet);
+    EXPECT_TRUE(StatusBecomes("PDF copy of 10234-307201590508-2.docx failed: LibreOffice did not finish within 1 s"))
+        << Status().toStdString();
+    EXPECT_FALSE(QFile::exists(Document("10234-307201590508-2.pdf")));
+    EXPECT_TRUE(QFile::exists(Document("10234-307201590508-2.docx")));
+}
+
+TEST_F(PdfCopyWindowTest, TheWorkOrderExportGetsACopyAndOffMeansNone)
+{
+    ASSERT_NO_FATAL_FAILURE(UseOffice(WritesAPdf()));
+    ASSERT_NO_FATAL_FAILURE(Start());
+    app->OnWorkOrder();
+    QTest::keyClicks(app->workOrder()->findChild<QLineEdit*>(ControlName(WorkOrder::Company)), "Mercy");
+    QTest::mouseClick(app->workOrder()->findChild<QPushButton*>(ControlName(WorkOrder::ExportToWord)), Qt::LeftButton);
+    ASSERT_TRUE(StatusBecomes("PDF copy saved: " + Document("Mercy-Work-Order-307201590508.pdf")))
+        << Status().toStdString();
+
+    settings.WriteProfileString("Directories", "SavePdf", "0");
+    ReceiveThePrintout();
+    Click(Form::DataSheet);
+    EXPECT_EQ(app->pdfCopies()->Outstanding(), 0);
+    EXPECT_EQ(Status(), "Saved " + Document("10234-307201590508.docx"));
+}
+
+TEST_F(PdfCopyWindowTest, EveryDocumentOfAllDataSheetsGetsItsCopy)
+{
+    ASSERT_NO_FATAL_FAILURE(UseOffice(WritesAPdf()));
+    ASSERT_NO_FATAL_FAILURE(Start());
+    ReceiveThePrintout();
+    prompts.pressAction = false; // the closing message: OK
+    Click(Form::AllDataSheets);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !app->allDataSheets()->IsRunning(); }, 20000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return app->pdfCopies()->Outstanding() == 0; }, 20000));
+    const QStringList documents = QDir(reports.path()).entryList({QStringLiteral("*.docx")}, QDir::Files);
+    ASSERT_EQ(documents.size(), 2);
+    for (QString name : documents) {
+        EXPECT_TRUE(QFile::exists(Document(name.replace(QStringLiteral(".docx"), QStringLiteral(".pdf")))))
+            << name.toStdString();
+    }
+}
+
+TEST_F(PdfCopyWindowTest, CopiesAreMadeOneAtATimeAndQuittingEndsTheOneUnderWay)
+{
+    const QString log = scripts.filePath("log");
+    ASSERT_NO_FATAL_FAILURE(UseOffice("echo \"start $name\" >>'" + log + "'\nsleep 0.3\n" + WritesAPdf() +
+                                      "\necho \"end $name\" >>'" + log + "'"));
+    ASSERT_NO_FATAL_FAILURE(Start());
+    ReceiveThePrintout();
+    Click(Form::DataSheet);
+    Click(Form::DataSheet);
+    EXPECT_EQ(app->pdfCopies()->Outstanding(), 2);
+    ASSERT_TRUE(StatusBecomes("PDF copy saved: " + Document("10234-307201590508-2.pdf"))) << Status().toStdString();
+    QFile order(log);
+    ASSERT_TRUE(order.open(QIODevice::ReadOnly));
+    EXPECT_EQ(order.readAll(), "start 10234-307201590508\nend 10234-307201590508\n"
+                               "start 10234-307201590508-2\nend 10234-307201590508-2\n");
+
+    const QString pidFile = scripts.filePath("pid");
+    ASSERT_NO_FATAL_FAILURE(UseOffice("echo $$ >'" + pidFile + "'\nsleep 300"));
+    Click(Form::DataSheet);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return QFile(pidFile).size() > 0; }, 20000));
+    QFile pidText(pidFile);
+    ASSERT_TRUE(pidText.open(QIODevice::ReadOnly));
+    const pid_t office = pidText.readAll().trimmed().toInt();
+    QElapsedTimer quitting;
+    quitting.start();
+    app.reset();
+    EXPECT_LT(quitting.elapsed(), 5000);
+    // Killed and collected: nothing by that number is left.
+    EXPECT_NE(::kill(office, 0), 0);
+}
+
+TEST(QtProcessRunnerTest, SaysHowAJobEndedAndEndsOnePastItsLimit)
+{
+    QTemporaryDir folder;
+    const QString script = folder.filePath("job");
+    QFile file(script);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("#!/bin/sh\necho \"said $1\"\n[ \"$1\" = hang ] && exec sleep 60\nexit 4\n");
+    file.close();
+    file.setPermissions(QFile::ReadOwner | QFile::ExeOwner);
+    QtProcessRunner runner;
+    const Result<ProcessOutcome> ended = runner.Run(script.toStdString(), {"this"}, 20000);
+    ASSERT_TRUE(ended) << ended.error().message;
+    EXPECT_EQ(ended.value().end, ProcessOutcome::End::Exited);
+    EXPECT_EQ(ended.value().exitCode, 4);
+    EXPECT_EQ(ended.value().output, "said this\n");
+
+    const Result<ProcessOutcome> hung = runner.Run(script.toStdString(), {"hang"}, 500);
+    ASSERT_TRUE(hung) << hung.error().message;
+    EXPECT_EQ(hung.value().end, ProcessOutcome::End::TimedOut);
+
+    EXPECT_FALSE(runner.Run(folder.filePath("missing").toStdString(), {}, 1000));
+}
+
+} // namespace
+} // namespace tessaprint
