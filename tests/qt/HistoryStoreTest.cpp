@@ -160,11 +160,40 @@ TEST_P(HistoryStoreContract, ACaptureIsRecordedOnceWhateverHowOftenItComes)
     // Another capture of the same readings is a visit of its own.
     HistoryCapture again = capture;
     again.linesHash = "h2";
+    again.capturedAt = "2026-03-01T10:30:00";
+    again.archiveName = "Quellmax-again.txt";
     EXPECT_EQ(Record(again), RecordOutcome::Added);
     EXPECT_EQ(Lookup("A-1").size(), 2u);
     // A capture without records is remembered too.
     EXPECT_EQ(Record(MakeCapture("empty", "2026-03-02T09:00:00", {})), RecordOutcome::Added);
     EXPECT_EQ(Record(MakeCapture("empty", "2026-03-02T09:00:00", {})), RecordOutcome::AlreadyThere);
+}
+
+TEST_P(HistoryStoreContract, APrintoutThatWentOnAfterAPauseIsKeptOnceAsItsLargerPart)
+{
+    // Its first part was ready after a pause, then the rest came: the same port, time and archive.
+    const HistoryCapture first =
+        MakeCapture("part1", "2026-04-01T09:00:00", {MakeRecord("G-1", "04/01/2026", {"Line Voltage 120 V"})});
+    HistoryCapture whole = first;
+    whole.linesHash = "part2";
+    whole.records[0].readings.push_back({2, "Ground Resistance 0.1 Ohms", "Ground Resistance", "0.1 Ohms"});
+    whole.records.push_back(MakeRecord("G-2", "04/01/2026", {"Line Voltage 119 V"}));
+    whole.records.back().position = 1;
+    EXPECT_EQ(Record(first), RecordOutcome::Added);
+    EXPECT_EQ(Record(whole), RecordOutcome::Added);
+    ASSERT_EQ(Lookup("G-1").size(), 1u);
+    EXPECT_EQ(Lookup("G-1")[0].readings.size(), 2u);
+    EXPECT_EQ(Lookup("G-2").size(), 1u);
+    // The first part once more (a retry that waited): the larger part stays.
+    EXPECT_EQ(Record(first), RecordOutcome::AlreadyThere);
+    EXPECT_EQ(Lookup("G-1")[0].readings.size(), 2u);
+    // The same lines imported from the archive file are that capture too; other lines are a capture of their own.
+    HistoryCapture imported = whole;
+    imported.port.clear();
+    EXPECT_EQ(Record(imported), RecordOutcome::AlreadyThere);
+    imported.linesHash = "import";
+    EXPECT_EQ(Record(imported), RecordOutcome::Added);
+    EXPECT_EQ(Lookup("G-1").size(), 2u);
 }
 
 TEST_P(HistoryStoreContract, LookupListsVisitsByTestDayThenCaptureTimeWithTheirReadings)

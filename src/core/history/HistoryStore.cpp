@@ -62,6 +62,25 @@ std::optional<std::string> ParseTestDay(const std::string& printed)
     return std::string(iso);
 }
 
+bool IsLiveCapture(const HistoryCapture& capture)
+{
+    return !capture.port.empty() && !capture.archiveName.empty();
+}
+
+std::int64_t ReadingCount(const HistoryCapture& capture)
+{
+    std::int64_t count = 0;
+    for (const HistoryRecord& record : capture.records) {
+        count += static_cast<std::int64_t>(record.readings.size());
+    }
+    return count;
+}
+
+bool IsSameLiveCapture(const HistoryCapture& a, const HistoryCapture& b)
+{
+    return IsLiveCapture(a) && a.port == b.port && a.archiveName == b.archiveName && a.capturedAt == b.capturedAt;
+}
+
 HistoryCapture MakeHistoryCapture(const ResultsTable& table, const EquipmentIdSelector& selector)
 {
     HistoryCapture capture;

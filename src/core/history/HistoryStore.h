@@ -62,6 +62,15 @@ public:
     virtual Result<std::vector<std::string>> Ids(const std::string& prefix, int limit) = 0;
 };
 
+// A capture received through a port, as opposed to a file imported: its
+// printout may have paused past the quiet time, so it can be recorded again,
+// grown. Its identity is its port, time and archive name; of two parts of
+// one capture a store keeps the one with more readings (the later one when
+// equal), so no reading is listed twice.
+bool IsLiveCapture(const HistoryCapture& capture);
+std::int64_t ReadingCount(const HistoryCapture& capture);
+bool IsSameLiveCapture(const HistoryCapture& a, const HistoryCapture& b);
+
 // The history's view of a parsed capture: every record on the selector once
 // (as the CSV export takes them), IDs and dates trimmed, test days parsed.
 // linesHash is left for the caller (the core has no hash function; the Qt

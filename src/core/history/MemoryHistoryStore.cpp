@@ -40,9 +40,24 @@ Result<RecordOutcome> MemoryHistoryStore::Record(const HistoryCapture& capture)
     if (m_failWith) {
         return *m_failWith;
     }
-    if (!m_hashes.insert(capture.linesHash).second) {
+    if (m_hashes.count(capture.linesHash) != 0) {
         return RecordOutcome::AlreadyThere;
     }
+    // The same live capture, grown or not: the part with more readings stays.
+    for (const HistoryCapture& part : m_captures) {
+        if (IsSameLiveCapture(capture, part) && ReadingCount(part) > ReadingCount(capture)) {
+            return RecordOutcome::AlreadyThere;
+        }
+    }
+    for (auto part = m_captures.begin(); part != m_captures.end();) {
+        if (IsSameLiveCapture(capture, *part)) {
+            m_hashes.erase(part->linesHash);
+            part = m_captures.erase(part);
+        } else {
+            ++part;
+        }
+    }
+    m_hashes.insert(capture.linesHash);
     m_captures.push_back(capture);
     return RecordOutcome::Added;
 }

@@ -431,6 +431,59 @@ Result<RecordOutcome> SqlHistoryStore::Record(const HistoryCapture& capture)
     return last;
 }
 
+Result<bool> SqlHistoryStore::ReplaceEarlierPart(const HistoryCapture& capture, qlonglong captureId)
+{
+    // A printout that paused past the quiet time is recorded when its first
+    // part is ready and again when the rest came: the same capture (its port,
+    // time and archive), grown. The larger part stays, so no reading is
+    // listed twice; a file import (no port) is a capture of its own.
+    if (!IsLiveCapture(capture)) {
+        return true;
+    }
+    const std::string what = "cannot record the capture " + capture.archiveName;
+    Result<QSqlQuery*> earlier = Prepared(QStringLiteral(
+        "SELECT c.id, (SELECT COUNT(*) FROM readings r JOIN records d ON r.record_id = d.id WHERE d.capture_id = c.id) "
+        "FROM captures c WHERE c.archive_name = ? AND c.captured_at = ? AND c.port = ? AND c.id <> ?"));
+    if (!earlier) {
+        return earlier.error();
+    }
+    QSqlQuery& query = *earlier.value();
+    query.bindValue(0, Text(capture.archiveName));
+    query.bindValue(1, Text(capture.capturedAt));
+    query.bindValue(2, Text(capture.port));
+    query.bindValue(3, captureId);
+    if (!query.exec()) {
+        return Failure(what, query.lastError());
+    }
+    const qlonglong readings = ReadingCount(capture);
+    std::vector<qlonglong> parts;
+    while (query.next()) {
+        if (query.value(1).toLongLong() > readings) {
+            query.finish();
+            return false;
+        }
+        parts.push_back(query.value(0).toLongLong());
+    }
+    query.finish();
+    for (const qlonglong part : parts) {
+        for (const QString& sql : {QStringLiteral("DELETE FROM readings WHERE record_id IN "
+                                                  "(SELECT id FROM records WHERE capture_id = ?)"),
+                                   QStringLiteral("DELETE FROM records WHERE capture_id = ?"),
+                                   QStringLiteral("DELETE FROM captures WHERE id = ?")}) {
+            Result<QSqlQuery*> remove = Prepared(sql);
+            if (!remove) {
+                return remove.error();
+            }
+            remove.value()->bindValue(0, part);
+            if (!remove.value()->exec()) {
+                return Failure(what, remove.value()->lastError());
+            }
+            remove.value()->finish();
+        }
+    }
+    return true;
+}
+
 Result<RecordOutcome> SqlHistoryStore::RecordOnce(const HistoryCapture& capture)
 {
     m_lastRetryable = false;
@@ -472,6 +525,13 @@ Result<RecordOutcome> SqlHistoryStore::RecordOnce(const HistoryCapture& capture)
     }
     const qlonglong captureId = captureQuery.value(0).toLongLong();
     captureQuery.finish();
+    if (Result<bool> grown = ReplaceEarlierPart(capture, captureId); !grown) {
+        return fail(grown.error());
+    } else if (!grown.value()) {
+        // A larger part of this very capture is there already.
+        Rollback();
+        return RecordOutcome::AlreadyThere;
+    }
 
     Result<QSqlQuery*> insertRecord = Prepared(
         QStringLiteral("INSERT INTO records (capture_id, position, equipment_id, test_date, test_day, equipment_key) "

@@ -57,6 +57,9 @@ private:
     Result<bool> CreateSchema();
     Result<bool> MigrateFromVersion1();
     Result<RecordOutcome> RecordOnce(const HistoryCapture& capture);
+    // Inside the transaction of a new capture: removes the earlier, smaller
+    // parts of the same live capture; false when a larger part is there.
+    Result<bool> ReplaceEarlierPart(const HistoryCapture& capture, qlonglong captureId);
     // Fills found (index: record id -> place in found) with the readings of recordIds.
     Result<void> ReadReadings(const std::vector<qlonglong>& recordIds,
                               const std::unordered_map<qlonglong, std::size_t>& index,
