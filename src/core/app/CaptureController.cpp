@@ -602,20 +602,31 @@ Result<void> CaptureController::OpenCaptureFrom(const std::string& path)
     return {};
 }
 
-void CaptureController::OnSaveCapture()
+std::optional<std::string> CaptureController::ChooseFileToWrite(const std::string& title, const std::string& filter,
+                                                                const std::string& extension)
 {
-    auto path = m_prompts.ChooseSaveFile("Save Captured Lines", kCaptureFilter);
+    auto path = m_prompts.ChooseSaveFile(title, filter);
     if (!path) {
-        return;
+        return std::nullopt;
     }
-    // "Open Captured Lines" lists *.txt: a name without an extension gets it.
+    // The chooser asked about the name as typed; the one with the extension added is asked about here.
     if (!std::filesystem::path(PathFromUtf8(*path)).has_extension()) {
-        *path += ".txt";
+        *path += extension;
         std::error_code ec;
         if (std::filesystem::exists(PathFromUtf8(*path), ec) &&
             m_prompts.ShowConfirm(*path + " already exists.\nReplace it?", DefaultButton::Cancel) != kIdOk) {
-            return;
+            return std::nullopt;
         }
+    }
+    return path;
+}
+
+void CaptureController::OnSaveCapture()
+{
+    // "Open Captured Lines" lists *.txt: a name without an extension gets it.
+    const auto path = ChooseFileToWrite("Save Captured Lines", kCaptureFilter, ".txt");
+    if (!path) {
+        return;
     }
     if (const Result<void> saved = SaveCaptureTo(*path); !saved) {
         m_prompts.ShowError(saved.error().message);
@@ -664,17 +675,9 @@ void CaptureController::OnExportCsv()
         m_prompts.ShowError("There are no results to export: press RESULT, or open a saved capture, first.");
         return;
     }
-    auto path = m_prompts.ChooseSaveFile("Export Results as CSV", kCsvFilter);
+    const auto path = ChooseFileToWrite("Export Results as CSV", kCsvFilter, ".csv");
     if (!path) {
         return;
-    }
-    if (!std::filesystem::path(PathFromUtf8(*path)).has_extension()) {
-        *path += ".csv";
-        std::error_code ec;
-        if (std::filesystem::exists(PathFromUtf8(*path), ec) &&
-            m_prompts.ShowConfirm(*path + " already exists.\nReplace it?", DefaultButton::Cancel) != kIdOk) {
-            return;
-        }
     }
     const Result<CsvCounts> exported = ExportCsvTo(*path);
     if (!exported) {

@@ -192,6 +192,11 @@ private:
     bool ReopenLostPort();
     // Tells the user that the port is not open; true when it is open.
     bool RequireOpenPort(const std::string& what);
+    // The save-file chooser: a name without an extension gets extension, and
+    // a file of that name is replaced only when the user says so; nothing
+    // when the user cancels either question.
+    std::optional<std::string> ChooseFileToWrite(const std::string& title, const std::string& filter,
+                                                 const std::string& extension);
     std::string PortText() const;
     // The capture shown goes to the history (port "" for a file, archiveName
     // the archive's or the file's name).
