@@ -1,5 +1,6 @@
 #include "docs/OfficeLocator.h"
 
+#include "util/PosixExec.h"
 #include "util/Utf8Path.h"
 
 #include <algorithm>
@@ -7,11 +8,6 @@
 #include <cstdlib>
 #include <filesystem>
 #include <optional>
-
-#ifndef _WIN32
-#include <sys/stat.h>
-#include <unistd.h>
-#endif
 
 namespace tessaprint::docs {
 
@@ -199,8 +195,7 @@ OfficeEnvironment OfficeEnvironment::Current()
         std::error_code ec;
         return fs::is_regular_file(PathFromUtf8(path), ec);
 #else
-        struct stat info {};
-        return ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode) && ::access(path.c_str(), X_OK) == 0;
+        return IsExecutableFile(path);
 #endif
     };
     environment.folderNames = [](const std::string& folder) {

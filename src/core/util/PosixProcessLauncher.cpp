@@ -2,13 +2,14 @@
 
 #ifndef _WIN32
 
+#include "util/PosixExec.h"
+
 #include <cerrno>
 #include <chrono>
 #include <csignal>
 #include <cstdlib>
 #include <fcntl.h>
 #include <sstream>
-#include <sys/stat.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -59,24 +60,12 @@ private:
     bool m_ended = false;
 };
 
-bool IsExecutableFile(const std::string& path)
-{
-    struct stat info {};
-    return ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode) && ::access(path.c_str(), X_OK) == 0;
-}
-
 } // namespace
 
 std::unique_ptr<ExternalProcess> PosixProcessLauncher::Launch(const std::string& program,
                                                               const std::vector<std::string>& arguments)
 {
-    std::vector<std::string> words{program};
-    words.insert(words.end(), arguments.begin(), arguments.end());
-    std::vector<char*> argv;
-    for (auto& word : words) {
-        argv.push_back(word.data());
-    }
-    argv.push_back(nullptr);
+    ExecArguments argv(program, arguments);
 
     // The child reports a failed exec through this pipe; a successful exec
     // closes it unwritten.
@@ -93,7 +82,7 @@ std::unique_ptr<ExternalProcess> PosixProcessLauncher::Launch(const std::string&
     if (pid == 0) {
         ::close(report[0]);
         ::setsid(); // its own session: signals meant for this program do not reach it
-        ::execvp(argv[0], argv.data());
+        ::execvp(argv.argv()[0], argv.argv());
         const int error = errno;
         [[maybe_unused]] const auto written = ::write(report[1], &error, sizeof error);
         ::_exit(127);

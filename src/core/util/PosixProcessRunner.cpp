@@ -2,6 +2,8 @@
 
 #ifndef _WIN32
 
+#include "util/PosixExec.h"
+
 #include <cerrno>
 #include <chrono>
 #include <csignal>
@@ -82,13 +84,7 @@ Result<ProcessOutcome> PosixProcessRunner::Run(const std::string& program, const
 {
     // Everything the child needs is made before the fork: between fork and
     // exec a child of a threaded program may only make system calls.
-    std::vector<std::string> words{program};
-    words.insert(words.end(), arguments.begin(), arguments.end());
-    std::vector<char*> argv;
-    for (auto& word : words) {
-        argv.push_back(word.data());
-    }
-    argv.push_back(nullptr);
+    ExecArguments argv(program, arguments);
 
     int pipeFds[2];
     if (::pipe2(pipeFds, O_CLOEXEC) != 0) {
@@ -116,7 +112,7 @@ Result<ProcessOutcome> PosixProcessRunner::Run(const std::string& program, const
         ::dup2(nothing.get(), STDIN_FILENO);
         ::dup2(outputWrite.get(), STDOUT_FILENO);
         ::dup2(outputWrite.get(), STDERR_FILENO);
-        ::execvp(argv[0], argv.data());
+        ::execvp(argv.argv()[0], argv.argv());
         const int error = errno;
         [[maybe_unused]] const auto written = ::write(reportWrite.get(), &error, sizeof error);
         ::_exit(127);
