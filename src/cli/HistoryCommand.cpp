@@ -3,7 +3,7 @@
 #include "app/QtSettingsStore.h"
 #include "history/HistoryDatabase.h"
 #include "history/HistoryJson.h"
-#include "history/LinesHash.h"
+#include "history/SavedCapture.h"
 #include "results/RecordsOnSelector.h"
 #include "results/ResultsCsv.h"
 #include "util/FileIo.h"
@@ -94,22 +94,17 @@ struct ImportFile {
 // Parses one file and records it; the line printed says what happened.
 bool ImportOne(history::HistoryStore& store, const ImportFile& file)
 {
-    const Result<std::string> content = ReadWholeFile(file.path);
-    if (!content) {
-        std::cout << "failed: " << file.path << ": " << content.error().message << "\n";
+    Result<history::HistoryCapture> read = history::ReadSavedCapture(file.path, file.transcript);
+    if (!read) {
+        std::cout << "failed: " << file.path << ": " << read.error().message << "\n";
         return false;
     }
-    ResultsTable table;
-    ResultsListing listing;
-    Replay(content.value(), file.transcript, table, listing);
-    history::HistoryCapture capture = history::MakeHistoryCapture(table, listing);
-    capture.linesHash = history::LinesHash(listing.lines());
+    history::HistoryCapture& capture = read.value();
     // A capture file is written as its capture ends.
     if (const auto written = FileModifiedLocalTime(file.path)) {
         capture.capturedAt = IsoLocalTime(*written);
     }
     capture.kind = file.kind ? UnitTypeText(*file.kind) : std::string();
-    capture.archiveName = PathToUtf8(PathFromUtf8(file.path).filename());
     const Result<history::RecordOutcome> outcome = store.Record(capture);
     if (!outcome) {
         std::cout << "failed: " << file.path << ": " << outcome.error().message << "\n";

@@ -1,10 +1,9 @@
 #include "history/QtHistoryRecorder.h"
 
 #include "history/LinesHash.h"
-#include "link/Replay.h"
+#include "history/SavedCapture.h"
 #include "results/InstrumentKind.h"
 #include "results/ResultsCsv.h"
-#include "results/ResultsListing.h"
 #include "util/FileIo.h"
 
 #include <QDir>
@@ -324,20 +323,15 @@ void QtHistoryRecorder::ImportArchive(const std::string& folder, ImportDone done
                 counts.firstError = store.error().message;
                 break;
             }
-            const Result<std::string> content = ReadWholeFile(file.filePath().toStdString());
-            if (!content) {
+            Result<history::HistoryCapture> read = history::ReadSavedCapture(file.filePath().toStdString(), false);
+            if (!read) {
                 ++counts.unreadable;
                 continue;
             }
-            ResultsTable table;
-            ResultsListing listing;
-            ReplayCaptureFile(content.value(), table, listing, listing);
-            history::HistoryCapture capture = history::MakeHistoryCapture(table, listing);
+            history::HistoryCapture& capture = read.value();
             if (capture.records.empty()) {
                 continue;
             }
-            capture.linesHash = history::LinesHash(listing.lines());
-            capture.archiveName = file.fileName().toStdString();
             TakeArchiveName(file, capture);
             const Result<history::RecordOutcome> outcome = store.value()->Record(capture);
             if (!outcome) {
