@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs the Debian packages Tessaprint builds with; skips what is already
 # there. Safe to run again. With --tests it adds what the tests use besides
-# (LibreOffice, to open every document in a word processor nobody here wrote).
+# (LibreOffice, to open every document in a word processor nobody here wrote;
+# the de_DE.UTF-8 locale, under which the number tests run a second time).
 set -euo pipefail
 
 packages=(
@@ -28,6 +29,7 @@ if [ "${1:-}" = "--tests" ]; then
                python3                   # the command-line checks read JSON with it
                desktop-file-utils        # desktop-file-validate checks the installed desktop entry
                postgresql                # scripts/with-postgres.sh: a throwaway server for the history's tests
+               locales                   # de_DE.UTF-8: the number tests under a decimal comma
                clang libclang-rt-14-dev) # the fuzz targets (libFuzzer)
 fi
 
@@ -37,14 +39,27 @@ for package in "${packages[@]}"; do
         missing+=("$package")
     fi
 done
-if [ ${#missing[@]} -eq 0 ]; then
-    exit 0
-fi
 
 sudo=""
 if [ "$(id -u)" -ne 0 ]; then
     sudo="sudo"
 fi
-echo "Installing: ${missing[*]}"
-$sudo apt-get update -qq
-DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+if [ ${#missing[@]} -gt 0 ]; then
+    echo "Installing: ${missing[*]}"
+    $sudo apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
+
+# A locale that writes 0,5 for 0.5: the tests of every number the instrument
+# prints run under it too. Generated once; later runs find it.
+if [ "${1:-}" = "--tests" ] && ! locale -a 2>/dev/null | grep -qix 'de_DE\.utf-\?8'; then
+    echo "Generating the locale de_DE.UTF-8"
+    if ! grep -q '^de_DE\.UTF-8 UTF-8' /etc/locale.gen 2>/dev/null; then
+        if grep -q '^# *de_DE\.UTF-8 UTF-8' /etc/locale.gen 2>/dev/null; then
+            $sudo sed -i 's/^# *\(de_DE\.UTF-8 UTF-8\)/\1/' /etc/locale.gen
+        else
+            echo 'de_DE.UTF-8 UTF-8' | $sudo tee -a /etc/locale.gen >/dev/null
+        fi
+    fi
+    $sudo locale-gen
+fi

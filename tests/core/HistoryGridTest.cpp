@@ -1,12 +1,19 @@
 // Readings as numbers, what counts as a sharp change, an ID's records side by
-// side, and the test before the one on screen.
+// side, and the test before the one on screen. These also run under a locale
+// with a decimal comma (de_DE.): the instrument's point is a point there too.
 #include "history/HistoryGrid.h"
 #include "app/DemoHistory.h"
 #include "history/ReadingNumber.h"
+#include "link/CaptureSettings.h"
+#include "link/Replay.h"
+#include "sim/SamplePrintouts.h"
+#include "text/DecimalText.h"
 
 #include "MemoryHistoryStore.h"
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 namespace tessaprint {
 namespace {
@@ -15,6 +22,22 @@ using history::DiffersSharply;
 using history::HistoryReading;
 using history::HistoryRecord;
 using history::ParseReadingNumber;
+
+TEST(DecimalTextTest, ReadsAndWritesThePointWhateverTheLocale)
+{
+    EXPECT_EQ(ReadDecimal("0.09"), 0.09);
+    EXPECT_EQ(ReadDecimal("+.5"), 0.5);
+    EXPECT_EQ(ReadDecimal("-0.1"), -0.1);
+    EXPECT_EQ(ReadDecimal("12."), 12.0);
+    for (const std::string& none :
+         std::vector<std::string>{"", "-", ".", "0,5", "1e5", "+-1", "inf", "0x10", "1.2.3", std::string(400, '9')}) {
+        EXPECT_FALSE(ReadDecimal(none)) << none;
+    }
+    EXPECT_EQ(WriteDecimal(0.4, 1), "0.4");
+    EXPECT_EQ(WriteDecimal(119.8 * 1.04, 2), "124.59");
+    EXPECT_EQ(WriteDecimal(-2.5, 0), "-2");
+    EXPECT_EQ(DurationText(2500), "2.5 s");
+}
 
 TEST(ReadingNumberTest, TheFirstNumberWithSignPointAndTheWordAfterIt)
 {
@@ -40,7 +63,9 @@ TEST(ReadingNumberTest, TheFirstNumberWithSignPointAndTheWordAfterIt)
         EXPECT_EQ(parsed->unit, c.unit);
         EXPECT_EQ(parsed->comparison, c.comparison);
     }
-    for (const char* none : {"", "PASS", "-", ". V", "N/A"}) {
+    // A number no double holds is none either (never infinity on a chart).
+    for (const std::string& none :
+         std::vector<std::string>{"", "PASS", "-", ". V", "N/A", std::string(400, '9') + " V"}) {
         EXPECT_FALSE(ParseReadingNumber(none)) << none;
     }
 }
@@ -197,6 +222,26 @@ TEST(DemoHistoryTest, EverySampleIdHasTwoEarlierTestsWithDriftedReadings)
     EXPECT_EQ(records.value()[1].readings[1].test, "Ground Resistance");
     EXPECT_NE(records.value()[1].readings[1].reading, "0.123 Ohms");
     EXPECT_TRUE(ParseReadingNumber(records.value()[1].readings[1].reading));
+    // Each drifted reading is written as the instrument writes it: its decimals
+    // after a point and its unit as they were, only the number moved.
+    ResultsTable table;
+    ResultsListing listing;
+    ReplayTranscript(SamplePrintout(InstrumentKind::Quellmax), table, listing);
+    const history::HistoryCapture sample = history::MakeHistoryCapture(table, listing);
+    // "0.123 Ohms" -> ".999 Ohms": what follows the whole number, any digit a 9.
+    const auto shape = [](const std::string& reading) {
+        std::string text = reading.substr(reading.find_first_not_of("0123456789", reading.find_first_of("0123456789")));
+        std::replace_if(
+            text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; }, '9');
+        return text;
+    };
+    for (const HistoryRecord& past : records.value()) {
+        ASSERT_EQ(past.readings.size(), sample.records[0].readings.size());
+        for (std::size_t i = 0; i < past.readings.size(); ++i) {
+            EXPECT_EQ(shape(past.readings[i].reading), shape(sample.records[0].readings[i].reading))
+                << past.readings[i].reading << " from " << sample.records[0].readings[i].reading;
+        }
+    }
     // Seeding twice adds nothing.
     SeedDemoHistory(store);
     EXPECT_EQ(store.Captures().size(), 6u);

@@ -3,10 +3,10 @@
 #include "history/ReadingNumber.h"
 #include "link/Replay.h"
 #include "sim/SamplePrintouts.h"
+#include "text/DecimalText.h"
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 #include <cstdlib>
 
 namespace tessaprint {
@@ -40,9 +40,7 @@ std::string Scaled(const std::string& reading, double factor)
         }
         ++end;
     }
-    char text[64];
-    std::snprintf(text, sizeof text, "%.*f", std::max(decimals, 0), number->value * factor);
-    return reading.substr(0, start) + text + reading.substr(end);
+    return reading.substr(0, start) + WriteDecimal(number->value * factor, std::max(decimals, 0)) + reading.substr(end);
 }
 
 // "03/14/2015" a number of years earlier.

@@ -1,8 +1,8 @@
 #include "history/ReadingNumber.h"
 
-#include <cctype>
+#include "text/DecimalText.h"
+
 #include <cmath>
-#include <cstdlib>
 
 namespace tessaprint::history {
 
@@ -72,9 +72,12 @@ std::optional<ReadingNumber> ParseReadingNumber(std::string_view reading)
         point = point || reading[end] == '.';
         ++end;
     }
-    const std::string number(reading.substr(start, end - start));
+    const auto value = ReadDecimal(reading.substr(start, end - start));
+    if (!value) {
+        return std::nullopt; // more digits than a double holds
+    }
     ReadingNumber parsed;
-    parsed.value = std::strtod(number.c_str(), nullptr);
+    parsed.value = *value;
     parsed.comparison = ComparisonBefore(reading, start);
     // The unit: the word right after the number, after blanks ("48.6 MOhms", "5%").
     std::size_t unit = end;
@@ -118,8 +121,11 @@ bool DiffersSharply(std::string_view before, std::string_view now)
     if (before.size() != now.size()) {
         return true;
     }
+    // Case aside for ASCII letters only: the locale's idea of case never
+    // touches the bytes of a UTF-8 text.
+    const auto fold = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
     for (std::size_t i = 0; i < before.size(); ++i) {
-        if (std::tolower(static_cast<unsigned char>(before[i])) != std::tolower(static_cast<unsigned char>(now[i]))) {
+        if (fold(before[i]) != fold(now[i])) {
             return true;
         }
     }

@@ -16,7 +16,8 @@ struct ReadingNumber {
 };
 
 // "0.123 Ohms" -> 0.123 "Ohms"; "-0.1 uA" -> -0.1 "uA"; "2.0 J 176 V 3.5 A"
-// -> 2.0 "J"; nothing for a reading without a digit ("", "PASS").
+// -> 2.0 "J"; nothing for a reading without a digit ("", "PASS") or with a
+// number no double holds. The point is the decimal point in every locale.
 std::optional<ReadingNumber> ParseReadingNumber(std::string_view reading);
 
 // Whether a reading differs sharply from the one before it, the rule the

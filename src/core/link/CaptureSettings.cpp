@@ -1,5 +1,7 @@
 #include "link/CaptureSettings.h"
 
+#include "text/DecimalText.h"
+
 #include <charconv>
 #include <cstdio>
 
@@ -43,7 +45,7 @@ std::string DurationText(std::int64_t milliseconds)
     } else if (milliseconds % 1000 == 0) {
         std::snprintf(text, sizeof text, "%lld s", static_cast<long long>(milliseconds / 1000));
     } else {
-        std::snprintf(text, sizeof text, "%.1f s", static_cast<double>(milliseconds) / 1000.0);
+        return WriteDecimal(static_cast<double>(milliseconds) / 1000.0, 1) + " s"; // "2.5 s" in every locale
     }
     return text;
 }
