@@ -1,4 +1,6 @@
 // GUI tests run without a display and never touch the user's own files.
+#include "../core/EnvironmentLocale.h"
+
 #include <QApplication>
 #include <QTemporaryDir>
 
@@ -20,6 +22,10 @@ int main(int argc, char** argv)
     QTemporaryDir home;
     qputenv("HOME", home.path().toUtf8());
     qputenv("XDG_CONFIG_HOME", (home.path() + "/config").toUtf8());
+    // QApplication takes the environment's locale itself; a run under one this machine lacks proves nothing.
+    if (!tessaprint::test::TakeEnvironmentLocale()) {
+        return tessaprint::test::kSkipped;
+    }
     QApplication app(argc, argv);
     QApplication::setOrganizationName(QStringLiteral("Zelmor"));
     QApplication::setApplicationName(QStringLiteral("Tessaprint"));
