@@ -10,9 +10,12 @@
 #include "history/CHistoryDlg.h"
 #include "history/LinesHash.h"
 #include "history/QtHistoryRecorder.h"
+#include "history/SharpHighlight.h"
 #include "util/FileIo.h"
 
+#include <QAbstractAxis>
 #include <QAction>
+#include <QApplication>
 #include <QChart>
 #include <QChartView>
 #include <QComboBox>
@@ -25,9 +28,11 @@
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QStringListModel>
+#include <QStyle>
 #include <QTableWidget>
 #include <QTemporaryDir>
 
+#include <algorithm>
 #include <filesystem>
 
 namespace tessaprint {
@@ -261,6 +266,44 @@ TEST_F(HistoryWindowTest, WithoutAStoreHistoryIsOffAndSaysWhy)
     EXPECT_EQ(Rows().size(), 2);
 }
 
+// A dark desktop's colours, as a dark theme gives them.
+QPalette DarkPalette()
+{
+    QPalette dark;
+    dark.setColor(QPalette::Window, QColor(45, 45, 48));
+    dark.setColor(QPalette::WindowText, QColor(222, 222, 222));
+    dark.setColor(QPalette::Base, QColor(30, 30, 30));
+    dark.setColor(QPalette::AlternateBase, QColor(40, 40, 40));
+    dark.setColor(QPalette::Text, QColor(222, 222, 222));
+    dark.setColor(QPalette::Button, QColor(53, 53, 56));
+    dark.setColor(QPalette::ButtonText, QColor(222, 222, 222));
+    dark.setColor(QPalette::Highlight, QColor(42, 130, 218));
+    dark.setColor(QPalette::HighlightedText, QColor(255, 255, 255));
+    return dark;
+}
+
+// A cell marked as differing sharply reads in the palette, is red, and says so
+// by more than its colour; a plain one keeps the list's own look.
+void ExpectMarked(const QBrush& background, const QBrush& foreground, const QFont& font, const QIcon& icon,
+                  const QPalette& palette)
+{
+    const QColor text = foreground.style() == Qt::NoBrush ? palette.color(QPalette::Text) : foreground.color();
+    ASSERT_NE(background.style(), Qt::NoBrush);
+    EXPECT_GE(SharpHighlight::ContrastRatio(text, background.color()), SharpHighlight::kMinContrast)
+        << text.name().toStdString() << " on " << background.color().name().toStdString();
+    EXPECT_GT(background.color().red(), background.color().green() + 40) << background.color().name().toStdString();
+    EXPECT_NE(background.color(), palette.color(QPalette::Base));
+    EXPECT_TRUE(font.bold());
+    EXPECT_FALSE(icon.isNull());
+}
+
+void ExpectPlain(const QBrush& background, const QFont& font, const QIcon& icon)
+{
+    EXPECT_EQ(background.style(), Qt::NoBrush);
+    EXPECT_FALSE(font.bold());
+    EXPECT_TRUE(icon.isNull());
+}
+
 class HistoryDialogTest : public HistoryWindowTest {
 protected:
     void SeedBio()
@@ -364,7 +407,7 @@ TEST_F(HistoryDialogTest, TheTableHasAColumnPerDateAndTheSameTestOnOneRow)
     EXPECT_EQ(table->item(ground, 3)->text(), "0.200 Ohms");
     EXPECT_EQ(table->item(ground, 4)->text(), "0.210 Ohms");
     // 0.090 -> 0.200 is more than half again: marked; 0.200 -> 0.210 is not.
-    EXPECT_EQ(table->item(ground, 3)->background().color(), CHistoryDlg::kSharpColor);
+    EXPECT_EQ(table->item(ground, 3)->background().color(), SharpHighlight(*dialog).background());
     EXPECT_EQ(table->item(ground, 4)->background().style(), Qt::NoBrush);
     EXPECT_EQ(table->item(RowOf(table, "Result"), 4)->text(), "");
     // The newest date is chosen.
@@ -410,6 +453,78 @@ TEST_F(HistoryDialogTest, TheChartDrawsTheChosenTestsNumbersByDateWithItsUnit)
               "Left out, without a number: 03/14/2014 (\"PASS\").");
 }
 
+TEST_F(HistoryDialogTest, ASharpChangeReadsInALightAndADarkPaletteAndTheChartFollowsThePalette)
+{
+    SeedBio();
+    Start();
+    CHistoryDlg* dialog = Open();
+    ASSERT_NE(dialog, nullptr);
+    ShowBio(dialog);
+    auto* table = In<QTableWidget>(dialog, ControlId::History::Table);
+    QChart* chart = In<QChartView>(dialog, ControlId::History::Chart)->chart();
+    const int ground = RowOf(table, "Ground Resistance");
+    table->setCurrentCell(ground, 3);
+    // The window opened in the light palette; the desktop may turn dark while it is open.
+    for (const QPalette& palette : {QApplication::style()->standardPalette(), DarkPalette()}) {
+        SCOPED_TRACE(palette.color(QPalette::Base).name().toStdString());
+        dialog->setPalette(palette);
+        const QTableWidgetItem* sharp = table->item(ground, 3);
+        ExpectMarked(sharp->background(), sharp->foreground(), sharp->font(), sharp->icon(), palette);
+        const QTableWidgetItem* plain = table->item(ground, 4);
+        ExpectPlain(plain->background(), plain->font(), plain->icon());
+
+        const QColor base = palette.color(QPalette::Base);
+        EXPECT_EQ(chart->backgroundBrush().color(), base);
+        EXPECT_GE(SharpHighlight::ContrastRatio(chart->titleBrush().color(), base), SharpHighlight::kMinContrast);
+        for (const QAbstractAxis* axis : chart->axes()) {
+            EXPECT_GE(SharpHighlight::ContrastRatio(axis->labelsColor(), base), SharpHighlight::kMinContrast);
+            EXPECT_GE(SharpHighlight::ContrastRatio(axis->titleBrush().color(), base), SharpHighlight::kMinContrast);
+        }
+        ASSERT_EQ(chart->series().size(), 1);
+        EXPECT_GE(SharpHighlight::ContrastRatio(qobject_cast<QLineSeries*>(chart->series()[0])->color(), base), 3.0);
+    }
+}
+
+TEST_F(HistoryDialogTest, TheChartPlacesTestsByTheirDatesInTimeOrderAndNamesWhatHasNoDate)
+{
+    const std::string id = "ICU-9";
+    Seed(id, "", "", {{"Line Voltage", "121 V"}}); // neither a test date nor a capture time
+    Seed(id, "03/14/2013", "2013-03-14T09:00:00", {{"Line Voltage", "118 V"}, {"Insulation", ">2000000 Ohms"}});
+    Seed(id, "04/14/2013", "2013-04-14T09:00:00", {{"Line Voltage", "119 V"}});
+    // One day's test printed twice later on: by capture in the table, by time of day on the chart.
+    Seed(id, "03/14/2015", "2015-04-01T18:00:00", {{"Line Voltage", "120 V"}});
+    Seed(id, "03/14/2015", "2015-05-01T08:00:00", {{"Line Voltage", "120 V"}});
+    Start();
+    CHistoryDlg* dialog = Open();
+    ASSERT_NE(dialog, nullptr);
+    QSignalSpy shown(dialog, &CHistoryDlg::recordsShown);
+    dialog->ShowId(QString::fromStdString(id));
+    ASSERT_TRUE(shown.wait(kWaitMs));
+    auto* table = In<QTableWidget>(dialog, ControlId::History::Table);
+    auto* chartView = In<QChartView>(dialog, ControlId::History::Chart);
+    auto* note = In<QLabel>(dialog, ControlId::History::ChartNote);
+
+    table->setCurrentCell(RowOf(table, "Line Voltage"), 2);
+    QCoreApplication::processEvents();
+    auto* series = qobject_cast<QLineSeries*>(chartView->chart()->series().value(0));
+    ASSERT_NE(series, nullptr);
+    const QList<QPointF> points = series->points();
+    ASSERT_EQ(points.size(), 4);
+    EXPECT_TRUE(
+        std::is_sorted(points.begin(), points.end(), [](const QPointF& a, const QPointF& b) { return a.x() < b.x(); }));
+    // A month, then about two years: the distances on screen follow the dates.
+    const qreal month = chartView->chart()->mapToPosition(points[1], series).x() -
+                        chartView->chart()->mapToPosition(points[0], series).x();
+    const qreal years = chartView->chart()->mapToPosition(points[2], series).x() -
+                        chartView->chart()->mapToPosition(points[1], series).x();
+    ASSERT_GT(month, 0);
+    EXPECT_NEAR(years / month, (points[2].x() - points[1].x()) / (points[1].x() - points[0].x()), 0.01);
+    EXPECT_EQ(note->text(), "Left out, without a date: \"121 V\".");
+
+    table->setCurrentCell(RowOf(table, "Insulation"), 2);
+    EXPECT_EQ(note->text(), ">2000000 Ohms on 03/14/2013 is drawn as 2000000 (a limit the instrument printed).");
+}
+
 TEST_F(HistoryDialogTest, DataSheetWritesThePastRecordOfTheChosenDate)
 {
     SeedBio();
@@ -443,10 +558,15 @@ TEST_F(HistoryDialogTest, TheMainFormShowsThePreviousTestsReadingsBesideTheCaptu
     ASSERT_EQ(readings->columnCount(), 4);
     EXPECT_EQ(readings->headerItem()->text(CQuellmaxView::kLastTimeColumn), "Last time");
     ASSERT_TRUE(QTest::qWaitFor([&] { return readings->topLevelItem(0)->text(3) == "0.3 uA"; }, kWaitMs));
-    // 0.3 -> 0.1 uA is a sharp change, 0.120 -> 0.123 Ohms is not.
-    EXPECT_EQ(readings->topLevelItem(0)->background(3).color(), CQuellmaxView::kSharpColor);
+    // 0.3 -> 0.1 uA is a sharp change, 0.120 -> 0.123 Ohms is not; marked so in a dark palette as well.
     EXPECT_EQ(readings->topLevelItem(1)->text(3), "0.120 Ohms");
-    EXPECT_EQ(readings->topLevelItem(1)->background(3).style(), Qt::NoBrush);
+    for (const QPalette& palette : {QApplication::style()->standardPalette(), DarkPalette()}) {
+        app->view()->setPalette(palette);
+        const QTreeWidgetItem* sharp = readings->topLevelItem(0);
+        ExpectMarked(sharp->background(3), sharp->foreground(3), sharp->font(3), sharp->icon(3), palette);
+        const QTreeWidgetItem* plain = readings->topLevelItem(1);
+        ExpectPlain(plain->background(3), plain->font(3), plain->icon(3));
+    }
     // The three columns are as they were.
     EXPECT_EQ(Rows(), (QStringList{"1|Case Leakage|0.1 uA", "2|Ground Resistance|0.123 Ohms"}));
     auto* selector = Control<QComboBox>(Form::EquipmentId);

@@ -4,6 +4,7 @@
 #include "history/HistoryGrid.h"
 #include "history/QtHistoryRecorder.h"
 #include "history/ReadingNumber.h"
+#include "history/SharpHighlight.h"
 #include "util/ControlId.h"
 
 #include <QChart>
@@ -11,6 +12,7 @@
 #include <QCompleter>
 #include <QDateTime>
 #include <QDateTimeAxis>
+#include <QEvent>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -26,6 +28,8 @@
 
 #include <algorithm>
 #include <set>
+#include <utility>
+#include <vector>
 
 namespace tessaprint {
 
@@ -49,6 +53,13 @@ std::optional<QDateTime> ChartTime(const history::HistoryRecord& record)
         }
     }
     return QDateTime(day, time);
+}
+
+QColor Mixed(const QColor& from, const QColor& to, double share)
+{
+    return QColor::fromRgbF(static_cast<float>(from.redF() + (to.redF() - from.redF()) * share),
+                            static_cast<float>(from.greenF() + (to.greenF() - from.greenF()) * share),
+                            static_cast<float>(from.blueF() + (to.blueF() - from.blueF()) * share));
 }
 
 } // namespace
@@ -94,6 +105,8 @@ CHistoryDlg::CHistoryDlg(QtHistoryRecorder& recorder, std::function<void(const h
     m_chart->setRenderHint(QPainter::Antialiasing);
     m_chart->setMinimumHeight(180);
     m_chart->chart()->legend()->hide();
+    m_chart->chart()->setBackgroundRoundness(0);
+    m_chart->chart()->setPlotAreaBackgroundVisible(false);
     m_chartNote = new QLabel(this);
     m_chartNote->setObjectName(ControlName(ControlId::History::ChartNote));
     m_chartNote->setWordWrap(true);
@@ -124,8 +137,64 @@ CHistoryDlg::CHistoryDlg(QtHistoryRecorder& recorder, std::function<void(const h
     connect(m_table, &QTableWidget::currentCellChanged, this,
             [this](int row, int column, int, int) { OnCurrentCell(row, column); });
     connect(m_dataSheetButton, &QPushButton::clicked, this, &CHistoryDlg::OnDataSheet);
+    StyleChart();
     // The IDs there are, before anything is typed.
     AskForIds(QString());
+}
+
+void CHistoryDlg::changeEvent(QEvent* event)
+{
+    QDialog::changeEvent(event);
+    if (m_chart && (event->type() == QEvent::PaletteChange || event->type() == QEvent::StyleChange ||
+                    event->type() == QEvent::FontChange)) {
+        FollowPalette();
+    }
+}
+
+void CHistoryDlg::FollowPalette()
+{
+    // The window's own palette: the table inherits it, and gets it only after this event.
+    const SharpHighlight highlight(*this);
+    for (int r = 0; r < m_table->rowCount(); ++r) {
+        for (int c = kFirstDateColumn; c < m_table->columnCount(); ++c) {
+            if (QTableWidgetItem* item = m_table->item(r, c); item && item->data(SharpHighlight::kSharpRole).toBool()) {
+                highlight.Apply(*item, true);
+            }
+        }
+    }
+    StyleChart();
+}
+
+void CHistoryDlg::StyleChart()
+{
+    const QPalette& colours = palette();
+    const QColor base = colours.color(QPalette::Active, QPalette::Base);
+    const QColor text = colours.color(QPalette::Active, QPalette::Text);
+    QChart* chart = m_chart->chart();
+    chart->setBackgroundBrush(base);
+    chart->setBackgroundPen(Qt::NoPen);
+    chart->setTitleBrush(text);
+    m_chart->setBackgroundBrush(base);
+    for (QAbstractAxis* axis : chart->axes()) {
+        axis->setLabelsColor(text);
+        axis->setTitleBrush(text);
+        axis->setLinePenColor(Mixed(base, text, 0.5));
+        axis->setGridLineColor(Mixed(base, text, 0.2));
+        axis->setMinorGridLineColor(Mixed(base, text, 0.1));
+        axis->setShadesVisible(false);
+    }
+    // The selection's colour where it stands out from the base, else the text's.
+    QColor line = colours.color(QPalette::Active, QPalette::Highlight);
+    if (SharpHighlight::ContrastRatio(line, base) < 3.0) {
+        line = text;
+    }
+    for (QAbstractSeries* series : chart->series()) {
+        if (auto* points = qobject_cast<QLineSeries*>(series)) {
+            QPen pen(line, 2);
+            points->setPen(pen);
+            points->setBrush(line);
+        }
+    }
 }
 
 void CHistoryDlg::AskForIds(const QString& prefix)
@@ -206,6 +275,7 @@ void CHistoryDlg::ShowRecords(const std::vector<history::HistoryRecord>& records
         headers << QString::fromStdString(header);
     }
     m_table->setHorizontalHeaderLabels(headers);
+    const SharpHighlight highlight(*this);
     for (int r = 0; r < static_cast<int>(grid.rows.size()); ++r) {
         const history::HistoryGridRow& row = grid.rows[static_cast<std::size_t>(r)];
         m_table->setItem(r, 0, new QTableWidgetItem(QString::number(row.item)));
@@ -216,7 +286,7 @@ void CHistoryDlg::ShowRecords(const std::vector<history::HistoryRecord>& records
                 item->setText(QString::fromStdString(cell->reading));
                 item->setToolTip(item->text());
                 if (cell->sharp) {
-                    item->setBackground(kSharpColor);
+                    highlight.Apply(*item, true);
                     item->setToolTip(item->text() + QStringLiteral(": differs sharply from the date before"));
                 }
             }
@@ -261,7 +331,9 @@ void CHistoryDlg::ShowChart(int row)
     series->setPointsVisible(true);
     std::set<std::string> units;
     QStringList leftOut;
+    QStringList undated;
     QStringList compared;
+    std::vector<QPointF> points;
     double low = 0;
     double high = 0;
     QDateTime first;
@@ -273,17 +345,22 @@ void CHistoryDlg::ShowChart(int row)
         }
         const QString date = QString::fromStdString(history::RecordDateText(m_records[c]));
         const auto number = history::ParseReadingNumber(cell->text().toStdString());
-        const auto at = ChartTime(m_records[c]);
-        if (!number || !at) {
+        if (!number) {
             leftOut << QStringLiteral("%1 (\"%2\")").arg(date, cell->text());
             continue;
         }
+        // A test with neither a date nor a capture day has no place on a time axis.
+        const auto at = ChartTime(m_records[c]);
+        if (!at) {
+            undated << QStringLiteral("\"%1\"").arg(cell->text());
+            continue;
+        }
         if (!number->comparison.empty()) {
-            compared
-                << QStringLiteral("%1 on %2 is drawn as %3").arg(cell->text(), date, QString::number(number->value));
+            compared << QStringLiteral("%1 on %2 is drawn as %3")
+                            .arg(cell->text(), date, QString::number(number->value, 'g', 12));
         }
         units.insert(number->unit);
-        if (series->count() == 0) {
+        if (points.empty()) {
             low = high = number->value;
             first = last = *at;
         }
@@ -291,7 +368,13 @@ void CHistoryDlg::ShowChart(int row)
         high = std::max(high, number->value);
         first = std::min(first, *at);
         last = std::max(last, *at);
-        series->append(static_cast<qreal>(at->toMSecsSinceEpoch()), number->value);
+        points.emplace_back(static_cast<qreal>(at->toMSecsSinceEpoch()), number->value);
+    }
+    // In time order, so the line never runs back (two tests of one day captured
+    // on other days sit in the table by their capture, here by the time of day).
+    std::stable_sort(points.begin(), points.end(), [](const QPointF& a, const QPointF& b) { return a.x() < b.x(); });
+    for (const QPointF& point : points) {
+        series->append(point);
     }
     chart->addSeries(series);
     auto* x = new QDateTimeAxis;
@@ -324,7 +407,11 @@ void CHistoryDlg::ShowChart(int row)
     if (!leftOut.isEmpty()) {
         notes << QStringLiteral("Left out, without a number: %1.").arg(leftOut.join(QStringLiteral(", ")));
     }
+    if (!undated.isEmpty()) {
+        notes << QStringLiteral("Left out, without a date: %1.").arg(undated.join(QStringLiteral(", ")));
+    }
     m_chartNote->setText(notes.join(QLatin1Char(' ')));
+    StyleChart();
 }
 
 void CHistoryDlg::OnDataSheet()

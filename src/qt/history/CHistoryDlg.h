@@ -2,7 +2,6 @@
 
 #include "history/HistoryStore.h"
 
-#include <QColor>
 #include <QDialog>
 
 #include <functional>
@@ -23,15 +22,14 @@ class QtHistoryRecorder;
 // "History": one equipment ID's tests over time. The ID box completes from
 // every ID the history has seen (by prefix, without case); the table has a
 // row per test and a column per test date, oldest left, a reading that
-// differs sharply from the date before it in red; the chart draws the chosen
-// row's readings by date; "Data Sheet" writes the chosen column's record as
-// its document was then. The history is asked in the background: the window
-// never waits for it.
+// differs sharply from the date before it marked (SharpHighlight); the chart
+// draws the chosen row's readings on a time axis, in the window's colours;
+// "Data Sheet" writes the chosen column's record as its document was then.
+// The history is asked in the background: the window never waits for it.
 class CHistoryDlg : public QDialog {
     Q_OBJECT
 public:
     static constexpr int kFirstDateColumn = 2; // after Item and Test
-    static inline const QColor kSharpColor{255, 205, 205};
 
     CHistoryDlg(QtHistoryRecorder& recorder, std::function<void(const history::HistoryRecord&)> dataSheet,
                 QWidget* parent = nullptr);
@@ -46,10 +44,16 @@ signals:
     // The records of an ID (or why there are none) are shown.
     void recordsShown();
 
+protected:
+    void changeEvent(QEvent* event) override;
+
 private:
     void AskForIds(const QString& prefix);
     void ShowRecords(const std::vector<history::HistoryRecord>& records);
     void ShowChart(int row);
+    // The table's marks and the chart in the window's palette, light or dark.
+    void FollowPalette();
+    void StyleChart();
     void OnCurrentCell(int row, int column);
     void OnDataSheet();
 
@@ -58,8 +62,8 @@ private:
     QLineEdit* m_id;
     QStringListModel* m_idModel;
     QCompleter* m_completer;
-    QTableWidget* m_table;
-    QChartView* m_chart;
+    QTableWidget* m_table = nullptr; // null until made: changeEvent may come first
+    QChartView* m_chart = nullptr;
     QLabel* m_chartNote;
     QLabel* m_status;
     QPushButton* m_dataSheetButton;

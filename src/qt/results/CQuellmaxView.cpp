@@ -1,6 +1,7 @@
 #include "results/CQuellmaxView.h"
 
 #include "app/CaptureController.h"
+#include "history/SharpHighlight.h"
 #include "util/ControlId.h"
 #include "util/DialogUnits.h"
 
@@ -474,7 +475,8 @@ void CQuellmaxView::SetupReadingColumns()
     }
     m_listReadings->headerItem()->setToolTip(kLastTimeColumn,
                                              QStringLiteral("The reading of the same test at the previous test in "
-                                                            "the history; red where it differs sharply"));
+                                                            "the history; red, bold and with a warning sign where "
+                                                            "it differs sharply"));
     m_columnsReady = true;
 }
 
@@ -489,8 +491,25 @@ void CQuellmaxView::SetLastTime(int row, const std::string& reading, bool sharp)
         kLastTimeColumn,
         sharp ? QStringLiteral("%1 (differs sharply from %2)").arg(item->text(kLastTimeColumn), item->text(2))
               : item->text(kLastTimeColumn));
-    item->setBackground(kLastTimeColumn, sharp ? QBrush(kSharpColor) : QBrush());
+    SharpHighlight(*this).Apply(*item, kLastTimeColumn, sharp);
     FitReadingColumns(m_listReadings->indexOfTopLevelItem(item));
+}
+
+void CQuellmaxView::changeEvent(QEvent* event)
+{
+    QWidget::changeEvent(event);
+    if (!m_listReadings || (event->type() != QEvent::PaletteChange && event->type() != QEvent::StyleChange &&
+                            event->type() != QEvent::FontChange)) {
+        return;
+    }
+    // The form's own palette: the list inherits it, and gets it only after this event.
+    const SharpHighlight highlight(*this);
+    for (int row = 0; row < m_listReadings->topLevelItemCount(); ++row) {
+        QTreeWidgetItem* item = m_listReadings->topLevelItem(row);
+        if (item->data(kLastTimeColumn, SharpHighlight::kSharpRole).toBool()) {
+            highlight.Apply(*item, kLastTimeColumn, true);
+        }
+    }
 }
 
 void CQuellmaxView::SetSelectorToolTip(const std::string& text)

@@ -2,7 +2,6 @@
 
 #include "app/FormView.h"
 
-#include <QColor>
 #include <QRect>
 #include <QWidget>
 
@@ -38,8 +37,6 @@ public:
     // The fourth column, the previous test's reading; shown between Test and Reading.
     static constexpr int kLastTimeColumn = 3;
     static constexpr int kLastTimeWidth = 110;
-    // The background of a "Last time" cell that differs sharply from the reading.
-    static inline const QColor kSharpColor{255, 205, 205};
     // A column widens by itself to at most this share of the list's width.
     static constexpr int kAutoColumnPercent = 60;
 
@@ -112,6 +109,8 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    // A new palette recolours the "Last time" cells that differ sharply.
+    void changeEvent(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -150,7 +149,7 @@ private:
 
     QLineEdit* m_editVersion;
     QComboBox* m_comboEquipmentId;
-    QTreeWidget* m_listReadings;
+    QTreeWidget* m_listReadings = nullptr; // made after the form's font is set (changeEvent)
     QListWidget* m_listLines;
     QLabel* m_staticSelect;
     QLabel* m_staticResults;
