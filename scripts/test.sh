@@ -8,6 +8,11 @@ build=${BUILD_DIR:-$root/build}
 jobs=$(nproc)
 
 "$root/scripts/install-deps.sh" --tests
+# The number tests' second run needs a decimal-comma locale; here it is never skipped.
+if ! locale -a 2>/dev/null | grep -qix 'de_DE\.utf-\?8'; then
+    echo "The locale de_DE.UTF-8 is missing although install-deps.sh --tests generates it." >&2
+    exit 1
+fi
 
 # The code keeps the layout of .clang-format.
 (cd "$root" && git ls-files -z -- '*.cpp' '*.h' | xargs -0 -r clang-format --dry-run --Werror)
