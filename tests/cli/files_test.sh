@@ -81,7 +81,7 @@ echo '{"szWorkOrderCompany": "Mercy"}' >"$work/order.json"
 case "$(cat "$work/path.txt")" in "$work/cwd/orders/Mercy-Work-Order-"*.docx) ;; *) fail "workorder went to $(cat "$work/path.txt")" ;; esac
 [ ! -e "$HOME/Zelmor" ] || fail "a relative --reports wrote below the built-in folder: $(find "$HOME/Zelmor" -type f)"
 # --device too: Qt alone would look for a bare name below /dev.
-(cd "$work/cwd" && "$SIM" --kind kappa --link instrument >/dev/null) &
+"$SIM" --kind kappa --link "$work/cwd/instrument" >/dev/null &
 sims+=($!)
 for _ in $(seq 50); do [ -e "$work/cwd/instrument" ] && break; sleep 0.1; done
 (cd "$work/cwd" && "$CLI" capture --device instrument >"$work/out" 2>"$work/err") ||
