@@ -1,16 +1,12 @@
 // tessaprint: the window. With --demo it talks to the simulated instrument
-// built into the program, under a settings scope of its own.
+// built into the program, under a settings scope and in a folder of its own.
 #include "app/CMainFrame.h"
 #include "app/CQuellmaxApp.h"
-#include "app/DemoHistory.h"
+#include "app/DemoMode.h"
 #include "app/QtSettingsStore.h"
 #include "history/HistoryDatabase.h"
-#include "history/MemoryHistoryStore.h"
 #include "history/ReopeningHistoryStore.h"
-#include "link/FixedSerialPortList.h"
-#include "link/PortConnection.h"
 #include "link/QtSerialDriver.h"
-#include "sim/SimulatedDriver.h"
 #include "util/DocumentOpener.h"
 #include "util/QtClock.h"
 #include "util/QtPrompts.h"
@@ -20,36 +16,6 @@
 #include <QStandardPaths>
 
 #include <memory>
-
-namespace {
-
-// The demo's port that plays one in use by another program (0 = COM1).
-constexpr int kDemoBusyPort = 1;
-
-// The demo's instrument answers on every COM port at its default device, so
-// the Port menu lists an adapter there, not the machine's own ports.
-QList<tessaprint::SerialPortEntry> DemoPorts()
-{
-    using namespace tessaprint;
-    QList<SerialPortEntry> ports;
-    for (int n = PortConnection::kMinPort; n <= PortConnection::kMaxPort; ++n) {
-        SerialPortEntry port;
-#ifdef Q_OS_WIN
-        port.device = QString::fromStdString(PortConnection::PortName(n));
-#else
-        port.device = QtSerialDriver::DefaultDevice(n);
-#endif
-        port.portName = port.device.section(QLatin1Char('/'), -1);
-        port.description = n - 1 == kDemoBusyPort ? QStringLiteral("Simulated instrument, in use by another program")
-                                                  : QStringLiteral("Simulated instrument");
-        port.manufacturer = QStringLiteral("Tessaprint demo");
-        port.serialNumber = QStringLiteral("DEMO%1").arg(n);
-        ports.append(port);
-    }
-    return ports;
-}
-
-} // namespace
 
 int main(int argc, char** argv)
 {
@@ -74,34 +40,31 @@ int main(int argc, char** argv)
     QtSettingsStore settings(demoMode ? QStringLiteral("Tessaprint Demo") : QStringLiteral("Tessaprint"));
     QtPrompts prompts;
 
-    std::unique_ptr<SimulatedInstrument> instrument;
+    std::unique_ptr<DemoMode> demoSetup;
     std::unique_ptr<SerialDriver> driver;
-    std::unique_ptr<FixedSerialPortList> demoPorts;
     if (demoMode) {
-        demoPorts = std::make_unique<FixedSerialPortList>(DemoPorts());
-        instrument = std::make_unique<SimulatedInstrument>(InstrumentKind::Quellmax);
-        auto simulated = std::make_unique<SimulatedDriver>(*instrument, clock);
-        simulated->SetBusyPorts({kDemoBusyPort});
-        driver = std::move(simulated);
+        const QString folder = DemoMode::DefaultFolder();
+        if (folder.isEmpty()) {
+            prompts.ShowError("The demo keeps what it writes in a folder of its own below your application data "
+                              "folder, but this system names no such folder (is HOME set?).");
+            return 1;
+        }
+        demoSetup = std::make_unique<DemoMode>(clock, folder);
     } else {
         // An unplugged adapter reaches the controller as a lost port, never as a silent instrument.
         driver = std::make_unique<QtSerialDriver>(QtSerialDriver::SettingsResolver(settings));
     }
 
-    CQuellmaxApp::Parts parts{*driver, settings, prompts, clock};
-    parts.ports = demoPorts.get(); // the system's own outside the demo
-    // The demo's history lives in memory, seeded with earlier tests of the
-    // sample IDs; its waiting captures never mix with the real ones. Outside
-    // the demo it is the database the settings name, opened on the history's
-    // own thread and again at each call while it cannot be reached.
-    history::MemoryHistoryStore demoHistory;
-    const QString dataFolder = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
-    if (demoMode) {
-        SeedDemoHistory(demoHistory);
-        parts.historyStore = [&demoHistory] { return history::BorrowHistoryStore(demoHistory); };
-        parts.historyQueueFile = dataFolder + QStringLiteral("/history-queue-demo.json");
+    CQuellmaxApp::Parts parts{demoSetup ? demoSetup->driver() : *driver, settings, prompts, clock};
+    if (demoSetup) {
+        // Its own ports, its history in memory (seeded with earlier tests of
+        // the sample IDs) and its own folder for documents, the archive and
+        // waiting captures: never the real ones.
+        demoSetup->Configure(parts);
     } else {
-        // Read here, on the window's thread, as the settings object belongs to it.
+        // The database the settings name, opened on the history's own thread
+        // and again at each call while it cannot be reached. Read here, on
+        // the window's thread, as the settings object belongs to it.
         const Result<history::HistoryDatabase> where = history::HistoryDatabaseFromSettings(settings);
         parts.historyStore = [where]() -> std::unique_ptr<history::HistoryStore> {
             return std::make_unique<history::ReopeningHistoryStore>(
@@ -112,13 +75,12 @@ int main(int argc, char** argv)
                     return history::OpenHistoryStore(where.value());
                 });
         };
-        parts.historyQueueFile = dataFolder + QStringLiteral("/history-queue.json");
+        parts.historyQueueFile =
+            QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) + QStringLiteral("/history-queue.json");
     }
     CQuellmaxApp tessaprint(parts);
-    if (instrument) {
-        // The simulated instrument prints the sample of the kind chosen on the form.
-        SimulatedInstrument* sim = instrument.get();
-        tessaprint.SetKindChangedHandler([sim](InstrumentKind kind) { sim->SetKind(kind); });
+    if (demoSetup) {
+        demoSetup->Attach(tessaprint);
     }
     if (!tessaprint.InitInstance()) {
         return 1;

@@ -9,7 +9,6 @@
 #include "link/ReceivePath.h"
 #include "results/CaptureFile.h"
 #include "sim/SimulatedDriver.h"
-#include "util/FileIo.h"
 #include "util/QtClock.h"
 
 #include <QCoreApplication>
@@ -58,6 +57,17 @@ int RunCapture(const CaptureOptions& options, int argc, char** argv)
         std::cerr << "tessaprint-cli: give exactly one of --port and --device\n";
         return 2;
     }
+    if (options.transcriptOut == kStdoutPath && options.captureOut == kStdoutPath) {
+        std::cerr << "tessaprint-cli: --transcript-out and --capture-out cannot both go to stdout (-)\n";
+        return 2;
+    }
+    // Said now, not after a capture that may take hours.
+    for (const std::string& path : {options.transcriptOut, options.captureOut}) {
+        if (const Result<void> checked = CheckOutputFile(path); !checked) {
+            std::cerr << "tessaprint-cli: " << checked.error().message << "\n";
+            return 1;
+        }
+    }
     QCoreApplication app(argc, argv);
     QCoreApplication::setOrganizationName(QStringLiteral("Zelmor"));
     QCoreApplication::setApplicationName(QStringLiteral("Tessaprint"));
@@ -76,7 +86,8 @@ int RunCapture(const CaptureOptions& options, int argc, char** argv)
     } else {
         QtSerialDriver::PortNameResolver resolver = QtSerialDriver::SettingsResolver(settings);
         if (!options.device.empty()) {
-            const QString device = QString::fromStdString(options.device);
+            // Qt would look for a bare name below /dev; on the command line it is in the current folder.
+            const QString device = QString::fromStdString(CommandLinePath(options.device));
             resolver = [device](int) { return device; };
         }
         portLabel = resolver(comIndex).toStdString();
@@ -164,17 +175,26 @@ int RunCapture(const CaptureOptions& options, int argc, char** argv)
                   << ") and was ended after " << ByteCountText(transcript.size()) << " (" << view.lineCount()
                   << " lines); what came is kept, cut off\n";
     }
+    // A file that cannot be written loses nothing: the other is still
+    // written and the JSON still printed.
+    bool written = true;
     for (const auto& [path, content] : {std::pair{options.transcriptOut, transcript},
                                         std::pair{options.captureOut, FormatCaptureFile(view.lines())}}) {
         if (path.empty()) {
             continue;
         }
-        if (const Result<void> written = WriteWholeFile(path, content); !written) {
-            std::cerr << "tessaprint-cli: " << written.error().message << "\n";
-            return 1;
+        if (const Result<void> wrote = WriteOutputFile(path, content); !wrote) {
+            std::cerr << "tessaprint-cli: " << wrote.error().message << "\n";
+            written = false;
         }
     }
-    WriteResultsJson(std::cout, table, view, complete ? std::nullopt : std::optional<bool>(false));
+    // An output file on stdout takes the place of the JSON.
+    if (options.transcriptOut != kStdoutPath && options.captureOut != kStdoutPath) {
+        WriteResultsJson(std::cout, table, view, complete ? std::nullopt : std::optional<bool>(false));
+    }
+    if (!written) {
+        return 1;
+    }
     return status;
 }
 
@@ -195,8 +215,14 @@ void AddCaptureCommand(CLI::App& app, int& status, int argc, char** argv)
         ->type_name("COMn");
     command->add_option("--device", options->device, "a device path, or 'sim' for the simulated instrument")
         ->type_name("PATH|sim");
-    command->add_option("--transcript-out", options->transcriptOut, "write the bytes as they came")->type_name("FILE");
-    command->add_option("--capture-out", options->captureOut, "write the lines, CR LF")->type_name("FILE");
+    command
+        ->add_option("--transcript-out", options->transcriptOut,
+                     "write the bytes as they came (- for stdout, in place of the JSON)")
+        ->type_name("FILE");
+    command
+        ->add_option("--capture-out", options->captureOut,
+                     "write the lines, CR LF (- for stdout, in place of the JSON)")
+        ->type_name("FILE");
     AddKindOption(*command, options->kind);
     command->add_option("--answer-timeout", options->answerTimeoutMs, "milliseconds to wait for the first line")
         ->check(CLI::Range(100, CaptureSettings::kMaxAnswerTimeoutMs))

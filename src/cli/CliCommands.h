@@ -38,6 +38,23 @@ Result<void> LoadResults(const InputFile& input, ResultsTable& table, ResultsLis
 // Parses what a transcript or capture file holds.
 void Replay(std::string_view content, bool transcript, ResultsTable& table, ResultsListing& listing);
 
+// A path given on the command line: a relative one means the current folder,
+// so it is made absolute before any rule of the program's own sees it (a
+// relative reports folder in the settings goes below the built-in one). An
+// empty value stays empty.
+std::string CommandLinePath(const std::string& path);
+
+// Where a file is asked for, "-" is stdout.
+inline const std::string kStdoutPath = "-";
+// Writes an output file named on the command line: "-" to stdout, anything
+// else as WriteWholeFile does (a regular file replaced in one step, a link's
+// file, a FIFO or a device written directly), waiting for a FIFO's reader.
+// The error names the path and the reason.
+Result<void> WriteOutputFile(const std::string& path, const std::string& content);
+// Whether WriteOutputFile could write there now (nothing to check for "-" or
+// no path): for a command whose output would be lost if it failed at the end.
+Result<void> CheckOutputFile(const std::string& path);
+
 // quellmax, kappa or pactrx.
 CLI::Option* AddKindOption(CLI::App& command, InstrumentKind& kind);
 // 0 or 1.

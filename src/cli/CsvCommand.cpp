@@ -1,9 +1,7 @@
 #include "CliCommands.h"
 
 #include "results/ResultsCsv.h"
-#include "util/AtomicFile.h"
 #include "util/FileIo.h"
-#include "util/Utf8Path.h"
 
 #include <iostream>
 #include <optional>
@@ -41,16 +39,15 @@ int RunCsv(const CsvOptions& options)
         // A transcript or capture file is written as the capture ends.
         source.capturedAt = IsoLocalTime(*written);
     }
-    if (options.output.empty()) {
+    if (options.output.empty() || options.output == kStdoutPath) {
         WriteResultsCsv(std::cout, table, listing, source);
         std::cout.flush();
         return std::cout ? 0 : 1;
     }
     std::ostringstream csv;
     const CsvCounts counts = WriteResultsCsv(csv, table, listing, source);
-    const Result<std::filesystem::path> written = ReplaceFile(PathFromUtf8(options.output), csv.str());
-    if (!written) {
-        std::cerr << "tessaprint-cli: cannot write " << options.output << ": " << written.error().message << "\n";
+    if (const Result<void> written = WriteOutputFile(options.output, csv.str()); !written) {
+        std::cerr << "tessaprint-cli: " << written.error().message << "\n";
         return 1;
     }
     std::cerr << "tessaprint-cli: " << counts.readings << " readings of " << counts.records << " equipment IDs in "
@@ -70,7 +67,8 @@ void AddCsvCommand(CLI::App& app, int& status)
     CLI::Option* capturedAt =
         command->add_option("--captured-at", options->capturedAt, "the capture time (default: the file's)")
             ->type_name("YYYY-MM-DDTHH:MM:SS");
-    command->add_option("--output", options->output, "write the CSV to this file instead of stdout")->type_name("FILE");
+    command->add_option("--output", options->output, "write the CSV to this file instead of stdout (- for stdout)")
+        ->type_name("FILE");
     command->callback([options, kind, capturedAt, &status] {
         if (kind->count() > 0) {
             options->kind = options->kindValue;

@@ -27,7 +27,8 @@ int RunDataSheet(const DataSheetOptions& options)
 {
     docs::AllDataSheetsInput input;
     input.checkedKind = options.kind;
-    input.reportsFolder = options.reports;
+    const std::string reports = CommandLinePath(options.reports);
+    input.reportsFolder = reports;
     input.word2007 = options.word2007;
     ResultsTable& table = input.table;
     ResultsListing& listing = input.listing;
@@ -80,8 +81,8 @@ int RunDataSheet(const DataSheetOptions& options)
     listing.ShowItem(table, *item);
     const std::unique_ptr<docs::WordApplication> word = engine();
     docs::DataSheetDispatch dispatch(table, *word, clock);
-    const Result<docs::DataSheetDocument> written = dispatch.OnDataSheet(
-        docs::MakeDataSheetRequest(listing, listing, options.kind, options.reports, options.word2007));
+    const Result<docs::DataSheetDocument> written =
+        dispatch.OnDataSheet(docs::MakeDataSheetRequest(listing, listing, options.kind, reports, options.word2007));
     if (!written) {
         failed(*item, listing.SelectorItemText(*item), docs::ComErrorText(written.error()));
         return 1;

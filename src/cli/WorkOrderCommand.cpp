@@ -75,7 +75,7 @@ int RunWorkOrder(const WorkOrderOptions& options)
     }
     const QtClock clock;
     const Result<std::string> written =
-        WriteWorkOrderDocument(record, options.reports, options.word2007, clock.LocalTime());
+        WriteWorkOrderDocument(record, CommandLinePath(options.reports), options.word2007, clock.LocalTime());
     if (!written) {
         std::cerr << "tessaprint-cli: " << docs::ComErrorText(written.error()) << "\n";
         return 1;

@@ -17,6 +17,15 @@
 #ifdef __linux__
 #include <sys/mount.h>
 #endif
+#ifndef _WIN32
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <sys/un.h>
+#include <unistd.h>
+#endif
 
 namespace tessaprint {
 namespace {
@@ -174,6 +183,119 @@ TEST(AtomicFileTest, ReadingAFolderSaysItIsAFolder)
     ASSERT_FALSE(folderRead);
     EXPECT_EQ(folderRead.error().message, "cannot read " + folder.path().string() + ": it is a folder, not a file");
 }
+
+#ifndef _WIN32
+TEST(AtomicFileTest, ALinkStaysALinkAndTheFileItNamesIsReplacedBesideItKeepingItsPermissions)
+{
+    namespace fs = std::filesystem;
+    test::TempFolder folder;
+    const fs::path kept = folder.path() / "kept";
+    fs::create_directory(kept);
+    ASSERT_TRUE(WriteWholeFile((kept / "real.csv").string(), "old"));
+    fs::permissions(kept / "real.csv", fs::perms::owner_read | fs::perms::owner_write);
+    fs::create_symlink("kept/real.csv", folder.path() / "link.csv");
+    fs::create_symlink("link.csv", folder.path() / "chain.csv");
+
+    const Result<fs::path> written = ReplaceFile(folder.path() / "chain.csv", "new");
+    ASSERT_TRUE(written) << written.error().message;
+    EXPECT_EQ(written.value(), kept / "real.csv");
+    EXPECT_TRUE(fs::is_symlink(folder.path() / "link.csv"));
+    EXPECT_TRUE(fs::is_symlink(folder.path() / "chain.csv"));
+    EXPECT_EQ(test::ReadFile(kept / "real.csv"), "new");
+    EXPECT_EQ(fs::status(kept / "real.csv").permissions() & fs::perms::all,
+              fs::perms::owner_read | fs::perms::owner_write);
+    EXPECT_EQ(test::TempFolder::NamesIn(kept), std::vector<std::string>{"real.csv"}); // no temporary file left
+
+    // A link to a file not there yet makes that file; links in a ring are an error, and stay.
+    fs::create_symlink("kept/new.txt", folder.path() / "ahead.txt");
+    ASSERT_TRUE(WriteWholeFile((folder.path() / "ahead.txt").string(), "lines"));
+    EXPECT_TRUE(fs::is_symlink(folder.path() / "ahead.txt"));
+    EXPECT_EQ(test::ReadFile(kept / "new.txt"), "lines");
+    fs::create_symlink("ring-b", folder.path() / "ring-a");
+    fs::create_symlink("ring-a", folder.path() / "ring-b");
+    EXPECT_FALSE(ReplaceFile(folder.path() / "ring-a", "x"));
+    EXPECT_TRUE(fs::is_symlink(folder.path() / "ring-a"));
+}
+
+TEST(AtomicFileTest, AFifoAndADeviceAreWrittenToAndNeverReplaced)
+{
+    namespace fs = std::filesystem;
+    test::TempFolder folder;
+    const fs::path fifo = folder.path() / "pipe";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+
+    // Its reader gets the bytes.
+    int reader = ::open(fifo.c_str(), O_RDONLY | O_NONBLOCK);
+    ASSERT_GE(reader, 0);
+    ASSERT_TRUE(WriteWholeFile(fifo.string(), "EquipmentID: A\r\n"));
+    char got[64] = {};
+    EXPECT_EQ(::read(reader, got, sizeof got), 16);
+    EXPECT_EQ(std::string(got), "EquipmentID: A\r\n");
+    ::close(reader);
+    EXPECT_TRUE(fs::is_fifo(fifo));
+
+    // Nobody reading: the window is told at once, not held up.
+    const Result<void> unread = WriteWholeFile(fifo.string(), "x");
+    ASSERT_FALSE(unread);
+    EXPECT_EQ(unread.error().message,
+              "cannot write " + fifo.string() + ": it is a FIFO that no program is reading from");
+
+    // A reader that goes away before the end is an error, not the end of the program.
+    reader = ::open(fifo.c_str(), O_RDONLY | O_NONBLOCK);
+    ASSERT_GE(reader, 0);
+    std::thread leaves([reader] {
+        pollfd ready{reader, POLLIN, 0};
+        ::poll(&ready, 1, -1);
+        ::close(reader);
+    });
+    const Result<void> cut = WriteWholeFile(fifo.string(), std::string(std::size_t{4} << 20, 'x'));
+    leaves.join();
+    ASSERT_FALSE(cut);
+    EXPECT_NE(cut.error().message.find("stopped before it had everything"), std::string::npos) << cut.error().message;
+    EXPECT_TRUE(fs::is_fifo(fifo));
+
+    // A device node of its own (what /dev/null is), never the system's.
+    const fs::path device = folder.path() / "null";
+    if (::mknod(device.c_str(), S_IFCHR | 0600, makedev(1, 3)) == 0) {
+        EXPECT_TRUE(WriteWholeFile(device.string(), "gone"));
+        EXPECT_TRUE(fs::is_character_file(device));
+    }
+    const std::vector<std::string> expected =
+        fs::exists(device) ? std::vector<std::string>{"null", "pipe"} : std::vector<std::string>{"pipe"};
+    EXPECT_EQ(folder.Names(), expected); // no file put in either's place, no temporary file left
+}
+
+TEST(AtomicFileTest, AFolderOrASocketIsRefusedAndLeftAsItIs)
+{
+    namespace fs = std::filesystem;
+    test::TempFolder folder;
+    const fs::path sub = folder.path() / "sub";
+    fs::create_directory(sub);
+    const Result<void> onFolder = WriteWholeFile(sub.string(), "x");
+    ASSERT_FALSE(onFolder);
+    EXPECT_EQ(onFolder.error().message, "cannot write " + sub.string() + ": it is a folder, not a file");
+    EXPECT_TRUE(fs::is_directory(sub));
+
+    const fs::path socketPath = folder.path() / "sock";
+    const int listener = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    ASSERT_LT(socketPath.native().size(), sizeof address.sun_path);
+    std::copy(socketPath.native().begin(), socketPath.native().end(), address.sun_path);
+    ASSERT_EQ(::bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    const Result<fs::path> onSocket = ReplaceFile(socketPath, "x");
+    ::close(listener);
+    ASSERT_FALSE(onSocket);
+    EXPECT_EQ(onSocket.error().message, "it is a socket, not a file");
+    EXPECT_TRUE(fs::is_socket(socketPath));
+
+    // The same answers before any work is done, and a missing folder too.
+    EXPECT_EQ(CheckReplaceTarget(sub).error().message, "it is a folder, not a file");
+    EXPECT_FALSE(CheckReplaceTarget(folder.path() / "missing" / "out.csv"));
+    EXPECT_TRUE(CheckReplaceTarget(folder.path() / "out.csv"));
+    EXPECT_EQ(test::TempFolder::NamesIn(folder.path()), (std::vector<std::string>{"sock", "sub"}));
+}
+#endif
 
 #ifdef __linux__
 TEST(AtomicFileTest, AFailedWriteLeavesTheEarlierFileAndNamesThePathAndTheReason)

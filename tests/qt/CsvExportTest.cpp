@@ -7,6 +7,12 @@
 #include <QAction>
 #include <QTemporaryDir>
 
+#include <filesystem>
+
+#ifndef Q_OS_WIN
+#include <sys/stat.h>
+#endif
+
 namespace tessaprint {
 namespace {
 
@@ -89,6 +95,39 @@ TEST_F(CsvExportTest, NothingToExportSaysSoAndAnUnwritablePlaceIsAnError)
     ASSERT_EQ(prompts.errors.size(), 2u);
     EXPECT_EQ(prompts.errors[1].rfind("Cannot export the results to ", 0), 0u) << prompts.errors[1];
 }
+
+#ifndef Q_OS_WIN
+TEST_F(CsvExportTest, SavedLinesAndTheCsvGoThroughALinkAndAFifoNobodyReadsIsAnErrorAtOnce)
+{
+    namespace fs = std::filesystem;
+    const fs::path folder = dir.path().toStdString();
+    fs::create_directory(folder / "kept");
+    fs::create_symlink("kept/lines.txt", folder / "lines.txt");
+    fs::create_symlink("kept/results.csv", folder / "results.csv");
+    Start();
+    ShowAndActivate();
+    ReceiveThePrintout();
+    PressCtrlChoosing(Qt::Key_S, (folder / "lines.txt").string());
+    ExportChoosing((folder / "results.csv").string());
+    ASSERT_TRUE(prompts.errors.empty()) << prompts.errors.front();
+    EXPECT_TRUE(fs::is_symlink(folder / "lines.txt"));
+    EXPECT_TRUE(fs::is_symlink(folder / "results.csv"));
+    EXPECT_EQ(
+        Read((folder / "kept" / "lines.txt").string()).rfind("QUELLMAX TEST RESULTS\r\nEquipmentID: 10234\r\n", 0), 0u);
+    EXPECT_EQ(Read((folder / "kept" / "results.csv").string())
+                  .rfind("\xEF\xBB\xBF"
+                         "equipment_id,",
+                         0),
+              0u);
+
+    ASSERT_EQ(::mkfifo((folder / "pipe.csv").c_str(), 0600), 0);
+    ExportChoosing((folder / "pipe.csv").string());
+    ASSERT_EQ(prompts.errors.size(), 1u);
+    EXPECT_NE(prompts.errors[0].find("it is a FIFO that no program is reading from"), std::string::npos)
+        << prompts.errors[0];
+    EXPECT_TRUE(fs::is_fifo(folder / "pipe.csv"));
+}
+#endif
 
 TEST_F(CsvExportTest, WhileACaptureArrivesTheExportWaits)
 {

@@ -4,17 +4,23 @@
 
 #include "app/CMainFrame.h"
 #include "app/CQuellmaxApp.h"
+#include "app/DemoMode.h"
+#include "history/QtHistoryRecorder.h"
 #include "link/QtSerialDriver.h"
 #include "results/CaptureFile.h"
+#include "results/ReportsFolder.h"
 #include "sim/SamplePrintouts.h"
 #include "sim/SimulatedDriver.h"
+#include "util/COptionsDirectory.h"
 #include "util/ControlId.h"
+#include "util/FileIo.h"
 #include "util/QtClock.h"
 
 #include <QAction>
 #include <QComboBox>
 #include <QFile>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
 #include <QProcess>
@@ -26,6 +32,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <filesystem>
 #include <memory>
 
 namespace tessaprint {
@@ -215,25 +223,89 @@ TEST_F(WindowWithSimulatorTest, APortThatDoesNotOpenNamesItsDeviceAndTheSystemsR
     EXPECT_TRUE(app->frame()->portAction(1)->isChecked());
 }
 
-// What --demo puts together: the simulated instrument inside the program,
-// here with COM2 busy.
+// What --demo puts together, in a folder of the test's own: the simulated
+// instrument inside the program with COM2 busy, the history in memory, and
+// the demo's folder for what it writes. The settings name a reports folder
+// of their own, as the real program's do.
 class DemoWindowTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        driver.SetBusyPorts({1});
-        app = std::make_unique<CQuellmaxApp>(CQuellmaxApp::Parts{driver, settings, prompts, clock});
-        app->SetKindChangedHandler([this](InstrumentKind kind) { instrument.SetKind(kind); });
+        ASSERT_TRUE(folder.isValid());
+        real = folder.path().toStdString() + "/real";
+        settings.WriteProfileString("Directories", "Reports", real);
+        std::filesystem::create_directories(real + "/captures");
+        ASSERT_TRUE(WriteWholeFile(real + "/captures/Quellmax-2014-03-14-101500.txt",
+                                   "EquipmentID: REAL-1\r\nDate: 03/14/2014\r\n1.Case Leakage 0.1 uA\r\n"));
+        before = FilesBelow(DefaultReportsFolder());
+        demo = std::make_unique<DemoMode>(clock, folder.path() + "/demo");
+        CQuellmaxApp::Parts parts{demo->driver(), settings, prompts, clock};
+        demo->Configure(parts);
+        app = std::make_unique<CQuellmaxApp>(parts);
+        demo->Attach(*app);
         ASSERT_TRUE(app->InitInstance(false));
     }
 
+    // Every file below folder, with its size and time.
+    static std::vector<std::string> FilesBelow(const std::string& top)
+    {
+        std::vector<std::string> files;
+        std::error_code ec;
+        for (auto it = std::filesystem::recursive_directory_iterator(top, ec);
+             !ec && it != std::filesystem::recursive_directory_iterator(); it.increment(ec)) {
+            const auto written = std::filesystem::last_write_time(it->path(), ec);
+            files.push_back(it->path().string() + " " + std::to_string(written.time_since_epoch().count()));
+        }
+        std::sort(files.begin(), files.end());
+        return files;
+    }
+
+    QTemporaryDir folder;
+    std::string real; // the reports folder the settings name
+    std::vector<std::string> before;
     QtClock clock;
-    SimulatedInstrument instrument{InstrumentKind::Quellmax};
-    SimulatedDriver driver{instrument, clock};
     MemorySettingsStore settings;
     test::ScriptedPrompts prompts;
+    std::unique_ptr<DemoMode> demo;
     std::unique_ptr<CQuellmaxApp> app;
 };
+
+TEST_F(DemoWindowTest, EverythingTheDemoWritesStaysInItsOwnFolder)
+{
+    const std::string own = demo->reportsFolder().toStdString();
+    // The first start takes in the demo's own (empty) archive, never the real one.
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return settings.GetProfileString("History", "ArchiveImported", "") == "1"; }, 10'000));
+    EXPECT_TRUE(demo->history().Lookup("REAL-1").value().empty());
+    EXPECT_TRUE(app->historyRecorder()->queueFile().startsWith(folder.path() + "/demo/"));
+
+    const std::size_t seeded = demo->history().Captures().size();
+    QTest::mouseClick(app->frame()->findChild<QPushButton*>(ControlName(Form::Result)), Qt::LeftButton);
+    auto* results = app->frame()->findChild<QLabel*>(ControlName(Form::ResultsCaption));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return results->text() == "Results"; }, 30'000));
+    QTest::mouseClick(app->frame()->findChild<QPushButton*>(ControlName(Form::DataSheet)), Qt::LeftButton);
+    ASSERT_TRUE(prompts.messageBoxes.empty()) << prompts.messageBoxes.front();
+    EXPECT_EQ(app->controller()->lastArchivePath().rfind(own + "/captures/Quellmax-", 0), 0u)
+        << app->controller()->lastArchivePath();
+    EXPECT_EQ(app->controller()->lastDocumentPath().rfind(own + "/", 0), 0u) << app->controller()->lastDocumentPath();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return demo->history().Captures().size() == seeded + 1; }, 10'000));
+    EXPECT_EQ(demo->history().Captures().back().archiveName.rfind("Quellmax-", 0), 0u);
+
+    // Options > Directories shows the demo's folder and cannot change it.
+    app->OnOptionsDirectories();
+    auto* box = app->directories()->findChild<QLineEdit*>(ControlName(ControlId::Directories::Reports));
+    EXPECT_EQ(box->text().toStdString(), own);
+    EXPECT_TRUE(box->isReadOnly());
+    EXPECT_FALSE(app->directories()->findChild<QPushButton*>(ControlName(ControlId::Directories::Browse))->isEnabled());
+    box->setText(QString::fromStdString(real));
+    app->directories()->OnOK();
+    EXPECT_EQ(app->controller()->reportsFolder(), own);
+
+    // The real folder, the built-in one and the settings' folder are as they were.
+    EXPECT_EQ(settings.GetProfileString("Directories", "Reports", ""), real);
+    EXPECT_EQ(FilesBelow(real).size(), 2u); // captures/ and the one capture put there
+    EXPECT_EQ(FilesBelow(DefaultReportsFolder()), before);
+}
 
 TEST_F(DemoWindowTest, DemoInstrumentFollowsTheKind)
 {

@@ -122,7 +122,9 @@ void CaptureController::OnInitialUpdate()
 {
     const std::string port = PortText();
     const std::string kept = m_session.Cut();
-    m_reportsFolder = m_settings.GetProfileString(settings::kDirectories, settings::kReports, DefaultReportsFolder());
+    m_reportsFolder = HasOwnReportsFolder() ? m_ownReportsFolder
+                                            : m_settings.GetProfileString(settings::kDirectories, settings::kReports,
+                                                                          DefaultReportsFolder());
     m_unitType = m_settings.GetProfileString(settings::kSettings, settings::kUnitType, settings::kDefaultUnitType);
     m_replug.Stop();
     m_port.OpenConfiguredPort();
@@ -494,13 +496,23 @@ void CaptureController::AllDataSheetsDone(const docs::AllDataSheetsResult& resul
     }
 }
 
+void CaptureController::SetOwnReportsFolder(std::string folder)
+{
+    m_ownReportsFolder = std::move(folder);
+    if (HasOwnReportsFolder()) {
+        m_reportsFolder = m_ownReportsFolder;
+    }
+}
+
 void CaptureController::ApplyDirectories(const std::string& folder, bool word2007)
 {
-    m_reportsFolder = folder;
-    m_settings.WriteProfileString(settings::kDirectories, settings::kReports, folder);
+    if (!HasOwnReportsFolder()) {
+        m_reportsFolder = folder;
+        m_settings.WriteProfileString(settings::kDirectories, settings::kReports, folder);
+    }
     m_word2007 = word2007 ? 1 : 0;
     m_settings.WriteProfileString(settings::kDirectories, settings::kWord2007, word2007 ? "1" : "0");
-    if (const Result<void> made = CreateReportsFolderTree(folder); !made) {
+    if (const Result<void> made = CreateReportsFolderTree(m_reportsFolder); !made) {
         // Kept all the same: the save will say so if the folder is still missing then.
         m_view.ShowStatus(made.error().message);
     }

@@ -97,7 +97,13 @@ public:
 
     // Directories options, OK: the folder (as typed, not checked) and the
     // Word 2007 flag are stored and used from now on, and the folder is made.
+    // With a folder of its own the folder stays that one and is not stored.
     void ApplyDirectories(const std::string& folder, bool word2007);
+    // The demo's: every document and capture goes to this folder (absolute)
+    // whatever the settings say, and the Directories options cannot change
+    // it. Set before the first update.
+    void SetOwnReportsFolder(std::string folder);
+    bool HasOwnReportsFolder() const { return !m_ownReportsFolder.empty(); }
     // "Also save a PDF copy": stored as "Directories"/"SavePdf".
     void ApplySavePdf(bool savePdf);
     bool savePdf() const;
@@ -221,6 +227,7 @@ private:
     std::unique_ptr<Timer> m_versionTimer;
     ReplugWatch m_replug;
     std::string m_reportsFolder;
+    std::string m_ownReportsFolder;
     int m_word2007 = 1;
     std::string m_unitType;
     std::string m_lastDocument;

@@ -39,9 +39,9 @@ Result<std::string> ReadWholeFile(const std::string& path)
     return content;
 }
 
-Result<void> WriteWholeFile(const std::string& path, const std::string& content)
+Result<void> WriteWholeFile(const std::string& path, const std::string& content, FifoWait fifoWait)
 {
-    const Result<std::filesystem::path> written = ReplaceFile(PathFromUtf8(path), content);
+    const Result<std::filesystem::path> written = ReplaceFile(PathFromUtf8(path), content, fifoWait);
     if (!written) {
         return Error{written.error().code, "cannot write " + path + ": " + written.error().message};
     }

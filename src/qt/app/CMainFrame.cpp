@@ -21,12 +21,12 @@
 
 namespace tessaprint {
 
-CMainFrame::CMainFrame(QWidget* parent) : QMainWindow(parent)
+CMainFrame::CMainFrame(const std::string& builtInReportsFolder, QWidget* parent) : QMainWindow(parent)
 {
     setObjectName(ControlName(ControlId::Window::MainFrame));
     // The tree of the built-in folder, before any setting is read.
     // A folder that cannot be made is said at the first save into it.
-    (void)CreateReportsFolderTree(DefaultReportsFolder());
+    (void)CreateReportsFolderTree(builtInReportsFolder);
 
     setWindowTitle(QStringLiteral("Tessaprint"));
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |

@@ -4,6 +4,7 @@
 #include <QMainWindow>
 
 #include <functional>
+#include <string>
 
 class QAction;
 class QLabel;
@@ -31,7 +32,9 @@ public:
     // What a title bar is taken to need while the window system has not said.
     static constexpr int kTitleBarAllowance = 30;
 
-    explicit CMainFrame(QWidget* parent = nullptr);
+    // builtInReportsFolder: the folder whose tree is made before any setting
+    // is read (the built-in one, or the demo's own).
+    explicit CMainFrame(const std::string& builtInReportsFolder, QWidget* parent = nullptr);
 
     // window moved and, down to the minimum, shrunk so that it with its
     // decoration lie inside the area; unchanged when they already do.

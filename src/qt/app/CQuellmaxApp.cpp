@@ -11,6 +11,7 @@
 #include "results/CAllDataSheetsDlg.h"
 #include "results/CQuellmaxView.h"
 #include "results/CaptureArchive.h"
+#include "results/ReportsFolder.h"
 #include "util/BusyWaitLauncher.h"
 #include "util/ControlId.h"
 #include "util/QtProcessRunner.h"
@@ -53,7 +54,8 @@ bool CQuellmaxApp::InitInstance(bool show)
 {
     // Every window without an icon of its own, the About box and the desktop's task list show this one.
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/tessaprint/tessaprint.svg")));
-    m_frame = std::make_unique<CMainFrame>();
+    m_frame = std::make_unique<CMainFrame>(m_parts.ownReportsFolder.empty() ? DefaultReportsFolder()
+                                                                            : m_parts.ownReportsFolder);
     m_view = new CQuellmaxView;
     docs::WordProcessorFactory wordProcessor = m_parts.wordProcessor;
     if (!wordProcessor) {
@@ -62,6 +64,7 @@ bool CQuellmaxApp::InitInstance(bool show)
     m_controller = std::make_unique<CaptureController>(m_parts.driver, *m_view, m_parts.settings, m_parts.prompts,
                                                        m_parts.clock, std::move(wordProcessor));
     m_controller->SetKindChangedHandler(m_kindChanged);
+    m_controller->SetOwnReportsFolder(m_parts.ownReportsFolder);
     if (m_parts.officeEnvironment) {
         m_controller->SetOfficeEnvironment(*m_parts.officeEnvironment);
     }

@@ -49,6 +49,10 @@ public:
         // Where captures waiting for the history are kept; unset: in the
         // application data folder, history-queue.json.
         QString historyQueueFile = {};
+        // The demo's folder for every document and capture, whatever the
+        // settings say (CaptureController::SetOwnReportsFolder); unset: the
+        // settings' folder, below the built-in one.
+        std::string ownReportsFolder = {};
         // Where the office program for PDF copies is looked for; this computer when unset.
         const docs::OfficeEnvironment* officeEnvironment = nullptr;
     };

@@ -55,6 +55,17 @@ COptionsDirectory::COptionsDirectory(CaptureController& controller, Prompts& pro
     connect(cancel, &QPushButton::clicked, this, &COptionsDirectory::reject);
 
     m_folder->setText(QString::fromStdString(m_controller.reportsFolder()));
+    if (m_controller.HasOwnReportsFolder()) {
+        // The demo: shown, so that a newcomer finds what it wrote, but not changed.
+        m_folder->setReadOnly(true);
+        browse->setEnabled(false);
+        auto* note = new QLabel(QStringLiteral("The demo keeps its documents and captures in this folder of its own; "
+                                               "the real reports folder and history are left alone."),
+                                this);
+        note->setObjectName(QStringLiteral("demoFolderNote"));
+        note->setWordWrap(true);
+        note->setGeometry(DluRect(77, 72, 309, 20));
+    }
     m_word2007->setChecked(m_controller.word2007() != 0);
     m_savePdf->setChecked(m_controller.savePdf());
     if (const Result<std::string> office = m_controller.FindOfficeProgram(); !office) {

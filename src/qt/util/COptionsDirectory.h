@@ -15,7 +15,8 @@ class Prompts;
 // closes, Cancel (or Escape, or the close box) closes without storing. The
 // "..." chooser starts at the folder in use, not at what the box shows. The
 // PDF check box is disabled, with the reason as its tooltip, while no office
-// program is found; the setting then stays as it was.
+// program is found; the setting then stays as it was. In the demo the folder
+// is the demo's own: shown, with a note, but not changed.
 class COptionsDirectory : public QDialog {
     Q_OBJECT
 public:
