@@ -86,8 +86,11 @@ int RunCapture(const CaptureOptions& options, int argc, char** argv)
     } else {
         QtSerialDriver::PortNameResolver resolver = QtSerialDriver::SettingsResolver(settings);
         if (!options.device.empty()) {
-            // Qt would look for a bare name below /dev; on the command line it is in the current folder.
-            const QString device = QString::fromStdString(CommandLinePath(options.device));
+            // A bare name ("ttyUSB0") is a port's name below /dev, as Qt and the port list name it;
+            // anything with a folder in it ("./link", "dev/x") is a path from the current folder.
+            const bool bareName = options.device.find('/') == std::string::npos;
+            const QString device =
+                QString::fromStdString(bareName ? options.device : CommandLinePath(options.device));
             resolver = [device](int) { return device; };
         }
         portLabel = resolver(comIndex).toStdString();

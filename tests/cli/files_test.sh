@@ -80,12 +80,12 @@ echo '{"szWorkOrderCompany": "Mercy"}' >"$work/order.json"
     fail "workorder --reports orders: $(cat "$work/err")"
 case "$(cat "$work/path.txt")" in "$work/cwd/orders/Mercy-Work-Order-"*.docx) ;; *) fail "workorder went to $(cat "$work/path.txt")" ;; esac
 [ ! -e "$HOME/Zelmor" ] || fail "a relative --reports wrote below the built-in folder: $(find "$HOME/Zelmor" -type f)"
-# --device too: Qt alone would look for a bare name below /dev.
+# --device too: a path with a folder in it is from the current folder (a bare name is a port below /dev).
 "$SIM" --kind kappa --link "$work/cwd/instrument" >/dev/null &
 sims+=($!)
 for _ in $(seq 50); do [ -e "$work/cwd/instrument" ] && break; sleep 0.1; done
-(cd "$work/cwd" && "$CLI" capture --device instrument >"$work/out" 2>"$work/err") ||
-    fail "capture --device instrument (relative): $(cat "$work/err")"
+(cd "$work/cwd" && "$CLI" capture --device ./instrument >"$work/out" 2>"$work/err") ||
+    fail "capture --device ./instrument (relative): $(cat "$work/err")"
 grep -q '" ICU-DF-07"' "$work/out" || fail "the relative device's printout was not captured"
 
 if [ "$failures" -eq 0 ]; then
