@@ -33,6 +33,20 @@ touch -d "2025-01-02 03:04:05" "$work/dated.txt"
 sed -n 2p "$work/dated.csv" | grep -q ',,2025-01-02T03:04:05'$'\r''$' ||
     fail "the capture time is not the file's: $(sed -n 2p "$work/dated.csv")"
 
+# --captured-at is an ISO 8601 date and time, else one short line naming it.
+for bad in "hello, world" 2025-02-29T10:00:00 2026-03-14T24:00:00 "2026-03-14 09:30:00" 2026-03-14T09:30:00+1 \
+    "$(printf '2%.0s' $(seq 300))"; do
+    "$CLI" csv --capture "$awkward.txt" --captured-at "$bad" >"$work/out" 2>"$work/err"
+    status=$?
+    [ "$status" -eq 2 ] && [ ! -s "$work/out" ] && [ "$(wc -l <"$work/err")" -eq 1 ] &&
+        [ "$(wc -c <"$work/err")" -lt 160 ] && grep -q -- "--captured-at: '${bad:0:10}" "$work/err" ||
+        fail "--captured-at '${bad:0:40}' exited $status: $(head -c 600 "$work/err")"
+done
+for good in 2024-02-29T23:59:59+01:00 2026-03-14T09:30Z 2026-03-14T09:30:00.250; do
+    "$CLI" csv --capture "$awkward.txt" --captured-at "$good" >"$work/good.csv" 2>"$work/err" &&
+        sed -n 2p "$work/good.csv" | grep -q ",$good"$'\r''$' || fail "--captured-at $good: $(cat "$work/err")"
+done
+
 "$CLI" csv --capture "$work/missing.txt" >/dev/null 2>"$work/err"
 [ $? -eq 1 ] && grep -q "cannot read" "$work/err" || fail "a missing file: $(cat "$work/err")"
 "$CLI" csv --capture "$awkward.txt" --kind toaster >/dev/null 2>"$work/err"

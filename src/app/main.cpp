@@ -1,5 +1,6 @@
 // tessaprint: the window. With --demo it talks to the simulated instrument
 // built into the program, under a settings scope and in a folder of its own.
+#include "TessaprintVersion.h"
 #include "app/CMainFrame.h"
 #include "app/CQuellmaxApp.h"
 #include "app/DemoMode.h"
@@ -13,26 +14,50 @@
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QFileInfo>
 #include <QStandardPaths>
 
+#include <cstdio>
 #include <memory>
 
 int main(int argc, char** argv)
 {
     using namespace tessaprint;
-    QApplication app(argc, argv);
     QApplication::setOrganizationName(QStringLiteral("Zelmor"));
     QApplication::setApplicationName(QStringLiteral("Tessaprint"));
-    QApplication::setApplicationVersion(QStringLiteral("3.4"));
+    QApplication::setApplicationVersion(QLatin1String(kVersion));
 
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("Captures test results from a safety, defibrillator or "
                                                     "pacemaker analyzer."));
-    parser.addHelpOption();
-    parser.addVersionOption();
+    const QCommandLineOption help = parser.addHelpOption();
+    const QCommandLineOption version = parser.addVersionOption();
     const QCommandLineOption demo(QStringLiteral("demo"),
                                   QStringLiteral("Use the built-in simulated instrument (COM2 is shown as busy)."));
     parser.addOption(demo);
+
+    // --help and --version are answered before the window's application
+    // object exists: that one needs a display, and these must work without.
+    // Qt's own options (-platform, -style, ...) are unknown to this first
+    // reading; the application object takes them out before the second.
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i) {
+        arguments << QString::fromLocal8Bit(argv[i]);
+    }
+    (void)parser.parse(arguments);
+    if (parser.isSet(help) || parser.isSet(QStringLiteral("help-all"))) {
+        // Without an application object the usage cannot know the program's name.
+        QString text = parser.helpText();
+        text.replace(QStringLiteral("<executable_name>"), QFileInfo(arguments.first()).fileName());
+        std::fputs(text.toLocal8Bit().constData(), stdout);
+        return 0;
+    }
+    if (parser.isSet(version)) {
+        std::printf("tessaprint %s\n", kVersion);
+        return 0;
+    }
+
+    QApplication app(argc, argv);
     parser.process(app);
     const bool demoMode = parser.isSet(demo);
 

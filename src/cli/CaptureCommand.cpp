@@ -1,4 +1,5 @@
 #include "CliCommands.h"
+#include "ProgramOptions.h"
 #include "results/ResultsJson.h"
 
 #include "app/QtSettingsStore.h"
@@ -211,8 +212,9 @@ void AddCaptureCommand(CLI::App& app, int& status, int argc, char** argv)
     command->add_option("--port", options->port, "COM1 to COM10 (outside Windows the device set as Serial/COMnDevice)")
         ->check(CLI::Validator(
             [](std::string& value) {
-                return PortConnection::PortNumber(value) ? std::string()
-                                                         : "--port takes COM1 to COM10, not '" + value + "'";
+                return PortConnection::PortNumber(value)
+                           ? std::string()
+                           : "--port takes COM1 to COM10, not '" + cmdline::ShortValue(value) + "'";
             },
             "COMn"))
         ->type_name("COMn");
@@ -228,13 +230,13 @@ void AddCaptureCommand(CLI::App& app, int& status, int argc, char** argv)
         ->type_name("FILE");
     AddKindOption(*command, options->kind);
     command->add_option("--answer-timeout", options->answerTimeoutMs, "milliseconds to wait for the first line")
-        ->check(CLI::Range(100, CaptureSettings::kMaxAnswerTimeoutMs))
+        ->transform(cmdline::WholeNumber(100, CaptureSettings::kMaxAnswerTimeoutMs))
         ->type_name("MS");
     command->add_option("--max-bytes", options->maxBytes, "end the capture after this many bytes")
-        ->check(CLI::Range(CaptureSettings::kMinMaxBytes, CaptureSettings::kMaxMaxBytes))
+        ->transform(cmdline::WholeNumber(CaptureSettings::kMinMaxBytes, CaptureSettings::kMaxMaxBytes))
         ->type_name("N");
     command->add_option("--max-seconds", options->maxSeconds, "end the capture after this many seconds")
-        ->check(CLI::Range(CaptureSettings::kMinMaxSeconds, CaptureSettings::kMaxMaxSeconds))
+        ->transform(cmdline::WholeNumber(CaptureSettings::kMinMaxSeconds, CaptureSettings::kMaxMaxSeconds))
         ->type_name("N");
     command->callback([options, &status, argc, argv] { status = RunCapture(*options, argc, argv); });
 }

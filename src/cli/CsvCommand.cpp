@@ -1,4 +1,5 @@
 #include "CliCommands.h"
+#include "ProgramOptions.h"
 
 #include "results/ResultsCsv.h"
 #include "util/FileIo.h"
@@ -65,7 +66,8 @@ void AddCsvCommand(CLI::App& app, int& status)
     AddInputOptions(*command, options->input);
     CLI::Option* kind = AddKindOption(*command, options->kindValue);
     CLI::Option* capturedAt =
-        command->add_option("--captured-at", options->capturedAt, "the capture time (default: the file's)")
+        command->add_option("--captured-at", options->capturedAt, "the capture time, ISO 8601 (default: the file's)")
+            ->check(cmdline::IsoDateTime())
             ->type_name("YYYY-MM-DDTHH:MM:SS");
     command->add_option("--output", options->output, "write the CSV to this file instead of stdout (- for stdout)")
         ->type_name("FILE");

@@ -1,4 +1,5 @@
 #include "CliCommands.h"
+#include "ProgramOptions.h"
 
 #include "docs/AllDataSheets.h"
 #include "docs/DataSheet.h"
@@ -37,21 +38,20 @@ int RunDataSheet(const DataSheetOptions& options)
         return 1;
     }
 
-    std::optional<int> item;
-    if (options.item != "all") {
-        const auto k = listing.SelectorCount() == 0
-                           ? std::nullopt
-                           : ParseWholeNumber(options.item, 0, static_cast<std::uint64_t>(listing.SelectorCount() - 1));
-        if (!k) {
-            std::cerr << "tessaprint-cli: --item takes 'all' or a selector item from 0 to "
-                      << listing.SelectorCount() - 1 << ", not '" << options.item << "'\n";
-            return 2;
-        }
-        item = static_cast<int>(*k);
-    }
+    // A capture without an ID has no item to take, whichever was asked for.
     if (listing.SelectorCount() == 0) {
         std::cerr << "tessaprint-cli: " << options.input.path() << " holds no equipment ID\n";
         return 1;
+    }
+    std::optional<int> item;
+    if (options.item != "all") {
+        const auto k = ParseWholeNumber(options.item, 0, static_cast<std::uint64_t>(listing.SelectorCount() - 1));
+        if (!k) {
+            std::cerr << "tessaprint-cli: --item takes 'all' or a selector item from 0 to "
+                      << listing.SelectorCount() - 1 << ", not '" << cmdline::ShortValue(options.item) << "'\n";
+            return 2;
+        }
+        item = static_cast<int>(*k);
     }
 
     const QtClock clock;
@@ -73,8 +73,12 @@ int RunDataSheet(const DataSheetOptions& options)
         callbacks.documentFailed = [&failed](const docs::DataSheetFailure& failure) {
             failed(failure.item, failure.equipmentId, failure.error);
         };
-        const bool allWritten = docs::WriteAllDataSheets(input, engine, clock, callbacks).failures.empty();
-        return allWritten && pdfFailures == 0 ? 0 : 1;
+        const docs::AllDataSheetsResult result = docs::WriteAllDataSheets(input, engine, clock, callbacks);
+        if (!result.error.empty()) {
+            std::cerr << "tessaprint-cli: stopped by an error after " << result.written.size() << " of " << result.total
+                      << " test records: " << result.error << "\n";
+        }
+        return result.failures.empty() && result.error.empty() && pdfFailures == 0 ? 0 : 1;
     }
 
     // As the window does it: the item chosen, its readings listed, then "Data Sheet".
@@ -100,7 +104,17 @@ void AddDataSheetCommand(CLI::App& app, int& status)
         "datasheet", "Write the test record of one selector item, or of each, as \"Data Sheet\" does");
     AddKindOption(*command, options->kind)->required();
     AddInputOptions(*command, options->input);
-    command->add_option("--item", options->item, "the selector item from 0, or 'all'")->required()->type_name("K|all");
+    command->add_option("--item", options->item, "the selector item from 0, or 'all'")
+        ->required()
+        ->check(CLI::Validator(
+            [](const std::string& value) {
+                // Which numbers there are is known once the input is read.
+                return value == "all" || (!value.empty() && value.find_first_not_of("0123456789") == std::string::npos)
+                           ? std::string()
+                           : "--item takes 'all' or a selector item from 0, not '" + cmdline::ShortValue(value) + "'";
+            },
+            ""))
+        ->type_name("K|all");
     command->add_option("--reports", options->reports, "the reports folder")->required()->type_name("DIR");
     AddWord2007Option(*command, options->word2007);
     AddPdfCopyOptions(*command, options->pdf);

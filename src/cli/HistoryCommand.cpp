@@ -1,4 +1,5 @@
 #include "CliCommands.h"
+#include "ProgramOptions.h"
 
 #include "app/QtSettingsStore.h"
 #include "history/HistoryDatabase.h"
@@ -252,7 +253,9 @@ show->callback([options, &status, argc, argv] {
 
 CLI::App* ids = history->add_subcommand("ids", "List the equipment IDs in the history, one per line");
 ids->add_option("--prefix", options->prefix, "only IDs that begin with this (upper or lower case alike)");
-ids->add_option("--limit", options->limit, "at most this many")->check(CLI::PositiveNumber);
+ids->add_option("--limit", options->limit, "at most this many")
+    ->transform(cmdline::WholeNumber(1, INT_MAX))
+    ->type_name("N");
 AddDbOption(*ids, *options);
 ids->callback([options, &status, argc, argv] {
     QtForHistory qt(argc, argv);

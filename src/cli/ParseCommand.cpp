@@ -1,4 +1,5 @@
 #include "CliCommands.h"
+#include "ProgramOptions.h"
 #include "results/ResultsJson.h"
 
 #include "link/Replay.h"
@@ -18,26 +19,15 @@ void AddInputOptions(CLI::App& command, InputFile& input)
 
 CLI::Option* AddKindOption(CLI::App& command, InstrumentKind& kind)
 {
-    // The name as given becomes the kind's number, which CLI11 turns into the enum.
-    const CLI::Validator names(
-        [](std::string& value) {
-            const auto named = InstrumentKindFromName(value);
-            if (!named) {
-                return "--kind takes quellmax, kappa or pactrx, not '" + value + "'";
-            }
-            value = std::to_string(static_cast<int>(*named));
-            return std::string();
-        },
-        "KIND");
     return command.add_option("--kind", kind, "the instrument kind: quellmax, kappa or pactrx")
-        ->transform(names)
+        ->transform(cmdline::KindName())
         ->type_name("KIND");
 }
 
 CLI::Option* AddWord2007Option(CLI::App& command, int& word2007)
 {
     return command.add_option("--word2007", word2007, "1: Normal.dotm and the Word 2003 style set; 0: Normal.dot")
-        ->check(CLI::IsMember({0, 1}))
+        ->transform(cmdline::WholeNumber(0, 1))
         ->type_name("0|1");
 }
 

@@ -1,5 +1,6 @@
 // tessaprint-cli: the capture and its decoding without a window.
 #include "CliCommands.h"
+#include "ProgramOptions.h"
 
 #include <algorithm>
 #include <iostream>
@@ -20,21 +21,15 @@ int main(int argc, char** argv)
     const bool known = argc > 1 && std::any_of(commands.begin(), commands.end(),
                                                [&](const CLI::App* c) { return c->get_name() == argv[1]; });
     if (argc > 1 && argv[1][0] != '-' && !known) {
-        std::cerr << "tessaprint-cli: unknown command '" << argv[1] << "'; the commands are parse, capture, "
-                  << "datasheet, workorder, csv and history ('tessaprint-cli --help')\n";
+        std::cerr << "tessaprint-cli: unknown command '" << tessaprint::cmdline::ShortValue(argv[1])
+                  << "'; the commands are parse, capture, datasheet, workorder, csv and history "
+                     "('tessaprint-cli --help')\n";
         return 2;
     }
-    try {
-        app.parse(argc, argv);
-    } catch (const CLI::CallForHelp& e) {
-        return app.exit(e);
-    } catch (const CLI::CallForAllHelp& e) {
-        return app.exit(e);
-    } catch (const CLI::ParseError& e) {
-        std::cerr << "tessaprint-cli: " << e.what() << "\n"
-                  << "usage: tessaprint-cli COMMAND [OPTIONS]; 'tessaprint-cli COMMAND --help' lists a command's "
-                     "options\n";
-        return 2;
+    if (const auto answered = tessaprint::cmdline::Parse(
+            app, argc, argv,
+            "usage: tessaprint-cli COMMAND [OPTIONS]; 'tessaprint-cli COMMAND --help' lists a command's options")) {
+        return *answered;
     }
     return status;
 }

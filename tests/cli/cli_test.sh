@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
 # tessaprint-cli as users script it: exit codes, messages and the JSON of a
-# capture from tessaprint-sim on a pseudo-terminal.
+# capture from tessaprint-sim on a pseudo-terminal; every program's --help
+# and --version.
 set -u
 CLI=$1
 SIM=$2
 DATA=$3
+WINDOW=${4:-}
 work=$(mktemp -d)
 sims=()
 failures=0
@@ -31,6 +33,33 @@ start_sim() { # kind link [args...]
     for _ in $(seq 50); do [ -e "$link" ] && return 0; sleep 0.1; done
     fail "simulator did not start"
 }
+
+# A wrong value: one short line on stderr naming the option (and the value,
+# shortened), exit 2.
+one_line() { # option command...
+    local option=$1
+    shift
+    "$@" >"$work/out" 2>"$work/err"
+    local got=$?
+    [ "$got" -eq 2 ] || fail "$option: exited $got, not 2"
+    [ "$(wc -l <"$work/err")" -eq 1 ] && [ "$(wc -c <"$work/err")" -lt 160 ] && grep -q -- "$option" "$work/err" ||
+        fail "$option: not one short line naming it: $(head -c 600 "$work/err")"
+}
+
+# --help and --version: exit 0 on stdout, the project's one version, the
+# window's without a display.
+version=$(sed -n 's/^project(Tessaprint VERSION \([0-9.]*\).*/\1/p' "$DATA/../../CMakeLists.txt")
+programs=("$CLI" "$SIM")
+[ -n "$WINDOW" ] && programs+=("$WINDOW")
+for program in "${programs[@]}"; do
+    name=$(basename "$program")
+    env -u DISPLAY -u WAYLAND_DISPLAY QT_QPA_PLATFORM=xcb "$program" --version >"$work/out" 2>"$work/err" ||
+        fail "$name --version exited $?: $(cat "$work/err")"
+    [ "$(cat "$work/out")" = "$name $version" ] || fail "$name --version said '$(cat "$work/out")', not '$name $version'"
+    env -u DISPLAY -u WAYLAND_DISPLAY QT_QPA_PLATFORM=xcb "$program" --help >"$work/out" 2>"$work/err" ||
+        fail "$name --help exited $?: $(cat "$work/err")"
+    grep -qi "usage: $name" "$work/out" || fail "$name --help printed no usage: $(cat "$work/out")"
+done
 
 expect 2 "usage" -- "$CLI"
 expect 2 "unknown command" -- "$CLI" frobnicate
@@ -199,6 +228,42 @@ grep -q '"complete": false' "$work/out" || fail "a capture ended by its limit mu
 expect 6 "reached its limit (1 s)" -- "$CLI" capture --device "$work/noisy" --max-seconds 1
 expect 2 "--max-bytes: Value lots not in range" -- "$CLI" capture --device sim --max-bytes lots
 expect 2 "--answer-timeout" -- "$CLI" capture --device sim --answer-timeout 50
+# Numbers are whole decimal numbers ("010" is ten, not octal eight), and a
+# long value is not echoed whole.
+long=$(printf '9%.0s' $(seq 300))
+one_line "--answer-timeout" "$CLI" capture --device sim --answer-timeout "$long"
+one_line "--max-seconds" "$CLI" capture --device sim --max-seconds 0x10
+one_line "--port" "$CLI" capture --port "COM$long"
+one_line "--kind" "$CLI" capture --device sim --kind "$long"
+one_line "--word2007" "$CLI" workorder --record "$work/order.json" --reports "$work/orders" --word2007 "$long"
+one_line "--item" "$CLI" datasheet --kind quellmax --transcript "$work/bad.txt" --item "x$long" --reports "$work/r"
+one_line "--limit" "$CLI" history ids --db "$work/ids.sqlite" --limit "$long"
+one_line "--limit" "$CLI" history ids --db "$work/ids.sqlite" --limit 0
+"$CLI" history import --kind quellmax --transcript "$DATA/quellmax-50-records.txt" --db "$work/ids.sqlite" \
+    >/dev/null 2>"$work/err" || fail "history import: $(cat "$work/err")"
+[ "$("$CLI" history ids --db "$work/ids.sqlite" --limit 010 | wc -l)" -eq 10 ] || fail "--limit 010 is not ten"
+# No equipment ID at all: nothing to write, whichever item was asked for.
+printf '1.Case Leakage 1 uA\r\n' >"$work/no-id.txt"
+expect 1 "holds no equipment ID" -- "$CLI" datasheet --kind quellmax --capture "$work/no-id.txt" --item 0 \
+    --reports "$work/r"
+
+# The simulator: CLI11's checks, and a --link that only ever replaces a link.
+# (timeout: a simulator that takes what it should refuse runs on.)
+one_line "--baud" timeout 10 "$SIM" --kind quellmax --baud 9600x
+printf 'somebody else\n' >"$work/taken"
+mkdir -p "$work/taken-folder"
+for taken in "$work/taken" "$work/taken-folder"; do
+    expect 2 "$taken is a .*, not a symbolic link" -- timeout 10 "$SIM" --kind quellmax --link "$taken"
+done
+[ "$(cat "$work/taken")" = "somebody else" ] || fail "--link changed the file that was there"
+ln -s /dev/tessaprint-gone "$work/stale"
+start_sim kappa "$work/stale"
+stale_sim=${sims[-1]}
+case "$(readlink "$work/stale")" in /dev/pts/*) ;; *) fail "a stale link was not replaced: $(readlink "$work/stale")" ;; esac
+kill "$stale_sim"
+wait "$stale_sim" 2>/dev/null
+[ ! -e "$work/stale" ] && [ ! -L "$work/stale" ] || fail "the simulator left its link behind"
+
 # Every command explains itself.
 for command in parse capture datasheet workorder; do
     "$CLI" "$command" --help >"$work/help" 2>&1 || fail "$command --help exited $?"

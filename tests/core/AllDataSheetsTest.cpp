@@ -160,6 +160,38 @@ TEST_F(AllDataSheetsTest, CancellingBeforeDocumentFourLeavesExactlyThree)
     EXPECT_EQ(folder.Names().size(), 3u);
 }
 
+TEST_F(AllDataSheetsTest, AnErrorBetweenDocumentsStopsTheRunWithItsTextNeverAsACancel)
+{
+    // A document that throws what is not even an exception class fails alone.
+    AllDataSheetsInput input = Input(kFiftyRecords, InstrumentKind::Quellmax, folder.path());
+    const WordProcessorFactory oddThrow = [made = 0]() mutable -> std::unique_ptr<WordApplication> {
+        if (++made == 2) {
+            throw 42;
+        }
+        return std::make_unique<DocumentEngine>();
+    };
+    // Something thrown outside a document (here by the caller's own callback) ends the run.
+    AllDataSheetsCallbacks callbacks;
+    callbacks.beforeDocument = [](int index, int, const std::string&) {
+        if (index == 4) {
+            throw std::runtime_error("the progress window is gone");
+        }
+        return true;
+    };
+    const AllDataSheetsResult result = WriteAllDataSheets(input, oddThrow, clock, callbacks);
+    EXPECT_FALSE(result.cancelled);
+    EXPECT_EQ(result.error, "the progress window is gone");
+    EXPECT_EQ(result.written.size(), 2u);
+    ASSERT_EQ(result.failures.size(), 1u);
+    EXPECT_EQ(result.failures[0].item, 1);
+    EXPECT_EQ(result.failures[0].error, "COM Error: 0x80004005. an error of an unknown kind");
+    EXPECT_EQ(AllDataSheetsStatusText(result),
+              "Wrote 2 of 50 test records to " + result.folder + "; 1 failed; stopped by an error, 47 not written");
+    const std::string summary = AllDataSheetsSummaryText(result);
+    EXPECT_EQ(summary.substr(summary.find("\nStopped")),
+              "\nStopped by an error: the progress window is gone\nThe other 47 were not written.");
+}
+
 TEST_F(AllDataSheetsTest, TwoRunsAtOnceWriteWhatOneRunWritesAlone)
 {
     // The document engine shares nothing between documents that two threads could trip over.
@@ -183,7 +215,7 @@ TEST_F(AllDataSheetsTest, TwoRunsAtOnceWriteWhatOneRunWritesAlone)
 
 TEST(AllDataSheetsTextTest, TheMessagesSayWhatWasWrittenWhatFailedAndWhetherItWasCancelled)
 {
-    AllDataSheetsResult result{1, {"/r/A.docx"}, {}, false, "/r"};
+    AllDataSheetsResult result{1, {"/r/A.docx"}, {}, false, "/r", {}};
     EXPECT_EQ(AllDataSheetsSummaryText(result), "Wrote 1 test record to /r.");
     result.total = 50;
     result.cancelled = true;
@@ -197,6 +229,13 @@ TEST(AllDataSheetsTextTest, TheMessagesSayWhatWasWrittenWhatFailedAndWhetherItWa
     EXPECT_EQ(AllDataSheetsSummaryText(result), "Wrote 1 of 50 test records to /r.\n12 failed:" + listed +
                                                     "\nand 2 more.\nCancelled: the other 37 were not written.");
     EXPECT_EQ(AllDataSheetsProgressText(12, 50, " ICU-MON-12"), "Writing 12 of 50: ICU-MON-12");
+    // The count and its words agree.
+    result = {2, {"/r/A.docx"}, {}, true, "/r", {}};
+    EXPECT_EQ(AllDataSheetsSummaryText(result),
+              "Wrote 1 of 2 test records to /r.\nCancelled: the other one was not written.");
+    result.total = 3;
+    EXPECT_EQ(AllDataSheetsSummaryText(result),
+              "Wrote 1 of 3 test records to /r.\nCancelled: the other 2 were not written.");
 }
 
 } // namespace

@@ -216,6 +216,25 @@ TEST_F(AllDataSheetsWindowTest, CancelEndsTheRunAfterTheDocumentBeingWritten)
                                              ".\nCancelled: the other 47 were not written. | Open Reports Folder");
 }
 
+TEST_F(AllDataSheetsWindowTest, AnUnexpectedErrorIsShownAsWhatItIsNeverAsACancel)
+{
+    // The second document's word processor throws what is not even an exception class.
+    wordProcessor = [made = 0]() mutable -> std::unique_ptr<docs::WordApplication> {
+        if (++made == 2) {
+            throw 42;
+        }
+        return std::make_unique<docs::DocumentEngine>();
+    };
+    StartWithCapture(Records(3));
+    Click(Form::AllDataSheets);
+    ASSERT_TRUE(WaitForTheEnd());
+    EXPECT_EQ(Documents().size(), 2);
+    ASSERT_EQ(prompts.actionMessages.size(), 1u);
+    EXPECT_EQ(prompts.actionMessages[0], "All Data Sheets | Wrote 2 of 3 test records to " + Folder() +
+                                             ".\n1 failed:\nID-2: COM Error: 0x80004005. an error of an unknown kind"
+                                             " | Open Reports Folder");
+}
+
 TEST_F(AllDataSheetsWindowTest, ClosingTheWindowStopsTheRunBetweenDocumentsAndSaysNothing)
 {
     // More records than an instrument holds: writing them all takes far

@@ -11,9 +11,17 @@ namespace tessaprint::docs {
 
 namespace {
 
+constexpr const char* kUnknownErrorText = "an error of an unknown kind";
+
 std::string Count(std::size_t count, const std::string& one, const std::string& many)
 {
     return std::to_string(count) + " " + (count == 1 ? one : many);
+}
+
+// "the other one was not written", "the other 2 were not written".
+std::string OthersNotWritten(int count)
+{
+    return count == 1 ? "the other one was not written" : "the other " + std::to_string(count) + " were not written";
 }
 
 // One item, as the window does it: the item chosen, its readings listed,
@@ -38,32 +46,43 @@ AllDataSheetsResult WriteAllDataSheets(AllDataSheetsInput& input, const WordProc
 {
     AllDataSheetsResult result;
     result.total = input.listing.SelectorCount();
-    result.folder = PathToUtf8(ResolveReportsFolder(input.reportsFolder));
-    for (int item = 0; item < result.total; ++item) {
-        const std::string id = input.listing.SelectorItemText(item);
-        if (callbacks.beforeDocument && !callbacks.beforeDocument(item + 1, result.total, id)) {
-            result.cancelled = true;
-            break;
-        }
-        Result<DataSheetDocument> written = Error{};
-        try {
-            written = WriteOne(input, item, wordProcessor, clock);
-        } catch (const std::exception& error) {
-            // Whatever a document throws ends that document, not the batch
-            // (nor the thread it may run on).
-            written = Error{kErrorFail, error.what()};
-        }
-        if (!written) {
-            result.failures.push_back({item, id, ComErrorText(written.error())});
-            if (callbacks.documentFailed) {
-                callbacks.documentFailed(result.failures.back());
+    result.folder = input.reportsFolder;
+    try {
+        result.folder = PathToUtf8(ResolveReportsFolder(input.reportsFolder));
+        for (int item = 0; item < result.total; ++item) {
+            const std::string id = input.listing.SelectorItemText(item);
+            if (callbacks.beforeDocument && !callbacks.beforeDocument(item + 1, result.total, id)) {
+                result.cancelled = true;
+                break;
             }
-            continue;
+            Result<DataSheetDocument> written = Error{};
+            try {
+                written = WriteOne(input, item, wordProcessor, clock);
+            } catch (const std::exception& error) {
+                // Whatever a document throws ends that document, not the batch
+                // (nor the thread it may run on).
+                written = Error{kErrorFail, error.what()};
+            } catch (...) {
+                written = Error{kErrorFail, kUnknownErrorText};
+            }
+            if (!written) {
+                result.failures.push_back({item, id, ComErrorText(written.error())});
+                if (callbacks.documentFailed) {
+                    callbacks.documentFailed(result.failures.back());
+                }
+                continue;
+            }
+            result.written.push_back(written.value().savedPath);
+            if (callbacks.documentWritten) {
+                callbacks.documentWritten(written.value().savedPath);
+            }
         }
-        result.written.push_back(written.value().savedPath);
-        if (callbacks.documentWritten) {
-            callbacks.documentWritten(written.value().savedPath);
-        }
+    } catch (const std::exception& error) {
+        // Not one document's fault: the run ends here, and says why; what
+        // was written stays written.
+        result.error = error.what();
+    } catch (...) {
+        result.error = kUnknownErrorText;
     }
     return result;
 }
@@ -109,6 +128,8 @@ std::string AllDataSheetsStatusText(const AllDataSheetsResult& result)
     }
     if (result.cancelled) {
         text += "; cancelled, " + std::to_string(result.NotStarted()) + " not written";
+    } else if (!result.error.empty()) {
+        text += "; stopped by an error, " + std::to_string(result.NotStarted()) + " not written";
     }
     return text;
 }
@@ -130,7 +151,14 @@ std::string AllDataSheetsSummaryText(const AllDataSheetsResult& result, std::siz
         }
     }
     if (result.cancelled) {
-        text += "\nCancelled: the other " + std::to_string(result.NotStarted()) + " were not written.";
+        text += "\nCancelled: " + OthersNotWritten(result.NotStarted()) + ".";
+    } else if (!result.error.empty()) {
+        text += "\nStopped by an error: " + result.error;
+        if (result.NotStarted() > 0) {
+            std::string others = OthersNotWritten(result.NotStarted());
+            others[0] = 'T';
+            text += "\n" + others + ".";
+        }
     }
     return text;
 }

@@ -38,8 +38,11 @@ struct AllDataSheetsResult {
     std::vector<DataSheetFailure> failures;
     bool cancelled = false;
     std::string folder; // the reports folder the documents went to, resolved
+    // What stopped the run before its end when it was not one document's
+    // failure (something thrown between documents); empty otherwise.
+    std::string error;
 
-    // Items that were neither written nor failed (cancelled before them).
+    // Items that were neither written nor failed (cancelled or stopped before them).
     int NotStarted() const { return total - static_cast<int>(written.size()) - static_cast<int>(failures.size()); }
 };
 
@@ -58,8 +61,9 @@ struct AllDataSheetsCallbacks {
 // layout, name and folder). Each document has a word processor of its own
 // from wordProcessor. A document that fails (an ID the reports folder
 // refuses, a failing operation, anything thrown) fails alone; the rest go on.
-// Only input, what wordProcessor makes and clock.LocalTime() are used, so it
-// may run on a thread of its own.
+// Anything else thrown (by a callback) ends the run with its text in error;
+// nothing is thrown out of it. Only input, what wordProcessor makes and
+// clock.LocalTime() are used, so it may run on a thread of its own.
 AllDataSheetsResult WriteAllDataSheets(AllDataSheetsInput& input, const WordProcessorFactory& wordProcessor,
                                        const Clock& clock, const AllDataSheetsCallbacks& callbacks = {});
 
@@ -76,7 +80,7 @@ std::string AllDataSheetsStatusText(const AllDataSheetsResult& result);
 
 // The closing message: how many were written, which failed and why (one line
 // each, the first maxListed of them and how many more), and whether it was
-// cancelled.
+// cancelled or stopped by an error, and how many that left unwritten.
 std::string AllDataSheetsSummaryText(const AllDataSheetsResult& result, std::size_t maxListed = 10);
 
 } // namespace tessaprint::docs

@@ -1,5 +1,6 @@
 #include "app/CAboutDlg.h"
 
+#include "TessaprintVersion.h"
 #include "util/ControlId.h"
 #include "util/DialogUnits.h"
 
@@ -22,7 +23,7 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent)
     icon->setObjectName(QStringLiteral("aboutIcon"));
     icon->setPixmap(QApplication::windowIcon().pixmap(32, 32));
     icon->setGeometry(DluRect(14, 14, 21, 20));
-    auto* text = new QLabel(QStringLiteral("Tessaprint, Version 3.4"), this);
+    auto* text = new QLabel(QStringLiteral("Tessaprint, Version ") + QLatin1String(kVersion), this);
     text->setObjectName(QStringLiteral("aboutText"));
     text->setGeometry(DluRect(42, 14, 114, 8));
     auto* ok = new QPushButton(QStringLiteral("OK"), this);

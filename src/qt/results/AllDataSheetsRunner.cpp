@@ -2,6 +2,7 @@
 
 #include <QMetaObject>
 
+#include <exception>
 #include <utility>
 
 namespace tessaprint {
@@ -39,13 +40,20 @@ bool AllDataSheetsRunner::Start(docs::AllDataSheetsInput input, docs::WordProces
         callbacks.documentWritten = [this, run](const std::string& path) {
             Post(run, [this, written = QString::fromStdString(path)] { emit documentWritten(written); });
         };
+        // The run itself throws nothing; what could is keeping its result
+        // (memory). That must not end the program from this thread, and it is
+        // an error, never a cancel. What was written is on disk all the same.
+        const auto stopped = [&](const char* why) {
+            pending->total = input.listing.SelectorCount();
+            pending->folder = input.reportsFolder;
+            pending->error = why;
+        };
         try {
             *pending = docs::WriteAllDataSheets(input, wordProcessor, clock, callbacks);
+        } catch (const std::exception& error) {
+            stopped(error.what());
         } catch (...) {
-            // Each document's failures are caught where they happen; whatever
-            // else is thrown must not end the program from this thread. What
-            // was written is on disk all the same.
-            pending->cancelled = true;
+            stopped("an error of an unknown kind");
         }
         Post(run, [this] { Finish(); });
     });
