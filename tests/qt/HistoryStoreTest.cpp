@@ -5,10 +5,16 @@
 #include "HistoryTestDatabase.h"
 #include "MemoryHistoryStore.h"
 
+#include "history/CaptureIdentity.h"
+#include "history/QtHistoryRecorder.h"
 #include "history/SqlHistoryStore.h"
+#include "util/FileIo.h"
+#include "util/ManualClock.h"
 
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QThread>
 
@@ -194,6 +200,58 @@ TEST_P(HistoryStoreContract, APrintoutThatWentOnAfterAPauseIsKeptOnceAsItsLarger
     imported.linesHash = "import";
     EXPECT_EQ(Record(imported), RecordOutcome::Added);
     EXPECT_EQ(Lookup("G-1").size(), 2u);
+}
+
+TEST_P(HistoryStoreContract, TwoBenchesOnOnePortInOneSecondKeepTheirCapturesAndEachGrowsAlone)
+{
+    // Each bench on its own COM1, the same kind, the same second: the same archive name.
+    const auto bench = [](const std::string& id, const std::string& equipment, int readings) {
+        HistoryCapture capture =
+            MakeCapture(id + "-lines", "2026-06-01T09:00:00", {MakeRecord(equipment, "06/01/2026", {})});
+        capture.captureId = id;
+        capture.archiveName = "Quellmax-2026-06-01-090000.txt";
+        for (int item = 1; item <= readings; ++item) {
+            capture.records[0].readings.push_back({item, "Line Voltage 12" + std::to_string(item) + " V",
+                                                   "Line Voltage", "12" + std::to_string(item) + " V"});
+        }
+        return capture;
+    };
+    EXPECT_EQ(Record(bench("0f8e2f1c-5c1a-4a51-9d0e-1b7c3f6a2b01", "B1", 2)), RecordOutcome::Added);
+    // Fewer readings, more readings: neither is the other's part.
+    const HistoryCapture second = bench("6a1d0c7e-3b2f-4e8a-8c5d-9f0e1a2b3c02", "B2", 1);
+    EXPECT_EQ(Record(second), RecordOutcome::Added);
+    EXPECT_EQ(Record(bench("c3b4a5d6-e7f8-4091-a2b3-c4d5e6f7a803", "B3", 3)), RecordOutcome::Added);
+    EXPECT_EQ(Lookup("B1").size(), 1u);
+    EXPECT_EQ(Lookup("B2").size(), 1u);
+    EXPECT_EQ(Lookup("B3").size(), 1u);
+    // The second bench's printout went on after a pause: its own capture grows, no other.
+    HistoryCapture grown = bench("6a1d0c7e-3b2f-4e8a-8c5d-9f0e1a2b3c02", "B2", 2);
+    grown.linesHash = "B2-grown";
+    EXPECT_EQ(Record(grown), RecordOutcome::Added);
+    ASSERT_EQ(Lookup("B2").size(), 1u);
+    EXPECT_EQ(Lookup("B2")[0].readings.size(), 2u);
+    EXPECT_EQ(Lookup("B1").size(), 1u);
+    EXPECT_EQ(Lookup("B3").size(), 1u);
+}
+
+TEST_P(HistoryStoreContract, ControlCharactersInALineAreStoredAsReplacementCharactersAndTabsKept)
+{
+    // The receive path keeps a NUL or an escape in mid-line.
+    const std::string nul(1, '\0');
+    const std::string fffd = "\xEF\xBF\xBD";
+    const HistoryCapture capture = MakeCapture(
+        "controls", "2026-06-02T09:00:00",
+        {MakeRecord("C" + nul + "-1", "06/02/2026", {"Case" + nul + "Leakage\t0.1 uA", "Line\x1b[0m\r 120 V"})});
+    ASSERT_EQ(Record(capture), RecordOutcome::Added);
+    const auto found = Lookup("C" + nul + "-1"); // the ID as the form shows it
+    ASSERT_EQ(found.size(), 1u);
+    EXPECT_EQ(found[0].equipmentId, "C" + fffd + "-1");
+    ASSERT_EQ(found[0].readings.size(), 2u);
+    EXPECT_EQ(found[0].readings[0].value, "Case" + fffd + "Leakage\t0.1 uA");
+    EXPECT_EQ(found[0].readings[0].test, "Case" + fffd + "Leakage\t0.1");
+    EXPECT_EQ(found[0].readings[1].value, "Line" + fffd + "[0m" + fffd + " 120 V");
+    EXPECT_EQ(Ids("c"), std::vector<std::string>{"C" + fffd + "-1"});
+    EXPECT_EQ(Record(capture), RecordOutcome::AlreadyThere);
 }
 
 TEST_P(HistoryStoreContract, LookupListsVisitsByTestDayThenCaptureTimeWithTheirReadings)
@@ -386,7 +444,7 @@ TEST_P(SqlHistoryStoreTest, AVersionOneDatabaseIsBroughtUpToDateWithEveryRow)
     auto store = Open();
     ASSERT_TRUE(store);
     RawConnection raw(m_database->where());
-    EXPECT_EQ(raw.Number("SELECT version FROM schema_version"), 2);
+    EXPECT_EQ(raw.Number("SELECT version FROM schema_version"), SqlHistoryStore::kSchemaVersion);
     EXPECT_EQ(raw.Number("SELECT COUNT(*) FROM schema_version"), 1);
     EXPECT_EQ(raw.Number("SELECT COUNT(*) FROM records WHERE test_day IS NULL"), 1); // 'garbage'
     EXPECT_EQ(raw.Number("SELECT COUNT(*) FROM records WHERE test_day = '2015-03-07' AND equipment_key = 'old-7'"), 1);
@@ -413,22 +471,89 @@ TEST_P(SqlHistoryStoreTest, AVersionOneDatabaseIsBroughtUpToDateWithEveryRow)
     EXPECT_EQ(raw.Number("SELECT COUNT(*) FROM records"), 4);
 }
 
+TEST_P(SqlHistoryStoreTest, AVersionTwoDatabaseIsUpgradedInPlaceAndItsCapturesKeepTheOldRule)
+{
+    const std::string fileHash(64, 'b');
+    {
+        RawConnection raw(m_database->where());
+        ASSERT_TRUE(raw.open()) << raw.error();
+        const QString text = m_database->IsPostgres() ? "TEXT COLLATE \"C\"" : "TEXT";
+        for (const QString& sql : {
+                 QString("CREATE TABLE schema_version (version INTEGER NOT NULL)"),
+                 QString("INSERT INTO schema_version (version) VALUES (2)"),
+                 QString("CREATE TABLE captures (id %1, captured_at %2 NOT NULL, kind %2 NOT NULL, port %2 NOT NULL, "
+                         "archive_name %2 NOT NULL, lines_hash %2 NOT NULL UNIQUE, recorded_at %2 NOT NULL)")
+                     .arg(IdType(), text),
+                 QString("CREATE TABLE records (id %1, capture_id BIGINT NOT NULL REFERENCES captures (id), position "
+                         "INTEGER NOT NULL, equipment_id %2 NOT NULL, test_date %2 NOT NULL, test_day %2, "
+                         "equipment_key %2 NOT NULL DEFAULT '')")
+                     .arg(IdType(), text),
+                 QString("CREATE TABLE readings (record_id BIGINT NOT NULL REFERENCES records (id), item INTEGER NOT "
+                         "NULL, value %1 NOT NULL, test %1 NOT NULL, reading %1 NOT NULL, PRIMARY KEY (record_id, "
+                         "item))")
+                     .arg(text),
+                 // A capture of the window's (its first part, before a pause) and an imported file.
+                 QString("INSERT INTO captures (id, captured_at, kind, port, archive_name, lines_hash, recorded_at) "
+                         "VALUES (1, '2026-01-09T10:00:00', 'Quellmax', 'COM1', 'Quellmax-2026-01-09-100000.txt', "
+                         "'part1', 'then'), (2, '2026-01-02T10:00:00', 'PTRX', '', 'b.txt', '%1', 'then')")
+                     .arg(QString::fromStdString(fileHash)),
+                 QString("INSERT INTO records (id, capture_id, position, equipment_id, test_date, test_day, "
+                         "equipment_key) VALUES (1, 1, 0, 'Live-1', '1/9/2026', '2026-01-09', 'live-1'), "
+                         "(2, 2, 0, 'File-1', '', NULL, 'file-1')"),
+                 QString("INSERT INTO readings (record_id, item, value, test, reading) VALUES (1, 1, 'v 1', 'v', '1'), "
+                         "(2, 1, 'z 9', 'z', '9')"),
+             }) {
+            ASSERT_TRUE(raw.Exec(sql)) << sql.toStdString() << ": " << raw.error();
+        }
+        if (m_database->IsPostgres()) {
+            ASSERT_GE(raw.Number("SELECT setval(pg_get_serial_sequence('captures', 'id'), 2)"), 0) << raw.error();
+            ASSERT_GE(raw.Number("SELECT setval(pg_get_serial_sequence('records', 'id'), 2)"), 0) << raw.error();
+        }
+    }
+    auto store = Open();
+    ASSERT_TRUE(store);
+    RawConnection raw(m_database->where());
+    EXPECT_EQ(raw.Number("SELECT version FROM schema_version"), 3);
+    // In place: the same rows with their ids and their time of writing, and an identity each.
+    EXPECT_EQ(raw.Number("SELECT COUNT(*) FROM captures WHERE recorded_at = 'then' AND id IN (1, 2)"), 2);
+    EXPECT_EQ(raw.Number("SELECT COUNT(DISTINCT capture_uid) FROM captures WHERE capture_uid <> ''"), 2);
+    // The file's is the one a new reading of that file gets.
+    EXPECT_EQ(raw.Number(QString("SELECT id FROM captures WHERE capture_uid = '%1'")
+                             .arg(QString::fromStdString(history::SavedCaptureIdentity(fileHash)))),
+              2);
+
+    // The rest of the window's printout, from a queue of before (no identity of its own): it grows that capture.
+    HistoryCapture rest =
+        MakeCapture("part2", "2026-01-09T10:00:00", {MakeRecord("Live-1", "1/9/2026", {"v 1", "w 2"})});
+    rest.archiveName = "Quellmax-2026-01-09-100000.txt";
+    EXPECT_EQ(store->Record(rest).value(), RecordOutcome::Added);
+    ASSERT_EQ(store->Lookup("Live-1").value().size(), 1u);
+    EXPECT_EQ(store->Lookup("Live-1").value()[0].readings.size(), 2u);
+    // The same file imported again adds nothing.
+    HistoryCapture again = MakeCapture(fileHash, "2026-01-02T10:00:00", {MakeRecord("File-1", "", {"z 9"})});
+    again.port.clear();
+    again.archiveName = "b.txt";
+    again.captureId = history::SavedCaptureIdentity(fileHash);
+    EXPECT_EQ(store->Record(again).value(), RecordOutcome::AlreadyThere);
+    EXPECT_EQ(raw.Number("SELECT COUNT(*) FROM captures"), 2);
+}
+
 TEST_P(SqlHistoryStoreTest, ANewerSchemaIsRefusedAndLeftAlone)
 {
     {
         RawConnection raw(m_database->where());
         ASSERT_TRUE(raw.Exec("CREATE TABLE schema_version (version INTEGER NOT NULL)")) << raw.error();
-        ASSERT_TRUE(raw.Exec("INSERT INTO schema_version (version) VALUES (3)")) << raw.error();
+        ASSERT_TRUE(raw.Exec("INSERT INTO schema_version (version) VALUES (4)")) << raw.error();
         ASSERT_TRUE(raw.Exec("CREATE TABLE captures (future TEXT)")) << raw.error();
     }
     const auto opened = SqlHistoryStore::Open(m_database->where());
     ASSERT_FALSE(opened);
-    EXPECT_NE(opened.error().message.find("version 3, newer than this program knows (2)"), std::string::npos)
+    EXPECT_NE(opened.error().message.find("version 4, newer than this program knows (3)"), std::string::npos)
         << opened.error().message;
     EXPECT_NE(opened.error().message.find(m_database->where().Describe()), std::string::npos);
     EXPECT_NE(opened.error().code, kErrorUnreachable);
     RawConnection raw(m_database->where());
-    EXPECT_EQ(raw.Number("SELECT version FROM schema_version"), 3);
+    EXPECT_EQ(raw.Number("SELECT version FROM schema_version"), 4);
     EXPECT_EQ(raw.Number("SELECT COUNT(*) FROM captures"), 0);
     EXPECT_EQ(raw.Number("SELECT COUNT(*) FROM records"), -1); // never created
 }
@@ -513,8 +638,103 @@ TEST_P(SqlHistoryStoreTest, TwoProgramsOpeningANewDatabaseAtOnceBothGetTheSchema
     EXPECT_EQ(raw.Number("SELECT COUNT(*) FROM captures"), 1);
 }
 
+TEST_P(SqlHistoryStoreTest, ACaptureTheDatabaseRefusesIsToldFromAServerAwayAndLeavesNothing)
+{
+    auto store = Open();
+    ASSERT_TRUE(store);
+    // Two readings numbered 1 (a queue file edited by hand): the readings' key refuses it, every time.
+    HistoryCapture twice = MakeCapture("twice", "2026-07-01T09:00:00", {MakeRecord("R-1", "", {"a 1", "b 2"})});
+    twice.records[0].readings[1].item = 1;
+    const auto refused = store->Record(twice);
+    ASSERT_FALSE(refused);
+    EXPECT_EQ(refused.error().code, history::kErrorCaptureRefused) << refused.error().message;
+    EXPECT_NE(refused.error().message.find(m_database->where().Describe()), std::string::npos);
+    RawConnection raw(m_database->where());
+    EXPECT_EQ(raw.Number("SELECT COUNT(*) FROM captures"), 0);
+    EXPECT_EQ(raw.Number("SELECT COUNT(*) FROM records"), 0);
+    EXPECT_EQ(store->Record(MakeCapture("next", "2026-07-01T09:05:00", {MakeRecord("R-2", "", {"a 1"})})).value(),
+              RecordOutcome::Added);
+}
+
+// The window's recorder on the database: a line with a NUL goes in, a capture
+// the database refuses is set aside with its reason, and the one behind it
+// does not wait.
+TEST_P(SqlHistoryStoreTest, TheRecorderSetsARefusedCaptureAsideAndGoesOn)
+{
+    QTemporaryDir folder;
+    ManualClock clock;
+    const QString queueFile = folder.filePath("history-queue.json");
+    std::vector<std::string> status;
+    QtHistoryRecorder recorder(
+        [this]() -> std::unique_ptr<history::HistoryStore> {
+            auto opened = SqlHistoryStore::Open(m_database->where());
+            return opened ? std::move(opened).value() : nullptr;
+        },
+        clock, queueFile, [&status](const std::string& text) { status.push_back(text); });
+
+    const std::string nul(1, '\0');
+    HistoryCapture withNul =
+        MakeCapture("", "2026-07-02T09:00:00", {MakeRecord("N" + nul + "UL", "", {"a" + nul + " 1"})});
+    withNul.captureId = history::NewCaptureId();
+    recorder.Submit(withNul, {"EquipmentID: N" + nul + "UL", "1.a" + nul + " 1"});
+    HistoryCapture twice = MakeCapture("", "2026-07-02T09:01:00", {MakeRecord("R-1", "", {"a 1", "b 2"})});
+    twice.records[0].readings[1].item = 1;
+    twice.captureId = history::NewCaptureId();
+    recorder.Submit(twice, {"EquipmentID: R-1", "1.a 1", "1.b 2"});
+    recorder.Submit(MakeCapture("", "2026-07-02T09:02:00", {MakeRecord("AFTER", "", {"a 1"})}),
+                    {"EquipmentID: AFTER", "1.a 1"});
+    QElapsedTimer waited;
+    waited.start();
+    while (recorder.WaitingCount() > 0 && waited.elapsed() < 20000) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    }
+    ASSERT_EQ(recorder.WaitingCount(), 0) << (status.empty() ? "" : status.back());
+    EXPECT_FALSE(QFile::exists(queueFile));
+
+    auto store = Open();
+    EXPECT_EQ(store->Lookup("N" + nul + "UL").value().size(), 1u);
+    EXPECT_EQ(store->Lookup("AFTER").value().size(), 1u);
+    EXPECT_TRUE(store->Lookup("R-1").value().empty());
+    const QDir refused(recorder.refusedFolder());
+    const QString base = QString::fromStdString(twice.captureId);
+    const Result<std::string> kept = ReadWholeFile(refused.filePath(base + ".json").toStdString());
+    ASSERT_TRUE(kept) << kept.error().message;
+    EXPECT_NE(kept.value().find("\"R-1\""), std::string::npos);
+    const Result<std::string> reason = ReadWholeFile(refused.filePath(base + ".reason.txt").toStdString());
+    ASSERT_TRUE(reason) << reason.error().message;
+    EXPECT_NE(reason.value().find("refuses this capture"), std::string::npos) << reason.value();
+    EXPECT_EQ(refused.entryList(QDir::Files).size(), 2);
+    EXPECT_TRUE(std::any_of(status.begin(), status.end(), [&](const std::string& text) {
+        return text.find("refused") != std::string::npos &&
+               text.find("set aside in " + refused.path().toStdString()) != std::string::npos;
+    }));
+}
+
 INSTANTIATE_TEST_SUITE_P(Engines, SqlHistoryStoreTest, ::testing::Values(Backend::Sqlite, Backend::Postgres),
                          BackendName);
+
+TEST(SqlHistoryStoreWal, AFileAnotherProgramIsWritingWhenItIsOpenedIsWaitedForNotFailed)
+{
+    // Another program (not in WAL yet) holds the new file's write lock while
+    // the store switches the file to WAL: SQLite refuses that switch at once,
+    // without its busy wait, so the store waits and tries again.
+    QTemporaryDir folder;
+    history::HistoryDatabase where;
+    where.path = folder.filePath("history.sqlite").toStdString();
+    RawConnection other(where);
+    ASSERT_TRUE(other.Exec("CREATE TABLE theirs (x INTEGER)")) << other.error();
+    ASSERT_TRUE(other.Exec("BEGIN IMMEDIATE")) << other.error();
+    ASSERT_TRUE(other.Exec("INSERT INTO theirs VALUES (1)")) << other.error();
+    Result<std::unique_ptr<SqlHistoryStore>> opened = Error{kErrorFail, "not opened"};
+    std::thread program([&] { opened = SqlHistoryStore::Open(where); });
+    // The other program's write takes a moment, as a real one's does.
+    QThread::msleep(100);
+    ASSERT_TRUE(other.Exec("COMMIT")) << other.error();
+    program.join();
+    ASSERT_TRUE(opened) << opened.error().message;
+    EXPECT_EQ(opened.value()->Record(MakeCapture("w1", "2026-01-01T00:00:00", {})).value(), RecordOutcome::Added);
+    EXPECT_EQ(other.Number("SELECT COUNT(*) FROM theirs"), 1);
+}
 
 TEST(SqlHistoryStoreErrors, AFileThatIsNoDatabaseOrAFolderThatIsNotThereSaysWhere)
 {

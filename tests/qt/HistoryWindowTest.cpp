@@ -44,6 +44,34 @@ using history::HistoryRecord;
 
 constexpr int kWaitMs = 5000;
 
+// Refuses every capture with a record of one equipment ID, as a database
+// refuses what it cannot hold; the rest go to the store.
+class RefusingStore : public history::HistoryStore {
+public:
+    RefusingStore(history::HistoryStore& store, std::string refusedId)
+        : m_store(store), m_refusedId(std::move(refusedId))
+    {
+    }
+    Result<history::RecordOutcome> Record(const HistoryCapture& capture) override
+    {
+        for (const HistoryRecord& record : capture.records) {
+            if (record.equipmentId == m_refusedId) {
+                return Error{history::kErrorCaptureRefused, "value too long for type character varying(8)"};
+            }
+        }
+        return m_store.Record(capture);
+    }
+    Result<std::vector<HistoryRecord>> Lookup(const std::string& id) override { return m_store.Lookup(id); }
+    Result<std::vector<std::string>> Ids(const std::string& prefix, int limit) override
+    {
+        return m_store.Ids(prefix, limit);
+    }
+
+private:
+    history::HistoryStore& m_store;
+    std::string m_refusedId;
+};
+
 class HistoryWindowTest : public test::MainWindowFixture {
 protected:
     void SetUp() override
@@ -129,6 +157,30 @@ TEST_F(HistoryWindowTest, ACaptureIsRecordedOnceAndItsArchiveOpenedAgainAddsNoth
     EXPECT_FALSE(QFile::exists(historyQueueFile));
 }
 
+TEST_F(HistoryWindowTest, APrintoutThatGoesOnAfterAPauseKeepsItsIdentityAndTheNextCaptureHasItsOwn)
+{
+    Start();
+    Click(Form::Result);
+    Receive("EquipmentID: Q2\r\n1.Case Leakage 0.2 uA\r\n");
+    ASSERT_TRUE(QTest::qWaitFor([this] { return store.RecordCalls() == 1; }, kWaitMs));
+    const std::string id = store.Captures().at(0).captureId;
+    ASSERT_EQ(id.size(), 36u) << id;
+    EXPECT_EQ(id[14], '4'); // a random (version 4) UUID
+    Receive("2.Ground Resistance 0.1 Ohms\r\n");
+    ASSERT_TRUE(QTest::qWaitFor([this] { return store.RecordCalls() == 2; }, kWaitMs));
+    ASSERT_EQ(store.Captures().size(), 1u);
+    EXPECT_EQ(store.Captures()[0].captureId, id);
+    EXPECT_EQ(store.Captures()[0].records.at(0).readings.size(), 2u);
+
+    // The next capture on the same port in the same second is another one.
+    Click(Form::Result);
+    Receive("EquipmentID: Q3\r\n1.Case Leakage 0.3 uA\r\n");
+    ASSERT_TRUE(QTest::qWaitFor([this] { return store.RecordCalls() == 3; }, kWaitMs));
+    ASSERT_EQ(store.Captures().size(), 2u);
+    EXPECT_FALSE(store.Captures()[1].captureId.empty());
+    EXPECT_NE(store.Captures()[1].captureId, id);
+}
+
 TEST_F(HistoryWindowTest, ACaptureALostPortCutOffIsRecordedAsItCameUnderItsArchive)
 {
     Start();
@@ -157,6 +209,7 @@ TEST_F(HistoryWindowTest, AnUnreachableStoreKeepsTheCaptureWaitingAndItIsRecorde
     // Kept on disk as well, whole.
     EXPECT_NE(QueueFileText().find("\"equipmentId\":\"BIO-5521\""), std::string::npos) << QueueFileText();
     EXPECT_NE(QueueFileText().find("119.8 V"), std::string::npos);
+    EXPECT_NE(QueueFileText().find("\"captureId\":\""), std::string::npos) << QueueFileText();
 
     // Tried again after 30 seconds, not before; still failing, it still waits.
     clock.Advance(QtHistoryRecorder::kRetryMs - 1);
@@ -248,6 +301,26 @@ TEST_F(HistoryWindowTest, TheFirstStartTakesTheArchiveInOnceAndAgainWhenTheStore
     Start();
     Settle();
     EXPECT_EQ(store.RecordCalls(), 3);
+}
+
+TEST_F(HistoryWindowTest, TheFirstStartGoesOnPastAFileTheHistoryRefusesAndNamesIt)
+{
+    settings.WriteProfileString("History", "ArchiveImported", "0");
+    const std::string captures = reports.toStdString() + "/captures";
+    std::filesystem::create_directories(captures);
+    ASSERT_TRUE(WriteWholeFile(captures + "/Quellmax-2014-03-14-101500.txt", test::kPrintout));
+    ASSERT_TRUE(WriteWholeFile(captures + "/Quellmax-2014-04-01-080000.txt",
+                               "EquipmentID: REFUSED-1\r\n1.Case Leakage 0.1 uA\r\n"));
+    ASSERT_TRUE(WriteWholeFile(captures + "/Quellmax-2014-05-01-080000.txt",
+                               "EquipmentID: LATER-1\r\n1.Case Leakage 0.2 uA\r\n"));
+    historyStore = [this] { return std::make_unique<RefusingStore>(store, "REFUSED-1"); };
+    Start();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return Setting("History", "ArchiveImported") == "1"; }, kWaitMs))
+        << Status().toStdString();
+    EXPECT_EQ(Status(), "History: 2 captures from the capture archive taken in; the history refused "
+                        "Quellmax-2014-04-01-080000.txt: value too long for type character varying(8).");
+    ASSERT_EQ(store.Captures().size(), 2u);
+    EXPECT_EQ(store.Captures()[1].records.at(0).equipmentId, "LATER-1");
 }
 
 TEST_F(HistoryWindowTest, WithoutAStoreHistoryIsOffAndSaysWhy)

@@ -54,6 +54,11 @@ CaptureController::~CaptureController() = default;
 void CaptureController::ReceiveTap::AppendLine(const std::string& line)
 {
     CaptureController& owner = m_owner;
+    if (owner.m_captureId.empty()) {
+        // The capture is made by its first line, and keeps its identity when
+        // its printout goes on after a pause.
+        owner.m_captureId = history::NewCaptureId();
+    }
     if (owner.m_capturedAt.empty()) {
         // The readings shown were captured when their first line came.
         if (const auto now = owner.m_clock.LocalTime()) {
@@ -157,6 +162,7 @@ void CaptureController::ClearForm()
     m_view.SetResultsCaption("");
     m_table.ClearResults();
     m_capturedAt.clear();
+    m_captureId.clear();
     ForgetLastTime();
 }
 
@@ -355,6 +361,8 @@ void CaptureController::RecordCapture(const std::string& port, const std::string
         return; // lines without an equipment ID give the history nothing
     }
     capture.capturedAt = m_capturedAt;
+    // Lines opened from a file have none: the sink gives them the identity of their lines.
+    capture.captureId = m_captureId;
     if (const auto kind = m_view.CheckedKind()) {
         capture.kind = UnitTypeText(*kind);
     }

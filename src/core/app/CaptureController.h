@@ -234,6 +234,9 @@ private:
     // When the readings shown were captured (ISO 8601 local time): the first
     // line's arrival, or an opened file's time; empty after a clear.
     std::string m_capturedAt;
+    // The capture's identity in the history, made with its first line; empty
+    // after a clear and for lines opened from a file.
+    std::string m_captureId;
     docs::WordProcessorFactory m_wordProcessor;
     std::function<void(InstrumentKind)> m_kindChanged;
     std::function<bool(const std::string&)> m_openDocument;

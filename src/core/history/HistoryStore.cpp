@@ -3,6 +3,7 @@
 #include "results/RecordsOnSelector.h"
 
 #include <cstdio>
+#include <random>
 
 namespace tessaprint::history {
 
@@ -76,9 +77,62 @@ std::int64_t ReadingCount(const HistoryCapture& capture)
     return count;
 }
 
-bool IsSameLiveCapture(const HistoryCapture& a, const HistoryCapture& b)
+std::string LegacyCaptureKey(const HistoryCapture& capture)
 {
-    return IsLiveCapture(a) && a.port == b.port && a.archiveName == b.archiveName && a.capturedAt == b.capturedAt;
+    if (IsLiveCapture(capture)) {
+        return "live\n" + capture.port + "\n" + capture.capturedAt + "\n" + capture.archiveName;
+    }
+    return "lines\n" + capture.linesHash;
+}
+
+bool IsSameCapture(const HistoryCapture& a, const HistoryCapture& b)
+{
+    const std::string keyA = a.captureId.empty() ? LegacyCaptureKey(a) : a.captureId;
+    const std::string keyB = b.captureId.empty() ? LegacyCaptureKey(b) : b.captureId;
+    return keyA == keyB;
+}
+
+std::string NewCaptureId()
+{
+    static thread_local std::mt19937_64 generator{[] {
+        std::random_device device;
+        std::seed_seq seed{device(), device(), device(), device(), device(), device(), device(), device()};
+        return std::mt19937_64(seed);
+    }()};
+    unsigned char bytes[16];
+    for (int i = 0; i < 16; i += 8) {
+        std::uint64_t word = generator();
+        for (int j = 0; j < 8; ++j) {
+            bytes[i + j] = static_cast<unsigned char>(word >> (8 * j));
+        }
+    }
+    bytes[6] = static_cast<unsigned char>((bytes[6] & 0x0F) | 0x40); // version 4
+    bytes[8] = static_cast<unsigned char>((bytes[8] & 0x3F) | 0x80); // RFC 4122 variant
+    static constexpr char kHex[] = "0123456789abcdef";
+    std::string id;
+    id.reserve(36);
+    for (int i = 0; i < 16; ++i) {
+        if (i == 4 || i == 6 || i == 8 || i == 10) {
+            id += '-';
+        }
+        id += kHex[bytes[i] >> 4];
+        id += kHex[bytes[i] & 0x0F];
+    }
+    return id;
+}
+
+std::string StoredText(std::string_view text)
+{
+    std::string stored;
+    stored.reserve(text.size());
+    for (const char c : text) {
+        if (static_cast<unsigned char>(c) < 0x20 && c != '\t') {
+            stored += "\xEF\xBF\xBD";
+        } else {
+            stored += c;
+        }
+    }
+    return stored;
 }
 
 HistoryCapture MakeHistoryCapture(const ResultsTable& table, const EquipmentIdSelector& selector)

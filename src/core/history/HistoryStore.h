@@ -8,9 +8,15 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace tessaprint::history {
+
+// What a store answers for a capture it can never take (the database refuses
+// its data, as opposed to a database it cannot reach): E_INVALIDARG. Trying
+// it again gives the same answer, so it must not hold up the captures after it.
+inline constexpr std::uint32_t kErrorCaptureRefused = 0x80070057;
 
 // One reading of a record as it was printed and as the list splits it.
 struct HistoryReading {
@@ -34,6 +40,11 @@ struct HistoryRecord {
 
 // A capture whose results are ready, as the history keeps it.
 struct HistoryCapture {
+    // The capture's own identity, made when it is made (NewCaptureId) and kept
+    // with it everywhere: a capture recorded again, grown, has the same one.
+    // A saved capture's is derived from its lines; empty: the store derives
+    // one from the older rule (port, time and archive name, else the lines).
+    std::string captureId;
     std::string capturedAt;  // ISO 8601 local time ("2026-12-08T14:05:09")
     std::string kind;        // UnitTypeText, or "" when not known
     std::string port;        // "COM1", or "" (an import)
@@ -62,14 +73,26 @@ public:
     virtual Result<std::vector<std::string>> Ids(const std::string& prefix, int limit) = 0;
 };
 
-// A capture received through a port, as opposed to a file imported: its
-// printout may have paused past the quiet time, so it can be recorded again,
-// grown. Its identity is its port, time and archive name; of two parts of
-// one capture a store keeps the one with more readings (the later one when
-// equal), so no reading is listed twice.
+// A capture received through a port, as opposed to a file imported.
 bool IsLiveCapture(const HistoryCapture& capture);
 std::int64_t ReadingCount(const HistoryCapture& capture);
-bool IsSameLiveCapture(const HistoryCapture& a, const HistoryCapture& b);
+// A printout that paused past the quiet time is recorded again, grown, with
+// the identity it had: two captures are one when their identities are equal
+// (a capture without one by LegacyCaptureKey). Of its parts a store keeps the
+// one with more readings (the later one when equal), so no reading is listed
+// twice.
+bool IsSameCapture(const HistoryCapture& a, const HistoryCapture& b);
+// What a capture without an identity of its own is known by: a live one by
+// its port, time and archive name (the rule before captures had identities),
+// any other by its lines.
+std::string LegacyCaptureKey(const HistoryCapture& capture);
+// A new random identity (a version 4 UUID, "xxxxxxxx-xxxx-4xxx-yxxx-xxxxxxxxxxxx").
+std::string NewCaptureId();
+
+// A text as the history stores it: NUL and the other C0 control characters
+// but tab become U+FFFD (a database driver may cut a statement at a NUL; the
+// capture archive keeps the raw bytes).
+std::string StoredText(std::string_view text);
 
 // The history's view of a parsed capture: every record on the selector once
 // (as the CSV export takes them), IDs and dates trimmed, test days parsed.

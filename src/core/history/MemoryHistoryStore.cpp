@@ -31,6 +31,25 @@ private:
     HistoryStore& m_store;
 };
 
+// The capture as a database keeps it: its texts as StoredText makes them.
+HistoryCapture AsStored(const HistoryCapture& capture)
+{
+    HistoryCapture stored = capture;
+    for (std::string* text : {&stored.capturedAt, &stored.kind, &stored.port, &stored.archiveName}) {
+        *text = StoredText(*text);
+    }
+    for (HistoryRecord& record : stored.records) {
+        record.equipmentId = StoredText(record.equipmentId);
+        record.testDate = StoredText(record.testDate);
+        for (HistoryReading& reading : record.readings) {
+            for (std::string* text : {&reading.value, &reading.test, &reading.reading}) {
+                *text = StoredText(*text);
+            }
+        }
+    }
+    return stored;
+}
+
 } // namespace
 
 Result<RecordOutcome> MemoryHistoryStore::Record(const HistoryCapture& capture)
@@ -43,14 +62,14 @@ Result<RecordOutcome> MemoryHistoryStore::Record(const HistoryCapture& capture)
     if (m_hashes.count(capture.linesHash) != 0) {
         return RecordOutcome::AlreadyThere;
     }
-    // The same live capture, grown or not: the part with more readings stays.
+    // The same capture, grown or not: the part with more readings stays.
     for (const HistoryCapture& part : m_captures) {
-        if (IsSameLiveCapture(capture, part) && ReadingCount(part) > ReadingCount(capture)) {
+        if (IsSameCapture(capture, part) && ReadingCount(part) > ReadingCount(capture)) {
             return RecordOutcome::AlreadyThere;
         }
     }
     for (auto part = m_captures.begin(); part != m_captures.end();) {
-        if (IsSameLiveCapture(capture, *part)) {
+        if (IsSameCapture(capture, *part)) {
             m_hashes.erase(part->linesHash);
             part = m_captures.erase(part);
         } else {
@@ -58,7 +77,7 @@ Result<RecordOutcome> MemoryHistoryStore::Record(const HistoryCapture& capture)
         }
     }
     m_hashes.insert(capture.linesHash);
-    m_captures.push_back(capture);
+    m_captures.push_back(AsStored(capture));
     return RecordOutcome::Added;
 }
 
@@ -68,10 +87,11 @@ Result<std::vector<HistoryRecord>> MemoryHistoryStore::Lookup(const std::string&
     if (m_failWith) {
         return *m_failWith;
     }
+    const std::string id = StoredText(equipmentId);
     std::vector<HistoryRecord> found;
     for (const auto& capture : m_captures) {
         for (auto record : capture.records) {
-            if (record.equipmentId == equipmentId) {
+            if (record.equipmentId == id) {
                 record.capturedAt = capture.capturedAt;
                 record.kind = capture.kind;
                 found.push_back(std::move(record));
@@ -92,7 +112,7 @@ Result<std::vector<std::string>> MemoryHistoryStore::Ids(const std::string& pref
     if (m_failWith) {
         return *m_failWith;
     }
-    const std::string lowerPrefix = Lower(prefix);
+    const std::string lowerPrefix = Lower(StoredText(prefix));
     std::set<std::string> ids;
     for (const auto& capture : m_captures) {
         for (const auto& record : capture.records) {

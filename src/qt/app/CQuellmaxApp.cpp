@@ -180,12 +180,19 @@ void CQuellmaxApp::StartHistory()
             return;
         }
         m_parts.settings.WriteProfileString(kHistorySection, kArchiveImported, "1");
-        if (counts.added > 0 || counts.unreadable > 0) {
+        if (counts.added > 0 || counts.unreadable > 0 || !counts.refused.empty()) {
+            // A refused file is named with its reason; the archive keeps it.
+            QString refused;
+            for (const std::string& file : counts.refused) {
+                refused += (refused.isEmpty() ? QStringLiteral("; the history refused ") : QStringLiteral(", ")) +
+                           QString::fromStdString(file);
+            }
             m_frame->ShowStatusMessage(
-                QStringLiteral("History: %1 from the capture archive taken in%2.")
+                QStringLiteral("History: %1 from the capture archive taken in%2%3.")
                     .arg(QString::fromStdString(Plural(static_cast<std::size_t>(counts.added), "capture", "captures")),
                          counts.unreadable > 0 ? QStringLiteral("; %1 could not be read").arg(counts.unreadable)
-                                               : QString()));
+                                               : QString(),
+                         refused));
         }
     });
 }

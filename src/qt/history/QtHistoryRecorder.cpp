@@ -1,5 +1,6 @@
 #include "history/QtHistoryRecorder.h"
 
+#include "history/CaptureIdentity.h"
 #include "history/LinesHash.h"
 #include "history/SavedCapture.h"
 #include "results/InstrumentKind.h"
@@ -49,9 +50,13 @@ QJsonObject CaptureToJson(const history::HistoryCapture& capture)
         }
         records.append(json);
     }
-    return QJsonObject{
-        {"capturedAt", Q(capture.capturedAt)},   {"kind", Q(capture.kind)},           {"port", Q(capture.port)},
-        {"archiveName", Q(capture.archiveName)}, {"linesHash", Q(capture.linesHash)}, {"records", records}};
+    return QJsonObject{{"captureId", Q(capture.captureId)},
+                       {"capturedAt", Q(capture.capturedAt)},
+                       {"kind", Q(capture.kind)},
+                       {"port", Q(capture.port)},
+                       {"archiveName", Q(capture.archiveName)},
+                       {"linesHash", Q(capture.linesHash)},
+                       {"records", records}};
 }
 
 std::optional<history::HistoryCapture> CaptureFromJson(const QJsonValue& value)
@@ -66,6 +71,11 @@ std::optional<history::HistoryCapture> CaptureFromJson(const QJsonValue& value)
     capture.port = S(json["port"]);
     capture.archiveName = S(json["archiveName"]);
     capture.linesHash = S(json["linesHash"]);
+    // A queue file from before identities: the identity its capture was
+    // given when the history was brought up to date.
+    capture.captureId = json["captureId"].isString() && !json["captureId"].toString().isEmpty()
+                            ? S(json["captureId"])
+                            : history::CaptureIdentity(capture);
     for (const QJsonValue& recordValue : json["records"].toArray()) {
         const QJsonObject recordJson = recordValue.toObject();
         history::HistoryRecord record;
@@ -133,7 +143,7 @@ private:
 
 QtHistoryRecorder::QtHistoryRecorder(StoreFactory factory, Clock& clock, QString queueFile, StatusHandler status,
                                      QObject* parent)
-    : QObject(parent), m_queueFile(std::move(queueFile)), m_worker(new Worker(std::move(factory))),
+    : QObject(parent), m_queueFile(std::move(queueFile)), m_worker(new Worker(std::move(factory))), m_clock(clock),
       m_retry(clock.CreateTimer()), m_status(std::move(status))
 {
     m_thread.setObjectName(QStringLiteral("history"));
@@ -172,6 +182,10 @@ void QtHistoryRecorder::Post(std::function<void(Result<history::HistoryStore*>)>
 void QtHistoryRecorder::Submit(history::HistoryCapture capture, std::vector<std::string> lines)
 {
     capture.linesHash = history::LinesHash(lines);
+    if (capture.captureId.empty()) {
+        // An opened file: its identity comes from its lines, as an import's does.
+        capture.captureId = history::CaptureIdentity(capture);
+    }
     m_queue.push_back(std::move(capture));
     SaveQueue();
     if (m_failing) {
@@ -204,13 +218,25 @@ void QtHistoryRecorder::Recorded(const Result<history::RecordOutcome>& outcome)
         m_retry->Start(kRetryMs);
         return;
     }
+    const history::HistoryCapture done = std::move(m_queue.front());
     m_queue.pop_front();
-    SaveQueue();
     if (!outcome) {
-        Status("The history refused a capture (" + outcome.error().message + "); its archive keeps it.");
+        // Refused for what it holds, it would be refused at every try: set
+        // aside, never thrown away, and the captures after it go on.
+        QString where;
+        const std::string name = done.archiveName.empty() ? std::string("a capture") : done.archiveName;
+        if (SetAside(done, outcome.error().message, where)) {
+            Status("The history refused " + name + " (" + outcome.error().message + "); it was set aside in " +
+                   where.toStdString() + ".");
+        } else {
+            m_refusedUnsaved.push_back(done);
+            Status("The history refused " + name + " (" + outcome.error().message + "); it could not be set aside in " +
+                   where.toStdString() + " and stays in " + m_queueFile.toStdString() + ".");
+        }
     } else if (m_failing) {
         ++m_recordedSinceFailure;
     }
+    SaveQueue();
     if (m_queue.empty() && m_failing) {
         Status("History: " + std::to_string(m_recordedSinceFailure) +
                (m_recordedSinceFailure == 1 ? " waiting capture recorded." : " waiting captures recorded."));
@@ -218,6 +244,50 @@ void QtHistoryRecorder::Recorded(const Result<history::RecordOutcome>& outcome)
         m_recordedSinceFailure = 0;
     }
     Drain();
+}
+
+QString QtHistoryRecorder::refusedFolder() const
+{
+    if (m_queueFile.isEmpty()) {
+        return QString();
+    }
+    const QFileInfo queue(m_queueFile);
+    return queue.absoluteDir().filePath(queue.completeBaseName() + QStringLiteral("-refused"));
+}
+
+bool QtHistoryRecorder::SetAside(const history::HistoryCapture& capture, const std::string& reason, QString& where)
+{
+    where = refusedFolder();
+    if (where.isEmpty() || !QDir().mkpath(where)) {
+        return false;
+    }
+    // Named by the capture's identity, kept to the characters a UUID has.
+    QString name;
+    for (const QChar c : Q(capture.captureId).left(64)) {
+        if (c.isLetterOrNumber() && c.unicode() < 0x80) {
+            name += c;
+        } else if (c == QLatin1Char('-')) {
+            name += c;
+        }
+    }
+    if (name.isEmpty()) {
+        name = QStringLiteral("capture");
+    }
+    const QDir folder(where);
+    QString base = name;
+    for (int n = 2; QFileInfo::exists(folder.filePath(base + QStringLiteral(".json"))); ++n) {
+        base = name + QStringLiteral("-%1").arg(n);
+    }
+    const auto when = m_clock.LocalTime();
+    const std::string note = "Refused by the test history" + (when ? " on " + IsoLocalTime(*when) : std::string()) +
+                             ": " + reason + "\nCapture: " + capture.archiveName + ", captured " + capture.capturedAt +
+                             (capture.port.empty() ? std::string() : " on " + capture.port) + "\n";
+    QSaveFile json(folder.filePath(base + QStringLiteral(".json")));
+    QSaveFile why(folder.filePath(base + QStringLiteral(".reason.txt")));
+    // The reason first: a capture file without its reason would say nothing.
+    return why.open(QIODevice::WriteOnly) && why.write(note.data(), static_cast<qint64>(note.size())) >= 0 &&
+           why.commit() && json.open(QIODevice::WriteOnly) &&
+           json.write(QJsonDocument(CaptureToJson(capture)).toJson(QJsonDocument::Indented)) >= 0 && json.commit();
 }
 
 std::string QtHistoryRecorder::WaitingText() const
@@ -240,12 +310,15 @@ void QtHistoryRecorder::SaveQueue()
     if (m_queueFile.isEmpty()) {
         return;
     }
-    if (m_queue.empty()) {
+    if (m_queue.empty() && m_refusedUnsaved.empty()) {
         QFile::remove(m_queueFile);
         return;
     }
     QJsonArray captures;
     for (const history::HistoryCapture& capture : m_queue) {
+        captures.append(CaptureToJson(capture));
+    }
+    for (const history::HistoryCapture& capture : m_refusedUnsaved) {
         captures.append(CaptureToJson(capture));
     }
     QDir().mkpath(QFileInfo(m_queueFile).absolutePath());
@@ -334,7 +407,10 @@ void QtHistoryRecorder::ImportArchive(const std::string& folder, ImportDone done
             }
             TakeArchiveName(file, capture);
             const Result<history::RecordOutcome> outcome = store.value()->Record(capture);
-            if (!outcome) {
+            if (!outcome && outcome.error().code == kErrorRefused) {
+                // This file only: the archive keeps it, and the others go in.
+                counts.refused.push_back(file.fileName().toStdString() + ": " + outcome.error().message);
+            } else if (!outcome) {
                 // A server that is not there would fail every file, each after its own wait.
                 counts.failed = static_cast<int>(files.size() - i);
                 counts.firstError = outcome.error().message;

@@ -11,6 +11,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace tessaprint {
 
@@ -24,7 +25,10 @@ namespace tessaprint {
 // (the captures themselves as JSON, so nothing depends on the archive still
 // being where it was or on parsing it again), and tried again every 30
 // seconds and at the next start. The status bar is told when the history
-// cannot be reached and when the waiting captures are recorded.
+// cannot be reached and when the waiting captures are recorded. A capture the
+// store refuses for what it holds (kErrorCaptureRefused) would be refused
+// again: it is set aside in the refused folder beside the queue file, with a
+// file that says why, and the captures after it go on.
 class QtHistoryRecorder : public QObject, public HistorySink {
     Q_OBJECT
 public:
@@ -34,15 +38,17 @@ public:
         int added = 0;
         int alreadyThere = 0;
         int unreadable = 0; // files that could not be read
-        int failed = 0;     // captures the store did not take
+        int failed = 0;     // captures not tried: the store could not be reached
         std::string firstError;
+        // Files whose captures the store refused ("name: why"); the files after them go on.
+        std::vector<std::string> refused;
     };
     using ImportDone = std::function<void(const ImportCounts&)>;
 
     static constexpr int kRetryMs = 30'000;
     // What a store answers for a capture it can never take (as opposed to a
-    // server it cannot reach): E_INVALIDARG. Such a capture is not kept waiting.
-    static constexpr std::uint32_t kErrorRefused = 0x80070057;
+    // server it cannot reach). Such a capture is set aside, not kept waiting.
+    static constexpr std::uint32_t kErrorRefused = history::kErrorCaptureRefused;
 
     using StatusHandler = std::function<void(const std::string&)>;
 
@@ -60,12 +66,17 @@ public:
     void Ids(const std::string& prefix, int limit, IdsDone done);
     // Records every capture file (*.txt) of the folder, each as the window
     // would have recorded it (the kind and time from the archive's file name,
-    // else the file's time).
+    // else the file's time). A file the store refuses is counted and the rest
+    // go on; a store that cannot be reached ends the import.
     void ImportArchive(const std::string& folder, ImportDone done);
 
     // Captures not recorded yet, the one being recorded included.
     int WaitingCount() const { return static_cast<int>(m_queue.size()); }
     const QString& queueFile() const { return m_queueFile; }
+    // Where refused captures are set aside: "history-queue-refused" beside
+    // "history-queue.json", each as <identity>.json (a queue entry) and
+    // <identity>.reason.txt.
+    QString refusedFolder() const;
 
 private:
     class Worker;
@@ -74,6 +85,8 @@ private:
     void Post(std::function<void(Result<history::HistoryStore*>)> job);
     void Drain();
     void Recorded(const Result<history::RecordOutcome>& outcome);
+    // Writes the refused capture to the refused folder; false when it cannot.
+    bool SetAside(const history::HistoryCapture& capture, const std::string& reason, QString& where);
     void SaveQueue();
     void LoadQueue();
     void Status(const std::string& text);
@@ -83,6 +96,10 @@ private:
     QThread m_thread;
     Worker* m_worker; // lives on m_thread, deleted there
     std::deque<history::HistoryCapture> m_queue;
+    // Refused captures the refused folder could not take: kept in the queue
+    // file (tried again at the next start), not tried again in this run.
+    std::vector<history::HistoryCapture> m_refusedUnsaved;
+    Clock& m_clock;
     std::unique_ptr<Timer> m_retry;
     bool m_inFlight = false;
     bool m_failing = false;

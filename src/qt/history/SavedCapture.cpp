@@ -1,5 +1,6 @@
 #include "history/SavedCapture.h"
 
+#include "history/CaptureIdentity.h"
 #include "history/LinesHash.h"
 #include "link/Replay.h"
 #include "results/ResultsListing.h"
@@ -23,6 +24,7 @@ Result<HistoryCapture> ReadSavedCapture(const std::string& path, bool transcript
     }
     HistoryCapture capture = MakeHistoryCapture(table, listing);
     capture.linesHash = LinesHash(listing.lines());
+    capture.captureId = SavedCaptureIdentity(capture.linesHash);
     capture.archiveName = PathToUtf8(PathFromUtf8(path).filename());
     return capture;
 }

@@ -1,5 +1,6 @@
 #include "history/SqlHistoryStore.h"
 
+#include "history/CaptureIdentity.h"
 #include "results/RecordsOnSelector.h"
 
 #include <QDir>
@@ -9,6 +10,8 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
+#include <thread>
 #include <unordered_map>
 
 namespace tessaprint::history {
@@ -24,6 +27,10 @@ constexpr std::size_t kRecordsPerLookup = 100;
 // database locked by another program) or its connection is tried again.
 constexpr int kAttempts = 3;
 constexpr int kSchemaAttempts = 5;
+// How long SQLite waits for another program's lock (PRAGMA busy_timeout).
+constexpr std::chrono::milliseconds kBusyTimeout{5000};
+// The advisory lock PostgreSQL programs set up a history's tables under, one at a time.
+constexpr qlonglong kSchemaLockKey = 0x7E55A9A1;
 
 std::atomic<int> g_connectionCount{0};
 
@@ -72,6 +79,27 @@ bool ContainsAny(const QString& text, std::initializer_list<const char*> phrases
         }
     }
     return false;
+}
+
+// SQLite's result code without its extended part (SQLITE_BUSY_SNAPSHOT is SQLITE_BUSY).
+int SqlitePrimaryCode(const QSqlError& error)
+{
+    bool number = false;
+    const int code = error.nativeErrorCode().toInt(&number);
+    return number ? code & 0xFF : -1;
+}
+
+// SQLITE_BUSY, SQLITE_LOCKED.
+bool IsSqliteBusy(const QSqlError& error)
+{
+    const int code = SqlitePrimaryCode(error);
+    return code == 5 || code == 6;
+}
+
+// Every text goes in as the history stores it.
+QString Stored(const std::string& text)
+{
+    return QString::fromStdString(StoredText(text));
 }
 
 QString ReadingsInsert(int rows)
@@ -157,7 +185,7 @@ Result<void> SqlHistoryStore::Connect()
                                                  file.absolutePath().toStdString() + " does not exist"};
         }
         m_db.setDatabaseName(Text(m_where.path));
-        m_db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=5000"));
+        m_db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(kBusyTimeout.count()));
     }
     if (!m_db.open()) {
         const QSqlError error = m_db.lastError();
@@ -174,15 +202,59 @@ Result<void> SqlHistoryStore::Connect()
     }
     m_connectionLost = false;
     if (!IsPostgres()) {
-        // Readers never wait for a writer, a writer waits up to 5 s for
-        // another, and the records of a capture never point nowhere.
-        for (const char* pragma : {"PRAGMA busy_timeout=5000", "PRAGMA journal_mode=WAL", "PRAGMA foreign_keys=ON"}) {
+        // A writer waits up to 5 s for another, and the records of a capture
+        // never point nowhere.
+        for (const char* pragma : {"PRAGMA busy_timeout=5000", "PRAGMA foreign_keys=ON"}) {
             if (Result<void> done = ExecDirect(QLatin1String(pragma), "cannot set it up"); !done) {
                 return done;
             }
         }
+        return UseWriteAheadLog();
     }
     return {};
+}
+
+Result<void> SqlHistoryStore::UseWriteAheadLog()
+{
+    // Readers never wait for the writer. Switching a file to WAL takes its
+    // read lock up to a write lock, and on that step SQLite does not wait for
+    // another program (its busy handler is not called): two programs setting
+    // up a new file at once, one would fail at once. So the mode is read
+    // first (nothing to switch once one program did it), and a switch that
+    // found the file busy is tried again after a short pause, for as long as
+    // the busy timeout. It cannot be done inside a transaction, nor needs one.
+    const auto deadline = std::chrono::steady_clock::now() + kBusyTimeout;
+    auto pause = std::chrono::milliseconds(1);
+    for (;;) {
+        QSqlQuery query(m_db);
+        query.setForwardOnly(true);
+        // A read first: it lets the connection see a file that is in WAL already.
+        bool done = query.exec(QStringLiteral("SELECT COUNT(*) FROM sqlite_master")) && query.next();
+        query.finish();
+        if (done) {
+            done = query.exec(QStringLiteral("PRAGMA journal_mode")) && query.next();
+            const bool wal = done && query.value(0).toString().compare(QLatin1String("wal"), Qt::CaseInsensitive) == 0;
+            query.finish();
+            if (wal) {
+                return {};
+            }
+            if (done) {
+                // Answers the mode it is in: "wal", or the old one where the
+                // file cannot have a log (the file works on without one).
+                done = query.exec(QStringLiteral("PRAGMA journal_mode=WAL"));
+                query.finish();
+                if (done) {
+                    return {};
+                }
+            }
+        }
+        const QSqlError error = query.lastError();
+        if (!IsSqliteBusy(error) || std::chrono::steady_clock::now() >= deadline) {
+            return Failure("cannot set it up", error);
+        }
+        std::this_thread::sleep_for(pause);
+        pause = std::min(pause * 2, std::chrono::milliseconds(50));
+    }
 }
 
 Result<void> SqlHistoryStore::EnsureConnected()
@@ -208,13 +280,33 @@ Error SqlHistoryStore::Failure(const std::string& what, const QSqlError& error)
         m_connectionLost = m_connectionLost || unreachable;
     } else {
         // SQLITE_BUSY, SQLITE_LOCKED: another program holds the file past the wait.
-        unreachable = state == "5" || state == "6";
+        unreachable = IsSqliteBusy(error);
     }
     std::string driverText = error.text().trimmed().toStdString();
     if (driverText.empty()) {
         driverText = "no reason given";
     }
     return Error{unreachable ? kErrorUnreachable : kErrorFail, m_where.Describe() + ": " + what + ": " + driverText};
+}
+
+bool SqlHistoryStore::IsRefusal(const QSqlError& error) const
+{
+    const QString state = error.nativeErrorCode();
+    if (IsPostgres()) {
+        // Data exceptions (22), integrity constraint violations (23), and
+        // statements the server cannot take (42), but for a missing
+        // privilege, which is the database's doing and not the capture's.
+        return (state.startsWith("22") || state.startsWith("23") || state.startsWith("42")) && state != "42501";
+    }
+    switch (SqlitePrimaryCode(error)) {
+    case 18: // SQLITE_TOOBIG
+    case 19: // SQLITE_CONSTRAINT
+    case 20: // SQLITE_MISMATCH
+    case 25: // SQLITE_RANGE
+        return true;
+    default:
+        return false;
+    }
 }
 
 Result<void> SqlHistoryStore::ExecDirect(const QString& sql, const std::string& what)
@@ -257,60 +349,137 @@ void SqlHistoryStore::Rollback()
     m_db.rollback();
 }
 
+Result<int> SqlHistoryStore::ReadSchemaVersion()
+{
+    // Asked of the catalogue first: inside a PostgreSQL transaction a
+    // statement on a table that is not there would end the transaction.
+    const QString exists =
+        IsPostgres() ? QStringLiteral("SELECT CASE WHEN to_regclass('schema_version') IS NULL THEN 0 ELSE 1 END")
+                     : QStringLiteral("SELECT COUNT(*) FROM sqlite_master WHERE type = 'table' AND name = "
+                                      "'schema_version'");
+    QSqlQuery query(m_db);
+    query.setForwardOnly(true);
+    if (!query.exec(exists) || !query.next()) {
+        return Failure("cannot read the schema version", query.lastError());
+    }
+    if (query.value(0).toInt() == 0) {
+        return 0; // a new database
+    }
+    query.finish();
+    if (!query.exec(QStringLiteral("SELECT MAX(version) FROM schema_version")) || !query.next()) {
+        return Failure("cannot read the schema version", query.lastError());
+    }
+    return query.value(0).isNull() ? -1 : query.value(0).toInt();
+}
+
+Result<void> SqlHistoryStore::CheckSchemaVersion(int version) const
+{
+    if (version > kSchemaVersion) {
+        return Error{kErrorFail, m_where.Describe() + " has the history's schema version " + std::to_string(version) +
+                                     ", newer than this program knows (" + std::to_string(kSchemaVersion) +
+                                     "): use a newer Tessaprint; the database was left as it is"};
+    }
+    if (version < 0) {
+        return Error{kErrorFail, m_where.Describe() + " has a schema_version table without a version"};
+    }
+    return {};
+}
+
 Result<void> SqlHistoryStore::PrepareSchema()
 {
+    // Most openings find the schema as this program knows it: one read, no lock.
+    const Result<int> found = ReadSchemaVersion();
+    if (!found) {
+        return found.error();
+    }
+    if (found.value() == kSchemaVersion) {
+        return {};
+    }
+    if (Result<void> known = CheckSchemaVersion(found.value()); !known) {
+        return known;
+    }
     Error last{kErrorFail, m_where.Describe() + ": cannot set up the history's tables"};
     for (int attempt = 0; attempt < kSchemaAttempts; ++attempt) {
-        int version = 0; // no schema_version table: a new database
-        {
-            QSqlQuery probe(m_db);
-            probe.setForwardOnly(true);
-            if (probe.exec(QStringLiteral("SELECT MAX(version) FROM schema_version"))) {
-                version = probe.next() && !probe.value(0).isNull() ? probe.value(0).toInt() : -1;
-            } else if (Error failure = Failure("cannot read the schema version", probe.lastError());
-                       failure.code == kErrorUnreachable) {
-                return failure;
-            }
-        }
-        if (version == kSchemaVersion) {
+        Result<void> done = SetUpSchema();
+        if (done) {
             return {};
         }
-        if (version > kSchemaVersion) {
-            return Error{kErrorFail, m_where.Describe() + " has the history's schema version " +
-                                         std::to_string(version) + ", newer than this program knows (" +
-                                         std::to_string(kSchemaVersion) +
-                                         "): use a newer Tessaprint; the database was left as it is"};
-        }
-        if (version < 0) {
-            return Error{kErrorFail, m_where.Describe() + " has a schema_version table without a version"};
-        }
-        Result<bool> done = version == 0 ? CreateSchema() : MigrateFromVersion1();
-        if (done && done.value()) {
-            return {};
-        }
-        // Another program created or migrated the schema at the same moment:
-        // look again.
-        if (!done) {
-            if (done.error().code == kErrorUnreachable && IsPostgres()) {
-                return done.error();
-            }
-            last = done.error();
+        last = done.error();
+        // A server away, or a file another program kept locked past the busy
+        // timeout, would only make the next try wait as long again.
+        if (last.code == kErrorUnreachable) {
+            break;
         }
     }
     return last;
 }
 
-Result<bool> SqlHistoryStore::CreateSchema()
+Result<void> SqlHistoryStore::SetUpSchema()
 {
-    if (!m_db.transaction()) {
-        return Failure("cannot start a transaction", m_db.lastError());
+    // One program at a time sets up a database: SQLite's write lock, taken at
+    // BEGIN IMMEDIATE (where SQLite waits its busy timeout for it), or an
+    // advisory lock of PostgreSQL held to the transaction's end. Whoever
+    // comes second finds the work done.
+    if (Result<void> begun = BeginWrite(); !begun) {
+        return begun;
     }
+    const auto fail = [this](const Error& error) -> Result<void> {
+        Rollback();
+        return error;
+    };
+    if (IsPostgres()) {
+        if (Result<void> locked = ExecDirect(QStringLiteral("SELECT pg_advisory_xact_lock(%1)").arg(kSchemaLockKey),
+                                             "cannot set up the history's tables");
+            !locked) {
+            return fail(locked.error());
+        }
+    }
+    const Result<int> version = ReadSchemaVersion();
+    if (!version) {
+        return fail(version.error());
+    }
+    if (version.value() == kSchemaVersion) {
+        Rollback();
+        return {};
+    }
+    if (Result<void> known = CheckSchemaVersion(version.value()); !known) {
+        return fail(known.error());
+    }
+    if (version.value() == 0) {
+        if (Result<void> created = CreateTables(); !created) {
+            return fail(created.error());
+        }
+    } else {
+        // Numbered steps, each from one version to the next, all in this
+        // transaction: an older history is brought up in place, every row kept.
+        for (int from = version.value(); from < kSchemaVersion; ++from) {
+            Result<void> step = from == 1 ? MigrateFromVersion1() : MigrateFromVersion2();
+            if (!step) {
+                return fail(step.error());
+            }
+        }
+    }
+    const QString setVersion =
+        version.value() == 0 ? QStringLiteral("INSERT INTO schema_version (version) VALUES (%1)").arg(kSchemaVersion)
+                             : QStringLiteral("UPDATE schema_version SET version = %1").arg(kSchemaVersion);
+    if (Result<void> done = ExecDirect(setVersion, "cannot set up the history's tables"); !done) {
+        return fail(done.error());
+    }
+    if (!m_db.commit()) {
+        return fail(Failure("cannot set up the history's tables", m_db.lastError()));
+    }
+    return {};
+}
+
+Result<void> SqlHistoryStore::CreateTables()
+{
     const QString id = IdColumn();
     const QString text = TextColumn();
     const QString statements[] = {
         QStringLiteral("CREATE TABLE schema_version (version INTEGER NOT NULL)"),
         QStringLiteral("CREATE TABLE captures (id %1, captured_at %2 NOT NULL, kind %2 NOT NULL, port %2 NOT NULL, "
-                       "archive_name %2 NOT NULL, lines_hash %2 NOT NULL UNIQUE, recorded_at %2 NOT NULL)")
+                       "archive_name %2 NOT NULL, lines_hash %2 NOT NULL UNIQUE, recorded_at %2 NOT NULL, "
+                       "capture_uid %2 NOT NULL)")
             .arg(id, text),
         QStringLiteral("CREATE TABLE records (id %1, capture_id BIGINT NOT NULL REFERENCES captures (id), "
                        "position INTEGER NOT NULL, equipment_id %2 NOT NULL, test_date %2 NOT NULL, test_day %2, "
@@ -319,53 +488,28 @@ Result<bool> SqlHistoryStore::CreateSchema()
         QStringLiteral("CREATE TABLE readings (record_id BIGINT NOT NULL REFERENCES records (id), item INTEGER NOT "
                        "NULL, value %1 NOT NULL, test %1 NOT NULL, reading %1 NOT NULL, PRIMARY KEY (record_id, item))")
             .arg(text),
+        QStringLiteral("CREATE INDEX captures_capture_uid ON captures (capture_uid)"),
         QStringLiteral("CREATE INDEX records_equipment_id ON records (equipment_id)"),
         QStringLiteral("CREATE INDEX records_equipment_key ON records (equipment_key)"),
         QStringLiteral("CREATE INDEX records_capture_id ON records (capture_id)"),
-        QStringLiteral("INSERT INTO schema_version (version) VALUES (%1)").arg(kSchemaVersion),
     };
     for (const QString& sql : statements) {
         if (Result<void> done = ExecDirect(sql, "cannot create the history's tables"); !done) {
-            Rollback();
-            return done.error();
+            return done;
         }
     }
-    if (!m_db.commit()) {
-        const Error failure = Failure("cannot create the history's tables", m_db.lastError());
-        Rollback();
-        return failure;
-    }
-    return true;
+    return {};
 }
 
-Result<bool> SqlHistoryStore::MigrateFromVersion1()
+Result<void> SqlHistoryStore::MigrateFromVersion1()
 {
-    if (!m_db.transaction()) {
-        return Failure("cannot start a transaction", m_db.lastError());
-    }
-    const auto fail = [this](const Error& error) -> Result<bool> {
-        Rollback();
-        return error;
-    };
     const std::string what = "cannot bring the schema from version 1 to 2";
-    {
-        // Claims the migration: another program migrating at the same time
-        // waits here and then finds nothing left to do.
-        QSqlQuery claim(m_db);
-        if (!claim.exec(QStringLiteral("UPDATE schema_version SET version = 2 WHERE version = 1"))) {
-            return fail(Failure(what, claim.lastError()));
-        }
-        if (claim.numRowsAffected() < 1) {
-            Rollback();
-            return false;
-        }
-    }
     const QString text = TextColumn();
     for (const QString& sql :
          {QStringLiteral("ALTER TABLE records ADD COLUMN test_day %1").arg(text),
           QStringLiteral("ALTER TABLE records ADD COLUMN equipment_key %1 NOT NULL DEFAULT ''").arg(text)}) {
         if (Result<void> done = ExecDirect(sql, what); !done) {
-            return fail(done.error());
+            return done;
         }
     }
     struct Row {
@@ -378,7 +522,7 @@ Result<bool> SqlHistoryStore::MigrateFromVersion1()
         QSqlQuery select(m_db);
         select.setForwardOnly(true);
         if (!select.exec(QStringLiteral("SELECT id, equipment_id, test_date FROM records"))) {
-            return fail(Failure(what, select.lastError()));
+            return Failure(what, select.lastError());
         }
         while (select.next()) {
             rows.push_back({select.value(0).toLongLong(), select.value(1).toString().toStdString(),
@@ -387,26 +531,80 @@ Result<bool> SqlHistoryStore::MigrateFromVersion1()
     }
     QSqlQuery update(m_db);
     if (!update.prepare(QStringLiteral("UPDATE records SET test_day = ?, equipment_key = ? WHERE id = ?"))) {
-        return fail(Failure(what, update.lastError()));
+        return Failure(what, update.lastError());
     }
     for (const Row& row : rows) {
         update.bindValue(0, NullableText(ParseTestDay(row.testDate)));
         update.bindValue(1, Text(AsciiLower(row.equipmentId)));
         update.bindValue(2, row.id);
         if (Result<void> done = Exec(update, what); !done) {
-            return fail(done.error());
+            return done;
         }
     }
     for (const QString& sql : {QStringLiteral("CREATE INDEX records_equipment_key ON records (equipment_key)"),
                                QStringLiteral("CREATE INDEX records_capture_id ON records (capture_id)")}) {
         if (Result<void> done = ExecDirect(sql, what); !done) {
-            return fail(done.error());
+            return done;
         }
     }
-    if (!m_db.commit()) {
-        return fail(Failure(what, m_db.lastError()));
+    return {};
+}
+
+Result<void> SqlHistoryStore::MigrateFromVersion2()
+{
+    // Captures get an identity of their own. Those from before get the one
+    // the older rule gave them (a live capture: its port, time and archive
+    // name; any other: its lines), the same a waiting capture from before
+    // gets, so one of them recorded again, grown, still replaces its part.
+    const std::string what = "cannot bring the schema from version 2 to 3";
+    if (Result<void> done = ExecDirect(
+            QStringLiteral("ALTER TABLE captures ADD COLUMN capture_uid %1 NOT NULL DEFAULT ''").arg(TextColumn()),
+            what);
+        !done) {
+        return done;
     }
-    return true;
+    std::vector<std::pair<qlonglong, std::string>> identities;
+    {
+        QSqlQuery select(m_db);
+        select.setForwardOnly(true);
+        if (!select.exec(QStringLiteral("SELECT id, port, captured_at, archive_name, lines_hash FROM captures"))) {
+            return Failure(what, select.lastError());
+        }
+        while (select.next()) {
+            HistoryCapture capture;
+            capture.port = select.value(1).toString().toStdString();
+            capture.capturedAt = select.value(2).toString().toStdString();
+            capture.archiveName = select.value(3).toString().toStdString();
+            capture.linesHash = select.value(4).toString().toStdString();
+            identities.emplace_back(select.value(0).toLongLong(), CaptureIdentity(capture));
+        }
+    }
+    QSqlQuery update(m_db);
+    if (!update.prepare(QStringLiteral("UPDATE captures SET capture_uid = ? WHERE id = ?"))) {
+        return Failure(what, update.lastError());
+    }
+    for (const auto& [captureId, identity] : identities) {
+        update.bindValue(0, Text(identity));
+        update.bindValue(1, captureId);
+        if (Result<void> done = Exec(update, what); !done) {
+            return done;
+        }
+    }
+    return ExecDirect(QStringLiteral("CREATE INDEX captures_capture_uid ON captures (capture_uid)"), what);
+}
+
+Result<void> SqlHistoryStore::BeginWrite()
+{
+    if (IsPostgres()) {
+        if (!m_db.transaction()) {
+            return Failure("cannot start a transaction", m_db.lastError());
+        }
+        return {};
+    }
+    // The write lock at once, where SQLite waits its busy timeout for another
+    // writer: a transaction that took it later, after reading, would be
+    // refused it without a wait.
+    return ExecDirect(QStringLiteral("BEGIN IMMEDIATE"), "cannot start a transaction");
 }
 
 Result<RecordOutcome> SqlHistoryStore::Record(const HistoryCapture& capture)
@@ -428,30 +626,33 @@ Result<RecordOutcome> SqlHistoryStore::Record(const HistoryCapture& capture)
             break;
         }
     }
+    if (m_lastRefused) {
+        // The database will never take this capture as it is: trying it
+        // again would hold up every capture after it.
+        last.code = kErrorCaptureRefused;
+        last.message += " (the database refuses this capture)";
+    }
     return last;
 }
 
-Result<bool> SqlHistoryStore::ReplaceEarlierPart(const HistoryCapture& capture, qlonglong captureId)
+Result<bool> SqlHistoryStore::ReplaceEarlierPart(const HistoryCapture& capture, const QString& identity,
+                                                 qlonglong captureId)
 {
     // A printout that paused past the quiet time is recorded when its first
-    // part is ready and again when the rest came: the same capture (its port,
-    // time and archive), grown. The larger part stays, so no reading is
-    // listed twice; a file import (no port) is a capture of its own.
-    if (!IsLiveCapture(capture)) {
-        return true;
-    }
+    // part is ready and again when the rest came: the same capture (its
+    // identity), grown. The larger part stays, so no reading is listed twice.
+    // Another capture of the same port, second and archive name (another
+    // bench's) is a capture of its own.
     const std::string what = "cannot record the capture " + capture.archiveName;
     Result<QSqlQuery*> earlier = Prepared(QStringLiteral(
         "SELECT c.id, (SELECT COUNT(*) FROM readings r JOIN records d ON r.record_id = d.id WHERE d.capture_id = c.id) "
-        "FROM captures c WHERE c.archive_name = ? AND c.captured_at = ? AND c.port = ? AND c.id <> ?"));
+        "FROM captures c WHERE c.capture_uid = ? AND c.id <> ?"));
     if (!earlier) {
         return earlier.error();
     }
     QSqlQuery& query = *earlier.value();
-    query.bindValue(0, Text(capture.archiveName));
-    query.bindValue(1, Text(capture.capturedAt));
-    query.bindValue(2, Text(capture.port));
-    query.bindValue(3, captureId);
+    query.bindValue(0, identity);
+    query.bindValue(1, captureId);
     if (!query.exec()) {
         return Failure(what, query.lastError());
     }
@@ -487,36 +688,42 @@ Result<bool> SqlHistoryStore::ReplaceEarlierPart(const HistoryCapture& capture, 
 Result<RecordOutcome> SqlHistoryStore::RecordOnce(const HistoryCapture& capture)
 {
     m_lastRetryable = false;
-    if (!m_db.transaction()) {
-        return Failure("cannot start a transaction", m_db.lastError());
+    m_lastRefused = false;
+    if (Result<void> begun = BeginWrite(); !begun) {
+        return begun.error();
     }
     const std::string what = "cannot record the capture " + capture.archiveName;
     const auto fail = [this](const Error& error) -> Result<RecordOutcome> {
         Rollback();
         return error;
     };
-    const auto conflict = [this](const QSqlError& error) {
-        // Serialization failure, deadlock, unique violation: another writer won.
+    // A statement of the capture's that failed: another writer won the race
+    // (serialization failure, deadlock, unique violation), or the database
+    // refuses what the capture holds.
+    const auto failed = [this, &what, &fail](const QSqlError& error) {
         const QString state = error.nativeErrorCode();
-        m_lastRetryable = state == "40001" || state == "40P01" || state == "23505";
+        m_lastRetryable = IsPostgres() && (state == "40001" || state == "40P01" || state == "23505");
+        m_lastRefused = IsRefusal(error);
+        return fail(Failure(what, error));
     };
 
-    Result<QSqlQuery*> insertCapture =
-        Prepared(QStringLiteral("INSERT INTO captures (captured_at, kind, port, archive_name, lines_hash, recorded_at) "
-                                "VALUES (?, ?, ?, ?, ?, CAST(CURRENT_TIMESTAMP AS TEXT)) "
-                                "ON CONFLICT (lines_hash) DO NOTHING RETURNING id"));
+    const QString identity = Stored(CaptureIdentity(capture));
+    Result<QSqlQuery*> insertCapture = Prepared(QStringLiteral(
+        "INSERT INTO captures (captured_at, kind, port, archive_name, lines_hash, recorded_at, capture_uid) "
+        "VALUES (?, ?, ?, ?, ?, CAST(CURRENT_TIMESTAMP AS TEXT), ?) "
+        "ON CONFLICT (lines_hash) DO NOTHING RETURNING id"));
     if (!insertCapture) {
         return fail(insertCapture.error());
     }
     QSqlQuery& captureQuery = *insertCapture.value();
-    captureQuery.bindValue(0, Text(capture.capturedAt));
-    captureQuery.bindValue(1, Text(capture.kind));
-    captureQuery.bindValue(2, Text(capture.port));
-    captureQuery.bindValue(3, Text(capture.archiveName));
-    captureQuery.bindValue(4, Text(capture.linesHash));
+    captureQuery.bindValue(0, Stored(capture.capturedAt));
+    captureQuery.bindValue(1, Stored(capture.kind));
+    captureQuery.bindValue(2, Stored(capture.port));
+    captureQuery.bindValue(3, Stored(capture.archiveName));
+    captureQuery.bindValue(4, Stored(capture.linesHash));
+    captureQuery.bindValue(5, identity);
     if (!captureQuery.exec()) {
-        conflict(captureQuery.lastError());
-        return fail(Failure(what, captureQuery.lastError()));
+        return failed(captureQuery.lastError());
     }
     if (!captureQuery.next()) {
         // The hash is there: this capture was recorded before.
@@ -525,7 +732,7 @@ Result<RecordOutcome> SqlHistoryStore::RecordOnce(const HistoryCapture& capture)
     }
     const qlonglong captureId = captureQuery.value(0).toLongLong();
     captureQuery.finish();
-    if (Result<bool> grown = ReplaceEarlierPart(capture, captureId); !grown) {
+    if (Result<bool> grown = ReplaceEarlierPart(capture, identity, captureId); !grown) {
         return fail(grown.error());
     } else if (!grown.value()) {
         // A larger part of this very capture is there already.
@@ -548,13 +755,12 @@ Result<RecordOutcome> SqlHistoryStore::RecordOnce(const HistoryCapture& capture)
         QSqlQuery& recordQuery = *insertRecord.value();
         recordQuery.bindValue(0, captureId);
         recordQuery.bindValue(1, record.position);
-        recordQuery.bindValue(2, Text(record.equipmentId));
-        recordQuery.bindValue(3, Text(record.testDate));
+        recordQuery.bindValue(2, Stored(record.equipmentId));
+        recordQuery.bindValue(3, Stored(record.testDate));
         recordQuery.bindValue(4, NullableText(record.testDay));
-        recordQuery.bindValue(5, Text(AsciiLower(record.equipmentId)));
+        recordQuery.bindValue(5, Stored(AsciiLower(record.equipmentId)));
         if (!recordQuery.exec() || !recordQuery.next()) {
-            conflict(recordQuery.lastError());
-            return fail(Failure(what, recordQuery.lastError()));
+            return failed(recordQuery.lastError());
         }
         const qlonglong recordId = recordQuery.value(0).toLongLong();
         recordQuery.finish();
@@ -575,26 +781,24 @@ Result<RecordOutcome> SqlHistoryStore::RecordOnce(const HistoryCapture& capture)
             const int at = row * 5;
             readingsQuery.bindValue(at, pending.recordId);
             readingsQuery.bindValue(at + 1, pending.reading->item);
-            readingsQuery.bindValue(at + 2, Text(pending.reading->value));
-            readingsQuery.bindValue(at + 3, Text(pending.reading->test));
-            readingsQuery.bindValue(at + 4, Text(pending.reading->reading));
+            readingsQuery.bindValue(at + 2, Stored(pending.reading->value));
+            readingsQuery.bindValue(at + 3, Stored(pending.reading->test));
+            readingsQuery.bindValue(at + 4, Stored(pending.reading->reading));
         }
         if (!readingsQuery.exec()) {
-            conflict(readingsQuery.lastError());
-            return fail(Failure(what, readingsQuery.lastError()));
+            return failed(readingsQuery.lastError());
         }
         readingsQuery.finish();
     }
     if (!m_db.commit()) {
-        conflict(m_db.lastError());
-        return fail(Failure(what, m_db.lastError()));
+        return failed(m_db.lastError());
     }
     return RecordOutcome::Added;
 }
 
 Result<std::vector<HistoryRecord>> SqlHistoryStore::Lookup(const std::string& equipmentId)
 {
-    const QString id = Text(std::string(TrimBlanks(equipmentId)));
+    const QString id = Stored(std::string(TrimBlanks(equipmentId)));
     const std::string what = "cannot look up " + id.toStdString();
     Error last{kErrorFail, ""};
     for (int attempt = 0; attempt < kAttempts; ++attempt) {
@@ -700,7 +904,7 @@ Result<std::vector<std::string>> SqlHistoryStore::Ids(const std::string& prefix,
         return ids;
     }
     // Through QString, so the range's ends are valid UTF-8 whatever came in.
-    const QString from = Text(AsciiLower(prefix));
+    const QString from = Stored(AsciiLower(prefix));
     const std::optional<QString> to = PrefixEnd(from);
     Error last{kErrorFail, ""};
     for (int attempt = 0; attempt < kAttempts; ++attempt) {

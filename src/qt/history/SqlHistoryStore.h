@@ -22,18 +22,21 @@ namespace tessaprint::history {
 // made them: use a store on the thread that opened it only (another thread
 // opens a store of its own).
 //
-// Schema version 2: captures (one row per lines_hash, which is UNIQUE: the
+// Schema version 3: captures (one row per lines_hash, which is UNIQUE: the
 // database itself keeps a capture from being recorded twice, also by two
-// programs at once), records (with test_day and the lower-case
-// equipment_key for the prefix search) and readings. Version 1 (without
-// test_day, equipment_key and their index) is brought up to 2 when opened;
-// a newer version is refused untouched.
+// programs at once; capture_uid, the capture's identity, by which a capture
+// recorded again grown is known), records (with test_day and the lower-case
+// equipment_key for the prefix search) and readings. An older version is
+// brought up to 3 when opened, step by numbered step, in place; a newer one
+// is refused untouched.
 class SqlHistoryStore : public HistoryStore {
 public:
-    static constexpr int kSchemaVersion = 2;
+    static constexpr int kSchemaVersion = 3;
 
     // Connects, and creates or brings up to date the schema. A server that
-    // cannot be reached gives kErrorUnreachable.
+    // cannot be reached gives kErrorUnreachable. Record answers
+    // kErrorCaptureRefused for a capture the database refuses (its data, not
+    // the database's state: trying again would give the same answer).
     static Result<std::unique_ptr<SqlHistoryStore>> Open(const HistoryDatabase& where);
     ~SqlHistoryStore() override;
     SqlHistoryStore(const SqlHistoryStore&) = delete;
@@ -51,15 +54,25 @@ private:
     explicit SqlHistoryStore(HistoryDatabase where);
 
     Result<void> Connect();
+    // SQLite: switches the file to WAL, also while other programs open it.
+    Result<void> UseWriteAheadLog();
     // Connects again after the connection was lost.
     Result<void> EnsureConnected();
+    // The schema's version: 0 for a new database, -1 for a schema_version without one.
+    Result<int> ReadSchemaVersion();
+    Result<void> CheckSchemaVersion(int version) const;
     Result<void> PrepareSchema();
-    Result<bool> CreateSchema();
-    Result<bool> MigrateFromVersion1();
+    // Creates or upgrades the schema in one transaction, one program at a time.
+    Result<void> SetUpSchema();
+    Result<void> CreateTables();
+    Result<void> MigrateFromVersion1();
+    Result<void> MigrateFromVersion2();
+    // A transaction that writes: on SQLite it takes the write lock at once.
+    Result<void> BeginWrite();
     Result<RecordOutcome> RecordOnce(const HistoryCapture& capture);
     // Inside the transaction of a new capture: removes the earlier, smaller
-    // parts of the same live capture; false when a larger part is there.
-    Result<bool> ReplaceEarlierPart(const HistoryCapture& capture, qlonglong captureId);
+    // parts of the same capture (by identity); false when a larger part is there.
+    Result<bool> ReplaceEarlierPart(const HistoryCapture& capture, const QString& identity, qlonglong captureId);
     // Fills found (index: record id -> place in found) with the readings of recordIds.
     Result<void> ReadReadings(const std::vector<qlonglong>& recordIds,
                               const std::unordered_map<qlonglong, std::size_t>& index,
@@ -73,6 +86,9 @@ private:
     // driver's text, kErrorUnreachable when the server is out of reach (the
     // connection is then opened again on the next call).
     Error Failure(const std::string& what, const QSqlError& error);
+    // A failure that comes from what a capture holds (a data exception, a
+    // constraint), so the same capture would fail again.
+    bool IsRefusal(const QSqlError& error) const;
 
     bool IsPostgres() const { return m_where.engine == HistoryDatabase::Engine::Postgres; }
     QString IdColumn() const;
@@ -85,6 +101,8 @@ private:
     bool m_connectionLost = false;
     // The last statement lost a race with another writer: worth another try.
     bool m_lastRetryable = false;
+    // The last statement failed on what the capture holds.
+    bool m_lastRefused = false;
 };
 
 } // namespace tessaprint::history
