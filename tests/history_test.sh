@@ -83,6 +83,20 @@ import
 [ $? -eq 1 ] || fail "a text file as database must fail"
 cmp -s "$work/in/kappa.txt" "$SAMPLES/kappa.txt" || fail "a text file given as database was changed"
 
+# A read of a history that is not there says so and makes no file.
+for command in ids "show BIO-5521"; do
+    # shellcheck disable=SC2086 # the command and its argument
+    "$CLI" history $command --db "$work/typo.sqlite" >"$work/out" 2>"$work/err"
+    status=$?
+    [ $status -eq 1 ] && grep -q "^tessaprint-cli: no history at $work/typo.sqlite" "$work/err" && [ ! -s "$work/out" ] ||
+        fail "history $command of a missing file exited $status: $(cat "$work/out" "$work/err")"
+    [ ! -e "$work/typo.sqlite" ] || fail "history $command made $work/typo.sqlite"
+done
+"$CLI" history ids >"$work/out" 2>"$work/err"
+[ $? -eq 1 ] && grep -q "no history at $work/data/Zelmor/Tessaprint/history.sqlite" "$work/err" ||
+    fail "ids without a default history: $(cat "$work/err")"
+[ ! -e "$work/data/Zelmor" ] || fail "ids made the default history"
+
 # Without --db: the program's own history.sqlite below the data folder.
 "$CLI" history import --kind pactrx --capture "$work/in/pactrx.txt" >"$work/out" 2>"$work/err" ||
     fail "import into the default database exited $?: $(cat "$work/err")"

@@ -49,11 +49,11 @@ struct QtForHistory {
     QCoreApplication app;
 };
 
-Result<std::unique_ptr<history::HistoryStore>> OpenStore(const HistoryOptions& options)
+Result<history::HistoryDatabase> WhereIsHistory(const HistoryOptions& options)
 {
+    const QtSettingsStore settings;
     if (options.db.empty()) {
-        const QtSettingsStore settings;
-        return history::OpenHistoryStore(settings);
+        return history::HistoryDatabaseFromSettings(settings);
     }
     Result<history::HistoryDatabase> where =
         history::ParseHistoryDatabase(options.db, QDir::currentPath().toStdString());
@@ -61,7 +61,6 @@ Result<std::unique_ptr<history::HistoryStore>> OpenStore(const HistoryOptions& o
         return where.error();
     }
     // The password file is the user's setting, also for a database named here.
-    const QtSettingsStore settings;
     const std::string passwordFile = settings.GetProfileString("History", "PasswordFile", "");
     if (where.value().engine == history::HistoryDatabase::Engine::Postgres && !passwordFile.empty()) {
         Result<std::string> password = history::ReadPasswordFile(passwordFile);
@@ -69,6 +68,26 @@ Result<std::unique_ptr<history::HistoryStore>> OpenStore(const HistoryOptions& o
             return password.error();
         }
         where.value().password = password.value();
+    }
+    return where;
+}
+
+// Opening an SQLite file that is not there makes it: only an import may do
+// that. A read of a mistyped name says so instead of showing an empty history.
+enum class Access { Read, Write };
+
+Result<std::unique_ptr<history::HistoryStore>> OpenStore(const HistoryOptions& options, Access access)
+{
+    const Result<history::HistoryDatabase> where = WhereIsHistory(options);
+    if (!where) {
+        return where.error();
+    }
+    if (access == Access::Read && where.value().engine == history::HistoryDatabase::Engine::Sqlite) {
+        std::error_code ec;
+        if (std::filesystem::status(PathFromUtf8(where.value().path), ec).type() ==
+            std::filesystem::file_type::not_found) {
+            return Error{kErrorPathNotFound, "no history at " + where.value().path + " (the file does not exist)"};
+        }
     }
     return history::OpenHistoryStore(where.value());
 }
@@ -158,7 +177,7 @@ int RunImport(const HistoryOptions& options)
             files.push_back({PathToUtf8(PathFromUtf8(folder) / PathFromUtf8(name)), false, kind ? kind : options.kind});
         }
     }
-    Result<std::unique_ptr<history::HistoryStore>> store = OpenStore(options);
+    Result<std::unique_ptr<history::HistoryStore>> store = OpenStore(options, Access::Write);
     if (!store) {
         std::cerr << "tessaprint-cli: " << store.error().message << "\n";
         return 1;
@@ -172,7 +191,7 @@ int RunImport(const HistoryOptions& options)
 
 int RunShow(const HistoryOptions& options)
 {
-    Result<std::unique_ptr<history::HistoryStore>> store = OpenStore(options);
+    Result<std::unique_ptr<history::HistoryStore>> store = OpenStore(options, Access::Read);
     if (!store) {
         std::cerr << "tessaprint-cli: " << store.error().message << "\n";
         return 1;
@@ -189,7 +208,7 @@ int RunShow(const HistoryOptions& options)
 
 int RunIds(const HistoryOptions& options)
 {
-    Result<std::unique_ptr<history::HistoryStore>> store = OpenStore(options);
+    Result<std::unique_ptr<history::HistoryStore>> store = OpenStore(options, Access::Read);
     if (!store) {
         std::cerr << "tessaprint-cli: " << store.error().message << "\n";
         return 1;
