@@ -83,6 +83,8 @@ import
 [ $? -eq 1 ] || fail "a text file as database must fail"
 cmp -s "$work/in/kappa.txt" "$SAMPLES/kappa.txt" || fail "a text file given as database was changed"
 
+captures() { python3 -c 'import sqlite3, sys; print(sqlite3.connect(sys.argv[1]).execute("SELECT COUNT(*) FROM captures").fetchone()[0])' "$1"; }
+
 # A read of a history that is not there says so and makes no file.
 for command in ids "show BIO-5521"; do
     # shellcheck disable=SC2086 # the command and its argument
@@ -96,6 +98,16 @@ done
 [ $? -eq 1 ] && grep -q "no history at $work/data/Zelmor/Tessaprint/history.sqlite" "$work/err" ||
     fail "ids without a default history: $(cat "$work/err")"
 [ ! -e "$work/data/Zelmor" ] || fail "ids made the default history"
+
+# A capture without an equipment ID is not recorded, and skipping it is no failure.
+printf 'QUELLMAX TEST RESULTS\r\n\r\n1.Case Leakage 0.1 uA\r\n' >"$work/no-id.txt"
+printf '\x00\x01\xfe\xff\x85 1.5\r\n\x9c\n' >"$work/random.bin"
+before=$(captures "$db")
+import --kind quellmax --transcript "$work/random.bin" --capture "$work/no-id.txt" ||
+    fail "import of captures without an ID exited $?: $(cat "$work/out" "$work/err")"
+[ "$(cat "$work/out")" = "skipped: $work/random.bin (no equipment ID)
+skipped: $work/no-id.txt (no equipment ID)" ] || fail "captures without an ID: $(cat "$work/out")"
+[ "$(captures "$db")" = "$before" ] || fail "a capture without an ID was recorded"
 
 # Without --db: the program's own history.sqlite below the data folder.
 "$CLI" history import --kind pactrx --capture "$work/in/pactrx.txt" >"$work/out" 2>"$work/err" ||

@@ -119,6 +119,12 @@ bool ImportOne(history::HistoryStore& store, const ImportFile& file)
         return false;
     }
     history::HistoryCapture& capture = read.value();
+    // The window records no capture without an equipment ID: nothing in it
+    // could ever be looked up. Not a failure of the import.
+    if (capture.records.empty()) {
+        std::cout << "skipped: " << file.path << " (no equipment ID)\n";
+        return true;
+    }
     // A capture file is written as its capture ends.
     if (const auto written = FileModifiedLocalTime(file.path)) {
         capture.capturedAt = IsoLocalTime(*written);
