@@ -7,7 +7,8 @@ CLI=$1
 DATA=$2
 SAMPLES=$3
 work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+pid=
+trap '[ -n "$pid" ] && kill -9 "$pid" 2>/dev/null; rm -rf "$work"' EXIT
 failures=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 # Settings and the default database go below the test's own folders.
@@ -82,6 +83,106 @@ import
 "$CLI" history show X --db "$work/in/kappa.txt" >/dev/null 2>"$work/err"
 [ $? -eq 1 ] || fail "a text file as database must fail"
 cmp -s "$work/in/kappa.txt" "$SAMPLES/kappa.txt" || fail "a text file given as database was changed"
+
+captures() { python3 -c 'import sqlite3, sys; print(sqlite3.connect(sys.argv[1]).execute("SELECT COUNT(*) FROM captures").fetchone()[0])' "$1"; }
+
+# A read of a history that is not there says so and makes no file.
+for command in ids "show BIO-5521"; do
+    # shellcheck disable=SC2086 # the command and its argument
+    "$CLI" history $command --db "$work/typo.sqlite" >"$work/out" 2>"$work/err"
+    status=$?
+    [ $status -eq 1 ] && grep -q "^tessaprint-cli: no history at $work/typo.sqlite" "$work/err" && [ ! -s "$work/out" ] ||
+        fail "history $command of a missing file exited $status: $(cat "$work/out" "$work/err")"
+    [ ! -e "$work/typo.sqlite" ] || fail "history $command made $work/typo.sqlite"
+done
+"$CLI" history ids >"$work/out" 2>"$work/err"
+[ $? -eq 1 ] && grep -q "no history at $work/data/Zelmor/Tessaprint/history.sqlite" "$work/err" ||
+    fail "ids without a default history: $(cat "$work/err")"
+[ ! -e "$work/data/Zelmor" ] || fail "ids made the default history"
+
+# A capture without an equipment ID is not recorded, and skipping it is no failure.
+printf 'QUELLMAX TEST RESULTS\r\n\r\n1.Case Leakage 0.1 uA\r\n' >"$work/no-id.txt"
+printf '\x00\x01\xfe\xff\x85 1.5\r\n\x9c\n' >"$work/random.bin"
+before=$(captures "$db")
+import --kind quellmax --transcript "$work/random.bin" --capture "$work/no-id.txt" ||
+    fail "import of captures without an ID exited $?: $(cat "$work/out" "$work/err")"
+[ "$(cat "$work/out")" = "skipped: $work/random.bin (no equipment ID)
+skipped: $work/no-id.txt (no equipment ID)" ] || fail "captures without an ID: $(cat "$work/out")"
+[ "$(captures "$db")" = "$before" ] || fail "a capture without an ID was recorded"
+
+# Only regular files are read: a device or a pipe is refused at once (a pipe
+# without a writer blocks, /dev/zero never ends) and the next file still goes in.
+mkfifo "$work/fifo"
+timeout 20 "$CLI" history import --db "$db" --kind kappa --transcript /dev/zero --capture "$work/fifo" \
+    --capture "$work/in/kappa.txt" >"$work/out" 2>"$work/err"
+status=$?
+[ $status -eq 1 ] || fail "import of a device and a pipe exited $status: $(cat "$work/out" "$work/err")"
+grep -q "^failed: /dev/zero: cannot read /dev/zero: not a regular file" "$work/out" &&
+    grep -q "^failed: $work/fifo: cannot read $work/fifo: not a regular file" "$work/out" &&
+    grep -q "^already there: $work/in/kappa.txt$" "$work/out" || fail "device and pipe: $(cat "$work/out")"
+
+# The whole file decides its code page, also when the first byte that is no
+# UTF-8 comes long after the first piece read: "5 µA" in UTF-8 bytes at the
+# start is then read as Windows-1252 like the rest.
+python3 -c 'import sys
+lines = [b"EquipmentID: CP-1", b"Date: 03/14/2015", b"1.Leakage 5 \xc2\xb5A"]
+for n in range(6000):
+    lines += [b"EquipmentID: CP-PAD-%04d" % n, b"1.Line Voltage 120.4 V"]
+lines += [b"EquipmentID: CP-2", b"1.Leakage 7 \xb5A"]
+open(sys.argv[1], "wb").write(b"\r\n".join(lines) + b"\r\n")' "$work/cp1252.txt"
+"$CLI" history import --db "$work/cp.sqlite" --kind quellmax --capture "$work/cp1252.txt" >"$work/out" 2>"$work/err"
+grep -qx "added: $work/cp1252.txt (6002 records)" "$work/out" || fail "Windows-1252 import: $(cat "$work/out" "$work/err")"
+for id in CP-1 CP-2; do "$CLI" history show "$id" --db "$work/cp.sqlite" >"$work/$id.json"; done
+python3 -c 'import json, sys
+one, two = (json.load(open(p))["records"][0]["readings"][0]["value"] for p in sys.argv[1:])
+assert (one, two) == ("Leakage 5 \u00c2\u00b5A", "Leakage 7 \u00b5A"), (one, two)' "$work/CP-1.json" "$work/CP-2.json" ||
+    fail "the code page of a file read in pieces"
+
+# Each log line is out as soon as its capture is in: killed while it reads an
+# endless transcript (64 GiB of NUL, which makes no line), the log still
+# names the capture recorded before it.
+if truncate -s 64G "$work/endless.bin" 2>/dev/null; then
+    "$CLI" history import --db "$work/kill.sqlite" --kind quellmax --transcript "$work/in/quellmax.txt" \
+        --transcript "$work/endless.bin" >"$work/kill.log" 2>&1 &
+    pid=$!
+    for _ in $(seq 200); do
+        grep -q '^added: ' "$work/kill.log" && break
+        kill -0 "$pid" 2>/dev/null || break
+        sleep 0.1
+    done
+    if kill -0 "$pid" 2>/dev/null; then
+        kill -9 "$pid"
+        wait "$pid" 2>/dev/null
+        grep -qx "added: $work/in/quellmax.txt (6 records)" "$work/kill.log" ||
+            fail "the log of a killed import: $(cat "$work/kill.log")"
+        [ "$("$CLI" history ids --db "$work/kill.sqlite" --prefix bio-5521)" = "BIO-5521" ] ||
+            fail "the capture before the kill is not in the history"
+    else
+        fail "the import of an endless transcript ended by itself: $(cat "$work/kill.log")"
+    fi
+    pid=
+    rm -f "$work/endless.bin"
+fi
+
+# Memory that runs out fails that file alone ("out of memory"), and the next
+# file is recorded. A NUL-filled capture file is one line of 4 GiB; the
+# address space is capped at 600 MiB. (Not under AddressSanitizer, which needs
+# address space of its own and stops the program where an allocation fails.)
+if ldd "$CLI" 2>/dev/null | grep -q libasan; then
+    echo "skipped under AddressSanitizer: the import that runs out of memory"
+elif truncate -s 4G "$work/huge.txt" 2>/dev/null; then
+    (
+        ulimit -v 614400
+        exec "$CLI" history import --db "$work/oom.sqlite" --kind kappa --capture "$work/in/kappa.txt" \
+            --capture "$work/huge.txt" --capture "$work/in/pactrx.txt"
+    ) >"$work/out" 2>"$work/err"
+    status=$?
+    [ $status -eq 1 ] || fail "the import that ran out of memory exited $status: $(cat "$work/out" "$work/err")"
+    [ "$(cat "$work/out")" = "added: $work/in/kappa.txt (5 records)
+failed: $work/huge.txt: out of memory
+added: $work/in/pactrx.txt (5 records)" ] || fail "running out of memory: $(cat "$work/out" "$work/err")"
+    rm -f "$work/huge.txt"
+fi
 
 # Without --db: the program's own history.sqlite below the data folder.
 "$CLI" history import --kind pactrx --capture "$work/in/pactrx.txt" >"$work/out" 2>"$work/err" ||

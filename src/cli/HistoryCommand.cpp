@@ -17,6 +17,7 @@
 #include <climits>
 #include <filesystem>
 #include <iostream>
+#include <new>
 #include <optional>
 
 namespace tessaprint {
@@ -50,11 +51,11 @@ struct QtForHistory {
     QCoreApplication app;
 };
 
-Result<std::unique_ptr<history::HistoryStore>> OpenStore(const HistoryOptions& options)
+Result<history::HistoryDatabase> WhereIsHistory(const HistoryOptions& options)
 {
+    const QtSettingsStore settings;
     if (options.db.empty()) {
-        const QtSettingsStore settings;
-        return history::OpenHistoryStore(settings);
+        return history::HistoryDatabaseFromSettings(settings);
     }
     Result<history::HistoryDatabase> where =
         history::ParseHistoryDatabase(options.db, QDir::currentPath().toStdString());
@@ -62,7 +63,6 @@ Result<std::unique_ptr<history::HistoryStore>> OpenStore(const HistoryOptions& o
         return where.error();
     }
     // The password file is the user's setting, also for a database named here.
-    const QtSettingsStore settings;
     const std::string passwordFile = settings.GetProfileString("History", "PasswordFile", "");
     if (where.value().engine == history::HistoryDatabase::Engine::Postgres && !passwordFile.empty()) {
         Result<std::string> password = history::ReadPasswordFile(passwordFile);
@@ -71,7 +71,34 @@ Result<std::unique_ptr<history::HistoryStore>> OpenStore(const HistoryOptions& o
         }
         where.value().password = password.value();
     }
+    return where;
+}
+
+// Opening an SQLite file that is not there makes it: only an import may do
+// that. A read of a mistyped name says so instead of showing an empty history.
+enum class Access { Read, Write };
+
+Result<std::unique_ptr<history::HistoryStore>> OpenStore(const HistoryOptions& options, Access access)
+{
+    const Result<history::HistoryDatabase> where = WhereIsHistory(options);
+    if (!where) {
+        return where.error();
+    }
+    if (access == Access::Read && where.value().engine == history::HistoryDatabase::Engine::Sqlite) {
+        std::error_code ec;
+        if (std::filesystem::status(PathFromUtf8(where.value().path), ec).type() ==
+            std::filesystem::file_type::not_found) {
+            return Error{kErrorPathNotFound, "no history at " + where.value().path + " (the file does not exist)"};
+        }
+    }
     return history::OpenHistoryStore(where.value());
+}
+
+// Each line goes out at once: a log that is cut off (the program killed, the
+// machine down) still names every capture that was committed.
+void Say(const std::string& line)
+{
+    std::cout << line << std::endl;
 }
 
 // The kind an archive file's name starts with ("Kappa 5100-2026-12-08-142501.txt").
@@ -92,32 +119,79 @@ struct ImportFile {
     std::optional<InstrumentKind> kind;
 };
 
-// Parses one file and records it; the line printed says what happened.
-bool ImportOne(history::HistoryStore& store, const ImportFile& file)
-{
-    Result<history::HistoryCapture> read = history::ReadSavedCapture(file.path, file.transcript);
-    if (!read) {
-        std::cout << "failed: " << file.path << ": " << read.error().message << "\n";
-        return false;
+// Records the files one by one, each on its own: a file that fails (even for
+// want of memory) is said so and the next one is still taken.
+class Importer {
+public:
+    Importer(const HistoryOptions& options, std::unique_ptr<history::HistoryStore> store)
+        : m_options(options), m_store(std::move(store))
+    {
     }
-    history::HistoryCapture& capture = read.value();
-    // A capture file is written as its capture ends.
-    if (const auto written = FileModifiedLocalTime(file.path)) {
-        capture.capturedAt = IsoLocalTime(*written);
+
+    // False when the file failed; the line printed says what happened.
+    bool Import(const ImportFile& file)
+    {
+        bool recording = false;
+        try {
+            return ImportOne(file, recording);
+        } catch (const std::bad_alloc&) {
+            // What the file took is given back as the exception unwinds. A
+            // store cut off inside its transaction is dropped, which rolls the
+            // transaction back, and opened afresh for the next file.
+            if (recording) {
+                m_store.reset();
+            }
+            std::cout << "failed: " << file.path << ": out of memory" << std::endl;
+            return false;
+        }
     }
-    capture.kind = file.kind ? UnitTypeText(*file.kind) : std::string();
-    const Result<history::RecordOutcome> outcome = store.Record(capture);
-    if (!outcome) {
-        std::cout << "failed: " << file.path << ": " << outcome.error().message << "\n";
-        return false;
+
+private:
+    bool ImportOne(const ImportFile& file, bool& recording)
+    {
+        Result<history::HistoryCapture> read = history::ReadSavedCapture(file.path, file.transcript);
+        if (!read) {
+            Say("failed: " + file.path + ": " + read.error().message);
+            return false;
+        }
+        history::HistoryCapture& capture = read.value();
+        // The window records no capture without an equipment ID: nothing in it
+        // could ever be looked up. Not a failure of the import.
+        if (capture.records.empty()) {
+            Say("skipped: " + file.path + " (no equipment ID)");
+            return true;
+        }
+        // A capture file is written as its capture ends.
+        if (const auto written = FileModifiedLocalTime(file.path)) {
+            capture.capturedAt = IsoLocalTime(*written);
+        }
+        capture.kind = file.kind ? UnitTypeText(*file.kind) : std::string();
+        if (!m_store) {
+            Result<std::unique_ptr<history::HistoryStore>> opened = OpenStore(m_options, Access::Write);
+            if (!opened) {
+                Say("failed: " + file.path + ": " + opened.error().message);
+                return false;
+            }
+            m_store = std::move(opened).value();
+        }
+        recording = true;
+        const Result<history::RecordOutcome> outcome = m_store->Record(capture);
+        recording = false;
+        if (!outcome) {
+            Say("failed: " + file.path + ": " + outcome.error().message);
+            return false;
+        }
+        if (outcome.value() == history::RecordOutcome::Added) {
+            Say("added: " + file.path + " (" + std::to_string(capture.records.size()) + " records)");
+        } else {
+            Say("already there: " + file.path);
+        }
+        return true;
     }
-    if (outcome.value() == history::RecordOutcome::Added) {
-        std::cout << "added: " << file.path << " (" << capture.records.size() << " records)\n";
-    } else {
-        std::cout << "already there: " << file.path << "\n";
-    }
-    return true;
-}
+
+    const HistoryOptions& m_options;
+    std::unique_ptr<history::HistoryStore> m_store;
+};
 
 int RunImport(const HistoryOptions& options)
 {
@@ -148,7 +222,7 @@ int RunImport(const HistoryOptions& options)
             }
         }
         if (ec) {
-            std::cout << "failed: " << folder << ": cannot read the folder: " << ec.message() << "\n";
+            Say("failed: " + folder + ": cannot read the folder: " + ec.message());
             failed = true;
             continue;
         }
@@ -159,21 +233,22 @@ int RunImport(const HistoryOptions& options)
             files.push_back({PathToUtf8(PathFromUtf8(folder) / PathFromUtf8(name)), false, kind ? kind : options.kind});
         }
     }
-    Result<std::unique_ptr<history::HistoryStore>> store = OpenStore(options);
+    Result<std::unique_ptr<history::HistoryStore>> store = OpenStore(options, Access::Write);
     if (!store) {
         std::cerr << "tessaprint-cli: " << store.error().message << "\n";
         return 1;
     }
+    Importer importer(options, std::move(store).value());
     for (const ImportFile& file : files) {
-        failed = !ImportOne(*store.value(), file) || failed;
+        failed = !importer.Import(file) || failed;
     }
-    std::cout.flush();
-    return failed ? 1 : 0;
+    // A log that could not be written is no record of what was done.
+    return failed || !std::cout ? 1 : 0;
 }
 
 int RunShow(const HistoryOptions& options)
 {
-    Result<std::unique_ptr<history::HistoryStore>> store = OpenStore(options);
+    Result<std::unique_ptr<history::HistoryStore>> store = OpenStore(options, Access::Read);
     if (!store) {
         std::cerr << "tessaprint-cli: " << store.error().message << "\n";
         return 1;
@@ -190,7 +265,7 @@ int RunShow(const HistoryOptions& options)
 
 int RunIds(const HistoryOptions& options)
 {
-    Result<std::unique_ptr<history::HistoryStore>> store = OpenStore(options);
+    Result<std::unique_ptr<history::HistoryStore>> store = OpenStore(options, Access::Read);
     if (!store) {
         std::cerr << "tessaprint-cli: " << store.error().message << "\n";
         return 1;
@@ -224,43 +299,43 @@ void AddHistoryCommand(CLI::App& app, int& status, int argc, char** argv)
     CLI::App* history = app.add_subcommand("history", "Record captures in the test history and read it back");
     history->require_subcommand(1);
 
-    CLI::App* import = history->add_subcommand("import", "Record transcripts, capture files or a capture archive");
-    CLI::Option* kind = AddKindOption(*import, options->kindValue);
-    import->add_option("--transcript", options->transcripts, "raw bytes as the instrument sent them")
+    CLI::App* importCommand =
+        history->add_subcommand("import", "Record transcripts, capture files or a capture archive");
+    CLI::Option* kind = AddKindOption(*importCommand, options->kindValue);
+    importCommand->add_option("--transcript", options->transcripts, "raw bytes as the instrument sent them")
         ->type_name("FILE");
-    import->add_option("--capture", options->captures, "a saved line list")->type_name("FILE");
-    import
+    importCommand->add_option("--capture", options->captures, "a saved line list")->type_name("FILE");
+    importCommand
         ->add_option("--archive", options->archives,
                      "every *.txt capture in the folder (the window's captures/; the kind from the file name)")
         ->type_name("DIR");
-    AddDbOption(*import, *options);
-    import->callback([options, kind, &status, argc, argv] {
+    AddDbOption(*importCommand, *options);
+    importCommand->callback([options, kind, &status, argc, argv] {
         if (kind->count() > 0) {
             options->kind = options->kindValue;
-}
-QtForHistory qt(argc, argv);
-status = RunImport(*options);
-} // namespace tessaprint
-);
+        }
+        QtForHistory qt(argc, argv);
+        status = RunImport(*options);
+    });
 
-CLI::App* show = history->add_subcommand("show", "Print every record of an equipment ID as JSON, oldest first");
-show->add_option("ID", options->equipmentId, "the equipment ID")->required();
-AddDbOption(*show, *options);
-show->callback([options, &status, argc, argv] {
-    QtForHistory qt(argc, argv);
-    status = RunShow(*options);
-});
+    CLI::App* show = history->add_subcommand("show", "Print every record of an equipment ID as JSON, oldest first");
+    show->add_option("ID", options->equipmentId, "the equipment ID")->required();
+    AddDbOption(*show, *options);
+    show->callback([options, &status, argc, argv] {
+        QtForHistory qt(argc, argv);
+        status = RunShow(*options);
+    });
 
-CLI::App* ids = history->add_subcommand("ids", "List the equipment IDs in the history, one per line");
-ids->add_option("--prefix", options->prefix, "only IDs that begin with this (upper or lower case alike)");
-ids->add_option("--limit", options->limit, "at most this many")
-    ->transform(cmdline::WholeNumber(1, INT_MAX))
-    ->type_name("N");
-AddDbOption(*ids, *options);
-ids->callback([options, &status, argc, argv] {
-    QtForHistory qt(argc, argv);
-    status = RunIds(*options);
-});
+    CLI::App* ids = history->add_subcommand("ids", "List the equipment IDs in the history, one per line");
+    ids->add_option("--prefix", options->prefix, "only IDs that begin with this (upper or lower case alike)");
+    ids->add_option("--limit", options->limit, "at most this many")
+        ->transform(cmdline::WholeNumber(1, INT_MAX))
+        ->type_name("N");
+    AddDbOption(*ids, *options);
+    ids->callback([options, &status, argc, argv] {
+        QtForHistory qt(argc, argv);
+        status = RunIds(*options);
+    });
 }
 
 } // namespace tessaprint

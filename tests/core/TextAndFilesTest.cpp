@@ -1,5 +1,6 @@
 #include "results/CaptureArchive.h"
 #include "results/CaptureFile.h"
+#include "results/CaptureLineSplitter.h"
 #include "text/JsonWriter.h"
 #include "text/TextArena.h"
 #include "text/Windows1252.h"
@@ -69,6 +70,35 @@ TEST(CaptureFileTest, ReadingTakesBareLineFeedsAndTheInstrumentsCodePage)
     EXPECT_EQ(ParseCaptureFile("5 \xB5"
                                "A\r\n"),
               (std::vector<std::string>{"5 \u00B5A"}));
+}
+
+// A file read in pieces: a cut anywhere (between CR and LF, just before the
+// end, one byte at a time) gives the lines of the whole.
+TEST(CaptureFileTest, PiecesCutAnywhereGiveTheLinesOfTheWhole)
+{
+    const std::string content = "EquipmentID: A\r\n\r\n1.x 5\r\n\n2.y\rz\r\nlast\r";
+    const std::vector<std::string> expected = {"EquipmentID: A", "", "1.x 5", "", "2.y\rz", "last"};
+    ASSERT_EQ(ParseCaptureFile(content), expected);
+    const auto split = [](const std::vector<std::string_view>& pieces) {
+        std::vector<std::string> lines;
+        const CaptureLineSplitter::Take take = [&lines](std::string_view line) { lines.emplace_back(line); };
+        CaptureLineSplitter splitter;
+        for (const std::string_view piece : pieces) {
+            splitter.Feed(piece, take);
+        }
+        splitter.Finish(take);
+        return lines;
+    };
+    const std::string_view all(content);
+    for (std::size_t cut = 0; cut <= all.size(); ++cut) {
+        EXPECT_EQ(split({all.substr(0, cut), all.substr(cut)}), expected) << "cut at " << cut;
+    }
+    std::vector<std::string_view> bytes;
+    for (std::size_t i = 0; i < all.size(); ++i) {
+        bytes.push_back(all.substr(i, 1));
+    }
+    EXPECT_EQ(split(bytes), expected);
+    EXPECT_EQ(split({"a\n"}), std::vector<std::string>{"a"}); // no line after the last LF
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 #include "results/CaptureFile.h"
 
+#include "results/CaptureLineSplitter.h"
 #include "text/Windows1252.h"
 
 namespace tessaprint {
@@ -21,19 +22,9 @@ void ForEachCaptureLine(std::string_view content, const std::function<void(std::
         decoded = DecodeWindows1252(content);
         content = decoded;
     }
-    std::size_t start = 0;
-    while (start < content.size()) {
-        auto end = content.find('\n', start);
-        if (end == std::string_view::npos) {
-            end = content.size();
-        }
-        std::string_view line = content.substr(start, end - start);
-        if (!line.empty() && line.back() == '\r') {
-            line.remove_suffix(1);
-        }
-        take(line);
-        start = end + 1;
-    }
+    CaptureLineSplitter lines;
+    lines.Feed(content, take);
+    lines.Finish(take);
 }
 
 std::vector<std::string> ParseCaptureFile(std::string_view content)

@@ -39,6 +39,32 @@ Result<std::string> ReadWholeFile(const std::string& path)
     return content;
 }
 
+Result<void> ReadFileInPieces(const std::string& path, const std::function<void(std::string_view piece)>& take)
+{
+    std::error_code ec;
+    using Type = std::filesystem::file_type;
+    const Type type = std::filesystem::status(PathFromUtf8(path), ec).type();
+    if (type == Type::directory) {
+        return Error{kErrorAccessDenied, "cannot read " + path + ": it is a folder, not a file"};
+    }
+    // A file that is not there, or cannot be looked at, is left to the opening to name the reason.
+    if (type != Type::regular && type != Type::not_found && type != Type::none) {
+        return Error{kErrorAccessDenied, "cannot read " + path + ": not a regular file (a device, a pipe or a socket)"};
+    }
+    std::ifstream in(PathFromUtf8(path), std::ios::binary);
+    if (!in) {
+        return ErrnoError(errno, "cannot read " + path);
+    }
+    std::vector<char> piece(kFilePieceBytes);
+    while (in.read(piece.data(), static_cast<std::streamsize>(piece.size())) || in.gcount() > 0) {
+        take(std::string_view(piece.data(), static_cast<std::size_t>(in.gcount())));
+    }
+    if (in.bad()) {
+        return ErrnoError(errno, "cannot read " + path);
+    }
+    return {};
+}
+
 Result<void> WriteWholeFile(const std::string& path, const std::string& content, FifoWait fifoWait)
 {
     const Result<std::filesystem::path> written = ReplaceFile(PathFromUtf8(path), content, fifoWait);

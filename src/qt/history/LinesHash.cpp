@@ -1,17 +1,16 @@
 #include "history/LinesHash.h"
 
-#include <QCryptographicHash>
+#include "history/LinesHasher.h"
 
 namespace tessaprint::history {
 
 std::string LinesHash(const std::vector<std::string>& lines)
 {
-    QCryptographicHash hash(QCryptographicHash::Sha256);
+    LinesHasher hash;
     for (const std::string& line : lines) {
-        hash.addData(QByteArrayView(line.data(), static_cast<qsizetype>(line.size())));
-        hash.addData(QByteArrayView("\r\n", 2));
+        hash.Add(line);
     }
-    return hash.result().toHex().toStdString();
+    return hash.Hex();
 }
 
 } // namespace tessaprint::history
