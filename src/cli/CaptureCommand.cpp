@@ -90,8 +90,7 @@ int RunCapture(const CaptureOptions& options, int argc, char** argv)
             // A bare name ("ttyUSB0") is a port's name below /dev, as Qt and the port list name it;
             // anything with a folder in it ("./link", "dev/x") is a path from the current folder.
             const bool bareName = options.device.find('/') == std::string::npos;
-            const QString device =
-                QString::fromStdString(bareName ? options.device : CommandLinePath(options.device));
+            const QString device = QString::fromStdString(bareName ? options.device : CommandLinePath(options.device));
             resolver = [device](int) { return device; };
         }
         portLabel = resolver(comIndex).toStdString();
