@@ -19,6 +19,8 @@ inline constexpr double kPageWidthPt = 612.0;
 inline constexpr double kPageHeightPt = 792.0;
 inline constexpr double kDefaultTopBottomMarginPt = 72.0;
 inline constexpr double kDefaultLeftRightMarginPt = 90.0; // 1.25 in, the template's side margins
+// Between a cell's edge and its text, on the left and on the right (0.075 in).
+inline constexpr double kCellSideMarginPt = 5.4;
 
 struct CharFormat {
     bool bold = false;
