@@ -297,7 +297,7 @@ TEST(DocxPieceTest, TableWithRowHeightsMergedRowWidthsAndBorders)
     t.rows = {exact, plain, atLeast};
 
     const std::string expected =
-        R"(<w:tbl><w:tblPr><w:tblW w:w="0" w:type="auto"/><w:tblLayout w:type="fixed"/></w:tblPr>)"
+        R"(<w:tbl><w:tblPr><w:tblW w:w="8650" w:type="dxa"/><w:tblLayout w:type="fixed"/></w:tblPr>)"
         R"(<w:tblGrid><w:gridCol w:w="2880"/><w:gridCol w:w="5770"/></w:tblGrid>)"
         R"(<w:tr><w:trPr><w:trHeight w:val="360" w:hRule="exact"/></w:trPr>)"
         R"(<w:tc><w:tcPr><w:tcW w:w="8650" w:type="dxa"/><w:gridSpan w:val="2"/>)"
@@ -336,7 +336,7 @@ TEST(DocxPieceTest, TableShadingIsStatedOnTheTableAndOnEveryCellWithoutItsOwn)
     t.rows = {row};
     const std::string noBorders =
         "<w:tcBorders><w:top " + kNil + "<w:left " + kNil + "<w:bottom " + kNil + "<w:right " + kNil + "</w:tcBorders>";
-    EXPECT_EQ(TableXml(t), R"(<w:tbl><w:tblPr><w:tblW w:w="0" w:type="auto"/>)"
+    EXPECT_EQ(TableXml(t), R"(<w:tbl><w:tblPr><w:tblW w:w="4000" w:type="dxa"/>)"
                            R"(<w:shd w:val="clear" w:color="auto" w:fill="B3B3B3"/><w:tblLayout w:type="fixed"/>)"
                            R"(</w:tblPr><w:tblGrid><w:gridCol w:w="2000"/><w:gridCol w:w="2000"/></w:tblGrid><w:tr>)"
                            R"(<w:tc><w:tcPr><w:tcW w:w="0" w:type="auto"/>)" +

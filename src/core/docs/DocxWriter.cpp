@@ -247,7 +247,16 @@ void WriteTable(XmlWriter& w, const Table& t)
 {
     w.StartElement("w:tbl");
     w.StartElement("w:tblPr");
-    w.EmptyElement("w:tblW", {{"w:w", "0"}, {"w:type", "auto"}});
+    // The table is as wide as its grid, stated so that no reader widens it.
+    long gridTwips = 0;
+    for (double width : t.gridColumnsPt) {
+        gridTwips += std::lround(width * 20.0);
+    }
+    if (gridTwips > 0) {
+        w.EmptyElement("w:tblW", {{"w:w", std::to_string(gridTwips)}, {"w:type", "dxa"}});
+    } else {
+        w.EmptyElement("w:tblW", {{"w:w", "0"}, {"w:type", "auto"}});
+    }
     if (t.shading || t.shadingForegroundAuto) {
         w.StartElement("w:shd");
         w.Attribute("w:val", "clear");
@@ -478,9 +487,9 @@ std::string StylesXml()
     w.EmptyElement("w:tblInd", {{"w:w", "0"}, {"w:type", "dxa"}});
     w.StartElement("w:tblCellMar");
     w.EmptyElement("w:top", {{"w:w", "0"}, {"w:type", "dxa"}});
-    w.EmptyElement("w:left", {{"w:w", "108"}, {"w:type", "dxa"}});
+    w.EmptyElement("w:left", {{"w:w", TwipsText(kCellSideMarginPt)}, {"w:type", "dxa"}});
     w.EmptyElement("w:bottom", {{"w:w", "0"}, {"w:type", "dxa"}});
-    w.EmptyElement("w:right", {{"w:w", "108"}, {"w:type", "dxa"}});
+    w.EmptyElement("w:right", {{"w:w", TwipsText(kCellSideMarginPt)}, {"w:type", "dxa"}});
     w.EndElement();
     w.EndElement();
     w.EndElement();
