@@ -181,7 +181,8 @@ TEST_F(DataSheetTest, ElectricalSafetyRecordReadBackCellByCell)
 
     // Table A: the rows with its keywords, in list order; table B: External Leakage.
     const Table& a = TableNumber(doc, 1);
-    EXPECT_EQ(a.gridColumnsPt, (std::vector<double>{180, 129.6, 72, 108}));
+    // 2.5, 1.8, 1.0 and 1.5 in scaled to the 6.7 in between the margins.
+    EXPECT_EQ(a.gridColumnsPt, (std::vector<double>{177.35, 127.7, 70.95, 106.4}));
     EXPECT_EQ(Text(a.rows[0].cells[0]), "Leakage Measurement");
     EXPECT_TRUE(a.rows[0].cells[0].paragraphs[0].runs[0].format.bold);
     EXPECT_EQ(a.rows[0].cells[0].paragraphs[0].runs[0].format.size, 14);

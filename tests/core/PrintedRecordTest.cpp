@@ -17,8 +17,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
+#include <iterator>
+#include <regex>
+#include <set>
+#include <sstream>
 
 namespace tessaprint::docs {
 namespace {
@@ -233,8 +238,88 @@ TEST_F(PrintedRecordTest, WorkOrderEntriesKeepTheirLineBreaksAndNothingAfterAGap
     }
     // The heading tables stay with the line after them; the signature with the last check.
     EXPECT_TRUE(tables[0]->rows[0].cells[0].paragraphs[0].format.keepWithNext);
+    // Their one row is not marked unsplittable as well: LibreOffice would then
+    // take the table for one that never splits and drop its keep.
+    for (const std::size_t heading : {0, 1, 2, 3, 5}) {
+        EXPECT_FALSE(tables[heading]->rows[0].cantSplit) << "table " << heading;
+    }
+    EXPECT_TRUE(results.rows[1].cantSplit);
     EXPECT_TRUE(ParagraphWith(doc, "[  ] PERFORM PHYSICAL")->format.keepWithNext);
     EXPECT_FALSE(ParagraphWith(doc, "[  ] CHECK OPERATION")->format.keepWithNext);
+}
+
+// A work order filled as a technician fills one, with this many service lines
+// before the results, which moves the Checks heading down the first page.
+WorkOrderRecord FilledWorkOrder(int serviceLines)
+{
+    WorkOrderRecord record;
+    record.SetField("szWorkOrderCompany", "Mercy General Hospital");
+    record.SetField("szWorkOrderNumber", "WO-2026-0412");
+    record.SetField("szWorkOrderManufacturer", "Baxter");
+    record.SetField("szWorkOrderLastSeen", "11/30/2026");
+    record.SetField("szWorkOrderServiceRequested", "Annual inspection and electrical safety test");
+    for (int i = 0; i < serviceLines; ++i) {
+        record.service[static_cast<std::size_t>(i)] = "11/" + std::to_string(10 + i) + "/2026 ; Service line";
+    }
+    record.results[0] = "12/02/2026 ; JD ; Replace ; Fuse ; 15 ; R ; F-22 ; 1 ; 2.50 ; Fuse 2A slow blow, ceramic";
+    record.results[1] = "12/02/2026 ; JD ; Calibrate ; Sensor ; 45 ; C ;  ;  ;  ; Pressure sensor calibration";
+    const char* checks[] = {"CHECK ALARMS.",
+                            "CHECK OPERATION WITH OPERATOR CONTROL.",
+                            "CLEAN EXTERIOR.",
+                            "INSPECT CASE AND MOUNTS.",
+                            "INSPECT LABELS.",
+                            "PERFORM ELECTRICAL SAFETY TEST.",
+                            "PERFORM PHYSICAL INSPECTION OF POWER CORD AND PLUG.",
+                            "TEST BATTERY.",
+                            "VERIFY FLOW RATE ACCURACY."};
+    for (std::size_t i = 0; i < std::size(checks); ++i) {
+        record.checks[i] = checks[i];
+    }
+    return record;
+}
+
+// Each table's stated width and the sum of its grid columns, in twips.
+std::vector<std::pair<long, long>> TableWidths(const std::string& documentXml)
+{
+    std::vector<std::pair<long, long>> widths;
+    const std::regex tblW(R"re(<w:tblW w:w="(\d+)" w:type="dxa"/>)re");
+    const std::regex gridCol(R"re(<w:gridCol w:w="(\d+)"/>)re");
+    for (std::size_t at = documentXml.find("<w:tbl>"); at != std::string::npos;
+         at = documentXml.find("<w:tbl>", at + 1)) {
+        const std::size_t gridEnd = documentXml.find("</w:tblGrid>", at);
+        const std::string head = documentXml.substr(at, gridEnd - at);
+        std::smatch stated;
+        long grid = 0;
+        for (auto col = std::sregex_iterator(head.begin(), head.end(), gridCol); col != std::sregex_iterator(); ++col) {
+            grid += std::stol((*col)[1]);
+        }
+        widths.emplace_back(std::regex_search(head, stated, tblW) ? std::stol(stated[1]) : -1, grid);
+    }
+    return widths;
+}
+
+TEST_F(PrintedRecordTest, EveryTableFitsBetweenTheMarginsAndSaysHowWideItIs)
+{
+    constexpr long kTextWidthTwips = 9648; // 8.5 in less two margins of 0.9 in
+    std::vector<std::string> documents;
+    for (const InstrumentKind kind : {InstrumentKind::Quellmax, InstrumentKind::Kappa5100, InstrumentKind::Pactrx}) {
+        table = ResultsTable();
+        listing = ResultsListing();
+        Build(kind, SamplePrintout(kind), 0);
+        documents.push_back(savedPath);
+    }
+    const Result<std::string> workOrder = WriteWorkOrder(FilledWorkOrder(2));
+    ASSERT_TRUE(workOrder) << ComErrorText(workOrder.error());
+    documents.push_back(workOrder.value());
+    for (const std::string& path : documents) {
+        const auto widths = TableWidths(test::DocxReader::FromFile(path).Part("word/document.xml"));
+        ASSERT_GE(widths.size(), 5u) << path;
+        for (const auto& [stated, grid] : widths) {
+            EXPECT_EQ(stated, grid) << path;
+            EXPECT_LE(grid, kTextWidthTwips) << path;
+            EXPECT_GE(grid, kTextWidthTwips - 2) << path; // each as wide as the text, none narrower
+        }
+    }
 }
 
 // ---- on the printed page ----
@@ -318,6 +403,82 @@ TEST_F(PrintedPageTest, EveryReadingOfTheSampleRecordsIsOnThePage)
         EXPECT_NE(afterHeader.find(next), std::string::npos) << page;
         EXPECT_NE(PageWith(pages, "Non AC Powered Devices"), pages.size());
         EXPECT_EQ(PageWith(pages, "Non AC Powered Devices"), header);
+    }
+}
+
+// The words a page shows: what pdftotext lays out, split at blanks.
+std::set<std::string> Words(const std::vector<std::string>& pages)
+{
+    std::set<std::string> words;
+    for (const auto& page : pages) {
+        std::istringstream in(page);
+        for (std::string word; in >> word;) {
+            words.insert(word);
+        }
+    }
+    return words;
+}
+
+// The words of every table cell of the saved document.
+std::vector<std::string> CellWords(const std::string& docx)
+{
+    std::vector<std::string> words;
+    const Document doc = test::DocxReader::FromFile(docx).ReadDocument();
+    for (const Table* printed : Tables(doc)) {
+        for (const Row& row : printed->rows) {
+            for (const Cell& cell : row.cells) {
+                std::string text = Text(cell);
+                std::replace(text.begin(), text.end(), '|', ' ');
+                std::istringstream in(text);
+                for (std::string word; in >> word;) {
+                    words.push_back(word);
+                }
+            }
+        }
+    }
+    return words;
+}
+
+TEST_F(PrintedPageTest, NoDateOrWordBreaksInATableAndTheChecksHeadingStaysWithItsFirstCheck)
+{
+    std::vector<std::string> documents;
+    for (const InstrumentKind kind : {InstrumentKind::Quellmax, InstrumentKind::Kappa5100, InstrumentKind::Pactrx}) {
+        table = ResultsTable();
+        listing = ResultsListing();
+        Build(kind, SamplePrintout(kind), 0);
+        documents.push_back(savedPath);
+    }
+    // From 3 to 9 service lines the Checks heading passes the foot of the first page.
+    const std::size_t firstWorkOrder = documents.size();
+    for (int lines = 3; lines <= 9; ++lines) {
+        const Result<std::string> written = WriteWorkOrder(FilledWorkOrder(lines));
+        ASSERT_TRUE(written) << ComErrorText(written.error());
+        documents.push_back(written.value());
+    }
+    // One LibreOffice run converts them all.
+    const fs::path work = folder.path() / "printed";
+    std::string command = "soffice -env:UserInstallation=file://" + (work / "profile").string() +
+                          " --headless --convert-to pdf --outdir '" + (work / "out").string() + "'";
+    for (const auto& docx : documents) {
+        command += " '" + docx + "'";
+    }
+    ASSERT_EQ(std::system((command + " >/dev/null 2>&1").c_str()), 0) << command;
+
+    for (std::size_t d = 0; d < documents.size(); ++d) {
+        SCOPED_TRACE(documents[d]);
+        const std::vector<std::string> pages =
+            PdfPages(work / "out" / (fs::path(documents[d]).stem().string() + ".pdf"), work);
+        ASSERT_FALSE(pages.empty());
+        // A word broken across two lines of its cell is not a word on the page.
+        const std::set<std::string> shown = Words(pages);
+        for (const std::string& word : CellWords(documents[d])) {
+            EXPECT_EQ(shown.count(word), 1u) << "\"" << word << "\" is broken";
+        }
+        if (d >= firstWorkOrder) {
+            const std::size_t heading = PageWith(pages, "        Checks\n");
+            ASSERT_LT(heading, pages.size());
+            EXPECT_EQ(PageWith(pages, "CHECK ALARMS."), heading) << pages[heading];
+        }
     }
 }
 

@@ -193,7 +193,8 @@ TEST_F(RecordDocumentTest, DefibrillatorRecordReadBack)
                                                 "\t3. Energy Measured: 100.2 J   Voltage 1055 V   Current 26.4 A");
     EXPECT_EQ(defib.rows[0].heightPt, 63);
     EXPECT_EQ(CellText(defib.rows[0].cells[1]), "Complies (Pass)|Yes            No");
-    EXPECT_EQ(defib.gridColumnsPt, (std::vector<double>{381.6, 115.2}));
+    // 5.3 and 1.6 in scaled to the 6.7 in between the margins.
+    EXPECT_EQ(defib.gridColumnsPt, (std::vector<double>{370.55, 111.85}));
     const auto& function = defib.rows[0].cells[0].paragraphs[0].runs;
     EXPECT_TRUE(function[0].format.bold);
     EXPECT_EQ(function[0].format.size, 10);
@@ -292,7 +293,7 @@ TEST_F(RecordDocumentTest, PacemakerLinesShowTheEntryTheValueSearchPicks)
     EXPECT_EQ(CellText(id.rows[2].cells[1]), "Equipment ID:  PM-9||Serial Number:");
     EXPECT_EQ(CellText(id.rows[3].cells[1]), "Date:"); // the pacemaker record leaves the date to the pen
     EXPECT_EQ(tables[1]->rows[0].heightPt, 100);
-    EXPECT_EQ(tables[1]->gridColumnsPt, (std::vector<double>{396, 100.8}));
+    EXPECT_EQ(tables[1]->gridColumnsPt, (std::vector<double>{384.5, 97.9})); // 5.5 and 1.4 in, scaled to 6.7 in
 
     const auto& title = std::get<Paragraph>(doc.header.blocks[1]);
     EXPECT_EQ(title.runs[0].text, "Pacetrax 4000 Test Record");

@@ -1,3 +1,4 @@
+#include "docs/ColumnFit.h"
 #include "docs/DataSheet.h"
 #include "docs/RecordParts.h"
 #include "docs/RecordStyle.h"
@@ -238,15 +239,17 @@ int RowHeight(const std::vector<std::string>& lines, bool aed = false)
     return DefibrillatorRowHeight(static_cast<int>(lines.size()), aed);
 }
 
-// From the selected table: the function column, then the choice column.
+// From the selected table: the function column, then the choice column,
+// within the page in their proportions, the choices' words whole.
 void SetSectionColumnWidths(WordApplication& word)
 {
-    word.MoveLeft(kUnitCharacter);
-    word.SelectColumn();
-    word.SetColumnWidth(word.InchesToPoints(kFunctionColumnInches), kColumnWidthPoints);
-    word.MoveRight(kUnitCharacter);
-    word.SelectColumn();
-    word.SetColumnWidth(word.InchesToPoints(kCompliesColumnInches), kColumnWidthPoints);
+    const std::vector<double> widths =
+        FitColumns({{word.InchesToPoints(kFunctionColumnInches),
+                     CellWidthForWords({"Function: Defibrillator (Charge Time)"}, kFunctionSize, true), 0},
+                    {word.InchesToPoints(kCompliesColumnInches),
+                     CellWidthForWords({"Complies (Pass)", "Yes            No"}, kLabelSize, true), 0}},
+                   TextWidthPt(word));
+    SetColumnWidths(word, widths);
 }
 
 // "Complies (Pass)" over "Yes / No" in the right cell of each of the rows,

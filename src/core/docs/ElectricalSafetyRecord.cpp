@@ -1,3 +1,4 @@
+#include "docs/ColumnFit.h"
 #include "docs/DataSheet.h"
 #include "docs/RecordParts.h"
 #include "docs/RecordStyle.h"
@@ -94,18 +95,25 @@ void AddGridTable(WordApplication& word, int rows, int columns, TableHeading hea
     word.SetCellBorders(kLineStyleSingle, kLineStyleSingle);
 }
 
-// From the selected table: the four column widths, left to right; the last
-// column stays selected.
-void SetFourColumnWidths(WordApplication& word)
+// The four columns within the page, in their proportions, each holding the
+// words of its header (bold, heading size) and of the test names and readings
+// written below it whole.
+std::vector<double> FourColumnWidths(WordApplication& word, const std::array<std::string_view, 4>& headers,
+                                     const std::vector<std::string>& names, const std::vector<std::string>& readings)
 {
-    word.MoveLeft(kUnitCharacter);
-    word.SelectColumn();
-    word.SetColumnWidth(word.InchesToPoints(kNameColumnInches), kColumnWidthPoints);
-    for (const double inches : {kValueColumnInches, kPassFailColumnInches, kCommentsColumnInches}) {
-        word.MoveRight(kUnitCharacter);
-        word.SelectColumn();
-        word.SetColumnWidth(word.InchesToPoints(inches), kColumnWidthPoints);
+    const std::array<double, 4> inches = {kNameColumnInches, kValueColumnInches, kPassFailColumnInches,
+                                          kCommentsColumnInches};
+    std::vector<ColumnFit> columns;
+    for (std::size_t c = 0; c < 4; ++c) {
+        ColumnFit column;
+        column.preferredPt = word.InchesToPoints(inches[c]);
+        column.fixedPt = CellWidthForWords({std::string(headers[c])}, kHeadingSize, true);
+        column.entriesPt = c == 0   ? CellWidthForWords(names, kLabelSize, false)
+                           : c == 1 ? CellWidthForWords(readings, kLabelSize, false)
+                                    : 0;
+        columns.push_back(column);
     }
+    return FitColumns(columns, TextWidthPt(word));
 }
 
 // Back in the first cell, the headers in bold heading size, one a cell.
@@ -132,11 +140,13 @@ void WriteHeaderRow(WordApplication& word, const std::array<std::string_view, 4>
 // widths, the comments column in label size, then the bold header row, which
 // repeats on every page the table spans.
 void WriteFourColumnTable(WordApplication& word, int rows, const std::array<std::string_view, 4>& headers,
-                          bool fontInHeader)
+                          bool fontInHeader, const std::vector<std::string>& names = {},
+                          const std::vector<std::string>& readings = {})
 {
+    const std::vector<double> widths = FourColumnWidths(word, headers, names, readings);
     AddGridTable(word, rows, 4, TableHeading::FirstRow);
     word.SetRowHeight(kReadingRowHeight, kRowHeightAtLeast);
-    SetFourColumnWidths(word);
+    SetColumnWidths(word, widths);
     word.SetFontSize(kLabelSize);
     word.SetAlignment(kAlignLeft);
     WriteHeaderRow(word, headers, fontInHeader);
@@ -153,8 +163,16 @@ void WriteMeasurementTable(WordApplication& word, const DataSheetTables& tables,
         rowCount = 2; // an empty row to write in by hand
         rows.push_back(kNoRow);
     }
+    std::vector<std::string> names;
+    std::vector<std::string> readings;
+    for (const int i : rows) {
+        if (i != kNoRow) {
+            names.push_back(tables.listTestNames[static_cast<std::size_t>(i)]);
+            readings.push_back(tables.listReadings[static_cast<std::size_t>(i)]);
+        }
+    }
     WriteFourColumnTable(word, rowCount, {table.firstHeader, "Measured Value", "Pass / Fail", "Comments"},
-                         table.fontInHeader);
+                         table.fontInHeader, names, readings);
     word.MoveDown();
     for (int i = 0; i < 3; ++i) {
         word.MoveLeft(kUnitCharacter);

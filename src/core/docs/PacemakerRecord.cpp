@@ -1,3 +1,4 @@
+#include "docs/ColumnFit.h"
 #include "docs/DataSheet.h"
 #include "docs/RecordParts.h"
 #include "docs/RecordStyle.h"
@@ -109,12 +110,20 @@ void SetUpPacemakerTable(WordApplication& word, int rows, double height)
     word.ToggleBold();
     word.SetFontSize(kTextSize);
     word.SetAlignment(kAlignLeft);
+    // The two columns within the page in their proportions, the labels' and
+    // choices' words whole.
+    const std::vector<double> widths =
+        FitColumns({{word.InchesToPoints(kLinesColumnInches),
+                     CellWidthForWords({"Function :-Pulse Rate, Width& Current"}, kTextSize, true), 0},
+                    {word.InchesToPoints(kCompliesColumnInches),
+                     CellWidthForWords({"Complies (Pass)", "Yes          No"}, kTextSize, true), 0}},
+                   TextWidthPt(word));
     word.HomeOfRow(kUnitRow);
     word.SelectColumn();
-    word.SetColumnWidth(word.InchesToPoints(kLinesColumnInches), kColumnWidthPoints);
+    word.SetColumnWidth(widths[0], kColumnWidthPoints);
     word.MoveRight(kUnitCharacter);
     word.SelectColumn();
-    word.SetColumnWidth(word.InchesToPoints(kCompliesColumnInches), kColumnWidthPoints);
+    word.SetColumnWidth(widths[1], kColumnWidthPoints);
 }
 
 // "Function :" and the function's name after it.

@@ -1,5 +1,6 @@
 #include "docs/RecordParts.h"
 
+#include "docs/DocumentModel.h"
 #include "docs/RecordStyle.h"
 
 namespace tessaprint::docs {
@@ -99,10 +100,34 @@ void WriteBoldRecordCircle(WordApplication& word)
     word.ToggleBold();
 }
 
+double TextWidthPt(WordApplication& word)
+{
+    return kPageWidthPt - 2 * word.InchesToPoints(kSideMarginInches);
+}
+
+void SetColumnWidths(WordApplication& word, const std::vector<double>& widths)
+{
+    word.SelectTable(1);
+    word.MoveLeft(kUnitCharacter);
+    for (std::size_t c = 0; c < widths.size(); ++c) {
+        if (c > 0) {
+            word.MoveRight(kUnitCharacter);
+        }
+        word.SelectColumn();
+        word.SetColumnWidth(widths[c], kColumnWidthPoints);
+    }
+}
+
 void KeepTableTogether(WordApplication& word, TableHeading heading, bool keepWithFollowing)
 {
     word.SelectTable(1);
-    word.SetAllowBreakAcrossPages(false);
+    // The keep-with-next of a kept table's paragraphs holds its one row whole
+    // as well. Marked unsplittable besides, the row makes LibreOffice take the
+    // table for one that may never split, and for such a table it drops the
+    // keep: the heading stays at the foot of a page, its lines go to the next.
+    if (!keepWithFollowing) {
+        word.SetAllowBreakAcrossPages(false);
+    }
     // The cells take the formatting of the paragraph the table went into,
     // which may be a heading's kept with what follows it.
     word.SetKeepWithNext(keepWithFollowing);

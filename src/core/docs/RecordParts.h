@@ -6,6 +6,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace tessaprint::docs {
 
@@ -49,10 +50,18 @@ void WriteServiceChoices(WordApplication& word, const std::function<void(bool la
 // circle size among bold label-size labels.
 void WriteBoldRecordCircle(WordApplication& word);
 
+// The width between the side margins every document sets, in points: what a
+// table may take.
+double TextWidthPt(WordApplication& word);
+
+// The given widths, in points, to the columns of the table of the selection,
+// left to right; the last column stays selected.
+void SetColumnWidths(WordApplication& word, const std::vector<double>& widths);
+
 // How a table keeps together on the printed page. Every row stays whole on one
 // page. A heading row repeats on each page the table spans and stays with the
-// row below it; a table kept with what follows stays on the page of the
-// paragraph after it (a signature line).
+// row below it; a table kept with what follows (one row: a heading, the last
+// section before a signature) stays on the page of the paragraph after it.
 enum class TableHeading { None, FirstRow };
 // Called right after AddTable; the selection ends at the start of the first cell again.
 void KeepTableTogether(WordApplication& word, TableHeading heading, bool keepWithFollowing = false);

@@ -1,5 +1,6 @@
 #include "workorder/WorkOrderDocument.h"
 
+#include "docs/ColumnFit.h"
 #include "docs/DocumentEngine.h"
 #include "docs/RecordParts.h"
 #include "docs/RecordStyle.h"
@@ -60,21 +61,6 @@ void WriteLine(WordApplication& word, const std::string& text)
     word.NewParagraph();
 }
 
-// One results entry across the ten cells of a row, then down one row.
-void ResultsRow(WordApplication& word, const std::string& entry)
-{
-    if (!entry.empty()) {
-        std::string rest = entry;
-        for (int piece = 0; piece < 9; ++piece) {
-            word.WriteText(SplitOff(rest));
-            word.MoveRight(docs::kUnitCharacter);
-        }
-        word.WriteText(rest);
-        word.HomeOfRow(docs::kUnitRow);
-    }
-    word.MoveDown();
-}
-
 // After a blank line, the equipment's identification, place, inspections and warranty.
 void WriteEquipmentData(WordApplication& word, const WorkOrderRecord& r)
 {
@@ -130,36 +116,94 @@ void WriteServiceInformation(WordApplication& word, const WorkOrderRecord& r)
     }
 }
 
-// From the first row's start: the ten column headers, some columns with a
-// width of their own; back at the start of the header row.
-void WriteResultsHeaderRow(WordApplication& word)
+// The ten columns: header, the width the layout gives it in inches (0: what
+// the new table gave it, a tenth of the page's text width).
+struct ResultsColumn {
+    const char* header;
+    double inches;
+};
+constexpr std::array<ResultsColumn, 10> kResultsColumns = {{{"Date", 0.9},
+                                                            {"Tech", 0.6},
+                                                            {"Verb", 0.6},
+                                                            {"Noun", 0.6},
+                                                            {"Minutes", 0},
+                                                            {"R", 0.4},
+                                                            {"Part#", 0},
+                                                            {"Qty", 0.5},
+                                                            {"Unit Cost", 0.9},
+                                                            {"Description", 1.2}}};
+constexpr std::size_t kDateColumn = 0;
+// Any date as the form gives it: the figures are all equally wide.
+constexpr const char* kWidestDate = "00/00/0000";
+
+// The ten pieces of a results entry, split at its ';' as its row shows them.
+std::array<std::string, 10> ResultsPieces(const std::string& entry)
 {
-    struct Column {
-        const char* header;
-        double inches; // 0: left as the table made it
-    };
-    const std::array<Column, 10> columns = {{{"Date", 0.9},
-                                             {"Tech", 0.6},
-                                             {"Verb", 0.6},
-                                             {"Noun", 0.6},
-                                             {"Minutes", 0},
-                                             {"R", 0.4},
-                                             {"Part#", 0},
-                                             {"Qty", 0.5},
-                                             {"Unit Cost", 0.9},
-                                             {"Description", 1.2}}};
-    word.HomeOfRow(docs::kUnitRow);
-    for (std::size_t c = 0; c < columns.size(); ++c) {
-        if (columns[c].inches > 0) {
-            word.SelectColumn();
-            word.SetColumnWidth(word.InchesToPoints(columns[c].inches), docs::kColumnWidthPoints);
+    std::array<std::string, 10> pieces;
+    std::string rest = entry;
+    for (std::size_t piece = 0; piece < 9; ++piece) {
+        pieces[piece] = SplitOff(rest);
+    }
+    pieces[9] = rest;
+    return pieces;
+}
+
+// The columns within the page in the layout's proportions, each holding its
+// header's words and a date whole, and the words of the entries below it as
+// far as the page allows. Every cell is bold text size.
+std::vector<double> ResultsColumnWidths(WordApplication& word, const std::vector<std::string>& entries)
+{
+    const double textWidth = docs::TextWidthPt(word);
+    std::vector<docs::ColumnFit> columns;
+    for (std::size_t c = 0; c < kResultsColumns.size(); ++c) {
+        std::vector<std::string> fixed = {kResultsColumns[c].header};
+        if (c == kDateColumn) {
+            fixed.emplace_back(kWidestDate);
         }
-        word.WriteText(columns[c].header);
-        if (c + 1 < columns.size()) {
+        std::vector<std::string> written;
+        for (const auto& entry : entries) {
+            written.push_back(ResultsPieces(entry)[c]);
+        }
+        docs::ColumnFit column;
+        column.preferredPt = kResultsColumns[c].inches > 0 ? word.InchesToPoints(kResultsColumns[c].inches)
+                                                           : textWidth / kResultsColumns.size();
+        column.fixedPt = docs::CellWidthForWords(fixed, docs::kTextSize, true);
+        column.entriesPt = docs::CellWidthForWords(written, docs::kTextSize, true);
+        columns.push_back(column);
+    }
+    return docs::FitColumns(columns, textWidth);
+}
+
+// From the first row's start: the ten column headers, each column given its
+// width first; back at the start of the header row.
+void WriteResultsHeaderRow(WordApplication& word, const std::vector<double>& widths)
+{
+    word.HomeOfRow(docs::kUnitRow);
+    for (std::size_t c = 0; c < kResultsColumns.size(); ++c) {
+        word.SelectColumn();
+        word.SetColumnWidth(widths[c], docs::kColumnWidthPoints);
+        word.WriteText(kResultsColumns[c].header);
+        if (c + 1 < kResultsColumns.size()) {
             word.MoveRight(docs::kUnitCharacter);
         }
     }
     word.HomeOfRow(docs::kUnitRow);
+}
+
+// One results entry across the ten cells of a row, then down one row.
+void ResultsRow(WordApplication& word, const std::string& entry)
+{
+    if (!entry.empty()) {
+        const std::array<std::string, 10> pieces = ResultsPieces(entry);
+        for (std::size_t piece = 0; piece < pieces.size(); ++piece) {
+            word.WriteText(pieces[piece]);
+            if (piece + 1 < pieces.size()) {
+                word.MoveRight(docs::kUnitCharacter);
+            }
+        }
+        word.HomeOfRow(docs::kUnitRow);
+    }
+    word.MoveDown();
 }
 
 // A table of the header row and the first two results entries, rows at
@@ -167,13 +211,20 @@ void WriteResultsHeaderRow(WordApplication& word)
 void WriteResults(WordApplication& word, const WorkOrderRecord& r)
 {
     Heading(word, "Results");
+    std::vector<std::string> written;
+    for (const std::size_t slot : {0, 1}) {
+        if (!r.results[slot].empty()) {
+            written.push_back(r.results[slot]);
+        }
+    }
+    const std::vector<double> widths = ResultsColumnWidths(word, written);
     docs::AddLinedTable(word, 3, 10, docs::TableHeading::FirstRow);
     word.SetRowHeight(kResultsRowHeight, docs::kRowHeightAtLeast);
     // Every cell in bold, centred text size.
     word.SetFontSize(docs::kTextSize);
     word.ToggleBold();
     word.SetAlignment(docs::kAlignCentre);
-    WriteResultsHeaderRow(word);
+    WriteResultsHeaderRow(word, widths);
     word.MoveDown();
     // Slot 0 in row 2 and slot 1 in row 3, each moving down one row.
     ResultsRow(word, r.results[0]);
