@@ -321,3 +321,98 @@ TEST_F(EmptyEquipmentIdTest, ListingEveryItemIsBoundedByTheRecordsThemselves)
 
 } // namespace
 } // namespace tessaprint
+
+#include "link/Replay.h"
+#include "results/RecordStream.h"
+#include "results/RecordsOnSelector.h"
+#include "util/FileIo.h"
+
+#include <filesystem>
+
+namespace tessaprint {
+namespace {
+
+// A record as "ID|date|value|value…", from the table or from the stream.
+std::string Described(const std::string& id, const std::string& date, const std::vector<std::string>& values)
+{
+    std::string text = id + "|" + date;
+    for (const std::string& value : values) {
+        text += "|" + value;
+    }
+    return text;
+}
+
+// What the history takes from the table: the records on the selector.
+Lines TableRecords(const Lines& lines)
+{
+    ResultsTable table;
+    ResultsListing listing;
+    for (const std::string& line : lines) {
+        table.ParseResultLine(listing, line);
+    }
+    Lines records;
+    for (const int r : RecordsOnSelector(table, listing)) {
+        std::vector<std::string> values;
+        for (int n = 0; n < table.ValueCount(r); ++n) {
+            values.emplace_back(table.Value(r, n));
+        }
+        records.push_back(Described(table.EquipmentId(r), table.Date(r), values));
+    }
+    return records;
+}
+
+Lines StreamedRecords(const Lines& lines)
+{
+    Lines records;
+    RecordStream stream([&records](RecordStream::Record& record) {
+        records.push_back(Described(record.equipmentId, record.date, record.values));
+    });
+    for (const std::string& line : lines) {
+        stream.ParseResultLine(line);
+    }
+    stream.Finish();
+    return records;
+}
+
+TEST(RecordStreamTest, GivesTheRecordsTheTableListsForEveryPrintout)
+{
+    std::vector<Lines> captures = {
+        {},
+        {"1.Case Leakage 0.1 uA", "Date: 03/14/2015"}, // no ID at all: no record
+        {"1.Before 1 V", "Date: 01/02/2015", "EquipmentID: A", "2.After 2 V"},
+        {"EquipmentID:", "1.Leakage 5 uA", "EquipmentID: B", "1.Leakage 6 uA", "EquipmentID:", "EquipmentID: B"},
+        {"EquipmentID: A", "Date: 03/14/2015", "1.x 1", "Date: 03/15/2015", "EquipmentID: A", "2.y 2", "EquipmentID: B",
+         "Date: 04/01/2015", "EquipmentID: A", "Date:1/2/2016 EquipmentID: C 1.z 3", "Date: none"},
+    };
+    for (const auto& entry : std::filesystem::directory_iterator(TESSAPRINT_TEST_DATA_DIR)) {
+        if (entry.path().extension() == ".transcript" || entry.path().extension() == ".txt") {
+            const Result<std::string> bytes = ReadWholeFile(entry.path().string());
+            ASSERT_TRUE(bytes) << bytes.error().message;
+            ResultsTable table;
+            ResultsListing listing;
+            ReplayTranscript(bytes.value(), table, listing);
+            captures.push_back(listing.lines());
+        }
+    }
+    ASSERT_GT(captures.size(), 10u);
+    for (const Lines& lines : captures) {
+        EXPECT_EQ(StreamedRecords(lines), TableRecords(lines)) << (lines.empty() ? "" : lines.front());
+    }
+}
+
+TEST(RecordStreamTest, ARecordIsGivenOutAsSoonAsTheNextBegins)
+{
+    Lines given;
+    RecordStream stream([&given](RecordStream::Record& record) { given.push_back(record.equipmentId); });
+    for (const char* line : {"EquipmentID: A", "1.x 1", "2.y 2", "EquipmentID: A", "EquipmentID: B"}) {
+        stream.ParseResultLine(line);
+    }
+    EXPECT_EQ(given, (Lines{" A"})); // the same ID again is the same record
+    stream.ParseResultLine("1.z 3");
+    EXPECT_EQ(given.size(), 1u);
+    stream.Finish();
+    EXPECT_EQ(given, (Lines{" A", " B"}));
+}
+
+} // namespace
+} // namespace tessaprint

@@ -62,6 +62,21 @@ bool StartsReading(std::string_view rest)
 
 } // namespace
 
+ResultLineParts ReadResultLine(std::string_view line)
+{
+    ResultLineParts parts;
+    if (line.find("Date:") != std::string_view::npos && line.find('/') != std::string_view::npos) {
+        parts.date = TextAfter(line, ':');
+    }
+    if (line.find("EquipmentID") != std::string_view::npos) {
+        parts.equipmentId = TextAfter(line, ':');
+    }
+    if (line.find('.') != std::string_view::npos) {
+        parts.value = TextAfter(line, '.');
+    }
+    return parts;
+}
+
 ResultsTable::ResultsTable() : m_records(kInitialRecords)
 {
 }
@@ -115,22 +130,20 @@ void ResultsTable::Announce(EquipmentIdSelector& selector)
 
 void ResultsTable::ParseResultLine(EquipmentIdSelector& selector, std::string_view line)
 {
-    const bool hasId = line.find("EquipmentID") != std::string_view::npos;
-    const bool hasDate = line.find("Date:") != std::string_view::npos;
-    const bool hasSlash = line.find('/') != std::string_view::npos;
+    const ResultLineParts parts = ReadResultLine(line);
 
     // Stored as printed, leading blanks included ("Date: 03/14/2015" → " 03/14/2015").
-    if (hasDate && hasSlash) {
-        m_currentDate = std::string(TextAfter(line, ':'));
+    if (parts.date) {
+        m_currentDate = std::string(*parts.date);
     }
-    if (hasId) {
-        m_currentEquipmentId = std::string(TextAfter(line, ':'));
+    if (parts.equipmentId) {
+        m_currentEquipmentId = std::string(*parts.equipmentId);
     }
 
     // An ID line with nothing after it ("EquipmentID:") is a device whose ID
     // was not entered: a record of its own, listed under the empty text, so
     // that neither its readings nor the next device's are filed elsewhere.
-    if (hasId && m_announced.empty()) {
+    if (parts.equipmentId && m_announced.empty()) {
         // The first ID of a capture names the record already being filled.
         Announce(selector);
     } else if (m_currentEquipmentId != m_previousEquipmentId) {
@@ -151,12 +164,12 @@ void ResultsTable::ParseResultLine(EquipmentIdSelector& selector, std::string_vi
     record.equipmentId = m_idText;
     record.date = m_dateText;
 
-    if (line.find('.') != std::string_view::npos) {
+    if (parts.value) {
         const auto slot = static_cast<std::size_t>(m_valueIndex);
         if (record.values.size() <= slot) {
             record.values.resize(slot + 1);
         }
-        record.values[slot] = m_valueTexts.Store(TextAfter(line, '.'));
+        record.values[slot] = m_valueTexts.Store(*parts.value);
         ++m_valueIndex;
     }
 }

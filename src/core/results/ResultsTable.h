@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <deque>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -16,6 +17,16 @@ struct SplitReadingResult {
     std::string testName;
     std::string reading;
 };
+
+// What one line of results says: an equipment ID (the text after the first
+// ':' of a line that names EquipmentID), a date (of a line with "Date:" and a
+// '/'), a value (the text after the first '.'); any of them, or none.
+struct ResultLineParts {
+    std::optional<std::string_view> equipmentId;
+    std::optional<std::string_view> date;
+    std::optional<std::string_view> value;
+};
+ResultLineParts ReadResultLine(std::string_view line);
 
 // The captured results: one record per equipment ID, each with the date seen
 // while it was filled and its values in arrival order. The instrument's own
