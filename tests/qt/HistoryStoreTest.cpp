@@ -234,6 +234,56 @@ TEST_P(HistoryStoreContract, TwoBenchesOnOnePortInOneSecondKeepTheirCapturesAndE
     EXPECT_EQ(Lookup("B3").size(), 1u);
 }
 
+TEST_P(HistoryStoreContract, RecordsGivenOneAtATimeAreDecidedByTheirCountsAndAFailedSourceLeavesTheStoreAsItWas)
+{
+    HistoryCapture part =
+        MakeCapture("streamed-1", "2026-06-03T09:00:00", {MakeRecord("S-1", "06/03/2026", {"Line Voltage 120 V"})});
+    part.captureId = "1d4c6f0a-8b2e-4f3d-9a71-5e0c2b8d4f11";
+    ASSERT_EQ(Record(part), RecordOutcome::Added);
+
+    // The same capture grown by a record, given one record at a time.
+    HistoryCapture grown = part;
+    grown.linesHash = "streamed-2";
+    grown.records[0].readings.push_back({2, "Ground Resistance 0.1 Ohms", "Ground Resistance", "0.1 Ohms"});
+    grown.records.push_back(MakeRecord("S-2", "06/03/2026", {"Case Leakage 0.2 uA", "Line Voltage 119 V"}));
+    grown.records.back().position = 1;
+    const history::HistoryCaptureHeader header = history::HeaderOf(grown);
+    int calls = 0;
+    // Fails after its first record, as a file that stops reading does.
+    const history::HistoryRecordSource failing = [&](const history::HistoryRecordSink& take) -> Result<void> {
+        ++calls;
+        if (Result<void> taken = take(grown.records[0]); !taken) {
+            return taken;
+        }
+        return Error{kErrorFail, "cannot read the file"};
+    };
+    const auto failed = Store().RecordInParts(header, failing);
+    ASSERT_FALSE(failed);
+    EXPECT_EQ(failed.error().message, "cannot read the file");
+    // Fewer records than counted (a file that shrank between its readings) fail too.
+    const history::HistoryRecordSource shrunk = [&](const history::HistoryRecordSink& take) {
+        return take(grown.records[0]);
+    };
+    EXPECT_FALSE(Store().RecordInParts(header, shrunk));
+    // Neither left anything, nor took the smaller part away.
+    ASSERT_EQ(Lookup("S-1").size(), 1u);
+    EXPECT_EQ(Lookup("S-1")[0].readings.size(), 1u);
+    EXPECT_TRUE(Lookup("S-2").empty());
+
+    EXPECT_EQ(Store().RecordInParts(header, history::RecordsOf(grown)).value(), RecordOutcome::Added);
+    ASSERT_EQ(Lookup("S-1").size(), 1u);
+    EXPECT_EQ(Lookup("S-1")[0].readings.size(), 2u);
+    ASSERT_EQ(Lookup("S-2").size(), 1u);
+    EXPECT_EQ(Lookup("S-2")[0].readings[1].value, "Line Voltage 119 V");
+    // Already there, or a smaller part of what is there: told by the header, the records never read.
+    calls = 0;
+    EXPECT_EQ(Store().RecordInParts(header, failing).value(), RecordOutcome::AlreadyThere);
+    history::HistoryCaptureHeader smaller = history::HeaderOf(part);
+    smaller.linesHash = "streamed-3";
+    EXPECT_EQ(Store().RecordInParts(smaller, failing).value(), RecordOutcome::AlreadyThere);
+    EXPECT_EQ(calls, 0);
+}
+
 TEST_P(HistoryStoreContract, ControlCharactersInALineAreStoredAsReplacementCharactersAndTabsKept)
 {
     // The receive path keeps a NUL or an escape in mid-line.

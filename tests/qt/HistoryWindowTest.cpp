@@ -52,14 +52,17 @@ public:
         : m_store(store), m_refusedId(std::move(refusedId))
     {
     }
-    Result<history::RecordOutcome> Record(const HistoryCapture& capture) override
+    Result<history::RecordOutcome> RecordInParts(const history::HistoryCaptureHeader& header,
+                                                 const history::HistoryRecordSource& records) override
     {
-        for (const HistoryRecord& record : capture.records) {
-            if (record.equipmentId == m_refusedId) {
-                return Error{history::kErrorCaptureRefused, "value too long for type character varying(8)"};
-            }
-        }
-        return m_store.Record(capture);
+        return m_store.RecordInParts(header, [&](const history::HistoryRecordSink& take) {
+            return records([&](const HistoryRecord& record) -> Result<void> {
+                if (record.equipmentId == m_refusedId) {
+                    return Error{history::kErrorCaptureRefused, "value too long for type character varying(8)"};
+                }
+                return take(record);
+            });
+        });
     }
     Result<std::vector<HistoryRecord>> Lookup(const std::string& id) override { return m_store.Lookup(id); }
     Result<std::vector<std::string>> Ids(const std::string& prefix, int limit) override

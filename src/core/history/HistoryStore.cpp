@@ -63,7 +63,7 @@ std::optional<std::string> ParseTestDay(const std::string& printed)
     return std::string(iso);
 }
 
-bool IsLiveCapture(const HistoryCapture& capture)
+bool IsLiveCapture(const HistoryCaptureInfo& capture)
 {
     return !capture.port.empty() && !capture.archiveName.empty();
 }
@@ -77,7 +77,7 @@ std::int64_t ReadingCount(const HistoryCapture& capture)
     return count;
 }
 
-std::string LegacyCaptureKey(const HistoryCapture& capture)
+std::string LegacyCaptureKey(const HistoryCaptureInfo& capture)
 {
     if (IsLiveCapture(capture)) {
         return "live\n" + capture.port + "\n" + capture.capturedAt + "\n" + capture.archiveName;
@@ -85,7 +85,7 @@ std::string LegacyCaptureKey(const HistoryCapture& capture)
     return "lines\n" + capture.linesHash;
 }
 
-bool IsSameCapture(const HistoryCapture& a, const HistoryCapture& b)
+bool IsSameCapture(const HistoryCaptureInfo& a, const HistoryCaptureInfo& b)
 {
     const std::string keyA = a.captureId.empty() ? LegacyCaptureKey(a) : a.captureId;
     const std::string keyB = b.captureId.empty() ? LegacyCaptureKey(b) : b.captureId;
@@ -135,26 +135,98 @@ std::string StoredText(std::string_view text)
     return stored;
 }
 
+HistoryCaptureHeader HeaderOf(const HistoryCapture& capture)
+{
+    HistoryCaptureHeader header;
+    static_cast<HistoryCaptureInfo&>(header) = capture;
+    header.recordCount = static_cast<std::int64_t>(capture.records.size());
+    header.readingCount = ReadingCount(capture);
+    return header;
+}
+
+HistoryRecordSource RecordsOf(const HistoryCapture& capture)
+{
+    return [&capture](const HistoryRecordSink& take) -> Result<void> {
+        for (const HistoryRecord& record : capture.records) {
+            if (Result<void> taken = take(record); !taken) {
+                return taken;
+            }
+        }
+        return {};
+    };
+}
+
+Result<void> TakeCountedRecords(const HistoryCaptureHeader& header, const HistoryRecordSource& source,
+                                const HistoryRecordSink& take)
+{
+    std::int64_t records = 0;
+    std::int64_t readings = 0;
+    const Result<void> given = source([&](const HistoryRecord& record) -> Result<void> {
+        ++records;
+        readings += static_cast<std::int64_t>(record.readings.size());
+        return take(record);
+    });
+    if (!given) {
+        return given;
+    }
+    if (records != header.recordCount || readings != header.readingCount) {
+        return Error{kErrorFail, "the capture " + header.archiveName + " gave " + std::to_string(records) +
+                                     " records of " + std::to_string(readings) + " readings where " +
+                                     std::to_string(header.recordCount) + " of " + std::to_string(header.readingCount) +
+                                     " were counted"};
+    }
+    return {};
+}
+
+namespace {
+
+HistoryRecord StartRecord(std::string_view equipmentId, std::string_view date, int position, int values)
+{
+    HistoryRecord record;
+    record.equipmentId = std::string(TrimBlanks(equipmentId));
+    record.testDate = std::string(TrimBlanks(date));
+    record.testDay = ParseTestDay(record.testDate);
+    record.position = position;
+    record.readings.reserve(static_cast<std::size_t>(values));
+    return record;
+}
+
+void AddReading(HistoryRecord& record, std::string value)
+{
+    SplitReadingResult split = ResultsTable::SplitReading(value);
+    const int item = static_cast<int>(record.readings.size()) + 1;
+    record.readings.push_back({item, std::move(value), std::move(split.testName), std::move(split.reading)});
+}
+
+} // namespace
+
 HistoryCapture MakeHistoryCapture(const ResultsTable& table, const EquipmentIdSelector& selector)
 {
     HistoryCapture capture;
     int position = 0;
     for (const int r : RecordsOnSelector(table, selector)) {
-        HistoryRecord record;
-        record.equipmentId = std::string(TrimBlanks(table.EquipmentId(r)));
-        record.testDate = std::string(TrimBlanks(table.Date(r)));
-        record.testDay = ParseTestDay(record.testDate);
-        record.position = position++;
         const int values = table.ValueCount(r);
-        record.readings.reserve(static_cast<std::size_t>(values));
+        HistoryRecord record = StartRecord(table.EquipmentId(r), table.Date(r), position++, values);
         for (int n = 0; n < values; ++n) {
-            const std::string_view value = table.Value(r, n);
-            SplitReadingResult split = ResultsTable::SplitReading(value);
-            record.readings.push_back({n + 1, std::string(value), std::move(split.testName), std::move(split.reading)});
+            AddReading(record, std::string(table.Value(r, n)));
         }
         capture.records.push_back(std::move(record));
     }
     return capture;
+}
+
+RecordStream::Take ToHistoryRecords(std::function<void(HistoryRecord& record)> take)
+{
+    return [take = std::move(take), position = 0](RecordStream::Record& parsed) mutable {
+        HistoryRecord record =
+            StartRecord(parsed.equipmentId, parsed.date, position++, static_cast<int>(parsed.values.size()));
+        for (std::string& value : parsed.values) {
+            AddReading(record, std::move(value));
+        }
+        // The value texts went into the readings: the record is given back empty.
+        parsed.values.clear();
+        take(record);
+    };
 }
 
 } // namespace tessaprint::history

@@ -1,11 +1,13 @@
 #pragma once
 
 #include "results/InstrumentKind.h"
+#include "results/RecordStream.h"
 #include "results/ResultsTable.h"
 #include "results/ResultsViews.h"
 #include "util/Result.h"
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -38,8 +40,8 @@ struct HistoryRecord {
     std::string kind;       // "Quellmax", "Kappa 5100", "PTRX" or ""
 };
 
-// A capture whose results are ready, as the history keeps it.
-struct HistoryCapture {
+// What the history keeps of a capture besides its records.
+struct HistoryCaptureInfo {
     // The capture's own identity, made when it is made (NewCaptureId) and kept
     // with it everywhere: a capture recorded again, grown, has the same one.
     // A saved capture's is derived from its lines; empty: the store derives
@@ -50,8 +52,37 @@ struct HistoryCapture {
     std::string port;        // "COM1", or "" (an import)
     std::string archiveName; // the archive .txt's file name, or the imported file's
     std::string linesHash;   // hex SHA-256 of the lines joined with CR LF: the same capture twice has the same hash
+};
+
+// A capture whose results are ready, as the history keeps it.
+struct HistoryCapture : HistoryCaptureInfo {
     std::vector<HistoryRecord> records;
 };
+
+// A capture whose records come one at a time (HistoryRecordSource): what a
+// store decides by before it takes the first ("already there", "a larger
+// part of the same capture is there") and checks them against.
+struct HistoryCaptureHeader : HistoryCaptureInfo {
+    std::int64_t recordCount = 0;
+    std::int64_t readingCount = 0;
+};
+
+// Takes one record of a capture; its failure stops the source.
+using HistoryRecordSink = std::function<Result<void>(const HistoryRecord& record)>;
+// Gives a capture's records to the sink in order, each once, and fails when
+// they cannot be given (a file that no longer reads) or the sink failed.
+// Called again, it gives the same records from the first: a store that tries
+// its transaction again calls it again.
+using HistoryRecordSource = std::function<Result<void>(const HistoryRecordSink& take)>;
+
+HistoryCaptureHeader HeaderOf(const HistoryCapture& capture);
+// The capture's records, as a source (the capture must outlive it).
+HistoryRecordSource RecordsOf(const HistoryCapture& capture);
+// Calls source with take and checks that it gave the records the header
+// counted: records that are not those (a file that changed between its
+// readings) fail, and the store's transaction with them.
+Result<void> TakeCountedRecords(const HistoryCaptureHeader& header, const HistoryRecordSource& source,
+                                const HistoryRecordSink& take);
 
 // What Record did.
 enum class RecordOutcome { Added, AlreadyThere };
@@ -65,7 +96,16 @@ public:
     virtual ~HistoryStore() = default;
     // Adds the capture and its records unless a capture with the same
     // linesHash is there already.
-    virtual Result<RecordOutcome> Record(const HistoryCapture& capture) = 0;
+    Result<RecordOutcome> Record(const HistoryCapture& capture)
+    {
+        return RecordInParts(HeaderOf(capture), RecordsOf(capture));
+    }
+    // The same for a capture whose records come one at a time, in one
+    // transaction: the store holds one record at a time, not the capture.
+    // "Already there" and a larger part are decided by the header before
+    // records calls the sink (then it is not called at all).
+    virtual Result<RecordOutcome> RecordInParts(const HistoryCaptureHeader& header,
+                                                const HistoryRecordSource& records) = 0;
     // Every record of the ID (exact, after trimming), oldest first: by test
     // day (records without one by capture time), then capture time.
     virtual Result<std::vector<HistoryRecord>> Lookup(const std::string& equipmentId) = 0;
@@ -74,18 +114,18 @@ public:
 };
 
 // A capture received through a port, as opposed to a file imported.
-bool IsLiveCapture(const HistoryCapture& capture);
+bool IsLiveCapture(const HistoryCaptureInfo& capture);
 std::int64_t ReadingCount(const HistoryCapture& capture);
 // A printout that paused past the quiet time is recorded again, grown, with
 // the identity it had: two captures are one when their identities are equal
 // (a capture without one by LegacyCaptureKey). Of its parts a store keeps the
 // one with more readings (the later one when equal), so no reading is listed
 // twice.
-bool IsSameCapture(const HistoryCapture& a, const HistoryCapture& b);
+bool IsSameCapture(const HistoryCaptureInfo& a, const HistoryCaptureInfo& b);
 // What a capture without an identity of its own is known by: a live one by
 // its port, time and archive name (the rule before captures had identities),
 // any other by its lines.
-std::string LegacyCaptureKey(const HistoryCapture& capture);
+std::string LegacyCaptureKey(const HistoryCaptureInfo& capture);
 // A new random identity (a version 4 UUID, "xxxxxxxx-xxxx-4xxx-yxxx-xxxxxxxxxxxx").
 std::string NewCaptureId();
 
@@ -99,6 +139,10 @@ std::string StoredText(std::string_view text);
 // linesHash is left for the caller (the core has no hash function; the Qt
 // layer fills it with QCryptographicHash).
 HistoryCapture MakeHistoryCapture(const ResultsTable& table, const EquipmentIdSelector& selector);
+// The same records of lines parsed one by one, for a RecordStream: each
+// record as MakeHistoryCapture makes it, numbered from 0 as they come, goes
+// to take as soon as it is complete.
+RecordStream::Take ToHistoryRecords(std::function<void(HistoryRecord& record)> take);
 
 // "03/14/2015", "3/7/2015" -> "2015-03-14"; nothing for anything else
 // (a month over 12, a day the month has not, two-digit years).

@@ -17,7 +17,10 @@ std::string Lower(std::string text)
 class BorrowedStore : public HistoryStore {
 public:
     explicit BorrowedStore(HistoryStore& store) : m_store(store) {}
-    Result<RecordOutcome> Record(const HistoryCapture& capture) override { return m_store.Record(capture); }
+    Result<RecordOutcome> RecordInParts(const HistoryCaptureHeader& header, const HistoryRecordSource& records) override
+    {
+        return m_store.RecordInParts(header, records);
+    }
     Result<std::vector<HistoryRecord>> Lookup(const std::string& equipmentId) override
     {
         return m_store.Lookup(equipmentId);
@@ -52,21 +55,33 @@ HistoryCapture AsStored(const HistoryCapture& capture)
 
 } // namespace
 
-Result<RecordOutcome> MemoryHistoryStore::Record(const HistoryCapture& capture)
+Result<RecordOutcome> MemoryHistoryStore::RecordInParts(const HistoryCaptureHeader& header,
+                                                        const HistoryRecordSource& records)
 {
     const std::lock_guard lock(m_mutex);
     ++m_recordCalls;
     if (m_failWith) {
         return *m_failWith;
     }
-    if (m_hashes.count(capture.linesHash) != 0) {
+    if (m_hashes.count(header.linesHash) != 0) {
         return RecordOutcome::AlreadyThere;
     }
     // The same capture, grown or not: the part with more readings stays.
     for (const HistoryCapture& part : m_captures) {
-        if (IsSameCapture(capture, part) && ReadingCount(part) > ReadingCount(capture)) {
+        if (IsSameCapture(header, part) && ReadingCount(part) > header.readingCount) {
             return RecordOutcome::AlreadyThere;
         }
+    }
+    HistoryCapture capture;
+    static_cast<HistoryCaptureInfo&>(capture) = header;
+    // Taken whole before anything changes: a source that fails leaves the store as it was.
+    if (Result<void> taken = TakeCountedRecords(header, records,
+                                                [&capture](const HistoryRecord& record) -> Result<void> {
+                                                    capture.records.push_back(record);
+                                                    return {};
+                                                });
+        !taken) {
+        return taken.error();
     }
     for (auto part = m_captures.begin(); part != m_captures.end();) {
         if (IsSameCapture(capture, *part)) {

@@ -18,7 +18,8 @@ namespace tessaprint::history {
 // server that cannot be reached does.
 class MemoryHistoryStore : public HistoryStore {
 public:
-    Result<RecordOutcome> Record(const HistoryCapture& capture) override;
+    Result<RecordOutcome> RecordInParts(const HistoryCaptureHeader& header,
+                                        const HistoryRecordSource& records) override;
     Result<std::vector<HistoryRecord>> Lookup(const std::string& equipmentId) override;
     Result<std::vector<std::string>> Ids(const std::string& prefix, int limit) override;
 

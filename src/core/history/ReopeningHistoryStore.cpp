@@ -14,13 +14,14 @@ Result<HistoryStore*> ReopeningHistoryStore::Store()
     return m_store.get();
 }
 
-Result<RecordOutcome> ReopeningHistoryStore::Record(const HistoryCapture& capture)
+Result<RecordOutcome> ReopeningHistoryStore::RecordInParts(const HistoryCaptureHeader& header,
+                                                           const HistoryRecordSource& records)
 {
     const Result<HistoryStore*> store = Store();
     if (!store) {
         return store.error();
     }
-    return store.value()->Record(capture);
+    return store.value()->RecordInParts(header, records);
 }
 
 Result<std::vector<HistoryRecord>> ReopeningHistoryStore::Lookup(const std::string& equipmentId)

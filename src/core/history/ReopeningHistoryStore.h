@@ -18,7 +18,8 @@ public:
 
     explicit ReopeningHistoryStore(Opener open) : m_open(std::move(open)) {}
 
-    Result<RecordOutcome> Record(const HistoryCapture& capture) override;
+    Result<RecordOutcome> RecordInParts(const HistoryCaptureHeader& header,
+                                        const HistoryRecordSource& records) override;
     Result<std::vector<HistoryRecord>> Lookup(const std::string& equipmentId) override;
     Result<std::vector<std::string>> Ids(const std::string& prefix, int limit) override;
 

@@ -18,14 +18,14 @@ std::string Derived(const std::string& key)
 
 } // namespace
 
-std::string CaptureIdentity(const HistoryCapture& capture)
+std::string CaptureIdentity(const HistoryCaptureInfo& capture)
 {
     return capture.captureId.empty() ? Derived(LegacyCaptureKey(capture)) : capture.captureId;
 }
 
 std::string SavedCaptureIdentity(const std::string& linesHash)
 {
-    HistoryCapture saved;
+    HistoryCaptureInfo saved;
     saved.linesHash = linesHash;
     return Derived(LegacyCaptureKey(saved));
 }

@@ -607,21 +607,23 @@ Result<void> SqlHistoryStore::BeginWrite()
     return ExecDirect(QStringLiteral("BEGIN IMMEDIATE"), "cannot start a transaction");
 }
 
-Result<RecordOutcome> SqlHistoryStore::Record(const HistoryCapture& capture)
+Result<RecordOutcome> SqlHistoryStore::RecordInParts(const HistoryCaptureHeader& header,
+                                                     const HistoryRecordSource& records)
 {
     Error last{kErrorFail, ""};
     for (int attempt = 0; attempt < kAttempts; ++attempt) {
         if (Result<void> connected = EnsureConnected(); !connected) {
             return connected.error();
         }
-        Result<RecordOutcome> outcome = RecordOnce(capture);
+        Result<RecordOutcome> outcome = RecordOnce(header, records);
         if (outcome) {
             return outcome;
         }
         last = outcome.error();
-        // A lost race or connection is tried again; on the next try the
-        // UNIQUE lines_hash finds a capture the other writer (or a commit
-        // whose answer was lost) put there.
+        // A lost race or connection is tried again, the records given again
+        // from the first; on the next try the UNIQUE lines_hash finds a
+        // capture the other writer (or a commit whose answer was lost) put
+        // there.
         if (last.code != kErrorUnreachable && !m_lastRetryable) {
             break;
         }
@@ -635,7 +637,7 @@ Result<RecordOutcome> SqlHistoryStore::Record(const HistoryCapture& capture)
     return last;
 }
 
-Result<bool> SqlHistoryStore::ReplaceEarlierPart(const HistoryCapture& capture, const QString& identity,
+Result<bool> SqlHistoryStore::ReplaceEarlierPart(const HistoryCaptureHeader& header, const QString& identity,
                                                  qlonglong captureId)
 {
     // A printout that paused past the quiet time is recorded when its first
@@ -643,7 +645,7 @@ Result<bool> SqlHistoryStore::ReplaceEarlierPart(const HistoryCapture& capture, 
     // identity), grown. The larger part stays, so no reading is listed twice.
     // Another capture of the same port, second and archive name (another
     // bench's) is a capture of its own.
-    const std::string what = "cannot record the capture " + capture.archiveName;
+    const std::string what = "cannot record the capture " + header.archiveName;
     Result<QSqlQuery*> earlier = Prepared(QStringLiteral(
         "SELECT c.id, (SELECT COUNT(*) FROM readings r JOIN records d ON r.record_id = d.id WHERE d.capture_id = c.id) "
         "FROM captures c WHERE c.capture_uid = ? AND c.id <> ?"));
@@ -656,7 +658,7 @@ Result<bool> SqlHistoryStore::ReplaceEarlierPart(const HistoryCapture& capture, 
     if (!query.exec()) {
         return Failure(what, query.lastError());
     }
-    const qlonglong readings = ReadingCount(capture);
+    const qlonglong readings = header.readingCount;
     std::vector<qlonglong> parts;
     while (query.next()) {
         if (query.value(1).toLongLong() > readings) {
@@ -685,29 +687,61 @@ Result<bool> SqlHistoryStore::ReplaceEarlierPart(const HistoryCapture& capture, 
     return true;
 }
 
-Result<RecordOutcome> SqlHistoryStore::RecordOnce(const HistoryCapture& capture)
+Error SqlHistoryStore::CaptureStatementFailed(const std::string& what, const QSqlError& error)
+{
+    // Another writer won the race (serialization failure, deadlock, unique
+    // violation), or the database refuses what the capture holds.
+    const QString state = error.nativeErrorCode();
+    m_lastRetryable = IsPostgres() && (state == "40001" || state == "40P01" || state == "23505");
+    m_lastRefused = IsRefusal(error);
+    return Failure(what, error);
+}
+
+Result<void> SqlHistoryStore::InsertPendingReadings(const std::string& what)
+{
+    if (m_pendingReadings.empty()) {
+        return {};
+    }
+    const int rows = static_cast<int>(m_pendingReadings.size());
+    Result<QSqlQuery*> insertReadings = Prepared(ReadingsInsert(rows));
+    if (!insertReadings) {
+        return insertReadings.error();
+    }
+    QSqlQuery& readingsQuery = *insertReadings.value();
+    for (int row = 0; row < rows; ++row) {
+        const PendingReading& pending = m_pendingReadings[static_cast<std::size_t>(row)];
+        const int at = row * 5;
+        readingsQuery.bindValue(at, pending.recordId);
+        readingsQuery.bindValue(at + 1, pending.item);
+        readingsQuery.bindValue(at + 2, pending.value);
+        readingsQuery.bindValue(at + 3, pending.test);
+        readingsQuery.bindValue(at + 4, pending.reading);
+    }
+    m_pendingReadings.clear();
+    if (!readingsQuery.exec()) {
+        return CaptureStatementFailed(what, readingsQuery.lastError());
+    }
+    readingsQuery.finish();
+    return {};
+}
+
+Result<RecordOutcome> SqlHistoryStore::RecordOnce(const HistoryCaptureHeader& header,
+                                                  const HistoryRecordSource& records)
 {
     m_lastRetryable = false;
     m_lastRefused = false;
+    m_pendingReadings.clear();
     if (Result<void> begun = BeginWrite(); !begun) {
         return begun.error();
     }
-    const std::string what = "cannot record the capture " + capture.archiveName;
+    const std::string what = "cannot record the capture " + header.archiveName;
     const auto fail = [this](const Error& error) -> Result<RecordOutcome> {
+        m_pendingReadings.clear();
         Rollback();
         return error;
     };
-    // A statement of the capture's that failed: another writer won the race
-    // (serialization failure, deadlock, unique violation), or the database
-    // refuses what the capture holds.
-    const auto failed = [this, &what, &fail](const QSqlError& error) {
-        const QString state = error.nativeErrorCode();
-        m_lastRetryable = IsPostgres() && (state == "40001" || state == "40P01" || state == "23505");
-        m_lastRefused = IsRefusal(error);
-        return fail(Failure(what, error));
-    };
 
-    const QString identity = Stored(CaptureIdentity(capture));
+    const QString identity = Stored(CaptureIdentity(header));
     Result<QSqlQuery*> insertCapture = Prepared(QStringLiteral(
         "INSERT INTO captures (captured_at, kind, port, archive_name, lines_hash, recorded_at, capture_uid) "
         "VALUES (?, ?, ?, ?, ?, CAST(CURRENT_TIMESTAMP AS TEXT), ?) "
@@ -716,14 +750,14 @@ Result<RecordOutcome> SqlHistoryStore::RecordOnce(const HistoryCapture& capture)
         return fail(insertCapture.error());
     }
     QSqlQuery& captureQuery = *insertCapture.value();
-    captureQuery.bindValue(0, Stored(capture.capturedAt));
-    captureQuery.bindValue(1, Stored(capture.kind));
-    captureQuery.bindValue(2, Stored(capture.port));
-    captureQuery.bindValue(3, Stored(capture.archiveName));
-    captureQuery.bindValue(4, Stored(capture.linesHash));
+    captureQuery.bindValue(0, Stored(header.capturedAt));
+    captureQuery.bindValue(1, Stored(header.kind));
+    captureQuery.bindValue(2, Stored(header.port));
+    captureQuery.bindValue(3, Stored(header.archiveName));
+    captureQuery.bindValue(4, Stored(header.linesHash));
     captureQuery.bindValue(5, identity);
     if (!captureQuery.exec()) {
-        return failed(captureQuery.lastError());
+        return fail(CaptureStatementFailed(what, captureQuery.lastError()));
     }
     if (!captureQuery.next()) {
         // The hash is there: this capture was recorded before.
@@ -732,7 +766,7 @@ Result<RecordOutcome> SqlHistoryStore::RecordOnce(const HistoryCapture& capture)
     }
     const qlonglong captureId = captureQuery.value(0).toLongLong();
     captureQuery.finish();
-    if (Result<bool> grown = ReplaceEarlierPart(capture, identity, captureId); !grown) {
+    if (Result<bool> grown = ReplaceEarlierPart(header, identity, captureId); !grown) {
         return fail(grown.error());
     } else if (!grown.value()) {
         // A larger part of this very capture is there already.
@@ -746,12 +780,8 @@ Result<RecordOutcome> SqlHistoryStore::RecordOnce(const HistoryCapture& capture)
     if (!insertRecord) {
         return fail(insertRecord.error());
     }
-    struct PendingReading {
-        qlonglong recordId;
-        const HistoryReading* reading;
-    };
-    std::vector<PendingReading> readings;
-    for (const HistoryRecord& record : capture.records) {
+    // Each record goes in as it comes; its readings wait for a full statement.
+    const auto take = [&](const HistoryRecord& record) -> Result<void> {
         QSqlQuery& recordQuery = *insertRecord.value();
         recordQuery.bindValue(0, captureId);
         recordQuery.bindValue(1, record.position);
@@ -760,38 +790,29 @@ Result<RecordOutcome> SqlHistoryStore::RecordOnce(const HistoryCapture& capture)
         recordQuery.bindValue(4, NullableText(record.testDay));
         recordQuery.bindValue(5, Stored(AsciiLower(record.equipmentId)));
         if (!recordQuery.exec() || !recordQuery.next()) {
-            return failed(recordQuery.lastError());
+            return CaptureStatementFailed(what, recordQuery.lastError());
         }
         const qlonglong recordId = recordQuery.value(0).toLongLong();
         recordQuery.finish();
         for (const HistoryReading& reading : record.readings) {
-            readings.push_back({recordId, &reading});
+            m_pendingReadings.push_back(
+                {recordId, reading.item, Stored(reading.value), Stored(reading.test), Stored(reading.reading)});
+            if (static_cast<int>(m_pendingReadings.size()) == kReadingsPerInsert) {
+                if (Result<void> inserted = InsertPendingReadings(what); !inserted) {
+                    return inserted;
+                }
+            }
         }
+        return {};
+    };
+    if (Result<void> taken = TakeCountedRecords(header, records, take); !taken) {
+        return fail(taken.error());
     }
-
-    for (std::size_t start = 0; start < readings.size(); start += kReadingsPerInsert) {
-        const int rows = static_cast<int>(std::min<std::size_t>(kReadingsPerInsert, readings.size() - start));
-        Result<QSqlQuery*> insertReadings = Prepared(ReadingsInsert(rows));
-        if (!insertReadings) {
-            return fail(insertReadings.error());
-        }
-        QSqlQuery& readingsQuery = *insertReadings.value();
-        for (int row = 0; row < rows; ++row) {
-            const PendingReading& pending = readings[start + static_cast<std::size_t>(row)];
-            const int at = row * 5;
-            readingsQuery.bindValue(at, pending.recordId);
-            readingsQuery.bindValue(at + 1, pending.reading->item);
-            readingsQuery.bindValue(at + 2, Stored(pending.reading->value));
-            readingsQuery.bindValue(at + 3, Stored(pending.reading->test));
-            readingsQuery.bindValue(at + 4, Stored(pending.reading->reading));
-        }
-        if (!readingsQuery.exec()) {
-            return failed(readingsQuery.lastError());
-        }
-        readingsQuery.finish();
+    if (Result<void> inserted = InsertPendingReadings(what); !inserted) {
+        return fail(inserted.error());
     }
     if (!m_db.commit()) {
-        return failed(m_db.lastError());
+        return fail(CaptureStatementFailed(what, m_db.lastError()));
     }
     return RecordOutcome::Added;
 }

@@ -42,7 +42,8 @@ public:
     SqlHistoryStore(const SqlHistoryStore&) = delete;
     SqlHistoryStore& operator=(const SqlHistoryStore&) = delete;
 
-    Result<RecordOutcome> Record(const HistoryCapture& capture) override;
+    Result<RecordOutcome> RecordInParts(const HistoryCaptureHeader& header,
+                                        const HistoryRecordSource& records) override;
     Result<std::vector<HistoryRecord>> Lookup(const std::string& equipmentId) override;
     Result<std::vector<std::string>> Ids(const std::string& prefix, int limit) override;
 
@@ -69,10 +70,14 @@ private:
     Result<void> MigrateFromVersion2();
     // A transaction that writes: on SQLite it takes the write lock at once.
     Result<void> BeginWrite();
-    Result<RecordOutcome> RecordOnce(const HistoryCapture& capture);
+    Result<RecordOutcome> RecordOnce(const HistoryCaptureHeader& header, const HistoryRecordSource& records);
     // Inside the transaction of a new capture: removes the earlier, smaller
     // parts of the same capture (by identity); false when a larger part is there.
-    Result<bool> ReplaceEarlierPart(const HistoryCapture& capture, const QString& identity, qlonglong captureId);
+    Result<bool> ReplaceEarlierPart(const HistoryCaptureHeader& header, const QString& identity, qlonglong captureId);
+    // Inside the transaction: inserts the readings waiting in m_pendingReadings.
+    Result<void> InsertPendingReadings(const std::string& what);
+    // A statement of a capture failed: tells whether another try may work.
+    Error CaptureStatementFailed(const std::string& what, const QSqlError& error);
     // Fills found (index: record id -> place in found) with the readings of recordIds.
     Result<void> ReadReadings(const std::vector<qlonglong>& recordIds,
                               const std::unordered_map<qlonglong, std::size_t>& index,
@@ -103,6 +108,16 @@ private:
     bool m_lastRetryable = false;
     // The last statement failed on what the capture holds.
     bool m_lastRefused = false;
+    // Readings of the capture being recorded, not yet inserted: they go in
+    // many rows to a statement, across records.
+    struct PendingReading {
+        qlonglong recordId;
+        int item;
+        QString value;
+        QString test;
+        QString reading;
+    };
+    std::vector<PendingReading> m_pendingReadings;
 };
 
 } // namespace tessaprint::history
