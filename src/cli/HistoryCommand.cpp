@@ -149,15 +149,17 @@ public:
 private:
     bool ImportOne(const ImportFile& file, bool& recording)
     {
-        Result<history::HistoryCapture> read = history::ReadSavedCapture(file.path, file.transcript);
+        // A first reading counts what the store decides by; the records come
+        // from a second one, one at a time, into the store's transaction.
+        Result<history::SavedCapture> read = history::SavedCapture::Read(file.path, file.transcript);
         if (!read) {
             Say("failed: " + file.path + ": " + read.error().message);
             return false;
         }
-        history::HistoryCapture& capture = read.value();
+        history::HistoryCaptureHeader& capture = read.value().header();
         // The window records no capture without an equipment ID: nothing in it
         // could ever be looked up. Not a failure of the import.
-        if (capture.records.empty()) {
+        if (capture.recordCount == 0) {
             Say("skipped: " + file.path + " (no equipment ID)");
             return true;
         }
@@ -175,14 +177,14 @@ private:
             m_store = std::move(opened).value();
         }
         recording = true;
-        const Result<history::RecordOutcome> outcome = m_store->Record(capture);
+        const Result<history::RecordOutcome> outcome = m_store->RecordInParts(capture, read.value().Records());
         recording = false;
         if (!outcome) {
             Say("failed: " + file.path + ": " + outcome.error().message);
             return false;
         }
         if (outcome.value() == history::RecordOutcome::Added) {
-            Say("added: " + file.path + " (" + std::to_string(capture.records.size()) + " records)");
+            Say("added: " + file.path + " (" + std::to_string(capture.recordCount) + " records)");
         } else {
             Say("already there: " + file.path);
         }

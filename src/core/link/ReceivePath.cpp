@@ -11,7 +11,13 @@ namespace tessaprint {
 
 ReceivePath::ReceivePath(SerialDriver& driver, ResultsTable& table, EquipmentIdSelector& selector, ReceiveView& view,
                          Clock& clock)
-    : m_driver(driver), m_table(table), m_selector(selector), m_view(view), m_quietTimer(clock.CreateTimer())
+    : m_driver(driver), m_table(&table), m_selector(&selector), m_view(view), m_quietTimer(clock.CreateTimer())
+{
+    m_quietTimer->SetHandler([this] { OnQuietTimer(); });
+}
+
+ReceivePath::ReceivePath(SerialDriver& driver, ReceiveView& view, Clock& clock)
+    : m_driver(driver), m_table(nullptr), m_selector(nullptr), m_view(view), m_quietTimer(clock.CreateTimer())
 {
     m_quietTimer->SetHandler([this] { OnQuietTimer(); });
 }
@@ -102,11 +108,15 @@ void ReceivePath::DeliverLine(const std::string& rawLine)
 {
     if (IsAscii(rawLine)) {
         m_view.AppendLine(rawLine); // the same in UTF-8; no copy is made
-        m_table.ParseResultLine(m_selector, rawLine);
+        if (m_table != nullptr) {
+            m_table->ParseResultLine(*m_selector, rawLine);
+        }
     } else {
         const std::string line = DecodeWindows1252(rawLine);
         m_view.AppendLine(line);
-        m_table.ParseResultLine(m_selector, line);
+        if (m_table != nullptr) {
+            m_table->ParseResultLine(*m_selector, line);
+        }
     }
     m_quietTimer->Start(kResultsQuietMs);
 }

@@ -28,6 +28,8 @@ public:
 
     ReceivePath(SerialDriver& driver, ResultsTable& table, EquipmentIdSelector& selector, ReceiveView& view,
                 Clock& clock);
+    // Lines to the view alone, for a caller that parses them itself.
+    ReceivePath(SerialDriver& driver, ReceiveView& view, Clock& clock);
 
     // The driver's event callback.
     int OnDriverEvent(int code);
@@ -65,8 +67,8 @@ private:
     void OnQuietTimer();
 
     SerialDriver& m_driver;
-    ResultsTable& m_table;
-    EquipmentIdSelector& m_selector;
+    ResultsTable* m_table;
+    EquipmentIdSelector* m_selector;
     ReceiveView& m_view;
     std::unique_ptr<Timer> m_quietTimer;
     std::array<std::uint8_t, kReceiveBufferSize> m_receiveBuffer{};

@@ -29,6 +29,7 @@ struct TranscriptReplay::Parts {
         : path(driver, table, selector, view, clock)
     {
     }
+    explicit Parts(ReceiveView& view) : path(driver, view, clock) {}
     DetachedDriver driver;
     ManualClock clock; // never moved on: a replay has no quiet time
     ReceivePath path;
@@ -36,6 +37,10 @@ struct TranscriptReplay::Parts {
 
 TranscriptReplay::TranscriptReplay(ResultsTable& table, EquipmentIdSelector& selector, ReceiveView& view)
     : m_parts(std::make_unique<Parts>(table, selector, view))
+{
+}
+
+TranscriptReplay::TranscriptReplay(ReceiveView& view) : m_parts(std::make_unique<Parts>(view))
 {
 }
 

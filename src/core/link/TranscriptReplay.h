@@ -15,6 +15,8 @@ namespace tessaprint {
 class TranscriptReplay {
 public:
     TranscriptReplay(ResultsTable& table, EquipmentIdSelector& selector, ReceiveView& view);
+    // The lines to the view alone, for a caller that parses them itself.
+    explicit TranscriptReplay(ReceiveView& view);
     ~TranscriptReplay();
     TranscriptReplay(const TranscriptReplay&) = delete;
     TranscriptReplay& operator=(const TranscriptReplay&) = delete;

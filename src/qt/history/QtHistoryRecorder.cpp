@@ -97,7 +97,7 @@ std::optional<history::HistoryCapture> CaptureFromJson(const QJsonValue& value)
 
 // "Quellmax-2026-12-08-142501" (and "-2" …): the kind and the time the
 // archive's name carries.
-void TakeArchiveName(const QFileInfo& file, history::HistoryCapture& capture)
+void TakeArchiveName(const QFileInfo& file, history::HistoryCaptureInfo& capture)
 {
     static const QRegularExpression stamp(
         QStringLiteral("^(.*)-(\\d{4})-(\\d{2})-(\\d{2})-(\\d{2})(\\d{2})(\\d{2})(-\\d+)?$"));
@@ -396,17 +396,20 @@ void QtHistoryRecorder::ImportArchive(const std::string& folder, ImportDone done
                 counts.firstError = store.error().message;
                 break;
             }
-            Result<history::HistoryCapture> read = history::ReadSavedCapture(file.filePath().toStdString(), false);
+            // Counted first, then recorded a record at a time: a large file
+            // is never held whole.
+            Result<history::SavedCapture> read = history::SavedCapture::Read(file.filePath().toStdString(), false);
             if (!read) {
                 ++counts.unreadable;
                 continue;
             }
-            history::HistoryCapture& capture = read.value();
-            if (capture.records.empty()) {
+            history::HistoryCaptureHeader& capture = read.value().header();
+            if (capture.recordCount == 0) {
                 continue;
             }
             TakeArchiveName(file, capture);
-            const Result<history::RecordOutcome> outcome = store.value()->Record(capture);
+            const Result<history::RecordOutcome> outcome =
+                store.value()->RecordInParts(capture, read.value().Records());
             if (!outcome && outcome.error().code == kErrorRefused) {
                 // This file only: the archive keeps it, and the others go in.
                 counts.refused.push_back(file.fileName().toStdString() + ": " + outcome.error().message);
