@@ -66,6 +66,7 @@ public:
     {
         return m_store.Ids(prefix, limit);
     }
+    Result<std::vector<std::string>> RecentIds(int limit) override { return m_store.RecentIds(limit); }
 
 private:
     history::HistoryStore& m_store;

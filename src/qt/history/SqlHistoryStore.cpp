@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <set>
 #include <thread>
 #include <unordered_map>
 
@@ -944,6 +945,90 @@ Result<std::vector<std::string>> SqlHistoryStore::Ids(const std::string& prefix,
         return ids;
     }
     return last;
+}
+
+Result<std::vector<std::string>> SqlHistoryStore::RecentIds(int limit)
+{
+    if (limit <= 0) {
+        return std::vector<std::string>{};
+    }
+    Error last{kErrorFail, ""};
+    for (int attempt = 0; attempt < kAttempts; ++attempt) {
+        if (Result<void> connected = EnsureConnected(); !connected) {
+            return connected.error();
+        }
+        Result<std::vector<std::string>> ids = RecentIdsOnce(limit);
+        if (ids || ids.error().code != kErrorUnreachable) {
+            return ids;
+        }
+        last = ids.error();
+    }
+    return last;
+}
+
+Result<std::vector<std::string>> SqlHistoryStore::RecentIdsOnce(int limit)
+{
+    // The captures newest first, each ID taken at its first (so latest)
+    // capture. They come in windows that double in size: the first window
+    // mostly holds every ID asked for, and a history of few IDs in many
+    // captures still takes a few statements, not one a capture. A capture
+    // without records comes too (LEFT JOIN), so a window that comes back
+    // smaller than asked is the history's end.
+    const QString records =
+        QStringLiteral(" ORDER BY captured_at DESC, id DESC LIMIT ?) c LEFT JOIN records r ON r.capture_id = c.id "
+                       "ORDER BY c.captured_at DESC, c.id DESC, r.position");
+    const QString first = QStringLiteral("SELECT c.id, c.captured_at, r.equipment_id FROM (SELECT id, captured_at "
+                                         "FROM captures") +
+                          records;
+    const QString after = QStringLiteral("SELECT c.id, c.captured_at, r.equipment_id FROM (SELECT id, captured_at "
+                                         "FROM captures WHERE captured_at < ? OR (captured_at = ? AND id < ?)") +
+                          records;
+    std::vector<std::string> ids;
+    std::set<std::string> seen;
+    QString lastAt;
+    qlonglong lastId = 0;
+    constexpr int kFirstWindow = 32;
+    constexpr int kLargestWindow = 4096;
+    for (int window = kFirstWindow, asked = 0;; window = std::min(window * 2, kLargestWindow), ++asked) {
+        Result<QSqlQuery*> prepared = Prepared(asked == 0 ? first : after);
+        if (!prepared) {
+            return prepared.error();
+        }
+        QSqlQuery& query = *prepared.value();
+        int at = 0;
+        if (asked > 0) {
+            query.bindValue(at++, lastAt);
+            query.bindValue(at++, lastAt);
+            query.bindValue(at++, lastId);
+        }
+        query.bindValue(at, window);
+        if (!query.exec()) {
+            return Failure("cannot list the recent equipment IDs", query.lastError());
+        }
+        int captures = 0;
+        while (query.next()) {
+            if (const qlonglong captureId = query.value(0).toLongLong(); captures == 0 || captureId != lastId) {
+                ++captures;
+                lastId = captureId;
+                lastAt = query.value(1).toString();
+                if (lastAt.isNull()) {
+                    lastAt = QStringLiteral(""); // bound as '', not as NULL
+                }
+            }
+            const std::string id = query.value(2).toString().toStdString();
+            if (!id.empty() && seen.insert(id).second) {
+                ids.push_back(id);
+                if (static_cast<int>(ids.size()) == limit) {
+                    query.finish();
+                    return ids;
+                }
+            }
+        }
+        query.finish();
+        if (captures < window) {
+            return ids;
+        }
+    }
 }
 
 } // namespace tessaprint::history
