@@ -1,6 +1,7 @@
 // The test history's figures: recording the 50-record capture, and looking up
-// one equipment ID (and a prefix) among 100,000 records, in SQLite and, when
-// scripts/with-postgres.sh runs this, in PostgreSQL.
+// one equipment ID (and a prefix, and the IDs tested last) among 100,000
+// records, in SQLite and, when scripts/with-postgres.sh runs this, in
+// PostgreSQL.
 #include "history/HistoryDatabase.h"
 #include "history/LinesHash.h"
 #include "history/SqlHistoryStore.h"
@@ -14,6 +15,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <iostream>
@@ -212,6 +214,29 @@ BENCHMARK(BM_IdsByPrefixAmong100000Records)
     ->Arg(kSqlite)
     ->Arg(kPostgres)
     ->ArgName("postgres")
+    ->Unit(benchmark::kMicrosecond);
+
+void BM_RecentIdsAmong100000Records(benchmark::State& state)
+{
+    SqlHistoryStore* store = FilledStore(static_cast<Engine>(state.range(0)), state);
+    if (store == nullptr) {
+        return;
+    }
+    // The History window's Recent list (30 IDs, from the latest capture), and
+    // every one of the 20,000 IDs (a walk through all 2,000 captures).
+    const int limit = static_cast<int>(state.range(1));
+    const std::size_t expected = std::min<std::size_t>(static_cast<std::size_t>(limit), 20000);
+    for (auto _ : state) {
+        const auto ids = store->RecentIds(limit);
+        if (!ids || ids.value().size() != expected) {
+            state.SkipWithError("the recent IDs were not all found");
+            break;
+        }
+    }
+}
+BENCHMARK(BM_RecentIdsAmong100000Records)
+    ->ArgsProduct({{kSqlite, kPostgres}, {30, 100000}})
+    ->ArgNames({"postgres", "limit"})
     ->Unit(benchmark::kMicrosecond);
 
 } // namespace

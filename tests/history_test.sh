@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # tessaprint-cli history: the three samples and an archive of two later visits
 # imported into a fresh SQLite file give the golden JSON; importing again adds
-# nothing; the IDs by prefix; errors; the default database.
+# nothing; the IDs by prefix and the ones tested last; errors; the default
+# database.
 set -u
 CLI=$1
 DATA=$2
@@ -58,6 +59,13 @@ sort -c "$work/ids" 2>/dev/null || [ "$(LC_ALL=C sort "$work/ids")" = "$(cat "$w
 "$CLI" history ids --db "$db" --prefix bio- >"$work/bio" || fail "ids --prefix exited $?"
 [ "$(cat "$work/bio")" = $'BIO-5521\nBIO-6610\nBIO-7702' ] || fail "ids --prefix bio-: $(cat "$work/bio")"
 [ "$("$CLI" history ids --db "$db" --prefix bio- --limit 1)" = "BIO-5521" ] || fail "ids --limit 1"
+# The IDs tested last, by the files' times: the archive's later visits (the
+# newest files, the same two IDs in each), then the pacemaker sample's.
+"$CLI" history ids --db "$db" --recent 6 >"$work/recent" || fail "ids --recent exited $?"
+[ "$(cat "$work/recent")" = $'DEF-100\nBIO-5521\nPM-TEMP-04\nED-TCP-02\nCCU-PM-11\n50317' ] ||
+    fail "ids --recent 6: $(cat "$work/recent")"
+"$CLI" history ids --db "$db" --recent 2 --prefix bio- >/dev/null 2>&1
+[ $? -eq 2 ] || fail "--recent with --prefix must be refused"
 
 # An ID never seen: its (empty) history, not an error.
 "$CLI" history show NOBODY --db "$db" >"$work/nobody.json" || fail "show of an unknown ID exited $?"

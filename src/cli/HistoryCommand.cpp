@@ -36,6 +36,7 @@ struct HistoryOptions {
     std::string equipmentId;
     std::string prefix;
     int limit = INT_MAX;
+    int recent = 0; // ids --recent N: the N tested last, newest first
 };
 
 // Qt SQL loads its drivers as plugins, which takes an application object;
@@ -272,7 +273,8 @@ int RunIds(const HistoryOptions& options)
         std::cerr << "tessaprint-cli: " << store.error().message << "\n";
         return 1;
     }
-    const Result<std::vector<std::string>> ids = store.value()->Ids(options.prefix, options.limit);
+    const Result<std::vector<std::string>> ids = options.recent > 0 ? store.value()->RecentIds(options.recent)
+                                                                    : store.value()->Ids(options.prefix, options.limit);
     if (!ids) {
         std::cerr << "tessaprint-cli: " << ids.error().message << "\n";
         return 1;
@@ -329,10 +331,17 @@ void AddHistoryCommand(CLI::App& app, int& status, int argc, char** argv)
     });
 
     CLI::App* ids = history->add_subcommand("ids", "List the equipment IDs in the history, one per line");
-    ids->add_option("--prefix", options->prefix, "only IDs that begin with this (upper or lower case alike)");
-    ids->add_option("--limit", options->limit, "at most this many")
+    CLI::Option* prefix =
+        ids->add_option("--prefix", options->prefix, "only IDs that begin with this (upper or lower case alike)");
+    CLI::Option* limit = ids->add_option("--limit", options->limit, "at most this many")
+                             ->transform(cmdline::WholeNumber(1, INT_MAX))
+                             ->type_name("N");
+    ids->add_option("--recent", options->recent,
+                    "instead: the N IDs tested last, newest first (by their latest capture time)")
         ->transform(cmdline::WholeNumber(1, INT_MAX))
-        ->type_name("N");
+        ->type_name("N")
+        ->excludes(prefix)
+        ->excludes(limit);
     AddDbOption(*ids, *options);
     ids->callback([options, &status, argc, argv] {
         QtForHistory qt(argc, argv);

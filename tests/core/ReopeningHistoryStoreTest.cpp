@@ -33,14 +33,16 @@ TEST(ReopeningHistoryStoreTest, FailsWithTheOpeningsReasonUntilItOpensThenKeepsT
     ASSERT_FALSE(away);
     EXPECT_EQ(away.error().code, kErrorUnreachable);
     EXPECT_FALSE(store.Ids("", 10));
-    EXPECT_EQ(openings, 2);
+    EXPECT_FALSE(store.RecentIds(10));
+    EXPECT_EQ(openings, 3);
 
     serverUp = true;
     ASSERT_TRUE(store.Record(capture));
     EXPECT_EQ(store.Record(capture).value(), history::RecordOutcome::AlreadyThere);
     ASSERT_TRUE(store.Lookup("A-1"));
     EXPECT_EQ(store.Lookup("A-1").value().size(), 1u);
-    EXPECT_EQ(openings, 3) << "an open store is kept";
+    EXPECT_EQ(store.RecentIds(10).value(), std::vector<std::string>{"A-1"});
+    EXPECT_EQ(openings, 4) << "an open store is kept";
 }
 
 } // namespace

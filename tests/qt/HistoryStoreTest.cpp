@@ -405,6 +405,42 @@ TEST_P(HistoryStoreContract, IdsByPrefixWithoutCaseSortedDistinctAndLimited)
     EXPECT_EQ(this->Ids("ab", 0), Ids{});
 }
 
+TEST_P(HistoryStoreContract, RecentIdsComeByTheirLatestCaptureEachOnceAndLimited)
+{
+    // Recorded out of time order; r4 has r2's time and is recorded after it.
+    ASSERT_EQ(Record(MakeCapture("r1", "2026-01-01T08:00:00",
+                                 {MakeRecord("OLD-1", "", {}), MakeRecord("SHARED", "", {}), MakeRecord("", "", {})})),
+              RecordOutcome::Added);
+    ASSERT_EQ(
+        Record(MakeCapture("r2", "2026-01-03T08:00:00",
+                           {MakeRecord("NEW-B", "", {}), MakeRecord("NEW-A", "", {}), MakeRecord("SHARED", "", {})})),
+        RecordOutcome::Added);
+    ASSERT_EQ(
+        Record(MakeCapture("r3", "2026-01-02T08:00:00", {MakeRecord("MID-1", "", {}), MakeRecord("OLD-1", "", {})})),
+        RecordOutcome::Added);
+    ASSERT_EQ(Record(MakeCapture("r4", "2026-01-03T08:00:00", {MakeRecord("TIE-1", "", {})})), RecordOutcome::Added);
+    ASSERT_EQ(Record(MakeCapture("r5", "2026-01-04T08:00:00", {})), RecordOutcome::Added);
+
+    using Ids = std::vector<std::string>;
+    const auto recent = [this](int limit) {
+        auto ids = Store().RecentIds(limit);
+        EXPECT_TRUE(ids) << ids.error().message;
+        return ids ? ids.value() : Ids{};
+    };
+    EXPECT_EQ(recent(100), (Ids{"TIE-1", "NEW-B", "NEW-A", "SHARED", "MID-1", "OLD-1"}));
+    EXPECT_EQ(recent(2), (Ids{"TIE-1", "NEW-B"}));
+    EXPECT_EQ(recent(0), Ids{});
+
+    // Many captures of one ID at one time: the walk goes past its first
+    // windows of captures, in recording order, to the one ID left.
+    for (int i = 0; i < 120; ++i) {
+        ASSERT_EQ(Record(MakeCapture("many-" + std::to_string(i), "2026-02-01T08:00:00",
+                                     {MakeRecord(i == 0 ? "FIRST-OF-MANY" : "MANY", "", {})})),
+                  RecordOutcome::Added);
+    }
+    EXPECT_EQ(recent(3), (Ids{"MANY", "FIRST-OF-MANY", "TIE-1"}));
+}
+
 INSTANTIATE_TEST_SUITE_P(Stores, HistoryStoreContract,
                          ::testing::Values(Backend::Memory, Backend::Sqlite, Backend::Postgres), BackendName);
 

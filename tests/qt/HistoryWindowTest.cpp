@@ -25,6 +25,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QLineSeries>
+#include <QListWidget>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QStringListModel>
@@ -69,6 +70,7 @@ public:
     {
         return m_store.Ids(prefix, limit);
     }
+    Result<std::vector<std::string>> RecentIds(int limit) override { return m_store.RecentIds(limit); }
 
 private:
     history::HistoryStore& m_store;
@@ -458,6 +460,57 @@ TEST_F(HistoryDialogTest, TypingAPrefixOffersTheIdsThatBeginWithItWhateverTheirC
     // The window is one: asked again, the same one comes forward.
     app->frame()->findChild<QAction*>(ControlName(ControlId::Command::ViewHistory))->trigger();
     EXPECT_EQ(app->history(), dialog);
+}
+
+TEST_F(HistoryDialogTest, OpenedWithoutAnIdItListsTheIdsTestedLastAndOneClickShowsOne)
+{
+    SeedBio();
+    Start();
+    CHistoryDlg* dialog = Open();
+    ASSERT_NE(dialog, nullptr);
+    auto* recent = In<QListWidget>(dialog, ControlId::History::Recent);
+    auto* id = In<QLineEdit>(dialog, ControlId::History::Id);
+    const auto listed = [recent] {
+        QStringList ids;
+        for (int i = 0; i < recent->count(); ++i) {
+            ids << recent->item(i)->text();
+        }
+        return ids;
+    };
+    ASSERT_TRUE(QTest::qWaitFor([&] { return recent->count() == 4; }, kWaitMs)) << listed().join(",").toStdString();
+    EXPECT_EQ(listed(), (QStringList{"BIO-5521", "10234", "bio-lower", "BIO-7000"}));
+    EXPECT_TRUE(id->text().isEmpty());
+
+    QSignalSpy shown(dialog, &CHistoryDlg::recordsShown);
+    QTest::mouseClick(recent->viewport(), Qt::LeftButton, {}, recent->visualItemRect(recent->item(2)).center());
+    ASSERT_TRUE(shown.wait(kWaitMs));
+    EXPECT_EQ(id->text(), "bio-lower");
+    ASSERT_EQ(dialog->records().size(), 1u);
+    EXPECT_EQ(dialog->records()[0].equipmentId, "bio-lower");
+
+    recent->setFocus();
+    recent->setCurrentRow(0);
+    QTest::keyClick(recent, Qt::Key_Return);
+    ASSERT_TRUE(shown.wait(kWaitMs));
+    EXPECT_EQ(id->text(), "BIO-5521");
+    EXPECT_EQ(dialog->records().size(), 3u);
+
+    // Emptying the ID box asks again: a capture since then comes first.
+    Seed("NEW-1", "01/02/2016", "2016-01-02T12:00:00", {{"Line Voltage", "120 V"}});
+    id->setFocus();
+    id->selectAll();
+    QTest::keyClick(id, Qt::Key_Backspace);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return recent->count() == 5; }, kWaitMs)) << listed().join(",").toStdString();
+    EXPECT_EQ(recent->item(0)->text(), "NEW-1");
+
+    // A history that cannot be read says so, as for the typed IDs.
+    store.FailWith(Error{kErrorFail, "no route to host"});
+    auto* status = In<QLabel>(dialog, ControlId::History::Status);
+    QTest::keyClicks(id, "x");
+    QTest::keyClick(id, Qt::Key_Backspace);
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return status->text() == "The history could not be read: no route to host"; }, kWaitMs))
+        << status->text().toStdString();
 }
 
 TEST_F(HistoryDialogTest, TheTableHasAColumnPerDateAndTheSameTestOnOneRow)

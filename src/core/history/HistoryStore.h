@@ -111,6 +111,12 @@ public:
     virtual Result<std::vector<HistoryRecord>> Lookup(const std::string& equipmentId) = 0;
     // IDs that begin with prefix (case-insensitive), sorted, at most limit.
     virtual Result<std::vector<std::string>> Ids(const std::string& prefix, int limit) = 0;
+    // The most recently tested IDs, most recent first, each once, at most
+    // limit. An ID's time is the latest capture time (capturedAt) of the
+    // captures holding a record of it; IDs of one time come by the capture
+    // recorded later first, then as their capture printed them. Records
+    // without an ID are left out: nothing could look them up.
+    virtual Result<std::vector<std::string>> RecentIds(int limit) = 0;
 };
 
 // A capture received through a port, as opposed to a file imported.

@@ -29,6 +29,7 @@ public:
     {
         return m_store.Ids(prefix, limit);
     }
+    Result<std::vector<std::string>> RecentIds(int limit) override { return m_store.RecentIds(limit); }
 
 private:
     HistoryStore& m_store;
@@ -141,6 +142,40 @@ Result<std::vector<std::string>> MemoryHistoryStore::Ids(const std::string& pref
         sorted.resize(static_cast<std::size_t>(std::max(limit, 0)));
     }
     return sorted;
+}
+
+Result<std::vector<std::string>> MemoryHistoryStore::RecentIds(int limit)
+{
+    const std::lock_guard lock(m_mutex);
+    if (m_failWith) {
+        return *m_failWith;
+    }
+    // Newest capture first; of one time the later recorded (further back in the list).
+    std::vector<const HistoryCapture*> newestFirst;
+    for (auto capture = m_captures.rbegin(); capture != m_captures.rend(); ++capture) {
+        newestFirst.push_back(&*capture);
+    }
+    std::stable_sort(newestFirst.begin(), newestFirst.end(),
+                     [](const HistoryCapture* a, const HistoryCapture* b) { return a->capturedAt > b->capturedAt; });
+    std::vector<std::string> recent;
+    std::set<std::string> seen;
+    for (const HistoryCapture* capture : newestFirst) {
+        std::vector<const HistoryRecord*> printed;
+        for (const HistoryRecord& record : capture->records) {
+            printed.push_back(&record);
+        }
+        std::stable_sort(printed.begin(), printed.end(),
+                         [](const HistoryRecord* a, const HistoryRecord* b) { return a->position < b->position; });
+        for (const HistoryRecord* record : printed) {
+            if (static_cast<int>(recent.size()) >= limit) {
+                return recent;
+            }
+            if (!record->equipmentId.empty() && seen.insert(record->equipmentId).second) {
+                recent.push_back(record->equipmentId);
+            }
+        }
+    }
+    return recent;
 }
 
 void MemoryHistoryStore::FailWith(std::optional<Error> error)

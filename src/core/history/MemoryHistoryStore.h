@@ -22,6 +22,7 @@ public:
                                         const HistoryRecordSource& records) override;
     Result<std::vector<HistoryRecord>> Lookup(const std::string& equipmentId) override;
     Result<std::vector<std::string>> Ids(const std::string& prefix, int limit) override;
+    Result<std::vector<std::string>> RecentIds(int limit) override;
 
     void FailWith(std::optional<Error> error);
     std::vector<HistoryCapture> Captures() const;

@@ -42,4 +42,13 @@ Result<std::vector<std::string>> ReopeningHistoryStore::Ids(const std::string& p
     return store.value()->Ids(prefix, limit);
 }
 
+Result<std::vector<std::string>> ReopeningHistoryStore::RecentIds(int limit)
+{
+    const Result<HistoryStore*> store = Store();
+    if (!store) {
+        return store.error();
+    }
+    return store.value()->RecentIds(limit);
+}
+
 } // namespace tessaprint::history

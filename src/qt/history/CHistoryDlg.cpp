@@ -18,6 +18,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QLineSeries>
+#include <QListWidget>
 #include <QPointer>
 #include <QPushButton>
 #include <QSplitter>
@@ -36,6 +37,8 @@ namespace tessaprint {
 namespace {
 
 constexpr int kIdLimit = 50;
+// About what the list shows without scrolling at the window's first size.
+constexpr int kRecentLimit = 30;
 
 // Where a record sits on the chart's time axis: its day, at its capture's time
 // of day (so two tests on one day keep their order), noon without one.
@@ -79,7 +82,7 @@ CHistoryDlg::CHistoryDlg(QtHistoryRecorder& recorder, std::function<void(const h
     auto* idLabel = new QLabel(QStringLiteral("&Equipment ID:"), this);
     m_id = new QLineEdit(this);
     m_id->setObjectName(ControlName(ControlId::History::Id));
-    m_id->setPlaceholderText(QStringLiteral("Type the first letters of an ID"));
+    m_id->setPlaceholderText(QStringLiteral("Type the first letters of an ID, or choose one under Recent"));
     idLabel->setBuddy(m_id);
     m_idModel = new QStringListModel(this);
     m_completer = new QCompleter(m_idModel, this);
@@ -87,6 +90,13 @@ CHistoryDlg::CHistoryDlg(QtHistoryRecorder& recorder, std::function<void(const h
     m_completer->setCompletionMode(QCompleter::PopupCompletion);
     m_completer->setMaxVisibleItems(15);
     m_id->setCompleter(m_completer);
+    auto* recentLabel = new QLabel(QStringLiteral("&Recent:"), this);
+    m_recent = new QListWidget(this);
+    m_recent->setObjectName(ControlName(ControlId::History::Recent));
+    m_recent->setToolTip(QStringLiteral("The equipment tested last, newest first: choose one to show its history"));
+    m_recent->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_recent->setUniformItemSizes(true);
+    recentLabel->setBuddy(m_recent);
     m_dataSheetButton = new QPushButton(QStringLiteral("Data Sheet"), this);
     m_dataSheetButton->setObjectName(ControlName(ControlId::History::DataSheet));
     m_dataSheetButton->setToolTip(QStringLiteral("The test record of the chosen date's record, as it was then"));
@@ -125,13 +135,39 @@ CHistoryDlg::CHistoryDlg(QtHistoryRecorder& recorder, std::function<void(const h
     splitter->addWidget(m_chart);
     splitter->setStretchFactor(0, 3);
     splitter->setStretchFactor(1, 2);
+    auto* recentPanel = new QWidget(this);
+    auto* recentLayout = new QVBoxLayout(recentPanel);
+    recentLayout->setContentsMargins(0, 0, 0, 0);
+    recentLayout->addWidget(recentLabel);
+    recentLayout->addWidget(m_recent, 1);
+    auto* sides = new QSplitter(Qt::Horizontal, this);
+    sides->setChildrenCollapsible(false);
+    sides->addWidget(recentPanel);
+    sides->addWidget(splitter);
+    sides->setStretchFactor(0, 0);
+    sides->setStretchFactor(1, 1);
+    sides->setSizes({fontMetrics().horizontalAdvance(QLatin1Char('M')) * 12, width()});
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(top);
-    layout->addWidget(splitter, 1);
+    layout->addWidget(sides, 1);
     layout->addWidget(m_chartNote);
     layout->addWidget(m_status);
 
+    // Reading order: the top row, then the list beside the table.
+    setTabOrder(m_id, m_dataSheetButton);
+    setTabOrder(m_dataSheetButton, m_recent);
+    setTabOrder(m_recent, m_table);
+    setTabOrder(m_table, m_chart);
+
     connect(m_id, &QLineEdit::textEdited, this, &CHistoryDlg::AskForIds);
+    connect(m_id, &QLineEdit::textEdited, this, [this](const QString& text) {
+        if (text.trimmed().isEmpty()) {
+            AskForRecentIds();
+        }
+    });
+    // A click, or Enter on the current one, shows that ID's history.
+    connect(m_recent, &QListWidget::itemClicked, this, &CHistoryDlg::OnRecentChosen);
+    connect(m_recent, &QListWidget::itemActivated, this, &CHistoryDlg::OnRecentChosen);
     connect(m_id, &QLineEdit::returnPressed, this, [this] { ShowId(m_id->text().trimmed()); });
     connect(m_completer, qOverload<const QString&>(&QCompleter::activated), this, &CHistoryDlg::ShowId);
     connect(m_table, &QTableWidget::currentCellChanged, this,
@@ -197,6 +233,54 @@ void CHistoryDlg::StyleChart()
     }
 }
 
+void CHistoryDlg::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    AskForRecentIds();
+}
+
+void CHistoryDlg::AskForRecentIds()
+{
+    const int asked = ++m_recentAsked;
+    QPointer<CHistoryDlg> self(this);
+    m_recorder.RecentIds(kRecentLimit, [self, asked](Result<std::vector<std::string>> ids) {
+        if (!self || asked != self->m_recentAsked) {
+            return;
+        }
+        if (!ids) {
+            self->m_status->setText(
+                QStringLiteral("The history could not be read: %1").arg(QString::fromStdString(ids.error().message)));
+            return;
+        }
+        QStringList list;
+        for (const std::string& id : ids.value()) {
+            list << QString::fromStdString(id);
+        }
+        QStringList shown;
+        for (int i = 0; i < self->m_recent->count(); ++i) {
+            shown << self->m_recent->item(i)->text();
+        }
+        // The same list again is left as it stands, under the mouse and the keyboard.
+        if (list == shown) {
+            return;
+        }
+        const QString current = self->m_recent->currentItem() ? self->m_recent->currentItem()->text() : QString();
+        self->m_recent->clear();
+        self->m_recent->addItems(list);
+        if (const auto found = self->m_recent->findItems(current, Qt::MatchExactly);
+            !current.isEmpty() && !found.isEmpty()) {
+            self->m_recent->setCurrentItem(found.first());
+        }
+    });
+}
+
+void CHistoryDlg::OnRecentChosen(QListWidgetItem* item)
+{
+    if (item) {
+        ShowId(item->text());
+    }
+}
+
 void CHistoryDlg::AskForIds(const QString& prefix)
 {
     const int asked = ++m_idsAsked;
@@ -239,6 +323,11 @@ void CHistoryDlg::ShowId(const QString& typed)
     }
     if (m_id->text() != id) {
         m_id->setText(id);
+    }
+    if (const auto inRecent = m_recent->findItems(id, Qt::MatchExactly); !inRecent.isEmpty()) {
+        m_recent->setCurrentItem(inRecent.first());
+    } else {
+        m_recent->setCurrentRow(-1);
     }
     const int asked = ++m_lookupAsked;
     m_status->setText(QStringLiteral("Looking up %1 …").arg(id));

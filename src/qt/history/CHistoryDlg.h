@@ -11,6 +11,8 @@ class QChartView;
 class QCompleter;
 class QLabel;
 class QLineEdit;
+class QListWidget;
+class QListWidgetItem;
 class QPushButton;
 class QStringListModel;
 class QTableWidget;
@@ -20,7 +22,9 @@ namespace tessaprint {
 class QtHistoryRecorder;
 
 // "History": one equipment ID's tests over time. The ID box completes from
-// every ID the history has seen (by prefix, without case); the table has a
+// every ID the history has seen (by prefix, without case), and the Recent
+// list beside the table offers the IDs tested last, so an ID is one click
+// away before anything is typed; the table has a
 // row per test and a column per test date, oldest left, a reading that
 // differs sharply from the date before it marked (SharpHighlight); the chart
 // draws the chosen row's readings on a time axis, in the window's colours;
@@ -46,9 +50,13 @@ signals:
 
 protected:
     void changeEvent(QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     void AskForIds(const QString& prefix);
+    // Fills the Recent list; asked whenever the window is shown and whenever the ID box is emptied.
+    void AskForRecentIds();
+    void OnRecentChosen(QListWidgetItem* item);
     void ShowRecords(const std::vector<history::HistoryRecord>& records);
     void ShowChart(int row);
     // The table's marks and the chart in the window's palette, light or dark.
@@ -62,6 +70,7 @@ private:
     QLineEdit* m_id;
     QStringListModel* m_idModel;
     QCompleter* m_completer;
+    QListWidget* m_recent;
     QTableWidget* m_table = nullptr; // null until made: changeEvent may come first
     QChartView* m_chart = nullptr;
     QLabel* m_chartNote;
@@ -70,6 +79,7 @@ private:
     std::vector<history::HistoryRecord> m_records;
     // Only the latest question's answer counts.
     int m_idsAsked = 0;
+    int m_recentAsked = 0;
     int m_lookupAsked = 0;
 };
 

@@ -383,6 +383,16 @@ void QtHistoryRecorder::Ids(const std::string& prefix, int limit, IdsDone done)
     });
 }
 
+void QtHistoryRecorder::RecentIds(int limit, IdsDone done)
+{
+    Post([this, limit, done = std::move(done)](Result<history::HistoryStore*> store) {
+        Result<std::vector<std::string>> ids =
+            store ? store.value()->RecentIds(limit) : Result<std::vector<std::string>>(store.error());
+        QMetaObject::invokeMethod(
+            this, [done, ids = std::move(ids)] { done(ids); }, Qt::QueuedConnection);
+    });
+}
+
 void QtHistoryRecorder::ImportArchive(const std::string& folder, ImportDone done)
 {
     Post([this, folder, done = std::move(done)](Result<history::HistoryStore*> store) {

@@ -64,6 +64,8 @@ public:
 
     // IDs that begin with prefix (case-insensitive), sorted, at most limit.
     void Ids(const std::string& prefix, int limit, IdsDone done);
+    // The IDs tested most recently, newest first, at most limit (HistoryStore::RecentIds).
+    void RecentIds(int limit, IdsDone done);
     // Records every capture file (*.txt) of the folder, each as the window
     // would have recorded it (the kind and time from the archive's file name,
     // else the file's time). A file the store refuses is counted and the rest

@@ -46,6 +46,7 @@ public:
                                         const HistoryRecordSource& records) override;
     Result<std::vector<HistoryRecord>> Lookup(const std::string& equipmentId) override;
     Result<std::vector<std::string>> Ids(const std::string& prefix, int limit) override;
+    Result<std::vector<std::string>> RecentIds(int limit) override;
 
     const HistoryDatabase& where() const { return m_where; }
     // The connection's name in QSqlDatabase (tests inspect the tables through it).
@@ -82,6 +83,8 @@ private:
     Result<void> ReadReadings(const std::vector<qlonglong>& recordIds,
                               const std::unordered_map<qlonglong, std::size_t>& index,
                               std::vector<HistoryRecord>& found, const std::string& what);
+    // One try of RecentIds (a lost connection fails it as a whole).
+    Result<std::vector<std::string>> RecentIdsOnce(int limit);
     // A prepared statement for sql, kept for the connection's life.
     Result<QSqlQuery*> Prepared(const QString& sql);
     Result<void> Exec(QSqlQuery& query, const std::string& what);

@@ -205,6 +205,7 @@ inline constexpr int Chart = 1003;     // the chosen row's readings over time
 inline constexpr int ChartNote = 1004; // what the chart left out or drew differently
 inline constexpr int DataSheet = 1005; // "Data Sheet" of the chosen column's record
 inline constexpr int Status = 1006;    // what the window is doing or could not do
+inline constexpr int Recent = 1007;    // the IDs tested most recently, newest first
 } // namespace History
 
 // "Add Service Information".
