@@ -25,6 +25,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QLineSeries>
+#include <QListWidget>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QStringListModel>
@@ -337,6 +338,17 @@ TEST_F(HistoryWindowTest, WithoutAStoreHistoryIsOffAndSaysWhy)
     EXPECT_EQ(app->historyRecorder(), nullptr);
     ReceiveThePrintout(); // nothing to record into, and nothing breaks
     EXPECT_EQ(Rows().size(), 2);
+}
+
+TEST_F(HistoryWindowTest, CtrlHOpensTheHistoryWhileTheFormHasTheFocus)
+{
+    Start();
+    ShowAndActivate();
+    auto* lines = Control<QListWidget>(Form::Lines);
+    lines->setFocus();
+    QTest::keyClick(lines, Qt::Key_H, Qt::ControlModifier);
+    ASSERT_NE(app->history(), nullptr);
+    EXPECT_TRUE(app->history()->isVisible());
 }
 
 // A dark desktop's colours, as a dark theme gives them.

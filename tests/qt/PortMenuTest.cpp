@@ -11,6 +11,7 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTreeWidget>
 
@@ -47,7 +48,11 @@ protected:
     {
         settings.WriteProfileString("Serial", QtSerialDriver::DeviceKey(n), device.toStdString());
     }
-    QString Label(int n) const { return app->frame()->portAction(n)->text(); }
+    // As the menu shows it: the mnemonic's '&' is not drawn.
+    QString Label(int n) const
+    {
+        return app->frame()->portAction(n)->text().replace(QRegularExpression("&(.)"), "\\1");
+    }
 
     CPortSettingsDlg* OpenSettings()
     {
@@ -105,6 +110,14 @@ TEST_F(PortMenuTest, EachComPortSaysItsDeviceAndWhatIsThere)
     EXPECT_EQ(Label(5), "COM5  " + Path("ttyUSB0") + " \u2014 FT232R USB UART");
     ports.SetPorts({cp2102}); // unplugged: the file is still there, but no adapter is listed at it
     EXPECT_EQ(Label(1), "COM1  " + Path("ttyUSB0") + " (no description)");
+}
+
+TEST_F(PortMenuTest, EachPortHasItsLastDigitAsMnemonic)
+{
+    Start();
+    EXPECT_EQ(app->frame()->portAction(1)->text(), "COM&1  " + Path("missing1") + " (not connected)");
+    EXPECT_TRUE(app->frame()->portAction(9)->text().startsWith("COM&9  "));
+    EXPECT_TRUE(app->frame()->portAction(10)->text().startsWith("COM1&0  "));
 }
 
 TEST_F(PortMenuTest, SettingsListsTheSystemsPortsAndFollowsPlugging)

@@ -7,6 +7,7 @@
 #include "results/ReportsFolder.h"
 #include "util/ControlId.h"
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QCloseEvent>
 #include <QGuiApplication>
@@ -17,6 +18,7 @@
 #include <QWidgetItem>
 
 #include <algorithm>
+#include <tuple>
 #include <utility>
 
 namespace tessaprint {
@@ -62,7 +64,7 @@ void CMainFrame::CreateMenus()
     fresh->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_N));
     file->addSeparator();
     m_allDataSheetsAction =
-        action(file, QStringLiteral("Data Sheets for All Equipment IDs"), ControlId::Command::FileAllDataSheets,
+        action(file, QStringLiteral("Data Sheets for &All Equipment IDs"), ControlId::Command::FileAllDataSheets,
                QStringLiteral("Write the test record of every equipment ID into the reports folder"));
     connect(m_allDataSheetsAction, &QAction::triggered, this, &CMainFrame::allDataSheetsRequested);
     file->addSeparator();
@@ -90,17 +92,20 @@ void CMainFrame::CreateMenus()
     m_newAction = fresh;
 
     QMenu* view = menuBar()->addMenu(QStringLiteral("&View"));
+    view->setObjectName(QStringLiteral("menuView"));
     QAction* statusBarAction = action(view, QStringLiteral("&Status Bar"), ControlId::Command::ViewStatusBar,
                                       QStringLiteral("Show or hide the status bar"));
     statusBarAction->setCheckable(true);
     statusBarAction->setChecked(true);
     connect(statusBarAction, &QAction::toggled, this, [this](bool on) { statusBar()->setVisible(on); });
     view->addSeparator();
-    m_historyAction = action(view, QStringLiteral("&History"), ControlId::Command::ViewHistory,
+    m_historyAction = action(view, QStringLiteral("&History..."), ControlId::Command::ViewHistory,
                              QStringLiteral("Show an equipment ID's tests over time"));
+    // Also while the form has the focus; off with the item.
+    m_historyAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_H));
     connect(m_historyAction, &QAction::triggered, this, &CMainFrame::historyRequested);
 
-    m_portMenu = menuBar()->addMenu(QStringLiteral("Port"));
+    m_portMenu = menuBar()->addMenu(QStringLiteral("&Port"));
     m_portMenu->setObjectName(QStringLiteral("menuPort"));
     for (int n = 1; n <= ControlId::Command::PortCount; ++n) {
         QAction* port = action(m_portMenu, QStringLiteral("COM%1").arg(n), ControlId::Command::Port(n));
@@ -119,11 +124,14 @@ void CMainFrame::CreateMenus()
     connect(portSettings, &QAction::triggered, this, &CMainFrame::portSettingsRequested);
     connect(m_portMenu, &QMenu::aboutToShow, this, &CMainFrame::OnUpdateComN);
 
-    QMenu* options = menuBar()->addMenu(QStringLiteral("Options"));
-    QAction* directories = action(options, QStringLiteral("Directories"), ControlId::Command::OptionsDirectories);
+    QMenu* options = menuBar()->addMenu(QStringLiteral("&Options"));
+    options->setObjectName(QStringLiteral("menuOptions"));
+    QAction* directories = action(options, QStringLiteral("&Directories..."), ControlId::Command::OptionsDirectories,
+                                  QStringLiteral("Choose the reports folder and whether documents get a PDF copy"));
     connect(directories, &QAction::triggered, this, &CMainFrame::directoriesRequested);
 
     QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
+    help->setObjectName(QStringLiteral("menuHelp"));
     QAction* about = action(help, QStringLiteral("&About Tessaprint..."), ControlId::Command::HelpAbout,
                             QStringLiteral("Display program information, version number and copyright"));
     connect(about, &QAction::triggered, this, [this] {
@@ -156,7 +164,7 @@ void CMainFrame::CreateStatusBar()
 void CMainFrame::SetHistoryAvailable(bool available, const QString& reason)
 {
     m_historyAction->setEnabled(available);
-    m_historyAction->setToolTip(available ? m_historyAction->text().remove(QLatin1Char('&')) : reason);
+    m_historyAction->setToolTip(available ? QStringLiteral("History (Ctrl+H)") : reason);
     m_historyAction->setStatusTip(available ? QStringLiteral("Show an equipment ID's tests over time") : reason);
 }
 
@@ -164,6 +172,27 @@ void CMainFrame::SetView(CQuellmaxView* view, CaptureController* controller)
 {
     m_controller = controller;
     setCentralWidget(view);
+    // Keys for the form's busiest buttons, from any control of the window. A
+    // button's own shortcut would click it a moment later (it is drawn
+    // pressed first); these click it at once, and only while it is on.
+    for (const auto& [id, key, caption] :
+         {std::tuple{ControlId::Form::Result, QKeySequence(Qt::Key_F5), "RESULT"},
+          std::tuple{ControlId::Form::DataSheet, QKeySequence(Qt::CTRL | Qt::Key_D), "Data Sheet"}}) {
+        auto* button = view->findChild<QAbstractButton*>(ControlName(id));
+        if (!button) {
+            continue;
+        }
+        auto* shortcut = new QAction(this);
+        shortcut->setShortcut(key);
+        addAction(shortcut);
+        connect(shortcut, &QAction::triggered, button, [button] {
+            if (button->isEnabled() && button->isVisible()) {
+                button->click();
+            }
+        });
+        button->setToolTip(
+            QStringLiteral("%1 (%2)").arg(QLatin1String(caption), key.toString(QKeySequence::NativeText)));
+    }
     view->SetDefaultSize(FormSizeIn({CaptureController::kFrameWidth, CaptureController::kFrameHeight}));
     view->SetFrameHooks([this](int width, int height) { RaiseAndResize(width, height); },
                         [this](const QString& text) { ShowStatusMessage(text); },
@@ -304,7 +333,9 @@ void CMainFrame::UpdatePortLabels()
 {
     const QList<SerialPortEntry> ports = m_ports ? m_ports->Ports() : QList<SerialPortEntry>();
     for (int n = 1; n <= m_portActions.size(); ++n) {
+        // The port's last digit is its mnemonic: Alt+P, 1 … 9, 0.
         QString label = QStringLiteral("COM%1").arg(n);
+        label.insert(label.size() - 1, QLatin1Char('&'));
         if (m_deviceOf) {
             const QString device = m_deviceOf(n);
 #ifdef Q_OS_WIN
