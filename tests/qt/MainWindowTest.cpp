@@ -210,6 +210,40 @@ TEST_F(MainWindowTest, F5AndCtrlDPressRESULTAndDataSheetFromAnyControlOfTheFormW
     EXPECT_EQ(Control<QPushButton>(Form::DataSheet)->toolTip(), "Data Sheet (Ctrl+D)");
 }
 
+TEST_F(MainWindowTest, FileChoosersStartInTheirFolderAndRememberTheLastOneUsed)
+{
+    QTemporaryDir reports;
+    QTemporaryDir elsewhere;
+    settings.WriteProfileString("Directories", "Reports", reports.path().toStdString());
+    const std::string captures = reports.filePath("captures").toStdString();
+    StartActiveWithThePrintout(); // archived below the reports folder
+    PressCtrlChoosing(Qt::Key_O, std::nullopt);
+    app->frame()->findChild<QAction*>(ControlName(ControlId::Command::FileExportCsv))->trigger();
+    PressCtrlChoosing(Qt::Key_S, elsewhere.filePath("lines.txt").toStdString());
+    PressCtrlChoosing(Qt::Key_O, std::nullopt); // the save's folder, not the cancelled open's
+    prompts.files = {elsewhere.filePath("results.csv").toStdString()};
+    app->frame()->findChild<QAction*>(ControlName(ControlId::Command::FileExportCsv))->trigger();
+    EXPECT_EQ(prompts.fileQuestions,
+              (std::vector<std::string>{
+                  "Open Captured Lines @ " + captures, "Export Results as CSV @ " + reports.path().toStdString(),
+                  "Save Captured Lines @ " + captures, "Open Captured Lines @ " + elsewhere.path().toStdString(),
+                  "Export Results as CSV @ " + reports.path().toStdString()}));
+    EXPECT_EQ(Setting("Folders", "CapturedLines"), elsewhere.path().toStdString());
+    EXPECT_EQ(Setting("Folders", "CsvExport"), elsewhere.path().toStdString());
+
+    // Kept for the next start, while the folder is there.
+    app.reset();
+    prompts.fileQuestions.clear();
+    Start();
+    ShowAndActivate();
+    PressCtrlChoosing(Qt::Key_O, std::nullopt);
+    settings.WriteProfileString("Folders", "CapturedLines", elsewhere.filePath("gone").toStdString());
+    PressCtrlChoosing(Qt::Key_O, std::nullopt);
+    EXPECT_EQ(prompts.fileQuestions,
+              (std::vector<std::string>{"Open Captured Lines @ " + elsewhere.path().toStdString(),
+                                        "Open Captured Lines @ " + captures}));
+}
+
 TEST_F(MainWindowTest, WholeCaptureFromResultClickToFilledList)
 {
     Start();

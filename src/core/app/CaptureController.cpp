@@ -6,6 +6,7 @@
 #include "history/ReadingNumber.h"
 #include "link/InstrumentCommands.h"
 #include "link/Replay.h"
+#include "results/CaptureArchive.h"
 #include "results/CaptureFile.h"
 #include "results/RecordsOnSelector.h"
 #include "results/ReportsFolder.h"
@@ -22,6 +23,16 @@ namespace tessaprint {
 namespace {
 constexpr const char* kCaptureFilter = "Captures (*.txt);;All files (*)";
 constexpr const char* kCsvFilter = "CSV files (*.csv);;All files (*)";
+// The folder each kind of file chooser was last used in.
+const std::string kFolders = "Folders";
+const std::string kCapturedLinesFolder = "CapturedLines";
+const std::string kCsvExportFolder = "CsvExport";
+
+bool IsFolder(const std::filesystem::path& folder)
+{
+    std::error_code ec;
+    return !folder.empty() && std::filesystem::is_directory(folder, ec);
+}
 } // namespace
 
 CaptureController::CaptureController(SerialDriver& driver, FormView& view, SettingsStore& settings, Prompts& prompts,
@@ -623,9 +634,10 @@ Result<void> CaptureController::OpenCaptureFrom(const std::string& path)
 }
 
 std::optional<std::string> CaptureController::ChooseFileToWrite(const std::string& title, const std::string& filter,
-                                                                const std::string& extension)
+                                                                const std::string& extension,
+                                                                const std::string& folderKey)
 {
-    auto path = m_prompts.ChooseSaveFile(title, filter);
+    auto path = m_prompts.ChooseSaveFile(title, filter, ChooserStart(folderKey));
     if (!path) {
         return std::nullopt;
     }
@@ -638,13 +650,37 @@ std::optional<std::string> CaptureController::ChooseFileToWrite(const std::strin
             return std::nullopt;
         }
     }
+    RememberChooserFolder(folderKey, *path);
     return path;
+}
+
+std::string CaptureController::ChooserStart(const std::string& folderKey) const
+{
+    if (const std::filesystem::path remembered = PathFromUtf8(m_settings.GetProfileString(kFolders, folderKey, ""));
+        IsFolder(remembered)) {
+        return PathToUtf8(remembered);
+    }
+    // Captures are archived below the reports folder, which holds everything else the program writes.
+    const std::filesystem::path reports = ResolveReportsFolder(m_reportsFolder);
+    if (const std::filesystem::path captures = CaptureArchiveFolder(m_reportsFolder);
+        folderKey == kCapturedLinesFolder && IsFolder(captures)) {
+        return PathToUtf8(captures);
+    }
+    return IsFolder(reports) ? PathToUtf8(reports) : std::string();
+}
+
+void CaptureController::RememberChooserFolder(const std::string& folderKey, const std::string& chosen)
+{
+    const std::filesystem::path folder = PathFromUtf8(chosen).parent_path();
+    if (!folder.empty()) {
+        m_settings.WriteProfileString(kFolders, folderKey, PathToUtf8(folder));
+    }
 }
 
 void CaptureController::OnSaveCapture()
 {
     // "Open Captured Lines" lists *.txt: a name without an extension gets it.
-    const auto path = ChooseFileToWrite("Save Captured Lines", kCaptureFilter, ".txt");
+    const auto path = ChooseFileToWrite("Save Captured Lines", kCaptureFilter, ".txt", kCapturedLinesFolder);
     if (!path) {
         return;
     }
@@ -660,10 +696,12 @@ void CaptureController::OnOpenCapture()
     if (m_session.InProgress() || !SecureLastCapture()) {
         return;
     }
-    const auto path = m_prompts.ChooseOpenFile("Open Captured Lines", kCaptureFilter);
+    const auto path =
+        m_prompts.ChooseOpenFile("Open Captured Lines", kCaptureFilter, ChooserStart(kCapturedLinesFolder));
     if (!path) {
         return;
     }
+    RememberChooserFolder(kCapturedLinesFolder, *path);
     if (const Result<void> opened = OpenCaptureFrom(*path); !opened) {
         m_prompts.ShowError(opened.error().message);
     } else {
@@ -695,7 +733,7 @@ void CaptureController::OnExportCsv()
         m_prompts.ShowError("There are no results to export: press RESULT, or open a saved capture, first.");
         return;
     }
-    const auto path = ChooseFileToWrite("Export Results as CSV", kCsvFilter, ".csv");
+    const auto path = ChooseFileToWrite("Export Results as CSV", kCsvFilter, ".csv", kCsvExportFolder);
     if (!path) {
         return;
     }

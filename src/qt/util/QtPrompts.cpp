@@ -3,6 +3,7 @@
 #include "util/CMessageDialog.h"
 #include "util/ControlId.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QFileDialog>
 #include <QMessageBox>
@@ -10,16 +11,30 @@
 
 namespace tessaprint {
 
+QWidget* QtPrompts::AskingWindow() const
+{
+    // A modal dialog asks on top of the window that opened it; a popup (an
+    // open menu) or a tooltip is no window to centre on.
+    QWidget* asking = QApplication::activeModalWidget();
+    if (!asking) {
+        asking = QApplication::activeWindow();
+    }
+    if (asking && asking->isVisible() && !(asking->windowType() == Qt::Popup || asking->windowType() == Qt::ToolTip)) {
+        return asking;
+    }
+    return m_parent;
+}
+
 int QtPrompts::ShowError(const std::string& message)
 {
-    CError dialog(m_parent);
+    CError dialog(AskingWindow());
     dialog.m_strMessage = QString::fromStdString(message);
     return dialog.DoModal();
 }
 
 int QtPrompts::ShowConfirm(const std::string& message, DefaultButton defaultButton)
 {
-    CConfirm dialog(m_parent);
+    CConfirm dialog(AskingWindow());
     dialog.m_strMessage = QString::fromStdString(message);
     if (defaultButton == DefaultButton::Cancel) {
         dialog.MakeCancelDefault();
@@ -29,37 +44,42 @@ int QtPrompts::ShowConfirm(const std::string& message, DefaultButton defaultButt
 
 void QtPrompts::ShowMessageBox(const std::string& text)
 {
-    QMessageBox::warning(m_parent, QStringLiteral("Tessaprint"), QString::fromStdString(text), QMessageBox::Ok);
+    QMessageBox::warning(AskingWindow(), QStringLiteral("Tessaprint"), QString::fromStdString(text), QMessageBox::Ok);
 }
 
 bool QtPrompts::ShowMessageWithAction(const std::string& title, const std::string& text, const std::string& action)
 {
     QMessageBox box(QMessageBox::Information, QString::fromStdString(title), QString::fromStdString(text),
-                    QMessageBox::Ok, m_parent);
+                    QMessageBox::Ok, AskingWindow());
     box.setObjectName(ControlName(ControlId::Window::MessageWithAction));
     box.setTextFormat(Qt::PlainText); // IDs and reasons come from the instrument and the system
     QPushButton* actionButton = box.addButton(QString::fromStdString(action), QMessageBox::ActionRole);
     actionButton->setObjectName(ControlName(ControlId::MessageWithAction::Action));
     box.button(QMessageBox::Ok)->setObjectName(ControlName(ControlId::Dialog::Ok));
     box.setDefaultButton(QMessageBox::Ok);
+    box.setEscapeButton(QMessageBox::Ok); // Escape closes it as OK does, choosing no action
     box.exec();
     return box.clickedButton() == actionButton;
 }
 
-std::optional<std::string> QtPrompts::ChooseSaveFile(const std::string& title, const std::string& filter)
+std::optional<std::string> QtPrompts::ChooseSaveFile(const std::string& title, const std::string& filter,
+                                                     const std::string& startFolder)
 {
-    const QString path = QFileDialog::getSaveFileName(m_parent, QString::fromStdString(title), QString(),
-                                                      QString::fromStdString(filter));
+    const QString path =
+        QFileDialog::getSaveFileName(AskingWindow(), QString::fromStdString(title), QString::fromStdString(startFolder),
+                                     QString::fromStdString(filter));
     if (path.isEmpty()) {
         return std::nullopt;
     }
     return path.toStdString();
 }
 
-std::optional<std::string> QtPrompts::ChooseOpenFile(const std::string& title, const std::string& filter)
+std::optional<std::string> QtPrompts::ChooseOpenFile(const std::string& title, const std::string& filter,
+                                                     const std::string& startFolder)
 {
-    const QString path = QFileDialog::getOpenFileName(m_parent, QString::fromStdString(title), QString(),
-                                                      QString::fromStdString(filter));
+    const QString path =
+        QFileDialog::getOpenFileName(AskingWindow(), QString::fromStdString(title), QString::fromStdString(startFolder),
+                                     QString::fromStdString(filter));
     if (path.isEmpty()) {
         return std::nullopt;
     }
@@ -68,7 +88,7 @@ std::optional<std::string> QtPrompts::ChooseOpenFile(const std::string& title, c
 
 std::optional<std::string> QtPrompts::ChooseFolder(const std::string& title, const std::string& start)
 {
-    const QString folder = QFileDialog::getExistingDirectory(m_parent, QString::fromStdString(title),
+    const QString folder = QFileDialog::getExistingDirectory(AskingWindow(), QString::fromStdString(title),
                                                              QString::fromStdString(start), QFileDialog::ShowDirsOnly);
     if (folder.isEmpty()) {
         return std::nullopt;
