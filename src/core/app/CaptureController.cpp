@@ -508,10 +508,8 @@ void CaptureController::AllDataSheetsDone(const docs::AllDataSheetsResult& resul
     }
     m_view.ShowStatus(docs::AllDataSheetsStatusText(result));
     if (m_prompts.ShowMessageWithAction("All Data Sheets", docs::AllDataSheetsSummaryText(result),
-                                        "Open Reports Folder") &&
-        m_openFolder && !m_openFolder(result.folder)) {
-        m_prompts.ShowMessageBox("The reports folder\n" + result.folder +
-                                 "\ncould not be shown: no file manager on this computer opened it.");
+                                        "Open Reports Folder")) {
+        OpenFolder(result.folder);
     }
 }
 
@@ -592,10 +590,29 @@ void CaptureController::DocumentWritten(const std::string& path)
     m_view.ShowStatus("Saved " + path);
     // Queued before the document opens: the copy is under way while the word processor starts.
     QueuePdfCopy(path);
-    if (m_openDocument && !m_openDocument(path)) {
+    if (!m_openDocument || m_openDocument(path)) {
+        return;
+    }
+    // Said once in a message; after that the status bar says it, each time
+    // with a way to the folder.
+    const std::string folder = PathToUtf8(PathFromUtf8(path).parent_path());
+    m_view.ShowStatus("Saved " + path + "; no program on this computer opens .docx files");
+    if (m_folderAction) {
+        m_folderAction(folder);
+    }
+    if (!m_toldNoDocumentProgram) {
+        m_toldNoDocumentProgram = true;
         m_prompts.ShowMessageBox("The document was saved as\n" + path +
                                  "\nbut no program on this computer is set to open .docx files. Open it from "
                                  "that folder with a word processor such as LibreOffice Writer or Word.");
+    }
+}
+
+void CaptureController::OpenFolder(const std::string& folder)
+{
+    if (m_openFolder && !m_openFolder(folder)) {
+        m_prompts.ShowMessageBox("The reports folder\n" + folder +
+                                 "\ncould not be shown: no file manager on this computer opened it.");
     }
 }
 

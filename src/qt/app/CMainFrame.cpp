@@ -13,6 +13,7 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QMenuBar>
+#include <QPushButton>
 #include <QScreen>
 #include <QStatusBar>
 #include <QWidgetItem>
@@ -144,12 +145,16 @@ void CMainFrame::CreateStatusBar()
 {
     QStatusBar* bar = statusBar();
     bar->setObjectName(ControlName(ControlId::Frame::StatusBar));
-    for (const char* indicator : {"CAP", "NUM", "SCRL"}) {
-        auto* label = new QLabel(QString::fromLatin1(indicator), bar);
-        label->setObjectName(QStringLiteral("indicator") + QString::fromLatin1(indicator));
-        label->setEnabled(false);
-        bar->addPermanentWidget(label);
-    }
+    // Where the instrument is and whether the program can talk to it: what
+    // the technician looks for when RESULT brings nothing.
+    m_statusPort = new QLabel(bar);
+    m_statusPort->setObjectName(QStringLiteral("statusPort"));
+    m_statusPort->setTextFormat(Qt::PlainText);
+    bar->addPermanentWidget(m_statusPort);
+    m_statusConnection = new QLabel(bar);
+    m_statusConnection->setObjectName(QStringLiteral("statusConnection"));
+    m_statusConnection->setTextFormat(Qt::PlainText);
+    bar->addPermanentWidget(m_statusConnection);
     // A widget of the bar, not a passing message: a menu's prompt hides it
     // while an item is highlighted and it comes back afterwards.
     m_statusMessage = new QLabel(QStringLiteral("Ready"), bar);
@@ -159,6 +164,52 @@ void CMainFrame::CreateStatusBar()
     m_statusMessage->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     m_statusMessage->setMinimumWidth(1);
     bar->insertWidget(0, m_statusMessage, 1);
+    m_openFolder = new QPushButton(QStringLiteral("Open folder"), bar);
+    m_openFolder->setObjectName(QStringLiteral("statusOpenFolder"));
+    m_openFolder->setFlat(true);
+    m_openFolder->setFocusPolicy(Qt::NoFocus); // the form's Tab order stays the form's
+    m_openFolder->hide();
+    bar->insertWidget(1, m_openFolder);
+    connect(m_openFolder, &QPushButton::clicked, this, [this] { emit openFolderRequested(m_folderOffered); });
+    UpdatePortState();
+}
+
+void CMainFrame::OfferFolder(const QString& folder)
+{
+    m_folderOffered = folder;
+    m_openFolder->setToolTip(folder);
+    m_openFolder->show();
+}
+
+void CMainFrame::UpdatePortState()
+{
+    const int n = m_controller ? m_controller->currentPort() : 0;
+    if (n == 0) {
+        m_statusPort->setText(QStringLiteral("No port"));
+        m_statusPort->setToolTip(QString());
+        m_statusConnection->setText(QStringLiteral("Not connected"));
+        return;
+    }
+    // As the Port menu names it, without what the system lists there.
+    QString port = QStringLiteral("COM%1").arg(n);
+    QString device;
+    const QList<SerialPortEntry> ports = m_ports ? m_ports->Ports() : QList<SerialPortEntry>();
+    if (m_deviceOf) {
+        device = m_deviceOf(n);
+#ifndef Q_OS_WIN
+        port += QStringLiteral("  ") + device;
+#endif
+    }
+    m_statusPort->setText(port);
+    m_statusPort->setToolTip(m_deviceOf ? port + SerialPortList::Presence(device, ports) : port);
+    if (m_controller->IsPortOpen()) {
+        m_statusConnection->setText(QStringLiteral("Connected"));
+    } else if (m_controller->IsWaitingForAdapter() || (m_deviceOf && !SerialPortList::IsThere(device, ports))) {
+        m_statusConnection->setText(QStringLiteral("Not connected"));
+    } else {
+        // Found but not opened: "Port COMn is in use !", as the program says when it tries.
+        m_statusConnection->setText(QStringLiteral("Port in use"));
+    }
 }
 
 void CMainFrame::SetHistoryAvailable(bool available, const QString& reason)
@@ -347,12 +398,16 @@ void CMainFrame::UpdatePortLabels()
         }
         m_portActions[n - 1]->setText(label);
     }
+    UpdatePortState();
 }
 
 void CMainFrame::ShowStatusMessage(const QString& text)
 {
     m_statusMessage->setText(text);
     m_statusMessage->setToolTip(text);
+    m_openFolder->hide(); // it went with the message before
+    // A message may tell of the port: lost, open again, switched.
+    UpdatePortState();
 }
 
 QString CMainFrame::statusText() const
