@@ -269,7 +269,7 @@ TEST(WorkOrderMessageTest, AMessageFromTheWorkOrderWindowIsItsOwn)
     QTest::mouseClick(exportButton, Qt::LeftButton);
     EXPECT_EQ(owner, window);
     EXPECT_TRUE(centred);
-    QTRY_COMPARE_WITH_TIMEOUT(QApplication::activeWindow(), window, 10'000);
+    EXPECT_TRUE(QTest::qWaitFor([window] { return QApplication::activeWindow() == window; }, 10'000));
     EXPECT_EQ(QApplication::focusWidget(), exportButton);
 }
 

@@ -7,9 +7,31 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QPointer>
 #include <QPushButton>
 
 namespace tessaprint {
+
+namespace {
+// The window that asked, when it was the active one, is active again once the
+// dialog closes: also where no window manager hands the focus back to it.
+class FocusReturn {
+public:
+    explicit FocusReturn(QWidget* window) : m_window(window), m_wasActive(window && window->isActiveWindow()) {}
+    FocusReturn(const FocusReturn&) = delete;
+    FocusReturn& operator=(const FocusReturn&) = delete;
+    ~FocusReturn()
+    {
+        if (m_wasActive && m_window && m_window->isVisible()) {
+            m_window->activateWindow();
+        }
+    }
+
+private:
+    QPointer<QWidget> m_window;
+    bool m_wasActive;
+};
+} // namespace
 
 QWidget* QtPrompts::AskingWindow() const
 {
@@ -27,14 +49,18 @@ QWidget* QtPrompts::AskingWindow() const
 
 int QtPrompts::ShowError(const std::string& message)
 {
-    CError dialog(AskingWindow());
+    QWidget* asking = AskingWindow();
+    const FocusReturn back(asking);
+    CError dialog(asking);
     dialog.m_strMessage = QString::fromStdString(message);
     return dialog.DoModal();
 }
 
 int QtPrompts::ShowConfirm(const std::string& message, DefaultButton defaultButton)
 {
-    CConfirm dialog(AskingWindow());
+    QWidget* asking = AskingWindow();
+    const FocusReturn back(asking);
+    CConfirm dialog(asking);
     dialog.m_strMessage = QString::fromStdString(message);
     if (defaultButton == DefaultButton::Cancel) {
         dialog.MakeCancelDefault();
@@ -44,13 +70,17 @@ int QtPrompts::ShowConfirm(const std::string& message, DefaultButton defaultButt
 
 void QtPrompts::ShowMessageBox(const std::string& text)
 {
-    QMessageBox::warning(AskingWindow(), QStringLiteral("Tessaprint"), QString::fromStdString(text), QMessageBox::Ok);
+    QWidget* asking = AskingWindow();
+    const FocusReturn back(asking);
+    QMessageBox::warning(asking, QStringLiteral("Tessaprint"), QString::fromStdString(text), QMessageBox::Ok);
 }
 
 bool QtPrompts::ShowMessageWithAction(const std::string& title, const std::string& text, const std::string& action)
 {
+    QWidget* asking = AskingWindow();
+    const FocusReturn back(asking);
     QMessageBox box(QMessageBox::Information, QString::fromStdString(title), QString::fromStdString(text),
-                    QMessageBox::Ok, AskingWindow());
+                    QMessageBox::Ok, asking);
     box.setObjectName(ControlName(ControlId::Window::MessageWithAction));
     box.setTextFormat(Qt::PlainText); // IDs and reasons come from the instrument and the system
     QPushButton* actionButton = box.addButton(QString::fromStdString(action), QMessageBox::ActionRole);
@@ -65,9 +95,10 @@ bool QtPrompts::ShowMessageWithAction(const std::string& title, const std::strin
 std::optional<std::string> QtPrompts::ChooseSaveFile(const std::string& title, const std::string& filter,
                                                      const std::string& startFolder)
 {
-    const QString path =
-        QFileDialog::getSaveFileName(AskingWindow(), QString::fromStdString(title), QString::fromStdString(startFolder),
-                                     QString::fromStdString(filter));
+    QWidget* asking = AskingWindow();
+    const FocusReturn back(asking);
+    const QString path = QFileDialog::getSaveFileName(
+        asking, QString::fromStdString(title), QString::fromStdString(startFolder), QString::fromStdString(filter));
     if (path.isEmpty()) {
         return std::nullopt;
     }
@@ -77,9 +108,10 @@ std::optional<std::string> QtPrompts::ChooseSaveFile(const std::string& title, c
 std::optional<std::string> QtPrompts::ChooseOpenFile(const std::string& title, const std::string& filter,
                                                      const std::string& startFolder)
 {
-    const QString path =
-        QFileDialog::getOpenFileName(AskingWindow(), QString::fromStdString(title), QString::fromStdString(startFolder),
-                                     QString::fromStdString(filter));
+    QWidget* asking = AskingWindow();
+    const FocusReturn back(asking);
+    const QString path = QFileDialog::getOpenFileName(
+        asking, QString::fromStdString(title), QString::fromStdString(startFolder), QString::fromStdString(filter));
     if (path.isEmpty()) {
         return std::nullopt;
     }
@@ -88,7 +120,9 @@ std::optional<std::string> QtPrompts::ChooseOpenFile(const std::string& title, c
 
 std::optional<std::string> QtPrompts::ChooseFolder(const std::string& title, const std::string& start)
 {
-    const QString folder = QFileDialog::getExistingDirectory(AskingWindow(), QString::fromStdString(title),
+    QWidget* asking = AskingWindow();
+    const FocusReturn back(asking);
+    const QString folder = QFileDialog::getExistingDirectory(asking, QString::fromStdString(title),
                                                              QString::fromStdString(start), QFileDialog::ShowDirsOnly);
     if (folder.isEmpty()) {
         return std::nullopt;
