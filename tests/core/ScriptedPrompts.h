@@ -28,8 +28,18 @@ public:
         actionMessages.push_back(title + " | " + text + " | " + action);
         return pressAction;
     }
-    std::optional<std::string> ChooseSaveFile(const std::string&, const std::string&) override { return Next(); }
-    std::optional<std::string> ChooseOpenFile(const std::string&, const std::string&) override { return Next(); }
+    std::optional<std::string> ChooseSaveFile(const std::string& title, const std::string&,
+                                              const std::string& startFolder) override
+    {
+        fileQuestions.push_back(title + " @ " + startFolder);
+        return Next();
+    }
+    std::optional<std::string> ChooseOpenFile(const std::string& title, const std::string&,
+                                              const std::string& startFolder) override
+    {
+        fileQuestions.push_back(title + " @ " + startFolder);
+        return Next();
+    }
     std::optional<std::string> ChooseFolder(const std::string& title, const std::string& start) override
     {
         folderQuestions.push_back(title + " @ " + start);
@@ -45,6 +55,7 @@ public:
     bool pressAction = false;                 // the answer to messages with an action button
     std::vector<std::string> actionMessages;  // "title | text | action"
     std::vector<std::string> folderQuestions; // "title @ start folder"
+    std::vector<std::string> fileQuestions;   // the file choosers': "title @ start folder"
 
 private:
     std::optional<std::string> Next()

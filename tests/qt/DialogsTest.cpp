@@ -8,6 +8,7 @@
 #include "util/QtPrompts.h"
 
 #include <QApplication>
+#include <QDialog>
 #include <QLabel>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -186,6 +187,20 @@ TEST(MessageDialogTest, AMessageWithAnActionSaysWhetherTheActionWasChosen)
             clicked == ControlId::MessageWithAction::Action);
         EXPECT_EQ(seen, (QStringList{"1 QPushButton OK", "1006 QPushButton Open Reports Folder", "331"}));
     }
+    // Escape closes it as OK does.
+    QTimer::singleShot(0, [] { QTest::keyClick(QApplication::activeModalWidget(), Qt::Key_Escape); });
+    QObject guard;
+    bool leftOpen = false;
+    QTimer::singleShot(10'000, &guard, [&leftOpen] {
+        if (auto* box = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
+            leftOpen = true;
+            box->done(-1); // a box that Escape left open ends the test instead of hanging it
+        }
+    });
+    QtPrompts prompts;
+    EXPECT_FALSE(
+        prompts.ShowMessageWithAction("All Data Sheets", "Wrote 2 test records to /r.", "Open Reports Folder"));
+    EXPECT_FALSE(leftOpen);
 }
 
 TEST(QtSettingsStoreTest, ReadsNeverCreateKeysAndValuesStayStrings)

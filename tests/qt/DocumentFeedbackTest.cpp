@@ -6,6 +6,8 @@
 
 #include <QComboBox>
 #include <QDir>
+#include <QPushButton>
+#include <QStatusBar>
 #include <QTemporaryDir>
 
 namespace tessaprint {
@@ -46,12 +48,17 @@ TEST_F(DocumentFeedbackTest, TheStatusBarNamesTheDocumentUntilTheNextMessage)
     EXPECT_TRUE(Status().startsWith("Capture in progress"));
 }
 
-TEST_F(DocumentFeedbackTest, ADocumentThatNothingOpensIsNamedInAMessage)
+TEST_F(DocumentFeedbackTest, ADocumentThatNothingOpensIsNamedInAMessageOnceThenInTheStatusBar)
 {
     ASSERT_NO_FATAL_FAILURE(Start());
     app->controller()->SetDocumentOpener([this](const std::string& path) {
         opened.push_back(path);
         return false;
+    });
+    std::vector<std::string> folders;
+    app->controller()->SetFolderOpener([&folders](const std::string& folder) {
+        folders.push_back(folder);
+        return true;
     });
     ReceiveThePrintout();
     Click(Form::DataSheet);
@@ -62,6 +69,24 @@ TEST_F(DocumentFeedbackTest, ADocumentThatNothingOpensIsNamedInAMessage)
                                            "\nbut no program on this computer is set to open .docx files. Open it "
                                            "from that folder with a word processor such as LibreOffice Writer or "
                                            "Word.");
+
+    // The next one is said only in the status bar, with a way to the folder.
+    auto* selector = Control<QComboBox>(Form::EquipmentId);
+    selector->setCurrentIndex(1);
+    emit selector->activated(1);
+    Click(Form::DataSheet);
+    EXPECT_EQ(opened.size(), 2u);
+    EXPECT_EQ(prompts.messageBoxes.size(), 1u);
+    const QString second = reports.filePath(QStringLiteral("BIO-5521-307201590508.docx"));
+    EXPECT_EQ(Status(), "Saved " + second + "; no program on this computer opens .docx files");
+    auto* openFolder = app->frame()->statusBar()->findChild<QPushButton*>("statusOpenFolder");
+    ASSERT_NE(openFolder, nullptr);
+    EXPECT_FALSE(openFolder->isHidden());
+    QTest::mouseClick(openFolder, Qt::LeftButton);
+    EXPECT_EQ(folders, std::vector<std::string>{QDir(reports.path()).absolutePath().toStdString()});
+    // It goes with its message.
+    Click(Form::ClearScreen);
+    EXPECT_TRUE(openFolder->isHidden());
 }
 
 TEST_F(DocumentFeedbackTest, ADocumentThatOpensNeedsNoMessage)

@@ -344,6 +344,17 @@ TEST_F(HistoryWindowTest, WithoutAStoreHistoryIsOffAndSaysWhy)
     EXPECT_EQ(Rows().size(), 2);
 }
 
+TEST_F(HistoryWindowTest, CtrlHOpensTheHistoryWhileTheFormHasTheFocus)
+{
+    Start();
+    ShowAndActivate();
+    auto* lines = Control<QListWidget>(Form::Lines);
+    lines->setFocus();
+    QTest::keyClick(lines, Qt::Key_H, Qt::ControlModifier);
+    ASSERT_NE(app->history(), nullptr);
+    EXPECT_TRUE(app->history()->isVisible());
+}
+
 // A dark desktop's colours, as a dark theme gives them.
 QPalette DarkPalette()
 {

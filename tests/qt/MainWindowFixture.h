@@ -23,6 +23,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <optional>
 #include <string>
 
 // Readable failure messages for Qt strings.
@@ -98,7 +99,7 @@ protected:
     }
 
     // Ctrl+key with the file chooser answering path.
-    void PressCtrlChoosing(Qt::Key key, const std::string& path)
+    void PressCtrlChoosing(Qt::Key key, const std::optional<std::string>& path)
     {
         prompts.files = {path};
         QTest::keyClick(app->frame(), key, Qt::ControlModifier);

@@ -14,8 +14,10 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenuBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QStatusBar>
 #include <QTemporaryDir>
@@ -103,21 +105,21 @@ TEST_F(MainWindowTest, ControlsAndCommandsKeepTheirNumbers)
         "1057 QRadioButton PACTRX",
         "1058 QPushButton All Data Sheets",
         "1059 QPushButton History",
-        "32771 QAction COM1",
-        "32772 QAction COM2",
-        "32773 QAction COM3",
-        "32774 QAction COM4",
-        "32775 QAction COM5",
-        "32776 QAction COM6",
-        "32777 QAction COM7",
-        "32778 QAction COM8",
-        "32779 QAction COM9",
-        "32780 QAction COM10",
-        "32781 QAction Directories",
+        "32771 QAction COM&1",
+        "32772 QAction COM&2",
+        "32773 QAction COM&3",
+        "32774 QAction COM&4",
+        "32775 QAction COM&5",
+        "32776 QAction COM&6",
+        "32777 QAction COM&7",
+        "32778 QAction COM&8",
+        "32779 QAction COM&9",
+        "32780 QAction COM1&0",
+        "32781 QAction &Directories...",
         "32782 QAction &Settings...",
-        "32783 QAction Data Sheets for All Equipment IDs",
+        "32783 QAction Data Sheets for &All Equipment IDs",
         "32784 QAction Export Results as &CSV...",
-        "32785 QAction &History",
+        "32785 QAction &History...",
         "57600 QAction &New",
         "57601 QAction &Open Captured Lines...",
         "57603 QAction &Save Captured Lines...",
@@ -134,6 +136,112 @@ TEST_F(MainWindowTest, ControlsAndCommandsKeepTheirNumbers)
         }
     }
     EXPECT_EQ(found, expected);
+}
+
+TEST_F(MainWindowTest, EveryMenuAndItemHasAMnemonicOfItsOwnAndDialogsEndInDots)
+{
+    Start();
+    // The letter after the one '&' that is not "&&".
+    const auto mnemonic = [](const QString& text) {
+        const QRegularExpression single(QStringLiteral("(?<!&)&([^&])"));
+        const QRegularExpressionMatch match = single.match(text);
+        return match.hasMatch() ? match.captured(1).toLower() : QString();
+    };
+    QStringList menus;
+    for (QAction* menuAction : app->frame()->menuBar()->actions()) {
+        const QString title = menuAction->text();
+        EXPECT_FALSE(mnemonic(title).isEmpty()) << title.toStdString();
+        EXPECT_FALSE(menus.contains(mnemonic(title))) << title.toStdString();
+        menus << mnemonic(title);
+        QStringList items;
+        for (QAction* item : menuAction->menu()->actions()) {
+            if (item->isSeparator()) {
+                continue;
+            }
+            const QString letter = mnemonic(item->text());
+            EXPECT_FALSE(letter.isEmpty()) << item->text().toStdString();
+            EXPECT_FALSE(items.contains(letter)) << title.toStdString() << ": " << item->text().toStdString();
+            items << letter;
+        }
+    }
+    EXPECT_EQ(menus, (QStringList{"f", "v", "p", "o", "h"}));
+    // "..." where a dialog asks first; the rest act at once.
+    QStringList dotted;
+    for (QAction* item : app->frame()->findChildren<QAction*>()) {
+        if (item->text().endsWith(QStringLiteral("..."))) {
+            dotted << item->objectName();
+        }
+    }
+    dotted.sort();
+    QStringList expected;
+    for (const int id : {ControlId::Command::OptionsDirectories, ControlId::Command::PortSettings,
+                         ControlId::Command::FileExportCsv, ControlId::Command::ViewHistory,
+                         ControlId::Command::FileOpen, ControlId::Command::FileSave, ControlId::Command::HelpAbout}) {
+        expected << ControlName(id);
+    }
+    expected.sort();
+    EXPECT_EQ(dotted, expected);
+}
+
+TEST_F(MainWindowTest, F5AndCtrlDPressRESULTAndDataSheetFromAnyControlOfTheFormWhileTheyAreOn)
+{
+    QTemporaryDir reports;
+    settings.WriteProfileString("Directories", "Reports", reports.path().toStdString());
+    Start();
+    ShowAndActivate();
+    auto* readings = Control<QTreeWidget>(Form::Readings);
+    readings->setFocus();
+    // Data Sheet is off before a capture; so is Ctrl+D, and Ctrl+H without a history.
+    QTest::keyClick(readings, Qt::Key_D, Qt::ControlModifier);
+    QTest::keyClick(readings, Qt::Key_H, Qt::ControlModifier);
+    EXPECT_TRUE(QDir(reports.path()).entryList({QStringLiteral("*.docx")}).isEmpty());
+    EXPECT_EQ(app->history(), nullptr);
+
+    QTest::keyClick(readings, Qt::Key_F5);
+    EXPECT_EQ(driver.written, "print\r\n");
+    QTest::keyClick(readings, Qt::Key_F5); // RESULT is off while the capture arrives
+    EXPECT_EQ(driver.written, "print\r\n");
+    Receive(kPrintout);
+    auto* selector = Control<QComboBox>(Form::EquipmentId);
+    selector->setFocus();
+    QTest::keyClick(selector, Qt::Key_D, Qt::ControlModifier);
+    EXPECT_EQ(app->controller()->lastDocumentPath(), reports.filePath("10234-307201590508.docx").toStdString());
+    EXPECT_EQ(Control<QPushButton>(Form::Result)->toolTip(), "RESULT (F5)");
+    EXPECT_EQ(Control<QPushButton>(Form::DataSheet)->toolTip(), "Data Sheet (Ctrl+D)");
+}
+
+TEST_F(MainWindowTest, FileChoosersStartInTheirFolderAndRememberTheLastOneUsed)
+{
+    QTemporaryDir reports;
+    QTemporaryDir elsewhere;
+    settings.WriteProfileString("Directories", "Reports", reports.path().toStdString());
+    const std::string captures = reports.filePath("captures").toStdString();
+    StartActiveWithThePrintout(); // archived below the reports folder
+    PressCtrlChoosing(Qt::Key_O, std::nullopt);
+    app->frame()->findChild<QAction*>(ControlName(ControlId::Command::FileExportCsv))->trigger();
+    PressCtrlChoosing(Qt::Key_S, elsewhere.filePath("lines.txt").toStdString());
+    PressCtrlChoosing(Qt::Key_O, std::nullopt); // the save's folder, not the cancelled open's
+    prompts.files = {elsewhere.filePath("results.csv").toStdString()};
+    app->frame()->findChild<QAction*>(ControlName(ControlId::Command::FileExportCsv))->trigger();
+    EXPECT_EQ(prompts.fileQuestions,
+              (std::vector<std::string>{
+                  "Open Captured Lines @ " + captures, "Export Results as CSV @ " + reports.path().toStdString(),
+                  "Save Captured Lines @ " + captures, "Open Captured Lines @ " + elsewhere.path().toStdString(),
+                  "Export Results as CSV @ " + reports.path().toStdString()}));
+    EXPECT_EQ(Setting("Folders", "CapturedLines"), elsewhere.path().toStdString());
+    EXPECT_EQ(Setting("Folders", "CsvExport"), elsewhere.path().toStdString());
+
+    // Kept for the next start, while the folder is there.
+    app.reset();
+    prompts.fileQuestions.clear();
+    Start();
+    ShowAndActivate();
+    PressCtrlChoosing(Qt::Key_O, std::nullopt);
+    settings.WriteProfileString("Folders", "CapturedLines", elsewhere.filePath("gone").toStdString());
+    PressCtrlChoosing(Qt::Key_O, std::nullopt);
+    EXPECT_EQ(prompts.fileQuestions,
+              (std::vector<std::string>{"Open Captured Lines @ " + elsewhere.path().toStdString(),
+                                        "Open Captured Lines @ " + captures}));
 }
 
 TEST_F(MainWindowTest, WholeCaptureFromResultClickToFilledList)

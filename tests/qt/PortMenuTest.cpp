@@ -9,8 +9,11 @@
 #include <QAction>
 #include <QComboBox>
 #include <QFile>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRegularExpression>
+#include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTreeWidget>
 
@@ -47,7 +50,15 @@ protected:
     {
         settings.WriteProfileString("Serial", QtSerialDriver::DeviceKey(n), device.toStdString());
     }
-    QString Label(int n) const { return app->frame()->portAction(n)->text(); }
+    // As the menu shows it: the mnemonic's '&' is not drawn.
+    QString Label(int n) const
+    {
+        return app->frame()->portAction(n)->text().replace(QRegularExpression("&(.)"), "\\1");
+    }
+    QString StatusPane(const char* name) const
+    {
+        return app->frame()->statusBar()->findChild<QLabel*>(QLatin1String(name))->text();
+    }
 
     CPortSettingsDlg* OpenSettings()
     {
@@ -105,6 +116,47 @@ TEST_F(PortMenuTest, EachComPortSaysItsDeviceAndWhatIsThere)
     EXPECT_EQ(Label(5), "COM5  " + Path("ttyUSB0") + " \u2014 FT232R USB UART");
     ports.SetPorts({cp2102}); // unplugged: the file is still there, but no adapter is listed at it
     EXPECT_EQ(Label(1), "COM1  " + Path("ttyUSB0") + " (no description)");
+}
+
+TEST_F(PortMenuTest, EachPortHasItsLastDigitAsMnemonic)
+{
+    Start();
+    EXPECT_EQ(app->frame()->portAction(1)->text(), "COM&1  " + Path("missing1") + " (not connected)");
+    EXPECT_TRUE(app->frame()->portAction(9)->text().startsWith("COM&9  "));
+    EXPECT_TRUE(app->frame()->portAction(10)->text().startsWith("COM1&0  "));
+}
+
+TEST_F(PortMenuTest, TheStatusBarNamesThePortAndWhetherItIsOpen)
+{
+    ports.SetPorts({ftdi});
+    SetDevice(1, Path("ttyUSB0"));
+    SetDevice(2, Path("pts-link"));
+    driver.busy = {1, 2};
+    Start();
+    EXPECT_EQ(StatusPane("statusPort"), "COM1  " + Path("ttyUSB0"));
+    EXPECT_EQ(StatusPane("statusConnection"), "Connected");
+    EXPECT_EQ(app->frame()->statusBar()->findChild<QLabel*>("statusPort")->toolTip(), Label(1));
+    // A device that is there but does not open is in use; a missing one is not connected.
+    app->frame()->portAction(2)->trigger();
+    EXPECT_EQ(StatusPane("statusPort"), "COM1  " + Path("ttyUSB0")); // back on the port that opens
+    driver.busy = {0, 1, 2};
+    settings.WriteProfileString("Serial", "Port", "COM2");
+    app->frame()->findChild<QAction*>(ControlName(ControlId::Command::FileNew))->trigger();
+    EXPECT_EQ(StatusPane("statusPort"), "COM2  " + Path("pts-link"));
+    EXPECT_EQ(StatusPane("statusConnection"), "Port in use");
+    settings.WriteProfileString("Serial", "Port", "COM3");
+    app->frame()->findChild<QAction*>(ControlName(ControlId::Command::FileNew))->trigger();
+    EXPECT_EQ(StatusPane("statusPort"), "COM3  " + Path("missing3"));
+    EXPECT_EQ(StatusPane("statusConnection"), "Not connected");
+    // An open port that is lost: not connected while its adapter is awaited, connected once it is back.
+    driver.busy.clear();
+    app->frame()->portAction(1)->trigger();
+    EXPECT_EQ(StatusPane("statusConnection"), "Connected");
+    driver.Lose("device reports readiness to read but returned no data");
+    EXPECT_EQ(StatusPane("statusConnection"), "Not connected");
+    driver.adapterBack = true;
+    clock.Advance(1'000);
+    EXPECT_EQ(StatusPane("statusConnection"), "Connected");
 }
 
 TEST_F(PortMenuTest, SettingsListsTheSystemsPortsAndFollowsPlugging)

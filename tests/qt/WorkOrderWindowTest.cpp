@@ -8,6 +8,7 @@
 #include "app/CQuellmaxApp.h"
 #include "util/ControlId.h"
 #include "util/ManualClock.h"
+#include "util/QtPrompts.h"
 #include "workorder/CWorkOrder1.h"
 #include "workorder/CWorkOrderEntryDialogs.h"
 
@@ -233,6 +234,43 @@ template <typename Dialog, typename Act> int RunWith(Dialog& dialog, Act act)
 {
     QTimer::singleShot(0, &dialog, [&] { act(dialog); });
     return dialog.DoModal();
+}
+
+// Its questions are asked over the work order window, which has the focus again afterwards.
+TEST(WorkOrderMessageTest, AMessageFromTheWorkOrderWindowIsItsOwn)
+{
+    QTemporaryDir reports;
+    test::ScriptedDriver driver;
+    MemorySettingsStore settings;
+    settings.WriteProfileString("Directories", "Reports", reports.path().toStdString());
+    ManualClock clock;
+    QtPrompts prompts;
+    test::ScriptedWorkOrderPrompts entries;
+    CQuellmaxApp app(CQuellmaxApp::Parts{driver, settings, prompts, clock});
+    app.SetWorkOrderPrompts(&entries);
+    ASSERT_TRUE(app.InitInstance());
+    prompts.SetParent(app.frame());
+    app.controller()->SetDocumentOpener([](const std::string&) { return false; }); // a message says where it is
+    app.OnWorkOrder();
+    CWorkOrder1* window = app.workOrder();
+    QApplication::setActiveWindow(window);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window));
+
+    QWidget* owner = nullptr;
+    bool centred = false;
+    QTimer::singleShot(0, [&] {
+        QWidget* box = QApplication::activeModalWidget();
+        ASSERT_NE(box, nullptr);
+        owner = box->parentWidget();
+        centred = window->frameGeometry().contains(box->frameGeometry().center());
+        QTest::keyClick(box, Qt::Key_Return);
+    });
+    auto* exportButton = window->findChild<QPushButton*>(ControlName(WorkOrder::ExportToWord));
+    QTest::mouseClick(exportButton, Qt::LeftButton);
+    EXPECT_EQ(owner, window);
+    EXPECT_TRUE(centred);
+    EXPECT_TRUE(QTest::qWaitFor([window] { return QApplication::activeWindow() == window; }, 10'000));
+    EXPECT_EQ(QApplication::focusWidget(), exportButton);
 }
 
 TEST(WorkOrderEntryDialogTest, DialogsAndTheirBoxesKeepTheirNumbers)

@@ -6,6 +6,7 @@
 #include "history/ReadingNumber.h"
 #include "link/InstrumentCommands.h"
 #include "link/Replay.h"
+#include "results/CaptureArchive.h"
 #include "results/CaptureFile.h"
 #include "results/RecordsOnSelector.h"
 #include "results/ReportsFolder.h"
@@ -22,6 +23,16 @@ namespace tessaprint {
 namespace {
 constexpr const char* kCaptureFilter = "Captures (*.txt);;All files (*)";
 constexpr const char* kCsvFilter = "CSV files (*.csv);;All files (*)";
+// The folder each kind of file chooser was last used in.
+const std::string kFolders = "Folders";
+const std::string kCapturedLinesFolder = "CapturedLines";
+const std::string kCsvExportFolder = "CsvExport";
+
+bool IsFolder(const std::filesystem::path& folder)
+{
+    std::error_code ec;
+    return !folder.empty() && std::filesystem::is_directory(folder, ec);
+}
 } // namespace
 
 CaptureController::CaptureController(SerialDriver& driver, FormView& view, SettingsStore& settings, Prompts& prompts,
@@ -497,10 +508,8 @@ void CaptureController::AllDataSheetsDone(const docs::AllDataSheetsResult& resul
     }
     m_view.ShowStatus(docs::AllDataSheetsStatusText(result));
     if (m_prompts.ShowMessageWithAction("All Data Sheets", docs::AllDataSheetsSummaryText(result),
-                                        "Open Reports Folder") &&
-        m_openFolder && !m_openFolder(result.folder)) {
-        m_prompts.ShowMessageBox("The reports folder\n" + result.folder +
-                                 "\ncould not be shown: no file manager on this computer opened it.");
+                                        "Open Reports Folder")) {
+        OpenFolder(result.folder);
     }
 }
 
@@ -581,10 +590,29 @@ void CaptureController::DocumentWritten(const std::string& path)
     m_view.ShowStatus("Saved " + path);
     // Queued before the document opens: the copy is under way while the word processor starts.
     QueuePdfCopy(path);
-    if (m_openDocument && !m_openDocument(path)) {
+    if (!m_openDocument || m_openDocument(path)) {
+        return;
+    }
+    // Said once in a message; after that the status bar says it, each time
+    // with a way to the folder.
+    const std::string folder = PathToUtf8(PathFromUtf8(path).parent_path());
+    m_view.ShowStatus("Saved " + path + "; no program on this computer opens .docx files");
+    if (m_folderAction) {
+        m_folderAction(folder);
+    }
+    if (!m_toldNoDocumentProgram) {
+        m_toldNoDocumentProgram = true;
         m_prompts.ShowMessageBox("The document was saved as\n" + path +
                                  "\nbut no program on this computer is set to open .docx files. Open it from "
                                  "that folder with a word processor such as LibreOffice Writer or Word.");
+    }
+}
+
+void CaptureController::OpenFolder(const std::string& folder)
+{
+    if (m_openFolder && !m_openFolder(folder)) {
+        m_prompts.ShowMessageBox("The reports folder\n" + folder +
+                                 "\ncould not be shown: no file manager on this computer opened it.");
     }
 }
 
@@ -623,9 +651,10 @@ Result<void> CaptureController::OpenCaptureFrom(const std::string& path)
 }
 
 std::optional<std::string> CaptureController::ChooseFileToWrite(const std::string& title, const std::string& filter,
-                                                                const std::string& extension)
+                                                                const std::string& extension,
+                                                                const std::string& folderKey)
 {
-    auto path = m_prompts.ChooseSaveFile(title, filter);
+    auto path = m_prompts.ChooseSaveFile(title, filter, ChooserStart(folderKey));
     if (!path) {
         return std::nullopt;
     }
@@ -638,13 +667,37 @@ std::optional<std::string> CaptureController::ChooseFileToWrite(const std::strin
             return std::nullopt;
         }
     }
+    RememberChooserFolder(folderKey, *path);
     return path;
+}
+
+std::string CaptureController::ChooserStart(const std::string& folderKey) const
+{
+    if (const std::filesystem::path remembered = PathFromUtf8(m_settings.GetProfileString(kFolders, folderKey, ""));
+        IsFolder(remembered)) {
+        return PathToUtf8(remembered);
+    }
+    // Captures are archived below the reports folder, which holds everything else the program writes.
+    const std::filesystem::path reports = ResolveReportsFolder(m_reportsFolder);
+    if (const std::filesystem::path captures = CaptureArchiveFolder(m_reportsFolder);
+        folderKey == kCapturedLinesFolder && IsFolder(captures)) {
+        return PathToUtf8(captures);
+    }
+    return IsFolder(reports) ? PathToUtf8(reports) : std::string();
+}
+
+void CaptureController::RememberChooserFolder(const std::string& folderKey, const std::string& chosen)
+{
+    const std::filesystem::path folder = PathFromUtf8(chosen).parent_path();
+    if (!folder.empty()) {
+        m_settings.WriteProfileString(kFolders, folderKey, PathToUtf8(folder));
+    }
 }
 
 void CaptureController::OnSaveCapture()
 {
     // "Open Captured Lines" lists *.txt: a name without an extension gets it.
-    const auto path = ChooseFileToWrite("Save Captured Lines", kCaptureFilter, ".txt");
+    const auto path = ChooseFileToWrite("Save Captured Lines", kCaptureFilter, ".txt", kCapturedLinesFolder);
     if (!path) {
         return;
     }
@@ -660,10 +713,12 @@ void CaptureController::OnOpenCapture()
     if (m_session.InProgress() || !SecureLastCapture()) {
         return;
     }
-    const auto path = m_prompts.ChooseOpenFile("Open Captured Lines", kCaptureFilter);
+    const auto path =
+        m_prompts.ChooseOpenFile("Open Captured Lines", kCaptureFilter, ChooserStart(kCapturedLinesFolder));
     if (!path) {
         return;
     }
+    RememberChooserFolder(kCapturedLinesFolder, *path);
     if (const Result<void> opened = OpenCaptureFrom(*path); !opened) {
         m_prompts.ShowError(opened.error().message);
     } else {
@@ -695,7 +750,7 @@ void CaptureController::OnExportCsv()
         m_prompts.ShowError("There are no results to export: press RESULT, or open a saved capture, first.");
         return;
     }
-    const auto path = ChooseFileToWrite("Export Results as CSV", kCsvFilter, ".csv");
+    const auto path = ChooseFileToWrite("Export Results as CSV", kCsvFilter, ".csv", kCsvExportFolder);
     if (!path) {
         return;
     }

@@ -75,8 +75,15 @@ public:
     void OnDataSheet();
     // A document was written: remembered, named in the status bar (until the
     // next message) and handed to the document opener. When nothing opens it,
-    // a message says where it is.
+    // the status bar says so and the folder action is offered its folder; the
+    // first time in a run a message also says where it is.
     void DocumentWritten(const std::string& path);
+    // Told the folder of a document that nothing opened, for a way to it
+    // beside the status bar's message (until the next message).
+    void SetFolderActionHandler(std::function<void(const std::string& folder)> handler)
+    {
+        m_folderAction = std::move(handler);
+    }
     // Shows a saved document (the desktop's word processor); false when no
     // program would open it. Unset in tests.
     void SetDocumentOpener(std::function<bool(const std::string&)> opener) { m_openDocument = std::move(opener); }
@@ -94,6 +101,8 @@ public:
     void AllDataSheetsDone(const docs::AllDataSheetsResult& result);
     // Shows a folder in the desktop's file manager; false when nothing did. Unset in tests.
     void SetFolderOpener(std::function<bool(const std::string&)> opener) { m_openFolder = std::move(opener); }
+    // Shows the folder through the folder opener; a message when nothing showed it.
+    void OpenFolder(const std::string& folder);
 
     // Directories options, OK: the folder (as typed, not checked) and the
     // Word 2007 flag are stored and used from now on, and the folder is made.
@@ -200,9 +209,14 @@ private:
     bool RequireOpenPort(const std::string& what);
     // The save-file chooser: a name without an extension gets extension, and
     // a file of that name is replaced only when the user says so; nothing
-    // when the user cancels either question.
+    // when the user cancels either question. It starts where ChooserStart says.
     std::optional<std::string> ChooseFileToWrite(const std::string& title, const std::string& filter,
-                                                 const std::string& extension);
+                                                 const std::string& extension, const std::string& folderKey);
+    // Where a file chooser starts: the folder it was last used in (the
+    // setting "Folders"/folderKey) while that is a folder, else the capture
+    // archive's folder for captured lines and the reports folder for the rest.
+    std::string ChooserStart(const std::string& folderKey) const;
+    void RememberChooserFolder(const std::string& folderKey, const std::string& chosen);
     std::string PortText() const;
     // The capture shown goes to the history (port "" for a file, archiveName
     // the archive's or the file's name).
@@ -231,6 +245,8 @@ private:
     int m_word2007 = 1;
     std::string m_unitType;
     std::string m_lastDocument;
+    // The message that nothing opens .docx files was shown in this run.
+    bool m_toldNoDocumentProgram = false;
     // When the readings shown were captured (ISO 8601 local time): the first
     // line's arrival, or an opened file's time; empty after a clear.
     std::string m_capturedAt;
@@ -241,6 +257,7 @@ private:
     std::function<void(InstrumentKind)> m_kindChanged;
     std::function<bool(const std::string&)> m_openDocument;
     std::function<bool(const std::string&)> m_openFolder;
+    std::function<void(const std::string&)> m_folderAction;
     CNotepad* m_notepad = nullptr;
     HistorySink* m_history = nullptr;
     // Counts the rows' changes; a lookup's answer counts only while it is unchanged

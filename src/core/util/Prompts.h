@@ -28,9 +28,12 @@ public:
     // "Open Reports Folder"); true when that button was pressed.
     virtual bool ShowMessageWithAction(const std::string& title, const std::string& text,
                                        const std::string& action) = 0;
-    // A file to save to or open; nothing when the user cancelled.
-    virtual std::optional<std::string> ChooseSaveFile(const std::string& title, const std::string& filter) = 0;
-    virtual std::optional<std::string> ChooseOpenFile(const std::string& title, const std::string& filter) = 0;
+    // A file to save to or open, the chooser starting in startFolder; nothing
+    // when the user cancelled.
+    virtual std::optional<std::string> ChooseSaveFile(const std::string& title, const std::string& filter,
+                                                      const std::string& startFolder) = 0;
+    virtual std::optional<std::string> ChooseOpenFile(const std::string& title, const std::string& filter,
+                                                      const std::string& startFolder) = 0;
     // A file system folder, starting at start; nothing when the user cancelled.
     virtual std::optional<std::string> ChooseFolder(const std::string& title, const std::string& start) = 0;
 };

@@ -7,16 +7,19 @@
 #include "results/ReportsFolder.h"
 #include "util/ControlId.h"
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QMenuBar>
+#include <QPushButton>
 #include <QScreen>
 #include <QStatusBar>
 #include <QWidgetItem>
 
 #include <algorithm>
+#include <tuple>
 #include <utility>
 
 namespace tessaprint {
@@ -62,7 +65,7 @@ void CMainFrame::CreateMenus()
     fresh->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_N));
     file->addSeparator();
     m_allDataSheetsAction =
-        action(file, QStringLiteral("Data Sheets for All Equipment IDs"), ControlId::Command::FileAllDataSheets,
+        action(file, QStringLiteral("Data Sheets for &All Equipment IDs"), ControlId::Command::FileAllDataSheets,
                QStringLiteral("Write the test record of every equipment ID into the reports folder"));
     connect(m_allDataSheetsAction, &QAction::triggered, this, &CMainFrame::allDataSheetsRequested);
     file->addSeparator();
@@ -90,17 +93,20 @@ void CMainFrame::CreateMenus()
     m_newAction = fresh;
 
     QMenu* view = menuBar()->addMenu(QStringLiteral("&View"));
+    view->setObjectName(QStringLiteral("menuView"));
     QAction* statusBarAction = action(view, QStringLiteral("&Status Bar"), ControlId::Command::ViewStatusBar,
                                       QStringLiteral("Show or hide the status bar"));
     statusBarAction->setCheckable(true);
     statusBarAction->setChecked(true);
     connect(statusBarAction, &QAction::toggled, this, [this](bool on) { statusBar()->setVisible(on); });
     view->addSeparator();
-    m_historyAction = action(view, QStringLiteral("&History"), ControlId::Command::ViewHistory,
+    m_historyAction = action(view, QStringLiteral("&History..."), ControlId::Command::ViewHistory,
                              QStringLiteral("Show an equipment ID's tests over time"));
+    // Also while the form has the focus; off with the item.
+    m_historyAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_H));
     connect(m_historyAction, &QAction::triggered, this, &CMainFrame::historyRequested);
 
-    m_portMenu = menuBar()->addMenu(QStringLiteral("Port"));
+    m_portMenu = menuBar()->addMenu(QStringLiteral("&Port"));
     m_portMenu->setObjectName(QStringLiteral("menuPort"));
     for (int n = 1; n <= ControlId::Command::PortCount; ++n) {
         QAction* port = action(m_portMenu, QStringLiteral("COM%1").arg(n), ControlId::Command::Port(n));
@@ -119,11 +125,14 @@ void CMainFrame::CreateMenus()
     connect(portSettings, &QAction::triggered, this, &CMainFrame::portSettingsRequested);
     connect(m_portMenu, &QMenu::aboutToShow, this, &CMainFrame::OnUpdateComN);
 
-    QMenu* options = menuBar()->addMenu(QStringLiteral("Options"));
-    QAction* directories = action(options, QStringLiteral("Directories"), ControlId::Command::OptionsDirectories);
+    QMenu* options = menuBar()->addMenu(QStringLiteral("&Options"));
+    options->setObjectName(QStringLiteral("menuOptions"));
+    QAction* directories = action(options, QStringLiteral("&Directories..."), ControlId::Command::OptionsDirectories,
+                                  QStringLiteral("Choose the reports folder and whether documents get a PDF copy"));
     connect(directories, &QAction::triggered, this, &CMainFrame::directoriesRequested);
 
     QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
+    help->setObjectName(QStringLiteral("menuHelp"));
     QAction* about = action(help, QStringLiteral("&About Tessaprint..."), ControlId::Command::HelpAbout,
                             QStringLiteral("Display program information, version number and copyright"));
     connect(about, &QAction::triggered, this, [this] {
@@ -136,12 +145,16 @@ void CMainFrame::CreateStatusBar()
 {
     QStatusBar* bar = statusBar();
     bar->setObjectName(ControlName(ControlId::Frame::StatusBar));
-    for (const char* indicator : {"CAP", "NUM", "SCRL"}) {
-        auto* label = new QLabel(QString::fromLatin1(indicator), bar);
-        label->setObjectName(QStringLiteral("indicator") + QString::fromLatin1(indicator));
-        label->setEnabled(false);
-        bar->addPermanentWidget(label);
-    }
+    // Where the instrument is and whether the program can talk to it: what
+    // the technician looks for when RESULT brings nothing.
+    m_statusPort = new QLabel(bar);
+    m_statusPort->setObjectName(QStringLiteral("statusPort"));
+    m_statusPort->setTextFormat(Qt::PlainText);
+    bar->addPermanentWidget(m_statusPort);
+    m_statusConnection = new QLabel(bar);
+    m_statusConnection->setObjectName(QStringLiteral("statusConnection"));
+    m_statusConnection->setTextFormat(Qt::PlainText);
+    bar->addPermanentWidget(m_statusConnection);
     // A widget of the bar, not a passing message: a menu's prompt hides it
     // while an item is highlighted and it comes back afterwards.
     m_statusMessage = new QLabel(QStringLiteral("Ready"), bar);
@@ -151,12 +164,58 @@ void CMainFrame::CreateStatusBar()
     m_statusMessage->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     m_statusMessage->setMinimumWidth(1);
     bar->insertWidget(0, m_statusMessage, 1);
+    m_openFolder = new QPushButton(QStringLiteral("Open folder"), bar);
+    m_openFolder->setObjectName(QStringLiteral("statusOpenFolder"));
+    m_openFolder->setFlat(true);
+    m_openFolder->setFocusPolicy(Qt::NoFocus); // the form's Tab order stays the form's
+    m_openFolder->hide();
+    bar->insertWidget(1, m_openFolder);
+    connect(m_openFolder, &QPushButton::clicked, this, [this] { emit openFolderRequested(m_folderOffered); });
+    UpdatePortState();
+}
+
+void CMainFrame::OfferFolder(const QString& folder)
+{
+    m_folderOffered = folder;
+    m_openFolder->setToolTip(folder);
+    m_openFolder->show();
+}
+
+void CMainFrame::UpdatePortState()
+{
+    const int n = m_controller ? m_controller->currentPort() : 0;
+    if (n == 0) {
+        m_statusPort->setText(QStringLiteral("No port"));
+        m_statusPort->setToolTip(QString());
+        m_statusConnection->setText(QStringLiteral("Not connected"));
+        return;
+    }
+    // As the Port menu names it, without what the system lists there.
+    QString port = QStringLiteral("COM%1").arg(n);
+    QString device;
+    const QList<SerialPortEntry> ports = m_ports ? m_ports->Ports() : QList<SerialPortEntry>();
+    if (m_deviceOf) {
+        device = m_deviceOf(n);
+#ifndef Q_OS_WIN
+        port += QStringLiteral("  ") + device;
+#endif
+    }
+    m_statusPort->setText(port);
+    m_statusPort->setToolTip(m_deviceOf ? port + SerialPortList::Presence(device, ports) : port);
+    if (m_controller->IsPortOpen()) {
+        m_statusConnection->setText(QStringLiteral("Connected"));
+    } else if (m_controller->IsWaitingForAdapter() || (m_deviceOf && !SerialPortList::IsThere(device, ports))) {
+        m_statusConnection->setText(QStringLiteral("Not connected"));
+    } else {
+        // Found but not opened: "Port COMn is in use !", as the program says when it tries.
+        m_statusConnection->setText(QStringLiteral("Port in use"));
+    }
 }
 
 void CMainFrame::SetHistoryAvailable(bool available, const QString& reason)
 {
     m_historyAction->setEnabled(available);
-    m_historyAction->setToolTip(available ? m_historyAction->text().remove(QLatin1Char('&')) : reason);
+    m_historyAction->setToolTip(available ? QStringLiteral("History (Ctrl+H)") : reason);
     m_historyAction->setStatusTip(available ? QStringLiteral("Show an equipment ID's tests over time") : reason);
 }
 
@@ -164,6 +223,27 @@ void CMainFrame::SetView(CQuellmaxView* view, CaptureController* controller)
 {
     m_controller = controller;
     setCentralWidget(view);
+    // Keys for the form's busiest buttons, from any control of the window. A
+    // button's own shortcut would click it a moment later (it is drawn
+    // pressed first); these click it at once, and only while it is on.
+    for (const auto& [id, key, caption] :
+         {std::tuple{ControlId::Form::Result, QKeySequence(Qt::Key_F5), "RESULT"},
+          std::tuple{ControlId::Form::DataSheet, QKeySequence(Qt::CTRL | Qt::Key_D), "Data Sheet"}}) {
+        auto* button = view->findChild<QAbstractButton*>(ControlName(id));
+        if (!button) {
+            continue;
+        }
+        auto* shortcut = new QAction(this);
+        shortcut->setShortcut(key);
+        addAction(shortcut);
+        connect(shortcut, &QAction::triggered, button, [button] {
+            if (button->isEnabled() && button->isVisible()) {
+                button->click();
+            }
+        });
+        button->setToolTip(
+            QStringLiteral("%1 (%2)").arg(QLatin1String(caption), key.toString(QKeySequence::NativeText)));
+    }
     view->SetDefaultSize(FormSizeIn({CaptureController::kFrameWidth, CaptureController::kFrameHeight}));
     view->SetFrameHooks([this](int width, int height) { RaiseAndResize(width, height); },
                         [this](const QString& text) { ShowStatusMessage(text); },
@@ -304,7 +384,9 @@ void CMainFrame::UpdatePortLabels()
 {
     const QList<SerialPortEntry> ports = m_ports ? m_ports->Ports() : QList<SerialPortEntry>();
     for (int n = 1; n <= m_portActions.size(); ++n) {
+        // The port's last digit is its mnemonic: Alt+P, 1 … 9, 0.
         QString label = QStringLiteral("COM%1").arg(n);
+        label.insert(label.size() - 1, QLatin1Char('&'));
         if (m_deviceOf) {
             const QString device = m_deviceOf(n);
 #ifdef Q_OS_WIN
@@ -316,12 +398,16 @@ void CMainFrame::UpdatePortLabels()
         }
         m_portActions[n - 1]->setText(label);
     }
+    UpdatePortState();
 }
 
 void CMainFrame::ShowStatusMessage(const QString& text)
 {
     m_statusMessage->setText(text);
     m_statusMessage->setToolTip(text);
+    m_openFolder->hide(); // it went with the message before
+    // A message may tell of the port: lost, open again, switched.
+    UpdatePortState();
 }
 
 QString CMainFrame::statusText() const

@@ -9,6 +9,7 @@
 class QAction;
 class QLabel;
 class QMenu;
+class QPushButton;
 
 namespace tessaprint {
 
@@ -64,6 +65,9 @@ public:
     // item is highlighted.
     void ShowStatusMessage(const QString& text);
     QString statusText() const;
+    // "Open folder" beside the status bar's message, until the next message:
+    // openFolderRequested(folder) when it is clicked.
+    void OfferFolder(const QString& folder);
     // View > History: off, with the reason, without a history.
     void SetHistoryAvailable(bool available, const QString& reason);
     // Open and New wait while a capture is in progress.
@@ -76,6 +80,7 @@ signals:
     void historyRequested();
     // File > Data Sheets for All Equipment IDs.
     void allDataSheetsRequested();
+    void openFolderRequested(const QString& folder);
     // The window is about to close: the moment to remember its geometry.
     void closing();
 
@@ -86,6 +91,10 @@ private:
     void CreateMenus();
     void CreateStatusBar();
     void UpdatePortLabels();
+    // The status bar's port ("COM1  /dev/ttyUSB0") and whether it is open
+    // ("Connected"), its device missing ("Not connected") or there but not
+    // opened ("Port in use").
+    void UpdatePortState();
     void RaiseAndResize(int width, int height);
     // False, with the frame as it was, when the geometry is unreadable or
     // would leave the window off every screen.
@@ -99,6 +108,10 @@ private:
     SerialPortList* m_ports = nullptr;
     std::function<QString(int n)> m_deviceOf;
     QLabel* m_statusMessage = nullptr;
+    QLabel* m_statusPort = nullptr;
+    QLabel* m_statusConnection = nullptr;
+    QPushButton* m_openFolder = nullptr;
+    QString m_folderOffered;
     QAction* m_openAction = nullptr;
     QAction* m_newAction = nullptr;
     QAction* m_csvAction = nullptr;

@@ -95,6 +95,11 @@ bool CQuellmaxApp::InitInstance(bool show)
 
     QObject::connect(m_view, &CQuellmaxView::dataSheetRequested, m_frame.get(),
                      [this] { m_controller->OnDataSheet(); });
+    // A document that nothing opened: "Open folder" beside the status bar's message.
+    m_controller->SetFolderActionHandler(
+        [this](const std::string& folder) { m_frame->OfferFolder(QString::fromStdString(folder)); });
+    QObject::connect(m_frame.get(), &CMainFrame::openFolderRequested, m_frame.get(),
+                     [this](const QString& folder) { m_controller->OpenFolder(folder.toStdString()); });
     m_allDataSheets = std::make_unique<AllDataSheetsRunner>();
     QObject::connect(m_view, &CQuellmaxView::allDataSheetsRequested, m_frame.get(), [this] { OnAllDataSheets(); });
     QObject::connect(m_frame.get(), &CMainFrame::allDataSheetsRequested, m_frame.get(), [this] { OnAllDataSheets(); });

@@ -49,19 +49,23 @@ const SerialPortEntry* SerialPortList::Find(const QList<SerialPortEntry>& ports,
 
 QString SerialPortList::Presence(const QString& device, const QList<SerialPortEntry>& ports)
 {
-    if (const SerialPortEntry* port = Find(ports, device)) {
-        if (!port->description.isEmpty()) {
-            return QStringLiteral(" \u2014 ") + port->description;
-        }
-        return QStringLiteral(" (no description)");
+    if (const SerialPortEntry* port = Find(ports, device); port && !port->description.isEmpty()) {
+        return QStringLiteral(" \u2014 ") + port->description;
+    }
+    return IsThere(device, ports) ? QStringLiteral(" (no description)") : QStringLiteral(" (not connected)");
+}
+
+bool SerialPortList::IsThere(const QString& device, const QList<SerialPortEntry>& ports)
+{
+    if (Find(ports, device)) {
+        return true;
     }
 #ifndef Q_OS_WIN
     // Ports Qt does not list, such as pseudo-terminals, are there when their file is.
-    if (!device.isEmpty() && QFileInfo::exists(device)) {
-        return QStringLiteral(" (no description)");
-    }
+    return !device.isEmpty() && QFileInfo::exists(device);
+#else
+    return false;
 #endif
-    return QStringLiteral(" (not connected)");
 }
 
 } // namespace tessaprint

@@ -41,6 +41,8 @@ public:
     // " (no description)" for a device that is there without one, " (not
     // connected)" for one that is not there.
     static QString Presence(const QString& device, const QList<SerialPortEntry>& ports);
+    // Whether the device is there: listed, or (outside Windows) a file.
+    static bool IsThere(const QString& device, const QList<SerialPortEntry>& ports);
 
 signals:
     void changed();

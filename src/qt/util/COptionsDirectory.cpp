@@ -39,6 +39,14 @@ COptionsDirectory::COptionsDirectory(CaptureController& controller, Prompts& pro
     browse->setAutoDefault(false);
     m_word2007->setObjectName(ControlName(ControlId::Directories::Word2007));
     m_word2007->setGeometry(DluX(277), DluY(103), DluX(100), DluY(10));
+    // Tessaprint writes its documents itself: the flag that once chose Word's
+    // template and styles changes nothing in them, and is kept for the
+    // settings and tools that read it.
+    const QString word2007Help =
+        QStringLiteral("Documents come out the same either way: Tessaprint writes them itself, without Word. "
+                       "The setting is kept for earlier settings and tools that read it.");
+    m_word2007->setToolTip(word2007Help);
+    m_word2007->setWhatsThis(word2007Help);
     m_savePdf->setObjectName(ControlName(ControlId::Directories::SavePdf));
     m_savePdf->setGeometry(DluX(277), DluY(117), DluX(100), DluY(10));
     auto* ok = new QPushButton(QStringLiteral("OK"), this);
