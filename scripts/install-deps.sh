@@ -28,6 +28,7 @@ if [ "${1:-}" = "--tests" ]; then
                fonts-crosextra-carlito fonts-liberation # metric twins of Calibri and Times New Roman
                python3                   # the command-line checks read JSON with it
                desktop-file-utils        # desktop-file-validate checks the installed desktop entry
+               xvfb openbox x11-utils    # the main window under a real X server and window manager
                postgresql                # scripts/with-postgres.sh: a throwaway server for the history's tests
                locales                   # de_DE.UTF-8: the number tests under a decimal comma
                clang libclang-rt-14-dev) # the fuzz targets (libFuzzer)

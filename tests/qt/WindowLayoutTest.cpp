@@ -11,6 +11,8 @@
 #include <QHeaderView>
 #include <QPushButton>
 #include <QScreen>
+#include <QSplitter>
+#include <QStatusBar>
 #include <QStyle>
 #include <QStyleOptionButton>
 
@@ -21,32 +23,16 @@ namespace tessaprint {
 namespace {
 
 namespace Form = ControlId::Form;
-using Geometries = std::map<int, QRect>;
 
-// Every control of the form where its dialog units put it (the radio
-// buttons 60 units wide, the selector one line high).
-const Geometries kDefaultGeometries = {
-    {Form::VersionText, DluRect(97, 7, 115, 14)},
-    {Form::Version, DluRect(39, 7, 50, 14)},
-    {Form::Lines, DluRect(25, 59, 538, 218)},
-    {Form::ClearScreen, DluRect(457, 36, 50, 14)},
-    {Form::Notepad, DluRect(397, 36, 50, 14)},
-    {Form::Result, DluRect(17, 35, 50, 14)},
-    {Form::Test, DluRect(519, 36, 50, 14)},
-    {Form::ClearMemory, DluRect(99, 36, 50, 14)},
-    {Form::EquipmentId, QRect(DluX(31), DluY(295), DluX(73), DluY(14))},
-    {Form::Readings, DluRect(112, 295, 416, 89)},
-    {Form::DataSheet, DluRect(533, 293, 45, 14)},
-    // Just below Data Sheet, as large, one pixel clear of it and of QuellMax.
-    {Form::AllDataSheets, DluRect(533, 293, 45, 14).translated(0, DluY(14) + 1)},
-    {Form::SelectCaption, DluRect(33, 284, 90, 8)},
-    {Form::ResultsCaption, DluRect(169, 284, 285, 8)},
-    {Form::Quellmax, QRect(DluX(537), DluY(321), DluX(60), DluY(10))},
-    {Form::Kappa5100, QRect(DluX(537), DluY(334), DluX(60), DluY(10))},
-    {Form::Pactrx, QRect(DluX(537), DluY(348), DluX(60), DluY(10))},
-    {Form::WorkOrder, DluRect(329, 36, 50, 14)},
-    {Form::History, DluRect(269, 36, 50, 14)},
+// The form's controls that are shown, in reading order.
+const std::vector<int> kShownControls = {
+    Form::Result,         Form::ClearMemory, Form::History,   Form::WorkOrder,
+    Form::Notepad,        Form::ClearScreen, Form::Lines,     Form::SelectCaption,
+    Form::ResultsCaption, Form::EquipmentId, Form::Readings,  Form::DataSheet,
+    Form::AllDataSheets,  Form::Quellmax,    Form::Kappa5100, Form::Pactrx,
 };
+// A 1366 × 768 laptop screen at 150 %, less a panel and a title bar, in Qt's pixels.
+constexpr QSize kLaptopAt150(1366 * 2 / 3, 768 * 2 / 3 - 32 - 30);
 
 class WindowLayoutTest : public test::MainWindowFixture {
 protected:
@@ -62,13 +48,46 @@ protected:
         QCoreApplication::processEvents();
     }
 
-    Geometries Shown() const
+    // Where a control is, in the form's coordinates.
+    QRect At(int id) const
     {
-        Geometries shown;
-        for (const auto& [id, rect] : kDefaultGeometries) {
-            shown[id] = Control<QWidget>(id)->geometry();
+        const QWidget* control = Control<QWidget>(id);
+        return QRect(control->mapTo(app->view(), QPoint(0, 0)), control->size());
+    }
+
+    // Every shown control whole in the form, none over another, and the
+    // arrangement of the form: the command row above the received lines, the
+    // selector, the readings and the right-hand column below them.
+    void ExpectTheFormsArrangement() const
+    {
+        const QRect form = app->view()->rect();
+        for (std::size_t i = 0; i < kShownControls.size(); ++i) {
+            const int id = kShownControls[i];
+            EXPECT_TRUE(Control<QWidget>(id)->isVisible()) << id;
+            EXPECT_TRUE(form.contains(At(id))) << id;
+            for (std::size_t j = i + 1; j < kShownControls.size(); ++j) {
+                EXPECT_FALSE(At(id).intersects(At(kShownControls[j]))) << id << " " << kShownControls[j];
+            }
         }
-        return shown;
+        const std::vector<int> row = {Form::Result,    Form::ClearMemory, Form::History,
+                                      Form::WorkOrder, Form::Notepad,     Form::ClearScreen};
+        for (std::size_t i = 1; i < row.size(); ++i) {
+            EXPECT_LT(At(row[i - 1]).right(), At(row[i]).left()) << row[i];
+            EXPECT_EQ(At(row[i]).center().y(), At(row[0]).center().y()) << row[i];
+        }
+        EXPECT_LT(At(Form::Result).bottom(), At(Form::Lines).top());
+        EXPECT_LT(At(Form::Lines).bottom(), At(Form::SelectCaption).top());
+        EXPECT_LT(At(Form::SelectCaption).bottom(), At(Form::EquipmentId).top());
+        EXPECT_LT(At(Form::ResultsCaption).bottom(), At(Form::Readings).top());
+        EXPECT_LT(At(Form::EquipmentId).right(), At(Form::Readings).left());
+        EXPECT_LT(At(Form::Readings).right(), At(Form::DataSheet).left());
+        EXPECT_EQ(At(Form::AllDataSheets).width(), At(Form::DataSheet).width());
+        EXPECT_LT(At(Form::DataSheet).bottom(), At(Form::AllDataSheets).top());
+        EXPECT_LT(At(Form::AllDataSheets).bottom(), At(Form::Quellmax).top());
+        EXPECT_LT(At(Form::Quellmax).bottom(), At(Form::Kappa5100).top());
+        EXPECT_LT(At(Form::Kappa5100).bottom(), At(Form::Pactrx).top());
+        EXPECT_EQ(At(Form::ClearScreen).right(), At(Form::Lines).right());
+        EXPECT_EQ(At(Form::Result).left(), At(Form::Lines).left());
     }
 
     QTreeWidget* Readings() const { return Control<QTreeWidget>(Form::Readings); }
@@ -76,156 +95,164 @@ protected:
     {
         return {Readings()->columnWidth(0), Readings()->columnWidth(1), Readings()->columnWidth(2)};
     }
+    // The Reading column whole in the list's visible width.
+    // A cell's text whole in it, on as many lines as it takes.
+    bool WholeInItsCell(int row, int column) const
+    {
+        const QModelIndex index = Readings()->model()->index(row, column);
+        const QRect cell = Readings()->visualRect(index);
+        const int margin =
+            2 * (Readings()->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, Readings()) + 1);
+        const QRect needed = Readings()->fontMetrics().boundingRect(QRect(0, 0, cell.width() - margin, 100000),
+                                                                    Qt::TextWordWrap, index.data().toString());
+        return cell.height() >= needed.height() && cell.width() - margin >= needed.width();
+    }
+    bool ReadingInView() const
+    {
+        const int right = Readings()->header()->sectionViewportPosition(2) + Readings()->columnWidth(2);
+        return Readings()->header()->sectionViewportPosition(2) >= 0 && right <= Readings()->viewport()->width();
+    }
+    void Choose(int index)
+    {
+        auto* selector = Control<QComboBox>(Form::EquipmentId);
+        selector->setCurrentIndex(index);
+        emit selector->activated(index);
+    }
 };
 
-TEST_F(WindowLayoutTest, AtTheDefaultSizeEveryControlSitsWhereItsDialogUnitsPutIt)
+TEST_F(WindowLayoutTest, TheFormKeepsItsArrangementAtTheDefaultAndTheSmallestSize)
 {
     StartShown();
     ASSERT_EQ(app->frame()->size(), QSize(950, 780));
-    // The size the layout is measured from is the one Qt gives the form.
-    EXPECT_EQ(app->view()->size(), app->view()->defaultSize());
-    EXPECT_EQ(Shown(), kDefaultGeometries);
+    ExpectTheFormsArrangement();
     for (const int hidden : {Form::Version, Form::VersionText, Form::Test}) {
         EXPECT_TRUE(Control<QWidget>(hidden)->isHidden()) << hidden;
     }
-}
+    // The two lists start as the form's 218 and 89 units high, less what the window leaves them.
+    EXPECT_GT(At(Form::Lines).height(), At(Form::Readings).height());
 
-TEST_F(WindowLayoutTest, EveryButtonCaptionShowsWhole)
-{
-    StartShown();
-    for (QPushButton* button : app->view()->findChildren<QPushButton*>()) {
-        QStyleOptionButton option;
-        option.initFrom(button);
-        const QRect room = button->style()->subElementRect(QStyle::SE_PushButtonContents, &option, button);
-        EXPECT_LE(button->fontMetrics().horizontalAdvance(button->text()), room.width())
-            << button->objectName().toStdString();
-    }
-    // Narrower letters, never smaller than a point below the form's.
-    EXPECT_GE(Control<QPushButton>(Form::AllDataSheets)->font().pointSizeF(), app->view()->font().pointSizeF() - 1);
-}
-
-TEST_F(WindowLayoutTest, TheSmallestFrameFitsALaptopScreenAndShowsEveryControlWhole)
-{
-    StartShown();
+    // The smallest window fits a 1366 × 768 laptop at 150 %, status bar and all.
     ResizeFrame({1, 1});
     const QSize smallest = app->frame()->size();
     EXPECT_EQ(smallest, app->frame()->minimumSize());
-    // A 30-pixel title bar and a 48-pixel panel on a 1366 × 768 screen.
-    EXPECT_LE(smallest.width(), 1366);
-    EXPECT_LE(smallest.height() + 30 + 48, 768);
-
-    const QRect form = app->view()->rect();
-    std::vector<QWidget*> visible;
-    for (const auto& [id, rect] : kDefaultGeometries) {
-        if (Control<QWidget>(id)->isVisible()) {
-            visible.push_back(Control<QWidget>(id));
-        }
-    }
-    ASSERT_EQ(visible.size(), kDefaultGeometries.size() - 3);
-    for (std::size_t i = 0; i < visible.size(); ++i) {
-        EXPECT_TRUE(form.contains(visible[i]->geometry())) << visible[i]->objectName().toStdString();
-        for (std::size_t j = i + 1; j < visible.size(); ++j) {
-            EXPECT_FALSE(visible[i]->geometry().intersects(visible[j]->geometry()))
-                << visible[i]->objectName().toStdString() << " " << visible[j]->objectName().toStdString();
-        }
-    }
-    // The received lines gave up height, the readings none.
-    EXPECT_LT(Shown()[Form::Lines].height(), kDefaultGeometries.at(Form::Lines).height());
-    EXPECT_EQ(Shown()[Form::Readings].height(), kDefaultGeometries.at(Form::Readings).height());
+    EXPECT_LE(smallest.width(), kLaptopAt150.width());
+    EXPECT_LE(smallest.height(), kLaptopAt150.height());
+    EXPECT_TRUE(app->frame()->statusBar()->isVisible());
+    ExpectTheFormsArrangement();
 }
 
-TEST_F(WindowLayoutTest, ALargerFrameGivesItsRoomToTheTwoListsAndTheButtonsKeepTheirPlaces)
+TEST_F(WindowLayoutTest, EveryButtonCaptionShowsWholeInAnyFont)
 {
     StartShown();
-    ResizeFrame({950 + 200, 780 + 151});
-    Geometries shown = Shown();
-    const auto moved = [](int id, int dx, int dy) { return kDefaultGeometries.at(id).translated(dx, dy); };
-    for (const int id : {Form::Result, Form::ClearMemory}) {
-        EXPECT_EQ(shown[id], kDefaultGeometries.at(id)) << id;
+    const auto expectWhole = [this] {
+        for (QPushButton* button : app->view()->findChildren<QPushButton*>()) {
+            QStyleOptionButton option;
+            option.initFrom(button);
+            const QRect room = button->style()->subElementRect(QStyle::SE_PushButtonContents, &option, button);
+            EXPECT_LE(button->fontMetrics().horizontalAdvance(button->text()), room.width())
+                << button->objectName().toStdString() << " at " << button->font().pointSize() << " points";
+        }
+    };
+    expectWhole();
+    // A larger font, as at a larger scale: the buttons grow with it.
+    QFont larger = app->view()->font();
+    larger.setPointSize(14);
+    app->view()->setFont(larger);
+    ResizeFrame({1, 1});
+    expectWhole();
+    ExpectTheFormsArrangement();
+}
+
+TEST_F(WindowLayoutTest, ALargerFrameGivesItsRoomToTheTwoListsAndTheSplitterSharesIt)
+{
+    StartShown();
+    std::map<int, QRect> before;
+    for (const int id : kShownControls) {
+        before[id] = At(id);
     }
-    for (const int id : {Form::History, Form::WorkOrder, Form::Notepad, Form::ClearScreen}) {
-        EXPECT_EQ(shown[id], moved(id, 200, 0)) << id;
+    ResizeFrame({950 + 200, 780 + 150});
+    for (const int id : {Form::Result, Form::ClearMemory, Form::History, Form::DataSheet, Form::Quellmax}) {
+        EXPECT_EQ(At(id).size(), before[id].size()) << id;
     }
-    EXPECT_EQ(shown[Form::Lines], kDefaultGeometries.at(Form::Lines).adjusted(0, 0, 200, 76));
-    EXPECT_EQ(shown[Form::Readings], kDefaultGeometries.at(Form::Readings).adjusted(0, 76, 200, 76 + 75));
-    for (const int id : {Form::SelectCaption, Form::ResultsCaption, Form::EquipmentId}) {
-        EXPECT_EQ(shown[id], moved(id, 0, 76)) << id;
-    }
-    for (const int id : {Form::DataSheet, Form::AllDataSheets, Form::Quellmax, Form::Kappa5100, Form::Pactrx}) {
-        EXPECT_EQ(shown[id], moved(id, 200, 76)) << id;
-    }
+    EXPECT_EQ(At(Form::Lines).width(), before[Form::Lines].width() + 200);
+    EXPECT_EQ(At(Form::Readings).width(), before[Form::Readings].width() + 200);
+    const int linesGrew = At(Form::Lines).height() - before[Form::Lines].height();
+    const int readingsGrew = At(Form::Readings).height() - before[Form::Readings].height();
+    EXPECT_EQ(linesGrew + readingsGrew, 150);
+    // In the proportion the two lists had.
+    EXPECT_GT(linesGrew, readingsGrew);
+    EXPECT_GT(readingsGrew, 0);
+    ExpectTheFormsArrangement();
+
+    // The splitter gives the readings the lines' height, down to what the lines keep.
+    auto* splitter = app->view()->findChild<QSplitter*>(QStringLiteral("formSplitter"));
+    ASSERT_NE(splitter, nullptr);
+    const int total = splitter->sizes()[0] + splitter->sizes()[1];
+    splitter->setSizes({0, total});
+    QCoreApplication::processEvents();
+    EXPECT_GT(At(Form::Lines).height(), 0);
+    EXPECT_GT(At(Form::Readings).height(), before[Form::Readings].height() + 150);
+    ExpectTheFormsArrangement();
 
     // Without the status bar the form is taller, and so are the lists.
-    const int listsHeight = shown[Form::Lines].height() + shown[Form::Readings].height();
+    const int listsHeight = At(Form::Lines).height() + At(Form::Readings).height();
     const int formHeight = app->view()->height();
     app->frame()->findChild<QAction*>(ControlName(ControlId::Command::ViewStatusBar))->trigger();
     QCoreApplication::processEvents();
-    shown = Shown();
     EXPECT_GT(app->view()->height(), formHeight);
-    EXPECT_EQ(shown[Form::Lines].height() + shown[Form::Readings].height(),
-              listsHeight + app->view()->height() - formHeight);
+    EXPECT_EQ(At(Form::Lines).height() + At(Form::Readings).height(), listsHeight + app->view()->height() - formHeight);
 }
 
-TEST_F(WindowLayoutTest, TheFrameCanBeMaximisedAndTheListsFillTheScreen)
+TEST_F(WindowLayoutTest, ReadingColumnsAreFittedForEachRecordAndTheReadingStaysInView)
 {
     StartShown();
-    EXPECT_TRUE(app->frame()->windowFlags() & Qt::WindowMaximizeButtonHint);
-    app->frame()->showMaximized();
-    QCoreApplication::processEvents();
-    ASSERT_TRUE(app->frame()->isMaximized());
-    // The test screen is 1920 × 1080: wider and taller than the default.
-    const QSize grown = app->view()->size() - app->view()->defaultSize();
-    ASSERT_NE(grown, QSize(0, 0));
-    const Geometries shown = Shown();
-    EXPECT_EQ(shown.at(Form::Lines).width(), kDefaultGeometries.at(Form::Lines).width() + grown.width());
-    EXPECT_EQ(shown.at(Form::Readings).width(), kDefaultGeometries.at(Form::Readings).width() + grown.width());
-    EXPECT_EQ(shown.at(Form::Lines).height() + shown.at(Form::Readings).height(),
-              kDefaultGeometries.at(Form::Lines).height() + kDefaultGeometries.at(Form::Readings).height() +
-                  grown.height());
-    const auto gap = [](const Geometries& geometries) {
-        return geometries.at(Form::DataSheet).left() - geometries.at(Form::Readings).right();
-    };
-    EXPECT_EQ(gap(shown), gap(kDefaultGeometries));
-}
-
-TEST_F(WindowLayoutTest, ReadingColumnsWidenForTheLongestTextUpToACapAndNeverNarrow)
-{
-    Start();
     Readings()->header()->resizeSection(0, 80); // as the user left it
     const QString longName = "Enclosure Leakage Current Normal Condition Reversed Mains";
+    const std::string pacemaker = "9.80 mJ 3.50 V 70.0 mA 40.0 ms 70.0 PPM 1.0 mV 250 mS 300 mS";
     Click(Form::Result);
     Receive("EquipmentID: A\r\n1.Case Leakage 0.1 uA\r\n2." + longName.toStdString() +
             " 0.25 uA\r\nEquipmentID: B\r\n1.Ground 0.1 Ohms\r\nEquipmentID: C\r\n1." + std::string(300, 'W') +
-            " 1 V\r\n");
+            " 1 V\r\nEquipmentID: P\r\n1.Trans " + pacemaker + "\r\n2.AVD 150 mS 10.0 mA 10.0 mA\r\n");
     ASSERT_EQ(Rows().size(), 2);
-    EXPECT_GT(Readings()->columnWidth(1), 100);
-    // Qt's own measure of the whole column: nothing of the long name is cut off.
-    EXPECT_GE(Readings()->columnWidth(1), static_cast<QAbstractItemView*>(Readings())->sizeHintForColumn(1));
-    EXPECT_GT(Readings()->columnWidth(1), Readings()->fontMetrics().horizontalAdvance(longName));
+    // The long name is wrapped, nothing of it cut off.
+    EXPECT_TRUE(WholeInItsCell(1, 1));
     EXPECT_EQ(Readings()->columnWidth(0), 80);
-    EXPECT_EQ(Readings()->columnWidth(2), 440);
-    for (int row = 0; row < Readings()->topLevelItemCount(); ++row) {
-        for (int column = 0; column < 3; ++column) {
-            const QTreeWidgetItem* item = Readings()->topLevelItem(row);
-            EXPECT_EQ(item->toolTip(column), item->text(column));
-        }
+    EXPECT_TRUE(ReadingInView());
+    for (int column = 0; column < 3; ++column) {
+        const QTreeWidgetItem* item = Readings()->topLevelItem(1);
+        EXPECT_EQ(item->toolTip(column), item->text(column));
     }
-    EXPECT_EQ(Readings()->topLevelItem(1)->toolTip(1), longName);
 
-    // A record of short names keeps the widths.
-    const std::vector<int> fitted = ColumnWidths();
-    auto* selector = Control<QComboBox>(Form::EquipmentId);
-    selector->setCurrentIndex(1);
-    emit selector->activated(1);
+    // A record of short names is fitted again: Test narrows back to its own width.
+    Choose(1);
     ASSERT_EQ(Rows(), (QStringList{"1|Ground|0.1 Ohms"}));
-    EXPECT_EQ(ColumnWidths(), fitted);
+    EXPECT_EQ(Readings()->columnWidth(0), 80);
+    EXPECT_EQ(Readings()->columnWidth(1), 100);
+    EXPECT_TRUE(ReadingInView());
 
-    // A name too long for any list widens its column only so far.
-    selector->setCurrentIndex(2);
-    emit selector->activated(2);
-    EXPECT_GT(Readings()->columnWidth(1), fitted[1]);
-    EXPECT_LE(Readings()->columnWidth(1), Readings()->width() * 6 / 10);
+    // A name too long for any list widens its column only so far; the reading stays in view.
+    Choose(2);
+    EXPECT_LE(Readings()->columnWidth(1), Readings()->viewport()->width() * CQuellmaxView::kMostTestPercent / 100);
     EXPECT_EQ(Readings()->topLevelItem(0)->toolTip(1), QString(300, 'W'));
+    EXPECT_TRUE(ReadingInView());
+
+    // Eight values of a pacemaker analyzer with last time's beside them, in a
+    // laptop's window at 150 %: the reading is in view and every value readable, wrapped.
+    ResizeFrame(kLaptopAt150);
+    Choose(3);
+    app->view()->SetLastTime(0, pacemaker, false);
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(ReadingInView());
+    EXPECT_TRUE(WholeInItsCell(0, 2));
+    EXPECT_TRUE(WholeInItsCell(0, CQuellmaxView::kLastTimeColumn));
+    const QRect lastCell = Readings()->visualRect(Readings()->model()->index(0, CQuellmaxView::kLastTimeColumn));
+    EXPECT_LE(lastCell.right(), Readings()->viewport()->width());
+
+    // A record without a previous reading gives "Last time" no more than its heading.
+    Choose(1);
+    EXPECT_TRUE(ReadingInView());
+    EXPECT_EQ(Readings()->header()->sectionSize(CQuellmaxView::kLastTimeColumn),
+              Readings()->header()->sectionSizeHint(CQuellmaxView::kLastTimeColumn));
 }
 
 TEST_F(WindowLayoutTest, GeometryAndColumnWidthsComeBackAfterARestart)
@@ -240,12 +267,17 @@ TEST_F(WindowLayoutTest, GeometryAndColumnWidthsComeBackAfterARestart)
     StartShown();
     app->frame()->setGeometry(0, 100, 800, 650);
     Readings()->header()->resizeSection(1, 230);
+    auto* splitter = app->view()->findChild<QSplitter*>(QStringLiteral("formSplitter"));
+    splitter->setSizes({150, splitter->sizes()[0] + splitter->sizes()[1] - 150});
+    const QList<int> split = splitter->sizes();
     app.reset(); // the application ends without the window being closed
     EXPECT_EQ(Setting("Window", "ReadingColumns"), "50,230,440");
 
     StartShown();
     expectStoredPlace();
-    EXPECT_EQ(ColumnWidths(), (std::vector<int>{50, 230, 440}));
+    // The widths the user chose, which each record's fit starts from.
+    EXPECT_EQ(app->view()->ReadingColumnWidths(), (std::array<int, 3>{50, 230, 440}));
+    EXPECT_EQ(app->view()->findChild<QSplitter*>(QStringLiteral("formSplitter"))->sizes(), split);
 
     // File > New reads the settings again: the window goes back to what was stored.
     ResizeFrame({900, 700});
@@ -277,6 +309,7 @@ TEST_F(WindowLayoutTest, OddWindowSettingsGiveTheDefaults)
         app.reset();
         settings.WriteProfileString("Window", "Geometry", geometry);
         settings.WriteProfileString("Window", "ReadingColumns", columns);
+        settings.WriteProfileString("Window", "Splitter", geometry);
         Start();
         EXPECT_EQ(app->frame()->geometry(), QRect(0, 0, 950, 780));
         EXPECT_FALSE(app->frame()->isMaximized());
@@ -299,8 +332,8 @@ TEST_F(WindowLayoutTest, AWindowStoredOffEveryScreenComesBackOnTheScreen)
     const QRect shown = app->frame()->geometry();
     EXPECT_TRUE(QGuiApplication::primaryScreen()->availableGeometry().contains(shown))
         << shown.x() << "," << shown.y() << " " << shown.width() << "x" << shown.height();
-    EXPECT_GE(shown.width(), CMainFrame::kMinimumWidth);
-    EXPECT_GE(shown.height(), CMainFrame::kMinimumHeight);
+    EXPECT_GE(shown.width(), app->frame()->minimumWidth());
+    EXPECT_GE(shown.height(), app->frame()->minimumHeight());
 }
 
 TEST_F(WindowLayoutTest, TheDefaultSizeIsCutToALaptopScreenWithRoomForTheTitleBar)
@@ -308,11 +341,11 @@ TEST_F(WindowLayoutTest, TheDefaultSizeIsCutToALaptopScreenWithRoomForTheTitleBa
     Start();
     EXPECT_EQ(app->frame()->geometry(), QRect(0, 0, 950, 780)); // a desktop screen holds it
 
-    const QSize minimum(CMainFrame::kMinimumWidth, CMainFrame::kMinimumHeight);
-    // 1366 × 768 less a 48-pixel panel; before the first show the title bar's height is kept free.
+    const QSize minimum(800, 600);
+    // 1366 × 768 less a 48-pixel panel; before the first show the title bar's height is kept free above.
     const QRect laptop(0, 0, 1366, 720);
-    const QMargins unknown(0, 0, 0, CMainFrame::kTitleBarAllowance);
-    EXPECT_EQ(CMainFrame::FittedInto(QRect(0, 0, 950, 780), unknown, laptop, minimum), QRect(0, 0, 950, 690));
+    const QMargins unknown(0, CMainFrame::kTitleBarAllowance, 0, 0);
+    EXPECT_EQ(CMainFrame::FittedInto(QRect(0, 0, 950, 780), unknown, laptop, minimum), QRect(0, 30, 950, 690));
     // Known decoration: the frame goes inside the area, top-left corner first.
     const QMargins titled(1, 28, 1, 1);
     EXPECT_EQ(CMainFrame::FittedInto(QRect(900, 500, 950, 780), titled, laptop, minimum), QRect(415, 28, 950, 691));

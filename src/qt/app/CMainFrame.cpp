@@ -16,7 +16,6 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QStatusBar>
-#include <QWidgetItem>
 
 #include <algorithm>
 #include <tuple>
@@ -34,7 +33,8 @@ CMainFrame::CMainFrame(const std::string& builtInReportsFolder, QWidget* parent)
     setWindowTitle(QStringLiteral("Tessaprint"));
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                    Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint | Qt::CustomizeWindowHint);
-    setMinimumSize(kMinimumWidth, kMinimumHeight);
+    // The position is the window's frame (title bar included), so that the
+    // title bar starts on the screen.
     move(0, 0);
     resize(1200, 1200);
     CreateMenus();
@@ -244,7 +244,6 @@ void CMainFrame::SetView(CQuellmaxView* view, CaptureController* controller)
         button->setToolTip(
             QStringLiteral("%1 (%2)").arg(QLatin1String(caption), key.toString(QKeySequence::NativeText)));
     }
-    view->SetDefaultSize(FormSizeIn({CaptureController::kFrameWidth, CaptureController::kFrameHeight}));
     view->SetFrameHooks([this](int width, int height) { RaiseAndResize(width, height); },
                         [this](const QString& text) { ShowStatusMessage(text); },
                         [this](bool enabled) { SetCaptureCommandsEnabled(enabled); });
@@ -252,24 +251,6 @@ void CMainFrame::SetView(CQuellmaxView* view, CaptureController* controller)
     m_allDataSheetsAction->setEnabled(view->IsDataSheetEnabled());
     connect(view, &CQuellmaxView::dataSheetEnabledChanged, m_allDataSheetsAction, &QAction::setEnabled);
     OnUpdateComN();
-}
-
-QSize CMainFrame::FormSizeIn(QSize frameSize) const
-{
-    // As QMainWindow's layout measures them: the menu bar's height for the
-    // width above the form, the status bar's least height below it.
-    const QMenuBar* menu = menuBar();
-    int menuHeight = 0;
-    if (!menu->isHidden() && !menu->isWindow()) {
-        menuHeight = menu->heightForWidth(std::max(frameSize.width(), menu->minimumWidth()));
-        if (menuHeight < 0) {
-            menuHeight = menu->sizeHint().height();
-        }
-        menuHeight = std::clamp(menuHeight, QWidgetItem(menuBar()).minimumSize().height(), menu->maximumHeight());
-    }
-    const QWidgetItem status(statusBar());
-    const int statusHeight = std::max(status.heightForWidth(frameSize.width()), status.minimumSize().height());
-    return {frameSize.width(), frameSize.height() - menuHeight - statusHeight};
 }
 
 void CMainFrame::RaiseAndResize(int width, int height)
@@ -299,15 +280,25 @@ QRect CMainFrame::FittedInto(const QRect& window, const QMargins& decoration, co
 
 void CMainFrame::FitOnScreen()
 {
+    if (isMaximized() || isFullScreen()) {
+        return;
+    }
     // The screen that shows most of the window; the decoration is what the
-    // window system adds around it. Before the window is first shown that is
-    // not known, nor is where a position refers to: a title bar's height is
-    // then kept free below the window.
+    // window system adds around it. Until the window system has framed the
+    // window that is not known: a title bar's height is kept free above it.
     const QRect now = geometry();
+    const QRect outer = frameGeometry();
+    QMargins decoration(now.left() - outer.left(), now.top() - outer.top(), outer.right() - now.right(),
+                        outer.bottom() - now.bottom());
+    const bool framed = testAttribute(Qt::WA_WState_Created) && !decoration.isNull();
+    if (!framed) {
+        decoration = QMargins(0, kTitleBarAllowance, 0, 0);
+    }
+    const QRect window = framed ? now : QRect(pos() + QPoint(decoration.left(), decoration.top()), now.size());
     const QScreen* best = QGuiApplication::primaryScreen();
     long long bestArea = -1;
     for (const QScreen* screen : QGuiApplication::screens()) {
-        const QRect seen = screen->availableGeometry().intersected(now);
+        const QRect seen = screen->availableGeometry().intersected(window.marginsAdded(decoration));
         const long long area = seen.isEmpty() ? 0 : 1LL * seen.width() * seen.height();
         if (area > bestArea) {
             best = screen;
@@ -317,16 +308,26 @@ void CMainFrame::FitOnScreen()
     if (!best) {
         return;
     }
-    const QRect outer = frameGeometry();
-    QMargins decoration(now.left() - outer.left(), now.top() - outer.top(), outer.right() - now.right(),
-                        outer.bottom() - now.bottom());
-    if (!testAttribute(Qt::WA_WState_Created) || decoration.isNull()) {
-        decoration = QMargins(0, 0, 0, kTitleBarAllowance);
+    const QRect fitted = FittedInto(window, decoration, best->availableGeometry(), minimumSizeHint());
+    if (fitted != window) {
+        resize(fitted.size());
+        // A window's position is that of its frame.
+        move(fitted.topLeft() - QPoint(decoration.left(), decoration.top()));
     }
-    const QRect fitted = FittedInto(now, decoration, best->availableGeometry(), minimumSize());
-    if (fitted != now) {
-        setGeometry(fitted);
+}
+
+bool CMainFrame::event(QEvent* event)
+{
+    const bool handled = QMainWindow::event(event);
+    // Once the window system has framed the window, its real title bar and
+    // borders are known: fitted again with them, once.
+    if (!m_fittedInFrame && isVisible() &&
+        (event->type() == QEvent::Move || event->type() == QEvent::Resize || event->type() == QEvent::Show) &&
+        frameGeometry() != geometry()) {
+        m_fittedInFrame = true;
+        FitOnScreen();
     }
+    return handled;
 }
 
 bool CMainFrame::RestoreStoredGeometry(const QByteArray& geometry)
@@ -335,7 +336,7 @@ bool CMainFrame::RestoreStoredGeometry(const QByteArray& geometry)
     // one pixel, which the minimum size would then hide; a window not half
     // as large as the smallest frame was not stored by this one.
     QWidget probe;
-    if (!probe.restoreGeometry(geometry) || probe.width() < kMinimumWidth / 2 || probe.height() < kMinimumHeight / 2 ||
+    if (!probe.restoreGeometry(geometry) || probe.width() < kLeastStoredWidth || probe.height() < kLeastStoredHeight ||
         !restoreGeometry(geometry)) {
         return false;
     }

@@ -23,12 +23,9 @@ class SerialPortList;
 class CMainFrame : public QMainWindow {
     Q_OBJECT
 public:
-    // The smallest frame (menu and status bar included): with a 30-pixel
-    // title bar and a 48-pixel panel it fits a 1366 × 768 screen with 90
-    // pixels to spare for taller title bars, a second panel or larger fonts,
-    // and an 800 × 600 screen whole.
-    static constexpr int kMinimumWidth = 800;
-    static constexpr int kMinimumHeight = 600;
+    // A stored window smaller than this was not stored by this one.
+    static constexpr int kLeastStoredWidth = 300;
+    static constexpr int kLeastStoredHeight = 200;
 
     // What a title bar is taken to need while the window system has not said.
     static constexpr int kTitleBarAllowance = 30;
@@ -45,8 +42,6 @@ public:
     // size) restores this QWidget::saveGeometry geometry instead, when it is
     // usable; an empty one restores nothing.
     void RestoreAtNextResize(QByteArray geometry) { m_pendingGeometry = std::move(geometry); }
-    // The form's size inside a frame of this size with the status bar shown.
-    QSize FormSizeIn(QSize frameSize) const;
 
     // The form becomes the client; the controller serves the Port menu and the
     // capture file commands.
@@ -86,6 +81,7 @@ signals:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    bool event(QEvent* event) override;
 
 private:
     void CreateMenus();
@@ -118,6 +114,7 @@ private:
     QAction* m_historyAction = nullptr;
     QAction* m_allDataSheetsAction = nullptr;
     QByteArray m_pendingGeometry;
+    bool m_fittedInFrame = false;
 };
 
 } // namespace tessaprint

@@ -136,6 +136,7 @@ bool CQuellmaxApp::InitInstance(bool show)
     if (const auto widths = m_windowSettings.ReadingColumns()) {
         m_view->SetReadingColumnWidths(*widths);
     }
+    m_view->RestoreSplitterState(m_windowSettings.Splitter());
     if (show) {
         m_frame->show();
         m_frame->raise();
@@ -226,7 +227,7 @@ void CQuellmaxApp::OnHistory()
 void CQuellmaxApp::SaveWindow()
 {
     if (m_frame && m_view) {
-        m_windowSettings.Save(m_frame->saveGeometry(), m_view->ReadingColumnWidths());
+        m_windowSettings.Save(m_frame->saveGeometry(), m_view->ReadingColumnWidths(), m_view->SplitterState());
     }
 }
 

@@ -7,12 +7,26 @@
 
 namespace tessaprint {
 
-QByteArray WindowSettings::Geometry() const
+namespace {
+
+QByteArray Base64Setting(const SettingsStore& settings, const std::string& key)
 {
-    const std::string text = m_settings.GetProfileString(kSection, kGeometry, std::string());
+    const std::string text = settings.GetProfileString(WindowSettings::kSection, key, std::string());
     const auto decoded =
         QByteArray::fromBase64Encoding(QByteArray::fromStdString(text), QByteArray::AbortOnBase64DecodingErrors);
     return decoded ? *decoded : QByteArray();
+}
+
+} // namespace
+
+QByteArray WindowSettings::Geometry() const
+{
+    return Base64Setting(m_settings, kGeometry);
+}
+
+QByteArray WindowSettings::Splitter() const
+{
+    return Base64Setting(m_settings, kSplitter);
 }
 
 std::optional<WindowSettings::ColumnWidths> WindowSettings::ReadingColumns() const
@@ -20,9 +34,10 @@ std::optional<WindowSettings::ColumnWidths> WindowSettings::ReadingColumns() con
     return ParseColumns(m_settings.GetProfileString(kSection, kReadingColumns, std::string()));
 }
 
-void WindowSettings::Save(const QByteArray& geometry, const ColumnWidths& columns)
+void WindowSettings::Save(const QByteArray& geometry, const ColumnWidths& columns, const QByteArray& splitter)
 {
     m_settings.WriteProfileString(kSection, kGeometry, geometry.toBase64().toStdString());
+    m_settings.WriteProfileString(kSection, kSplitter, splitter.toBase64().toStdString());
     QStringList widths;
     for (const int width : columns) {
         widths << QString::number(width);

@@ -5,9 +5,11 @@
 #include "util/ControlId.h"
 #include "util/DialogUnits.h"
 
+#include <QBoxLayout>
 #include <QButtonGroup>
 #include <QComboBox>
 #include <QContextMenuEvent>
+#include <QGridLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
@@ -17,8 +19,8 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QStyle>
-#include <QStyleOptionButton>
+#include <QSplitter>
+#include <QStyledItemDelegate>
 #include <QTreeWidget>
 
 #include <algorithm>
@@ -27,124 +29,201 @@
 namespace tessaprint {
 namespace {
 
-// The two lists at the default size, in dialog units, and the least each
-// keeps when the form is made smaller.
-constexpr QRect kLinesDlu(25, 59, 538, 218);
-constexpr QRect kReadingsDlu(112, 295, 416, 89);
-constexpr int kMinLinesHeightDlu = 64;
+// The command buttons are at least as large as the form's 50 × 14 units;
+// a longer caption makes its button wider.
+constexpr int kButtonWidthDlu = 50;
+constexpr int kButtonHeightDlu = 14;
+// What each list keeps when the splitter or the window takes height from it.
+constexpr int kMinLinesHeightDlu = 40;
 constexpr int kMinReadingsHeightDlu = 40;
-// Narrower than the default by more than this, History would come within
-// 10 units of CLR MEMORY; the form is cut off instead.
-constexpr int kMostNarrowingDlu = 110;
-// Kept free below the lowest control, as above the highest.
-constexpr int kBottomMarginDlu = 7;
+// The two lists' heights at the default size, which the splitter starts from.
+constexpr int kLinesHeightDlu = 218;
+constexpr int kReadingsHeightDlu = 89;
+constexpr int kLeastReadingsPercent = 40;
+// The selector is wide enough for an ID of this many characters; a longer one
+// is cut in the closed box, whole in its list and in its tooltip.
+constexpr int kSelectorCharacters = 12;
 
-struct HeightShares {
-    int lines = 0;
-    int readings = 0;
+// A command button: at least the form's 50 × 14 units, wider for a longer
+// caption in the font it has, and never narrower than its caption.
+class FormButton final : public QPushButton {
+public:
+    using QPushButton::QPushButton;
+    QSize sizeHint() const override
+    {
+        return QPushButton::sizeHint().expandedTo(QSize(DluX(kButtonWidthDlu), DluY(kButtonHeightDlu)));
+    }
+    QSize minimumSizeHint() const override { return sizeHint(); }
 };
 
-// Extra height goes half to each list (the odd pixel to the received lines).
-// Missing height comes out of the empty band below the controls first, then
-// out of the received lines, then out of the readings, each down to its
-// minimum; what is still missing is cut off at the bottom.
-HeightShares ShareHeight(int extra, int spare)
-{
-    HeightShares shares;
-    if (extra >= 0) {
-        shares.readings = extra / 2;
-        shares.lines = extra - shares.readings;
-        return shares;
-    }
-    int missing = std::max(0, -extra - spare);
-    const int fromLines = std::min(missing, DluY(kLinesDlu.height()) - DluY(kMinLinesHeightDlu));
-    missing -= fromLines;
-    shares.lines = -fromLines;
-    shares.readings = -std::min(missing, DluY(kReadingsDlu.height()) - DluY(kMinReadingsHeightDlu));
-    return shares;
-}
-
-QRect ToPixels(QRect dlu)
-{
-    return DluRect(dlu.x(), dlu.y(), dlu.width(), dlu.height());
-}
-
 } // namespace
+
+// Draws the reading list's cells as Qt does, but measures a row's height
+// with each text wrapped in its column's width, which QTreeView does not.
+class ReadingCellDelegate final : public QStyledItemDelegate {
+public:
+    explicit ReadingCellDelegate(QTreeView* view) : QStyledItemDelegate(view), m_view(view) {}
+
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override
+    {
+        QStyleOptionViewItem cell = option;
+        initStyleOption(&cell, index);
+        cell.features |= QStyleOptionViewItem::WrapText;
+        cell.rect = QRect(0, 0, std::max(1, m_view->header()->sectionSize(index.column())), 1);
+        return m_view->style()->sizeFromContents(QStyle::CT_ItemViewItem, &cell, QSize(), m_view);
+    }
+
+    // The width the cell's text takes on one line.
+    int NaturalWidth(const QModelIndex& index) const
+    {
+        QStyleOptionViewItem cell;
+        cell.initFrom(m_view);
+        cell.font = m_view->font();
+        const int icon = m_view->style()->pixelMetric(QStyle::PM_SmallIconSize, nullptr, m_view);
+        cell.decorationSize = QSize(icon, icon);
+        initStyleOption(&cell, index);
+        cell.features &= ~QStyleOptionViewItem::WrapText;
+        return m_view->style()->sizeFromContents(QStyle::CT_ItemViewItem, &cell, QSize(), m_view).width();
+    }
+
+private:
+    QTreeView* m_view;
+};
 
 CQuellmaxView::CQuellmaxView(QWidget* parent) : QWidget(parent)
 {
     setObjectName(ControlName(ControlId::Window::Form));
     QFont font = this->font();
-    font.setPointSize(8); // the dialog units assume an 8-point UI font
+    font.setPointSize(8); // the form's controls are drawn in an 8-point UI font
     setFont(font);
 
     m_editVersion = new QLineEdit(this);
     m_editVersion->setObjectName(ControlName(ControlId::Form::VersionText));
-    Place(m_editVersion, DluRect(97, 7, 115, 14), kFixed);
     m_editVersion->hide();
-
-    QPushButton* version = AddButton(ControlId::Form::Version, QStringLiteral("Version"), QRect(39, 7, 50, 14), kFixed);
+    QPushButton* version = AddButton(ControlId::Form::Version, QStringLiteral("Version"));
     version->hide();
+    m_btnResult = AddButton(ControlId::Form::Result, QStringLiteral("RESULT"));
+    m_btnClearMemory = AddButton(ControlId::Form::ClearMemory, QStringLiteral("CLR MEMORY"));
+    m_btnHistory = AddButton(ControlId::Form::History, QStringLiteral("History"));
+    QPushButton* workOrder = AddButton(ControlId::Form::WorkOrder, QStringLiteral("Work Order"));
+    QPushButton* notepad = AddButton(ControlId::Form::Notepad, QStringLiteral("Notepad"));
+    m_btnClearScreen = AddButton(ControlId::Form::ClearScreen, QStringLiteral("Clear Screen"));
+    QPushButton* test = AddButton(ControlId::Form::Test, QStringLiteral("Test"));
+    test->hide();
 
     m_listLines = new QListWidget(this);
     m_listLines->setObjectName(ControlName(ControlId::Form::Lines));
-    Place(m_listLines, ToPixels(kLinesDlu), kWiden | kLinesHeight);
     m_listLines->setUniformItemSizes(true); // long captures stay quick to show
     m_listLines->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_listLines->setMinimumHeight(DluY(kMinLinesHeightDlu));
 
-    m_btnClearScreen =
-        AddButton(ControlId::Form::ClearScreen, QStringLiteral("Clear Screen"), QRect(457, 36, 50, 14), kFollowRight);
-    QPushButton* notepad =
-        AddButton(ControlId::Form::Notepad, QStringLiteral("Notepad"), QRect(397, 36, 50, 14), kFollowRight);
-    m_btnResult = AddButton(ControlId::Form::Result, QStringLiteral("RESULT"), QRect(17, 35, 50, 14), kFixed);
-    QPushButton* test = AddButton(ControlId::Form::Test, QStringLiteral("Test"), QRect(519, 36, 50, 14), kFollowRight);
-    test->hide();
-    m_btnClearMemory =
-        AddButton(ControlId::Form::ClearMemory, QStringLiteral("CLR MEMORY"), QRect(99, 36, 50, 14), kFixed);
+    auto* lower = new QWidget(this); // what the splitter keeps below the received lines
+    lower->setObjectName(QStringLiteral("formLower"));
 
-    m_comboEquipmentId = new QComboBox(this);
+    m_staticSelect = new QLabel(lower);
+    m_staticSelect->setObjectName(ControlName(ControlId::Form::SelectCaption));
+    m_staticResults = new QLabel(lower);
+    m_staticResults->setObjectName(ControlName(ControlId::Form::ResultsCaption));
+    for (QLabel* caption : {m_staticSelect, m_staticResults}) {
+        caption->setTextFormat(Qt::PlainText);
+        // A long caption must not widen the window; its whole text is its tooltip.
+        caption->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+        caption->setMinimumHeight(caption->fontMetrics().height());
+    }
+
+    m_comboEquipmentId = new QComboBox(lower);
     m_comboEquipmentId->setObjectName(ControlName(ControlId::Form::EquipmentId));
-    const QRect combo = DluRect(31, 295, 73, 199);
-    // The drop-down's 199 units include its open list; the closed box is one line high.
-    Place(m_comboEquipmentId, QRect(combo.x(), combo.y(), combo.width(), DluY(14)), kBelowLines);
     m_comboEquipmentId->setMaxVisibleItems(20);
+    m_comboEquipmentId->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    m_comboEquipmentId->setMinimumContentsLength(kSelectorCharacters);
 
-    m_listReadings = new QTreeWidget(this);
+    m_listReadings = new QTreeWidget(lower);
     m_listReadings->setObjectName(ControlName(ControlId::Form::Readings));
-    Place(m_listReadings, ToPixels(kReadingsDlu), kBelowLines | kWiden | kReadingsHeight);
     m_listReadings->setRootIsDecorated(false);
     m_listReadings->setItemsExpandable(false);
     m_listReadings->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_listReadings->setAllColumnsShowFocus(true);
-    m_listReadings->setUniformRowHeights(true);
+    // A reading too long for its column (a pacemaker analyzer prints eight
+    // values in one) goes on over more lines instead of being cut.
+    m_listReadings->setWordWrap(true);
+    m_listReadings->setUniformRowHeights(false);
+    m_listReadings->setTextElideMode(Qt::ElideRight);
     m_listReadings->setColumnCount(0);
-    m_listReadings->header()->setStretchLastSection(false);
+    m_readingCells = new ReadingCellDelegate(m_listReadings);
+    m_listReadings->setItemDelegate(m_readingCells);
+    m_listReadings->setMinimumHeight(DluY(kMinReadingsHeightDlu));
+    m_listReadings->setMinimumWidth(DluX(150));
+    m_listReadings->header()->setStretchLastSection(false); // FitReadingColumns gives "Last time" the rest
+    m_listReadings->viewport()->installEventFilter(this);   // fitted again when its width changes
+    connect(m_listReadings->header(), &QHeaderView::sectionResized, this, [this](int column, int, int width) {
+        // A column the user drags keeps that width as its own from then on.
+        if (!m_fittingColumns && column < kReadingColumns) {
+            m_columnWidths[static_cast<std::size_t>(column)] = width;
+            FitReadingColumns();
+        }
+    });
 
-    m_btnDataSheet = AddButton(ControlId::Form::DataSheet, QStringLiteral("Data Sheet"), QRect(533, 293, 45, 14),
-                               kFollowRight | kBelowLines);
-    // Just below Data Sheet, as large, in the band above the kind buttons
-    // (one pixel clear of each).
-    m_btnAllDataSheets =
-        AddButtonAt(ControlId::Form::AllDataSheets, QStringLiteral("All Data Sheets"),
-                    m_btnDataSheet->geometry().translated(0, m_btnDataSheet->height() + 1), kFollowRight | kBelowLines);
-    FitCaption(m_btnAllDataSheets);
-
-    m_staticSelect = new QLabel(this);
-    m_staticSelect->setObjectName(ControlName(ControlId::Form::SelectCaption));
-    Place(m_staticSelect, DluRect(33, 284, 90, 8), kBelowLines);
-    m_staticResults = new QLabel(this);
-    m_staticResults->setObjectName(ControlName(ControlId::Form::ResultsCaption));
-    Place(m_staticResults, DluRect(169, 284, 285, 8), kBelowLines);
-
+    m_btnDataSheet = AddButton(ControlId::Form::DataSheet, QStringLiteral("Data Sheet"), lower);
+    m_btnAllDataSheets = AddButton(ControlId::Form::AllDataSheets, QStringLiteral("All Data Sheets"), lower);
     m_kindGroup = new QButtonGroup(this);
-    m_radioQuellmax = AddRadio(ControlId::Form::Quellmax, QStringLiteral("QuellMax"), QRect(537, 321, 41, 10));
-    m_radioKappa = AddRadio(ControlId::Form::Kappa5100, QStringLiteral("Kappa 5100"), QRect(537, 334, 51, 10));
-    m_radioPactrx = AddRadio(ControlId::Form::Pactrx, QStringLiteral("PACTRX"), QRect(537, 348, 37, 10));
+    m_radioQuellmax = AddRadio(ControlId::Form::Quellmax, QStringLiteral("QuellMax"), lower);
+    m_radioKappa = AddRadio(ControlId::Form::Kappa5100, QStringLiteral("Kappa 5100"), lower);
+    m_radioPactrx = AddRadio(ControlId::Form::Pactrx, QStringLiteral("PACTRX"), lower);
 
-    QPushButton* workOrder =
-        AddButton(ControlId::Form::WorkOrder, QStringLiteral("Work Order"), QRect(329, 36, 50, 14), kFollowRight);
-    // Left of Work Order as Notepad is right of it; at the smallest form 20 units clear of CLR MEMORY.
-    m_btnHistory = AddButton(ControlId::Form::History, QStringLiteral("History"), QRect(269, 36, 50, 14), kFollowRight);
+    // The form's arrangement: the command buttons in a row above the
+    // received lines (the instrument's commands on the left, the doors to the
+    // other windows on the right); below the lines the selector and the
+    // reading list with their captions, Data Sheet, All Data Sheets and the
+    // instrument kinds at the right. Layouts follow the font and the scale;
+    // the splitter shares the height between the two lists.
+    auto* commands = new QHBoxLayout;
+    commands->setSpacing(DluX(10));
+    for (QWidget* control : {static_cast<QWidget*>(version), static_cast<QWidget*>(m_editVersion),
+                             static_cast<QWidget*>(m_btnResult), static_cast<QWidget*>(m_btnClearMemory)}) {
+        commands->addWidget(control);
+    }
+    commands->addStretch(1);
+    for (QWidget* control : {m_btnHistory, workOrder, notepad, m_btnClearScreen, test}) {
+        commands->addWidget(control);
+    }
+
+    auto* side = new QVBoxLayout;
+    side->setSpacing(1);
+    side->addWidget(m_btnDataSheet);
+    side->addWidget(m_btnAllDataSheets);
+    side->addSpacing(DluY(8));
+    side->addWidget(m_radioQuellmax);
+    side->addWidget(m_radioKappa);
+    side->addWidget(m_radioPactrx);
+    side->addStretch(1);
+
+    auto* grid = new QGridLayout(lower);
+    grid->setContentsMargins(0, DluY(4), 0, 0);
+    grid->setHorizontalSpacing(DluX(6));
+    grid->setVerticalSpacing(DluY(2));
+    grid->addWidget(m_staticSelect, 0, 0);
+    grid->addWidget(m_staticResults, 0, 1);
+    grid->addWidget(m_comboEquipmentId, 1, 0, Qt::AlignTop);
+    grid->addWidget(m_listReadings, 1, 1);
+    grid->addLayout(side, 1, 2);
+    grid->setColumnStretch(1, 1);
+    grid->setRowStretch(1, 1);
+
+    m_splitter = new QSplitter(Qt::Vertical, this);
+    m_splitter->setObjectName(QStringLiteral("formSplitter"));
+    m_splitter->setChildrenCollapsible(false);
+    m_splitter->addWidget(m_listLines);
+    m_splitter->addWidget(lower);
+    // Extra height goes half to each list.
+    m_splitter->setStretchFactor(0, 1);
+    m_splitter->setStretchFactor(1, 1);
+    m_splitter->installEventFilter(this); // its first size shares the height as the form did
+
+    auto* form = new QVBoxLayout(this);
+    form->setContentsMargins(DluX(7), DluY(7), DluX(7), DluY(7));
+    form->setSpacing(DluY(6));
+    form->addLayout(commands);
+    form->addWidget(m_splitter, 1);
 
     // Tab goes through the form in reading order: the buttons' row left to
     // right, the received lines, then the row below them; the kind radio
@@ -186,16 +265,10 @@ CQuellmaxView::CQuellmaxView(QWidget* parent) : QWidget(parent)
     connect(m_btnHistory, &QPushButton::clicked, this, &CQuellmaxView::historyRequested);
 }
 
-QPushButton* CQuellmaxView::AddButton(int id, const QString& caption, QRect dlu, unsigned anchors)
+QPushButton* CQuellmaxView::AddButton(int id, const QString& caption, QWidget* parent)
 {
-    return AddButtonAt(id, caption, ToPixels(dlu), anchors);
-}
-
-QPushButton* CQuellmaxView::AddButtonAt(int id, const QString& caption, QRect pixels, unsigned anchors)
-{
-    auto* button = new QPushButton(caption, this);
+    auto* button = new FormButton(caption, parent ? parent : this);
     button->setObjectName(ControlName(id));
-    Place(button, pixels, anchors);
     // Not auto-default, which would change how the buttons are drawn; Enter
     // is handled in eventFilter instead.
     button->setAutoDefault(false);
@@ -203,93 +276,54 @@ QPushButton* CQuellmaxView::AddButtonAt(int id, const QString& caption, QRect pi
     return button;
 }
 
-QRadioButton* CQuellmaxView::AddRadio(int id, const QString& caption, QRect dlu)
+QRadioButton* CQuellmaxView::AddRadio(int id, const QString& caption, QWidget* parent)
 {
-    auto* radio = new QRadioButton(caption, this);
+    auto* radio = new QRadioButton(caption, parent);
     radio->setObjectName(ControlName(id));
-    // Wide enough for the caption in any font; the position is the form's.
-    Place(radio, QRect(DluX(dlu.x()), DluY(dlu.y()), DluX(std::max(dlu.width(), 60)), DluY(dlu.height())),
-          kFollowRight | kBelowLines);
     m_kindGroup->addButton(radio, id);
     return radio;
 }
 
-void CQuellmaxView::FitCaption(QPushButton* button)
+QByteArray CQuellmaxView::SplitterState() const
 {
-    // Narrower letters first, then smaller ones, down to what stays readable.
-    QStyleOptionButton option;
-    option.initFrom(button);
-    const int room = button->style()->subElementRect(QStyle::SE_PushButtonContents, &option, button).width();
-    const QFont usual = button->font();
-    for (const double points : {usual.pointSizeF(), usual.pointSizeF() - 0.5, usual.pointSizeF() - 1.0}) {
-        for (const int stretch : {QFont::Unstretched, QFont::SemiCondensed, QFont::Condensed}) {
-            QFont font = usual;
-            font.setStretch(stretch);
-            font.setPointSizeF(points);
-            if (QFontMetrics(font).horizontalAdvance(button->text()) <= room) {
-                button->setFont(font);
-                return;
-            }
-        }
-    }
-    button->setToolTip(button->text()); // cut off all the same: the tooltip says it whole
+    return m_splitter->saveState();
 }
 
-void CQuellmaxView::Place(QWidget* control, QRect rect, unsigned anchors)
+bool CQuellmaxView::RestoreSplitterState(const QByteArray& state)
 {
-    control->setGeometry(rect);
-    m_placements.push_back({control, rect, anchors});
-}
-
-void CQuellmaxView::SetDefaultSize(QSize size)
-{
-    m_defaultSize = size;
-    int lowest = 0;
-    for (const Placement& placement : m_placements) {
-        lowest = std::max(lowest, placement.rect.y() + placement.rect.height());
+    // A state of another splitter or a hand-made one could give a list no
+    // height: such a state is not taken.
+    const QList<int> before = m_splitter->sizes();
+    if (state.isEmpty() || !m_splitter->restoreState(state) || m_splitter->count() != 2) {
+        m_splitter->setSizes(before);
+        return false;
     }
-    m_spareHeight = std::max(0, size.height() - lowest - DluY(kBottomMarginDlu));
-    if (isVisible()) {
-        PlaceControls();
-    }
-}
-
-void CQuellmaxView::PlaceControls()
-{
-    if (!m_defaultSize.isValid()) {
-        return;
-    }
-    const int dx = std::max(width() - m_defaultSize.width(), -DluX(kMostNarrowingDlu));
-    const HeightShares shares = ShareHeight(height() - m_defaultSize.height(), m_spareHeight);
-    for (const Placement& placement : m_placements) {
-        QRect rect = placement.rect;
-        if (placement.anchors & kFollowRight) {
-            rect.translate(dx, 0);
-        }
-        if (placement.anchors & kWiden) {
-            rect.setWidth(rect.width() + dx);
-        }
-        if (placement.anchors & kBelowLines) {
-            rect.translate(0, shares.lines);
-        }
-        if (placement.anchors & kLinesHeight) {
-            rect.setHeight(rect.height() + shares.lines);
-        }
-        if (placement.anchors & kReadingsHeight) {
-            rect.setHeight(rect.height() + shares.readings);
-        }
-        placement.control->setGeometry(rect);
-    }
-}
-
-void CQuellmaxView::resizeEvent(QResizeEvent* event)
-{
-    PlaceControls();
-    QWidget::resizeEvent(event);
+    m_splitterPlaced = true;
+    return true;
 }
 
 bool CQuellmaxView::eventFilter(QObject* watched, QEvent* event)
 {
+    if (watched == m_splitter && (event->type() == QEvent::Resize || event->type() == QEvent::Show) &&
+        !m_splitterPlaced && m_splitter->isVisible()) {
+        // Until the user moves it (or a stored place is restored), the
+        // received lines and the readings share the height as the form's 218
+        // and 89 units do, but the readings, what the technician is after,
+        // get at least a share that shows several rows on a small screen.
+        m_splitterPlaced = true;
+        const int total = m_splitter->height() - m_splitter->handleWidth();
+        const QWidget* lower = m_splitter->widget(1);
+        const int around = lower->minimumSizeHint().height() - m_listReadings->minimumHeight();
+        const int readings =
+            (total - around) *
+            std::max(kReadingsHeightDlu * 100 / (kLinesHeightDlu + kReadingsHeightDlu), kLeastReadingsPercent) / 100;
+        m_splitter->setSizes({total - around - readings, around + readings});
+        return QWidget::eventFilter(watched, event);
+    }
+    if (m_listReadings && watched == m_listReadings->viewport() && event->type() == QEvent::Resize) {
+        FitReadingColumns();
+        return QWidget::eventFilter(watched, event);
+    }
     // Enter (the main key or the keypad's) presses the focused button, as
     // Space does; held down, it presses it once.
     if (event->type() == QEvent::KeyPress) {
@@ -309,18 +343,13 @@ bool CQuellmaxView::eventFilter(QObject* watched, QEvent* event)
 
 std::array<int, CQuellmaxView::kReadingColumns> CQuellmaxView::ReadingColumnWidths() const
 {
-    std::array<int, kReadingColumns> widths{};
-    for (int column = 0; column < kReadingColumns; ++column) {
-        widths[column] = m_listReadings->columnWidth(column);
-    }
-    return widths;
+    return m_columnWidths;
 }
 
 void CQuellmaxView::SetReadingColumnWidths(const std::array<int, kReadingColumns>& widths)
 {
-    for (int column = 0; column < std::min(kReadingColumns, m_listReadings->columnCount()); ++column) {
-        m_listReadings->setColumnWidth(column, widths[column]);
-    }
+    m_columnWidths = widths;
+    FitReadingColumns();
 }
 
 void CQuellmaxView::SetFrameHooks(std::function<void(int, int)> raiseAndResize,
@@ -372,21 +401,78 @@ void CQuellmaxView::InsertReadingRow(int row, const std::string& item, const std
     }
     const int at = std::clamp(row, 0, m_listReadings->topLevelItemCount());
     m_listReadings->insertTopLevelItem(at, entry);
-    // Each row widens what it needs as it comes, so a fill ends fitted
-    // without a pass over the whole list.
-    FitReadingColumns(at);
+    // Each row says what it needs as it comes, so a fill ends fitted without
+    // a pass over the whole list.
+    NoteContentWidths(at);
+    FitReadingColumns();
 }
 
-void CQuellmaxView::FitReadingColumns(int row)
+void CQuellmaxView::NoteContentWidths(int row)
 {
-    const int cap = m_listReadings->width() * kAutoColumnPercent / 100;
-    for (int column = 0; column < m_listReadings->columnCount(); ++column) {
+    for (int column = 0; column < std::min(kAllColumns, m_listReadings->columnCount()); ++column) {
         const QModelIndex cell = m_listReadings->model()->index(row, column);
-        const int wanted = std::min(m_listReadings->sizeHintForIndex(cell).width(), cap);
-        if (wanted > m_listReadings->columnWidth(column)) {
-            m_listReadings->setColumnWidth(column, wanted);
+        if (!m_listReadings->model()->data(cell).toString().isEmpty()) {
+            auto& widest = m_contentWidths[static_cast<std::size_t>(column)];
+            widest = std::max(widest, m_readingCells->NaturalWidth(cell));
         }
     }
+}
+
+void CQuellmaxView::FitReadingColumns()
+{
+    if (!m_columnsReady || m_fittingColumns) {
+        return;
+    }
+    // Until the list is shown it has no width of its own: the user's widths
+    // stand, and the list is fitted when it gets its size.
+    const int room = m_listReadings->isVisible() ? m_listReadings->viewport()->width() : 0;
+    if (room <= 0) {
+        m_fittingColumns = true;
+        for (int column = 0; column < kReadingColumns; ++column) {
+            m_listReadings->setColumnWidth(column, m_columnWidths[static_cast<std::size_t>(column)]);
+        }
+        m_fittingColumns = false;
+        return;
+    }
+    QHeaderView* header = m_listReadings->header();
+    const auto headerWidth = [header](int column) { return header->sectionSizeHint(column); };
+    const auto wanted = [&](int column) {
+        return std::max(m_contentWidths[static_cast<std::size_t>(column)], headerWidth(column));
+    };
+    // Item and Test as the user left them, wider for a longer text up to a
+    // share of the list (a longer one wraps, or is cut and whole in its
+    // tooltip); the reading beside them as wide as the user left it, less
+    // where "Last time" needs the room for its texts; where the two cannot
+    // have a line each, they share the room in proportion and both wrap.
+    const int item = std::min(std::max(m_columnWidths[0], wanted(0)), room * kMostItemPercent / 100);
+    const int test =
+        std::max(headerWidth(1), std::min(std::max(m_columnWidths[1], wanted(1)), room * kMostTestPercent / 100));
+    const int rest = std::max(0, room - item - test);
+    const int readingNeeds = wanted(2);
+    const bool lastTimeShown = m_contentWidths[kLastTimeColumn] > 0;
+    const int lastTimeNeeds = lastTimeShown ? wanted(kLastTimeColumn) : headerWidth(kLastTimeColumn);
+    int reading = 0;
+    if (readingNeeds + lastTimeNeeds <= rest) {
+        reading = std::max(readingNeeds, std::min(m_columnWidths[2], rest - lastTimeNeeds));
+    } else if (lastTimeShown) {
+        reading = static_cast<int>(1LL * rest * readingNeeds / (readingNeeds + lastTimeNeeds));
+    } else {
+        reading = rest - lastTimeNeeds;
+    }
+    reading = std::max(reading, headerWidth(2));
+    const int lastWidth = std::max(room - item - test - reading, headerWidth(kLastTimeColumn));
+    if (item == m_listReadings->columnWidth(0) && test == m_listReadings->columnWidth(1) &&
+        reading == m_listReadings->columnWidth(2) && lastWidth == m_listReadings->columnWidth(kLastTimeColumn)) {
+        return;
+    }
+    m_fittingColumns = true;
+    m_listReadings->setColumnWidth(0, item);
+    m_listReadings->setColumnWidth(1, test);
+    m_listReadings->setColumnWidth(2, reading);
+    m_listReadings->setColumnWidth(kLastTimeColumn, lastWidth);
+    m_fittingColumns = false;
+    // Rows as tall as their wrapped texts in the new widths.
+    m_listReadings->doItemsLayout();
 }
 
 void CQuellmaxView::AppendLine(const std::string& line)
@@ -442,6 +528,9 @@ void CQuellmaxView::ClearSelector()
 void CQuellmaxView::ClearReadingRows()
 {
     m_listReadings->clear();
+    // Fitted afresh for the next record, of whichever capture and kind.
+    m_contentWidths.fill(0);
+    FitReadingColumns();
 }
 
 int CQuellmaxView::ReadingRowCount() const
@@ -460,17 +549,10 @@ void CQuellmaxView::SetupReadingColumns()
     if (m_columnsReady) {
         return; // a repeated first update keeps the columns it made
     }
-    m_listReadings->setColumnCount(4);
+    m_listReadings->setColumnCount(kAllColumns);
     m_listReadings->setHeaderLabels(
         {QStringLiteral("Item"), QStringLiteral("Test"), QStringLiteral("Reading"), QStringLiteral("Last time")});
-    m_listReadings->setColumnWidth(0, 50);
-    m_listReadings->setColumnWidth(1, 100);
-    m_listReadings->setColumnWidth(2, 440);
-    m_listReadings->setColumnWidth(kLastTimeColumn, kLastTimeWidth);
-    // Shown before the reading, so both are in view and time runs left to
-    // right; the columns keep their numbers, and the Reading column its room.
-    m_listReadings->header()->moveSection(kLastTimeColumn, 2);
-    for (int column = 0; column < 4; ++column) {
+    for (int column = 0; column < kAllColumns; ++column) {
         m_listReadings->headerItem()->setTextAlignment(column, Qt::AlignLeft | Qt::AlignVCenter);
     }
     m_listReadings->headerItem()->setToolTip(kLastTimeColumn,
@@ -478,6 +560,7 @@ void CQuellmaxView::SetupReadingColumns()
                                                             "the history; red, bold and with a warning sign where "
                                                             "it differs sharply"));
     m_columnsReady = true;
+    FitReadingColumns();
 }
 
 void CQuellmaxView::SetLastTime(int row, const std::string& reading, bool sharp)
@@ -492,7 +575,8 @@ void CQuellmaxView::SetLastTime(int row, const std::string& reading, bool sharp)
         sharp ? QStringLiteral("%1 (differs sharply from %2)").arg(item->text(kLastTimeColumn), item->text(2))
               : item->text(kLastTimeColumn));
     SharpHighlight(*this).Apply(*item, kLastTimeColumn, sharp);
-    FitReadingColumns(m_listReadings->indexOfTopLevelItem(item));
+    NoteContentWidths(m_listReadings->indexOfTopLevelItem(item));
+    FitReadingColumns();
 }
 
 void CQuellmaxView::changeEvent(QEvent* event)

@@ -2,7 +2,7 @@
 
 #include "app/FormView.h"
 
-#include <QRect>
+#include <QByteArray>
 #include <QWidget>
 
 #include <array>
@@ -16,40 +16,42 @@ class QLineEdit;
 class QListWidget;
 class QPushButton;
 class QRadioButton;
+class QSplitter;
 class QTreeWidget;
 
 namespace tessaprint {
 
 class CaptureController;
+class ReadingCellDelegate;
 
 // The main form: the received lines, the equipment ID selector, the
 // Item/Test/Reading list, the command buttons and the instrument kind. Its
-// controls carry their numeric ids as object names and sit where the form's
-// dialog units put them when the form has its default size; a larger form
-// gives the room to the two lists, a smaller one takes it from the empty band
-// below them first, then from the received lines, then from the readings.
-// It only displays; its clicks go to the controller.
+// controls carry their numeric ids as object names and are arranged by
+// layouts that follow the font and the scale; a splitter shares the height
+// between the received lines and the readings, and a larger form gives its
+// room to those two lists. It only displays; its clicks go to the controller.
 class CQuellmaxView : public QWidget, public FormView {
     Q_OBJECT
 public:
     // The Item, Test and Reading columns (what the settings remember).
     static constexpr int kReadingColumns = 3;
-    // The fourth column, the previous test's reading; shown between Test and Reading.
+    // The fourth column, the previous test's reading, after the reading.
     static constexpr int kLastTimeColumn = 3;
-    static constexpr int kLastTimeWidth = 110;
-    // A column widens by itself to at most this share of the list's width.
-    static constexpr int kAutoColumnPercent = 60;
+    static constexpr int kAllColumns = 4;
+    // Item and Test widen for their texts to at most these shares of the list.
+    static constexpr int kMostItemPercent = 15;
+    static constexpr int kMostTestPercent = 35;
 
     explicit CQuellmaxView(QWidget* parent = nullptr);
 
-    // The form's size while the frame has its default size: there every
-    // control sits at its dialog-unit place. Until it is known the controls
-    // stay there whatever the form's size.
-    void SetDefaultSize(QSize size);
-    QSize defaultSize() const { return m_defaultSize; }
-    // The Item, Test and Reading column widths.
+    // The Item, Test and Reading widths the user chose (or the settings
+    // gave): each record's fit starts from them.
     std::array<int, kReadingColumns> ReadingColumnWidths() const;
     void SetReadingColumnWidths(const std::array<int, kReadingColumns>& widths);
+    // Where the splitter between the received lines and the readings is.
+    QByteArray SplitterState() const;
+    // False, with the splitter as it was, for a state that does not read.
+    bool RestoreSplitterState(const QByteArray& state);
 
     void SetController(CaptureController* controller) { m_controller = controller; }
     // Where the frame-level requests go (size, status line, and the frame's
@@ -108,38 +110,19 @@ signals:
 protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
-    void resizeEvent(QResizeEvent* event) override;
     // A new palette recolours the "Last time" cells that differ sharply.
     void changeEvent(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    // How a control follows the form's size (any combination).
-    enum Anchor : unsigned {
-        kFixed = 0,
-        kFollowRight = 1U << 0,    // moves with the right edge of the lists
-        kWiden = 1U << 1,          // grows with the form's width
-        kBelowLines = 1U << 2,     // moves down with the received lines' bottom edge
-        kLinesHeight = 1U << 3,    // grows with the received lines' share of the height
-        kReadingsHeight = 1U << 4, // grows with the readings' share of the height
-    };
-    struct Placement {
-        QWidget* control;
-        QRect rect; // at the default size, in pixels
-        unsigned anchors;
-    };
-
-    QPushButton* AddButton(int id, const QString& caption, QRect dlu, unsigned anchors);
-    QPushButton* AddButtonAt(int id, const QString& caption, QRect pixels, unsigned anchors);
-    // A caption wider than its button is drawn in narrower (then slightly
-    // smaller) letters, so that it shows whole.
-    static void FitCaption(QPushButton* button);
-    QRadioButton* AddRadio(int id, const QString& caption, QRect dlu);
-    void Place(QWidget* control, QRect rect, unsigned anchors);
-    void PlaceControls();
-    void SetTabOrder();
-    // Widens the columns a new row needs, up to the cap; never narrows one.
-    void FitReadingColumns(int row);
+    QPushButton* AddButton(int id, const QString& caption, QWidget* parent = nullptr);
+    QRadioButton* AddRadio(int id, const QString& caption, QWidget* parent);
+    // What a new row's texts need, by column.
+    void NoteContentWidths(int row);
+    // The columns for the rows shown and the list's width: Item and Test
+    // from the user's widths, the reading always in view beside Test, "Last
+    // time" in what is left.
+    void FitReadingColumns();
     void UpdateDataSheetButtons();
 
     CaptureController* m_controller = nullptr;
@@ -166,10 +149,12 @@ private:
     QPushButton* m_btnHistory;
     QButtonGroup* m_kindGroup;
     bool m_columnsReady = false;
-    std::vector<Placement> m_placements;
-    QSize m_defaultSize;
-    // What the default size leaves empty below the lowest control, less a margin.
-    int m_spareHeight = 0;
+    QSplitter* m_splitter = nullptr;
+    ReadingCellDelegate* m_readingCells = nullptr;
+    bool m_splitterPlaced = false; // by its first size, the user or a stored place
+    std::array<int, kReadingColumns> m_columnWidths{50, 100, 440};
+    std::array<int, kAllColumns> m_contentWidths{}; // the widest text of each column's rows
+    bool m_fittingColumns = false;
 };
 
 } // namespace tessaprint
