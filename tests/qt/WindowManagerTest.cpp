@@ -27,9 +27,9 @@ protected:
     {
         CMainFrame* frame = app->frame();
         const QRect screen = frame->screen()->availableGeometry();
-        // The window manager frames and places the window in its own time.
-        ASSERT_TRUE(QTest::qWaitFor([frame] { return frame->frameGeometry() != frame->geometry(); }, 10000));
-        const bool onScreen = QTest::qWaitFor([&] { return screen.contains(frame->frameGeometry()); }, 10000);
+        // The window manager frames and places the window in its own time (long on a loaded machine).
+        ASSERT_TRUE(QTest::qWaitFor([frame] { return frame->frameGeometry() != frame->geometry(); }, 30000));
+        const bool onScreen = QTest::qWaitFor([&] { return screen.contains(frame->frameGeometry()); }, 30000);
         const QRect outer = frame->frameGeometry();
         ASSERT_TRUE(onScreen) << "the frame at " << outer.x() << "," << outer.y() << " " << outer.width() << "x"
                               << outer.height() << " on a screen of " << screen.width() << "x" << screen.height();
