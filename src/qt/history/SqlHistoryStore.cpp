@@ -1,6 +1,7 @@
 #include "history/SqlHistoryStore.h"
 
 #include "history/CaptureIdentity.h"
+#include "history/SqlErrorClassification.h"
 #include "results/RecordsOnSelector.h"
 
 #include <QDir>
@@ -70,31 +71,6 @@ std::optional<QString> PrefixEnd(const QString& prefix)
 QVariant NullableText(const std::optional<std::string>& text)
 {
     return text ? QVariant(Text(*text)) : QVariant(QMetaType::fromType<QString>());
-}
-
-bool ContainsAny(const QString& text, std::initializer_list<const char*> phrases)
-{
-    for (const char* phrase : phrases) {
-        if (text.contains(QLatin1String(phrase), Qt::CaseInsensitive)) {
-            return true;
-        }
-    }
-    return false;
-}
-
-// SQLite's result code without its extended part (SQLITE_BUSY_SNAPSHOT is SQLITE_BUSY).
-int SqlitePrimaryCode(const QSqlError& error)
-{
-    bool number = false;
-    const int code = error.nativeErrorCode().toInt(&number);
-    return number ? code & 0xFF : -1;
-}
-
-// SQLITE_BUSY, SQLITE_LOCKED.
-bool IsSqliteBusy(const QSqlError& error)
-{
-    const int code = SqlitePrimaryCode(error);
-    return code == 5 || code == 6;
 }
 
 // Every text goes in as the history stores it.
@@ -192,12 +168,7 @@ Result<void> SqlHistoryStore::Connect()
         const QSqlError error = m_db.lastError();
         Error failure = Failure("cannot open it", error);
         if (IsPostgres()) {
-            // libpq says nothing but words here: the server answered when it
-            // refused the user, the password or the database; anything else
-            // (refused, timed out, no socket, shutting down) may work later.
-            const bool refused = ContainsAny(error.text(), {"authentication", "does not exist", "permission denied",
-                                                            "pg_hba.conf", "password", "not permitted"});
-            failure.code = refused ? kErrorFail : kErrorUnreachable;
+            failure.code = IsRefusedConnection(error) ? kErrorFail : kErrorUnreachable;
         }
         return failure;
     }
@@ -268,46 +239,39 @@ Result<void> SqlHistoryStore::EnsureConnected()
     return Connect();
 }
 
+template <typename T, typename Once, typename MayRetry> Result<T> SqlHistoryStore::Retried(Once once, MayRetry mayRetry)
+{
+    Result<T> outcome = Error{kErrorFail, ""};
+    for (int attempt = 0; attempt < kAttempts; ++attempt) {
+        // A connection that cannot be opened again ends the tries at once.
+        if (Result<void> connected = EnsureConnected(); !connected) {
+            return connected.error();
+        }
+        outcome = once();
+        if (outcome || (outcome.error().code != kErrorUnreachable && !mayRetry(outcome.error()))) {
+            return outcome;
+        }
+    }
+    return outcome;
+}
+
+template <typename T, typename Once> Result<T> SqlHistoryStore::Retried(Once once)
+{
+    return Retried<T>(once, [](const Error&) { return false; });
+}
+
 Error SqlHistoryStore::Failure(const std::string& what, const QSqlError& error)
 {
-    const QString state = error.nativeErrorCode();
-    bool unreachable = false;
+    const bool unreachable = IsUnreachable(m_where.engine, error);
     if (IsPostgres()) {
-        // A server's own error always has an SQLSTATE; libpq's about a lost
-        // connection has none. Class 08 is a connection exception, 57P0x a
-        // server shutting down or starting, 53300 too many connections.
-        unreachable = error.type() == QSqlError::ConnectionError || state.isEmpty() || state.startsWith("08") ||
-                      state.startsWith("57P0") || state == "53300";
+        // The connection is opened again on the next call.
         m_connectionLost = m_connectionLost || unreachable;
-    } else {
-        // SQLITE_BUSY, SQLITE_LOCKED: another program holds the file past the wait.
-        unreachable = IsSqliteBusy(error);
     }
     std::string driverText = error.text().trimmed().toStdString();
     if (driverText.empty()) {
         driverText = "no reason given";
     }
     return Error{unreachable ? kErrorUnreachable : kErrorFail, m_where.Describe() + ": " + what + ": " + driverText};
-}
-
-bool SqlHistoryStore::IsRefusal(const QSqlError& error) const
-{
-    const QString state = error.nativeErrorCode();
-    if (IsPostgres()) {
-        // Data exceptions (22), integrity constraint violations (23), and
-        // statements the server cannot take (42), but for a missing
-        // privilege, which is the database's doing and not the capture's.
-        return (state.startsWith("22") || state.startsWith("23") || state.startsWith("42")) && state != "42501";
-    }
-    switch (SqlitePrimaryCode(error)) {
-    case 18: // SQLITE_TOOBIG
-    case 19: // SQLITE_CONSTRAINT
-    case 20: // SQLITE_MISMATCH
-    case 25: // SQLITE_RANGE
-        return true;
-    default:
-        return false;
-    }
 }
 
 Result<void> SqlHistoryStore::ExecDirect(const QString& sql, const std::string& what)
@@ -611,31 +575,21 @@ Result<void> SqlHistoryStore::BeginWrite()
 Result<RecordOutcome> SqlHistoryStore::RecordInParts(const HistoryCaptureHeader& header,
                                                      const HistoryRecordSource& records)
 {
-    Error last{kErrorFail, ""};
-    for (int attempt = 0; attempt < kAttempts; ++attempt) {
-        if (Result<void> connected = EnsureConnected(); !connected) {
-            return connected.error();
-        }
-        Result<RecordOutcome> outcome = RecordOnce(header, records);
-        if (outcome) {
-            return outcome;
-        }
-        last = outcome.error();
-        // A lost race or connection is tried again, the records given again
-        // from the first; on the next try the UNIQUE lines_hash finds a
-        // capture the other writer (or a commit whose answer was lost) put
-        // there.
-        if (last.code != kErrorUnreachable && !m_lastRetryable) {
-            break;
-        }
-    }
-    if (m_lastRefused) {
+    // A lost race or connection is tried again, the records given again from
+    // the first; on the next try the UNIQUE lines_hash finds a capture the
+    // other writer (or a commit whose answer was lost) put there.
+    m_lastRefused = false;
+    Result<RecordOutcome> outcome = Retried<RecordOutcome>([&] { return RecordOnce(header, records); },
+                                                           [this](const Error&) { return m_lastRetryable; });
+    if (!outcome && m_lastRefused) {
         // The database will never take this capture as it is: trying it
         // again would hold up every capture after it.
-        last.code = kErrorCaptureRefused;
-        last.message += " (the database refuses this capture)";
+        Error refused = outcome.error();
+        refused.code = kErrorCaptureRefused;
+        refused.message += " (the database refuses this capture)";
+        return refused;
     }
-    return last;
+    return outcome;
 }
 
 Result<bool> SqlHistoryStore::ReplaceEarlierPart(const HistoryCaptureHeader& header, const QString& identity,
@@ -690,11 +644,9 @@ Result<bool> SqlHistoryStore::ReplaceEarlierPart(const HistoryCaptureHeader& hea
 
 Error SqlHistoryStore::CaptureStatementFailed(const std::string& what, const QSqlError& error)
 {
-    // Another writer won the race (serialization failure, deadlock, unique
-    // violation), or the database refuses what the capture holds.
-    const QString state = error.nativeErrorCode();
-    m_lastRetryable = IsPostgres() && (state == "40001" || state == "40P01" || state == "23505");
-    m_lastRefused = IsRefusal(error);
+    // Another writer won the race, or the database refuses what the capture holds.
+    m_lastRetryable = IsLostRace(m_where.engine, error);
+    m_lastRefused = IsRefusal(m_where.engine, error);
     return Failure(what, error);
 }
 
@@ -821,69 +773,54 @@ Result<RecordOutcome> SqlHistoryStore::RecordOnce(const HistoryCaptureHeader& he
 Result<std::vector<HistoryRecord>> SqlHistoryStore::Lookup(const std::string& equipmentId)
 {
     const QString id = Stored(std::string(TrimBlanks(equipmentId)));
+    return Retried<std::vector<HistoryRecord>>([&] { return LookupOnce(id); });
+}
+
+Result<std::vector<HistoryRecord>> SqlHistoryStore::LookupOnce(const QString& id)
+{
     const std::string what = "cannot look up " + id.toStdString();
-    Error last{kErrorFail, ""};
-    for (int attempt = 0; attempt < kAttempts; ++attempt) {
-        if (Result<void> connected = EnsureConnected(); !connected) {
-            return connected.error();
-        }
-        Result<QSqlQuery*> records = Prepared(QStringLiteral(
-            "SELECT r.id, r.equipment_id, r.test_date, r.test_day, r.position, c.captured_at, c.kind "
-            "FROM records r JOIN captures c ON c.id = r.capture_id WHERE r.equipment_id = ? "
-            "ORDER BY COALESCE(r.test_day, SUBSTR(c.captured_at, 1, 10)), c.captured_at, c.id, r.position"));
-        if (!records) {
-            last = records.error();
-            if (last.code == kErrorUnreachable) {
-                continue;
-            }
-            return last;
-        }
-        std::vector<HistoryRecord> found;
-        std::unordered_map<qlonglong, std::size_t> index;
-        QSqlQuery& recordQuery = *records.value();
-        recordQuery.bindValue(0, id);
-        if (!recordQuery.exec()) {
-            last = Failure(what, recordQuery.lastError());
-            if (last.code == kErrorUnreachable) {
-                continue;
-            }
-            return last;
-        }
-        while (recordQuery.next()) {
-            HistoryRecord record;
-            record.equipmentId = recordQuery.value(1).toString().toStdString();
-            record.testDate = recordQuery.value(2).toString().toStdString();
-            if (!recordQuery.value(3).isNull()) {
-                record.testDay = recordQuery.value(3).toString().toStdString();
-            }
-            record.position = recordQuery.value(4).toInt();
-            record.capturedAt = recordQuery.value(5).toString().toStdString();
-            record.kind = recordQuery.value(6).toString().toStdString();
-            index.emplace(recordQuery.value(0).toLongLong(), found.size());
-            found.push_back(std::move(record));
-        }
-        recordQuery.finish();
-        // The readings by their records' keys: the primary key's index serves
-        // this whatever the server knows of the tables' sizes (a join could
-        // be planned as a scan of every reading on a server that has not
-        // analysed its tables yet).
-        std::vector<qlonglong> recordIds;
-        recordIds.reserve(found.size());
-        for (const auto& [recordId, at] : index) {
-            recordIds.push_back(recordId);
-        }
-        std::sort(recordIds.begin(), recordIds.end());
-        Result<void> read = ReadReadings(recordIds, index, found, what);
-        if (!read) {
-            last = read.error();
-            if (last.code == kErrorUnreachable) {
-                continue;
-            }
-            return last;
-        }
-        return found;
+    Result<QSqlQuery*> records = Prepared(
+        QStringLiteral("SELECT r.id, r.equipment_id, r.test_date, r.test_day, r.position, c.captured_at, c.kind "
+                       "FROM records r JOIN captures c ON c.id = r.capture_id WHERE r.equipment_id = ? "
+                       "ORDER BY COALESCE(r.test_day, SUBSTR(c.captured_at, 1, 10)), c.captured_at, c.id, r.position"));
+    if (!records) {
+        return records.error();
     }
-    return last;
+    std::vector<HistoryRecord> found;
+    std::unordered_map<qlonglong, std::size_t> index;
+    QSqlQuery& recordQuery = *records.value();
+    recordQuery.bindValue(0, id);
+    if (!recordQuery.exec()) {
+        return Failure(what, recordQuery.lastError());
+    }
+    while (recordQuery.next()) {
+        HistoryRecord record;
+        record.equipmentId = recordQuery.value(1).toString().toStdString();
+        record.testDate = recordQuery.value(2).toString().toStdString();
+        if (!recordQuery.value(3).isNull()) {
+            record.testDay = recordQuery.value(3).toString().toStdString();
+        }
+        record.position = recordQuery.value(4).toInt();
+        record.capturedAt = recordQuery.value(5).toString().toStdString();
+        record.kind = recordQuery.value(6).toString().toStdString();
+        index.emplace(recordQuery.value(0).toLongLong(), found.size());
+        found.push_back(std::move(record));
+    }
+    recordQuery.finish();
+    // The readings by their records' keys: the primary key's index serves
+    // this whatever the server knows of the tables' sizes (a join could
+    // be planned as a scan of every reading on a server that has not
+    // analysed its tables yet).
+    std::vector<qlonglong> recordIds;
+    recordIds.reserve(found.size());
+    for (const auto& [recordId, at] : index) {
+        recordIds.push_back(recordId);
+    }
+    std::sort(recordIds.begin(), recordIds.end());
+    if (Result<void> read = ReadReadings(recordIds, index, found, what); !read) {
+        return read.error();
+    }
+    return found;
 }
 
 Result<void> SqlHistoryStore::ReadReadings(const std::vector<qlonglong>& recordIds,
@@ -921,29 +858,20 @@ Result<void> SqlHistoryStore::ReadReadings(const std::vector<qlonglong>& recordI
 
 Result<std::vector<std::string>> SqlHistoryStore::Ids(const std::string& prefix, int limit)
 {
-    std::vector<std::string> ids;
     if (limit <= 0) {
-        return ids;
+        return std::vector<std::string>{};
     }
     // Through QString, so the range's ends are valid UTF-8 whatever came in.
     const QString from = Stored(AsciiLower(prefix));
     const std::optional<QString> to = PrefixEnd(from);
-    Error last{kErrorFail, ""};
-    for (int attempt = 0; attempt < kAttempts; ++attempt) {
-        if (Result<void> connected = EnsureConnected(); !connected) {
-            return connected.error();
-        }
+    return Retried<std::vector<std::string>>([&]() -> Result<std::vector<std::string>> {
         Result<QSqlQuery*> prepared =
             Prepared(to ? QStringLiteral("SELECT DISTINCT equipment_id FROM records WHERE equipment_key >= ? AND "
                                          "equipment_key < ? ORDER BY equipment_id LIMIT ?")
                         : QStringLiteral("SELECT DISTINCT equipment_id FROM records WHERE equipment_key >= ? "
                                          "ORDER BY equipment_id LIMIT ?"));
         if (!prepared) {
-            last = prepared.error();
-            if (last.code == kErrorUnreachable) {
-                continue;
-            }
-            return last;
+            return prepared.error();
         }
         QSqlQuery& query = *prepared.value();
         int at = 0;
@@ -953,19 +881,15 @@ Result<std::vector<std::string>> SqlHistoryStore::Ids(const std::string& prefix,
         }
         query.bindValue(at, limit);
         if (!query.exec()) {
-            last = Failure("cannot list the equipment IDs", query.lastError());
-            if (last.code == kErrorUnreachable) {
-                continue;
-            }
-            return last;
+            return Failure("cannot list the equipment IDs", query.lastError());
         }
+        std::vector<std::string> ids;
         while (query.next()) {
             ids.push_back(query.value(0).toString().toStdString());
         }
         query.finish();
         return ids;
-    }
-    return last;
+    });
 }
 
 Result<std::vector<std::string>> SqlHistoryStore::RecentIds(int limit)
@@ -973,18 +897,7 @@ Result<std::vector<std::string>> SqlHistoryStore::RecentIds(int limit)
     if (limit <= 0) {
         return std::vector<std::string>{};
     }
-    Error last{kErrorFail, ""};
-    for (int attempt = 0; attempt < kAttempts; ++attempt) {
-        if (Result<void> connected = EnsureConnected(); !connected) {
-            return connected.error();
-        }
-        Result<std::vector<std::string>> ids = RecentIdsOnce(limit);
-        if (ids || ids.error().code != kErrorUnreachable) {
-            return ids;
-        }
-        last = ids.error();
-    }
-    return last;
+    return Retried<std::vector<std::string>>([&] { return RecentIdsOnce(limit); });
 }
 
 Result<std::vector<std::string>> SqlHistoryStore::RecentIdsOnce(int limit)

@@ -83,7 +83,12 @@ private:
     Result<void> ReadReadings(const std::vector<qlonglong>& recordIds,
                               const std::unordered_map<qlonglong, std::size_t>& index,
                               std::vector<HistoryRecord>& found, const std::string& what);
-    // One try of RecentIds (a lost connection fails it as a whole).
+    // Runs once() up to kAttempts times, on a connection opened again when it
+    // was lost, while it fails with kErrorUnreachable or mayRetry(error).
+    template <typename T, typename Once, typename MayRetry> Result<T> Retried(Once once, MayRetry mayRetry);
+    template <typename T, typename Once> Result<T> Retried(Once once);
+    // One try of Lookup, of RecentIds (a lost connection fails it as a whole).
+    Result<std::vector<HistoryRecord>> LookupOnce(const QString& id);
     Result<std::vector<std::string>> RecentIdsOnce(int limit);
     // A prepared statement for sql, kept for the connection's life.
     Result<QSqlQuery*> Prepared(const QString& sql);
@@ -94,9 +99,6 @@ private:
     // driver's text, kErrorUnreachable when the server is out of reach (the
     // connection is then opened again on the next call).
     Error Failure(const std::string& what, const QSqlError& error);
-    // A failure that comes from what a capture holds (a data exception, a
-    // constraint), so the same capture would fail again.
-    bool IsRefusal(const QSqlError& error) const;
 
     bool IsPostgres() const { return m_where.engine == HistoryDatabase::Engine::Postgres; }
     QString IdColumn() const;
