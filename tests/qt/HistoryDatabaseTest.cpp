@@ -62,6 +62,12 @@ TEST(HistoryDatabaseTest, PostgresAddressesWithTheirPartsAndDefaults)
     EXPECT_EQ(v6.value().port, 5433);
     EXPECT_EQ(v6.value().user, "carol@lab");
     EXPECT_EQ(v6.value().databaseName, "tést");
+
+    // The server's name as written, and a '#' is part of the name it is in.
+    const auto hash = ParseHistoryDatabase("postgresql://DB.Example/t#1", "/");
+    ASSERT_TRUE(hash) << hash.error().message;
+    EXPECT_EQ(hash.value().host, "DB.Example");
+    EXPECT_EQ(hash.value().databaseName, "t#1");
 }
 
 TEST(HistoryDatabaseTest, UnusableValuesSayWhatIsWrong)
@@ -82,6 +88,12 @@ TEST(HistoryDatabaseTest, UnusableValuesSayWhatIsWrong)
         {"postgresql://db/ab%00c", "names no database"},
         {"postgresql://db/tessa?sslmode=disable", "\"sslmode\" is not taken"},
         {"postgresql://db/tessa?host=", "no usable value"},
+        {"postgresql://alice:@db/tessa", "password file"},
+        {"postgresql://@db/tessa", "user name"},
+        {"postgresql://a%zz@db/tessa", "user name"},
+        {"postgresql://db/tessa?host=/s%zz", "\"host=/s%zz\" has no usable value"},
+        {"postgresql://db/tessa?host", "\"host\" has no usable value"},
+        {"postgresql://db/tessa?host=/s&", "\"\" is not taken"},
         {"mysql://db/tessa", "not a database Tessaprint knows"},
         {"sqlite:///tmp/x.db", "not a database Tessaprint knows"},
         {"/tmp/", "is a folder"},

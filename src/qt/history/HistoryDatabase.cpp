@@ -6,9 +6,12 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QStandardPaths>
+#include <QUrl>
+#include <QUrlQuery>
 
 #include <cctype>
 #include <optional>
+#include <vector>
 
 namespace tessaprint::history {
 
@@ -40,26 +43,30 @@ bool HasControlCharacter(const std::string& text)
     return false;
 }
 
-// %XX decoded; nothing for a broken escape or a control character.
-std::optional<std::string> PercentDecoded(const std::string& text)
+bool HasControlCharacter(const QString& text)
 {
-    std::string decoded;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] != '%') {
-            decoded += text[i];
-            continue;
+    return HasControlCharacter(text.toStdString());
+}
+
+// The value as QUrl is to read it. QUrl would take a '%' that begins no
+// escape as a '%' of its own, and a '#' as the start of a fragment: here the
+// first makes its part unreadable (written as DEL, a control character, which
+// no part may hold) and the second is a '#' like any other character.
+QString ForQUrl(const std::string& value)
+{
+    std::string marked;
+    for (std::size_t i = 0; i < value.size(); ++i) {
+        if (value[i] == '#') {
+            marked += "%23";
+        } else if (value[i] == '%' &&
+                   (i + 2 >= value.size() || !std::isxdigit(static_cast<unsigned char>(value[i + 1])) ||
+                    !std::isxdigit(static_cast<unsigned char>(value[i + 2])))) {
+            marked += "%7F";
+        } else {
+            marked += value[i];
         }
-        if (i + 2 >= text.size() || !std::isxdigit(static_cast<unsigned char>(text[i + 1])) ||
-            !std::isxdigit(static_cast<unsigned char>(text[i + 2]))) {
-            return std::nullopt;
-        }
-        decoded += static_cast<char>(std::stoi(text.substr(i + 1, 2), nullptr, 16));
-        i += 2;
     }
-    if (HasControlCharacter(decoded)) {
-        return std::nullopt;
-    }
-    return decoded;
+    return QString::fromStdString(marked);
 }
 
 std::optional<int> PortNumber(const std::string& text)
@@ -80,101 +87,125 @@ std::optional<int> PortNumber(const std::string& text)
     return port;
 }
 
+// The server part as written ("host", "host:port", "[address]:port"), and
+// what is wrong with its port or its brackets: QUrl refuses such a part as a
+// whole, the message names the fault.
+struct WrittenServer {
+    std::string host;
+    std::string port;
+    std::optional<Error> fault;
+};
+
+WrittenServer ReadWrittenServer(const std::string& value, std::size_t afterScheme)
+{
+    std::string hostPort = value.substr(afterScheme, value.find_first_of("/?#", afterScheme) - afterScheme);
+    if (const auto at = hostPort.find('@'); at != std::string::npos) {
+        hostPort.erase(0, at + 1);
+    }
+    WrittenServer written{hostPort, "", std::nullopt};
+    if (!hostPort.empty() && hostPort.front() == '[') {
+        const auto close = hostPort.find(']');
+        if (close == std::string::npos) {
+            written.fault = BadSetting("the address \"" + hostPort + "\" lacks its closing ']'");
+            return written;
+        }
+        written.host = hostPort.substr(1, close - 1);
+        const std::string after = hostPort.substr(close + 1);
+        if (!after.empty()) {
+            if (after.front() != ':') {
+                written.fault = BadSetting("\"" + hostPort + "\" is not an address and port");
+                return written;
+            }
+            written.port = after.substr(1);
+        }
+    } else if (const auto colon = hostPort.rfind(':'); colon != std::string::npos) {
+        written.host = hostPort.substr(0, colon);
+        written.port = hostPort.substr(colon + 1);
+        if (written.port.empty()) {
+            written.fault = BadSetting("the port after \"" + written.host + ":\" is missing");
+            return written;
+        }
+    }
+    if (!written.port.empty() && !PortNumber(written.port)) {
+        written.fault = BadSetting("the port \"" + written.port + "\" is not a number from 1 to 65535");
+    }
+    return written;
+}
+
 Result<HistoryDatabase> ParsePostgresUrl(const std::string& value, std::size_t afterScheme)
 {
     HistoryDatabase db;
     db.engine = HistoryDatabase::Engine::Postgres;
-    std::string rest = value.substr(afterScheme);
-    std::string query;
-    if (const auto mark = rest.find('?'); mark != std::string::npos) {
-        query = rest.substr(mark + 1);
-        rest.resize(mark);
+    const QUrl url(ForQUrl(value), QUrl::TolerantMode);
+    // "user:password@" and "user:@" alike: the address is never to hold one.
+    if (url.userInfo(QUrl::FullyEncoded).contains(u':')) {
+        return BadSetting("the address holds a password; " + std::string(kPasswordAdvice));
     }
-    const auto slash = rest.find('/');
-    const std::string authority = rest.substr(0, slash);
-    const std::string path = slash == std::string::npos ? std::string() : rest.substr(slash + 1);
-
-    std::string hostPort = authority;
-    if (const auto at = authority.rfind('@'); at != std::string::npos) {
-        const std::string userInfo = authority.substr(0, at);
-        hostPort = authority.substr(at + 1);
-        if (userInfo.find(':') != std::string::npos) {
-            return BadSetting("the address holds a password; " + std::string(kPasswordAdvice));
-        }
-        const auto user = PercentDecoded(userInfo);
-        if (!user || user->empty()) {
+    if (url.authority(QUrl::FullyEncoded).contains(u'@')) {
+        const QString user = url.userName(QUrl::FullyDecoded);
+        if (user.isEmpty() || HasControlCharacter(user)) {
             return BadSetting("the user name in \"" + value + "\" cannot be read");
         }
-        db.user = *user;
+        db.user = user.toStdString();
     }
-    std::string host = hostPort;
-    std::string port;
-    if (!hostPort.empty() && hostPort.front() == '[') {
-        const auto close = hostPort.find(']');
-        if (close == std::string::npos) {
-            return BadSetting("the address \"" + hostPort + "\" lacks its closing ']'");
-        }
-        host = hostPort.substr(1, close - 1);
-        const std::string after = hostPort.substr(close + 1);
-        if (!after.empty()) {
-            if (after.front() != ':') {
-                return BadSetting("\"" + hostPort + "\" is not an address and port");
-            }
-            port = after.substr(1);
-        }
-    } else if (const auto colon = hostPort.rfind(':'); colon != std::string::npos) {
-        host = hostPort.substr(0, colon);
-        port = hostPort.substr(colon + 1);
-        if (port.empty()) {
-            return BadSetting("the port after \"" + host + ":\" is missing");
-        }
+    const WrittenServer server = ReadWrittenServer(value, afterScheme);
+    if (server.fault) {
+        return *server.fault;
     }
-    if (!port.empty()) {
-        const auto number = PortNumber(port);
-        if (!number) {
-            return BadSetting("the port \"" + port + "\" is not a number from 1 to 65535");
-        }
-        db.port = *number;
+    // QUrl refuses a name no server can have; the name goes on as written,
+    // decoded (QUrl would lower-case it and give a non-ASCII one in its ASCII
+    // form, which the resolver does itself).
+    const QString host = QUrl::fromPercentEncoding(QByteArray::fromStdString(server.host));
+    if (!url.isValid() || HasControlCharacter(host)) {
+        return BadSetting("the server name \"" + server.host + "\" cannot be read");
     }
-    const auto decodedHost = PercentDecoded(host);
-    if (!decodedHost) {
-        return BadSetting("the server name \"" + host + "\" cannot be read");
+    db.host = host.toStdString();
+    if (url.port() != -1) {
+        db.port = url.port();
     }
-    db.host = *decodedHost;
 
-    std::size_t start = 0;
-    while (start <= query.size() && !query.empty()) {
-        const auto end = query.find('&', start);
-        const std::string pair = query.substr(start, end == std::string::npos ? std::string::npos : end - start);
-        const auto equals = pair.find('=');
-        const std::string key = pair.substr(0, equals);
-        const auto optionValue = equals == std::string::npos ? std::nullopt : PercentDecoded(pair.substr(equals + 1));
+    // The options as written, for their names and for the messages: QUrlQuery
+    // gives the same pairs in the same order, decoded, but for an empty last one.
+    std::vector<std::string> written;
+    if (const auto mark = value.find('?'); mark != std::string::npos && mark + 1 < value.size()) {
+        for (std::size_t start = mark + 1;;) {
+            const auto end = value.find('&', start);
+            written.push_back(value.substr(start, end == std::string::npos ? std::string::npos : end - start));
+            if (end == std::string::npos) {
+                break;
+            }
+            start = end + 1;
+        }
+    }
+    const auto items = QUrlQuery(url).queryItems(QUrl::FullyDecoded);
+    for (std::size_t i = 0; i < written.size(); ++i) {
+        const std::string& pair = written[i];
+        const std::string key = pair.substr(0, pair.find('='));
         if (key == "password") {
             return BadSetting("the address holds a password; " + std::string(kPasswordAdvice));
         }
         if (key != "host") {
             return BadSetting("the option \"" + key + "\" is not taken (only ?host=/socket/folder is)");
         }
-        if (!optionValue || optionValue->empty()) {
+        const QString given =
+            i < static_cast<std::size_t>(items.size()) ? items[static_cast<qsizetype>(i)].second : QString();
+        if (pair.find('=') == std::string::npos || given.isEmpty() || HasControlCharacter(given)) {
             return BadSetting("the option \"" + pair + "\" has no usable value");
         }
-        db.host = *optionValue;
-        if (end == std::string::npos) {
-            break;
-        }
-        start = end + 1;
+        db.host = given.toStdString();
     }
     if (db.host.empty()) {
         return BadSetting("\"" + value + "\" names no server (postgresql://user@host:port/database)");
     }
-    const auto name = PercentDecoded(path);
-    if (!name || name->empty()) {
+    // The path is "/" and the database's name.
+    const QString name = url.path(QUrl::FullyDecoded).mid(1);
+    if (name.isEmpty() || HasControlCharacter(name)) {
         return BadSetting("\"" + value + "\" names no database (postgresql://user@host:port/database)");
     }
-    if (name->find('/') != std::string::npos) {
-        return BadSetting("the database name \"" + *name + "\" cannot hold '/'");
+    if (name.contains(u'/')) {
+        return BadSetting("the database name \"" + name.toStdString() + "\" cannot hold '/'");
     }
-    db.databaseName = *name;
+    db.databaseName = name.toStdString();
     return db;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "history/HistoryDatabase.h"
+#include "history/HistorySchema.h"
 #include "history/HistoryStore.h"
 
 #include <QSqlDatabase>
@@ -22,7 +23,7 @@ namespace tessaprint::history {
 // made them: use a store on the thread that opened it only (another thread
 // opens a store of its own).
 //
-// Schema version 3: captures (one row per lines_hash, which is UNIQUE: the
+// Schema version 3 (see HistorySchema): captures (one row per lines_hash, which is UNIQUE: the
 // database itself keeps a capture from being recorded twice, also by two
 // programs at once; capture_uid, the capture's identity, by which a capture
 // recorded again grown is known), records (with test_day and the lower-case
@@ -31,7 +32,7 @@ namespace tessaprint::history {
 // is refused untouched.
 class SqlHistoryStore : public HistoryStore {
 public:
-    static constexpr int kSchemaVersion = 3;
+    static constexpr int kSchemaVersion = HistorySchema::kVersion;
 
     // Connects, and creates or brings up to date the schema. A server that
     // cannot be reached gives kErrorUnreachable. Record answers
@@ -60,15 +61,11 @@ private:
     Result<void> UseWriteAheadLog();
     // Connects again after the connection was lost.
     Result<void> EnsureConnected();
-    // The schema's version: 0 for a new database, -1 for a schema_version without one.
-    Result<int> ReadSchemaVersion();
-    Result<void> CheckSchemaVersion(int version) const;
+    // The schema's work on this connection, its failures reported as the store's.
+    HistorySchema Schema();
     Result<void> PrepareSchema();
     // Creates or upgrades the schema in one transaction, one program at a time.
     Result<void> SetUpSchema();
-    Result<void> CreateTables();
-    Result<void> MigrateFromVersion1();
-    Result<void> MigrateFromVersion2();
     // A transaction that writes: on SQLite it takes the write lock at once.
     Result<void> BeginWrite();
     Result<RecordOutcome> RecordOnce(const HistoryCaptureHeader& header, const HistoryRecordSource& records);
@@ -83,24 +80,23 @@ private:
     Result<void> ReadReadings(const std::vector<qlonglong>& recordIds,
                               const std::unordered_map<qlonglong, std::size_t>& index,
                               std::vector<HistoryRecord>& found, const std::string& what);
-    // One try of RecentIds (a lost connection fails it as a whole).
+    // Runs once() up to kAttempts times, on a connection opened again when it
+    // was lost, while it fails with kErrorUnreachable or mayRetry(error).
+    template <typename T, typename Once, typename MayRetry> Result<T> Retried(Once once, MayRetry mayRetry);
+    template <typename T, typename Once> Result<T> Retried(Once once);
+    // One try of Lookup, of RecentIds (a lost connection fails it as a whole).
+    Result<std::vector<HistoryRecord>> LookupOnce(const QString& id);
     Result<std::vector<std::string>> RecentIdsOnce(int limit);
     // A prepared statement for sql, kept for the connection's life.
     Result<QSqlQuery*> Prepared(const QString& sql);
-    Result<void> Exec(QSqlQuery& query, const std::string& what);
     Result<void> ExecDirect(const QString& sql, const std::string& what);
     void Rollback();
     // The error for a failure of the driver: names the database, carries the
     // driver's text, kErrorUnreachable when the server is out of reach (the
     // connection is then opened again on the next call).
     Error Failure(const std::string& what, const QSqlError& error);
-    // A failure that comes from what a capture holds (a data exception, a
-    // constraint), so the same capture would fail again.
-    bool IsRefusal(const QSqlError& error) const;
 
     bool IsPostgres() const { return m_where.engine == HistoryDatabase::Engine::Postgres; }
-    QString IdColumn() const;
-    QString TextColumn() const;
 
     HistoryDatabase m_where;
     QString m_connectionName;
