@@ -5,8 +5,8 @@
 #include "history/HistoryDatabase.h"
 #include "history/HistoryJson.h"
 #include "history/SavedCapture.h"
+#include "results/CaptureArchive.h"
 #include "results/RecordsOnSelector.h"
-#include "results/ResultsCsv.h"
 #include "util/FileIo.h"
 #include "util/Utf8Path.h"
 
@@ -164,9 +164,9 @@ private:
             Say("skipped: " + file.path + " (no equipment ID)");
             return true;
         }
-        // A capture file is written as its capture ends.
-        if (const auto written = FileModifiedLocalTime(file.path)) {
-            capture.capturedAt = IsoLocalTime(*written);
+        // The same file gets the same time as in the window's archive import.
+        if (const auto capturedAt = ArchivedCaptureTime(file.path)) {
+            capture.capturedAt = *capturedAt;
         }
         capture.kind = file.kind ? UnitTypeText(*file.kind) : std::string();
         if (!m_store) {

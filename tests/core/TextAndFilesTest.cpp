@@ -1,6 +1,7 @@
 #include "results/CaptureArchive.h"
 #include "results/CaptureFile.h"
 #include "results/CaptureLineSplitter.h"
+#include "results/ResultsCsv.h"
 #include "text/JsonWriter.h"
 #include "text/TextArena.h"
 #include "text/Windows1252.h"
@@ -165,6 +166,33 @@ TEST_F(CaptureArchiveTest, NeitherHalfOfAPairIsReusedAndWritingAgainMakesThePair
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(reports.path() / "captures"),
                             std::filesystem::directory_iterator()),
               6);
+}
+
+TEST_F(CaptureArchiveTest, AnArchivedCaptureHasTheTimeOfItsNameElseOfItsFile)
+{
+    // Read back as written, also a later capture of the same second and a kind with a dash or digits.
+    const auto second = ReadCaptureArchiveName("Kappa 5100-2026-12-08-090507-2.txt");
+    ASSERT_TRUE(second);
+    EXPECT_EQ(second->kindText, "Kappa 5100");
+    EXPECT_EQ(second->capturedAt, "2026-12-08T09:05:07");
+    EXPECT_EQ(ReadCaptureArchiveName("A-1-2026-12-08-090507.bin")->kindText, "A-1");
+    EXPECT_EQ(ReadCaptureArchiveName("-2026-12-08-090507")->capturedAt, "2026-12-08T09:05:07");
+    for (const char* other : {"notes.txt", "Quellmax-2026-12-08-0905.txt", "Quellmax-2026-12-08-09050x.txt",
+                              "Quellmax-2026-12-08-090507-.txt", "Quellmax_2026-12-08-090507.txt"}) {
+        EXPECT_FALSE(ReadCaptureArchiveName(other)) << other;
+    }
+
+    // The name wins over the file's time, which is what a file of another name has.
+    const std::filesystem::path named = reports.path() / "Quellmax-2014-03-14-101500.txt";
+    const std::filesystem::path other = reports.path() / "saved.txt";
+    for (const auto& path : {named, other}) {
+        ASSERT_TRUE(WriteWholeFile(path.string(), "EquipmentID: A\r\n"));
+    }
+    EXPECT_EQ(ArchivedCaptureTime(named.string()), "2014-03-14T10:15:00");
+    const auto written = FileModifiedLocalTime(other.string());
+    ASSERT_TRUE(written);
+    EXPECT_EQ(ArchivedCaptureTime(other.string()), IsoLocalTime(*written));
+    EXPECT_FALSE(ArchivedCaptureTime((reports.path() / "gone.txt").string()));
 }
 
 TEST_F(CaptureArchiveTest, StemThatCouldNameAnotherFolderIsRefused)

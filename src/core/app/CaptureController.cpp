@@ -1,39 +1,13 @@
 #include "app/CaptureController.h"
 
-#include "app/PastDataSheet.h"
-#include "docs/DataSheet.h"
-#include "history/HistoryGrid.h"
-#include "history/ReadingNumber.h"
+#include "history/HistoryStore.h"
 #include "link/InstrumentCommands.h"
 #include "link/Replay.h"
-#include "results/CaptureArchive.h"
 #include "results/CaptureFile.h"
-#include "results/RecordsOnSelector.h"
-#include "results/ReportsFolder.h"
-#include "util/AtomicFile.h"
+#include "results/ResultsCsv.h"
 #include "util/FileIo.h"
-#include "util/Utf8Path.h"
-
-#include <cstdlib>
-#include <filesystem>
-#include <sstream>
 
 namespace tessaprint {
-
-namespace {
-constexpr const char* kCaptureFilter = "Captures (*.txt);;All files (*)";
-constexpr const char* kCsvFilter = "CSV files (*.csv);;All files (*)";
-// The folder each kind of file chooser was last used in.
-const std::string kFolders = "Folders";
-const std::string kCapturedLinesFolder = "CapturedLines";
-const std::string kCsvExportFolder = "CsvExport";
-
-bool IsFolder(const std::filesystem::path& folder)
-{
-    std::error_code ec;
-    return !folder.empty() && std::filesystem::is_directory(folder, ec);
-}
-} // namespace
 
 CaptureController::CaptureController(SerialDriver& driver, FormView& view, SettingsStore& settings, Prompts& prompts,
                                      Clock& clock, docs::WordProcessorFactory wordProcessor)
@@ -54,7 +28,8 @@ CaptureController::CaptureController(SerialDriver& driver, FormView& view, Setti
                                 " did not come back within a minute; choose it in the Port menu once its adapter "
                                 "is plugged in again.");
           }),
-      m_reportsFolder(DefaultReportsFolder()), m_wordProcessor(std::move(wordProcessor))
+      m_documents(view, settings, prompts, clock, m_table, std::move(wordProcessor)),
+      m_files(view, settings, prompts, m_table, m_documents), m_lastTime(view, m_table)
 {
     m_receive.SetTextTap([this](const std::uint8_t* data, std::size_t count) { m_session.TextBytes(data, count); });
     m_versionTimer->SetHandler([this] { OnVersionTimeout(); });
@@ -96,7 +71,7 @@ void CaptureController::ReceiveTap::PostResultsReady()
 
 CaptureSession::Origin CaptureController::CaptureOrigin() const
 {
-    return {currentPort(), PortText(), KindText(), m_reportsFolder};
+    return {currentPort(), PortText(), KindText(), m_documents.reportsFolder()};
 }
 
 std::string CaptureController::PortText() const
@@ -138,20 +113,15 @@ void CaptureController::OnInitialUpdate()
 {
     const std::string port = PortText();
     const std::string kept = m_session.Cut();
-    m_reportsFolder = HasOwnReportsFolder() ? m_ownReportsFolder
-                                            : m_settings.GetProfileString(settings::kDirectories, settings::kReports,
-                                                                          DefaultReportsFolder());
+    m_documents.ReadSettings();
     m_unitType = m_settings.GetProfileString(settings::kSettings, settings::kUnitType, settings::kDefaultUnitType);
     m_replug.Stop();
     m_port.OpenConfiguredPort();
     m_session.PortOpened();
     m_view.RaiseAndResizeFrame(kFrameWidth, kFrameHeight);
     m_view.ClearReadingRows();
-    ForgetLastTime();
+    m_lastTime.ForgetLastTime();
     m_view.SetupReadingColumns();
-    m_word2007 =
-        m_settings.GetProfileString(settings::kDirectories, settings::kWord2007, settings::kDefaultWord2007) == "0" ? 0
-                                                                                                                    : 1;
     const auto kind = KindFromUnitType(m_unitType);
     m_view.SetCheckedKind(kind);
     if (kind && m_kindChanged) {
@@ -174,7 +144,7 @@ void CaptureController::ClearForm()
     m_table.ClearResults();
     m_capturedAt.clear();
     m_captureId.clear();
-    ForgetLastTime();
+    m_lastTime.ForgetLastTime();
 }
 
 void CaptureController::OnResult()
@@ -298,7 +268,7 @@ void CaptureController::OnSelectEquipment()
 {
     m_view.ClearReadingRows();
     m_table.FillReadingList(m_view, m_view);
-    LookUpLastTime();
+    m_lastTime.LookUpLastTime(m_capturedAt);
 }
 
 void CaptureController::OnClearScreen()
@@ -342,7 +312,7 @@ void CaptureController::ShowResults()
     m_view.SetResultsCaption("Results");
     m_view.ClearReadingRows();
     m_table.FillReadingList(m_view, m_view);
-    LookUpLastTime();
+    m_lastTime.LookUpLastTime(m_capturedAt);
 }
 
 void CaptureController::OnResultsReady()
@@ -364,99 +334,14 @@ void CaptureController::CaptureCutOff()
 
 void CaptureController::RecordCapture(const std::string& port, const std::string& archivePath)
 {
-    if (!m_history) {
-        return;
-    }
-    history::HistoryCapture capture = history::MakeHistoryCapture(m_table, m_view);
-    if (capture.records.empty()) {
-        return; // lines without an equipment ID give the history nothing
-    }
-    capture.capturedAt = m_capturedAt;
-    // Lines opened from a file have none: the sink gives them the identity of their lines.
-    capture.captureId = m_captureId;
-    if (const auto kind = m_view.CheckedKind()) {
-        capture.kind = UnitTypeText(*kind);
-    }
-    capture.port = currentPort() > 0 ? port : std::string();
-    if (!archivePath.empty()) {
-        capture.archiveName = PathToUtf8(PathFromUtf8(archivePath).filename());
-    }
-    std::vector<std::string> lines;
-    lines.reserve(static_cast<std::size_t>(m_view.LineCount()));
-    for (int i = 0; i < m_view.LineCount(); ++i) {
-        lines.push_back(m_view.LineText(i));
-    }
-    m_history->Submit(std::move(capture), std::move(lines));
+    m_lastTime.RecordCapture(currentPort() > 0 ? port : std::string(), archivePath, m_capturedAt, m_captureId);
 }
 
-void CaptureController::ForgetLastTime()
+void CaptureController::OnExportCsv()
 {
-    ++*m_lastTimeGeneration;
-    m_view.SetSelectorToolTip("");
-}
-
-void CaptureController::LookUpLastTime()
-{
-    ForgetLastTime();
-    const int item = m_view.SelectorCurrent();
-    if (!m_history || item < 0) {
-        return;
+    if (!m_session.InProgress()) {
+        m_files.OnExportCsv(m_capturedAt);
     }
-    const int record = m_table.RecordForSelectorItem(item, m_view.SelectorItemText(item));
-    if (record < 0) {
-        return;
-    }
-    const std::weak_ptr<int> generation = m_lastTimeGeneration;
-    const int asked = *m_lastTimeGeneration;
-    m_history->Lookup(std::string(TrimBlanks(m_table.EquipmentId(record))),
-                      [this, generation, asked](Result<std::vector<history::HistoryRecord>> records) {
-                          const auto current = generation.lock();
-                          if (!current || *current != asked) {
-                              return; // the controller is gone, or shows other rows now
-                          }
-                          if (!records) {
-                              m_view.SetSelectorToolTip("The history could not be read: " + records.error().message);
-                              return;
-                          }
-                          ShowLastTime(records.value());
-                      });
-}
-
-void CaptureController::ShowLastTime(const std::vector<history::HistoryRecord>& records)
-{
-    const int item = m_view.SelectorCurrent();
-    const int record = item < 0 ? -1 : m_table.RecordForSelectorItem(item, m_view.SelectorItemText(item));
-    if (record < 0) {
-        return;
-    }
-    history::HistoryRecord shown;
-    shown.equipmentId = std::string(TrimBlanks(m_table.EquipmentId(record)));
-    shown.testDate = std::string(TrimBlanks(m_table.Date(record)));
-    shown.testDay = history::ParseTestDay(shown.testDate);
-    for (int row = 0; row < m_view.ReadingRowCount(); ++row) {
-        history::HistoryReading reading;
-        reading.item = std::atoi(m_view.ReadingRowText(row, 0).c_str());
-        reading.test = m_view.ReadingRowText(row, 1);
-        reading.reading = m_view.ReadingRowText(row, 2);
-        shown.readings.push_back(std::move(reading));
-    }
-    const auto previous = history::PreviousRecord(records, shown, m_capturedAt);
-    if (!previous) {
-        m_view.SetSelectorToolTip("No earlier test of " + shown.equipmentId + " in the history.");
-        return;
-    }
-    const std::vector<std::string> last = history::LastTimeReadings(shown.readings, *previous);
-    int sharp = 0;
-    for (std::size_t row = 0; row < last.size(); ++row) {
-        const bool differs = history::DiffersSharply(last[row], shown.readings[row].reading);
-        sharp += differs ? 1 : 0;
-        m_view.SetLastTime(static_cast<int>(row), last[row], differs);
-    }
-    m_view.SetSelectorToolTip(
-        "Last tested " + history::RecordDateText(*previous) + ": " +
-        (sharp == 0
-             ? std::string("no reading differs sharply from then.")
-             : Plural(static_cast<std::size_t>(sharp), "reading differs", "readings differ") + " sharply from then."));
 }
 
 void CaptureController::OnLButtonDblClk(int x, int y)
@@ -464,169 +349,6 @@ void CaptureController::OnLButtonDblClk(int x, int y)
     if (x > kCornerX && y > kCornerY) {
         m_view.SetDataSheetEnabled(true);
     }
-}
-
-void CaptureController::OnDataSheet()
-{
-    const std::unique_ptr<docs::WordApplication> word = m_wordProcessor();
-    docs::DataSheetDispatch dispatch(m_table, *word, m_clock);
-    const Result<docs::DataSheetDocument> written = dispatch.OnDataSheet(
-        docs::MakeDataSheetRequest(m_view, m_view, m_view.CheckedKind(), m_reportsFolder, m_word2007));
-    if (!written) {
-        m_prompts.ShowMessageBox(docs::ComErrorText(written.error()));
-        return;
-    }
-    DocumentWritten(written.value().savedPath);
-}
-
-void CaptureController::OnPastDataSheet(const history::HistoryRecord& record)
-{
-    const std::unique_ptr<docs::WordApplication> word = m_wordProcessor();
-    const Result<docs::DataSheetDocument> written =
-        WritePastDataSheet(record, m_view.CheckedKind(), m_reportsFolder, m_word2007, *word);
-    if (!written) {
-        m_prompts.ShowMessageBox(docs::ComErrorText(written.error()));
-        return;
-    }
-    DocumentWritten(written.value().savedPath);
-}
-
-docs::AllDataSheetsInput CaptureController::AllDataSheetsSnapshot() const
-{
-    docs::AllDataSheetsInput input{m_table.Copy(), {}, m_view.CheckedKind(), m_reportsFolder, m_word2007};
-    for (int item = 0; item < m_view.SelectorCount(); ++item) {
-        input.listing.AddSelectorItem(m_view.SelectorItemText(item));
-    }
-    input.listing.SetSelectorCurrent(m_view.SelectorCurrent());
-    return input;
-}
-
-void CaptureController::AllDataSheetsDone(const docs::AllDataSheetsResult& result)
-{
-    if (!result.written.empty()) {
-        m_lastDocument = result.written.back();
-    }
-    m_view.ShowStatus(docs::AllDataSheetsStatusText(result));
-    if (m_prompts.ShowMessageWithAction("All Data Sheets", docs::AllDataSheetsSummaryText(result),
-                                        "Open Reports Folder")) {
-        OpenFolder(result.folder);
-    }
-}
-
-void CaptureController::SetOwnReportsFolder(std::string folder)
-{
-    m_ownReportsFolder = std::move(folder);
-    if (HasOwnReportsFolder()) {
-        m_reportsFolder = m_ownReportsFolder;
-    }
-}
-
-void CaptureController::ApplyDirectories(const std::string& folder, bool word2007)
-{
-    if (!HasOwnReportsFolder()) {
-        m_reportsFolder = folder;
-        m_settings.WriteProfileString(settings::kDirectories, settings::kReports, folder);
-    }
-    m_word2007 = word2007 ? 1 : 0;
-    m_settings.WriteProfileString(settings::kDirectories, settings::kWord2007, word2007 ? "1" : "0");
-    if (const Result<void> made = CreateReportsFolderTree(m_reportsFolder); !made) {
-        // Kept all the same: the save will say so if the folder is still missing then.
-        m_view.ShowStatus(made.error().message);
-    }
-}
-
-void CaptureController::ApplySavePdf(bool savePdf)
-{
-    m_settings.WriteProfileString(settings::kDirectories, docs::PdfCopySettings::kSavePdf, savePdf ? "1" : "0");
-}
-
-bool CaptureController::savePdf() const
-{
-    return docs::PdfCopySettings::Read(m_settings).savePdf;
-}
-
-Result<std::string> CaptureController::FindOfficeProgram() const
-{
-    return docs::FindOffice(docs::PdfCopySettings::Read(m_settings).officeCommand, m_officeEnvironment);
-}
-
-void CaptureController::QueuePdfCopy(const std::string& documentPath)
-{
-    const docs::PdfCopySettings pdf = docs::PdfCopySettings::Read(m_settings);
-    if (!pdf.savePdf || !m_pdfCopier) {
-        return;
-    }
-    const Result<std::string> office = docs::FindOffice(pdf.officeCommand, m_officeEnvironment);
-    if (!office) {
-        PdfCopyDone(documentPath, office.error());
-        return;
-    }
-    m_pdfCopier(docs::PdfJob{documentPath, office.value(), pdf.timeLimitSeconds});
-}
-
-void CaptureController::PdfCopyDone(const std::string& documentPath, const Result<std::string>& pdf)
-{
-    m_view.ShowStatus(pdf ? docs::PdfCopySavedText(pdf.value()) : docs::PdfCopyFailedText(documentPath, pdf.error()));
-}
-
-void CaptureController::OnNotepad()
-{
-    if (!m_notepad) {
-        return;
-    }
-    std::vector<std::string> lines;
-    for (int i = 0; i < m_view.LineCount(); ++i) {
-        lines.push_back(m_view.LineText(i));
-    }
-    m_notepad->SetEditorSetting(m_settings.GetProfileString(settings::kSettings, "szTextEditor", ""));
-    if (const Result<void> started = m_notepad->StartNotepad(lines); !started) {
-        m_prompts.ShowMessageBox(started.error().message);
-    }
-}
-
-void CaptureController::DocumentWritten(const std::string& path)
-{
-    m_lastDocument = path;
-    m_view.ShowStatus("Saved " + path);
-    // Queued before the document opens: the copy is under way while the word processor starts.
-    QueuePdfCopy(path);
-    if (!m_openDocument || m_openDocument(path)) {
-        return;
-    }
-    // Said once in a message; after that the status bar says it, each time
-    // with a way to the folder.
-    const std::string folder = PathToUtf8(PathFromUtf8(path).parent_path());
-    m_view.ShowStatus("Saved " + path + "; no program on this computer opens .docx files");
-    if (m_folderAction) {
-        m_folderAction(folder);
-    }
-    if (!m_toldNoDocumentProgram) {
-        m_toldNoDocumentProgram = true;
-        m_prompts.ShowMessageBox("The document was saved as\n" + path +
-                                 "\nbut no program on this computer is set to open .docx files. Open it from "
-                                 "that folder with a word processor such as LibreOffice Writer or Word.");
-    }
-}
-
-void CaptureController::OpenFolder(const std::string& folder)
-{
-    if (m_openFolder && !m_openFolder(folder)) {
-        m_prompts.ShowMessageBox("The reports folder\n" + folder +
-                                 "\ncould not be shown: no file manager on this computer opened it.");
-    }
-}
-
-Result<void> CaptureController::SaveCaptureTo(const std::string& path) const
-{
-    std::vector<std::string> lines;
-    lines.reserve(static_cast<std::size_t>(m_view.LineCount()));
-    for (int i = 0; i < m_view.LineCount(); ++i) {
-        lines.push_back(m_view.LineText(i));
-    }
-    if (Result<void> written = WriteWholeFile(path, FormatCaptureFile(lines)); !written) {
-        return Error{written.error().code, "Cannot save the captured lines: " + written.error().message};
-    }
-    return {};
 }
 
 Result<void> CaptureController::OpenCaptureFrom(const std::string& path)
@@ -650,118 +372,20 @@ Result<void> CaptureController::OpenCaptureFrom(const std::string& path)
     return {};
 }
 
-std::optional<std::string> CaptureController::ChooseFileToWrite(const std::string& title, const std::string& filter,
-                                                                const std::string& extension,
-                                                                const std::string& folderKey)
-{
-    auto path = m_prompts.ChooseSaveFile(title, filter, ChooserStart(folderKey));
-    if (!path) {
-        return std::nullopt;
-    }
-    // The chooser asked about the name as typed; the one with the extension added is asked about here.
-    if (!std::filesystem::path(PathFromUtf8(*path)).has_extension()) {
-        *path += extension;
-        std::error_code ec;
-        if (std::filesystem::exists(PathFromUtf8(*path), ec) &&
-            m_prompts.ShowConfirm(*path + " already exists.\nReplace it?", DefaultButton::Cancel) != kIdOk) {
-            return std::nullopt;
-        }
-    }
-    RememberChooserFolder(folderKey, *path);
-    return path;
-}
-
-std::string CaptureController::ChooserStart(const std::string& folderKey) const
-{
-    if (const std::filesystem::path remembered = PathFromUtf8(m_settings.GetProfileString(kFolders, folderKey, ""));
-        IsFolder(remembered)) {
-        return PathToUtf8(remembered);
-    }
-    // Captures are archived below the reports folder, which holds everything else the program writes.
-    const std::filesystem::path reports = ResolveReportsFolder(m_reportsFolder);
-    if (const std::filesystem::path captures = CaptureArchiveFolder(m_reportsFolder);
-        folderKey == kCapturedLinesFolder && IsFolder(captures)) {
-        return PathToUtf8(captures);
-    }
-    return IsFolder(reports) ? PathToUtf8(reports) : std::string();
-}
-
-void CaptureController::RememberChooserFolder(const std::string& folderKey, const std::string& chosen)
-{
-    const std::filesystem::path folder = PathFromUtf8(chosen).parent_path();
-    if (!folder.empty()) {
-        m_settings.WriteProfileString(kFolders, folderKey, PathToUtf8(folder));
-    }
-}
-
-void CaptureController::OnSaveCapture()
-{
-    // "Open Captured Lines" lists *.txt: a name without an extension gets it.
-    const auto path = ChooseFileToWrite("Save Captured Lines", kCaptureFilter, ".txt", kCapturedLinesFolder);
-    if (!path) {
-        return;
-    }
-    if (const Result<void> saved = SaveCaptureTo(*path); !saved) {
-        m_prompts.ShowError(saved.error().message);
-    } else {
-        m_view.ShowStatus("Saved " + Plural(m_view.LineCount(), "line", "lines") + " to " + *path);
-    }
-}
-
 void CaptureController::OnOpenCapture()
 {
     if (m_session.InProgress() || !SecureLastCapture()) {
         return;
     }
-    const auto path =
-        m_prompts.ChooseOpenFile("Open Captured Lines", kCaptureFilter, ChooserStart(kCapturedLinesFolder));
+    const auto path = m_files.ChooseCaptureToOpen();
     if (!path) {
         return;
     }
-    RememberChooserFolder(kCapturedLinesFolder, *path);
     if (const Result<void> opened = OpenCaptureFrom(*path); !opened) {
         m_prompts.ShowError(opened.error().message);
     } else {
         m_view.ShowStatus("Opened " + std::to_string(m_view.LineCount()) + " lines from " + *path);
     }
-}
-
-Result<CsvCounts> CaptureController::ExportCsvTo(const std::string& path) const
-{
-    CsvSource source;
-    if (const auto kind = m_view.CheckedKind()) {
-        source.instrument = UnitTypeText(*kind);
-    }
-    source.capturedAt = m_capturedAt;
-    std::ostringstream csv;
-    const CsvCounts counts = WriteResultsCsv(csv, m_table, m_view, source);
-    if (const Result<std::filesystem::path> written = ReplaceFile(PathFromUtf8(path), csv.str()); !written) {
-        return Error{written.error().code, "Cannot export the results to " + path + ": " + written.error().message};
-    }
-    return counts;
-}
-
-void CaptureController::OnExportCsv()
-{
-    if (m_session.InProgress()) {
-        return;
-    }
-    if (m_view.SelectorCount() == 0) {
-        m_prompts.ShowError("There are no results to export: press RESULT, or open a saved capture, first.");
-        return;
-    }
-    const auto path = ChooseFileToWrite("Export Results as CSV", kCsvFilter, ".csv", kCsvExportFolder);
-    if (!path) {
-        return;
-    }
-    const Result<CsvCounts> exported = ExportCsvTo(*path);
-    if (!exported) {
-        m_prompts.ShowError(exported.error().message);
-        return;
-    }
-    m_view.ShowStatus(
-        "Exported " + Plural(static_cast<std::size_t>(exported.value().readings), "reading", "readings") + " of " +
-        Plural(static_cast<std::size_t>(exported.value().records), "equipment ID", "equipment IDs") + " to " + *path);
 }
 
 } // namespace tessaprint

@@ -2,10 +2,13 @@
 
 #include "results/CaptureFile.h"
 #include "results/ReportsFolder.h"
+#include "results/ResultsCsv.h"
 #include "util/FileIo.h"
+#include "util/Utf8Path.h"
 
 #include <cerrno>
 #include <cstdio>
+#include <string_view>
 #include <system_error>
 
 namespace tessaprint {
@@ -47,7 +50,69 @@ Result<Claimed> Claim(const fs::path& path)
     return Claimed::Yes;
 }
 
+bool IsDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
+
+bool AllDigits(std::string_view text)
+{
+    for (const char c : text) {
+        if (!IsDigit(c)) {
+            return false;
+        }
+    }
+    return !text.empty();
+}
+
+// "<kind>-yyyy-mm-dd-hhmmss", the stamp at the very end.
+std::optional<CaptureArchiveName> ReadStampedStem(std::string_view stem)
+{
+    constexpr std::string_view kShape = "-dddd-dd-dd-dddddd";
+    if (stem.size() < kShape.size()) {
+        return std::nullopt;
+    }
+    const std::string_view stamp = stem.substr(stem.size() - kShape.size());
+    for (std::size_t i = 0; i < kShape.size(); ++i) {
+        if (kShape[i] == 'd' ? !IsDigit(stamp[i]) : stamp[i] != kShape[i]) {
+            return std::nullopt;
+        }
+    }
+    CaptureArchiveName name;
+    name.kindText = std::string(stem.substr(0, stem.size() - kShape.size()));
+    name.capturedAt = std::string(stamp.substr(1, 10)) + "T" + std::string(stamp.substr(12, 2)) + ":" +
+                      std::string(stamp.substr(14, 2)) + ":" + std::string(stamp.substr(16, 2));
+    return name;
+}
+
 } // namespace
+
+std::optional<CaptureArchiveName> ReadCaptureArchiveName(const std::string& fileName)
+{
+    std::string_view stem = fileName;
+    if (const std::size_t dot = stem.rfind('.'); dot != std::string_view::npos) {
+        stem = stem.substr(0, dot);
+    }
+    if (auto name = ReadStampedStem(stem)) {
+        return name;
+    }
+    // A later capture of the same second: "-2", "-3", … after the stamp.
+    if (const std::size_t dash = stem.rfind('-'); dash != std::string_view::npos && AllDigits(stem.substr(dash + 1))) {
+        return ReadStampedStem(stem.substr(0, dash));
+    }
+    return std::nullopt;
+}
+
+std::optional<std::string> ArchivedCaptureTime(const std::string& path)
+{
+    if (const auto name = ReadCaptureArchiveName(PathToUtf8(PathFromUtf8(path).filename()))) {
+        return name->capturedAt;
+    }
+    if (const auto written = FileModifiedLocalTime(path)) {
+        return IsoLocalTime(*written);
+    }
+    return std::nullopt;
+}
 
 std::string CaptureArchiveStem(const std::string& kindText, const std::tm& localTime)
 {

@@ -4,6 +4,7 @@
 
 #include <ctime>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -21,6 +22,24 @@ struct CaptureArchiveFiles {
 
 // "Quellmax-2026-12-08-142501" for the kind text and the local time.
 std::string CaptureArchiveStem(const std::string& kindText, const std::tm& localTime);
+
+// What an archive file's name says of its capture: the kind text before the
+// stamp and the stamp's local time as ISO 8601 ("2026-12-08T14:25:01").
+struct CaptureArchiveName {
+    std::string kindText;
+    std::string capturedAt;
+};
+
+// Reads "<kind>-<yyyy>-<mm>-<dd>-<hhmmss>", with or without the "-2", "-3", …
+// of a later capture of the same second and with any extension; nothing for
+// a name that does not read so.
+std::optional<CaptureArchiveName> ReadCaptureArchiveName(const std::string& fileName);
+
+// When the capture a saved file holds was made: the time its name gives when
+// it reads as an archive name (the file may have been copied or touched
+// since), else the file's modification time (a capture file is written as
+// its capture ends), ISO 8601 local time; nothing when neither is known.
+std::optional<std::string> ArchivedCaptureTime(const std::string& path);
 
 // The folder the archive goes to: "captures" below the resolved reports folder.
 std::filesystem::path CaptureArchiveFolder(const std::string& reportsFolder);

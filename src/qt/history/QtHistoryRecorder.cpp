@@ -3,9 +3,9 @@
 #include "history/CaptureIdentity.h"
 #include "history/LinesHash.h"
 #include "history/SavedCapture.h"
+#include "results/CaptureArchive.h"
 #include "results/InstrumentKind.h"
 #include "results/ResultsCsv.h"
-#include "util/FileIo.h"
 
 #include <QDir>
 #include <QFile>
@@ -13,7 +13,6 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QRegularExpression>
 #include <QSaveFile>
 
 namespace tessaprint {
@@ -99,20 +98,12 @@ std::optional<history::HistoryCapture> CaptureFromJson(const QJsonValue& value)
 // archive's name carries.
 void TakeArchiveName(const QFileInfo& file, history::HistoryCaptureInfo& capture)
 {
-    static const QRegularExpression stamp(
-        QStringLiteral("^(.*)-(\\d{4})-(\\d{2})-(\\d{2})-(\\d{2})(\\d{2})(\\d{2})(-\\d+)?$"));
-    const QRegularExpressionMatch match = stamp.match(file.completeBaseName());
-    if (match.hasMatch()) {
-        const std::string kind = match.captured(1).toStdString();
-        if (KindFromUnitType(kind)) {
-            capture.kind = kind;
-        }
-        capture.capturedAt = QStringLiteral("%1-%2-%3T%4:%5:%6")
-                                 .arg(match.captured(2), match.captured(3), match.captured(4), match.captured(5),
-                                      match.captured(6), match.captured(7))
-                                 .toStdString();
-    } else if (const auto written = FileModifiedLocalTime(file.filePath().toStdString())) {
-        capture.capturedAt = IsoLocalTime(*written);
+    if (const auto name = ReadCaptureArchiveName(file.fileName().toStdString());
+        name && KindFromUnitType(name->kindText)) {
+        capture.kind = name->kindText;
+    }
+    if (const auto capturedAt = ArchivedCaptureTime(file.filePath().toStdString())) {
+        capture.capturedAt = *capturedAt;
     }
 }
 

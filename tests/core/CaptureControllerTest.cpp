@@ -1,0 +1,154 @@
+// The main form's logic without a window: a scripted driver, the form kept
+// in vectors, scripted answers and a manual clock.
+#include "FakeFormView.h"
+#include "ScriptedDriver.h"
+#include "ScriptedPrompts.h"
+
+#include "app/CaptureController.h"
+#include "link/InstrumentCommands.h"
+#include "util/ManualClock.h"
+
+#include <gtest/gtest.h>
+
+namespace tessaprint {
+namespace {
+
+const std::string kPrintout = "QUELLMAX TEST RESULTS\r\n"
+                              "EquipmentID: 10234\r\n"
+                              "Date: 03/14/2015\r\n"
+                              "1.Case Leakage 0.1 uA\r\n"
+                              "2.Ground Resistance 0.123 Ohms\r\n"
+                              "EquipmentID: BIO-5521\r\n"
+                              "1.Line Voltage 119.8 V\r\n";
+
+// Answers every lookup at once with the records it was given.
+class AnsweringHistory : public HistorySink {
+public:
+    void Submit(history::HistoryCapture capture, std::vector<std::string>) override
+    {
+        submitted.push_back(std::move(capture));
+    }
+    void Lookup(const std::string& equipmentId, LookupDone done) override
+    {
+        asked.push_back(equipmentId);
+        done(records);
+    }
+
+    std::vector<history::HistoryCapture> submitted;
+    std::vector<std::string> asked;
+    std::vector<history::HistoryRecord> records;
+};
+
+class CaptureControllerTest : public ::testing::Test {
+protected:
+    CaptureControllerTest()
+    {
+        controller.SetHistorySink(&history);
+        controller.OnInitialUpdate();
+    }
+
+    // The instrument prints, the quiet time passes and the posted "results
+    // ready" is handled, as the window's event loop would.
+    void Receive(const std::string& bytes)
+    {
+        const int posted = view.postedResultsReady;
+        driver.Arrive(bytes);
+        driver.Raise(kTextEvent);
+        clock.Advance(750);
+        if (view.postedResultsReady > posted) {
+            controller.OnResultsReady();
+        }
+    }
+
+    void ReceiveThePrintout()
+    {
+        controller.OnResult();
+        Receive(kPrintout);
+    }
+
+    test::ScriptedDriver driver;
+    test::FakeFormView view;
+    MemorySettingsStore settings;
+    test::ScriptedPrompts prompts;
+    ManualClock clock;
+    AnsweringHistory history;
+    CaptureController controller{driver, view, settings, prompts, clock, nullptr};
+};
+
+TEST_F(CaptureControllerTest, ACaptureFillsTheSelectorAndTheFirstIdsRowsAndGoesToTheHistory)
+{
+    ASSERT_TRUE(controller.IsPortOpen());
+    EXPECT_FALSE(view.IsDataSheetEnabled());
+    ReceiveThePrintout();
+    EXPECT_EQ(driver.written, kPrintCommand);
+    EXPECT_EQ(view.lines.size(), 7u);
+    EXPECT_EQ(view.selector, (std::vector<std::string>{" 10234", " BIO-5521"})); // as printed
+    EXPECT_EQ(view.current, 0);
+    EXPECT_EQ(view.RowTexts(), (std::vector<std::string>{"1|Case Leakage|0.1 uA", "2|Ground Resistance|0.123 Ohms"}));
+    EXPECT_EQ(view.resultsCaption, "Results");
+    EXPECT_TRUE(view.IsDataSheetEnabled());
+    EXPECT_EQ(view.status.rfind("Received 7 lines, 2 equipment IDs", 0), 0u) << view.status;
+    ASSERT_EQ(history.submitted.size(), 1u);
+    EXPECT_EQ(history.submitted[0].records.size(), 2u);
+    EXPECT_EQ(history.submitted[0].port, "COM1");
+
+    // RESULT again starts from an empty form.
+    controller.OnResult();
+    EXPECT_TRUE(view.lines.empty());
+    EXPECT_TRUE(view.selector.empty());
+    EXPECT_TRUE(view.rows.empty());
+    EXPECT_FALSE(view.IsDataSheetEnabled());
+    EXPECT_EQ(view.resultsCaption, "");
+}
+
+TEST_F(CaptureControllerTest, ClearScreenEmptiesTheLinesAndKeepsTheIdsAndTheirRows)
+{
+    ReceiveThePrintout();
+    controller.OnClearScreen();
+    EXPECT_TRUE(view.lines.empty());
+    EXPECT_FALSE(view.IsDataSheetEnabled());
+    EXPECT_EQ(view.selector.size(), 2u);
+    EXPECT_EQ(view.rows.size(), 2u);
+    EXPECT_EQ(controller.table().recordIndex(), 0);
+    EXPECT_EQ(view.status, "Screen cleared; the equipment IDs and their readings stay listed.");
+}
+
+TEST_F(CaptureControllerTest, AChosenIdRefillsTheRowsAndEnablesDataSheetAndItsLastTimeIsLookedUp)
+{
+    ReceiveThePrintout();
+    controller.OnClearScreen();
+    history::HistoryRecord earlier;
+    earlier.equipmentId = "BIO-5521";
+    earlier.testDate = "03/14/2014";
+    earlier.testDay = "2014-03-14";
+    earlier.capturedAt = "2014-03-14T10:15:00";
+    earlier.readings = {{1, "Line Voltage 119.7 V", "Line Voltage", "119.7 V"}};
+    history.records = {earlier};
+
+    view.SetSelectorCurrent(1);
+    controller.OnSelectEquipment();
+    EXPECT_EQ(view.RowTexts(), (std::vector<std::string>{"1|Line Voltage|119.8 V"}));
+    EXPECT_TRUE(view.IsDataSheetEnabled());
+    EXPECT_EQ(history.asked.back(), "BIO-5521");
+    EXPECT_EQ(view.rows[0].lastTime, "119.7 V");
+    EXPECT_FALSE(view.rows[0].sharp);
+    EXPECT_EQ(view.selectorToolTip.rfind("Last tested 03/14/2014", 0), 0u) << view.selectorToolTip;
+}
+
+TEST_F(CaptureControllerTest, DataSheetIsOnlyEnabledByTheFormsCornerOrByReadings)
+{
+    controller.OnLButtonDblClk(CaptureController::kCornerX, CaptureController::kCornerY + 1);
+    EXPECT_FALSE(view.IsDataSheetEnabled());
+    controller.OnLButtonDblClk(CaptureController::kCornerX + 1, CaptureController::kCornerY + 1);
+    EXPECT_TRUE(view.IsDataSheetEnabled());
+    controller.OnClearScreen();
+    EXPECT_FALSE(view.IsDataSheetEnabled());
+    // Lines without an equipment ID list nothing to document.
+    controller.OnResult();
+    Receive("QUELLMAX TEST RESULTS\r\n1.Case Leakage 0.1 uA\r\n");
+    EXPECT_FALSE(view.IsDataSheetEnabled());
+    EXPECT_TRUE(history.submitted.empty());
+}
+
+} // namespace
+} // namespace tessaprint
