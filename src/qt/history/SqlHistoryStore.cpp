@@ -2,6 +2,8 @@
 
 #include "history/CaptureIdentity.h"
 #include "results/RecordsOnSelector.h"
+#include "text/LowerCase.h"
+#include "text/Trim.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -38,16 +40,6 @@ std::atomic<int> g_connectionCount{0};
 QString Text(const std::string& text)
 {
     return QString::fromStdString(text);
-}
-
-std::string AsciiLower(std::string text)
-{
-    for (char& c : text) {
-        if (c >= 'A' && c <= 'Z') {
-            c = static_cast<char>(c - 'A' + 'a');
-        }
-    }
-    return text;
 }
 
 // The smallest text after every text that begins with prefix, in code point
