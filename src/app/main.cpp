@@ -5,10 +5,10 @@
 #include "app/CQuellmaxApp.h"
 #include "app/DemoMode.h"
 #include "app/QtSettingsStore.h"
+#include "docs/DocumentOpener.h"
 #include "history/HistoryDatabase.h"
 #include "history/ReopeningHistoryStore.h"
 #include "link/QtSerialDriver.h"
-#include "util/DocumentOpener.h"
 #include "util/QtClock.h"
 #include "util/QtPrompts.h"
 

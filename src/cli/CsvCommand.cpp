@@ -2,6 +2,7 @@
 #include "ProgramOptions.h"
 
 #include "results/ResultsCsv.h"
+#include "text/IsoLocalTime.h"
 #include "util/FileIo.h"
 
 #include <iostream>

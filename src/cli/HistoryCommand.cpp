@@ -7,6 +7,9 @@
 #include "history/SavedCapture.h"
 #include "results/CaptureArchive.h"
 #include "results/RecordsOnSelector.h"
+#include "results/ResultsCsv.h"
+#include "text/IsoLocalTime.h"
+#include "text/Trim.h"
 #include "util/FileIo.h"
 #include "util/Utf8Path.h"
 

@@ -12,6 +12,7 @@
 #include "util/ManualClock.h"
 
 #include "TestFiles.h"
+#include "text/IsoLocalTime.h"
 
 #include <gtest/gtest.h>
 

@@ -2,6 +2,7 @@
 // reach a spreadsheet as a formula.
 #include "results/ResultsCsv.h"
 #include "results/ResultsListing.h"
+#include "text/IsoLocalTime.h"
 
 #include <gtest/gtest.h>
 

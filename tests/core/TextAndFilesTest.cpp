@@ -3,7 +3,10 @@
 #include "results/CaptureLineSplitter.h"
 #include "results/ResultsCsv.h"
 #include "text/JsonWriter.h"
+#include "text/LowerCase.h"
+#include "text/Plural.h"
 #include "text/TextArena.h"
+#include "text/Trim.h"
 #include "text/Windows1252.h"
 #include "util/AtomicFile.h"
 #include "util/FileIo.h"
@@ -53,6 +56,19 @@ TEST(Windows1252Test, Utf8CheckRefusesBrokenSequences)
     EXPECT_FALSE(IsValidUtf8("\xC0\xAF"));     // overlong
     EXPECT_FALSE(IsValidUtf8("\xED\xA0\x80")); // surrogate
     EXPECT_FALSE(IsValidUtf8("\xF4\x90\x80\x80"));
+}
+
+TEST(TextHelpersTest, TrimmingLowerCaseAndCounts)
+{
+    EXPECT_EQ(TrimBlanks(" \tA 1 \t"), "A 1");
+    EXPECT_EQ(TrimBlanks(" \t "), "");
+    EXPECT_EQ(Trimmed(std::string_view("\0 PRINT\r\0", 9), std::string_view(" \r\0", 3)), "PRINT");
+    EXPECT_EQ(Trimmed("..x..", "."), "x");
+    // Only A-Z change: the bytes of a UTF-8 capital stay as they are.
+    EXPECT_EQ(AsciiLower("\xC3\x84QM-Z"), "\xC3\x84qm-z");
+    EXPECT_EQ(LocaleLower("QM-Z"), "qm-z");
+    EXPECT_EQ(Plural(1, "line", "lines"), "1 line");
+    EXPECT_EQ(Plural(0, "line", "lines"), "0 lines");
 }
 
 TEST(CaptureFileTest, LinesRoundTripWithCrLfIncludingEmptyLines)

@@ -2,7 +2,7 @@
 // bar, and where it is when no program opens it.
 #include "MainWindowFixture.h"
 
-#include "util/DocumentOpener.h"
+#include "docs/DocumentOpener.h"
 
 #include <QComboBox>
 #include <QDir>

@@ -3,8 +3,8 @@
 // the status bar says, and the job runner this system uses on Windows.
 #include "MainWindowFixture.h"
 
+#include "docs/COptionsDirectory.h"
 #include "results/AllDataSheetsRunner.h"
-#include "util/COptionsDirectory.h"
 #include "util/QtProcessRunner.h"
 #include "workorder/CWorkOrder1.h"
 

@@ -7,7 +7,7 @@
 
 #include "app/CMainFrame.h"
 #include "app/CQuellmaxApp.h"
-#include "util/COptionsDirectory.h"
+#include "docs/COptionsDirectory.h"
 #include "util/ControlId.h"
 #include "util/ManualClock.h"
 

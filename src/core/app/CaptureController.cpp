@@ -4,7 +4,13 @@
 #include "link/InstrumentCommands.h"
 #include "link/Replay.h"
 #include "results/CaptureFile.h"
+#include "results/RecordsOnSelector.h"
+#include "results/ReportsFolder.h"
 #include "results/ResultsCsv.h"
+#include "text/IsoLocalTime.h"
+#include "text/Plural.h"
+#include "text/Trim.h"
+#include "util/AtomicFile.h"
 #include "util/FileIo.h"
 
 namespace tessaprint {

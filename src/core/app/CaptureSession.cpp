@@ -1,13 +1,9 @@
 #include "app/CaptureSession.h"
 
+#include "text/Plural.h"
 #include "util/Utf8Path.h"
 
 namespace tessaprint {
-
-std::string Plural(std::size_t count, const std::string& one, const std::string& many)
-{
-    return std::to_string(count) + " " + (count == 1 ? one : many);
-}
 
 CaptureSession::CaptureSession(ReceivePath& receive, const SettingsStore& settings, Clock& clock, Listener& listener)
     : m_receive(receive), m_settings(settings), m_clock(clock), m_listener(listener),

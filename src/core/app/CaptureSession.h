@@ -3,6 +3,7 @@
 #include "link/CaptureSettings.h"
 #include "link/ReceivePath.h"
 #include "results/CaptureArchive.h"
+#include "text/Plural.h"
 #include "util/Clock.h"
 #include "util/Result.h"
 #include "util/SettingsStore.h"
@@ -116,8 +117,5 @@ private:
     bool m_inProgress = false;
     bool m_readSincePortOpened = false;
 };
-
-// "1 line", "12 lines".
-std::string Plural(std::size_t count, const std::string& one, const std::string& many);
 
 } // namespace tessaprint

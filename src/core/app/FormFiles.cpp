@@ -4,6 +4,7 @@
 #include "results/CaptureArchive.h"
 #include "results/CaptureFile.h"
 #include "results/ReportsFolder.h"
+#include "text/Plural.h"
 #include "util/AtomicFile.h"
 #include "util/FileIo.h"
 #include "util/Utf8Path.h"

@@ -4,6 +4,8 @@
 #include "history/HistoryGrid.h"
 #include "history/ReadingNumber.h"
 #include "results/RecordsOnSelector.h"
+#include "text/Plural.h"
+#include "text/Trim.h"
 #include "util/Utf8Path.h"
 
 #include <cstdlib>

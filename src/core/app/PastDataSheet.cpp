@@ -1,32 +1,12 @@
 #include "app/PastDataSheet.h"
 
 #include "results/ResultsListing.h"
+#include "text/IsoLocalTime.h"
 #include "util/ManualClock.h"
 
 #include <cstdio>
 
 namespace tessaprint {
-
-std::optional<std::tm> ParseIsoLocalTime(const std::string& text)
-{
-    int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
-    char tail = 0;
-    if (text.size() != 19 || std::sscanf(text.c_str(), "%4d-%2d-%2dT%2d:%2d:%2d%c", &year, &month, &day, &hour, &minute,
-                                         &second, &tail) != 6) {
-        return std::nullopt;
-    }
-    if (month < 1 || month > 12 || day < 1 || day > 31 || hour > 23 || minute > 59 || second > 60) {
-        return std::nullopt;
-    }
-    std::tm time{};
-    time.tm_year = year - 1900;
-    time.tm_mon = month - 1;
-    time.tm_mday = day;
-    time.tm_hour = hour;
-    time.tm_min = minute;
-    time.tm_sec = second;
-    return time;
-}
 
 Result<docs::DataSheetDocument> WritePastDataSheet(const history::HistoryRecord& record,
                                                    std::optional<InstrumentKind> fallbackKind,

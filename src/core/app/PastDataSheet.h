@@ -18,7 +18,4 @@ Result<docs::DataSheetDocument> WritePastDataSheet(const history::HistoryRecord&
                                                    const std::string& reportsFolder, int word2007,
                                                    docs::WordApplication& word);
 
-// "2026-12-08T14:05:09" as a calendar time; nothing for anything else.
-std::optional<std::tm> ParseIsoLocalTime(const std::string& text);
-
 } // namespace tessaprint

@@ -3,6 +3,8 @@
 #include "docs/DataSheet.h"
 #include "docs/DocumentFrame.h"
 #include "results/ReportsFolder.h"
+#include "text/Plural.h"
+#include "text/Trim.h"
 #include "util/Utf8Path.h"
 
 #include <exception>
@@ -12,11 +14,6 @@ namespace tessaprint::docs {
 namespace {
 
 constexpr const char* kUnknownErrorText = "an error of an unknown kind";
-
-std::string Count(std::size_t count, const std::string& one, const std::string& many)
-{
-    return std::to_string(count) + " " + (count == 1 ? one : many);
-}
 
 // "the other one was not written", "the other 2 were not written".
 std::string OthersNotWritten(int count)
@@ -89,12 +86,8 @@ AllDataSheetsResult WriteAllDataSheets(AllDataSheetsInput& input, const WordProc
 
 std::string ShownEquipmentId(const std::string& selectorText)
 {
-    const auto first = selectorText.find_first_not_of(" \t");
-    if (first == std::string::npos) {
-        return "(no equipment ID)";
-    }
-    const auto last = selectorText.find_last_not_of(" \t");
-    return selectorText.substr(first, last - first + 1);
+    const std::string_view id = TrimBlanks(selectorText);
+    return id.empty() ? "(no equipment ID)" : std::string(id);
 }
 
 std::string AllDataSheetsProgressText(int index, int total, const std::string& equipmentId)
@@ -109,9 +102,9 @@ std::string WroteText(const AllDataSheetsResult& result)
 {
     const std::size_t written = result.written.size();
     const std::string records = written == static_cast<std::size_t>(result.total)
-                                    ? Count(written, "test record", "test records")
+                                    ? Plural(written, "test record", "test records")
                                     : std::to_string(written) + " of " +
-                                          Count(static_cast<std::size_t>(result.total), "test record", "test records");
+                                          Plural(static_cast<std::size_t>(result.total), "test record", "test records");
     return "Wrote " + records + " to " + result.folder;
 }
 

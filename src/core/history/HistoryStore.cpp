@@ -1,6 +1,7 @@
 #include "history/HistoryStore.h"
 
 #include "results/RecordsOnSelector.h"
+#include "text/Trim.h"
 
 #include <cstdio>
 #include <random>

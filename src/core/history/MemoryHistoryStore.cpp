@@ -1,18 +1,12 @@
 #include "history/MemoryHistoryStore.h"
 
+#include "text/LowerCase.h"
+
 #include <algorithm>
-#include <cctype>
 
 namespace tessaprint::history {
 
 namespace {
-
-std::string Lower(std::string text)
-{
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return text;
-}
 
 class BorrowedStore : public HistoryStore {
 public:
@@ -128,11 +122,11 @@ Result<std::vector<std::string>> MemoryHistoryStore::Ids(const std::string& pref
     if (m_failWith) {
         return *m_failWith;
     }
-    const std::string lowerPrefix = Lower(StoredText(prefix));
+    const std::string lowerPrefix = LocaleLower(StoredText(prefix));
     std::set<std::string> ids;
     for (const auto& capture : m_captures) {
         for (const auto& record : capture.records) {
-            if (Lower(record.equipmentId).rfind(lowerPrefix, 0) == 0) {
+            if (LocaleLower(record.equipmentId).rfind(lowerPrefix, 0) == 0) {
                 ids.insert(record.equipmentId);
             }
         }

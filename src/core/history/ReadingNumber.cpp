@@ -1,6 +1,8 @@
 #include "history/ReadingNumber.h"
 
 #include "text/DecimalText.h"
+#include "text/LowerCase.h"
+#include "text/Trim.h"
 
 #include <cmath>
 
@@ -16,17 +18,6 @@ bool IsDigit(char c)
 bool IsBlank(char c)
 {
     return c == ' ' || c == '\t';
-}
-
-std::string_view Trimmed(std::string_view text)
-{
-    while (!text.empty() && IsBlank(text.front())) {
-        text.remove_prefix(1);
-    }
-    while (!text.empty() && IsBlank(text.back())) {
-        text.remove_suffix(1);
-    }
-    return text;
 }
 
 // The comparison written just before the number at start (blanks between them allowed).
@@ -99,8 +90,8 @@ std::optional<ReadingNumber> ParseReadingNumber(std::string_view reading)
 
 bool DiffersSharply(std::string_view before, std::string_view now)
 {
-    before = Trimmed(before);
-    now = Trimmed(now);
+    before = TrimBlanks(before);
+    now = TrimBlanks(now);
     if (before.empty() || now.empty()) {
         return false;
     }
@@ -123,9 +114,8 @@ bool DiffersSharply(std::string_view before, std::string_view now)
     }
     // Case aside for ASCII letters only: the locale's idea of case never
     // touches the bytes of a UTF-8 text.
-    const auto fold = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
     for (std::size_t i = 0; i < before.size(); ++i) {
-        if (fold(before[i]) != fold(now[i])) {
+        if (AsciiLower(before[i]) != AsciiLower(now[i])) {
             return true;
         }
     }

@@ -1,6 +1,7 @@
 #include "link/CaptureSettings.h"
 
 #include "text/DecimalText.h"
+#include "text/Plural.h"
 
 #include <charconv>
 #include <cstdio>
@@ -58,7 +59,7 @@ std::string ByteCountText(std::uint64_t bytes)
     if (bytes >= 1024 && bytes % 1024 == 0) {
         return std::to_string(bytes >> 10) + " KiB";
     }
-    return std::to_string(bytes) + (bytes == 1 ? " byte" : " bytes");
+    return Plural(bytes, "byte", "bytes");
 }
 
 } // namespace tessaprint

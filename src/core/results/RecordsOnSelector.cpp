@@ -17,16 +17,4 @@ std::vector<int> RecordsOnSelector(const ResultsTable& table, const EquipmentIdS
     return records;
 }
 
-std::string_view TrimBlanks(std::string_view text)
-{
-    const auto blank = [](char c) { return c == ' ' || c == '\t'; };
-    while (!text.empty() && blank(text.front())) {
-        text.remove_prefix(1);
-    }
-    while (!text.empty() && blank(text.back())) {
-        text.remove_suffix(1);
-    }
-    return text;
-}
-
 } // namespace tessaprint

@@ -1,5 +1,7 @@
 #include "results/ReportsFolder.h"
 
+#include "text/Trim.h"
+
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -133,11 +135,10 @@ bool IsWindowsDeviceName(std::string_view part)
 // Why a part taken from data cannot go into a file name; empty when it can.
 std::string NamePartProblem(std::string_view part)
 {
-    const auto first = part.find_first_not_of(' ');
-    if (first == std::string_view::npos) {
+    const std::string_view trimmed = Trimmed(part, " ");
+    if (trimmed.empty()) {
         return part.empty() ? "it is empty" : "it holds only blanks";
     }
-    const auto trimmed = part.substr(first, part.find_last_not_of(' ') - first + 1);
     if (trimmed == "." || trimmed == "..") {
         return "it would name a folder, not a file";
     }
@@ -224,11 +225,7 @@ std::string FormatFileStamp(const std::tm& localTime)
 
 std::string FileNamePart(std::string_view part)
 {
-    const auto first = part.find_first_not_of(' ');
-    if (first == std::string_view::npos) {
-        return {};
-    }
-    return std::string(part.substr(first, part.find_last_not_of(' ') - first + 1));
+    return std::string(Trimmed(part, " "));
 }
 
 bool IsValidNamePart(std::string_view part)

@@ -1,6 +1,7 @@
 #include "results/ResultsCsv.h"
 
 #include "results/RecordsOnSelector.h"
+#include "text/Trim.h"
 #include "text/Windows1252.h"
 
 #include <cstdio>
@@ -93,14 +94,6 @@ std::string CsvField(std::string_view text)
     }
     quoted += '"';
     return quoted;
-}
-
-std::string IsoLocalTime(const std::tm& time)
-{
-    char text[80]; // room for any int the fields may hold
-    std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02d", time.tm_year + 1900, time.tm_mon + 1,
-                  time.tm_mday, time.tm_hour, time.tm_min, time.tm_sec);
-    return text;
 }
 
 CsvCounts WriteResultsCsv(std::ostream& out, const ResultsTable& table, const EquipmentIdSelector& selector,

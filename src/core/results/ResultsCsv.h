@@ -2,6 +2,7 @@
 
 #include "results/ResultsTable.h"
 #include "results/ResultsViews.h"
+#include "text/IsoLocalTime.h"
 
 #include <ctime>
 #include <ostream>
@@ -30,9 +31,6 @@ std::string CsvField(std::string_view text);
 // "-0.1", "+2", "3.5e-3": a plain decimal number, which a spreadsheet reads as
 // a number and never as a formula.
 bool IsPlainNumber(std::string_view text);
-
-// "2026-12-08T14:05:09": ISO 8601 local time without an offset.
-std::string IsoLocalTime(const std::tm& time);
 
 // What WriteResultsCsv wrote.
 struct CsvCounts {

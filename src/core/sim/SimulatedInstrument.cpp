@@ -2,6 +2,7 @@
 
 #include "link/Frame.h"
 #include "sim/SamplePrintouts.h"
+#include "text/Trim.h"
 
 #include <algorithm>
 
@@ -13,16 +14,8 @@ constexpr std::string_view kVersionRequest("\xF0\x04\x00\xF4", 4);
 // Commands longer than this are noise; the instrument forgets them.
 constexpr std::size_t kMaxCommandBytes = 256;
 
-std::string_view Trim(std::string_view s)
-{
-    while (!s.empty() && (s.front() == ' ' || s.front() == '\r' || s.front() == '\0')) {
-        s.remove_prefix(1);
-    }
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\r' || s.back() == '\0')) {
-        s.remove_suffix(1);
-    }
-    return s;
-}
+// What the instrument ignores around a command: blanks, CR and NUL.
+constexpr std::string_view kCommandPadding(" \r\0", 3);
 
 } // namespace
 
@@ -67,7 +60,7 @@ void SimulatedInstrument::Receive(std::string_view bytes, std::int64_t nowMs)
         if (lineEnd == std::string::npos) {
             break;
         }
-        const std::string command(Trim(std::string_view(m_input).substr(0, lineEnd)));
+        const std::string command(Trimmed(std::string_view(m_input).substr(0, lineEnd), kCommandPadding));
         m_input.erase(0, lineEnd + 1);
         if (command == "print") {
             Queue(m_printout, false, nowMs);

@@ -76,7 +76,6 @@ public:
     void SetEditorSetting(std::string command) { m_editorSetting = std::move(command); }
     // The editor command that would be used; empty when none is installed.
     std::string EditorCommand() const;
-    const std::string& currentFile() const { return m_file; }
 
     static const std::vector<std::string>& CommonEditors();
 

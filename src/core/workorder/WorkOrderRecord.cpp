@@ -1,7 +1,6 @@
 #include "workorder/WorkOrderRecord.h"
 
-#include <algorithm>
-#include <cctype>
+#include "text/LowerCase.h"
 
 namespace tessaprint {
 
@@ -135,14 +134,10 @@ std::string SplitOff(std::string& rest)
 
 bool WorkOrderListLess(const std::string& a, const std::string& b)
 {
-    const auto fold = [](unsigned char c) { return std::tolower(c); };
-    const bool less = std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [&](char x, char y) {
-        return fold(static_cast<unsigned char>(x)) < fold(static_cast<unsigned char>(y));
-    });
-    const bool greater = std::lexicographical_compare(b.begin(), b.end(), a.begin(), a.end(), [&](char x, char y) {
-        return fold(static_cast<unsigned char>(x)) < fold(static_cast<unsigned char>(y));
-    });
-    return less || (!greater && a < b); // the same but for case: a fixed order all the same
+    // Strings compare their bytes as unsigned char: bytes above 0x7F sort after the letters.
+    const std::string foldedA = LocaleLower(a);
+    const std::string foldedB = LocaleLower(b);
+    return foldedA < foldedB || (foldedA == foldedB && a < b); // the same but for case: a fixed order all the same
 }
 
 } // namespace tessaprint

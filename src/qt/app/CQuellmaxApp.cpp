@@ -12,6 +12,7 @@
 #include "results/CQuellmaxView.h"
 #include "results/CaptureArchive.h"
 #include "results/ReportsFolder.h"
+#include "text/Plural.h"
 #include "util/BusyWaitLauncher.h"
 #include "util/ControlId.h"
 #include "util/QtProcessRunner.h"

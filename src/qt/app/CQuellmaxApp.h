@@ -2,9 +2,9 @@
 
 #include "app/CaptureController.h"
 #include "app/WindowSettings.h"
+#include "docs/COptionsDirectory.h"
+#include "docs/PdfCopyQueue.h"
 #include "util/CNotepad.h"
-#include "util/COptionsDirectory.h"
-#include "util/PdfCopyQueue.h"
 #include "workorder/CWorkOrder1.h"
 #include "workorder/WorkOrderForm.h"
 

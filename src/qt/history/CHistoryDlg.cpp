@@ -5,6 +5,7 @@
 #include "history/QtHistoryRecorder.h"
 #include "history/ReadingNumber.h"
 #include "history/SharpHighlight.h"
+#include "text/Plural.h"
 #include "util/ControlId.h"
 
 #include <QChart>

@@ -1,6 +1,7 @@
 #include "history/HistoryDatabase.h"
 
 #include "history/SqlHistoryStore.h"
+#include "text/LowerCase.h"
 
 #include <QDir>
 #include <QFile>
@@ -23,14 +24,6 @@ constexpr const char* kPasswordAdvice =
 Error BadSetting(const std::string& what)
 {
     return Error{kErrorInvalidName, "the history database setting is not usable: " + what};
-}
-
-std::string Lower(std::string text)
-{
-    for (char& c : text) {
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    }
-    return text;
 }
 
 bool HasControlCharacter(const std::string& text)
@@ -252,7 +245,7 @@ Result<HistoryDatabase> ParseHistoryDatabase(const std::string& value, const std
         return BadSetting("it holds a control character");
     }
     if (const auto schemeEnd = SchemeEnd(value)) {
-        const std::string scheme = Lower(value.substr(0, *schemeEnd));
+        const std::string scheme = LocaleLower(value.substr(0, *schemeEnd));
         if (scheme == "postgresql" || scheme == "postgres") {
             return ParsePostgresUrl(value, *schemeEnd + 3);
         }

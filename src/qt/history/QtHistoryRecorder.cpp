@@ -6,6 +6,9 @@
 #include "results/CaptureArchive.h"
 #include "results/InstrumentKind.h"
 #include "results/ResultsCsv.h"
+#include "text/IsoLocalTime.h"
+#include "text/Plural.h"
+#include "util/FileIo.h"
 
 #include <QDir>
 #include <QFile>
@@ -229,8 +232,9 @@ void QtHistoryRecorder::Recorded(const Result<history::RecordOutcome>& outcome)
     }
     SaveQueue();
     if (m_queue.empty() && m_failing) {
-        Status("History: " + std::to_string(m_recordedSinceFailure) +
-               (m_recordedSinceFailure == 1 ? " waiting capture recorded." : " waiting captures recorded."));
+        Status("History: " +
+               Plural(static_cast<std::uint64_t>(m_recordedSinceFailure), "waiting capture", "waiting captures") +
+               " recorded.");
         m_failing = false;
         m_recordedSinceFailure = 0;
     }

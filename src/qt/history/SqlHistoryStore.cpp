@@ -4,6 +4,8 @@
 #include "history/HistorySchema.h"
 #include "history/SqlErrorClassification.h"
 #include "results/RecordsOnSelector.h"
+#include "text/LowerCase.h"
+#include "text/Trim.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -47,7 +47,6 @@ BusyInputGuard::~BusyInputGuard()
 bool BusyInputGuard::eventFilter(QObject* watched, QEvent* event)
 {
     if (IsUserInput(event->type())) {
-        ++m_dropped;
         return true;
     }
     return QObject::eventFilter(watched, event);

@@ -16,14 +16,8 @@ public:
     BusyInputGuard(const BusyInputGuard&) = delete;
     BusyInputGuard& operator=(const BusyInputGuard&) = delete;
 
-    // How many input events were dropped so far.
-    int Dropped() const { return m_dropped; }
-
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
-
-private:
-    int m_dropped = 0;
 };
 
 } // namespace tessaprint

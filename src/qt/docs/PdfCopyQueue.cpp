@@ -1,4 +1,4 @@
-#include "util/PdfCopyQueue.h"
+#include "docs/PdfCopyQueue.h"
 
 namespace tessaprint {
 

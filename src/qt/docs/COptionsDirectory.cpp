@@ -1,4 +1,4 @@
-#include "util/COptionsDirectory.h"
+#include "docs/COptionsDirectory.h"
 
 #include "app/CaptureController.h"
 #include "util/ControlId.h"

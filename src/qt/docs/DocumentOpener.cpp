@@ -1,4 +1,4 @@
-#include "util/DocumentOpener.h"
+#include "docs/DocumentOpener.h"
 
 #include <QDesktopServices>
 #include <QProcess>
