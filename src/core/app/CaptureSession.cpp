@@ -38,6 +38,7 @@ void CaptureSession::BeginProgress()
 {
     if (!m_inProgress) {
         m_inProgress = true;
+        m_answered = false;
         m_listener.CaptureCommandsEnabled(false);
         m_timeLimit->Start(Limits().maxSeconds * 1000);
     }
@@ -80,13 +81,15 @@ void CaptureSession::TextBytes(const std::uint8_t* data, std::size_t count)
         m_capture = NewCapture();
     }
     m_capture->raw.append(reinterpret_cast<const char*>(data), count);
-    m_capture->dirty = true;
+    m_capture->dirty = m_archiving;
     if (!m_inProgress) {
         BeginProgress();
         m_listener.CaptureStatus("Capture in progress on " + m_capture->origin.portName + ": receiving…");
     }
     const CaptureSettings limits = Limits();
-    m_answerTimer->Start(limits.answerTimeoutMs);
+    if (!m_answered) {
+        m_answerTimer->Start(limits.answerTimeoutMs);
+    }
     if (m_capture->raw.size() >= limits.maxBytes && !m_byteLimit->IsActive()) {
         // Ended once the receive handler has returned, so the bytes read so
         // far still make their lines.
@@ -98,11 +101,16 @@ void CaptureSession::AddLine(const std::string& line)
 {
     if (m_capture) {
         m_capture->lines.push_back(line);
+        m_answered = true;
+        m_answerTimer->Stop();
     }
 }
 
 Result<void> CaptureSession::Archive(Capture& capture)
 {
+    if (!m_archiving) {
+        return {};
+    }
     if (!capture.files) {
         const std::string& kind = capture.origin.kindText;
         const std::string stem = capture.started ? CaptureArchiveStem(kind, *capture.started) : kind + "-capture";
@@ -197,6 +205,7 @@ void CaptureSession::OnAnswerTimeout()
         EndProgress();
         m_listener.CaptureStatus("No answer from the instrument on " + port + " within " + limit +
                                  ". Check that it is switched on and connected to this port.");
+        m_listener.CaptureStopped(Stop::NoAnswer);
         return;
     }
     // Bytes came, but no line was finished: a cut cable, or the wrong line speed.
@@ -209,13 +218,15 @@ void CaptureSession::OnAnswerTimeout()
     if (!archived) {
         m_listener.CaptureError("The capture could not be archived: " + archived.error().message);
     }
+    m_listener.CaptureStopped(Stop::NoAnswer);
 }
 
 void CaptureSession::OnByteLimit()
 {
     if (m_inProgress) {
         EndAtLimit("reached its limit of " + ByteCountText(Limits().maxBytes) + " (\"Serial\"/\"" +
-                   CaptureSettings::kMaxBytesKey + "\")");
+                       CaptureSettings::kMaxBytesKey + "\")",
+                   Stop::ByteLimit);
     }
 }
 
@@ -223,11 +234,12 @@ void CaptureSession::OnTimeLimit()
 {
     if (m_inProgress) {
         EndAtLimit("ran for its limit of " + DurationText(std::int64_t{Limits().maxSeconds} * 1000) +
-                   " (\"Serial\"/\"" + CaptureSettings::kMaxSecondsKey + "\")");
+                       " (\"Serial\"/\"" + CaptureSettings::kMaxSecondsKey + "\")",
+                   Stop::TimeLimit);
     }
 }
 
-void CaptureSession::EndAtLimit(const std::string& reason)
+void CaptureSession::EndAtLimit(const std::string& reason, Stop why)
 {
     const std::string port = m_capture ? m_capture->origin.portName : m_listener.CaptureOrigin().portName;
     const std::string kept = Cut();
@@ -237,6 +249,7 @@ void CaptureSession::EndAtLimit(const std::string& reason)
     m_drainTimer->Start(ReceivePath::kResultsQuietMs);
     m_listener.CaptureStatus("The capture on " + port + " " + reason + " and was ended; " + kept +
                              ". What the line still sends is ignored until it goes quiet.");
+    m_listener.CaptureStopped(why);
 }
 
 void CaptureSession::OnDrained()
