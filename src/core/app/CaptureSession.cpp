@@ -80,8 +80,11 @@ void CaptureSession::TextBytes(const std::uint8_t* data, std::size_t count)
         // The instrument prints unasked (its own print key): that is a capture too.
         m_capture = NewCapture();
     }
-    m_capture->raw.append(reinterpret_cast<const char*>(data), count);
-    m_capture->dirty = m_archiving;
+    m_capture->byteCount += count;
+    if (m_archiving) {
+        m_capture->raw.append(reinterpret_cast<const char*>(data), count);
+        m_capture->dirty = true;
+    }
     if (!m_inProgress) {
         BeginProgress();
         m_listener.CaptureStatus("Capture in progress on " + m_capture->origin.portName + ": receiving…");
@@ -90,7 +93,7 @@ void CaptureSession::TextBytes(const std::uint8_t* data, std::size_t count)
     if (!m_answered) {
         m_answerTimer->Start(limits.answerTimeoutMs);
     }
-    if (m_capture->raw.size() >= limits.maxBytes && !m_byteLimit->IsActive()) {
+    if (m_capture->byteCount >= limits.maxBytes && !m_byteLimit->IsActive()) {
         // Ended once the receive handler has returned, so the bytes read so
         // far still make their lines.
         m_byteLimit->Start(0);
@@ -100,7 +103,10 @@ void CaptureSession::TextBytes(const std::uint8_t* data, std::size_t count)
 void CaptureSession::AddLine(const std::string& line)
 {
     if (m_capture) {
-        m_capture->lines.push_back(line);
+        ++m_capture->lineCount;
+        if (m_archiving) {
+            m_capture->lines.push_back(line);
+        }
         m_answered = true;
         m_answerTimer->Stop();
     }
@@ -138,7 +144,7 @@ std::string CaptureSession::ResultsReady()
             archived = Archive(*m_capture);
             status += archived ? "; archived as " + LastArchiveName() : "; NOT archived";
         }
-        if (!m_capture->lines.empty()) {
+        if (m_capture->lineCount > 0) {
             m_readSincePortOpened = true;
         }
         EndProgress();
@@ -173,7 +179,7 @@ std::string CaptureSession::Cut()
     EndProgress();
     m_receive.CancelQuietTimer();
     m_receive.DiscardPartialLine();
-    if (capture.raw.empty()) {
+    if (capture.byteCount == 0) {
         return {}; // asked, but nothing came yet
     }
     // Archived first: what the listener does with the cut capture may name its archive.
@@ -185,7 +191,7 @@ std::string CaptureSession::Cut()
         m_listener.CaptureError("The capture that was cut off could not be archived: " + archived.error().message);
         return "what came could not be archived";
     }
-    return "the " + Plural(capture.lines.size(), "line", "lines") + " that came were archived as " + LastArchiveName();
+    return "the " + Plural(capture.lineCount, "line", "lines") + " that came were archived as " + LastArchiveName();
 }
 
 void CaptureSession::Forget()
@@ -200,7 +206,7 @@ void CaptureSession::OnAnswerTimeout()
     }
     const std::string limit = DurationText(Limits().answerTimeoutMs);
     const std::string port = m_capture ? m_capture->origin.portName : m_listener.CaptureOrigin().portName;
-    if (!m_capture || m_capture->raw.empty()) {
+    if (!m_capture || m_capture->byteCount == 0) {
         m_capture.reset();
         EndProgress();
         m_listener.CaptureStatus("No answer from the instrument on " + port + " within " + limit +
@@ -209,7 +215,7 @@ void CaptureSession::OnAnswerTimeout()
         return;
     }
     // Bytes came, but no line was finished: a cut cable, or the wrong line speed.
-    const std::size_t bytes = m_capture->raw.size();
+    const std::size_t bytes = m_capture->byteCount;
     const Result<void> archived = Archive(*m_capture);
     EndProgress();
     const std::string text = "The instrument on " + port + " sent " + Plural(bytes, "byte", "bytes") +

@@ -63,8 +63,9 @@ public:
     CaptureSettings Limits() const { return m_givenLimits.value_or(CaptureSettings::Read(m_settings)); }
     // A command line's answer time and limits in place of the stored ones.
     void UseLimits(const CaptureSettings& limits) { m_givenLimits = limits; }
-    // Nothing is archived: a command line writes the files it is told to.
-    // The status texts, which name archives, are then not for showing.
+    // Nothing is archived, and nothing is kept for it: a command line keeps
+    // and writes what it is told to. The status texts, which name archives,
+    // are then not for showing.
     void DoNotArchive() { m_archiving = false; }
 
     // The print command was sent: a new capture waits for the instrument.
@@ -95,8 +96,11 @@ private:
     struct Capture {
         Origin origin;
         std::optional<std::tm> started;
+        // What came, kept for the archive (nothing when not archiving), and counted.
         std::vector<std::string> lines;
         std::string raw;
+        std::size_t lineCount = 0;
+        std::size_t byteCount = 0;
         std::optional<CaptureArchiveFiles> files;
         bool dirty = false; // holds bytes the archive does not have yet
     };
