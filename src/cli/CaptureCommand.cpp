@@ -2,6 +2,7 @@
 #include "ProgramOptions.h"
 #include "results/ResultsJson.h"
 
+#include "app/CaptureSession.h"
 #include "app/QtSettingsStore.h"
 #include "link/CaptureSettings.h"
 #include "link/InstrumentCommands.h"
@@ -15,7 +16,6 @@
 #include <QCoreApplication>
 #include <QTimer>
 
-#include <chrono>
 #include <iostream>
 #include <memory>
 #include <optional>
@@ -41,15 +41,52 @@ struct CaptureOptions {
     std::optional<int> maxSeconds;
 };
 
-// The form's lists for a capture without a window; the results-ready message
-// ends the capture.
-class CaptureView : public ResultsListing {
+// The form's lists for a capture without a window, and what the session
+// tells the window: the results-ready message, a lost port, no answer or a
+// limit ends the capture and the event loop, the first of them with its status.
+class CaptureView : public ResultsListing, public CaptureSession::Listener {
 public:
+    explicit CaptureView(CaptureSession::Origin origin) : m_origin(std::move(origin)) {}
+
+    void Attach(CaptureSession& session) { m_session = &session; }
+    bool ended() const { return m_ended; }
+    void End(int status)
+    {
+        if (!m_ended) {
+            m_ended = true;
+            QCoreApplication::exit(status);
+        }
+    }
+
+    void AppendLine(const std::string& line) override
+    {
+        ResultsListing::AppendLine(line);
+        m_session->AddLine(line);
+    }
     void PostResultsReady() override
     {
         ResultsListing::PostResultsReady();
-        QTimer::singleShot(0, QCoreApplication::instance(), [] { QCoreApplication::exit(0); });
+        QTimer::singleShot(0, QCoreApplication::instance(), [this] {
+            (void)m_session->ResultsReady();
+            End(0);
+        });
     }
+
+    CaptureSession::Origin CaptureOrigin() const override { return m_origin; }
+    void CaptureCommandsEnabled(bool) override {}
+    // The window's words; stderr gets the command line's own after the capture.
+    void CaptureStatus(const std::string&) override {}
+    void CaptureError(const std::string&) override {}
+    void CaptureCutOff() override {}
+    void CaptureStopped(CaptureSession::Stop why) override
+    {
+        End(why == CaptureSession::Stop::NoAnswer ? kExitNoAnswer : kExitLimit);
+    }
+
+private:
+    CaptureSession::Origin m_origin;
+    CaptureSession* m_session = nullptr;
+    bool m_ended = false;
 };
 
 int RunCapture(const CaptureOptions& options, int argc, char** argv)
@@ -79,7 +116,7 @@ int RunCapture(const CaptureOptions& options, int argc, char** argv)
     std::unique_ptr<SimulatedInstrument> instrument;
     std::unique_ptr<SerialDriver> driver;
     std::string portLabel;
-    const int comIndex = options.port.empty() ? 0 : PortConnection::PortNumber(options.port).value_or(1) - 1;
+    const int port = options.port.empty() ? 1 : PortConnection::PortNumber(options.port).value_or(1);
     if (options.device == "sim") {
         instrument = std::make_unique<SimulatedInstrument>(options.kind);
         driver = std::make_unique<SimulatedDriver>(*instrument, clock);
@@ -93,7 +130,7 @@ int RunCapture(const CaptureOptions& options, int argc, char** argv)
             const QString device = QString::fromStdString(bareName ? options.device : CommandLinePath(options.device));
             resolver = [device](int) { return device; };
         }
-        portLabel = resolver(comIndex).toStdString();
+        portLabel = resolver(port - 1).toStdString();
         driver = std::make_unique<QtSerialDriver>(resolver);
     }
 
@@ -102,23 +139,32 @@ int RunCapture(const CaptureOptions& options, int argc, char** argv)
     limits.maxBytes = options.maxBytes.value_or(limits.maxBytes);
     limits.maxSeconds = options.maxSeconds.value_or(limits.maxSeconds);
 
+    // The window's receive path and capture session, without the archive.
     ResultsTable table;
-    CaptureView view;
+    CaptureView view({port, portLabel, UnitTypeText(options.kind), {}});
     ReceivePath receive(*driver, table, view, view, clock);
+    CaptureSession session(receive, settings, clock, view);
+    view.Attach(session);
+    session.UseLimits(limits);
+    session.DoNotArchive();
     std::string transcript;
-    receive.SetTextTap([&transcript, &limits](const std::uint8_t* data, std::size_t n) {
-        transcript.append(reinterpret_cast<const char*>(data), n);
-        if (transcript.size() >= limits.maxBytes) {
-            // After this read: its bytes still make their lines.
-            QTimer::singleShot(0, QCoreApplication::instance(), [] { QCoreApplication::exit(kExitLimit); });
+    receive.SetTextTap([&](const std::uint8_t* data, std::size_t n) {
+        if (!view.ended()) {
+            transcript.append(reinterpret_cast<const char*>(data), n);
         }
+        session.TextBytes(data, n);
     });
 
-    driver->DrvPurge();
-    driver->DrvClose();
-    if (driver->DrvOpen(comIndex) != 0) {
+    const Result<void> opened = PortConnection::OpenDriverPort(
+        *driver, port,
+        PortConnection::RouteEvents([&receive](int code) { return receive.OnDriverEvent(code); },
+                                    [&] {
+                                        (void)session.Cut();
+                                        view.End(kExitPortLost);
+                                    }));
+    if (!opened) {
         // A reason that names the device already is not preceded by it again.
-        const std::string reason = driver->LastErrorText();
+        const std::string& reason = opened.error().message;
         std::cerr << "tessaprint-cli: cannot open "
                   << (reason.empty()                          ? portLabel
                       : reason.rfind(portLabel + ":", 0) == 0 ? reason
@@ -126,33 +172,10 @@ int RunCapture(const CaptureOptions& options, int argc, char** argv)
                   << "\n";
         return 3;
     }
-    driver->DrvSetCallback([&receive](int code) {
-        if (((code >> 8) & 0xFF) == (kPortLostEvent >> 8)) {
-            QCoreApplication::exit(kExitPortLost);
-            return code & 0xFFFF;
-        }
-        return receive.OnDriverEvent(code);
-    });
-    driver->DrvSetOption(15, 1);
-    driver->DrvEnable(1);
-    driver->DrvSetOption(11, 20000);
 
     table.ClearResults();
+    session.Start();
     SendCommand(*driver, kPrintCommand);
-
-    // Nothing at all within the answer time means nobody is listening.
-    QTimer answerTimer;
-    answerTimer.setSingleShot(true);
-    QObject::connect(&answerTimer, &QTimer::timeout, [&view] {
-        if (view.lines().empty()) {
-            QCoreApplication::exit(kExitNoAnswer);
-        }
-    });
-    answerTimer.start(limits.answerTimeoutMs);
-    QTimer timeLimit;
-    timeLimit.setSingleShot(true);
-    QObject::connect(&timeLimit, &QTimer::timeout, [] { QCoreApplication::exit(kExitLimit); });
-    timeLimit.start(std::chrono::seconds(limits.maxSeconds));
 
     const int status = QCoreApplication::exec();
     const std::string lostReason = driver->LastErrorText();

@@ -18,14 +18,10 @@ namespace tessaprint {
 CaptureController::CaptureController(SerialDriver& driver, FormView& view, SettingsStore& settings, Prompts& prompts,
                                      Clock& clock, docs::WordProcessorFactory wordProcessor)
     : m_tap(*this), m_driver(driver), m_view(view), m_settings(settings), m_prompts(prompts), m_clock(clock),
-      m_receive(driver, m_table, view, m_tap, clock), m_port(driver, settings, prompts,
-                                                             [this](int code) {
-                                                                 if (((code >> 8) & 0xFF) == (kPortLostEvent >> 8)) {
-                                                                     OnPortLost();
-                                                                     return code & 0xFFFF;
-                                                                 }
-                                                                 return m_receive.OnDriverEvent(code);
-                                                             }),
+      m_receive(driver, m_table, view, m_tap, clock),
+      m_port(driver, settings, prompts,
+             PortConnection::RouteEvents([this](int code) { return m_receive.OnDriverEvent(code); },
+                                         [this] { OnPortLost(); })),
       m_session(m_receive, settings, clock, *this), m_versionTimer(clock.CreateTimer()),
       m_replug(
           driver, clock, [this] { return ReopenLostPort(); },

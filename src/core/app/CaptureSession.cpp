@@ -34,6 +34,7 @@ void CaptureSession::BeginProgress()
 {
     if (!m_inProgress) {
         m_inProgress = true;
+        m_answered = false;
         m_listener.CaptureCommandsEnabled(false);
         m_timeLimit->Start(Limits().maxSeconds * 1000);
     }
@@ -75,15 +76,20 @@ void CaptureSession::TextBytes(const std::uint8_t* data, std::size_t count)
         // The instrument prints unasked (its own print key): that is a capture too.
         m_capture = NewCapture();
     }
-    m_capture->raw.append(reinterpret_cast<const char*>(data), count);
-    m_capture->dirty = true;
+    m_capture->byteCount += count;
+    if (m_archiving) {
+        m_capture->raw.append(reinterpret_cast<const char*>(data), count);
+        m_capture->dirty = true;
+    }
     if (!m_inProgress) {
         BeginProgress();
         m_listener.CaptureStatus("Capture in progress on " + m_capture->origin.portName + ": receiving…");
     }
     const CaptureSettings limits = Limits();
-    m_answerTimer->Start(limits.answerTimeoutMs);
-    if (m_capture->raw.size() >= limits.maxBytes && !m_byteLimit->IsActive()) {
+    if (!m_answered) {
+        m_answerTimer->Start(limits.answerTimeoutMs);
+    }
+    if (m_capture->byteCount >= limits.maxBytes && !m_byteLimit->IsActive()) {
         // Ended once the receive handler has returned, so the bytes read so
         // far still make their lines.
         m_byteLimit->Start(0);
@@ -93,12 +99,20 @@ void CaptureSession::TextBytes(const std::uint8_t* data, std::size_t count)
 void CaptureSession::AddLine(const std::string& line)
 {
     if (m_capture) {
-        m_capture->lines.push_back(line);
+        ++m_capture->lineCount;
+        if (m_archiving) {
+            m_capture->lines.push_back(line);
+        }
+        m_answered = true;
+        m_answerTimer->Stop();
     }
 }
 
 Result<void> CaptureSession::Archive(Capture& capture)
 {
+    if (!m_archiving) {
+        return {};
+    }
     if (!capture.files) {
         const std::string& kind = capture.origin.kindText;
         const std::string stem = capture.started ? CaptureArchiveStem(kind, *capture.started) : kind + "-capture";
@@ -126,7 +140,7 @@ std::string CaptureSession::ResultsReady()
             archived = Archive(*m_capture);
             status += archived ? "; archived as " + LastArchiveName() : "; NOT archived";
         }
-        if (!m_capture->lines.empty()) {
+        if (m_capture->lineCount > 0) {
             m_readSincePortOpened = true;
         }
         EndProgress();
@@ -161,7 +175,7 @@ std::string CaptureSession::Cut()
     EndProgress();
     m_receive.CancelQuietTimer();
     m_receive.DiscardPartialLine();
-    if (capture.raw.empty()) {
+    if (capture.byteCount == 0) {
         return {}; // asked, but nothing came yet
     }
     // Archived first: what the listener does with the cut capture may name its archive.
@@ -173,7 +187,7 @@ std::string CaptureSession::Cut()
         m_listener.CaptureError("The capture that was cut off could not be archived: " + archived.error().message);
         return "what came could not be archived";
     }
-    return "the " + Plural(capture.lines.size(), "line", "lines") + " that came were archived as " + LastArchiveName();
+    return "the " + Plural(capture.lineCount, "line", "lines") + " that came were archived as " + LastArchiveName();
 }
 
 void CaptureSession::Forget()
@@ -188,15 +202,16 @@ void CaptureSession::OnAnswerTimeout()
     }
     const std::string limit = DurationText(Limits().answerTimeoutMs);
     const std::string port = m_capture ? m_capture->origin.portName : m_listener.CaptureOrigin().portName;
-    if (!m_capture || m_capture->raw.empty()) {
+    if (!m_capture || m_capture->byteCount == 0) {
         m_capture.reset();
         EndProgress();
         m_listener.CaptureStatus("No answer from the instrument on " + port + " within " + limit +
                                  ". Check that it is switched on and connected to this port.");
+        m_listener.CaptureStopped(Stop::NoAnswer);
         return;
     }
     // Bytes came, but no line was finished: a cut cable, or the wrong line speed.
-    const std::size_t bytes = m_capture->raw.size();
+    const std::size_t bytes = m_capture->byteCount;
     const Result<void> archived = Archive(*m_capture);
     EndProgress();
     const std::string text = "The instrument on " + port + " sent " + Plural(bytes, "byte", "bytes") +
@@ -205,13 +220,15 @@ void CaptureSession::OnAnswerTimeout()
     if (!archived) {
         m_listener.CaptureError("The capture could not be archived: " + archived.error().message);
     }
+    m_listener.CaptureStopped(Stop::NoAnswer);
 }
 
 void CaptureSession::OnByteLimit()
 {
     if (m_inProgress) {
         EndAtLimit("reached its limit of " + ByteCountText(Limits().maxBytes) + " (\"Serial\"/\"" +
-                   CaptureSettings::kMaxBytesKey + "\")");
+                       CaptureSettings::kMaxBytesKey + "\")",
+                   Stop::ByteLimit);
     }
 }
 
@@ -219,11 +236,12 @@ void CaptureSession::OnTimeLimit()
 {
     if (m_inProgress) {
         EndAtLimit("ran for its limit of " + DurationText(std::int64_t{Limits().maxSeconds} * 1000) +
-                   " (\"Serial\"/\"" + CaptureSettings::kMaxSecondsKey + "\")");
+                       " (\"Serial\"/\"" + CaptureSettings::kMaxSecondsKey + "\")",
+                   Stop::TimeLimit);
     }
 }
 
-void CaptureSession::EndAtLimit(const std::string& reason)
+void CaptureSession::EndAtLimit(const std::string& reason, Stop why)
 {
     const std::string port = m_capture ? m_capture->origin.portName : m_listener.CaptureOrigin().portName;
     const std::string kept = Cut();
@@ -233,6 +251,7 @@ void CaptureSession::EndAtLimit(const std::string& reason)
     m_drainTimer->Start(ReceivePath::kResultsQuietMs);
     m_listener.CaptureStatus("The capture on " + port + " " + reason + " and was ended; " + kept +
                              ". What the line still sends is ignored until it goes quiet.");
+    m_listener.CaptureStopped(why);
 }
 
 void CaptureSession::OnDrained()

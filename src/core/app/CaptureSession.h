@@ -31,6 +31,9 @@ public:
         std::string reportsFolder;
     };
 
+    // How the session ended a capture by itself.
+    enum class Stop { NoAnswer, ByteLimit, TimeLimit };
+
     // What the session tells the window.
     class Listener {
     public:
@@ -44,6 +47,8 @@ public:
         // A capture was cut off: what came is listed now, as no "results ready"
         // follows. Told once its archive is written (or failed).
         virtual void CaptureCutOff() = 0;
+        // Told last when the instrument did not answer or a limit ended the capture.
+        virtual void CaptureStopped(Stop why) { (void)why; }
     };
 
     CaptureSession(ReceivePath& receive, const SettingsStore& settings, Clock& clock, Listener& listener);
@@ -55,8 +60,14 @@ public:
     // The .txt of the latest archive, and its name below the reports folder.
     const std::string& LastArchivePath() const { return m_lastArchive; }
     std::string LastArchiveName() const;
-    // The answer time and the capture limits as stored now.
-    CaptureSettings Limits() const { return CaptureSettings::Read(m_settings); }
+    // The answer time and the capture limits as stored now, or as given to UseLimits.
+    CaptureSettings Limits() const { return m_givenLimits.value_or(CaptureSettings::Read(m_settings)); }
+    // A command line's answer time and limits in place of the stored ones.
+    void UseLimits(const CaptureSettings& limits) { m_givenLimits = limits; }
+    // Nothing is archived, and nothing is kept for it: a command line keeps
+    // and writes what it is told to. The status texts, which name archives,
+    // are then not for showing.
+    void DoNotArchive() { m_archiving = false; }
 
     // The print command was sent: a new capture waits for the instrument.
     void Start();
@@ -86,8 +97,11 @@ private:
     struct Capture {
         Origin origin;
         std::optional<std::tm> started;
+        // What came, kept for the archive (nothing when not archiving), and counted.
         std::vector<std::string> lines;
         std::string raw;
+        std::size_t lineCount = 0;
+        std::size_t byteCount = 0;
         std::optional<CaptureArchiveFiles> files;
         bool dirty = false; // holds bytes the archive does not have yet
     };
@@ -96,7 +110,7 @@ private:
     void BeginProgress();
     void EndProgress();
     Result<void> Archive(Capture& capture);
-    void EndAtLimit(const std::string& reason);
+    void EndAtLimit(const std::string& reason, Stop why);
 
     ReceivePath& m_receive;
     const SettingsStore& m_settings;
@@ -112,9 +126,14 @@ private:
     // command, a port change or another file replaces it.
     std::optional<Capture> m_capture;
     std::string m_lastArchive;
+    std::optional<CaptureSettings> m_givenLimits;
     std::uint64_t m_drainedBytes = 0;
+    bool m_archiving = true;
     bool m_draining = false;
     bool m_inProgress = false;
+    // A line came in this progress: from now on the quiet time ends it, not
+    // the answer time (which a command line may make shorter).
+    bool m_answered = false;
     bool m_readSincePortOpened = false;
 };
 

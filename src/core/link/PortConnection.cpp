@@ -30,16 +30,33 @@ Result<void> PortConnection::OpenComPort(int n)
     }
     m_currentPort = n;
     m_settings.WriteProfileString(settings::kSerial, settings::kPort, PortName(n));
-    m_driver.DrvPurge();
-    m_driver.DrvClose();
-    if (m_driver.DrvOpen(n - 1) != 0) {
-        return Error{kErrorAccessDenied, m_driver.LastErrorText()};
+    return OpenDriverPort(m_driver, n, m_onEvent);
+}
+
+Result<void> PortConnection::OpenDriverPort(SerialDriver& driver, int n, const SerialDriver::EventCallback& onEvent)
+{
+    driver.DrvPurge();
+    driver.DrvClose();
+    if (driver.DrvOpen(n - 1) != 0) {
+        return Error{kErrorAccessDenied, driver.LastErrorText()};
     }
-    m_driver.DrvSetCallback(m_onEvent);
-    m_driver.DrvSetOption(15, 1);
-    m_driver.DrvEnable(1);
-    m_driver.DrvSetOption(11, 20000);
+    driver.DrvSetCallback(onEvent);
+    driver.DrvSetOption(kOptionEvents, kEventsOn);
+    driver.DrvEnable(1);
+    driver.DrvSetOption(kOptionTimeoutMs, kPortTimeoutMs);
     return {};
+}
+
+SerialDriver::EventCallback PortConnection::RouteEvents(SerialDriver::EventCallback onEvent,
+                                                        std::function<void()> onLost)
+{
+    return [onEvent = std::move(onEvent), onLost = std::move(onLost)](int code) {
+        if (((code >> 8) & 0xFF) == (kPortLostEvent >> 8)) {
+            onLost();
+            return code & 0xFFFF;
+        }
+        return onEvent(code);
+    };
 }
 
 std::string PortConnection::WithReason(const std::string& message, const Error& failure)

@@ -5,6 +5,7 @@
 #include "util/Result.h"
 #include "util/SettingsStore.h"
 
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -27,6 +28,12 @@ public:
     void SwitchPort(int n);
     // The start-up open of the stored port.
     void OpenConfiguredPort();
+
+    // The driver's open sequence on COMn, remembering nothing: what a capture
+    // from the command line opens its port with.
+    static Result<void> OpenDriverPort(SerialDriver& driver, int n, const SerialDriver::EventCallback& onEvent);
+    // The port's one callback: a lost port goes to onLost, every other event to onEvent.
+    static SerialDriver::EventCallback RouteEvents(SerialDriver::EventCallback onEvent, std::function<void()> onLost);
 
     // The port of the latest open attempt, 1 to 10; 0 before any.
     int currentPort() const { return m_currentPort; }

@@ -14,6 +14,14 @@ inline constexpr int kBlockEvent = 0x1700;
 // driver closed it; LastErrorText() says why.
 inline constexpr int kPortLostEvent = 0x1800;
 
+// The options every open sets, by the driver library's numbers: events on,
+// then the port's timeout. The drivers written here (Qt SerialPort, the
+// simulated instrument) need neither and accept both.
+inline constexpr int kOptionEvents = 15;
+inline constexpr int kEventsOn = 1;
+inline constexpr int kOptionTimeoutMs = 11;
+inline constexpr int kPortTimeoutMs = 20000;
+
 // The serial driver the instrument link is written against. One object is
 // driver port 0; the operations keep the names the driver library gave them.
 // Implementations: Qt SerialPort, the in-process simulated instrument and a
