@@ -6,7 +6,10 @@
 #include "workorder/CWorkOrder1.h"
 
 #include <QAction>
+#include <QDialog>
+#include <QLineEdit>
 #include <QScreen>
+#include <QVBoxLayout>
 
 namespace tessaprint {
 namespace {
@@ -94,6 +97,32 @@ TEST_F(ToolWindowPlacementTest, AWindowMovedByTheUserStaysWhereItIsWhenShownAgai
     app->workOrder()->hide();
     Click(Form::WorkOrder);
     EXPECT_EQ(app->workOrder()->pos(), QPoint(300, 200));
+}
+
+TEST_F(ToolWindowPlacementTest, AResizableWindowLargerThanTheScreenIsShrunkToItButNotBelowItsMinimum)
+{
+    Start();
+    app->frame()->show();
+    const QRect screen(0, 0, 1920, 1080);
+    QDialog large(app->frame());
+    auto* layout = new QVBoxLayout(&large);
+    layout->addWidget(new QLineEdit(&large));
+    large.resize(2500, 900);
+    PlaceBeside(&large, app->frame(), KeepClear());
+    EXPECT_EQ(large.size(), QSize(1920 - 16, 900)); // room for the frame the window manager adds
+    large.show();
+    EXPECT_TRUE(screen.contains(large.frameGeometry()));
+
+    QDialog tall(app->frame());
+    tall.setMinimumSize(300, 1200);
+    tall.resize(600, 1500);
+    PlaceBeside(&tall, app->frame(), KeepClear());
+    EXPECT_EQ(tall.size(), QSize(600, 1200));
+
+    QDialog fixed(app->frame());
+    fixed.setFixedSize(2000, 400);
+    PlaceBeside(&fixed, app->frame(), KeepClear());
+    EXPECT_EQ(fixed.size(), QSize(2000, 400));
 }
 
 } // namespace

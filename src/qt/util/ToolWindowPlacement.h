@@ -12,8 +12,9 @@ namespace tessaprint {
 // received lines) in view, or the place that covers least of it.
 QPoint ToolWindowPosition(const QRect& screen, const QRect& mainFrame, const QSize& toolFrame, const QRect& keepClear);
 
-// Moves tool there, for the screen the main window is on. keepClear is in
-// global coordinates.
+// Moves tool there, for the screen the main window is on; a resizable tool
+// window larger than that screen is first shrunk to fit on it. keepClear is
+// in global coordinates.
 void PlaceBeside(QWidget* tool, const QWidget* mainWindow, const QRect& keepClear);
 
 } // namespace tessaprint
