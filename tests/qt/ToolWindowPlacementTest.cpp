@@ -2,6 +2,7 @@
 // not over RESULT and the received lines.
 #include "MainWindowFixture.h"
 
+#include "util/DialogUnits.h"
 #include "util/ToolWindowPlacement.h"
 #include "workorder/CWorkOrder1.h"
 
@@ -9,6 +10,8 @@
 #include <QDialog>
 #include <QLineEdit>
 #include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QVBoxLayout>
 
 namespace tessaprint {
@@ -123,6 +126,25 @@ TEST_F(ToolWindowPlacementTest, AResizableWindowLargerThanTheScreenIsShrunkToItB
     fixed.setFixedSize(2000, 400);
     PlaceBeside(&fixed, app->frame(), KeepClear());
     EXPECT_EQ(fixed.size(), QSize(2000, 400));
+}
+
+TEST_F(ToolWindowPlacementTest, OnALargeScreenTheWorkOrderIsTheFormsSizeWithoutScrollBars)
+{
+    Start();
+    app->frame()->show();
+    Click(Form::WorkOrder);
+    CWorkOrder1* workOrder = app->workOrder();
+    ASSERT_NE(workOrder, nullptr);
+    EXPECT_EQ(workOrder->size(), QSize(DluX(571), DluY(394)));
+    auto* company = workOrder->findChild<QLineEdit*>(ControlName(WorkOrder::Company));
+    EXPECT_EQ(company->mapTo(workOrder, QPoint(0, 0)), QPoint(96, 14));
+    const auto* scroll = workOrder->findChild<QScrollArea*>();
+    ASSERT_NE(scroll, nullptr);
+    // A scroll area shows or hides its bars once the events of its first showing are handled.
+    EXPECT_TRUE(QTest::qWaitFor(
+        [scroll] { return !scroll->horizontalScrollBar()->isVisible() && !scroll->verticalScrollBar()->isVisible(); },
+        10000));
+    EXPECT_EQ(scroll->viewport()->size(), workOrder->size());
 }
 
 } // namespace
