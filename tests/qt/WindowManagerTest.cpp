@@ -15,6 +15,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QStatusBar>
 #include <QTemporaryDir>
 
@@ -120,6 +121,9 @@ TEST_F(WindowManagerTest, TheToolWindowsAreWhollyOnTheScreenAndTheWorkOrderScrol
     auto* scroll = workOrder->findChild<QScrollArea*>();
     ASSERT_NE(scroll, nullptr);
     const QRect screen = workOrder->screen()->availableGeometry();
+    // The screen is wide enough: the form scrolls only up and down.
+    EXPECT_TRUE(QTest::qWaitFor([scroll] { return !scroll->horizontalScrollBar()->isVisible(); }, 10000))
+        << "the view at " << Describe(GlobalRect(scroll->viewport()));
     for (const int id : {WorkOrder::Company, WorkOrder::WorkOrderNumber, WorkOrder::ExportToWord, WorkOrder::ServiceAdd,
                          WorkOrder::ChecksList, WorkOrder::ChecksClear}) {
         auto* control = workOrder->findChild<QWidget*>(ControlName(id));

@@ -11,8 +11,6 @@ namespace tessaprint {
 namespace {
 
 constexpr int kGap = 8;
-// A window that is not shown yet has no frame; room for a title bar and borders.
-const QSize kFrameAllowance(16, 40);
 
 int OverlapArea(const QRect& a, const QRect& b)
 {
@@ -66,7 +64,7 @@ void PlaceBeside(QWidget* tool, const QWidget* mainWindow, const QRect& keepClea
         return;
     }
     const QRect area = screen->availableGeometry();
-    const QSize frame = tool->isVisible() ? tool->frameGeometry().size() - tool->size() : kFrameAllowance;
+    const QSize frame = tool->isVisible() ? tool->frameGeometry().size() - tool->size() : kToolFrameAllowance;
     if (tool->minimumSize() != tool->maximumSize()) {
         // A window larger than the screen is made as large as the screen
         // allows, frame included, but not smaller than its layout needs.

@@ -6,6 +6,10 @@ class QWidget;
 
 namespace tessaprint {
 
+// A window that is not shown yet has no frame: room kept for a title bar and
+// borders.
+inline constexpr QSize kToolFrameAllowance(16, 40);
+
 // Where a tool window (the work order, the Directories options) opens: beside
 // the main window where the screen has room, right first, then left;
 // otherwise somewhere on the screen that leaves keepClear (RESULT and the

@@ -2,6 +2,7 @@
 
 #include "util/ControlId.h"
 #include "util/DialogUnits.h"
+#include "util/ToolWindowPlacement.h"
 #include "workorder/CWorkOrderEntryDialogs.h"
 
 #include <QKeyEvent>
@@ -9,7 +10,9 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QScreen>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QVBoxLayout>
 
 namespace tessaprint {
@@ -205,11 +208,28 @@ CWorkOrder1::CWorkOrder1(Services services, WorkOrderPrompts* entries, QWidget* 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(scroll);
-    // Never larger than the form, so where it fits there are no scroll bars;
-    // smaller down to a part of the form large enough to work in.
-    setMaximumSize(page->size());
-    setMinimumSize(DluX(200), DluY(120));
-    resize(page->size());
+    // Where the form fits on the screen the window is the form's size, fixed.
+    // On a smaller screen it can be made smaller, down to a part of the form
+    // large enough to work in, and the form scrolls; the window is then wider
+    // (or higher) by the scroll bar of the other direction, so that one bar
+    // does not bring the other, and by two pixels that a window manager may
+    // take off when it rounds a scaled size.
+    QSize size = page->size();
+    const QScreen* screen = parent ? parent->screen() : this->screen();
+    const QSize room = screen ? screen->availableGeometry().size() - kToolFrameAllowance : size;
+    if (room.width() >= size.width() && room.height() >= size.height()) {
+        setFixedSize(size);
+    } else {
+        if (room.height() < page->height()) {
+            size.rwidth() += scroll->verticalScrollBar()->sizeHint().width() + 2;
+        }
+        if (room.width() < page->width()) {
+            size.rheight() += scroll->horizontalScrollBar()->sizeHint().height() + 2;
+        }
+        setMaximumSize(size);
+        setMinimumSize(DluX(200), DluY(120));
+        resize(size);
+    }
 
     m_form->OnInitDialog();
     m_edits.at("szWorkOrderCompany")->setFocus();
