@@ -2,11 +2,17 @@
 // not over RESULT and the received lines.
 #include "MainWindowFixture.h"
 
+#include "util/DialogUnits.h"
 #include "util/ToolWindowPlacement.h"
 #include "workorder/CWorkOrder1.h"
 
 #include <QAction>
+#include <QDialog>
+#include <QLineEdit>
 #include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QVBoxLayout>
 
 namespace tessaprint {
 namespace {
@@ -94,6 +100,51 @@ TEST_F(ToolWindowPlacementTest, AWindowMovedByTheUserStaysWhereItIsWhenShownAgai
     app->workOrder()->hide();
     Click(Form::WorkOrder);
     EXPECT_EQ(app->workOrder()->pos(), QPoint(300, 200));
+}
+
+TEST_F(ToolWindowPlacementTest, AResizableWindowLargerThanTheScreenIsShrunkToItButNotBelowItsMinimum)
+{
+    Start();
+    app->frame()->show();
+    const QRect screen(0, 0, 1920, 1080);
+    QDialog large(app->frame());
+    auto* layout = new QVBoxLayout(&large);
+    layout->addWidget(new QLineEdit(&large));
+    large.resize(2500, 900);
+    PlaceBeside(&large, app->frame(), KeepClear());
+    EXPECT_EQ(large.size(), QSize(1920 - 16, 900)); // room for the frame the window manager adds
+    large.show();
+    EXPECT_TRUE(screen.contains(large.frameGeometry()));
+
+    QDialog tall(app->frame());
+    tall.setMinimumSize(300, 1200);
+    tall.resize(600, 1500);
+    PlaceBeside(&tall, app->frame(), KeepClear());
+    EXPECT_EQ(tall.size(), QSize(600, 1200));
+
+    QDialog fixed(app->frame());
+    fixed.setFixedSize(2000, 400);
+    PlaceBeside(&fixed, app->frame(), KeepClear());
+    EXPECT_EQ(fixed.size(), QSize(2000, 400));
+}
+
+TEST_F(ToolWindowPlacementTest, OnALargeScreenTheWorkOrderIsTheFormsSizeWithoutScrollBars)
+{
+    Start();
+    app->frame()->show();
+    Click(Form::WorkOrder);
+    CWorkOrder1* workOrder = app->workOrder();
+    ASSERT_NE(workOrder, nullptr);
+    EXPECT_EQ(workOrder->size(), QSize(DluX(571), DluY(394)));
+    auto* company = workOrder->findChild<QLineEdit*>(ControlName(WorkOrder::Company));
+    EXPECT_EQ(company->mapTo(workOrder, QPoint(0, 0)), QPoint(96, 14));
+    const auto* scroll = workOrder->findChild<QScrollArea*>();
+    ASSERT_NE(scroll, nullptr);
+    // A scroll area shows or hides its bars once the events of its first showing are handled.
+    EXPECT_TRUE(QTest::qWaitFor(
+        [scroll] { return !scroll->horizontalScrollBar()->isVisible() && !scroll->verticalScrollBar()->isVisible(); },
+        10000));
+    EXPECT_EQ(scroll->viewport()->size(), workOrder->size());
 }
 
 } // namespace

@@ -11,8 +11,6 @@ namespace tessaprint {
 namespace {
 
 constexpr int kGap = 8;
-// A window that is not shown yet has no frame; room for a title bar and borders.
-const QSize kFrameAllowance(16, 40);
 
 int OverlapArea(const QRect& a, const QRect& b)
 {
@@ -65,8 +63,21 @@ void PlaceBeside(QWidget* tool, const QWidget* mainWindow, const QRect& keepClea
     if (!screen) {
         return;
     }
-    const QSize size = tool->isVisible() ? tool->frameGeometry().size() : tool->size() + kFrameAllowance;
-    tool->move(ToolWindowPosition(screen->availableGeometry(), mainWindow->frameGeometry(), size, keepClear));
+    const QRect area = screen->availableGeometry();
+    const QSize frame = tool->isVisible() ? tool->frameGeometry().size() - tool->size() : kToolFrameAllowance;
+    if (tool->minimumSize() != tool->maximumSize()) {
+        // A window larger than the screen is made as large as the screen
+        // allows, frame included, but not smaller than its layout needs.
+        const QSize set = tool->minimumSize();
+        const QSize needed = tool->minimumSizeHint();
+        const QSize minimum(set.width() > 0 ? set.width() : needed.width(),
+                            set.height() > 0 ? set.height() : needed.height());
+        const QSize fitted = tool->size().boundedTo(area.size() - frame).expandedTo(minimum);
+        if (fitted != tool->size()) {
+            tool->resize(fitted);
+        }
+    }
+    tool->move(ToolWindowPosition(area, mainWindow->frameGeometry(), tool->size() + frame, keepClear));
 }
 
 } // namespace tessaprint

@@ -2,6 +2,7 @@
 
 #include "util/ControlId.h"
 #include "util/DialogUnits.h"
+#include "util/ToolWindowPlacement.h"
 #include "workorder/CWorkOrderEntryDialogs.h"
 
 #include <QKeyEvent>
@@ -9,6 +10,10 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QVBoxLayout>
 
 namespace tessaprint {
 
@@ -109,24 +114,27 @@ CWorkOrder1::CWorkOrder1(Services services, WorkOrderPrompts* entries, QWidget* 
                    Qt::CustomizeWindowHint);
     setModal(false);
     setAttribute(Qt::WA_DeleteOnClose);
-    setFixedSize(DluX(571), DluY(394));
     QFont font = this->font();
     font.setPointSize(8);
     setFont(font);
+    // The form keeps its size and places; a window smaller than it (on a
+    // small or scaled screen) scrolls it.
+    auto* page = new QWidget;
+    page->setFixedSize(DluX(571), DluY(394));
 
     for (const FieldBox& box : kFields) {
         // A label fills the room between the column to its left and its box.
         const int left = box.x <= 81 ? 2 : box.x == 219 ? 161 : box.x == 406 ? 273 : 331;
-        auto* label = new QLabel(QString::fromLatin1(box.label), this);
+        auto* label = new QLabel(QString::fromLatin1(box.label), page);
         label->setGeometry(DluRect(left, box.y + 2, box.x - 3 - left, 8));
         label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-        auto* edit = new QLineEdit(this);
+        auto* edit = new QLineEdit(page);
         edit->setObjectName(ControlName(box.id));
         edit->setGeometry(DluRect(box.x, box.y, box.width, 12));
         label->setBuddy(edit);
         m_edits.emplace(box.key, edit);
     }
-    auto* fixed = new QLabel(QStringLiteral("Fixed Inspections:"), this);
+    auto* fixed = new QLabel(QStringLiteral("Fixed Inspections:"), page);
     fixed->setGeometry(DluRect(219, 133, 110, 8));
 
     // The headlines: bold fixed-pitch Courier New, 21 pixels high.
@@ -146,14 +154,14 @@ CWorkOrder1::CWorkOrder1(Services services, WorkOrderPrompts* entries, QWidget* 
                      {WorkOrder::ResultsHeadline, "Results", 229, 288},
                      {WorkOrder::ChecksHeadline, "Checks", 229, 342}};
     for (const auto& h : headlines) {
-        auto* label = new QLabel(QString::fromLatin1(h.text), this);
+        auto* label = new QLabel(QString::fromLatin1(h.text), page);
         label->setObjectName(ControlName(h.id));
         label->setFont(headline);
         label->setGeometry(DluX(h.x), DluY(h.y), DluX(260), DluY(12));
     }
 
-    const auto addList = [this](int id, int y) {
-        auto* list = new QListWidget(this);
+    const auto addList = [page](int id, int y) {
+        auto* list = new QListWidget(page);
         list->setObjectName(ControlName(id));
         list->setGeometry(DluRect(89, y, 464, 28));
         list->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
@@ -170,28 +178,58 @@ CWorkOrder1::CWorkOrder1(Services services, WorkOrderPrompts* entries, QWidget* 
     m_form = std::make_unique<WorkOrderForm>(m_services.record, m_services.settings, *this, *entries,
                                              m_services.prompts, m_services.clock);
 
-    connect(AddButton(this, WorkOrder::ServiceAdd, QStringLiteral("Add"), 25, 256, 50), &QPushButton::clicked, this,
+    connect(AddButton(page, WorkOrder::ServiceAdd, QStringLiteral("Add"), 25, 256, 50), &QPushButton::clicked, this,
             [this] { m_form->OnAddService(); });
-    connect(AddButton(this, WorkOrder::ServiceClear, QStringLiteral("Clear"), 25, 274, 50), &QPushButton::clicked, this,
+    connect(AddButton(page, WorkOrder::ServiceClear, QStringLiteral("Clear"), 25, 274, 50), &QPushButton::clicked, this,
             [this] { m_form->OnClear(WorkOrderRecord::kService); });
-    connect(AddButton(this, WorkOrder::ResultsAdd, QStringLiteral("Add"), 25, 304, 50), &QPushButton::clicked, this,
+    connect(AddButton(page, WorkOrder::ResultsAdd, QStringLiteral("Add"), 25, 304, 50), &QPushButton::clicked, this,
             [this] { m_form->OnAddResults(); });
-    connect(AddButton(this, WorkOrder::ResultsClear, QStringLiteral("Clear"), 25, 321, 50), &QPushButton::clicked, this,
+    connect(AddButton(page, WorkOrder::ResultsClear, QStringLiteral("Clear"), 25, 321, 50), &QPushButton::clicked, this,
             [this] { m_form->OnClear(WorkOrderRecord::kResults); });
-    connect(AddButton(this, WorkOrder::ChecksAdd, QStringLiteral("Add"), 25, 355, 50), &QPushButton::clicked, this,
+    connect(AddButton(page, WorkOrder::ChecksAdd, QStringLiteral("Add"), 25, 355, 50), &QPushButton::clicked, this,
             [this] { m_form->OnAddChecks(); });
-    connect(AddButton(this, WorkOrder::ChecksClear, QStringLiteral("Clear"), 25, 373, 50), &QPushButton::clicked, this,
+    connect(AddButton(page, WorkOrder::ChecksClear, QStringLiteral("Clear"), 25, 373, 50), &QPushButton::clicked, this,
             [this] { m_form->OnClear(WorkOrderRecord::kChecks); });
-    connect(AddButton(this, WorkOrder::ExportToWord, QStringLiteral("Export to Word"), 496, 207, 68),
+    connect(AddButton(page, WorkOrder::ExportToWord, QStringLiteral("Export to Word"), 496, 207, 68),
             &QPushButton::clicked, this, [this] {
                 const auto path = m_form->OnExportToWord(m_services.reportsFolder(), m_services.word2007());
                 if (path && m_services.documentWritten) {
                     m_services.documentWritten(path.value());
                 }
             });
-    QPushButton* cancel = AddButton(this, ControlId::Dialog::Cancel, QStringLiteral("Cancel"), 441, 207, 50);
+    QPushButton* cancel = AddButton(page, ControlId::Dialog::Cancel, QStringLiteral("Cancel"), 441, 207, 50);
     cancel->hide();
     connect(cancel, &QPushButton::clicked, this, &CWorkOrder1::reject);
+
+    auto* scroll = new QScrollArea(this);
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setFocusPolicy(Qt::NoFocus); // Tab goes from box to box as before
+    scroll->setWidget(page);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(scroll);
+    // Where the form fits on the screen the window is the form's size, fixed.
+    // On a smaller screen it can be made smaller, down to a part of the form
+    // large enough to work in, and the form scrolls; the window is then wider
+    // (or higher) by the scroll bar of the other direction, so that one bar
+    // does not bring the other, and by two pixels that a window manager may
+    // take off when it rounds a scaled size.
+    QSize size = page->size();
+    const QScreen* screen = parent ? parent->screen() : this->screen();
+    const QSize room = screen ? screen->availableGeometry().size() - kToolFrameAllowance : size;
+    if (room.width() >= size.width() && room.height() >= size.height()) {
+        setFixedSize(size);
+    } else {
+        if (room.height() < page->height()) {
+            size.rwidth() += scroll->verticalScrollBar()->sizeHint().width() + 2;
+        }
+        if (room.width() < page->width()) {
+            size.rheight() += scroll->horizontalScrollBar()->sizeHint().height() + 2;
+        }
+        setMaximumSize(size);
+        setMinimumSize(DluX(200), DluY(120));
+        resize(size);
+    }
 
     m_form->OnInitDialog();
     m_edits.at("szWorkOrderCompany")->setFocus();

@@ -27,7 +27,8 @@ private:
 };
 
 // The "Work Order" window: 30 labelled boxes, five headlines, three lists with
-// "Add" and "Clear", and "Export to Word". It is modeless; closing it (Escape
+// "Add" and "Clear", and "Export to Word", at fixed places on a page that
+// scrolls in a window smaller than it. It is modeless; closing it (Escape
 // or the close box) stores the work order as of the last export and deletes
 // the window. Enter does nothing.
 class CWorkOrder1 : public QDialog, public WorkOrderView {
