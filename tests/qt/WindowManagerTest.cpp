@@ -7,7 +7,7 @@
 #include "MainWindowFixture.h"
 
 #include "history/CHistoryDlg.h"
-#include "util/COptionsDirectory.h"
+#include "docs/COptionsDirectory.h"
 #include "workorder/CWorkOrder1.h"
 
 #include <QAction>
