@@ -23,10 +23,6 @@ namespace tessaprint {
 namespace {
 constexpr const char* kCaptureFilter = "Captures (*.txt);;All files (*)";
 constexpr const char* kCsvFilter = "CSV files (*.csv);;All files (*)";
-// The folder each kind of file chooser was last used in.
-const std::string kFolders = "Folders";
-const std::string kCapturedLinesFolder = "CapturedLines";
-const std::string kCsvExportFolder = "CsvExport";
 
 bool IsFolder(const std::filesystem::path& folder)
 {
@@ -138,10 +134,9 @@ void CaptureController::OnInitialUpdate()
 {
     const std::string port = PortText();
     const std::string kept = m_session.Cut();
-    m_reportsFolder = HasOwnReportsFolder() ? m_ownReportsFolder
-                                            : m_settings.GetProfileString(settings::kDirectories, settings::kReports,
-                                                                          DefaultReportsFolder());
-    m_unitType = m_settings.GetProfileString(settings::kSettings, settings::kUnitType, settings::kDefaultUnitType);
+    m_reportsFolder =
+        HasOwnReportsFolder() ? m_ownReportsFolder : m_settings.Read(settings::kReports, DefaultReportsFolder());
+    m_unitType = m_settings.Read(settings::kUnitType);
     m_replug.Stop();
     m_port.OpenConfiguredPort();
     m_session.PortOpened();
@@ -149,9 +144,7 @@ void CaptureController::OnInitialUpdate()
     m_view.ClearReadingRows();
     ForgetLastTime();
     m_view.SetupReadingColumns();
-    m_word2007 =
-        m_settings.GetProfileString(settings::kDirectories, settings::kWord2007, settings::kDefaultWord2007) == "0" ? 0
-                                                                                                                    : 1;
+    m_word2007 = m_settings.Read(settings::kWord2007) == "0" ? 0 : 1;
     const auto kind = KindFromUnitType(m_unitType);
     m_view.SetCheckedKind(kind);
     if (kind && m_kindChanged) {
@@ -316,7 +309,7 @@ void CaptureController::OnClearScreen()
 void CaptureController::SetKind(InstrumentKind kind)
 {
     m_unitType = UnitTypeText(kind);
-    m_settings.WriteProfileString(settings::kSettings, settings::kUnitType, m_unitType);
+    m_settings.Write(settings::kUnitType, m_unitType);
     if (m_kindChanged) {
         m_kindChanged(kind);
     }
@@ -525,10 +518,10 @@ void CaptureController::ApplyDirectories(const std::string& folder, bool word200
 {
     if (!HasOwnReportsFolder()) {
         m_reportsFolder = folder;
-        m_settings.WriteProfileString(settings::kDirectories, settings::kReports, folder);
+        m_settings.Write(settings::kReports, folder);
     }
     m_word2007 = word2007 ? 1 : 0;
-    m_settings.WriteProfileString(settings::kDirectories, settings::kWord2007, word2007 ? "1" : "0");
+    m_settings.Write(settings::kWord2007, word2007 ? "1" : "0");
     if (const Result<void> made = CreateReportsFolderTree(m_reportsFolder); !made) {
         // Kept all the same: the save will say so if the folder is still missing then.
         m_view.ShowStatus(made.error().message);
@@ -537,7 +530,7 @@ void CaptureController::ApplyDirectories(const std::string& folder, bool word200
 
 void CaptureController::ApplySavePdf(bool savePdf)
 {
-    m_settings.WriteProfileString(settings::kDirectories, docs::PdfCopySettings::kSavePdf, savePdf ? "1" : "0");
+    m_settings.Write(settings::kSavePdf, savePdf ? "1" : "0");
 }
 
 bool CaptureController::savePdf() const
@@ -578,7 +571,7 @@ void CaptureController::OnNotepad()
     for (int i = 0; i < m_view.LineCount(); ++i) {
         lines.push_back(m_view.LineText(i));
     }
-    m_notepad->SetEditorSetting(m_settings.GetProfileString(settings::kSettings, "szTextEditor", ""));
+    m_notepad->SetEditorSetting(m_settings.Read(settings::kTextEditor));
     if (const Result<void> started = m_notepad->StartNotepad(lines); !started) {
         m_prompts.ShowMessageBox(started.error().message);
     }
@@ -652,9 +645,9 @@ Result<void> CaptureController::OpenCaptureFrom(const std::string& path)
 
 std::optional<std::string> CaptureController::ChooseFileToWrite(const std::string& title, const std::string& filter,
                                                                 const std::string& extension,
-                                                                const std::string& folderKey)
+                                                                const settings::Entry& lastFolder)
 {
-    auto path = m_prompts.ChooseSaveFile(title, filter, ChooserStart(folderKey));
+    auto path = m_prompts.ChooseSaveFile(title, filter, ChooserStart(lastFolder));
     if (!path) {
         return std::nullopt;
     }
@@ -667,37 +660,36 @@ std::optional<std::string> CaptureController::ChooseFileToWrite(const std::strin
             return std::nullopt;
         }
     }
-    RememberChooserFolder(folderKey, *path);
+    RememberChooserFolder(lastFolder, *path);
     return path;
 }
 
-std::string CaptureController::ChooserStart(const std::string& folderKey) const
+std::string CaptureController::ChooserStart(const settings::Entry& lastFolder) const
 {
-    if (const std::filesystem::path remembered = PathFromUtf8(m_settings.GetProfileString(kFolders, folderKey, ""));
-        IsFolder(remembered)) {
+    if (const std::filesystem::path remembered = PathFromUtf8(m_settings.Read(lastFolder)); IsFolder(remembered)) {
         return PathToUtf8(remembered);
     }
     // Captures are archived below the reports folder, which holds everything else the program writes.
     const std::filesystem::path reports = ResolveReportsFolder(m_reportsFolder);
     if (const std::filesystem::path captures = CaptureArchiveFolder(m_reportsFolder);
-        folderKey == kCapturedLinesFolder && IsFolder(captures)) {
+        lastFolder.key == settings::kCapturedLinesFolder.key && IsFolder(captures)) {
         return PathToUtf8(captures);
     }
     return IsFolder(reports) ? PathToUtf8(reports) : std::string();
 }
 
-void CaptureController::RememberChooserFolder(const std::string& folderKey, const std::string& chosen)
+void CaptureController::RememberChooserFolder(const settings::Entry& lastFolder, const std::string& chosen)
 {
     const std::filesystem::path folder = PathFromUtf8(chosen).parent_path();
     if (!folder.empty()) {
-        m_settings.WriteProfileString(kFolders, folderKey, PathToUtf8(folder));
+        m_settings.Write(lastFolder, PathToUtf8(folder));
     }
 }
 
 void CaptureController::OnSaveCapture()
 {
     // "Open Captured Lines" lists *.txt: a name without an extension gets it.
-    const auto path = ChooseFileToWrite("Save Captured Lines", kCaptureFilter, ".txt", kCapturedLinesFolder);
+    const auto path = ChooseFileToWrite("Save Captured Lines", kCaptureFilter, ".txt", settings::kCapturedLinesFolder);
     if (!path) {
         return;
     }
@@ -714,11 +706,11 @@ void CaptureController::OnOpenCapture()
         return;
     }
     const auto path =
-        m_prompts.ChooseOpenFile("Open Captured Lines", kCaptureFilter, ChooserStart(kCapturedLinesFolder));
+        m_prompts.ChooseOpenFile("Open Captured Lines", kCaptureFilter, ChooserStart(settings::kCapturedLinesFolder));
     if (!path) {
         return;
     }
-    RememberChooserFolder(kCapturedLinesFolder, *path);
+    RememberChooserFolder(settings::kCapturedLinesFolder, *path);
     if (const Result<void> opened = OpenCaptureFrom(*path); !opened) {
         m_prompts.ShowError(opened.error().message);
     } else {
@@ -750,7 +742,7 @@ void CaptureController::OnExportCsv()
         m_prompts.ShowError("There are no results to export: press RESULT, or open a saved capture, first.");
         return;
     }
-    const auto path = ChooseFileToWrite("Export Results as CSV", kCsvFilter, ".csv", kCsvExportFolder);
+    const auto path = ChooseFileToWrite("Export Results as CSV", kCsvFilter, ".csv", settings::kCsvExportFolder);
     if (!path) {
         return;
     }

@@ -259,12 +259,11 @@ std::string HistoryDataFolder()
 
 Result<HistoryDatabase> HistoryDatabaseFromSettings(const SettingsStore& settings)
 {
-    Result<HistoryDatabase> db =
-        ParseHistoryDatabase(settings.GetProfileString("History", "Database", ""), HistoryDataFolder());
+    Result<HistoryDatabase> db = ParseHistoryDatabase(settings.Read(settings::kHistoryDatabase), HistoryDataFolder());
     if (!db || db.value().engine != HistoryDatabase::Engine::Postgres) {
         return db;
     }
-    const std::string passwordFile = settings.GetProfileString("History", "PasswordFile", "");
+    const std::string passwordFile = settings.Read(settings::kHistoryPasswordFile);
     if (!passwordFile.empty()) {
         Result<std::string> password = ReadPasswordFile(passwordFile);
         if (!password) {
