@@ -36,6 +36,7 @@ TEST(SettingsRegistryTest, EverySettingKeepsItsSectionKeyAndDefault)
     EXPECT_EQ(Stored(settings::kHistoryDatabase), "History/Database=");
     EXPECT_EQ(Stored(settings::kHistoryPasswordFile), "History/PasswordFile=");
     EXPECT_EQ(Stored(settings::kArchiveImported), "History/ArchiveImported=");
+    EXPECT_EQ(settings::PathName(settings::kTextEditor), "Settings/szTextEditor");
     EXPECT_EQ(settings::QuotedName(settings::kMaxCaptureBytes), "\"Serial\"/\"MaxCaptureBytes\"");
 }
 

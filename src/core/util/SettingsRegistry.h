@@ -15,7 +15,11 @@ struct Entry {
     std::string_view defaultValue;
 };
 
-// "\"Serial\"/\"Port\"": the setting named in a message.
+// "Serial/Port" and "\"Serial\"/\"Port\"": the setting named in a message.
+inline std::string PathName(const Entry& entry)
+{
+    return std::string(entry.section) + "/" + std::string(entry.key);
+}
 inline std::string QuotedName(const Entry& entry)
 {
     return "\"" + std::string(entry.section) + "\"/\"" + std::string(entry.key) + "\"";

@@ -14,8 +14,8 @@ namespace tessaprint::history {
 
 namespace {
 
-constexpr const char* kPasswordAdvice =
-    "put the password in a password file (setting \"History\"/\"PasswordFile\") or in ~/.pgpass";
+const std::string kPasswordAdvice = "put the password in a password file (setting " +
+                                    settings::QuotedName(settings::kHistoryPasswordFile) + ") or in ~/.pgpass";
 
 Error BadSetting(const std::string& what)
 {
@@ -99,7 +99,7 @@ Result<HistoryDatabase> ParsePostgresUrl(const std::string& value, std::size_t a
         const std::string userInfo = authority.substr(0, at);
         hostPort = authority.substr(at + 1);
         if (userInfo.find(':') != std::string::npos) {
-            return BadSetting("the address holds a password; " + std::string(kPasswordAdvice));
+            return BadSetting("the address holds a password; " + kPasswordAdvice);
         }
         const auto user = PercentDecoded(userInfo);
         if (!user || user->empty()) {
@@ -150,7 +150,7 @@ Result<HistoryDatabase> ParsePostgresUrl(const std::string& value, std::size_t a
         const std::string key = pair.substr(0, equals);
         const auto optionValue = equals == std::string::npos ? std::nullopt : PercentDecoded(pair.substr(equals + 1));
         if (key == "password") {
-            return BadSetting("the address holds a password; " + std::string(kPasswordAdvice));
+            return BadSetting("the address holds a password; " + kPasswordAdvice);
         }
         if (key != "host") {
             return BadSetting("the option \"" + key + "\" is not taken (only ?host=/socket/folder is)");
