@@ -13,7 +13,6 @@ packages=(
     libqt6sql6-psql                      # Qt SQL's PostgreSQL driver: a shared test history
     qt6-charts-dev libqt6opengl6-dev     # the History window's chart (Qt Charts' CMake files need OpenGL's)
     libgl-dev                            # needed by Qt's GUI CMake files
-    nlohmann-json3-dev                   # JSON records read by tessaprint-cli
     libcli11-dev                         # options of tessaprint-cli
     libzip-dev                           # .docx packages
     libgtest-dev libgmock-dev            # unit tests

@@ -67,7 +67,7 @@ Result<history::HistoryDatabase> WhereIsHistory(const HistoryOptions& options)
         return where.error();
     }
     // The password file is the user's setting, also for a database named here.
-    const std::string passwordFile = settings.GetProfileString("History", "PasswordFile", "");
+    const std::string passwordFile = settings.Read(settings::kHistoryPasswordFile);
     if (where.value().engine == history::HistoryDatabase::Engine::Postgres && !passwordFile.empty()) {
         Result<std::string> password = history::ReadPasswordFile(passwordFile);
         if (!password) {

@@ -15,8 +15,8 @@ void AddPdfCopyOptions(CLI::App& command, PdfCopyOptions& options)
         command.add_flag("--pdf", options.pdf, "also write <name>.pdf beside each document, with LibreOffice");
     command
         .add_option("--office", options.office,
-                    "the office program for --pdf (default: Settings/szOfficeCommand, else soffice or libreoffice "
-                    "on PATH or in its usual install places)")
+                    "the office program for --pdf (default: " + settings::PathName(settings::kOfficeCommand) +
+                        ", else soffice or libreoffice on PATH or in its usual install places)")
         ->type_name("PATH")
         ->needs(pdf);
 }

@@ -154,6 +154,18 @@ escaped=$(find "$work/nest" -type f -not -path "$work/nest/a/b/reports/*" -not -
 [ -z "$escaped" ] || fail "a work order was written outside the reports folder: $escaped"
 echo 'not json' >"$work/bad.json"
 expect 2 "not valid JSON" -- "$CLI" workorder --record "$work/bad.json" --reports "$work/orders"
+# Inside a string JSON has no raw control characters, no escapes but its own and no lone surrogates.
+for bad in $'"Mer\tcy"' '"Mer\xcy"' '"Mer\ud800cy"'; do
+    printf '{"szWorkOrderCompany": %s}' "$bad" >"$work/bad.json"
+    expect 2 "not valid JSON" -- "$CLI" workorder --record "$work/bad.json" --reports "$work/strict"
+done
+[ ! -e "$work/strict" ] || fail "a record that is not JSON still wrote a work order"
+expect 2 "must be a JSON object" -- "$CLI" workorder --record <(echo '[]') --reports "$work/strict"
+# A byte order mark, a NUL after the record and a key given twice (the last one counts) are read.
+printf '\xef\xbb\xbf{"szWorkOrderCompany": "Mercy", "szWorkOrderCompany": "Hope\\u00e9"}\0\0' >"$work/padded.json"
+"$CLI" workorder --record "$work/padded.json" --reports "$work/padded" >"$work/path.txt" 2>"$work/err" ||
+    fail "workorder with a mark and NUL padding: $(cat "$work/err")"
+case "$(cat "$work/path.txt")" in "$work/padded/Hopeé-Work-Order-"*.docx) ;; *) fail "padded record: $(cat "$work/path.txt")" ;; esac
 
 # --pdf: each document's PDF copy beside it, its path printed after the document's.
 if command -v soffice >/dev/null && command -v pdftotext >/dev/null; then

@@ -12,6 +12,8 @@
 // model, so a test can compare what was saved with what was meant. It knows
 // the elements DocxWriter uses and throws on any other one inside a paragraph,
 // run or table, so nothing the writer emits can slip past a round trip unread.
+// Its XML parser is its own, not QXmlStreamReader: the core's tests, which use
+// it most, link no Qt, like the core itself, and the window's tests share it.
 namespace tessaprint::docs::test {
 
 // A parsed XML element. Names are kept as written, prefix included ("w:p").

@@ -123,11 +123,11 @@ TEST(PdfCopySettingsTest, OnlyOneTurnsCopiesOnAndTheLimitIsAWholeNumberOfSeconds
 {
     MemorySettingsStore settings;
     EXPECT_FALSE(PdfCopySettings::Read(settings).savePdf);
-    settings.WriteProfileString("Directories", "SavePdf", "yes");
+    settings.Write(settings::kSavePdf, "yes");
     EXPECT_FALSE(PdfCopySettings::Read(settings).savePdf);
-    settings.WriteProfileString("Directories", "SavePdf", "1");
-    settings.WriteProfileString("Settings", "szOfficeCommand", "/x/soffice");
-    settings.WriteProfileString("Settings", "PdfTimeLimitSeconds", "30");
+    settings.Write(settings::kSavePdf, "1");
+    settings.Write(settings::kOfficeCommand, "/x/soffice");
+    settings.Write(settings::kPdfTimeLimitSeconds, "30");
     const PdfCopySettings read = PdfCopySettings::Read(settings);
     EXPECT_TRUE(read.savePdf);
     EXPECT_EQ(read.officeCommand, "/x/soffice");

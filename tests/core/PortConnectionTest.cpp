@@ -10,7 +10,7 @@ namespace {
 
 class PortConnectionTest : public ::testing::Test {
 protected:
-    std::string StoredPort() const { return settings.GetProfileString("Serial", "Port", "<none>"); }
+    std::string StoredPort() const { return settings.Read(settings::kPort, "<none>"); }
     // COM1 open, then a switch to COM4 while the driver's index 3 is busy.
     void FailToSwitchFromCom1ToCom4()
     {
@@ -112,12 +112,12 @@ TEST_F(PortConnectionTest, StartUpOpensOnlyExactPortNames)
         SCOPED_TRACE(name);
         test::ScriptedDriver other;
         MemorySettingsStore stored;
-        stored.WriteProfileString("Serial", "Port", name);
+        stored.Write(settings::kPort, name);
         PortConnection connection(other, stored, prompts, nullptr);
         connection.OpenConfiguredPort();
         EXPECT_EQ(connection.currentPort(), 0);
         EXPECT_TRUE(other.opened.empty());
-        EXPECT_EQ(stored.GetProfileString("Serial", "Port", "?"), name);
+        EXPECT_EQ(stored.Read(settings::kPort, "?"), name);
     }
     EXPECT_TRUE(prompts.errors.empty());
 }
@@ -125,7 +125,7 @@ TEST_F(PortConnectionTest, StartUpOpensOnlyExactPortNames)
 TEST_F(PortConnectionTest, StartUpOnABusyPortSaysSoAndKeepsTheSetting)
 {
     driver.busy = {2};
-    settings.WriteProfileString("Serial", "Port", "COM3");
+    settings.Write(settings::kPort, "COM3");
     port.OpenConfiguredPort();
     EXPECT_EQ(port.currentPort(), 3);
     EXPECT_EQ(prompts.errors, (std::vector<std::string>{"Port COM3 is in use !"}));

@@ -69,7 +69,7 @@ class AllDataSheetsWindowTest : public test::MainWindowFixture {
 protected:
     void SetUp() override
     {
-        settings.WriteProfileString("Directories", "Reports", reports.path().toStdString());
+        settings.Write(settings::kReports, reports.path().toStdString());
         wordProcessor = [this] {
             gate.Pass();
             return std::make_unique<docs::DocumentEngine>();

@@ -37,7 +37,7 @@ std::string ReadFile(const QString& path)
 
 class CaptureWindowTest : public test::MainWindowFixture {
 protected:
-    void SetUp() override { settings.WriteProfileString("Directories", "Reports", reports.path().toStdString()); }
+    void SetUp() override { settings.Write(settings::kReports, reports.path().toStdString()); }
 
     bool CommandsEnabled() const
     {
@@ -74,7 +74,7 @@ protected:
     // it; returns the bytes of that read.
     std::string CrossTheCaptureLimit()
     {
-        settings.WriteProfileString("Serial", "MaxCaptureBytes", "1024");
+        settings.Write(settings::kMaxCaptureBytes, "1024");
         Start();
         Click(Form::Result);
         std::string noise;
@@ -150,7 +150,7 @@ TEST_F(CaptureWindowTest, ASilentInstrumentEndsTheCaptureAfterTheAnswerTime)
 TEST_F(CaptureWindowTest, TheAnswerTimeIsASetting)
 {
     Start();
-    settings.WriteProfileString("Serial", "AnswerTimeoutMs", "1500");
+    settings.Write(settings::kAnswerTimeoutMs, "1500");
     Click(Form::Result);
     clock.Advance(1500);
     EXPECT_TRUE(Status().startsWith("No answer from the instrument on COM1 within 1.5 s."));
@@ -159,7 +159,7 @@ TEST_F(CaptureWindowTest, TheAnswerTimeIsASetting)
 TEST_F(CaptureWindowTest, NonsenseInTheAnswerTimeMeansTheDefault)
 {
     Start();
-    settings.WriteProfileString("Serial", "AnswerTimeoutMs", "12 s");
+    settings.Write(settings::kAnswerTimeoutMs, "12 s");
     Click(Form::Result);
     clock.Advance(4999);
     EXPECT_TRUE(CommandsDisabled());
@@ -208,7 +208,7 @@ TEST_F(CaptureWindowTest, CommandsToAClosedPortSayWhichPortAndHowToChooseOne)
 
 TEST_F(CaptureWindowTest, WithNoPortEverTriedCommandsSayThatNoPortIsOpen)
 {
-    settings.WriteProfileString("Serial", "Port", "none");
+    settings.Write(settings::kPort, "none");
     Start();
     Click(Form::Result);
     ASSERT_EQ(prompts.errors.size(), 1u);
@@ -455,7 +455,7 @@ TEST_F(CaptureWindowTest, WhatComesAfterTheCaptureLimitIsDrainedUntilTheLineGoes
 TEST_F(CaptureWindowTest, ACaptureThatRunsTooLongIsEndedTheSameWay)
 {
     Start();
-    settings.WriteProfileString("Serial", "MaxCaptureSeconds", "2");
+    settings.Write(settings::kMaxCaptureSeconds, "2");
     Click(Form::Result);
     for (int i = 0; i < 5; ++i) {
         driver.Arrive("1.Case Leakage 0.1 uA\r\n");

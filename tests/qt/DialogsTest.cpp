@@ -210,22 +210,22 @@ TEST(QtSettingsStoreTest, ReadsNeverCreateKeysAndValuesStayStrings)
     QSettings::setDefaultFormat(QSettings::IniFormat);
     {
         QtSettingsStore store(QStringLiteral("Tessaprint Test"));
-        EXPECT_EQ(store.GetProfileString("Directories", "Word2007", "1"), "1");
+        EXPECT_EQ(store.Read(settings::kWord2007, "1"), "1");
         EXPECT_EQ(store.GetProfileString("Work Order", "szWorkOrderChecks[7]", ""), "");
         store.settings().sync();
         EXPECT_TRUE(store.settings().allKeys().isEmpty());
-        store.WriteProfileString("Serial", "Port", "COM3");
+        store.Write(settings::kPort, "COM3");
         store.WriteProfileString("Work Order", "szWorkOrderResults[0]", " 12 ; a/b\\c ");
-        store.WriteProfileString("Settings", "szUnitType", "Kappa 5100");
+        store.Write(settings::kUnitType, "Kappa 5100");
     }
     QtSettingsStore again(QStringLiteral("Tessaprint Test"));
-    EXPECT_EQ(again.GetProfileString("Serial", "Port", ""), "COM3");
+    EXPECT_EQ(again.Read(settings::kPort, ""), "COM3");
     EXPECT_EQ(again.GetProfileString("Work Order", "szWorkOrderResults[0]", ""), " 12 ; a/b\\c ");
-    EXPECT_EQ(again.GetProfileString("Settings", "szUnitType", ""), "Kappa 5100");
+    EXPECT_EQ(again.Read(settings::kUnitType, ""), "Kappa 5100");
     EXPECT_EQ(again.settings().allKeys().size(), 3);
     // Another application name is another scope: the demo never sees the real settings.
     QtSettingsStore demo(QStringLiteral("Tessaprint Test Demo"));
-    EXPECT_EQ(demo.GetProfileString("Serial", "Port", "COM1"), "COM1");
+    EXPECT_EQ(demo.Read(settings::kPort, "COM1"), "COM1");
 }
 
 } // namespace

@@ -17,7 +17,7 @@ using namespace ControlId;
 
 class DocumentFeedbackTest : public test::MainWindowFixture {
 protected:
-    void SetUp() override { settings.WriteProfileString("Directories", "Reports", reports.path().toStdString()); }
+    void SetUp() override { settings.Write(settings::kReports, reports.path().toStdString()); }
 
     // A capture, then "Data Sheet" for its first equipment ID.
     void WriteADataSheet()

@@ -119,8 +119,8 @@ TEST(HistoryDatabaseTest, ThePasswordComesFromItsFileNeverFromTheSettings)
         out.write("first line secret\r\nsecond line\n");
     }
     MemorySettingsStore settings;
-    settings.WriteProfileString("History", "Database", "postgresql://alice@db/tessa");
-    settings.WriteProfileString("History", "PasswordFile", file.toStdString());
+    settings.Write(settings::kHistoryDatabase, "postgresql://alice@db/tessa");
+    settings.Write(settings::kHistoryPasswordFile, file.toStdString());
     const int writesBefore = settings.writes();
     const auto where = history::HistoryDatabaseFromSettings(settings);
     ASSERT_TRUE(where) << where.error().message;
@@ -131,20 +131,20 @@ TEST(HistoryDatabaseTest, ThePasswordComesFromItsFileNeverFromTheSettings)
 
     // Without the file setting libpq looks for itself (PGPASSFILE, ~/.pgpass).
     MemorySettingsStore noFile;
-    noFile.WriteProfileString("History", "Database", "postgresql://alice@db/tessa");
+    noFile.Write(settings::kHistoryDatabase, "postgresql://alice@db/tessa");
     EXPECT_EQ(history::HistoryDatabaseFromSettings(noFile).value().password, "");
 
-    settings.WriteProfileString("History", "PasswordFile", folder.filePath("missing").toStdString());
+    settings.Write(settings::kHistoryPasswordFile, folder.filePath("missing").toStdString());
     const auto missing = history::HistoryDatabaseFromSettings(settings);
     ASSERT_FALSE(missing);
     EXPECT_NE(missing.error().message.find("cannot read the password file " + folder.filePath("missing").toStdString()),
               std::string::npos)
         << missing.error().message;
-    settings.WriteProfileString("History", "PasswordFile", folder.path().toStdString());
+    settings.Write(settings::kHistoryPasswordFile, folder.path().toStdString());
     EXPECT_FALSE(history::HistoryDatabaseFromSettings(settings));
 
     // SQLite has no password: the file is not even read.
-    settings.WriteProfileString("History", "Database", "");
+    settings.Write(settings::kHistoryDatabase, "");
     const auto sqlite = history::HistoryDatabaseFromSettings(settings);
     ASSERT_TRUE(sqlite);
     EXPECT_EQ(sqlite.value().path,

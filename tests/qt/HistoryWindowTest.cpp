@@ -83,8 +83,8 @@ protected:
     {
         ASSERT_TRUE(folder.isValid());
         reports = folder.path() + "/reports";
-        settings.WriteProfileString("Directories", "Reports", reports.toStdString());
-        settings.WriteProfileString("History", "ArchiveImported", "1");
+        settings.Write(settings::kReports, reports.toStdString());
+        settings.Write(settings::kArchiveImported, "1");
         historyQueueFile = folder.path() + "/data/history-queue.json";
         historyStore = [this] { return history::BorrowHistoryStore(store); };
     }
@@ -273,7 +273,7 @@ TEST_F(HistoryWindowTest, AnUnreadableQueueFileIsSetAsideNotLost)
 
 TEST_F(HistoryWindowTest, TheFirstStartTakesTheArchiveInOnceAndAgainWhenTheStoreWasAway)
 {
-    settings.WriteProfileString("History", "ArchiveImported", "0");
+    settings.Write(settings::kArchiveImported, "0");
     const std::string captures = reports.toStdString() + "/captures";
     std::filesystem::create_directories(captures);
     ASSERT_TRUE(WriteWholeFile(captures + "/Quellmax-2014-03-14-101500.txt", test::kPrintout));
@@ -285,12 +285,12 @@ TEST_F(HistoryWindowTest, TheFirstStartTakesTheArchiveInOnceAndAgainWhenTheStore
     Start();
     ASSERT_TRUE(QTest::qWaitFor([&] { return Status().contains("taken in at the next start"); }, kWaitMs))
         << Status().toStdString();
-    EXPECT_EQ(Setting("History", "ArchiveImported"), "0");
+    EXPECT_EQ(Setting(settings::kArchiveImported), "0");
 
     app.reset();
     store.FailWith(std::nullopt);
     Start();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return Setting("History", "ArchiveImported") == "1"; }, kWaitMs));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return Setting(settings::kArchiveImported) == "1"; }, kWaitMs));
     EXPECT_EQ(Status(), "History: 2 captures from the capture archive taken in.");
     const auto recorded = store.Captures();
     ASSERT_EQ(recorded.size(), 2u);
@@ -310,7 +310,7 @@ TEST_F(HistoryWindowTest, TheFirstStartTakesTheArchiveInOnceAndAgainWhenTheStore
 
 TEST_F(HistoryWindowTest, TheFirstStartGoesOnPastAFileTheHistoryRefusesAndNamesIt)
 {
-    settings.WriteProfileString("History", "ArchiveImported", "0");
+    settings.Write(settings::kArchiveImported, "0");
     const std::string captures = reports.toStdString() + "/captures";
     std::filesystem::create_directories(captures);
     ASSERT_TRUE(WriteWholeFile(captures + "/Quellmax-2014-03-14-101500.txt", test::kPrintout));
@@ -320,7 +320,7 @@ TEST_F(HistoryWindowTest, TheFirstStartGoesOnPastAFileTheHistoryRefusesAndNamesI
                                "EquipmentID: LATER-1\r\n1.Case Leakage 0.2 uA\r\n"));
     historyStore = [this] { return std::make_unique<RefusingStore>(store, "REFUSED-1"); };
     Start();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return Setting("History", "ArchiveImported") == "1"; }, kWaitMs))
+    ASSERT_TRUE(QTest::qWaitFor([&] { return Setting(settings::kArchiveImported) == "1"; }, kWaitMs))
         << Status().toStdString();
     EXPECT_EQ(Status(), "History: 2 captures from the capture archive taken in; the history refused "
                         "Quellmax-2014-04-01-080000.txt: value too long for type character varying(8).");

@@ -126,9 +126,10 @@ protected:
         return rows;
     }
 
-    std::string Setting(const std::string& section, const std::string& key) const
+    std::string Setting(const settings::Entry& entry) const { return settings.Read(entry, "<none>"); }
+    std::string Setting(std::string_view section, const std::string& key) const
     {
-        return settings.GetProfileString(section, key, "<none>");
+        return settings.GetProfileString(std::string(section), key, "<none>");
     }
 
     ScriptedDriver driver;

@@ -76,7 +76,7 @@ TEST_F(MainWindowTest, FirstStartShowsTheFormAsStoredSettingsSayAndOpensCom1)
     EXPECT_EQ(app->frame()->statusText(), "Ready");
     // Reading settings wrote nothing but the port tried.
     EXPECT_EQ(settings.writes(), 1);
-    EXPECT_EQ(Setting("Settings", "szUnitType"), "<none>");
+    EXPECT_EQ(Setting(settings::kUnitType), "<none>");
     EXPECT_EQ(app->controller()->word2007(), 1);
 }
 
@@ -188,7 +188,7 @@ TEST_F(MainWindowTest, EveryMenuAndItemHasAMnemonicOfItsOwnAndDialogsEndInDots)
 TEST_F(MainWindowTest, F5AndCtrlDPressRESULTAndDataSheetFromAnyControlOfTheFormWhileTheyAreOn)
 {
     QTemporaryDir reports;
-    settings.WriteProfileString("Directories", "Reports", reports.path().toStdString());
+    settings.Write(settings::kReports, reports.path().toStdString());
     Start();
     ShowAndActivate();
     auto* readings = Control<QTreeWidget>(Form::Readings);
@@ -216,7 +216,7 @@ TEST_F(MainWindowTest, FileChoosersStartInTheirFolderAndRememberTheLastOneUsed)
 {
     QTemporaryDir reports;
     QTemporaryDir elsewhere;
-    settings.WriteProfileString("Directories", "Reports", reports.path().toStdString());
+    settings.Write(settings::kReports, reports.path().toStdString());
     const std::string captures = reports.filePath("captures").toStdString();
     StartActiveWithThePrintout(); // archived below the reports folder
     PressCtrlChoosing(Qt::Key_O, std::nullopt);
@@ -230,8 +230,8 @@ TEST_F(MainWindowTest, FileChoosersStartInTheirFolderAndRememberTheLastOneUsed)
                   "Open Captured Lines @ " + captures, "Export Results as CSV @ " + reports.path().toStdString(),
                   "Save Captured Lines @ " + captures, "Open Captured Lines @ " + elsewhere.path().toStdString(),
                   "Export Results as CSV @ " + reports.path().toStdString()}));
-    EXPECT_EQ(Setting("Folders", "CapturedLines"), elsewhere.path().toStdString());
-    EXPECT_EQ(Setting("Folders", "CsvExport"), elsewhere.path().toStdString());
+    EXPECT_EQ(Setting(settings::kCapturedLinesFolder), elsewhere.path().toStdString());
+    EXPECT_EQ(Setting(settings::kCsvExportFolder), elsewhere.path().toStdString());
 
     // Kept for the next start, while the folder is there.
     app.reset();
@@ -239,7 +239,7 @@ TEST_F(MainWindowTest, FileChoosersStartInTheirFolderAndRememberTheLastOneUsed)
     Start();
     ShowAndActivate();
     PressCtrlChoosing(Qt::Key_O, std::nullopt);
-    settings.WriteProfileString("Folders", "CapturedLines", elsewhere.filePath("gone").toStdString());
+    settings.Write(settings::kCapturedLinesFolder, elsewhere.filePath("gone").toStdString());
     PressCtrlChoosing(Qt::Key_O, std::nullopt);
     EXPECT_EQ(prompts.fileQuestions,
               (std::vector<std::string>{"Open Captured Lines @ " + elsewhere.path().toStdString(),
@@ -310,7 +310,7 @@ TEST_F(MainWindowTest, ClearMemoryAsksByTheRadioButtonAndErasesOnOk)
     driver.written.clear();
     prompts.confirmAnswer = kIdOk;
     Click(Form::Kappa5100);
-    EXPECT_EQ(Setting("Settings", "szUnitType"), "Kappa 5100");
+    EXPECT_EQ(Setting(settings::kUnitType), "Kappa 5100");
     Click(Form::ClearMemory);
     EXPECT_EQ(prompts.confirms.back(), "Erase all results in the Kappa 5100?");
     EXPECT_EQ(driver.written, "PRINTCLR\r\n");
@@ -326,7 +326,7 @@ TEST_F(MainWindowTest, ClearMemoryForThePacemakerAnalyzerAsksNothingAndSendsNoth
     driver.written.clear();
     prompts.confirmAnswer = kIdOk; // were it asked, the erase would go out
     Click(Form::Pactrx);
-    EXPECT_EQ(Setting("Settings", "szUnitType"), "PTRX");
+    EXPECT_EQ(Setting(settings::kUnitType), "PTRX");
     Click(Form::ClearMemory);
     EXPECT_TRUE(prompts.confirms.empty());
     EXPECT_EQ(driver.written, "");
@@ -337,7 +337,7 @@ TEST_F(MainWindowTest, SwitchToABusyPortKeepsThePreviousOne)
     FailToSwitchToCom4();
     EXPECT_EQ(prompts.errors, (std::vector<std::string>{"          Port COM4 is in use !"}));
     EXPECT_EQ(app->controller()->currentPort(), 1);
-    EXPECT_EQ(Setting("Serial", "Port"), "COM1");
+    EXPECT_EQ(Setting(settings::kPort), "COM1");
     EXPECT_TRUE(app->frame()->portAction(1)->isChecked());
     EXPECT_FALSE(app->frame()->portAction(4)->isChecked());
 }
@@ -348,13 +348,13 @@ TEST_F(MainWindowTest, AfterARefusedSwitchAFreePortIsTakenAndStored)
     app->frame()->portAction(7)->trigger();
     EXPECT_TRUE(app->frame()->portAction(7)->isChecked());
     EXPECT_FALSE(app->frame()->portAction(1)->isChecked());
-    EXPECT_EQ(Setting("Serial", "Port"), "COM7");
+    EXPECT_EQ(Setting(settings::kPort), "COM7");
     EXPECT_EQ(driver.openIndex, 6);
 }
 
 TEST_F(MainWindowTest, StartUpWithABusyStoredPortSaysSoAndKeepsItUnmarked)
 {
-    settings.WriteProfileString("Serial", "Port", "COM3");
+    settings.Write(settings::kPort, "COM3");
     driver.busy = {2};
     Start();
     EXPECT_EQ(prompts.errors, (std::vector<std::string>{"Port COM3 is in use !"}));
@@ -362,7 +362,7 @@ TEST_F(MainWindowTest, StartUpWithABusyStoredPortSaysSoAndKeepsItUnmarked)
     for (int n = 1; n <= 10; ++n) {
         EXPECT_FALSE(app->frame()->portAction(n)->isChecked()) << n; // the mark is on an open port only
     }
-    EXPECT_EQ(Setting("Serial", "Port"), "COM3");
+    EXPECT_EQ(Setting(settings::kPort), "COM3");
 }
 
 TEST_F(MainWindowTest, StartUpWithAnUnknownStoredPortOpensNoneAndKeepsTheSetting)
@@ -372,7 +372,7 @@ TEST_F(MainWindowTest, StartUpWithAnUnknownStoredPortOpensNoneAndKeepsTheSetting
         app.reset();
         prompts.errors.clear();
         driver.opened.clear();
-        settings.WriteProfileString("Serial", "Port", stored);
+        settings.Write(settings::kPort, stored);
         Start();
         EXPECT_TRUE(prompts.errors.empty());
         EXPECT_TRUE(driver.opened.empty());
@@ -380,14 +380,14 @@ TEST_F(MainWindowTest, StartUpWithAnUnknownStoredPortOpensNoneAndKeepsTheSetting
         for (int n = 1; n <= 10; ++n) {
             EXPECT_FALSE(app->frame()->portAction(n)->isChecked());
         }
-        EXPECT_EQ(Setting("Serial", "Port"), stored);
+        EXPECT_EQ(Setting(settings::kPort), stored);
     }
 }
 
 TEST_F(MainWindowTest, StoredKindAndWordFlagAreShown)
 {
-    settings.WriteProfileString("Settings", "szUnitType", "PTRX");
-    settings.WriteProfileString("Directories", "Word2007", "0");
+    settings.Write(settings::kUnitType, "PTRX");
+    settings.Write(settings::kWord2007, "0");
     Start();
     EXPECT_TRUE(Control<QRadioButton>(Form::Pactrx)->isChecked());
     EXPECT_EQ(app->controller()->word2007(), 0);
@@ -397,8 +397,8 @@ TEST_F(MainWindowTest, StoredKindAndWordFlagAreShown)
 
 TEST_F(MainWindowTest, AnUnknownStoredKindChecksNoRadioButtonAndAWordFlagThatIsNoNumberMeansOne)
 {
-    settings.WriteProfileString("Settings", "szUnitType", "Toaster");
-    settings.WriteProfileString("Directories", "Word2007", "yes");
+    settings.Write(settings::kUnitType, "Toaster");
+    settings.Write(settings::kWord2007, "yes");
     Start();
     EXPECT_FALSE(Control<QRadioButton>(Form::Quellmax)->isChecked());
     EXPECT_FALSE(Control<QRadioButton>(Form::Kappa5100)->isChecked());
@@ -493,7 +493,7 @@ TEST_F(MainWindowTest, AFileThatCannotBeOpenedSaysSoAndLeavesTheFormAlone)
 TEST_F(MainWindowTest, DataSheetWritesTheChosenRecordIntoTheReportsFolder)
 {
     QTemporaryDir reports;
-    settings.WriteProfileString("Directories", "Reports", reports.path().toStdString());
+    settings.Write(settings::kReports, reports.path().toStdString());
     Start();
     ReceiveThePrintout();
     auto* selector = Control<QComboBox>(Form::EquipmentId);
@@ -510,7 +510,7 @@ TEST_F(MainWindowTest, DataSheetWritesTheChosenRecordIntoTheReportsFolder)
 TEST_F(MainWindowTest, ADataSheetNameTheFolderCannotHoldIsRefusedAndNothingIsWritten)
 {
     QTemporaryDir reports;
-    settings.WriteProfileString("Directories", "Reports", reports.path().toStdString());
+    settings.Write(settings::kReports, reports.path().toStdString());
     Start();
     Click(Form::Result);
     Receive("EquipmentID: ../x\r\n1.Case Leakage 1 uA\r\n");
@@ -523,7 +523,7 @@ TEST_F(MainWindowTest, ADataSheetNameTheFolderCannotHoldIsRefusedAndNothingIsWri
 TEST_F(MainWindowTest, DataSheetFollowsTheKindRadioButtons)
 {
     QTemporaryDir reports;
-    settings.WriteProfileString("Directories", "Reports", reports.path().toStdString());
+    settings.Write(settings::kReports, reports.path().toStdString());
     Start();
     Click(Form::Result);
     Receive("EquipmentID: K1\r\nDate: 04/05/2015\r\n1.Defib 360.0 J 2000 V 50.0 A\r\n2.ATR 12.5 uJ 5.0 V\r\n");
@@ -553,7 +553,7 @@ private:
 TEST_F(MainWindowTest, DataSheetGoesThroughTheWordProcessorTheProgramWasGiven)
 {
     QTemporaryDir reports;
-    settings.WriteProfileString("Directories", "Reports", reports.path().toStdString());
+    settings.Write(settings::kReports, reports.path().toStdString());
     int made = 0;
     wordProcessor = [&made] {
         ++made;

@@ -37,8 +37,8 @@ class PdfCopyWindowTest : public test::MainWindowFixture {
 protected:
     void SetUp() override
     {
-        settings.WriteProfileString("Directories", "Reports", reports.path().toStdString());
-        settings.WriteProfileString("Directories", "SavePdf", "1");
+        settings.Write(settings::kReports, reports.path().toStdString());
+        settings.Write(settings::kSavePdf, "1");
     }
 
     // A fake office program, named in the settings; $out is its --outdir, $name the document's base name.
@@ -49,7 +49,7 @@ protected:
         ASSERT_TRUE(script.open(QIODevice::WriteOnly));
         script.write(("#!/bin/sh\nout=$7\nname=$(basename \"$8\" .docx)\n" + body + "\n").toUtf8());
         script.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-        settings.WriteProfileString("Settings", "szOfficeCommand", path.toStdString());
+        settings.Write(settings::kOfficeCommand, path.toStdString());
     }
     static QString WritesAPdf() { return QStringLiteral("printf '%%PDF-1.4 stand-in' >\"$out/$name.pdf\""); }
 
@@ -94,18 +94,18 @@ TEST_F(PdfCopyWindowTest, TheCheckBoxStandsBelowWord2007AndKeepsSavePdf)
     EXPECT_TRUE(savePdf->isChecked());
     savePdf->setChecked(false);
     PressOk();
-    EXPECT_EQ(Setting("Directories", "SavePdf"), "0");
+    EXPECT_EQ(Setting(settings::kSavePdf), "0");
 
-    settings.WriteProfileString("Directories", "SavePdf", "true"); // only "1" is on
+    settings.Write(settings::kSavePdf, "true"); // only "1" is on
     savePdf = OpenDirectories();
     EXPECT_FALSE(savePdf->isChecked());
     savePdf->setChecked(true);
     QTest::keyClick(app->directories(), Qt::Key_Escape);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    EXPECT_EQ(Setting("Directories", "SavePdf"), "true");
+    EXPECT_EQ(Setting(settings::kSavePdf), "true");
     OpenDirectories()->setChecked(true);
     PressOk();
-    EXPECT_EQ(Setting("Directories", "SavePdf"), "1");
+    EXPECT_EQ(Setting(settings::kSavePdf), "1");
 }
 
 TEST_F(PdfCopyWindowTest, WithoutAnOfficeProgramTheCheckBoxSaysWhyAndADocumentSaysSoToo)
@@ -118,7 +118,7 @@ TEST_F(PdfCopyWindowTest, WithoutAnOfficeProgramTheCheckBoxSaysWhyAndADocumentSa
     EXPECT_EQ(savePdf->toolTip(), "LibreOffice (soffice) was not found on PATH or in its usual install places; set "
                                   "Settings/szOfficeCommand to its path.");
     PressOk();
-    EXPECT_EQ(Setting("Directories", "SavePdf"), "1"); // a box that cannot be used changes nothing
+    EXPECT_EQ(Setting(settings::kSavePdf), "1"); // a box that cannot be used changes nothing
 
     ReceiveThePrintout();
     Click(Form::DataSheet);
@@ -141,7 +141,7 @@ TEST_F(PdfCopyWindowTest, TheStatusBarSaysHowEachCopyEnded)
     ASSERT_TRUE(pdf.open(QIODevice::ReadOnly));
     EXPECT_EQ(pdf.readAll(), "%PDF-1.4 stand-in");
 
-    settings.WriteProfileString("Settings", "PdfTimeLimitSeconds", "1");
+    settings.Write(settings::kPdfTimeLimitSeconds, "1");
     ASSERT_NO_FATAL_FAILURE(UseOffice("sleep 60"));
     Click(Form::DataSheet);
     EXPECT_TRUE(StatusBecomes("PDF copy of 10234-307201590508-2.docx failed: LibreOffice did not finish within 1 s"))
@@ -160,7 +160,7 @@ TEST_F(PdfCopyWindowTest, TheWorkOrderExportGetsACopyAndOffMeansNone)
     ASSERT_TRUE(StatusBecomes("PDF copy saved: " + Document("Mercy-Work-Order-307201590508.pdf")))
         << Status().toStdString();
 
-    settings.WriteProfileString("Directories", "SavePdf", "0");
+    settings.Write(settings::kSavePdf, "0");
     ReceiveThePrintout();
     Click(Form::DataSheet);
     EXPECT_EQ(app->pdfCopies()->Outstanding(), 0);

@@ -48,7 +48,7 @@ protected:
     QString Path(const QString& name) const { return folder.filePath(name); }
     void SetDevice(int n, const QString& device)
     {
-        settings.WriteProfileString("Serial", QtSerialDriver::DeviceKey(n), device.toStdString());
+        settings.WriteProfileString(std::string(settings::kSerial), settings::PortDeviceKey(n), device.toStdString());
     }
     // As the menu shows it: the mnemonic's '&' is not drawn.
     QString Label(int n) const
@@ -140,11 +140,11 @@ TEST_F(PortMenuTest, TheStatusBarNamesThePortAndWhetherItIsOpen)
     app->frame()->portAction(2)->trigger();
     EXPECT_EQ(StatusPane("statusPort"), "COM1  " + Path("ttyUSB0")); // back on the port that opens
     driver.busy = {0, 1, 2};
-    settings.WriteProfileString("Serial", "Port", "COM2");
+    settings.Write(settings::kPort, "COM2");
     app->frame()->findChild<QAction*>(ControlName(ControlId::Command::FileNew))->trigger();
     EXPECT_EQ(StatusPane("statusPort"), "COM2  " + Path("pts-link"));
     EXPECT_EQ(StatusPane("statusConnection"), "Port in use");
-    settings.WriteProfileString("Serial", "Port", "COM3");
+    settings.Write(settings::kPort, "COM3");
     app->frame()->findChild<QAction*>(ControlName(ControlId::Command::FileNew))->trigger();
     EXPECT_EQ(StatusPane("statusPort"), "COM3  " + Path("missing3"));
     EXPECT_EQ(StatusPane("statusConnection"), "Not connected");
@@ -195,7 +195,7 @@ TEST_F(PortMenuTest, SettingsListsTheSystemsPortsAndFollowsPlugging)
 TEST_F(PortMenuTest, SettingsOkStoresEveryDeviceAndTheMenuFollows)
 {
     ports.SetPorts({ftdi, cp2102});
-    settings.WriteProfileString("Serial", "Port", "COM3");
+    settings.Write(settings::kPort, "COM3");
     Start();
     CPortSettingsDlg* dialog = OpenSettings();
     ASSERT_NE(dialog, nullptr);
@@ -209,12 +209,13 @@ TEST_F(PortMenuTest, SettingsOkStoresEveryDeviceAndTheMenuFollows)
     EXPECT_EQ(Device(dialog, 3)->lineEdit()->placeholderText(), "/dev/ttyUSB2 (default)");
     Press(dialog, ControlId::Dialog::Ok);
     EXPECT_EQ(app->portSettings(), nullptr);
-    EXPECT_EQ(Setting("Serial", "COM1Device"), Path("ttyUSB1").toStdString());
-    EXPECT_EQ(Setting("Serial", "COM2Device"), "/dev/serial/by-id/usb-Prolific-port0");
+    EXPECT_EQ(Setting(settings::kSerial, settings::PortDeviceKey(1)), Path("ttyUSB1").toStdString());
+    EXPECT_EQ(Setting(settings::kSerial, settings::PortDeviceKey(2)), "/dev/serial/by-id/usb-Prolific-port0");
     // Empty is stored as empty, and that is the default device.
-    EXPECT_EQ(Setting("Serial", "COM3Device"), "");
+    EXPECT_EQ(Setting(settings::kSerial, settings::PortDeviceKey(3)), "");
     EXPECT_EQ(QtSerialDriver::SettingsResolver(settings)(2), "/dev/ttyUSB2");
-    EXPECT_EQ(Setting("Serial", "COM10Device"), Path("missing10").toStdString()); // untouched, written as it was
+    EXPECT_EQ(Setting(settings::kSerial, settings::PortDeviceKey(10)),
+              Path("missing10").toStdString()); // untouched, written as it was
     EXPECT_EQ(Label(1), "COM1  " + Path("ttyUSB1") + " \u2014 CP2102 USB to UART Bridge Controller");
     EXPECT_TRUE(Label(3).startsWith("COM3  /dev/ttyUSB2 ")) << Label(3).toStdString();
 }

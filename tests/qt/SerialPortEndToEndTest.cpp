@@ -275,7 +275,7 @@ TEST(QtSerialDriverTest, PortsAreNamedFromTheSettingsWithTheUsbDeviceAsDefault)
     const auto resolver = QtSerialDriver::SettingsResolver(store);
     EXPECT_EQ(resolver(0), QStringLiteral("/dev/ttyUSB0"));
     EXPECT_EQ(resolver(9), QStringLiteral("/dev/ttyUSB9"));
-    store.WriteProfileString("Serial", "COM3Device", "/dev/ttyS4");
+    store.WriteProfileString(std::string(settings::kSerial), settings::PortDeviceKey(3), "/dev/ttyS4");
     EXPECT_EQ(resolver(2), QStringLiteral("/dev/ttyS4"));
     EXPECT_EQ(resolver(3), QStringLiteral("/dev/ttyUSB3"));
     // Reading a missing key writes nothing back.

@@ -46,7 +46,7 @@ protected:
     }
 
     static void Settle() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
-    std::string Setting(const std::string& key) { return settings.GetProfileString("Directories", key, "<none>"); }
+    std::string Setting(const settings::Entry& entry) { return settings.Read(entry, "<none>"); }
 
     QTemporaryDir folders;
     test::ScriptedDriver driver;
@@ -59,7 +59,7 @@ protected:
 
 TEST_F(UtilityWindowsTest, DirectoriesOpensOnceWithTheStoredFolderAndWordFlag)
 {
-    settings.WriteProfileString("Directories", "Reports", folders.filePath("old").toStdString());
+    settings.Write(settings::kReports, folders.filePath("old").toStdString());
     Start();
     COptionsDirectory* window = OpenDirectories();
     ASSERT_NE(window, nullptr);
@@ -79,7 +79,7 @@ TEST_F(UtilityWindowsTest, DirectoriesOpensOnceWithTheStoredFolderAndWordFlag)
 
 TEST_F(UtilityWindowsTest, DirectoriesOkStoresAppliesAndMakesTheFolder)
 {
-    settings.WriteProfileString("Directories", "Reports", folders.filePath("old").toStdString());
+    settings.Write(settings::kReports, folders.filePath("old").toStdString());
     Start();
     COptionsDirectory* window = OpenDirectories();
     ASSERT_NE(window, nullptr);
@@ -89,8 +89,8 @@ TEST_F(UtilityWindowsTest, DirectoriesOkStoresAppliesAndMakesTheFolder)
     QTest::mouseClick(window->findChild<QPushButton*>(ControlName(ControlId::Dialog::Ok)), Qt::LeftButton);
     Settle();
     EXPECT_EQ(app->directories(), nullptr);
-    EXPECT_EQ(Setting("Reports"), chosen.toStdString());
-    EXPECT_EQ(Setting("Word2007"), "0");
+    EXPECT_EQ(Setting(settings::kReports), chosen.toStdString());
+    EXPECT_EQ(Setting(settings::kWord2007), "0");
     EXPECT_EQ(app->controller()->reportsFolder(), chosen.toStdString());
     EXPECT_EQ(app->controller()->word2007(), 0);
     EXPECT_TRUE(QDir(chosen).exists());
@@ -98,19 +98,19 @@ TEST_F(UtilityWindowsTest, DirectoriesOkStoresAppliesAndMakesTheFolder)
 
 TEST_F(UtilityWindowsTest, EnterInTheDirectoriesWindowIsOk)
 {
-    settings.WriteProfileString("Directories", "Word2007", "0");
+    settings.Write(settings::kWord2007, "0");
     Start();
     COptionsDirectory* window = OpenDirectories();
     ASSERT_NE(window, nullptr);
     window->findChild<QCheckBox*>(ControlName(Directories::Word2007))->setChecked(true);
     QTest::keyClick(window->findChild<QLineEdit*>(ControlName(Directories::Reports)), Qt::Key_Return); // Enter is OK
     Settle();
-    EXPECT_EQ(Setting("Word2007"), "1");
+    EXPECT_EQ(Setting(settings::kWord2007), "1");
 }
 
 TEST_F(UtilityWindowsTest, BrowseStartsAtTheFolderInUseAndCancelStoresNothing)
 {
-    settings.WriteProfileString("Directories", "Reports", "/stored");
+    settings.Write(settings::kReports, "/stored");
     Start();
     const int writes = settings.writes();
     COptionsDirectory* window = OpenDirectories();
@@ -135,7 +135,7 @@ TEST_F(UtilityWindowsTest, EmptyFolderIsStoredAndDocumentsStillGoBelowTheBuiltIn
     window->findChild<QLineEdit*>(ControlName(Directories::Reports))->clear();
     QTest::mouseClick(window->findChild<QPushButton*>(ControlName(ControlId::Dialog::Ok)), Qt::LeftButton);
     Settle();
-    EXPECT_EQ(Setting("Reports"), "");
+    EXPECT_EQ(Setting(settings::kReports), "");
     EXPECT_EQ(app->controller()->reportsFolder(), "");
     driver.Arrive("EquipmentID: E1\r\n1.Case Leakage 1 uA\r\n");
     QTest::mouseClick(app->frame()->findChild<QPushButton*>(ControlName(ControlId::Form::Result)), Qt::LeftButton);
@@ -150,7 +150,7 @@ TEST_F(UtilityWindowsTest, EmptyFolderIsStoredAndDocumentsStillGoBelowTheBuiltIn
 
 TEST_F(UtilityWindowsTest, NotepadGetsTheReceivedLinesAndQuittingClosesIt)
 {
-    settings.WriteProfileString("Settings", "szTextEditor", "stand-in-editor");
+    settings.Write(settings::kTextEditor, "stand-in-editor");
     Start();
     auto* notepad = app->frame()->findChild<QPushButton*>(ControlName(ControlId::Form::Notepad));
     QTest::mouseClick(notepad, Qt::LeftButton); // nothing received yet: the editor still opens
@@ -183,7 +183,7 @@ void PostClick(QWidget* widget)
 
 TEST_F(UtilityWindowsTest, WhileTheEditorIsAwaitedTheWindowIsBusyAndClicksAreDropped)
 {
-    settings.WriteProfileString("Settings", "szTextEditor", "stand-in-editor");
+    settings.Write(settings::kTextEditor, "stand-in-editor");
     Start();
     auto* notepad = app->frame()->findChild<QPushButton*>(ControlName(ControlId::Form::Notepad));
     auto* result = app->frame()->findChild<QPushButton*>(ControlName(ControlId::Form::Result));

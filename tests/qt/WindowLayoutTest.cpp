@@ -271,7 +271,7 @@ TEST_F(WindowLayoutTest, GeometryAndColumnWidthsComeBackAfterARestart)
     splitter->setSizes({150, splitter->sizes()[0] + splitter->sizes()[1] - 150});
     const QList<int> split = splitter->sizes();
     app.reset(); // the application ends without the window being closed
-    EXPECT_EQ(Setting("Window", "ReadingColumns"), "50,230,440");
+    EXPECT_EQ(Setting(settings::kReadingColumns), "50,230,440");
 
     StartShown();
     expectStoredPlace();
@@ -307,9 +307,9 @@ TEST_F(WindowLayoutTest, OddWindowSettingsGiveTheDefaults)
     for (const auto& [geometry, columns] : odd) {
         SCOPED_TRACE(geometry + " / " + columns);
         app.reset();
-        settings.WriteProfileString("Window", "Geometry", geometry);
-        settings.WriteProfileString("Window", "ReadingColumns", columns);
-        settings.WriteProfileString("Window", "Splitter", geometry);
+        settings.Write(settings::kWindowGeometry, geometry);
+        settings.Write(settings::kReadingColumns, columns);
+        settings.Write(settings::kWindowSplitter, geometry);
         Start();
         EXPECT_EQ(app->frame()->geometry(), QRect(0, 0, 950, 780));
         EXPECT_FALSE(app->frame()->isMaximized());
@@ -317,7 +317,7 @@ TEST_F(WindowLayoutTest, OddWindowSettingsGiveTheDefaults)
     }
     // Numbers out of range are brought into it.
     app.reset();
-    settings.WriteProfileString("Window", "ReadingColumns", " 5, 100 ,99999");
+    settings.Write(settings::kReadingColumns, " 5, 100 ,99999");
     Start();
     EXPECT_EQ(ColumnWidths(),
               (std::vector<int>{WindowSettings::kMinColumnWidth, 100, WindowSettings::kMaxColumnWidth}));
@@ -327,7 +327,7 @@ TEST_F(WindowLayoutTest, AWindowStoredOffEveryScreenComesBackOnTheScreen)
 {
     QWidget faraway;
     faraway.setGeometry(-90000, 90000, 900, 700);
-    settings.WriteProfileString("Window", "Geometry", faraway.saveGeometry().toBase64().toStdString());
+    settings.Write(settings::kWindowGeometry, faraway.saveGeometry().toBase64().toStdString());
     Start();
     const QRect shown = app->frame()->geometry();
     EXPECT_TRUE(QGuiApplication::primaryScreen()->availableGeometry().contains(shown))

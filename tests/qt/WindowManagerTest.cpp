@@ -91,7 +91,7 @@ TEST_F(WindowManagerTest, AWindowStoredLargerThanTheScreenComesBackWhollyOnIt)
 {
     QWidget large;
     large.setGeometry(-40, -40, 3000, 2000);
-    settings.WriteProfileString("Window", "Geometry", large.saveGeometry().toBase64().toStdString());
+    settings.Write(settings::kWindowGeometry, large.saveGeometry().toBase64().toStdString());
     Start();
     app->frame()->show();
     ExpectAllInView();

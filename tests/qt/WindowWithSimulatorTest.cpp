@@ -56,7 +56,8 @@ protected:
     void Start(const QString& kind, const QString& baud, const QString& link = {})
     {
         ASSERT_NO_FATAL_FAILURE(StartSimulator(kind, baud, link));
-        settings.WriteProfileString("Serial", "COM1Device", (link.isEmpty() ? terminal : link).toStdString());
+        settings.WriteProfileString(std::string(settings::kSerial), settings::PortDeviceKey(1),
+                                    (link.isEmpty() ? terminal : link).toStdString());
         app = std::make_unique<CQuellmaxApp>(CQuellmaxApp::Parts{driver, settings, prompts, clock});
         ASSERT_TRUE(app->InitInstance(false));
         ASSERT_TRUE(prompts.errors.empty()) << prompts.errors.front();
@@ -78,7 +79,7 @@ protected:
     // come; returns when the window has said so.
     void HangUpInTheMiddleOfAPrintout()
     {
-        settings.WriteProfileString("Directories", "Reports", reports.path().toStdString());
+        settings.Write(settings::kReports, reports.path().toStdString());
         extraArguments = {"--data", QStringLiteral(TESSAPRINT_TEST_DATA_DIR "/quellmax-50-records.txt")};
         ASSERT_NO_FATAL_FAILURE(Start("quellmax", "9600"));
         auto* lines = app->frame()->findChild<QListWidget*>(ControlName(Form::Lines));
@@ -101,7 +102,7 @@ protected:
 
 TEST_F(WindowWithSimulatorTest, ResultClickCapturesTheKappaPrintoutThroughTheTerminal)
 {
-    settings.WriteProfileString("Settings", "szUnitType", "Kappa 5100");
+    settings.Write(settings::kUnitType, "Kappa 5100");
     Start("kappa", "115200");
 
     QTest::mouseClick(app->frame()->findChild<QPushButton*>(ControlName(Form::Result)), Qt::LeftButton);
@@ -124,7 +125,7 @@ TEST_F(WindowWithSimulatorTest, ResultClickCapturesTheKappaPrintoutThroughTheTer
 TEST_F(WindowWithSimulatorTest, ASecondResultDuringASlowPrintoutCannotCutItAndTheArchiveHoldsItWhole)
 {
     // 4800 baud: the Quellmax printout takes about four seconds.
-    settings.WriteProfileString("Directories", "Reports", reports.path().toStdString());
+    settings.Write(settings::kReports, reports.path().toStdString());
     Start("quellmax", "4800");
 
     auto* result = app->frame()->findChild<QPushButton*>(ControlName(Form::Result));
@@ -183,7 +184,7 @@ TEST_F(WindowWithSimulatorTest, AnInstrumentPluggedInAgainAtItsLinkIsOpenedAgain
 {
     QTemporaryDir links;
     const QString link = links.filePath(QStringLiteral("instrument"));
-    settings.WriteProfileString("Directories", "Reports", reports.path().toStdString());
+    settings.Write(settings::kReports, reports.path().toStdString());
     ASSERT_NO_FATAL_FAILURE(Start("quellmax", "115200", link));
 
     simulator.kill(); // unplugged while idle: the terminal's far end closes
@@ -213,7 +214,7 @@ TEST_F(WindowWithSimulatorTest, APortThatDoesNotOpenNamesItsDeviceAndTheSystemsR
 {
     ASSERT_NO_FATAL_FAILURE(Start("pactrx", "115200"));
     const QString missing = reports.filePath(QStringLiteral("no-such-adapter"));
-    settings.WriteProfileString("Serial", "COM6Device", missing.toStdString());
+    settings.WriteProfileString(std::string(settings::kSerial), settings::PortDeviceKey(6), missing.toStdString());
     app->frame()->portAction(6)->trigger();
     ASSERT_EQ(prompts.errors.size(), 1u);
     const std::string expected = "          Port COM6 is in use !\n" + missing.toStdString() + ": ";
@@ -233,7 +234,7 @@ protected:
     {
         ASSERT_TRUE(folder.isValid());
         real = folder.path().toStdString() + "/real";
-        settings.WriteProfileString("Directories", "Reports", real);
+        settings.Write(settings::kReports, real);
         std::filesystem::create_directories(real + "/captures");
         ASSERT_TRUE(WriteWholeFile(real + "/captures/Quellmax-2014-03-14-101500.txt",
                                    "EquipmentID: REAL-1\r\nDate: 03/14/2014\r\n1.Case Leakage 0.1 uA\r\n"));
@@ -274,8 +275,7 @@ TEST_F(DemoWindowTest, EverythingTheDemoWritesStaysInItsOwnFolder)
 {
     const std::string own = demo->reportsFolder().toStdString();
     // The first start takes in the demo's own (empty) archive, never the real one.
-    ASSERT_TRUE(
-        QTest::qWaitFor([&] { return settings.GetProfileString("History", "ArchiveImported", "") == "1"; }, 10'000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return settings.Read(settings::kArchiveImported, "") == "1"; }, 10'000));
     EXPECT_TRUE(demo->history().Lookup("REAL-1").value().empty());
     EXPECT_TRUE(app->historyRecorder()->queueFile().startsWith(folder.path() + "/demo/"));
 
@@ -302,7 +302,7 @@ TEST_F(DemoWindowTest, EverythingTheDemoWritesStaysInItsOwnFolder)
     EXPECT_EQ(app->controller()->reportsFolder(), own);
 
     // The real folder, the built-in one and the settings' folder are as they were.
-    EXPECT_EQ(settings.GetProfileString("Directories", "Reports", ""), real);
+    EXPECT_EQ(settings.Read(settings::kReports, ""), real);
     EXPECT_EQ(FilesBelow(real).size(), 2u); // captures/ and the one capture put there
     EXPECT_EQ(FilesBelow(DefaultReportsFolder()), before);
 }

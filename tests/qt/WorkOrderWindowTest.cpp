@@ -36,7 +36,7 @@ class WorkOrderWindowTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        settings.WriteProfileString("Directories", "Reports", reports.path().toStdString());
+        settings.Write(settings::kReports, reports.path().toStdString());
         app = std::make_unique<CQuellmaxApp>(CQuellmaxApp::Parts{driver, settings, prompts, clock});
         app->SetWorkOrderPrompts(&entries);
         ASSERT_TRUE(app->InitInstance(false));
@@ -242,7 +242,7 @@ TEST(WorkOrderMessageTest, AMessageFromTheWorkOrderWindowIsItsOwn)
     QTemporaryDir reports;
     test::ScriptedDriver driver;
     MemorySettingsStore settings;
-    settings.WriteProfileString("Directories", "Reports", reports.path().toStdString());
+    settings.Write(settings::kReports, reports.path().toStdString());
     ManualClock clock;
     QtPrompts prompts;
     test::ScriptedWorkOrderPrompts entries;

@@ -116,7 +116,7 @@ void CaptureController::OnInitialUpdate()
     const std::string port = PortText();
     const std::string kept = m_session.Cut();
     m_documents.ReadSettings();
-    m_unitType = m_settings.GetProfileString(settings::kSettings, settings::kUnitType, settings::kDefaultUnitType);
+    m_unitType = m_settings.Read(settings::kUnitType);
     m_replug.Stop();
     m_port.OpenConfiguredPort();
     m_session.PortOpened();
@@ -288,7 +288,7 @@ void CaptureController::OnClearScreen()
 void CaptureController::SetKind(InstrumentKind kind)
 {
     m_unitType = UnitTypeText(kind);
-    m_settings.WriteProfileString(settings::kSettings, settings::kUnitType, m_unitType);
+    m_settings.Write(settings::kUnitType, m_unitType);
     if (m_kindChanged) {
         m_kindChanged(kind);
     }

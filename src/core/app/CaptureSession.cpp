@@ -226,8 +226,8 @@ void CaptureSession::OnAnswerTimeout()
 void CaptureSession::OnByteLimit()
 {
     if (m_inProgress) {
-        EndAtLimit("reached its limit of " + ByteCountText(Limits().maxBytes) + " (\"Serial\"/\"" +
-                       CaptureSettings::kMaxBytesKey + "\")",
+        EndAtLimit("reached its limit of " + ByteCountText(Limits().maxBytes) + " (" +
+                       settings::QuotedName(settings::kMaxCaptureBytes) + ")",
                    Stop::ByteLimit);
     }
 }
@@ -235,8 +235,8 @@ void CaptureSession::OnByteLimit()
 void CaptureSession::OnTimeLimit()
 {
     if (m_inProgress) {
-        EndAtLimit("ran for its limit of " + DurationText(std::int64_t{Limits().maxSeconds} * 1000) +
-                       " (\"Serial\"/\"" + CaptureSettings::kMaxSecondsKey + "\")",
+        EndAtLimit("ran for its limit of " + DurationText(std::int64_t{Limits().maxSeconds} * 1000) + " (" +
+                       settings::QuotedName(settings::kMaxCaptureSeconds) + ")",
                    Stop::TimeLimit);
     }
 }

@@ -18,11 +18,9 @@ FormDocuments::FormDocuments(FormView& view, SettingsStore& settings, Prompts& p
 void FormDocuments::ReadSettings()
 {
     m_reportsFolder = HasOwnReportsFolder() ? m_ownReportsFolder
-                                            : m_settings.GetProfileString(settings::kDirectories, settings::kReports,
-                                                                          DefaultReportsFolder());
+                                            : m_settings.Read(settings::kReports, DefaultReportsFolder());
     m_word2007 =
-        m_settings.GetProfileString(settings::kDirectories, settings::kWord2007, settings::kDefaultWord2007) == "0" ? 0
-                                                                                                                    : 1;
+        m_settings.Read(settings::kWord2007) == "0" ? 0 : 1;
 }
 
 void FormDocuments::OnDataSheet()
@@ -84,10 +82,10 @@ void FormDocuments::ApplyDirectories(const std::string& folder, bool word2007)
 {
     if (!HasOwnReportsFolder()) {
         m_reportsFolder = folder;
-        m_settings.WriteProfileString(settings::kDirectories, settings::kReports, folder);
+        m_settings.Write(settings::kReports, folder);
     }
     m_word2007 = word2007 ? 1 : 0;
-    m_settings.WriteProfileString(settings::kDirectories, settings::kWord2007, word2007 ? "1" : "0");
+    m_settings.Write(settings::kWord2007, word2007 ? "1" : "0");
     if (const Result<void> made = CreateReportsFolderTree(m_reportsFolder); !made) {
         // Kept all the same: the save will say so if the folder is still missing then.
         m_view.ShowStatus(made.error().message);
@@ -96,7 +94,7 @@ void FormDocuments::ApplyDirectories(const std::string& folder, bool word2007)
 
 void FormDocuments::ApplySavePdf(bool savePdf)
 {
-    m_settings.WriteProfileString(settings::kDirectories, docs::PdfCopySettings::kSavePdf, savePdf ? "1" : "0");
+    m_settings.Write(settings::kSavePdf, savePdf ? "1" : "0");
 }
 
 bool FormDocuments::savePdf() const

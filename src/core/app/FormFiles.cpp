@@ -18,9 +18,6 @@ namespace {
 constexpr const char* kCaptureFilter = "Captures (*.txt);;All files (*)";
 constexpr const char* kCsvFilter = "CSV files (*.csv);;All files (*)";
 // The folder each kind of file chooser was last used in.
-const std::string kFolders = "Folders";
-const std::string kCapturedLinesFolder = "CapturedLines";
-const std::string kCsvExportFolder = "CsvExport";
 
 bool IsFolder(const std::filesystem::path& folder)
 {
@@ -44,7 +41,7 @@ void FormFiles::OnNotepad()
     for (int i = 0; i < m_view.LineCount(); ++i) {
         lines.push_back(m_view.LineText(i));
     }
-    m_notepad->SetEditorSetting(m_settings.GetProfileString(settings::kSettings, "szTextEditor", ""));
+    m_notepad->SetEditorSetting(m_settings.Read(settings::kTextEditor));
     if (const Result<void> started = m_notepad->StartNotepad(lines); !started) {
         m_prompts.ShowMessageBox(started.error().message);
     }
@@ -64,9 +61,9 @@ Result<void> FormFiles::SaveCaptureTo(const std::string& path) const
 }
 
 std::optional<std::string> FormFiles::ChooseFileToWrite(const std::string& title, const std::string& filter,
-                                                        const std::string& extension, const std::string& folderKey)
+                                                        const std::string& extension, const settings::Entry& lastFolder)
 {
-    auto path = m_prompts.ChooseSaveFile(title, filter, ChooserStart(folderKey));
+    auto path = m_prompts.ChooseSaveFile(title, filter, ChooserStart(lastFolder));
     if (!path) {
         return std::nullopt;
     }
@@ -79,39 +76,38 @@ std::optional<std::string> FormFiles::ChooseFileToWrite(const std::string& title
             return std::nullopt;
         }
     }
-    RememberChooserFolder(folderKey, *path);
+    RememberChooserFolder(lastFolder, *path);
     return path;
 }
 
-std::string FormFiles::ChooserStart(const std::string& folderKey) const
+std::string FormFiles::ChooserStart(const settings::Entry& lastFolder) const
 {
-    if (const std::filesystem::path remembered = PathFromUtf8(m_settings.GetProfileString(kFolders, folderKey, ""));
-        IsFolder(remembered)) {
+    if (const std::filesystem::path remembered = PathFromUtf8(m_settings.Read(lastFolder)); IsFolder(remembered)) {
         return PathToUtf8(remembered);
     }
     // Captures are archived below the reports folder, which holds everything else the program writes.
     const std::filesystem::path reports = ResolveReportsFolder(m_documents.reportsFolder());
     if (const std::filesystem::path captures = CaptureArchiveFolder(m_documents.reportsFolder());
-        folderKey == kCapturedLinesFolder && IsFolder(captures)) {
+        lastFolder.key == settings::kCapturedLinesFolder.key && IsFolder(captures)) {
         return PathToUtf8(captures);
     }
     return IsFolder(reports) ? PathToUtf8(reports) : std::string();
 }
 
-void FormFiles::RememberChooserFolder(const std::string& folderKey, const std::string& chosen)
+void FormFiles::RememberChooserFolder(const settings::Entry& lastFolder, const std::string& chosen)
 {
     const std::filesystem::path folder = PathFromUtf8(chosen).parent_path();
     if (!folder.empty()) {
-        m_settings.WriteProfileString(kFolders, folderKey, PathToUtf8(folder));
+        m_settings.Write(lastFolder, PathToUtf8(folder));
     }
 }
 
 std::optional<std::string> FormFiles::ChooseCaptureToOpen()
 {
     const auto path =
-        m_prompts.ChooseOpenFile("Open Captured Lines", kCaptureFilter, ChooserStart(kCapturedLinesFolder));
+        m_prompts.ChooseOpenFile("Open Captured Lines", kCaptureFilter, ChooserStart(settings::kCapturedLinesFolder));
     if (path) {
-        RememberChooserFolder(kCapturedLinesFolder, *path);
+        RememberChooserFolder(settings::kCapturedLinesFolder, *path);
     }
     return path;
 }
@@ -119,7 +115,7 @@ std::optional<std::string> FormFiles::ChooseCaptureToOpen()
 void FormFiles::OnSaveCapture()
 {
     // "Open Captured Lines" lists *.txt: a name without an extension gets it.
-    const auto path = ChooseFileToWrite("Save Captured Lines", kCaptureFilter, ".txt", kCapturedLinesFolder);
+    const auto path = ChooseFileToWrite("Save Captured Lines", kCaptureFilter, ".txt", settings::kCapturedLinesFolder);
     if (!path) {
         return;
     }
@@ -151,7 +147,7 @@ void FormFiles::OnExportCsv(const std::string& capturedAt)
         m_prompts.ShowError("There are no results to export: press RESULT, or open a saved capture, first.");
         return;
     }
-    const auto path = ChooseFileToWrite("Export Results as CSV", kCsvFilter, ".csv", kCsvExportFolder);
+    const auto path = ChooseFileToWrite("Export Results as CSV", kCsvFilter, ".csv", settings::kCsvExportFolder);
     if (!path) {
         return;
     }

@@ -41,12 +41,12 @@ private:
     // a file of that name is replaced only when the user says so; nothing
     // when the user cancels either question. It starts where ChooserStart says.
     std::optional<std::string> ChooseFileToWrite(const std::string& title, const std::string& filter,
-                                                 const std::string& extension, const std::string& folderKey);
+                                                 const std::string& extension, const settings::Entry& lastFolder);
     // Where a file chooser starts: the folder it was last used in (the
-    // setting "Folders"/folderKey) while that is a folder, else the capture
+    // setting lastFolder, in "Folders") while that is a folder, else the capture
     // archive's folder for captured lines and the reports folder for the rest.
-    std::string ChooserStart(const std::string& folderKey) const;
-    void RememberChooserFolder(const std::string& folderKey, const std::string& chosen);
+    std::string ChooserStart(const settings::Entry& lastFolder) const;
+    void RememberChooserFolder(const settings::Entry& lastFolder, const std::string& chosen);
 
     FormView& m_view;
     SettingsStore& m_settings;

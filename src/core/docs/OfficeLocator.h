@@ -1,6 +1,7 @@
 #pragma once
 
 #include "util/Result.h"
+#include "util/SettingsRegistry.h"
 
 #include <functional>
 #include <string>
@@ -25,7 +26,8 @@ struct OfficeEnvironment {
 };
 
 inline const std::string kOfficeNotFound = "LibreOffice (soffice) was not found on PATH or in its usual install "
-                                           "places; set Settings/szOfficeCommand to its path.";
+                                           "places; set " +
+                                           settings::PathName(settings::kOfficeCommand) + " to its path.";
 
 // Finds the office program that makes PDF copies and gives its path. The
 // setting (Settings/szOfficeCommand) decides when it is not empty: a path
@@ -37,6 +39,6 @@ inline const std::string kOfficeNotFound = "LibreOffice (soffice) was not found 
 // folders). The error says what was looked for; source names where the
 // setting came from.
 Result<std::string> FindOffice(const std::string& setting, const OfficeEnvironment& environment,
-                               const std::string& source = "Settings/szOfficeCommand");
+                               const std::string& source = settings::PathName(settings::kOfficeCommand));
 
 } // namespace tessaprint::docs

@@ -7,9 +7,9 @@ namespace tessaprint::docs {
 PdfCopySettings PdfCopySettings::Read(const SettingsStore& settings)
 {
     PdfCopySettings read;
-    read.savePdf = settings.GetProfileString(settings::kDirectories, kSavePdf, "0") == "1";
-    read.officeCommand = settings.GetProfileString(settings::kSettings, kOfficeCommand, "");
-    read.timeLimitSeconds = TimeLimitFrom(settings.GetProfileString(settings::kSettings, kTimeLimitSeconds, ""));
+    read.savePdf = settings.Read(settings::kSavePdf) == "1";
+    read.officeCommand = settings.Read(settings::kOfficeCommand);
+    read.timeLimitSeconds = TimeLimitFrom(settings.Read(settings::kPdfTimeLimitSeconds));
     return read;
 }
 

@@ -8,9 +8,6 @@ namespace tessaprint::docs {
 
 // What the settings say about PDF copies of the documents written.
 struct PdfCopySettings {
-    static inline const std::string kSavePdf = "SavePdf";                      // "Directories": "1" or "0"
-    static inline const std::string kOfficeCommand = "szOfficeCommand";        // "Settings": a path or a name
-    static inline const std::string kTimeLimitSeconds = "PdfTimeLimitSeconds"; // "Settings"
     static constexpr int kDefaultTimeLimitSeconds = 120;
     static constexpr int kMinTimeLimitSeconds = 1;
     static constexpr int kMaxTimeLimitSeconds = 3600;

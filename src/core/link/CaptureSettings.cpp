@@ -21,16 +21,15 @@ std::optional<std::uint64_t> ParseWholeNumber(const std::string& text, std::uint
 CaptureSettings CaptureSettings::Read(const SettingsStore& settings)
 {
     CaptureSettings result;
-    const auto read = [&settings](const std::string& key) {
-        return settings.GetProfileString(settings::kSerial, key, "");
-    };
-    if (const auto value = ParseWholeNumber(read(kAnswerTimeoutKey), kMinAnswerTimeoutMs, kMaxAnswerTimeoutMs)) {
+    if (const auto value =
+            ParseWholeNumber(settings.Read(settings::kAnswerTimeoutMs), kMinAnswerTimeoutMs, kMaxAnswerTimeoutMs)) {
         result.answerTimeoutMs = static_cast<int>(*value);
     }
-    if (const auto value = ParseWholeNumber(read(kMaxBytesKey), kMinMaxBytes, kMaxMaxBytes)) {
+    if (const auto value = ParseWholeNumber(settings.Read(settings::kMaxCaptureBytes), kMinMaxBytes, kMaxMaxBytes)) {
         result.maxBytes = *value;
     }
-    if (const auto value = ParseWholeNumber(read(kMaxSecondsKey), kMinMaxSeconds, kMaxMaxSeconds)) {
+    if (const auto value =
+            ParseWholeNumber(settings.Read(settings::kMaxCaptureSeconds), kMinMaxSeconds, kMaxMaxSeconds)) {
         result.maxSeconds = static_cast<int>(*value);
     }
     return result;

@@ -23,11 +23,6 @@ struct CaptureSettings {
     static constexpr int kMinMaxSeconds = 1;
     static constexpr int kMaxMaxSeconds = 48 * 3600;
 
-    // "Serial"/"AnswerTimeoutMs", "MaxCaptureBytes", "MaxCaptureSeconds".
-    static inline const std::string kAnswerTimeoutKey = "AnswerTimeoutMs";
-    static inline const std::string kMaxBytesKey = "MaxCaptureBytes";
-    static inline const std::string kMaxSecondsKey = "MaxCaptureSeconds";
-
     int answerTimeoutMs = kDefaultAnswerTimeoutMs;
     std::uint64_t maxBytes = kDefaultMaxBytes;
     int maxSeconds = kDefaultMaxSeconds;

@@ -29,7 +29,7 @@ Result<void> PortConnection::OpenComPort(int n)
         return Error{kErrorInvalidName, "There is no such port."}; // never a port outside COM1 to COM10
     }
     m_currentPort = n;
-    m_settings.WriteProfileString(settings::kSerial, settings::kPort, PortName(n));
+    m_settings.Write(settings::kPort, PortName(n));
     return OpenDriverPort(m_driver, n, m_onEvent);
 }
 
@@ -86,7 +86,7 @@ void PortConnection::SwitchPort(int n)
 
 void PortConnection::OpenConfiguredPort()
 {
-    const std::string name = m_settings.GetProfileString(settings::kSerial, settings::kPort, settings::kDefaultPort);
+    const std::string name = m_settings.Read(settings::kPort);
     const auto n = PortNumber(name);
     if (!n) {
         return; // not a port this program opens: leave it as it is

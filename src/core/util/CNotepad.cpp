@@ -1,5 +1,7 @@
 #include "util/CNotepad.h"
 
+#include "util/SettingsRegistry.h"
+
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -125,7 +127,8 @@ Result<void> CNotepad::StartNotepad(const std::vector<std::string>& lines)
     std::vector<std::string> words = SplitCommand(command);
     if (words.empty()) {
         return Error{kErrorFail, "No text editor was found. Install one (for example gedit or kate) or name it in "
-                                 "the setting Settings/szTextEditor."};
+                                 "the setting " +
+                                     settings::PathName(settings::kTextEditor) + "."};
     }
 
     std::string content;

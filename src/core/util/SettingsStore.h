@@ -1,5 +1,7 @@
 #pragma once
 
+#include "util/SettingsRegistry.h"
+
 #include <map>
 #include <string>
 #include <utility>
@@ -14,6 +16,18 @@ public:
     virtual std::string GetProfileString(const std::string& section, const std::string& key,
                                          const std::string& defaultValue) const = 0;
     virtual void WriteProfileString(const std::string& section, const std::string& key, const std::string& value) = 0;
+
+    // A setting of the registry: its stored value, else its default (or the
+    // one given, for a default only known at run time).
+    std::string Read(const settings::Entry& entry) const { return Read(entry, std::string(entry.defaultValue)); }
+    std::string Read(const settings::Entry& entry, const std::string& defaultValue) const
+    {
+        return GetProfileString(std::string(entry.section), std::string(entry.key), defaultValue);
+    }
+    void Write(const settings::Entry& entry, const std::string& value)
+    {
+        WriteProfileString(std::string(entry.section), std::string(entry.key), value);
+    }
 };
 
 // Settings kept in memory, for tests and tools that must not touch the user's own.
@@ -40,21 +54,5 @@ private:
     std::map<std::pair<std::string, std::string>, std::string> m_values;
     int m_writes = 0;
 };
-
-// Sections, keys and defaults shared by several parts of the program.
-namespace settings {
-inline const std::string kDirectories = "Directories";
-inline const std::string kReports = "Reports";
-inline const std::string kWord2007 = "Word2007";
-inline const std::string kSettings = "Settings";
-inline const std::string kUnitType = "szUnitType";
-inline const std::string kSerial = "Serial";
-inline const std::string kPort = "Port";
-inline const std::string kWorkOrder = "Work Order";
-
-inline const std::string kDefaultUnitType = "Quellmax";
-inline const std::string kDefaultPort = "COM1";
-inline const std::string kDefaultWord2007 = "1";
-} // namespace settings
 
 } // namespace tessaprint

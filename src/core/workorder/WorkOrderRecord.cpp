@@ -83,26 +83,28 @@ std::string SlotKey(std::string_view list, int slot)
 
 void LoadWorkOrder(const SettingsStore& settings, WorkOrderRecord& record)
 {
+    const std::string section(settings::kWorkOrder);
     for (const auto key : WorkOrderRecord::FieldKeys()) {
-        record.SetField(key, settings.GetProfileString(settings::kWorkOrder, std::string(key), ""));
+        record.SetField(key, settings.GetProfileString(section, std::string(key), ""));
     }
     for (const auto list : {WorkOrderRecord::kService, WorkOrderRecord::kResults, WorkOrderRecord::kChecks}) {
         auto& slots = record.List(list);
         for (int i = 0; i < WorkOrderRecord::kStoredSlots; ++i) {
-            slots[static_cast<std::size_t>(i)] = settings.GetProfileString(settings::kWorkOrder, SlotKey(list, i), "");
+            slots[static_cast<std::size_t>(i)] = settings.GetProfileString(section, SlotKey(list, i), "");
         }
     }
 }
 
 void StoreWorkOrder(SettingsStore& settings, const WorkOrderRecord& record)
 {
+    const std::string section(settings::kWorkOrder);
     for (const auto key : WorkOrderRecord::FieldKeys()) {
-        settings.WriteProfileString(settings::kWorkOrder, std::string(key), record.Field(key));
+        settings.WriteProfileString(section, std::string(key), record.Field(key));
     }
     for (const auto list : {WorkOrderRecord::kService, WorkOrderRecord::kResults, WorkOrderRecord::kChecks}) {
         const auto& slots = record.List(list);
         for (int i = 0; i < WorkOrderRecord::kStoredSlots; ++i) {
-            settings.WriteProfileString(settings::kWorkOrder, SlotKey(list, i), slots[static_cast<std::size_t>(i)]);
+            settings.WriteProfileString(section, SlotKey(list, i), slots[static_cast<std::size_t>(i)]);
         }
     }
 }

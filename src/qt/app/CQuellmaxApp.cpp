@@ -30,8 +30,6 @@ namespace tessaprint {
 
 namespace {
 // Set once the capture archive was taken into the history.
-const std::string kHistorySection = "History";
-const std::string kArchiveImported = "ArchiveImported";
 } // namespace
 
 CQuellmaxApp::CQuellmaxApp(Parts parts) : m_parts(parts), m_windowSettings(parts.settings)
@@ -175,7 +173,7 @@ void CQuellmaxApp::StartHistory()
     m_frame->SetHistoryAvailable(true, {});
 
     // Captures from before the history are taken in once, in the background.
-    if (m_parts.settings.GetProfileString(kHistorySection, kArchiveImported, "") == "1") {
+    if (m_parts.settings.Read(settings::kArchiveImported) == "1") {
         return;
     }
     const std::string folder = PathToUtf8(CaptureArchiveFolder(m_controller->reportsFolder()));
@@ -186,7 +184,7 @@ void CQuellmaxApp::StartHistory()
                     .arg(QString::fromStdString(counts.firstError)));
             return;
         }
-        m_parts.settings.WriteProfileString(kHistorySection, kArchiveImported, "1");
+        m_parts.settings.Write(settings::kArchiveImported, "1");
         if (counts.added > 0 || counts.unreadable > 0 || !counts.refused.empty()) {
             // A refused file is named with its reason; the archive keeps it.
             QString refused;

@@ -9,9 +9,9 @@ namespace tessaprint {
 
 namespace {
 
-QByteArray Base64Setting(const SettingsStore& settings, const std::string& key)
+QByteArray Base64Setting(const SettingsStore& settings, const settings::Entry& entry)
 {
-    const std::string text = settings.GetProfileString(WindowSettings::kSection, key, std::string());
+    const std::string text = settings.Read(entry);
     const auto decoded =
         QByteArray::fromBase64Encoding(QByteArray::fromStdString(text), QByteArray::AbortOnBase64DecodingErrors);
     return decoded ? *decoded : QByteArray();
@@ -21,28 +21,28 @@ QByteArray Base64Setting(const SettingsStore& settings, const std::string& key)
 
 QByteArray WindowSettings::Geometry() const
 {
-    return Base64Setting(m_settings, kGeometry);
+    return Base64Setting(m_settings, settings::kWindowGeometry);
 }
 
 QByteArray WindowSettings::Splitter() const
 {
-    return Base64Setting(m_settings, kSplitter);
+    return Base64Setting(m_settings, settings::kWindowSplitter);
 }
 
 std::optional<WindowSettings::ColumnWidths> WindowSettings::ReadingColumns() const
 {
-    return ParseColumns(m_settings.GetProfileString(kSection, kReadingColumns, std::string()));
+    return ParseColumns(m_settings.Read(settings::kReadingColumns));
 }
 
 void WindowSettings::Save(const QByteArray& geometry, const ColumnWidths& columns, const QByteArray& splitter)
 {
-    m_settings.WriteProfileString(kSection, kGeometry, geometry.toBase64().toStdString());
-    m_settings.WriteProfileString(kSection, kSplitter, splitter.toBase64().toStdString());
+    m_settings.Write(settings::kWindowGeometry, geometry.toBase64().toStdString());
+    m_settings.Write(settings::kWindowSplitter, splitter.toBase64().toStdString());
     QStringList widths;
     for (const int width : columns) {
         widths << QString::number(width);
     }
-    m_settings.WriteProfileString(kSection, kReadingColumns, widths.join(QLatin1Char(',')).toStdString());
+    m_settings.Write(settings::kReadingColumns, widths.join(QLatin1Char(',')).toStdString());
 }
 
 std::optional<WindowSettings::ColumnWidths> WindowSettings::ParseColumns(const std::string& text)

@@ -23,11 +23,6 @@ public:
     static constexpr int kMinColumnWidth = 40;
     static constexpr int kMaxColumnWidth = 2000;
 
-    static inline const std::string kSection = "Window";
-    static inline const std::string kGeometry = "Geometry";
-    static inline const std::string kReadingColumns = "ReadingColumns";
-    static inline const std::string kSplitter = "Splitter";
-
     explicit WindowSettings(SettingsStore& settings) : m_settings(settings) {}
 
     // Empty when none is stored or it is not base64.

@@ -18,8 +18,8 @@ namespace tessaprint::history {
 
 namespace {
 
-constexpr const char* kPasswordAdvice =
-    "put the password in a password file (setting \"History\"/\"PasswordFile\") or in ~/.pgpass";
+const std::string kPasswordAdvice = "put the password in a password file (setting " +
+                                    settings::QuotedName(settings::kHistoryPasswordFile) + ") or in ~/.pgpass";
 
 Error BadSetting(const std::string& what)
 {
@@ -175,7 +175,7 @@ Result<HistoryDatabase> ParsePostgresUrl(const std::string& value, std::size_t a
         const std::string& pair = written[i];
         const std::string key = pair.substr(0, pair.find('='));
         if (key == "password") {
-            return BadSetting("the address holds a password; " + std::string(kPasswordAdvice));
+            return BadSetting("the address holds a password; " + kPasswordAdvice);
         }
         if (key != "host") {
             return BadSetting("the option \"" + key + "\" is not taken (only ?host=/socket/folder is)");
@@ -283,12 +283,11 @@ std::string HistoryDataFolder()
 
 Result<HistoryDatabase> HistoryDatabaseFromSettings(const SettingsStore& settings)
 {
-    Result<HistoryDatabase> db =
-        ParseHistoryDatabase(settings.GetProfileString("History", "Database", ""), HistoryDataFolder());
+    Result<HistoryDatabase> db = ParseHistoryDatabase(settings.Read(settings::kHistoryDatabase), HistoryDataFolder());
     if (!db || db.value().engine != HistoryDatabase::Engine::Postgres) {
         return db;
     }
-    const std::string passwordFile = settings.GetProfileString("History", "PasswordFile", "");
+    const std::string passwordFile = settings.Read(settings::kHistoryPasswordFile);
     if (!passwordFile.empty()) {
         Result<std::string> password = ReadPasswordFile(passwordFile);
         if (!password) {

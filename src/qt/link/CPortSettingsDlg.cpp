@@ -100,7 +100,7 @@ CPortSettingsDlg::CPortSettingsDlg(SettingsStore& settings, SerialPortList& port
 
     for (int n = 1; n <= static_cast<int>(m_devices.size()); ++n) {
         m_devices[n - 1]->setEditText(QString::fromStdString(
-            m_settings.GetProfileString(settings::kSerial, QtSerialDriver::DeviceKey(n), std::string())));
+            m_settings.GetProfileString(std::string(settings::kSerial), settings::PortDeviceKey(n), std::string())));
     }
     ShowPorts();
     connect(&m_ports, &SerialPortList::changed, this, &CPortSettingsDlg::ShowPorts);
@@ -157,7 +157,7 @@ void CPortSettingsDlg::ShowPresence(int n)
 void CPortSettingsDlg::OnOK()
 {
     for (int n = 1; n <= static_cast<int>(m_devices.size()); ++n) {
-        m_settings.WriteProfileString(settings::kSerial, QtSerialDriver::DeviceKey(n),
+        m_settings.WriteProfileString(std::string(settings::kSerial), settings::PortDeviceKey(n),
                                       m_devices[n - 1]->currentText().trimmed().toStdString());
     }
     QDialog::accept();

@@ -29,16 +29,11 @@ QtSerialDriver::PortNameResolver QtSerialDriver::SettingsResolver(const Settings
         return QStringLiteral("COM%1").arg(n);
 #else
         // An empty value is the default too: the Port Settings dialog stores an empty entry as empty.
-        const std::string device =
-            settings.GetProfileString(tessaprint::settings::kSerial, DeviceKey(n), std::string());
+        const std::string device = settings.GetProfileString(std::string(tessaprint::settings::kSerial),
+                                                             tessaprint::settings::PortDeviceKey(n), std::string());
         return device.empty() ? DefaultDevice(n) : QString::fromStdString(device);
 #endif
     };
-}
-
-std::string QtSerialDriver::DeviceKey(int n)
-{
-    return "COM" + std::to_string(n) + "Device";
 }
 
 QString QtSerialDriver::DefaultDevice(int n)

@@ -41,8 +41,7 @@ public:
     // (default /dev/ttyUSB<n-1>, also for an empty value); on Windows it is
     // simply "COMn". The settings must outlive the resolver.
     static PortNameResolver SettingsResolver(const SettingsStore& settings);
-    // "COMnDevice" and /dev/ttyUSB<n-1>, for n from 1 to 10.
-    static std::string DeviceKey(int n);
+    // /dev/ttyUSB<n-1>, for n from 1 to 10.
     static QString DefaultDevice(int n);
 
     QString PortName() const { return m_port.portName(); }
