@@ -139,12 +139,27 @@ BENCHMARK(BM_RecordFiftyRecordCapture)
     ->ArgName("postgres")
     ->Unit(benchmark::kMillisecond);
 
+// The filled histories, kept from the first benchmark that needs one until
+// main closes them: their connections must go while Qt SQL's connection list
+// and the application still exist, not among the statics at exit.
+std::map<Engine, std::pair<std::unique_ptr<BenchDatabase>, std::unique_ptr<SqlHistoryStore>>>& FilledHistories()
+{
+    static std::map<Engine, std::pair<std::unique_ptr<BenchDatabase>, std::unique_ptr<SqlHistoryStore>>> filled;
+    return filled;
+}
+
+// Each store goes before its database (the pair's later member first): a
+// PostgreSQL database is dropped once nothing is connected to it.
+void CloseFilledHistories()
+{
+    FilledHistories().clear();
+}
+
 // 2,000 captures of the 50-record printout with their IDs renamed: 20,000
 // IDs of 5 visits each, 100,000 records, 1.1 million readings. Filled once.
 SqlHistoryStore* FilledStore(Engine engine, benchmark::State& state)
 {
-    static std::map<Engine, std::pair<std::unique_ptr<BenchDatabase>, std::unique_ptr<SqlHistoryStore>>> filled;
-    auto& [database, store] = filled[engine];
+    auto& [database, store] = FilledHistories()[engine];
     if (store) {
         return store.get();
     }
@@ -247,6 +262,7 @@ int main(int argc, char** argv)
     QCoreApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
+    tessaprint::CloseFilledHistories();
     benchmark::Shutdown();
     return 0;
 }

@@ -21,6 +21,7 @@
 #include <QComboBox>
 #include <QCompleter>
 #include <QDateTime>
+#include <QDateTimeAxis>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
@@ -573,8 +574,17 @@ TEST_F(HistoryDialogTest, TheChartDrawsTheChosenTestsNumbersByDateWithItsUnit)
         return static_cast<qreal>(QDateTime(QDate(year, 3, 14), QTime(hour, minute)).toMSecsSinceEpoch());
     };
 
+    const auto timeAxis = [&] {
+        return qobject_cast<QDateTimeAxis*>(chartView->chart()->axes(Qt::Horizontal).value(0));
+    };
+
     table->setCurrentCell(RowOf(table, "Ground Resistance"), 2);
     EXPECT_EQ(points(), (QList<QPointF>{{day(2013, 9, 0), 0.09}, {day(2014, 9, 30), 0.2}, {day(2015, 10, 0), 0.21}}));
+    // The time axis runs from the first test to the last, a day either side, its labels with the year.
+    ASSERT_NE(timeAxis(), nullptr);
+    EXPECT_EQ(timeAxis()->min(), QDateTime(QDate(2013, 3, 13), QTime(9, 0)));
+    EXPECT_EQ(timeAxis()->max(), QDateTime(QDate(2015, 3, 15), QTime(10, 0)));
+    EXPECT_EQ(timeAxis()->format(), "MM/dd/yyyy");
     const auto axes = chartView->chart()->axes(Qt::Vertical);
     ASSERT_EQ(axes.size(), 1);
     EXPECT_EQ(axes[0]->titleText(), "Ohms");
@@ -591,6 +601,18 @@ TEST_F(HistoryDialogTest, TheChartDrawsTheChosenTestsNumbersByDateWithItsUnit)
     EXPECT_TRUE(points().isEmpty());
     EXPECT_EQ(In<QLabel>(dialog, ControlId::History::ChartNote)->text(),
               "Left out, without a number: 03/14/2014 (\"PASS\").");
+
+    // An ID tested once: a label in the middle of the axis names its day, not only the days either side.
+    QSignalSpy shown(dialog, &CHistoryDlg::recordsShown);
+    dialog->ShowId("BIO-7000");
+    ASSERT_TRUE(shown.wait(kWaitMs));
+    table->setCurrentCell(RowOf(table, "Line Voltage"), 2);
+    const QDateTime tested(QDate(2015, 1, 2), QTime(10, 0));
+    ASSERT_EQ(points(), (QList<QPointF>{{static_cast<qreal>(tested.toMSecsSinceEpoch()), 120}}));
+    ASSERT_NE(timeAxis(), nullptr);
+    EXPECT_EQ(timeAxis()->min(), tested.addDays(-1));
+    EXPECT_EQ(timeAxis()->max(), tested.addDays(1));
+    EXPECT_EQ(timeAxis()->tickCount(), 3);
 }
 
 TEST_F(HistoryDialogTest, ASharpChangeReadsInALightAndADarkPaletteAndTheChartFollowsThePalette)

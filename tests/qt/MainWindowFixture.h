@@ -44,6 +44,10 @@ inline const std::string kPrintout = "QUELLMAX TEST RESULTS\r\n"
 
 class MainWindowFixture : public ::testing::Test {
 protected:
+    // The application ends before a derived fixture's members go: its history
+    // thread finishes the jobs still queued, in a store the test may own.
+    void TearDown() override { app.reset(); }
+
     // Starts the application with the settings as the test left them.
     void Start()
     {

@@ -485,7 +485,9 @@ void CHistoryDlg::ShowChart(int row)
         const double margin = high > low ? (high - low) * 0.1 : std::max(std::abs(high) * 0.1, 1.0);
         y->setRange(low - margin, high + margin);
         x->setRange(first.addDays(-1), last.addDays(1));
-        x->setTickCount(std::clamp(static_cast<int>(series->count()) + 1, 2, 6));
+        // At least three labels: one test's own day is then the middle one,
+        // not left between the days either side.
+        x->setTickCount(std::clamp(static_cast<int>(series->count()) + 1, 3, 6));
     }
     QStringList notes;
     if (!compared.isEmpty()) {
