@@ -17,7 +17,6 @@ packages=(
     libzip-dev                           # .docx packages
     libgtest-dev libgmock-dev            # unit tests
     libbenchmark-dev                     # benchmark program
-    clang-format                         # the code layout check
 )
 
 if [ "${1:-}" = "--tests" ]; then
@@ -30,24 +29,54 @@ if [ "${1:-}" = "--tests" ]; then
                xvfb openbox x11-utils    # the main window under a real X server and window manager
                postgresql                # scripts/with-postgres.sh: a throwaway server for the history's tests
                locales                   # de_DE.UTF-8: the number tests under a decimal comma
-               clang libclang-rt-14-dev) # the fuzz targets (libFuzzer)
+               clang)                    # the fuzz targets (libFuzzer; its runtime below)
 fi
-
-missing=()
-for package in "${packages[@]}"; do
-    if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed"; then
-        missing+=("$package")
-    fi
-done
 
 sudo=""
 if [ "$(id -u)" -ne 0 ]; then
     sudo="sudo"
 fi
-if [ ${#missing[@]} -gt 0 ]; then
-    echo "Installing: ${missing[*]}"
+updated=""
+installed() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q "install ok installed"; }
+# Whether the system's archive has a package; the package lists are read afresh once when it seems not to.
+available() {
+    apt-cache show "$1" >/dev/null 2>&1 && return 0
+    [ -n "$updated" ] && return 1
     $sudo apt-get update -qq
-    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+    updated=1
+    apt-cache show "$1" >/dev/null 2>&1
+}
+install_missing() {
+    local missing=() package
+    for package in "$@"; do
+        installed "$package" || missing+=("$package")
+    done
+    if [ ${#missing[@]} -gt 0 ]; then
+        echo "Installing: ${missing[*]}"
+        [ -n "$updated" ] || $sudo apt-get update -qq
+        updated=1
+        DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+    fi
+}
+
+# The code layout is clang-format 14's (scripts/clang-format-pinned.sh); where the system has no
+# clang-format-14, the format check is skipped and says so.
+if ! installed clang-format-14 && available clang-format-14; then
+    packages+=(clang-format-14)
+fi
+install_missing "${packages[@]}"
+
+# The fuzz targets link clang's own libFuzzer and sanitizer runtime, of the very version of the
+# clang found: libclang-rt-N-dev where the system splits it out (else clang-N brings it).
+if [ "${1:-}" = "--tests" ]; then
+    clang_major=$(clang --version | sed -n 's/.*clang version \([0-9][0-9]*\)\..*/\1/p' | head -n1)
+    if [ -z "$clang_major" ]; then
+        echo "Cannot tell the version of clang from: $(clang --version | head -n1)" >&2
+        exit 1
+    fi
+    if installed "libclang-rt-$clang_major-dev" || available "libclang-rt-$clang_major-dev"; then
+        install_missing "libclang-rt-$clang_major-dev"
+    fi
 fi
 
 # A locale that writes 0,5 for 0.5: the tests of every number the instrument

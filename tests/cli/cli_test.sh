@@ -10,6 +10,7 @@ WINDOW=${4:-}
 work=$(mktemp -d)
 sims=()
 failures=0
+skipped=0 # a check left out for a missing tool: reported as skipped (77) when nothing failed
 trap 'for p in "${sims[@]}"; do kill "$p" 2>/dev/null; done; rm -rf "$work"' EXIT
 
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
@@ -188,6 +189,7 @@ if command -v soffice >/dev/null && command -v pdftotext >/dev/null; then
     fi
 else
     echo "SKIP: soffice or pdftotext is not installed; datasheet --pdf not converted"
+    skipped=1
 fi
 # Without the office program the document stays, and the reason is said.
 expect 1 'PDF copy of 10234-.*\.docx failed: --office is "/nonexistent", which is not a program' -- \
@@ -282,21 +284,6 @@ for command in parse capture datasheet workorder; do
     grep -q -- "--" "$work/help" || fail "$command --help lists no options"
 done
 
-# An output that cannot be written leaves the earlier file as it was.
-printf 'the earlier capture\r\n' >"$work/keep.txt"
-mkdir -p "$work/ro"
-printf 'old\r\n' >"$work/ro/c.txt"
-if mount -t tmpfs -o size=12k tmpfs "$work/ro" 2>/dev/null; then
-    printf 'old\r\n' >"$work/ro/c.txt"
-    head -c 9000 /dev/zero >"$work/ro/filler" 2>/dev/null
-    expect 1 "cannot write $work/ro/c.txt" -- "$CLI" capture --device sim --kind quellmax --capture-out "$work/ro/c.txt"
-    [ "$(cat "$work/ro/c.txt")" = $'old\r' ] || fail "a full disk damaged the earlier capture file"
-    [ -z "$(ls -A "$work/ro" | grep -v -e '^c.txt$' -e '^filler$')" ] || fail "a temporary file was left on the full disk"
-    umount "$work/ro"
-else
-    echo "cli: no tmpfs here (not allowed to mount); the full-disk check is left to the unit tests"
-fi
-
 # Twenty data sheets for the same ID at once: twenty files, none replaced.
 mkdir -p "$work/parallel"
 printf 'EquipmentID: SAME\r\n1.Case Leakage 1 uA\r\n' >"$work/same.txt"
@@ -312,5 +299,6 @@ for p in "${pids[@]}"; do wait "$p" || fail "a parallel datasheet failed"; done
 
 if [ "$failures" -eq 0 ]; then
     echo "cli: all checks passed"
+    [ "$skipped" -eq 0 ] || exit 77
 fi
 exit $((failures > 0))

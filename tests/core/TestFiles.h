@@ -11,6 +11,12 @@
 #include <string>
 #include <vector>
 
+#ifdef __linux__
+#include <linux/capability.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+#endif
+
 namespace tessaprint::test {
 
 namespace fs = std::filesystem;
@@ -48,6 +54,41 @@ public:
 
 private:
     fs::path m_path;
+};
+
+// While it lives, the permissions of files and folders hold for this thread
+// even when it runs as root (as CI does): root's override of them is set
+// aside and given back afterwards. Elsewhere than on Linux it does nothing.
+class FilePermissionsHold {
+public:
+    FilePermissionsHold()
+    {
+#ifdef __linux__
+        if (::syscall(SYS_capget, &m_header, m_saved) != 0) {
+            return;
+        }
+        __user_cap_data_struct lowered[2] = {m_saved[0], m_saved[1]};
+        lowered[0].effective &= ~((1u << CAP_DAC_OVERRIDE) | (1u << CAP_DAC_READ_SEARCH));
+        m_lowered = ::syscall(SYS_capset, &m_header, lowered) == 0;
+#endif
+    }
+    ~FilePermissionsHold()
+    {
+#ifdef __linux__
+        if (m_lowered) {
+            ::syscall(SYS_capset, &m_header, m_saved);
+        }
+#endif
+    }
+    FilePermissionsHold(const FilePermissionsHold&) = delete;
+    FilePermissionsHold& operator=(const FilePermissionsHold&) = delete;
+
+private:
+#ifdef __linux__
+    __user_cap_header_struct m_header{_LINUX_CAPABILITY_VERSION_3, 0};
+    __user_cap_data_struct m_saved[2]{};
+    bool m_lowered = false;
+#endif
 };
 
 inline std::string ReadFile(const fs::path& path)

@@ -164,7 +164,7 @@ TEST(MessageDialogTest, AConfirmWithCancelAsDefaultTakesOnlyADeliberateOk)
               kIdOk);
     // Shortcuts reach only an active window.
     EXPECT_EQ(run([](CConfirm& d) {
-                  QApplication::setActiveWindow(&d);
+                  d.activateWindow();
                   EXPECT_TRUE(QTest::qWaitForWindowActive(&d));
                   QTest::keyClick(&d, Qt::Key_O, Qt::AltModifier);
               }),

@@ -1,8 +1,8 @@
 // GUI tests run without a display and never touch the user's own files.
 #include "../core/EnvironmentLocale.h"
+#include "../core/OwnHome.h"
 
 #include <QApplication>
-#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -19,9 +19,7 @@ int main(int argc, char** argv)
     }
 #endif
     // The frame creates the reports folder below HOME; settings go to a temporary place too.
-    QTemporaryDir home;
-    qputenv("HOME", home.path().toUtf8());
-    qputenv("XDG_CONFIG_HOME", (home.path() + "/config").toUtf8());
+    const tessaprint::test::OwnHome home;
     // QApplication takes the environment's locale itself; a run under one this machine lacks proves nothing.
     if (!tessaprint::test::TakeEnvironmentLocale()) {
         return tessaprint::test::kSkipped;

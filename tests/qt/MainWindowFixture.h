@@ -65,7 +65,7 @@ protected:
     void ShowAndActivate()
     {
         app->frame()->show();
-        QApplication::setActiveWindow(app->frame());
+        app->frame()->activateWindow();
         ASSERT_TRUE(QTest::qWaitForWindowActive(app->frame()));
     }
 

@@ -1,5 +1,6 @@
 // The Qt SerialPort driver against tessaprint-sim on a pseudo-terminal: the
 // bytes cross a real terminal device, paced at the line speed.
+#include "../core/OwnHome.h"
 #include "app/QtSettingsStore.h"
 #include "link/InstrumentCommands.h"
 #include "link/QtSerialDriver.h"
@@ -290,9 +291,7 @@ TEST(QtSerialDriverTest, PortsAreNamedFromTheSettingsWithTheUsbDeviceAsDefault)
 int main(int argc, char** argv)
 {
     // Nothing a test writes may land in the user's own settings.
-    QTemporaryDir home;
-    qputenv("HOME", home.path().toUtf8());
-    qputenv("XDG_CONFIG_HOME", (home.path() + "/config").toUtf8());
+    const tessaprint::test::OwnHome home;
     QCoreApplication app(argc, argv);
     QCoreApplication::setOrganizationName(QStringLiteral("Zelmor"));
     QCoreApplication::setApplicationName(QStringLiteral("Tessaprint"));

@@ -253,7 +253,7 @@ TEST(WorkOrderMessageTest, AMessageFromTheWorkOrderWindowIsItsOwn)
     app.controller()->SetDocumentOpener([](const std::string&) { return false; }); // a message says where it is
     app.OnWorkOrder();
     CWorkOrder1* window = app.workOrder();
-    QApplication::setActiveWindow(window);
+    window->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(window));
 
     QWidget* owner = nullptr;
