@@ -6,8 +6,8 @@
 #include "../core/MemoryHistoryStore.h"
 #include "MainWindowFixture.h"
 
-#include "history/CHistoryDlg.h"
 #include "docs/COptionsDirectory.h"
+#include "history/CHistoryDlg.h"
 #include "workorder/CWorkOrder1.h"
 
 #include <QAction>

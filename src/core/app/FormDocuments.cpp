@@ -17,10 +17,9 @@ FormDocuments::FormDocuments(FormView& view, SettingsStore& settings, Prompts& p
 
 void FormDocuments::ReadSettings()
 {
-    m_reportsFolder = HasOwnReportsFolder() ? m_ownReportsFolder
-                                            : m_settings.Read(settings::kReports, DefaultReportsFolder());
-    m_word2007 =
-        m_settings.Read(settings::kWord2007) == "0" ? 0 : 1;
+    m_reportsFolder =
+        HasOwnReportsFolder() ? m_ownReportsFolder : m_settings.Read(settings::kReports, DefaultReportsFolder());
+    m_word2007 = m_settings.Read(settings::kWord2007) == "0" ? 0 : 1;
 }
 
 void FormDocuments::OnDataSheet()
