@@ -50,8 +50,6 @@ public:
     Result<std::vector<std::string>> RecentIds(int limit) override;
 
     const HistoryDatabase& where() const { return m_where; }
-    // The connection's name in QSqlDatabase (tests inspect the tables through it).
-    const QString& connectionName() const { return m_connectionName; }
 
 private:
     explicit SqlHistoryStore(HistoryDatabase where);
