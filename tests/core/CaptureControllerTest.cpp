@@ -1,6 +1,7 @@
 // The main form's logic without a window: a scripted driver, the form kept
 // in vectors, scripted answers and a manual clock.
 #include "FakeFormView.h"
+#include "SamplePrintout.h"
 #include "ScriptedDriver.h"
 #include "ScriptedPrompts.h"
 
@@ -13,13 +14,7 @@
 namespace tessaprint {
 namespace {
 
-const std::string kPrintout = "QUELLMAX TEST RESULTS\r\n"
-                              "EquipmentID: 10234\r\n"
-                              "Date: 03/14/2015\r\n"
-                              "1.Case Leakage 0.1 uA\r\n"
-                              "2.Ground Resistance 0.123 Ohms\r\n"
-                              "EquipmentID: BIO-5521\r\n"
-                              "1.Line Voltage 119.8 V\r\n";
+using test::kPrintout;
 
 // Answers every lookup at once with the records it was given.
 class AnsweringHistory : public HistorySink {

@@ -3,6 +3,7 @@
 // The main window with a scripted driver behind it, scripted answers to its
 // questions, a manual clock and serial ports the test plugs in; controls are
 // found by their ids.
+#include "../core/SamplePrintout.h"
 #include "../core/ScriptedDriver.h"
 #include "../core/ScriptedPrompts.h"
 
@@ -33,14 +34,6 @@ inline void PrintTo(const QString& text, std::ostream* out)
 }
 
 namespace tessaprint::test {
-
-inline const std::string kPrintout = "QUELLMAX TEST RESULTS\r\n"
-                                     "EquipmentID: 10234\r\n"
-                                     "Date: 03/14/2015\r\n"
-                                     "1.Case Leakage 0.1 uA\r\n"
-                                     "2.Ground Resistance 0.123 Ohms\r\n"
-                                     "EquipmentID: BIO-5521\r\n"
-                                     "1.Line Voltage 119.8 V\r\n";
 
 class MainWindowFixture : public ::testing::Test {
 protected:
