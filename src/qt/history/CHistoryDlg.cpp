@@ -240,6 +240,20 @@ void CHistoryDlg::showEvent(QShowEvent* event)
     AskForRecentIds();
 }
 
+std::optional<QStringList> CHistoryDlg::IdsOrSayWhy(const Result<std::vector<std::string>>& ids)
+{
+    if (!ids) {
+        m_status->setText(
+            QStringLiteral("The history could not be read: %1").arg(QString::fromStdString(ids.error().message)));
+        return std::nullopt;
+    }
+    QStringList list;
+    for (const std::string& id : ids.value()) {
+        list << QString::fromStdString(id);
+    }
+    return list;
+}
+
 void CHistoryDlg::AskForRecentIds()
 {
     const int asked = ++m_recentAsked;
@@ -248,26 +262,21 @@ void CHistoryDlg::AskForRecentIds()
         if (!self || asked != self->m_recentAsked) {
             return;
         }
-        if (!ids) {
-            self->m_status->setText(
-                QStringLiteral("The history could not be read: %1").arg(QString::fromStdString(ids.error().message)));
+        const std::optional<QStringList> list = self->IdsOrSayWhy(ids);
+        if (!list) {
             return;
-        }
-        QStringList list;
-        for (const std::string& id : ids.value()) {
-            list << QString::fromStdString(id);
         }
         QStringList shown;
         for (int i = 0; i < self->m_recent->count(); ++i) {
             shown << self->m_recent->item(i)->text();
         }
         // The same list again is left as it stands, under the mouse and the keyboard.
-        if (list == shown) {
+        if (*list == shown) {
             return;
         }
         const QString current = self->m_recent->currentItem() ? self->m_recent->currentItem()->text() : QString();
         self->m_recent->clear();
-        self->m_recent->addItems(list);
+        self->m_recent->addItems(*list);
         if (const auto found = self->m_recent->findItems(current, Qt::MatchExactly);
             !current.isEmpty() && !found.isEmpty()) {
             self->m_recent->setCurrentItem(found.first());
@@ -290,16 +299,11 @@ void CHistoryDlg::AskForIds(const QString& prefix)
         if (!self || asked != self->m_idsAsked) {
             return;
         }
-        if (!ids) {
-            self->m_status->setText(
-                QStringLiteral("The history could not be read: %1").arg(QString::fromStdString(ids.error().message)));
+        const std::optional<QStringList> list = self->IdsOrSayWhy(ids);
+        if (!list) {
             return;
         }
-        QStringList list;
-        for (const std::string& id : ids.value()) {
-            list << QString::fromStdString(id);
-        }
-        self->m_idModel->setStringList(list);
+        self->m_idModel->setStringList(*list);
         if (self->m_id->hasFocus() && !self->m_id->text().isEmpty()) {
             self->m_completer->complete();
         }

@@ -4,7 +4,11 @@
 
 #include <QDialog>
 
+#include <QStringList>
+
 #include <functional>
+#include <optional>
+#include <string>
 #include <vector>
 
 class QChartView;
@@ -56,6 +60,8 @@ private:
     void AskForIds(const QString& prefix);
     // Fills the Recent list; asked whenever the window is shown and whenever the ID box is emptied.
     void AskForRecentIds();
+    // The IDs of an answer, or nothing with the reason in the status line.
+    std::optional<QStringList> IdsOrSayWhy(const Result<std::vector<std::string>>& ids);
     void OnRecentChosen(QListWidgetItem* item);
     void ShowRecords(const std::vector<history::HistoryRecord>& records);
     void ShowChart(int row);
