@@ -16,6 +16,7 @@
 #include "util/Prompts.h"
 #include "util/Result.h"
 #include "util/SettingsStore.h"
+#include "verdict/VerdictEngine.h"
 
 #include <functional>
 #include <memory>
@@ -142,6 +143,11 @@ public:
     // After a lost port: whether the program still waits for its adapter.
     bool IsWaitingForAdapter() const { return m_replug.IsWatching(); }
 
+    // Verdicts: the engine that judges the readings shown, the documents,
+    // the CSV export and the history; nullptr (the default): verdicts off.
+    void SetVerdictEngine(std::shared_ptr<const verdict::VerdictEngine> engine) { m_verdicts = std::move(engine); }
+    const verdict::VerdictEngine* verdictEngine() const { return m_verdicts.get(); }
+
     ResultsTable& table() { return m_table; }
     const ResultsTable& table() const { return m_table; }
 
@@ -209,6 +215,7 @@ private:
     // after a clear and for lines opened from a file.
     std::string m_captureId;
     std::function<void(InstrumentKind)> m_kindChanged;
+    std::shared_ptr<const verdict::VerdictEngine> m_verdicts;
 };
 
 } // namespace tessaprint

@@ -6,6 +6,7 @@
 #include "results/ResultsTable.h"
 #include "results/ResultsViews.h"
 #include "util/Clock.h"
+#include "verdict/VerdictEngine.h"
 
 #include <optional>
 #include <string>
@@ -88,6 +89,9 @@ struct DataSheetRequest {
     std::string selectorItemText;
     std::string reportsFolder;
     int word2007 = 1;
+    // Verdicts on: the verdict of each row (in row order). Empty: verdicts
+    // off, and the document is exactly what it has always been.
+    std::optional<verdict::RecordVerdict> verdict;
 };
 
 // A test record written: where, and of which kind.

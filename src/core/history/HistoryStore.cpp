@@ -196,7 +196,12 @@ void AddReading(HistoryRecord& record, std::string value)
 {
     SplitReadingResult split = ResultsTable::SplitReading(value);
     const int item = static_cast<int>(record.readings.size()) + 1;
-    record.readings.push_back({item, std::move(value), std::move(split.testName), std::move(split.reading)});
+    HistoryReading reading;
+    reading.item = item;
+    reading.value = std::move(value);
+    reading.test = std::move(split.testName);
+    reading.reading = std::move(split.reading);
+    record.readings.push_back(std::move(reading));
 }
 
 } // namespace

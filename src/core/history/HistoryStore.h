@@ -26,6 +26,12 @@ struct HistoryReading {
     std::string value; // the text after the item's full stop, as printed
     std::string test;  // ResultsTable::SplitReading
     std::string reading;
+    // The verdict it got when it was recorded with verdicts on, never
+    // rewritten later: a word of OutcomeWord, the limit and the rule's id.
+    // All empty: recorded without verdicts.
+    std::string verdict{};
+    std::string limit{};
+    std::string rule{};
 };
 
 // One equipment ID's record of one capture.
@@ -35,6 +41,10 @@ struct HistoryRecord {
     std::optional<std::string> testDay; // "2015-03-14" when testDate reads as M/D/Y
     int position = 0;                   // the record's place in its capture, from 0
     std::vector<HistoryReading> readings;
+    // The profile that judged the readings when they were recorded; empty
+    // when recorded without verdicts.
+    std::string verdictProfile;
+    std::string verdictProfileVersion;
     // Filled when read back from a store: which capture it came from.
     std::string capturedAt; // ISO 8601 local time
     std::string kind;       // "Quellmax", "Kappa 5100", "PTRX" or ""

@@ -97,7 +97,7 @@ std::string CsvField(std::string_view text)
 }
 
 CsvCounts WriteResultsCsv(std::ostream& out, const ResultsTable& table, const EquipmentIdSelector& selector,
-                          const CsvSource& source)
+                          const CsvSource& source, [[maybe_unused]] const CsvVerdicts* verdicts)
 {
     // The mark tells spreadsheet programs the text is UTF-8 (µ, Ω); CR LF ends every row.
     out << "\xEF\xBB\xBF" << kCsvHeader << "\r\n";

@@ -3,6 +3,7 @@
 #include "results/ResultsTable.h"
 #include "results/ResultsViews.h"
 #include "text/IsoLocalTime.h"
+#include "verdict/VerdictEngine.h"
 
 #include <ctime>
 #include <ostream>
@@ -42,7 +43,13 @@ struct CsvCounts {
 // each as the Item/Test/Reading list shows them (value rows with nothing
 // after the item's full stop too): a byte-order mark, the header, CR LF after
 // every row. A record that two selector items stand for is written once.
+// With verdicts, each row gets the columns limit,verdict after the others
+// (the header too); the other columns stay as they are.
+struct CsvVerdicts {
+    const verdict::VerdictEngine& engine;
+    InstrumentKind kind;
+};
 CsvCounts WriteResultsCsv(std::ostream& out, const ResultsTable& table, const EquipmentIdSelector& selector,
-                          const CsvSource& source);
+                          const CsvSource& source, const CsvVerdicts* verdicts = nullptr);
 
 } // namespace tessaprint

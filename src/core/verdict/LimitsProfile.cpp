@@ -1,0 +1,1 @@
+#include "verdict/LimitsProfile.h"

@@ -1,0 +1,1 @@
+#include "verdict/VerdictSources.h"
