@@ -77,6 +77,8 @@ class LimitsLibrary {
 public:
     // The shipped profiles only.
     static LimitsLibrary Shipped();
+    // Profiles made elsewhere (tests, a caller's own); `defaultName` must be one of them.
+    static LimitsLibrary FromProfiles(std::vector<Profile> profiles, std::string defaultName);
     // The shipped profiles and a user file; `userFile` empty: shipped only.
     static Result<LimitsLibrary> Load(const std::string& userFile);
 
