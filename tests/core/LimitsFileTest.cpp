@@ -54,7 +54,6 @@ TEST(LimitsFileTest, ReadsEveryKeyOfARule)
     EXPECT_EQ(profile.name, "dept");
     EXPECT_EQ(profile.version, "2024-2");
     EXPECT_EQ(profile.description, "ours");
-    EXPECT_EQ(profile.base, "nfpa99");
     ASSERT_EQ(profile.rules.size(), 4u);
     const Rule& a = profile.rules[0];
     EXPECT_EQ(a.kind, InstrumentKind::Kappa5100);
@@ -216,7 +215,6 @@ TEST(ShippedProfileTest, BothLoadWithTheSameRuleIdsAndAShippedFileLoadsAsAUserFi
         ASSERT_TRUE(profile) << profile.error().message;
         EXPECT_EQ(profile.value().name, name);
         EXPECT_FALSE(profile.value().version.empty());
-        EXPECT_TRUE(profile.value().base.empty());
         std::set<std::string> names;
         for (const Rule& rule : profile.value().rules) {
             names.insert(rule.id);

@@ -148,7 +148,8 @@ public:
         }
     }
 
-    Profile Read()
+    // `base`: the shipped profile a user file names, or empty.
+    Profile Read(std::string& base)
     {
         Json::Value root;
         Parse(root);
@@ -161,12 +162,11 @@ public:
         profile.version = RequiredText(root, "version", "a limits file without a version");
         profile.description = OptionalText(root, "description");
         if (root.isMember("base")) {
-            profile.base = RequiredText(root, "base", "an empty base");
+            base = RequiredText(root, "base", "an empty base");
             const std::vector<std::string> shipped = ShippedProfileNames();
-            if (std::find(shipped.begin(), shipped.end(), profile.base) == shipped.end()) {
-                throw LimitsFault{LineOf(std::as_const(root)["base"]), "base " + Quoted(profile.base) +
-                                                                           " is not a shipped profile (" +
-                                                                           NameList(shipped) + ")"};
+            if (std::find(shipped.begin(), shipped.end(), base) == shipped.end()) {
+                throw LimitsFault{LineOf(std::as_const(root)["base"]),
+                                  "base " + Quoted(base) + " is not a shipped profile (" + NameList(shipped) + ")"};
             }
         }
         const Json::Value& rules = std::as_const(root)["rules"];
@@ -468,19 +468,25 @@ private:
     std::vector<std::size_t> m_lineStarts{0};
 };
 
-} // namespace
-
-Result<Profile> ReadLimitsText(std::string_view json, std::string_view fileName)
+Result<Profile> ReadLimits(std::string_view json, std::string_view fileName, std::string& base)
 {
     constexpr std::string_view kBom = "\xEF\xBB\xBF";
     if (json.substr(0, kBom.size()) == kBom) {
         json.remove_prefix(kBom.size());
     }
     try {
-        return LimitsReader(json).Read();
+        return LimitsReader(json).Read(base);
     } catch (const LimitsFault& fault) {
         return Error{kErrorFail, std::string(fileName) + ":" + std::to_string(fault.line) + ": " + fault.what};
     }
+}
+
+} // namespace
+
+Result<Profile> ReadLimitsText(std::string_view json, std::string_view fileName)
+{
+    std::string base;
+    return ReadLimits(json, fileName, base);
 }
 
 Result<Profile> ReadLimitsFile(const std::string& path)
@@ -518,7 +524,12 @@ Result<Profile> ShippedProfile(std::string_view name)
     if (!text) {
         return text.error();
     }
-    return ReadLimitsText(text.value(), std::string(name) + ".json");
+    std::string base;
+    Result<Profile> profile = ReadLimits(text.value(), std::string(name) + ".json", base);
+    if (profile && !base.empty()) {
+        return Error{kErrorFail, std::string(name) + ".json: a shipped profile stands alone, without a base"};
+    }
+    return profile;
 }
 
 LimitsLibrary LimitsLibrary::Shipped()
@@ -540,11 +551,16 @@ Result<LimitsLibrary> LimitsLibrary::Load(const std::string& userFile)
     if (userFile.empty()) {
         return library;
     }
-    Result<Profile> user = ReadLimitsFile(userFile);
+    const Result<std::string> content = ReadWholeFile(userFile);
+    if (!content) {
+        return content.error();
+    }
+    std::string named;
+    Result<Profile> user = ReadLimits(content.value(), userFile, named);
     if (!user) {
         return user.error();
     }
-    const std::string baseName = user.value().base.empty() ? std::string(kDefaultProfile) : user.value().base;
+    const std::string baseName = named.empty() ? std::string(kDefaultProfile) : named;
     const Profile* base = library.Find(baseName);
     if (base == nullptr) {
         return Error{kErrorFail, userFile + ": base profile " + Quoted(baseName) + " is not built into the program"};
@@ -559,7 +575,6 @@ Result<LimitsLibrary> LimitsLibrary::Load(const std::string& userFile)
         }
     }
     Profile overlaid = Overlay(*base, user.value());
-    overlaid.base = baseName;
     library.m_defaultName = overlaid.name;
     // A user profile under a shipped name takes that name's place.
     const auto same = std::find_if(library.m_profiles.begin(), library.m_profiles.end(),

@@ -55,9 +55,6 @@ struct Profile {
     std::string name;
     std::string version;
     std::string description;
-    // A user file's: the shipped profile its rules overlay (empty: the
-    // default). A shipped profile has none.
-    std::string base;
     std::vector<Rule> rules;
 };
 
