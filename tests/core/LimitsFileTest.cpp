@@ -2,13 +2,17 @@
 // overlay of a user's rules on a shipped profile, and the shipped profiles.
 #include "TestFiles.h"
 
+#include "text/DecimalText.h"
 #include "verdict/LimitsProfile.h"
+#include "verdict/VerdictSources.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <fstream>
+#include <map>
 #include <set>
+#include <tuple>
 
 namespace tessaprint::verdict {
 namespace {
@@ -242,6 +246,174 @@ TEST(ShippedProfileTest, BothLoadWithTheSameRuleIdsAndAShippedFileLoadsAsAUserFi
     const Result<std::string> unknown = ShippedProfileText("nfpa70");
     ASSERT_FALSE(unknown);
     EXPECT_EQ(unknown.error().message, "unknown profile \"nfpa70\"; the profiles are iec62353, nfpa99");
+}
+
+// The reading as the instrument prints it for the rule's test, with `value`
+// in the rule's unit where the rule looks.
+std::string PrintedReading(const Rule& rule, const std::string& value)
+{
+    if (rule.test == "Defib") {
+        return value + " J 1754 V 35.1 A";
+    }
+    if (rule.test == "AED") {
+        return value + " J 1756 V 35.1 A Biphasic Truncated";
+    }
+    if (rule.test == "Cardio") {
+        return "200.2 J " + value + " ms NSR 1.0 mV";
+    }
+    if (rule.test == "Charge Time") {
+        return "200 J " + value + " s";
+    }
+    if (rule.test == "Pacer") {
+        return "70 PPM 20.0 ms " + value + " mA";
+    }
+    return value + (rule.unit == "Ohm" ? " Ohms" : " uA");
+}
+
+TEST(ShippedProfileTest, EveryRulePassesAtAndJustInsideItsBoundAndFailsJustOutside)
+{
+    // The figures of the standards, by rule id: the maximum in iec62353 and
+    // in nfpa99 (whose earth bound is "less than"); a tolerance as 3 J or
+    // 15 %, 5 mA or 10 %, the larger.
+    const std::map<std::string, std::pair<double, double>> maxima{
+        {"quellmax.ground-resistance.with-cord", {0.3, 0.5}},
+        {"quellmax.ground-resistance.without-cord", {0.2, 0.5}},
+        {"quellmax.case-leakage", {100, 100}},
+        {"quellmax.case-leakage-reverse-polarity", {100, 100}},
+        {"quellmax.case-leakage-open-ground", {500, 500}},
+        {"quellmax.case-leakage-open-neutral", {500, 500}},
+        {"quellmax.leads-leakage-to-ground.b-bf", {100, 100}},
+        {"quellmax.leads-leakage-to-ground.cf", {10, 10}},
+        {"quellmax.leads-leakage-reverse-polarity.b-bf", {100, 100}},
+        {"quellmax.leads-leakage-reverse-polarity.cf", {10, 10}},
+        {"quellmax.leads-leakage-lead-to-lead.b-bf", {100, 100}},
+        {"quellmax.leads-leakage-lead-to-lead.cf", {10, 10}},
+        {"quellmax.leads-leakage-open-ground.b-bf", {500, 500}},
+        {"quellmax.leads-leakage-open-ground.cf", {50, 50}},
+        {"quellmax.isolation-leakage.bf", {5000, 5000}},
+        {"quellmax.isolation-leakage.cf", {50, 50}},
+        {"quellmax.isolation-leakage-reverse-polarity.bf", {5000, 5000}},
+        {"quellmax.isolation-leakage-reverse-polarity.cf", {50, 50}},
+        {"quellmax.external-leakage-enclosure", {100, 100}},
+        {"quellmax.external-leakage-patient-cable", {100, 100}},
+        {"quellmax.external-leakage-footswitch", {100, 100}},
+        {"quellmax.external-leakage-probe", {100, 100}},
+        {"quellmax.external-leakage-probe-to-enclosure", {100, 100}},
+        {"quellmax.external-leakage-bed-rail", {100, 100}},
+        {"quellmax.external-leakage-return-electrode", {100, 100}},
+        {"kappa.cardio.delay", {60, 60}},
+        {"kappa.charge-time", {15, 15}},
+    };
+    const std::map<std::string, std::pair<double, double>> tolerances{
+        {"kappa.defib.energy", {3, 0.15}}, {"kappa.aed.energy", {3, 0.15}}, {"kappa.pacer.current", {5, 0.1}}};
+    for (const std::string& name : ShippedProfileNames()) {
+        const Profile profile = ShippedProfile(name).value();
+        EXPECT_EQ(profile.rules.size(), maxima.size() + tolerances.size());
+        for (const Rule& rule : profile.rules) {
+            SCOPED_TRACE(name + " " + rule.id);
+            if (rule.max) {
+                ASSERT_EQ(maxima.count(rule.id), 1u);
+                const auto [iec, nfpa] = maxima.at(rule.id);
+                EXPECT_EQ(*rule.max, name == "nfpa99" ? nfpa : iec);
+                EXPECT_EQ(rule.maxStrict, name == "nfpa99" && rule.test == "Ground Resistance");
+            } else {
+                ASSERT_EQ(tolerances.count(rule.id), 1u);
+                ASSERT_TRUE(rule.tolerance);
+                EXPECT_EQ(rule.tolerance->absolute, tolerances.at(rule.id).first);
+                EXPECT_EQ(rule.tolerance->relative, tolerances.at(rule.id).second);
+            }
+            EXPECT_FALSE(rule.min);
+            // A device each rule fits: one per applied part type it names.
+            std::vector<Device> devices;
+            const std::vector<AppliedPart> parts =
+                rule.appliedParts.empty() ? std::vector<AppliedPart>{AppliedPart::B} : rule.appliedParts;
+            for (const AppliedPart part : parts) {
+                Device device;
+                device.equipmentId = "D-" + std::string(AppliedPartName(part));
+                device.deviceClass = rule.classes.empty() ? DeviceClass::I : rule.classes.front();
+                device.appliedParts = {part};
+                device.cord = rule.cord;
+                device.profile = name;
+                devices.push_back(device);
+            }
+            // (reading, setting, outcome)
+            std::vector<std::tuple<double, double, Outcome>> cases;
+            if (rule.max) {
+                const double max = *rule.max;
+                const double step = max / 100;
+                cases = {{max, 0, rule.maxStrict ? Outcome::Fail : Outcome::Pass},
+                         {max - step, 0, Outcome::Pass},
+                         {max + step, 0, Outcome::Fail}};
+            } else {
+                ASSERT_TRUE(rule.tolerance);
+                // The larger of the absolute and the relative part decides, on both sides.
+                for (const double setting : {10.0, 20.0, 100.0, 200.0}) {
+                    const double within = std::max(rule.tolerance->absolute, rule.tolerance->relative * setting);
+                    for (const double side : {-1.0, 1.0}) {
+                        cases.emplace_back(setting + side * within, setting, Outcome::Pass);
+                        cases.emplace_back(setting + side * (within - 0.1), setting, Outcome::Pass);
+                        cases.emplace_back(setting + side * (within + 0.1), setting, Outcome::Fail);
+                    }
+                }
+            }
+            for (auto& device : devices) {
+                for (const auto& [value, setting, outcome] : cases) {
+                    if (rule.tolerance) {
+                        device.settings[rule.test] = {setting};
+                    }
+                    const VerdictEngine engine(LimitsLibrary::Shipped(), EquipmentList({device}), name);
+                    const std::string reading = PrintedReading(rule, WriteDecimal(value, 4));
+                    const RecordVerdict verdict =
+                        engine.JudgeRecord(rule.kind, device.equipmentId, {{"1", rule.test, reading}});
+                    SCOPED_TRACE(device.equipmentId + " " + rule.test + " " + reading);
+                    EXPECT_EQ(verdict.readings.at(0).ruleId, rule.id);
+                    EXPECT_EQ(verdict.readings.at(0).outcome, outcome) << verdict.readings.at(0).why;
+                    EXPECT_EQ(verdict.profileName, name);
+                    EXPECT_EQ(verdict.profileVersion, profile.version);
+                }
+            }
+        }
+    }
+}
+
+TEST(VerdictSourcesTest, TheEngineJudgesByTheFilesOrNamesTheFaultAndItsLine)
+{
+    const test::TempFolder folder;
+    const std::string inventory = WriteTemp(folder, "equipment.csv",
+                                            std::string(kEquipmentListHeader) +
+                                                "\nMON-3,Monitor,ICU,I,CF,12,,,\nMON-4,Monitor,ICU,I,BF,12,,nfpa99,\n");
+    const Result<VerdictEngine> made = MakeVerdictEngine({"", "", inventory});
+    ASSERT_TRUE(made) << made.error().message;
+    EXPECT_EQ(made.value().defaultProfile().name, "iec62353");
+    const RecordVerdict cf =
+        made.value().JudgeRecord(InstrumentKind::Quellmax, "MON-3", {{"1", "Leads Leakage To Ground", "11 uA"}});
+    EXPECT_EQ(cf.readings.at(0).outcome, Outcome::Fail);
+    const RecordVerdict nfpa =
+        made.value().JudgeRecord(InstrumentKind::Quellmax, "MON-4", {{"1", "Ground Resistance", "0.5 Ohms"}});
+    EXPECT_EQ(nfpa.profileName, "nfpa99");
+    EXPECT_EQ(nfpa.readings.at(0).outcome, Outcome::Fail); // less than 0.50
+
+    const Result<VerdictEngine> named = MakeVerdictEngine({"", "nfpa99", ""});
+    ASSERT_TRUE(named);
+    EXPECT_EQ(named.value().defaultProfile().name, "nfpa99");
+
+    const Result<VerdictEngine> unknown = MakeVerdictEngine({"", "nfpa98", ""});
+    ASSERT_FALSE(unknown);
+    EXPECT_EQ(unknown.error().message, "unknown profile \"nfpa98\"; the profiles are iec62353, nfpa99");
+    const std::string typo =
+        WriteTemp(folder, "typo.csv", std::string(kEquipmentListHeader) + "\nA,,,I,,12,,,\nB,,,I,,12,,nfpa-99,\n");
+    const Result<VerdictEngine> listed = MakeVerdictEngine({"", "", typo});
+    ASSERT_FALSE(listed);
+    EXPECT_EQ(listed.error().message, typo + ":3: unknown profile \"nfpa-99\"; the profiles are iec62353, nfpa99");
+    const std::string bad = WriteTemp(folder, "bad.json", FileWithRule(kGoodRule + R"(, "unit": "uV")"));
+    const Result<VerdictEngine> limits = MakeVerdictEngine({bad, "", inventory});
+    ASSERT_FALSE(limits);
+    EXPECT_EQ(limits.error().message.rfind(bad + ":3: not JSON: Duplicate key", 0), 0u) << limits.error().message;
+    // A department's profile is the default, and the list may name it.
+    const std::string dept = WriteTemp(folder, "dept.json", FileWithRule(kGoodRule));
+    const Result<VerdictEngine> own = MakeVerdictEngine({dept, "", inventory});
+    ASSERT_TRUE(own) << own.error().message;
+    EXPECT_EQ(own.value().defaultProfile().name, "dept");
 }
 
 } // namespace
