@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # `cmake --install` puts the programs, the desktop entry and the icon where a
-# Linux desktop finds them, and the entry is one the desktop accepts.
+# Linux desktop finds them, and the entry is one the desktop accepts; the
+# shipped limits profiles beside them.
 set -u
 build=$1
 prefix=$(mktemp -d)
@@ -10,7 +11,8 @@ fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 
 cmake --install "$build" --prefix "$prefix" >/dev/null || fail "cmake --install failed"
 for file in bin/tessaprint bin/tessaprint-cli bin/tessaprint-sim share/applications/tessaprint.desktop \
-    share/icons/hicolor/scalable/apps/tessaprint.svg; do
+    share/icons/hicolor/scalable/apps/tessaprint.svg share/tessaprint/limits/iec62353.json \
+    share/tessaprint/limits/nfpa99.json; do
     [ -e "$prefix/$file" ] || fail "$file was not installed"
 done
 [ -x "$prefix/bin/tessaprint" ] || fail "bin/tessaprint is not a program"

@@ -21,6 +21,8 @@ void AddDataSheetCommand(CLI::App& app, int& status);
 void AddWorkOrderCommand(CLI::App& app, int& status);
 void AddCsvCommand(CLI::App& app, int& status);
 void AddHistoryCommand(CLI::App& app, int& status, int argc, char** argv);
+void AddLimitsCommand(CLI::App& app, int& status);
+void AddVerdictCommand(CLI::App& app, int& status);
 
 // The input of a command: a raw transcript or a saved line list, exactly one.
 struct InputFile {

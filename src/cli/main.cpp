@@ -17,12 +17,14 @@ int main(int argc, char** argv)
     tessaprint::AddWorkOrderCommand(app, status);
     tessaprint::AddCsvCommand(app, status);
     tessaprint::AddHistoryCommand(app, status, argc, argv);
+    tessaprint::AddLimitsCommand(app, status);
+    tessaprint::AddVerdictCommand(app, status);
     const auto commands = app.get_subcommands([](const CLI::App*) { return true; });
     const bool known = argc > 1 && std::any_of(commands.begin(), commands.end(),
                                                [&](const CLI::App* c) { return c->get_name() == argv[1]; });
     if (argc > 1 && argv[1][0] != '-' && !known) {
         std::cerr << "tessaprint-cli: unknown command '" << tessaprint::cmdline::ShortValue(argv[1])
-                  << "'; the commands are parse, capture, datasheet, workorder, csv and history "
+                  << "'; the commands are parse, capture, datasheet, workorder, csv, history, limits and verdict "
                      "('tessaprint-cli --help')\n";
         return 2;
     }
