@@ -45,7 +45,7 @@ DataSheetDispatch::DataSheetDispatch(ResultsTable& results, WordApplication& wor
 {
 }
 
-void DataSheetDispatch::Classify(const ListRow& row)
+void DataSheetDispatch::Classify(const ListRow& row, std::size_t listRow)
 {
     PacemakerRows* kind = nullptr;
     if (row.testName == "ATR") {
@@ -59,6 +59,7 @@ void DataSheetDispatch::Classify(const ListRow& row)
     }
     if (kind) {
         kind->entries.push_back(SplitPacemakerReading(row.reading, kind->fieldCount));
+        kind->listRows.push_back(listRow);
         ++kind->count;
     }
 }
@@ -99,6 +100,7 @@ Result<DataSheetDocument> DataSheetDispatch::OnDataSheet(const DataSheetRequest&
         for (PacemakerRows* rows : {&m_tables.atr, &m_tables.vent, &m_tables.trans, &m_tables.avd}) {
             rows->count = 0;
             rows->entries.clear(); // no entry of an earlier record can show up in this one
+            rows->listRows.clear();
         }
     }
 
@@ -110,8 +112,12 @@ Result<DataSheetDocument> DataSheetDispatch::OnDataSheet(const DataSheetRequest&
         m_tables.listTestNames[i] = request.rows[i].testName;
         m_tables.listReadings[i] = request.rows[i].reading;
         if (kind == InstrumentKind::Pactrx) {
-            Classify(request.rows[i]);
+            Classify(request.rows[i], i);
         }
+    }
+    m_tables.listVerdicts.clear();
+    if (request.verdict) {
+        m_tables.listVerdicts = request.verdict->readings;
     }
 
     if (sel >= 0) {
