@@ -195,27 +195,21 @@ void WriteEquipmentIdCell(WordApplication& word, const std::string& label, const
 
 std::optional<bool> ComplianceOf(const std::vector<const verdict::ReadingVerdict*>& verdicts)
 {
-    bool passed = false;
-    bool open = false;
+    std::vector<verdict::ReadingVerdict> judged;
     for (const verdict::ReadingVerdict* v : verdicts) {
-        if (!v) {
-            continue;
-        }
-        switch (v->outcome) {
-        case verdict::Outcome::Fail:
-            return false;
-        case verdict::Outcome::Pass:
-            passed = true;
-            break;
-        case verdict::Outcome::Unreadable:
-        case verdict::Outcome::NotJudged:
-            open = true;
-            break;
-        case verdict::Outcome::NoLimit:
-            break;
+        if (v) {
+            judged.push_back(*v);
         }
     }
-    return passed && !open ? std::optional<bool>(true) : std::nullopt;
+    // The choice answers as the record's verdict would for these readings alone.
+    switch (verdict::CombineOutcomes(judged)) {
+    case verdict::RecordOutcome::Pass:
+        return true;
+    case verdict::RecordOutcome::Fail:
+        return false;
+    default:
+        return std::nullopt;
+    }
 }
 
 void WriteComplianceChoice(WordApplication& word, const std::string& choice, std::optional<bool> complies)
