@@ -81,15 +81,27 @@ DataSheetRequest MakeDataSheetRequest(const ShownReadings& shown, const Equipmen
     return request;
 }
 
+InstrumentKind DataSheetKind(const DataSheetRequest& request)
+{
+    if (request.checkedKind == InstrumentKind::Kappa5100) {
+        return InstrumentKind::Kappa5100;
+    }
+    return request.checkedKind == InstrumentKind::Pactrx ? InstrumentKind::Pactrx : InstrumentKind::Quellmax;
+}
+
+verdict::RecordVerdict JudgeDataSheetRows(const verdict::VerdictEngine& engine, const DataSheetRequest& request)
+{
+    std::vector<verdict::ReadingRow> rows;
+    rows.reserve(request.rows.size());
+    for (const ListRow& row : request.rows) {
+        rows.push_back({row.item, row.testName, row.reading});
+    }
+    return engine.JudgeRecord(DataSheetKind(request), request.selectorItemText, rows);
+}
+
 Result<DataSheetDocument> DataSheetDispatch::OnDataSheet(const DataSheetRequest& request)
 {
-    // The radio buttons decide; Kappa 5100 is looked at first.
-    InstrumentKind kind = InstrumentKind::Quellmax;
-    if (request.checkedKind == InstrumentKind::Kappa5100) {
-        kind = InstrumentKind::Kappa5100;
-    } else if (request.checkedKind == InstrumentKind::Pactrx) {
-        kind = InstrumentKind::Pactrx;
-    }
+    const InstrumentKind kind = DataSheetKind(request);
     const bool byRecord = kind != InstrumentKind::Quellmax;
     const int sel = request.selectorCurrent;
     if (byRecord) {

@@ -106,6 +106,14 @@ struct DataSheetRequest {
     std::optional<verdict::RecordVerdict> verdict;
 };
 
+// The kind of record a request builds: by the radio buttons, Kappa 5100
+// looked at first; none checked builds the electrical safety record.
+InstrumentKind DataSheetKind(const DataSheetRequest& request);
+
+// The verdicts of the request's rows, judged for the kind of record it
+// builds and the chosen item's equipment ID: what its `verdict` takes.
+verdict::RecordVerdict JudgeDataSheetRows(const verdict::VerdictEngine& engine, const DataSheetRequest& request);
+
 // A test record written: where, and of which kind.
 struct DataSheetDocument {
     InstrumentKind kind = InstrumentKind::Quellmax;
