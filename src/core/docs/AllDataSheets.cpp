@@ -32,8 +32,12 @@ Result<DataSheetDocument> WriteOne(AllDataSheetsInput& input, int item, const Wo
         return Error{kErrorPointer, "No word processor to write the document with."};
     }
     DataSheetDispatch dispatch(input.table, *word, clock);
-    return dispatch.OnDataSheet(
-        MakeDataSheetRequest(input.listing, input.listing, input.checkedKind, input.reportsFolder, input.word2007));
+    DataSheetRequest request =
+        MakeDataSheetRequest(input.listing, input.listing, input.checkedKind, input.reportsFolder, input.word2007);
+    if (input.verdicts) {
+        request.verdict = JudgeDataSheetRows(*input.verdicts, request);
+    }
+    return dispatch.OnDataSheet(request);
 }
 
 } // namespace
