@@ -5,6 +5,8 @@
 #include "ScriptedDriver.h"
 #include "ScriptedPrompts.h"
 
+#include "MemoryHistoryStore.h"
+
 #include "app/CaptureController.h"
 #include "link/InstrumentCommands.h"
 #include "util/ManualClock.h"
@@ -143,6 +145,88 @@ TEST_F(CaptureControllerTest, DataSheetIsOnlyEnabledByTheFormsCornerOrByReadings
     Receive("QUELLMAX TEST RESULTS\r\n1.Case Leakage 0.1 uA\r\n");
     EXPECT_FALSE(view.IsDataSheetEnabled());
     EXPECT_TRUE(history.submitted.empty());
+}
+
+// Records what is submitted into a store, as the window's recorder does (the
+// lines themselves standing for their hash).
+class StoringHistory : public HistorySink {
+public:
+    void Submit(history::HistoryCapture capture, std::vector<std::string> lines) override
+    {
+        for (const std::string& line : lines) {
+            capture.linesHash += line + "\n";
+        }
+        ASSERT_TRUE(store.Record(capture));
+    }
+    void Lookup(const std::string&, LookupDone done) override { done(std::vector<history::HistoryRecord>{}); }
+
+    test::MemoryHistoryStore store;
+};
+
+std::shared_ptr<const verdict::VerdictEngine> LeakageEngine(const std::string& name, double max)
+{
+    verdict::Rule rule;
+    rule.id = name + ".case";
+    rule.kind = InstrumentKind::Quellmax;
+    rule.test = "Case Leakage";
+    rule.unit = "uA";
+    rule.max = max;
+    rule.source = "test figure";
+    verdict::Profile profile{name, "1", "rules made for the test", {rule}};
+    return std::make_shared<const verdict::VerdictEngine>(verdict::LimitsLibrary::FromProfiles({profile}, name),
+                                                          verdict::EquipmentList());
+}
+
+// "profile version", then "item verdict limit rule" a reading.
+std::vector<std::string> Stored(const history::HistoryRecord& record)
+{
+    std::vector<std::string> stored{record.verdictProfile + " " + record.verdictProfileVersion};
+    for (const history::HistoryReading& reading : record.readings) {
+        stored.push_back(std::to_string(reading.item) + " " + reading.verdict + "|" + reading.limit + "|" +
+                         reading.rule);
+    }
+    return stored;
+}
+
+TEST_F(CaptureControllerTest, WithVerdictsOnTheHistoryKeepsEachReadingsVerdictAndALaterProfileRewritesNone)
+{
+    StoringHistory stored;
+    controller.SetHistorySink(&stored);
+    const std::string atMost = "\xE2\x89\xA4 ";
+    const std::string micro = " \xC2\xB5"
+                              "A";
+    // Verdicts off: recorded without, as before.
+    controller.OnResult();
+    Receive("EquipmentID: OFF-1\r\n1.Case Leakage 0.1 uA\r\n");
+    ASSERT_EQ(stored.store.Lookup("OFF-1").value().size(), 1u);
+    EXPECT_EQ(Stored(stored.store.Lookup("OFF-1").value()[0]), (std::vector<std::string>{" ", "1 ||"}));
+
+    controller.SetVerdictEngine(LeakageEngine("first", 100));
+    controller.OnResult();
+    Receive("EquipmentID: V-1\r\n1.Case Leakage 0.1 uA\r\n");
+    // The printout goes on after a pause, while another profile came into use.
+    controller.SetVerdictEngine(LeakageEngine("second", 0.05));
+    Receive("2.Line Voltage 120 V\r\nEquipmentID: V-2\r\n1.Case Leakage 0.1 uA\r\n");
+    ASSERT_EQ(stored.store.Captures().size(), 2u);
+    const auto first = stored.store.Lookup("V-1").value();
+    ASSERT_EQ(first.size(), 1u);
+    // What was stored stays; what the record grew by is not judged by another profile.
+    EXPECT_EQ(Stored(first[0]),
+              (std::vector<std::string>{"first 1", "1 pass|" + atMost + "100" + micro + "|first.case", "2 ||"}));
+    // A record the earlier part did not have: judged by the profile in use now.
+    const auto added = stored.store.Lookup("V-2").value();
+    ASSERT_EQ(added.size(), 1u);
+    EXPECT_EQ(Stored(added[0]),
+              (std::vector<std::string>{"second 1", "1 fail|" + atMost + "0.05" + micro + "|second.case"}));
+
+    // A new capture is judged by the new profile; the old one's verdicts stay.
+    controller.OnResult();
+    Receive("EquipmentID: V-1\r\n1.Case Leakage 0.1 uA\r\n");
+    const auto both = stored.store.Lookup("V-1").value();
+    ASSERT_EQ(both.size(), 2u);
+    EXPECT_EQ(Stored(both[0])[1], "1 pass|" + atMost + "100" + micro + "|first.case");
+    EXPECT_EQ(Stored(both[1])[1], "1 fail|" + atMost + "0.05" + micro + "|second.case");
+    EXPECT_EQ(Stored(stored.store.Lookup("OFF-1").value()[0])[0], " ");
 }
 
 } // namespace

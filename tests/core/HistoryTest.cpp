@@ -130,6 +130,48 @@ TEST(HistoryJsonTest, RecordsOldestFirstWithTheirReadings)
 )");
 }
 
+TEST(HistoryJsonTest, AReadingRecordedWithAVerdictPrintsItWithItsLimitRuleAndProfile)
+{
+    history::HistoryRecord record;
+    record.testDate = "03/14/2015";
+    record.capturedAt = "2015-03-14T09:30:00";
+    record.kind = "Quellmax";
+    record.verdictProfile = "iec62353";
+    record.verdictProfileVersion = "2014-1";
+    record.readings = {{1, "Case Leakage 120 uA", "Case Leakage", "120 uA", "fail",
+                        "\xE2\x89\xA4 100 \xC2\xB5"
+                        "A",
+                        "quellmax.case-leakage"}};
+    std::ostringstream out;
+    history::WriteHistoryJson(out, "A-1", {record});
+    EXPECT_EQ(out.str(), R"({
+  "equipmentId": "A-1",
+  "records": [
+    {
+      "testDate": "03/14/2015",
+      "capturedAt": "2015-03-14T09:30:00",
+      "kind": "Quellmax",
+      "verdictProfile": {
+        "name": "iec62353",
+        "version": "2014-1"
+      },
+      "readings": [
+        {
+          "item": 1,
+          "test": "Case Leakage",
+          "reading": "120 uA",
+          "value": "Case Leakage 120 uA",
+          "verdict": "fail",
+          "limit": "≤ 100 µA",
+          "rule": "quellmax.case-leakage"
+        }
+      ]
+    }
+  ]
+}
+)");
+}
+
 TEST(IsoLocalTimeParseTest, OnlyTheExactShapeReads)
 {
     const auto time = ParseIsoLocalTime("2015-03-14T09:30:05");

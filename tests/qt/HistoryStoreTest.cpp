@@ -284,6 +284,96 @@ TEST_P(HistoryStoreContract, RecordsGivenOneAtATimeAreDecidedByTheirCountsAndAFa
     EXPECT_EQ(calls, 0);
 }
 
+// The record as a profile judged it: one verdict a reading, in order.
+HistoryRecord Judged(HistoryRecord record, const std::string& profile, const std::vector<std::string>& verdicts)
+{
+    record.verdictProfile = profile;
+    record.verdictProfileVersion = profile.empty() ? "" : profile + "-v1";
+    for (std::size_t i = 0; i < verdicts.size(); ++i) {
+        HistoryReading& reading = record.readings.at(i);
+        reading.verdict = verdicts[i];
+        reading.limit = verdicts[i] == "no limit" ? ""
+                                                  : "\xE2\x89\xA4 100 \xC2\xB5"
+                                                    "A";
+        reading.rule = verdicts[i] == "no limit" ? "" : profile + ".rule" + std::to_string(i + 1);
+    }
+    return record;
+}
+
+// What a record's readings were stored with: "verdict limit rule" each, after "profile version".
+std::vector<std::string> VerdictsOf(const HistoryRecord& record)
+{
+    std::vector<std::string> stored{record.verdictProfile + " " + record.verdictProfileVersion};
+    for (const HistoryReading& reading : record.readings) {
+        stored.push_back(reading.verdict + "|" + reading.limit + "|" + reading.rule);
+    }
+    return stored;
+}
+
+TEST_P(HistoryStoreContract, VerdictsAreStoredWithTheirProfileAndARecordWithoutThemKeepsThemEmpty)
+{
+    const std::string le = "\xE2\x89\xA4 100 \xC2\xB5"
+                           "A";
+    const HistoryCapture capture =
+        MakeCapture("judged", "2026-07-01T09:00:00",
+                    {Judged(MakeRecord("V-1", "07/01/2026", {"Case Leakage 120 uA", "Line Voltage 120 V"}), "iec62353",
+                            {"fail", "no limit"}),
+                     MakeRecord("V-2", "07/01/2026", {"Case Leakage 1 uA"})});
+    // Given one record at a time, as an import reads a file.
+    ASSERT_EQ(Store().RecordInParts(history::HeaderOf(capture), history::RecordsOf(capture)).value(),
+              RecordOutcome::Added);
+    const auto judged = Lookup("V-1");
+    ASSERT_EQ(judged.size(), 1u);
+    EXPECT_EQ(VerdictsOf(judged[0]),
+              (std::vector<std::string>{"iec62353 iec62353-v1", "fail|" + le + "|iec62353.rule1", "no limit||"}));
+    const auto plain = Lookup("V-2");
+    ASSERT_EQ(plain.size(), 1u);
+    EXPECT_EQ(VerdictsOf(plain[0]), (std::vector<std::string>{" ", "||"}));
+}
+
+TEST_P(HistoryStoreContract, AGrownCaptureKeepsTheVerdictsItsEarlierPartWasStoredWith)
+{
+    // The first part: G-1 judged by profile "a", G-3 recorded with verdicts off.
+    HistoryCapture first = MakeCapture("grow-1", "2026-07-02T09:00:00",
+                                       {Judged(MakeRecord("G-1", "07/02/2026", {"Case Leakage 1 uA"}), "a", {"pass"}),
+                                        MakeRecord("G-3", "07/02/2026", {"Case Leakage 2 uA"})});
+    first.captureId = "8e7a4c1d-2f3b-4a5c-9d6e-7f8091a2b3c4";
+    ASSERT_EQ(Record(first), RecordOutcome::Added);
+    // The rest came after a pause, while profile "b" was in use: every record judged by it.
+    HistoryCapture second = first;
+    second.linesHash = "grow-2";
+    second.records[0] =
+        Judged(MakeRecord("G-1", "07/02/2026", {"Case Leakage 1 uA", "Case Leakage Open Ground 900 uA"}), "b",
+               {"fail", "fail"});
+    second.records[1] = Judged(MakeRecord("G-3", "07/02/2026", {"Case Leakage 2 uA"}), "b", {"pass"});
+    second.records.push_back(Judged(MakeRecord("G-2", "07/02/2026", {"Case Leakage 3 uA"}), "b", {"pass"}));
+    for (int position = 0; position < 3; ++position) {
+        second.records[static_cast<std::size_t>(position)].position = position;
+    }
+    ASSERT_EQ(Record(second), RecordOutcome::Added);
+    const std::string le = "\xE2\x89\xA4 100 \xC2\xB5"
+                           "A";
+    // What was stored stays; a reading the old record grew by is not judged by another profile.
+    ASSERT_EQ(Lookup("G-1").size(), 1u);
+    EXPECT_EQ(VerdictsOf(Lookup("G-1")[0]), (std::vector<std::string>{"a a-v1", "pass|" + le + "|a.rule1", "||"}));
+    ASSERT_EQ(Lookup("G-3").size(), 1u);
+    EXPECT_EQ(VerdictsOf(Lookup("G-3")[0]), (std::vector<std::string>{" ", "||"}));
+    // A record the earlier part did not have is judged by the profile in use now.
+    ASSERT_EQ(Lookup("G-2").size(), 1u);
+    EXPECT_EQ(VerdictsOf(Lookup("G-2")[0]), (std::vector<std::string>{"b b-v1", "pass|" + le + "|b.rule1"}));
+
+    // Grown once more under "a" again: G-1's new reading takes a's verdict, the one left unjudged stays so.
+    HistoryCapture third = second;
+    third.linesHash = "grow-3";
+    third.records[0] = Judged(
+        MakeRecord("G-1", "07/02/2026", {"Case Leakage 1 uA", "Case Leakage Open Ground 900 uA", "Leads Leakage 5 uA"}),
+        "a", {"fail", "fail", "pass"});
+    ASSERT_EQ(Record(third), RecordOutcome::Added);
+    EXPECT_EQ(VerdictsOf(Lookup("G-1")[0]),
+              (std::vector<std::string>{"a a-v1", "pass|" + le + "|a.rule1", "||", "pass|" + le + "|a.rule3"}));
+    EXPECT_EQ(VerdictsOf(Lookup("G-2")[0])[0], "b b-v1");
+}
+
 TEST_P(HistoryStoreContract, ControlCharactersInALineAreStoredAsReplacementCharactersAndTabsKept)
 {
     // The receive path keeps a NUL or an escape in mid-line.
@@ -599,7 +689,7 @@ TEST_P(SqlHistoryStoreTest, AVersionTwoDatabaseIsUpgradedInPlaceAndItsCapturesKe
     auto store = Open();
     ASSERT_TRUE(store);
     RawConnection raw(m_database->where());
-    EXPECT_EQ(raw.Number("SELECT version FROM schema_version"), 3);
+    EXPECT_EQ(raw.Number("SELECT version FROM schema_version"), SqlHistoryStore::kSchemaVersion);
     // In place: the same rows with their ids and their time of writing, and an identity each.
     EXPECT_EQ(raw.Number("SELECT COUNT(*) FROM captures WHERE recorded_at = 'then' AND id IN (1, 2)"), 2);
     EXPECT_EQ(raw.Number("SELECT COUNT(DISTINCT capture_uid) FROM captures WHERE capture_uid <> ''"), 2);
@@ -624,22 +714,83 @@ TEST_P(SqlHistoryStoreTest, AVersionTwoDatabaseIsUpgradedInPlaceAndItsCapturesKe
     EXPECT_EQ(raw.Number("SELECT COUNT(*) FROM captures"), 2);
 }
 
+TEST_P(SqlHistoryStoreTest, AVersionThreeDatabaseGetsVerdictsInPlaceItsRowsKeptUnjudged)
+{
+    {
+        RawConnection raw(m_database->where());
+        ASSERT_TRUE(raw.open()) << raw.error();
+        const QString text = m_database->IsPostgres() ? "TEXT COLLATE \"C\"" : "TEXT";
+        for (const QString& sql : {
+                 QString("CREATE TABLE schema_version (version INTEGER NOT NULL)"),
+                 QString("INSERT INTO schema_version (version) VALUES (3)"),
+                 QString("CREATE TABLE captures (id %1, captured_at %2 NOT NULL, kind %2 NOT NULL, port %2 NOT NULL, "
+                         "archive_name %2 NOT NULL, lines_hash %2 NOT NULL UNIQUE, recorded_at %2 NOT NULL, "
+                         "capture_uid %2 NOT NULL)")
+                     .arg(IdType(), text),
+                 QString("CREATE TABLE records (id %1, capture_id BIGINT NOT NULL REFERENCES captures (id), "
+                         "position INTEGER NOT NULL, equipment_id %2 NOT NULL, test_date %2 NOT NULL, test_day %2, "
+                         "equipment_key %2 NOT NULL DEFAULT '')")
+                     .arg(IdType(), text),
+                 QString("CREATE TABLE readings (record_id BIGINT NOT NULL REFERENCES records (id), item INTEGER NOT "
+                         "NULL, value %1 NOT NULL, test %1 NOT NULL, reading %1 NOT NULL, PRIMARY KEY (record_id, "
+                         "item))")
+                     .arg(text),
+                 QString("INSERT INTO captures (id, captured_at, kind, port, archive_name, lines_hash, recorded_at, "
+                         "capture_uid) VALUES (1, '2026-01-09T10:00:00', 'Quellmax', 'COM1', 'a.txt', 'old3', "
+                         "'then', 'uid-old3')"),
+                 QString("INSERT INTO records (id, capture_id, position, equipment_id, test_date, test_day, "
+                         "equipment_key) VALUES (1, 1, 0, 'Old-3', '1/9/2026', '2026-01-09', 'old-3')"),
+                 QString("INSERT INTO readings (record_id, item, value, test, reading) VALUES "
+                         "(1, 1, 'Case Leakage 120 uA', 'Case Leakage', '120 uA'), (1, 2, 'x 1', 'x', '1')"),
+             }) {
+            ASSERT_TRUE(raw.Exec(sql)) << sql.toStdString() << ": " << raw.error();
+        }
+        if (m_database->IsPostgres()) {
+            ASSERT_GE(raw.Number("SELECT setval(pg_get_serial_sequence('captures', 'id'), 1)"), 0) << raw.error();
+            ASSERT_GE(raw.Number("SELECT setval(pg_get_serial_sequence('records', 'id'), 1)"), 0) << raw.error();
+        }
+    }
+    auto store = Open();
+    ASSERT_TRUE(store);
+    RawConnection raw(m_database->where());
+    EXPECT_EQ(raw.Number("SELECT version FROM schema_version"), 4);
+    // The same rows, the same ids: upgraded, not rebuilt.
+    EXPECT_EQ(raw.Number("SELECT COUNT(*) FROM captures WHERE id = 1 AND recorded_at = 'then'"), 1);
+    EXPECT_EQ(raw.Number("SELECT COUNT(*) FROM readings WHERE record_id = 1 AND verdict = '' AND verdict_limit = '' "
+                         "AND verdict_rule = ''"),
+              2);
+    const auto old = store->Lookup("Old-3").value();
+    ASSERT_EQ(old.size(), 1u);
+    EXPECT_EQ(VerdictsOf(old[0]), (std::vector<std::string>{" ", "||", "||"}));
+    EXPECT_EQ(old[0].readings[0].reading, "120 uA");
+    // A new capture beside them keeps its verdicts.
+    ASSERT_EQ(store
+                  ->Record(MakeCapture("new3", "2026-02-01T10:00:00",
+                                       {Judged(MakeRecord("Old-3", "2/1/2026", {"Case Leakage 1 uA"}), "p", {"pass"})}))
+                  .value(),
+              RecordOutcome::Added);
+    const auto both = store->Lookup("Old-3").value();
+    ASSERT_EQ(both.size(), 2u);
+    EXPECT_EQ(VerdictsOf(both[0])[0], " ");
+    EXPECT_EQ(VerdictsOf(both[1])[0], "p p-v1");
+}
+
 TEST_P(SqlHistoryStoreTest, ANewerSchemaIsRefusedAndLeftAlone)
 {
     {
         RawConnection raw(m_database->where());
         ASSERT_TRUE(raw.Exec("CREATE TABLE schema_version (version INTEGER NOT NULL)")) << raw.error();
-        ASSERT_TRUE(raw.Exec("INSERT INTO schema_version (version) VALUES (4)")) << raw.error();
+        ASSERT_TRUE(raw.Exec("INSERT INTO schema_version (version) VALUES (5)")) << raw.error();
         ASSERT_TRUE(raw.Exec("CREATE TABLE captures (future TEXT)")) << raw.error();
     }
     const auto opened = SqlHistoryStore::Open(m_database->where());
     ASSERT_FALSE(opened);
-    EXPECT_NE(opened.error().message.find("version 4, newer than this program knows (3)"), std::string::npos)
+    EXPECT_NE(opened.error().message.find("version 5, newer than this program knows (4)"), std::string::npos)
         << opened.error().message;
     EXPECT_NE(opened.error().message.find(m_database->where().Describe()), std::string::npos);
     EXPECT_NE(opened.error().code, kErrorUnreachable);
     RawConnection raw(m_database->where());
-    EXPECT_EQ(raw.Number("SELECT version FROM schema_version"), 4);
+    EXPECT_EQ(raw.Number("SELECT version FROM schema_version"), 5);
     EXPECT_EQ(raw.Number("SELECT COUNT(*) FROM captures"), 0);
     EXPECT_EQ(raw.Number("SELECT COUNT(*) FROM records"), -1); // never created
 }
@@ -798,6 +949,43 @@ TEST_P(SqlHistoryStoreTest, TheRecorderSetsARefusedCaptureAsideAndGoesOn)
 
 INSTANTIATE_TEST_SUITE_P(Engines, SqlHistoryStoreTest, ::testing::Values(Backend::Sqlite, Backend::Postgres),
                          BackendName);
+
+TEST(HistoryQueue, ACaptureThatWaitsForTheStoreKeepsItsVerdictsAcrossARestart)
+{
+    QTemporaryDir folder;
+    ManualClock clock;
+    const QString queueFile = folder.filePath("history-queue.json");
+    test::MemoryHistoryStore store;
+    store.FailWith(Error{kErrorUnreachable, "no route to host"});
+    const auto factory = [&store] { return history::BorrowHistoryStore(store); };
+    const auto waitFor = [](const std::function<bool()>& done) {
+        QElapsedTimer waited;
+        waited.start();
+        while (!done() && waited.elapsed() < 20000) {
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        }
+        return done();
+    };
+    HistoryCapture capture =
+        MakeCapture("queued", "2026-07-03T09:00:00",
+                    {Judged(MakeRecord("Q-1", "07/03/2026", {"Case Leakage 120 uA", "Line Voltage 120 V"}), "iec62353",
+                            {"fail", "no limit"}),
+                     MakeRecord("Q-2", "07/03/2026", {"Case Leakage 1 uA"})});
+    capture.captureId = history::NewCaptureId();
+    {
+        QtHistoryRecorder recorder(factory, clock, queueFile);
+        recorder.Submit(capture, {"EquipmentID: Q-1"});
+        ASSERT_TRUE(waitFor([&] { return recorder.WaitingCount() == 1 && store.RecordCalls() >= 1; }));
+    }
+    ASSERT_TRUE(QFile::exists(queueFile));
+    store.FailWith(std::nullopt);
+    QtHistoryRecorder recorder(factory, clock, queueFile);
+    ASSERT_TRUE(waitFor([&] { return store.Captures().size() == 1; }));
+    const std::vector<HistoryRecord> kept = store.Captures()[0].records;
+    ASSERT_EQ(kept.size(), 2u);
+    EXPECT_EQ(VerdictsOf(kept[0]), VerdictsOf(capture.records[0]));
+    EXPECT_EQ(VerdictsOf(kept[1]), (std::vector<std::string>{" ", "||"}));
+}
 
 TEST(SqlHistoryStoreWal, AFileAnotherProgramIsWritingWhenItIsOpenedIsWaitedForNotFailed)
 {

@@ -11,6 +11,7 @@
 #include "history/LinesHash.h"
 #include "history/QtHistoryRecorder.h"
 #include "history/SharpHighlight.h"
+#include "history/VerdictMark.h"
 #include "util/FileIo.h"
 
 #include <QAbstractAxis>
@@ -645,6 +646,66 @@ TEST_F(HistoryDialogTest, ASharpChangeReadsInALightAndADarkPaletteAndTheChartFol
         ASSERT_EQ(chart->series().size(), 1);
         EXPECT_GE(SharpHighlight::ContrastRatio(qobject_cast<QLineSeries*>(chart->series()[0])->color(), base), 3.0);
     }
+}
+
+TEST_F(HistoryDialogTest, AStoredVerdictIsShownInItsCellWithItsLimitAndProfileAndOldRecordsAsBefore)
+{
+    Seed("VER-1", "03/14/2014", "2014-03-14T09:00:00", {{"Case Leakage", "110 uA"}, {"Line Voltage", "119 V"}});
+    HistoryCapture judged;
+    judged.capturedAt = "2015-03-14T09:00:00";
+    judged.kind = "Quellmax";
+    judged.linesHash = "judged";
+    HistoryRecord record;
+    record.equipmentId = "VER-1";
+    record.testDate = "03/14/2015";
+    record.verdictProfile = "iec62353";
+    record.verdictProfileVersion = "2014-1";
+    record.readings = {{1, "Case Leakage 120 uA", "Case Leakage", "120 uA", "fail",
+                        "\xE2\x89\xA4 100 \xC2\xB5"
+                        "A",
+                        "quellmax.case-leakage"},
+                       {2, "Line Voltage 120 V", "Line Voltage", "120 V", "no limit", "", ""}};
+    judged.records.push_back(record);
+    ASSERT_TRUE(store.Record(judged));
+    Start();
+    CHistoryDlg* dialog = Open();
+    ASSERT_NE(dialog, nullptr);
+    QSignalSpy shown(dialog, &CHistoryDlg::recordsShown);
+    auto* id = In<QLineEdit>(dialog, ControlId::History::Id);
+    id->setText("VER-1");
+    QTest::keyClick(id, Qt::Key_Return);
+    ASSERT_TRUE(shown.wait(kWaitMs));
+    auto* table = In<QTableWidget>(dialog, ControlId::History::Table);
+    const int leakage = RowOf(table, "Case Leakage");
+    const int voltage = RowOf(table, "Line Voltage");
+    ASSERT_GE(leakage, 0);
+    ASSERT_GE(voltage, 0);
+    // The record of before: its readings alone, as they always were.
+    EXPECT_EQ(table->item(leakage, 2)->text(), "110 uA");
+    EXPECT_EQ(table->item(leakage, 2)->toolTip(), "110 uA");
+    EXPECT_EQ(table->item(leakage, 2)->foreground().style(), Qt::NoBrush);
+    // The judged one: the word, its colour, the limit, rule and profile.
+    const QTableWidgetItem* fail = table->item(leakage, 3);
+    EXPECT_EQ(fail->text(), QString::fromUtf8("120 uA \u00B7 fail"));
+    EXPECT_TRUE(fail->toolTip().contains(QString::fromUtf8("limit \u2264 100 \u00B5A (rule quellmax.case-leakage)")))
+        << fail->toolTip().toStdString();
+    EXPECT_TRUE(fail->toolTip().contains("iec62353 2014-1")) << fail->toolTip().toStdString();
+    EXPECT_EQ(table->item(voltage, 3)->text(), "120 V");
+    EXPECT_TRUE(table->item(voltage, 3)->toolTip().contains("no limit"));
+    for (const QPalette& palette : {QApplication::style()->standardPalette(), DarkPalette()}) {
+        SCOPED_TRACE(palette.color(QPalette::Base).name().toStdString());
+        dialog->setPalette(palette);
+        EXPECT_EQ(table->item(leakage, 3)->foreground().color(), VerdictMark(*dialog).fail());
+        EXPECT_GE(
+            SharpHighlight::ContrastRatio(table->item(leakage, 3)->foreground().color(), palette.color(QPalette::Base)),
+            SharpHighlight::kMinContrast);
+        EXPECT_NE(VerdictMark(*dialog).fail(), VerdictMark(*dialog).pass());
+    }
+    // The chart reads the reading, not the word after it.
+    table->setCurrentCell(leakage, 3);
+    QChart* chart = In<QChartView>(dialog, ControlId::History::Chart)->chart();
+    ASSERT_EQ(chart->series().size(), 1);
+    EXPECT_EQ(qobject_cast<QLineSeries*>(chart->series()[0])->count(), 2);
 }
 
 TEST_F(HistoryDialogTest, TheChartPlacesTestsByTheirDatesInTimeOrderAndNamesWhatHasNoDate)

@@ -336,7 +336,8 @@ void CaptureController::CaptureCutOff()
 
 void CaptureController::RecordCapture(const std::string& port, const std::string& archivePath)
 {
-    m_lastTime.RecordCapture(currentPort() > 0 ? port : std::string(), archivePath, m_capturedAt, m_captureId);
+    m_lastTime.RecordCapture(currentPort() > 0 ? port : std::string(), archivePath, m_capturedAt, m_captureId,
+                             m_verdicts.get());
 }
 
 void CaptureController::OnExportCsv()

@@ -2,6 +2,7 @@
 
 #include "app/CaptureSession.h"
 #include "history/HistoryGrid.h"
+#include "history/HistoryVerdicts.h"
 #include "history/ReadingNumber.h"
 #include "results/RecordsOnSelector.h"
 #include "text/Plural.h"
@@ -17,7 +18,7 @@ FormHistory::FormHistory(FormView& view, const ResultsTable& table) : m_view(vie
 }
 
 void FormHistory::RecordCapture(const std::string& port, const std::string& archivePath, const std::string& capturedAt,
-                                const std::string& captureId)
+                                const std::string& captureId, const verdict::VerdictEngine* verdicts)
 {
     if (!m_history) {
         return;
@@ -31,6 +32,10 @@ void FormHistory::RecordCapture(const std::string& port, const std::string& arch
     capture.captureId = captureId;
     if (const auto kind = m_view.CheckedKind()) {
         capture.kind = UnitTypeText(*kind);
+        // Judged once, here: a later profile judges later captures only.
+        if (verdicts) {
+            history::JudgeHistoryCapture(*verdicts, *kind, capture);
+        }
     }
     capture.port = port;
     if (!archivePath.empty()) {

@@ -3,6 +3,7 @@
 #include "app/FormView.h"
 #include "app/HistorySink.h"
 #include "results/ResultsTable.h"
+#include "verdict/VerdictEngine.h"
 
 #include <memory>
 #include <string>
@@ -22,9 +23,11 @@ public:
     void SetSink(HistorySink* sink) { m_history = sink; }
     // The capture shown goes to the history: port "" for a file or when no
     // port is open, archiveName the archive's or the file's name, captureId
-    // "" for lines opened from a file.
+    // "" for lines opened from a file. With verdicts on (verdicts not null)
+    // each record goes with the verdicts its readings get now, and the
+    // history keeps them as they are.
     void RecordCapture(const std::string& port, const std::string& archivePath, const std::string& capturedAt,
-                       const std::string& captureId);
+                       const std::string& captureId, const verdict::VerdictEngine* verdicts = nullptr);
     // The chosen ID's previous test (before capturedAt), looked up in the
     // background; a later change of the rows drops what an earlier lookup brings.
     void LookUpLastTime(const std::string& capturedAt);

@@ -73,7 +73,8 @@ HistoryGrid MakeHistoryGrid(const std::vector<HistoryRecord>& records)
             }
             auto& cell = grid.rows[at->second].cells[c];
             if (!cell) { // a key twice in one record cannot happen; the first stays
-                cell = HistoryGridCell{readings[i].reading, false};
+                cell = HistoryGridCell{readings[i].reading, false, readings[i].verdict, readings[i].limit,
+                                       readings[i].rule};
             }
         }
     }

@@ -15,6 +15,10 @@ namespace tessaprint::history {
 struct HistoryGridCell {
     std::string reading;
     bool sharp = false; // differs sharply from the row's reading in the nearest earlier column (DiffersSharply)
+    // The verdict stored with the reading (empty: recorded without verdicts).
+    std::string verdict{};
+    std::string limit{};
+    std::string rule{};
 };
 
 struct HistoryGridRow {

@@ -21,6 +21,17 @@ void WriteHistoryJson(std::ostream& out, const std::string& equipmentId, const s
             json.String(record.capturedAt);
             json.Key("kind");
             json.String(record.kind);
+            // Only a record recorded with verdicts has these: a record of
+            // before prints as it always did.
+            if (!record.verdictProfile.empty()) {
+                json.Key("verdictProfile");
+                json.BeginObject();
+                json.Key("name");
+                json.String(record.verdictProfile);
+                json.Key("version");
+                json.String(record.verdictProfileVersion);
+                json.EndObject();
+            }
             json.Key("readings");
             json.BeginArray();
             for (const HistoryReading& reading : record.readings) {
@@ -33,6 +44,14 @@ void WriteHistoryJson(std::ostream& out, const std::string& equipmentId, const s
                 json.String(reading.reading);
                 json.Key("value");
                 json.String(reading.value);
+                if (!reading.verdict.empty()) {
+                    json.Key("verdict");
+                    json.String(reading.verdict);
+                    json.Key("limit");
+                    json.String(reading.limit);
+                    json.Key("rule");
+                    json.String(reading.rule);
+                }
                 json.EndObject();
             }
             json.EndArray();

@@ -3,6 +3,7 @@
 #include "results/RecordsOnSelector.h"
 #include "text/Trim.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <random>
 
@@ -134,6 +135,32 @@ std::string StoredText(std::string_view text)
         }
     }
     return stored;
+}
+
+void KeepStoredVerdicts(const StoredVerdicts& earlier, HistoryRecord& record)
+{
+    const auto found = earlier.find(record.position);
+    if (found == earlier.end() || found->second.equipmentId != StoredText(record.equipmentId)) {
+        return;
+    }
+    const HistoryRecord& before = found->second;
+    const bool sameProfile = before.verdictProfile == StoredText(record.verdictProfile) &&
+                             before.verdictProfileVersion == StoredText(record.verdictProfileVersion);
+    record.verdictProfile = before.verdictProfile;
+    record.verdictProfileVersion = before.verdictProfileVersion;
+    for (HistoryReading& reading : record.readings) {
+        const auto was = std::find_if(before.readings.begin(), before.readings.end(),
+                                      [&](const HistoryReading& stored) { return stored.item == reading.item; });
+        if (was != before.readings.end() && was->value == StoredText(reading.value)) {
+            reading.verdict = was->verdict;
+            reading.limit = was->limit;
+            reading.rule = was->rule;
+        } else if (!sameProfile) {
+            reading.verdict.clear();
+            reading.limit.clear();
+            reading.rule.clear();
+        }
+    }
 }
 
 HistoryCaptureHeader HeaderOf(const HistoryCapture& capture)

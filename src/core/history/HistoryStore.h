@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -142,6 +143,16 @@ bool IsSameCapture(const HistoryCaptureInfo& a, const HistoryCaptureInfo& b);
 // its port, time and archive name (the rule before captures had identities),
 // any other by its lines.
 std::string LegacyCaptureKey(const HistoryCaptureInfo& capture);
+// What the stored part of a capture holds of its verdicts, by record
+// position: a capture recorded again, grown, keeps them.
+using StoredVerdicts = std::map<int, HistoryRecord>;
+// A record of a grown capture as it is stored over its earlier part: a record
+// that part had (same position and ID) keeps the profile and the verdicts it
+// was stored with; of the readings it grew by, those judged by that same
+// profile keep their verdict, others are left unjudged. A record the part did
+// not have keeps the verdicts it came with (the engine in use now).
+void KeepStoredVerdicts(const StoredVerdicts& earlier, HistoryRecord& record);
+
 // A new random identity (a version 4 UUID, "xxxxxxxx-xxxx-4xxx-yxxx-xxxxxxxxxxxx").
 std::string NewCaptureId();
 

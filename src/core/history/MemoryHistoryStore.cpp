@@ -37,10 +37,13 @@ HistoryCapture AsStored(const HistoryCapture& capture)
         *text = StoredText(*text);
     }
     for (HistoryRecord& record : stored.records) {
-        record.equipmentId = StoredText(record.equipmentId);
-        record.testDate = StoredText(record.testDate);
+        for (std::string* text :
+             {&record.equipmentId, &record.testDate, &record.verdictProfile, &record.verdictProfileVersion}) {
+            *text = StoredText(*text);
+        }
         for (HistoryReading& reading : record.readings) {
-            for (std::string* text : {&reading.value, &reading.test, &reading.reading}) {
+            for (std::string* text :
+                 {&reading.value, &reading.test, &reading.reading, &reading.verdict, &reading.limit, &reading.rule}) {
                 *text = StoredText(*text);
             }
         }
@@ -61,18 +64,26 @@ Result<RecordOutcome> MemoryHistoryStore::RecordInParts(const HistoryCaptureHead
     if (m_hashes.count(header.linesHash) != 0) {
         return RecordOutcome::AlreadyThere;
     }
-    // The same capture, grown or not: the part with more readings stays.
+    // The same capture, grown or not: the part with more readings stays,
+    // and what the smaller one stored of its verdicts is kept.
+    StoredVerdicts earlier;
     for (const HistoryCapture& part : m_captures) {
-        if (IsSameCapture(header, part) && ReadingCount(part) > header.readingCount) {
-            return RecordOutcome::AlreadyThere;
+        if (IsSameCapture(header, part)) {
+            if (ReadingCount(part) > header.readingCount) {
+                return RecordOutcome::AlreadyThere;
+            }
+            for (const HistoryRecord& record : part.records) {
+                earlier[record.position] = record;
+            }
         }
     }
     HistoryCapture capture;
     static_cast<HistoryCaptureInfo&>(capture) = header;
     // Taken whole before anything changes: a source that fails leaves the store as it was.
     if (Result<void> taken = TakeCountedRecords(header, records,
-                                                [&capture](const HistoryRecord& record) -> Result<void> {
+                                                [&](const HistoryRecord& record) -> Result<void> {
                                                     capture.records.push_back(record);
+                                                    KeepStoredVerdicts(earlier, capture.records.back());
                                                     return {};
                                                 });
         !taken) {

@@ -5,6 +5,7 @@
 #include "history/QtHistoryRecorder.h"
 #include "history/ReadingNumber.h"
 #include "history/SharpHighlight.h"
+#include "history/VerdictMark.h"
 #include "text/Plural.h"
 #include "util/ControlId.h"
 
@@ -192,9 +193,18 @@ void CHistoryDlg::FollowPalette()
 {
     // The window's own palette: the table inherits it, and gets it only after this event.
     const SharpHighlight highlight(*this);
+    const VerdictMark verdicts(*this);
     for (int r = 0; r < m_table->rowCount(); ++r) {
         for (int c = kFirstDateColumn; c < m_table->columnCount(); ++c) {
-            if (QTableWidgetItem* item = m_table->item(r, c); item && item->data(SharpHighlight::kSharpRole).toBool()) {
+            QTableWidgetItem* item = m_table->item(r, c);
+            if (!item) {
+                continue;
+            }
+            if (item->data(VerdictMark::kVerdictRole).isValid()) {
+                verdicts.Apply(*item);
+            }
+            // A sharp change's marks go over the verdict's colour.
+            if (item->data(SharpHighlight::kSharpRole).toBool()) {
                 highlight.Apply(*item, true);
             }
         }
@@ -370,6 +380,7 @@ void CHistoryDlg::ShowRecords(const std::vector<history::HistoryRecord>& records
     }
     m_table->setHorizontalHeaderLabels(headers);
     const SharpHighlight highlight(*this);
+    const VerdictMark verdicts(*this);
     for (int r = 0; r < static_cast<int>(grid.rows.size()); ++r) {
         const history::HistoryGridRow& row = grid.rows[static_cast<std::size_t>(r)];
         m_table->setItem(r, 0, new QTableWidgetItem(QString::number(row.item)));
@@ -377,11 +388,21 @@ void CHistoryDlg::ShowRecords(const std::vector<history::HistoryRecord>& records
         for (std::size_t c = 0; c < row.cells.size(); ++c) {
             auto* item = new QTableWidgetItem;
             if (const auto& cell = row.cells[c]) {
-                item->setText(QString::fromStdString(cell->reading));
-                item->setToolTip(item->text());
+                const QString reading = QString::fromStdString(cell->reading);
+                item->setText(reading);
+                item->setToolTip(reading);
+                // Only a reading recorded with verdicts has one to show.
+                if (!cell->verdict.empty()) {
+                    item->setText(VerdictMark::CellText(reading, cell->verdict));
+                    item->setData(VerdictMark::kReadingRole, reading);
+                    item->setData(VerdictMark::kVerdictRole, QString::fromStdString(cell->verdict));
+                    item->setToolTip(VerdictMark::ToolTip(*cell, m_records[c]));
+                    verdicts.Apply(*item);
+                }
                 if (cell->sharp) {
                     highlight.Apply(*item, true);
-                    item->setToolTip(item->text() + QStringLiteral(": differs sharply from the date before"));
+                    const QString sharp = reading + QStringLiteral(": differs sharply from the date before");
+                    item->setToolTip(cell->verdict.empty() ? sharp : item->toolTip() + QStringLiteral("\n") + sharp);
                 }
             }
             m_table->setItem(r, kFirstDateColumn + static_cast<int>(c), item);
@@ -437,21 +458,22 @@ void CHistoryDlg::ShowChart(int row)
         if (!cell || cell->text().isEmpty()) {
             continue;
         }
+        const QString reading = VerdictMark::Reading(*cell);
         const QString date = QString::fromStdString(history::RecordDateText(m_records[c]));
-        const auto number = history::ParseReadingNumber(cell->text().toStdString());
+        const auto number = history::ParseReadingNumber(reading.toStdString());
         if (!number) {
-            leftOut << QStringLiteral("%1 (\"%2\")").arg(date, cell->text());
+            leftOut << QStringLiteral("%1 (\"%2\")").arg(date, reading);
             continue;
         }
         // A test with neither a date nor a capture day has no place on a time axis.
         const auto at = ChartTime(m_records[c]);
         if (!at) {
-            undated << QStringLiteral("\"%1\"").arg(cell->text());
+            undated << QStringLiteral("\"%1\"").arg(reading);
             continue;
         }
         if (!number->comparison.empty()) {
             compared << QStringLiteral("%1 on %2 is drawn as %3")
-                            .arg(cell->text(), date, QString::number(number->value, 'g', 12));
+                            .arg(reading, date, QString::number(number->value, 'g', 12));
         }
         units.insert(number->unit);
         if (points.empty()) {

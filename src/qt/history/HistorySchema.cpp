@@ -109,6 +109,20 @@ Result<void> AddCaptureIdentity(HistorySchema& schema, const std::string& what)
     return schema.Exec(QStringLiteral("CREATE INDEX captures_capture_uid ON captures (capture_uid)"), what);
 }
 
+Result<void> AddVerdicts(HistorySchema& schema, const std::string& what)
+{
+    // Records get the profile their readings were judged by, readings their
+    // verdict, limit and rule. Rows from before were recorded without
+    // verdicts: they get empty ones and are never judged afterwards.
+    const QString column = QStringLiteral("%1 NOT NULL DEFAULT ''").arg(schema.TextColumn());
+    return schema.Exec({QStringLiteral("ALTER TABLE records ADD COLUMN verdict_profile %1").arg(column),
+                        QStringLiteral("ALTER TABLE records ADD COLUMN verdict_profile_version %1").arg(column),
+                        QStringLiteral("ALTER TABLE readings ADD COLUMN verdict %1").arg(column),
+                        QStringLiteral("ALTER TABLE readings ADD COLUMN verdict_limit %1").arg(column),
+                        QStringLiteral("ALTER TABLE readings ADD COLUMN verdict_rule %1").arg(column)},
+                       what);
+}
+
 // One step from version - 1 to version, inside the set-up's transaction.
 struct Migration {
     int version;
@@ -119,6 +133,7 @@ struct Migration {
 constexpr Migration kMigrations[] = {
     {2, AddTestDayAndEquipmentKey},
     {3, AddCaptureIdentity},
+    {4, AddVerdicts},
 };
 
 constexpr bool StepsAreConsecutive()

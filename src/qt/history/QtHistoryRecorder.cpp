@@ -38,10 +38,17 @@ QJsonObject CaptureToJson(const history::HistoryCapture& capture)
     for (const history::HistoryRecord& record : capture.records) {
         QJsonArray readings;
         for (const history::HistoryReading& reading : record.readings) {
-            readings.append(QJsonObject{{"item", reading.item},
-                                        {"value", Q(reading.value)},
-                                        {"test", Q(reading.test)},
-                                        {"reading", Q(reading.reading)}});
+            QJsonObject json{{"item", reading.item},
+                             {"value", Q(reading.value)},
+                             {"test", Q(reading.test)},
+                             {"reading", Q(reading.reading)}};
+            // The verdict it got when the capture was made waits with it.
+            if (!reading.verdict.empty()) {
+                json["verdict"] = Q(reading.verdict);
+                json["limit"] = Q(reading.limit);
+                json["rule"] = Q(reading.rule);
+            }
+            readings.append(json);
         }
         QJsonObject json{{"equipmentId", Q(record.equipmentId)},
                          {"testDate", Q(record.testDate)},
@@ -49,6 +56,10 @@ QJsonObject CaptureToJson(const history::HistoryCapture& capture)
                          {"readings", readings}};
         if (record.testDay) {
             json["testDay"] = Q(*record.testDay);
+        }
+        if (!record.verdictProfile.empty()) {
+            json["verdictProfile"] = Q(record.verdictProfile);
+            json["verdictProfileVersion"] = Q(record.verdictProfileVersion);
         }
         records.append(json);
     }
@@ -87,10 +98,13 @@ std::optional<history::HistoryCapture> CaptureFromJson(const QJsonValue& value)
             record.testDay = S(recordJson["testDay"]);
         }
         record.position = recordJson["position"].toInt();
+        record.verdictProfile = S(recordJson["verdictProfile"]);
+        record.verdictProfileVersion = S(recordJson["verdictProfileVersion"]);
         for (const QJsonValue& readingValue : recordJson["readings"].toArray()) {
             const QJsonObject readingJson = readingValue.toObject();
             record.readings.push_back({readingJson["item"].toInt(), S(readingJson["value"]), S(readingJson["test"]),
-                                       S(readingJson["reading"])});
+                                       S(readingJson["reading"]), S(readingJson["verdict"]), S(readingJson["limit"]),
+                                       S(readingJson["rule"])});
         }
         capture.records.push_back(std::move(record));
     }

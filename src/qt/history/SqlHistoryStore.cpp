@@ -23,7 +23,7 @@ namespace tessaprint::history {
 
 namespace {
 
-// Readings go in as multi-row INSERTs of this many rows (five values each):
+// Readings go in as multi-row INSERTs of this many rows (eight values each):
 // a 50-record capture takes a handful of statements, not hundreds.
 constexpr int kReadingsPerInsert = 100;
 // The readings of at most this many records are asked for in one statement.
@@ -74,9 +74,10 @@ QString Stored(const std::string& text)
 
 QString ReadingsInsert(int rows)
 {
-    QString sql = QStringLiteral("INSERT INTO readings (record_id, item, value, test, reading) VALUES ");
+    QString sql = QStringLiteral(
+        "INSERT INTO readings (record_id, item, value, test, reading, verdict, verdict_limit, verdict_rule) VALUES ");
     for (int i = 0; i < rows; ++i) {
-        sql += i == 0 ? QStringLiteral("(?, ?, ?, ?, ?)") : QStringLiteral(", (?, ?, ?, ?, ?)");
+        sql += i == 0 ? QStringLiteral("(?, ?, ?, ?, ?, ?, ?, ?)") : QStringLiteral(", (?, ?, ?, ?, ?, ?, ?, ?)");
     }
     return sql;
 }
@@ -399,7 +400,7 @@ Result<RecordOutcome> SqlHistoryStore::RecordInParts(const HistoryCaptureHeader&
 }
 
 Result<bool> SqlHistoryStore::ReplaceEarlierPart(const HistoryCaptureHeader& header, const QString& identity,
-                                                 qlonglong captureId)
+                                                 qlonglong captureId, StoredVerdicts& stored)
 {
     // A printout that paused past the quiet time is recorded when its first
     // part is ready and again when the rest came: the same capture (its
@@ -430,6 +431,9 @@ Result<bool> SqlHistoryStore::ReplaceEarlierPart(const HistoryCaptureHeader& hea
     }
     query.finish();
     for (const qlonglong part : parts) {
+        if (Result<void> read = ReadStoredVerdicts(part, stored, what); !read) {
+            return read.error();
+        }
         for (const QString& sql : {QStringLiteral("DELETE FROM readings WHERE record_id IN "
                                                   "(SELECT id FROM records WHERE capture_id = ?)"),
                                    QStringLiteral("DELETE FROM records WHERE capture_id = ?"),
@@ -446,6 +450,58 @@ Result<bool> SqlHistoryStore::ReplaceEarlierPart(const HistoryCaptureHeader& hea
         }
     }
     return true;
+}
+
+Result<void> SqlHistoryStore::ReadStoredVerdicts(qlonglong part, StoredVerdicts& earlier, const std::string& what)
+{
+    // The part's records (a live capture's, a few dozen), and the readings
+    // of those recorded with verdicts: a record recorded without has none to keep.
+    std::unordered_map<qlonglong, int> positions;
+    {
+        Result<QSqlQuery*> records = Prepared(
+            QStringLiteral("SELECT id, position, equipment_id, verdict_profile, verdict_profile_version FROM records "
+                           "WHERE capture_id = ?"));
+        if (!records) {
+            return records.error();
+        }
+        QSqlQuery& query = *records.value();
+        query.bindValue(0, part);
+        if (!query.exec()) {
+            return Failure(what, query.lastError());
+        }
+        while (query.next()) {
+            const int position = query.value(1).toInt();
+            HistoryRecord& record = earlier[position];
+            record.position = position;
+            record.equipmentId = query.value(2).toString().toStdString();
+            record.verdictProfile = query.value(3).toString().toStdString();
+            record.verdictProfileVersion = query.value(4).toString().toStdString();
+            positions.emplace(query.value(0).toLongLong(), position);
+        }
+        query.finish();
+    }
+    Result<QSqlQuery*> readings = Prepared(QStringLiteral(
+        "SELECT r.record_id, r.item, r.value, r.verdict, r.verdict_limit, r.verdict_rule FROM readings r "
+        "JOIN records d ON r.record_id = d.id WHERE d.capture_id = ? AND d.verdict_profile <> ''"));
+    if (!readings) {
+        return readings.error();
+    }
+    QSqlQuery& query = *readings.value();
+    query.bindValue(0, part);
+    if (!query.exec()) {
+        return Failure(what, query.lastError());
+    }
+    while (query.next()) {
+        HistoryReading reading;
+        reading.item = query.value(1).toInt();
+        reading.value = query.value(2).toString().toStdString();
+        reading.verdict = query.value(3).toString().toStdString();
+        reading.limit = query.value(4).toString().toStdString();
+        reading.rule = query.value(5).toString().toStdString();
+        earlier[positions.at(query.value(0).toLongLong())].readings.push_back(std::move(reading));
+    }
+    query.finish();
+    return {};
 }
 
 Error SqlHistoryStore::CaptureStatementFailed(const std::string& what, const QSqlError& error)
@@ -469,12 +525,15 @@ Result<void> SqlHistoryStore::InsertPendingReadings(const std::string& what)
     QSqlQuery& readingsQuery = *insertReadings.value();
     for (int row = 0; row < rows; ++row) {
         const PendingReading& pending = m_pendingReadings[static_cast<std::size_t>(row)];
-        const int at = row * 5;
+        const int at = row * 8;
         readingsQuery.bindValue(at, pending.recordId);
         readingsQuery.bindValue(at + 1, pending.item);
         readingsQuery.bindValue(at + 2, pending.value);
         readingsQuery.bindValue(at + 3, pending.test);
         readingsQuery.bindValue(at + 4, pending.reading);
+        readingsQuery.bindValue(at + 5, pending.verdict);
+        readingsQuery.bindValue(at + 6, pending.limit);
+        readingsQuery.bindValue(at + 7, pending.rule);
     }
     m_pendingReadings.clear();
     if (!readingsQuery.exec()) {
@@ -525,7 +584,8 @@ Result<RecordOutcome> SqlHistoryStore::RecordOnce(const HistoryCaptureHeader& he
     }
     const qlonglong captureId = captureQuery.value(0).toLongLong();
     captureQuery.finish();
-    if (Result<bool> grown = ReplaceEarlierPart(header, identity, captureId); !grown) {
+    StoredVerdicts earlier;
+    if (Result<bool> grown = ReplaceEarlierPart(header, identity, captureId, earlier); !grown) {
         return fail(grown.error());
     } else if (!grown.value()) {
         // A larger part of this very capture is there already.
@@ -534,13 +594,21 @@ Result<RecordOutcome> SqlHistoryStore::RecordOnce(const HistoryCaptureHeader& he
     }
 
     Result<QSqlQuery*> insertRecord = Prepared(
-        QStringLiteral("INSERT INTO records (capture_id, position, equipment_id, test_date, test_day, equipment_key) "
-                       "VALUES (?, ?, ?, ?, ?, ?) RETURNING id"));
+        QStringLiteral("INSERT INTO records (capture_id, position, equipment_id, test_date, test_day, equipment_key, "
+                       "verdict_profile, verdict_profile_version) VALUES (?, ?, ?, ?, ?, ?, ?, ?) RETURNING id"));
     if (!insertRecord) {
         return fail(insertRecord.error());
     }
     // Each record goes in as it comes; its readings wait for a full statement.
-    const auto take = [&](const HistoryRecord& record) -> Result<void> {
+    const auto take = [&](const HistoryRecord& given) -> Result<void> {
+        const HistoryRecord* kept = &given;
+        HistoryRecord grown;
+        if (!earlier.empty()) {
+            grown = given;
+            KeepStoredVerdicts(earlier, grown);
+            kept = &grown;
+        }
+        const HistoryRecord& record = *kept;
         QSqlQuery& recordQuery = *insertRecord.value();
         recordQuery.bindValue(0, captureId);
         recordQuery.bindValue(1, record.position);
@@ -548,14 +616,17 @@ Result<RecordOutcome> SqlHistoryStore::RecordOnce(const HistoryCaptureHeader& he
         recordQuery.bindValue(3, Stored(record.testDate));
         recordQuery.bindValue(4, NullableText(record.testDay));
         recordQuery.bindValue(5, Stored(HistorySchema::EquipmentKey(record.equipmentId)));
+        recordQuery.bindValue(6, Stored(record.verdictProfile));
+        recordQuery.bindValue(7, Stored(record.verdictProfileVersion));
         if (!recordQuery.exec() || !recordQuery.next()) {
             return CaptureStatementFailed(what, recordQuery.lastError());
         }
         const qlonglong recordId = recordQuery.value(0).toLongLong();
         recordQuery.finish();
         for (const HistoryReading& reading : record.readings) {
-            m_pendingReadings.push_back(
-                {recordId, reading.item, Stored(reading.value), Stored(reading.test), Stored(reading.reading)});
+            m_pendingReadings.push_back({recordId, reading.item, Stored(reading.value), Stored(reading.test),
+                                         Stored(reading.reading), Stored(reading.verdict), Stored(reading.limit),
+                                         Stored(reading.rule)});
             if (static_cast<int>(m_pendingReadings.size()) == kReadingsPerInsert) {
                 if (Result<void> inserted = InsertPendingReadings(what); !inserted) {
                     return inserted;
@@ -586,7 +657,8 @@ Result<std::vector<HistoryRecord>> SqlHistoryStore::LookupOnce(const QString& id
 {
     const std::string what = "cannot look up " + id.toStdString();
     Result<QSqlQuery*> records = Prepared(
-        QStringLiteral("SELECT r.id, r.equipment_id, r.test_date, r.test_day, r.position, c.captured_at, c.kind "
+        QStringLiteral("SELECT r.id, r.equipment_id, r.test_date, r.test_day, r.position, c.captured_at, c.kind, "
+                       "r.verdict_profile, r.verdict_profile_version "
                        "FROM records r JOIN captures c ON c.id = r.capture_id WHERE r.equipment_id = ? "
                        "ORDER BY COALESCE(r.test_day, SUBSTR(c.captured_at, 1, 10)), c.captured_at, c.id, r.position"));
     if (!records) {
@@ -609,6 +681,8 @@ Result<std::vector<HistoryRecord>> SqlHistoryStore::LookupOnce(const QString& id
         record.position = recordQuery.value(4).toInt();
         record.capturedAt = recordQuery.value(5).toString().toStdString();
         record.kind = recordQuery.value(6).toString().toStdString();
+        record.verdictProfile = recordQuery.value(7).toString().toStdString();
+        record.verdictProfileVersion = recordQuery.value(8).toString().toStdString();
         index.emplace(recordQuery.value(0).toLongLong(), found.size());
         found.push_back(std::move(record));
     }
@@ -635,7 +709,9 @@ Result<void> SqlHistoryStore::ReadReadings(const std::vector<qlonglong>& recordI
 {
     for (std::size_t start = 0; start < recordIds.size(); start += kRecordsPerLookup) {
         const std::size_t count = std::min<std::size_t>(kRecordsPerLookup, recordIds.size() - start);
-        QString sql = QStringLiteral("SELECT record_id, item, value, test, reading FROM readings WHERE record_id IN (");
+        QString sql =
+            QStringLiteral("SELECT record_id, item, value, test, reading, verdict, verdict_limit, verdict_rule "
+                           "FROM readings WHERE record_id IN (");
         for (std::size_t i = 0; i < count; ++i) {
             sql += i == 0 ? QStringLiteral("?") : QStringLiteral(", ?");
         }
@@ -654,8 +730,9 @@ Result<void> SqlHistoryStore::ReadReadings(const std::vector<qlonglong>& recordI
         while (query.next()) {
             HistoryRecord& record = found[index.at(query.value(0).toLongLong())];
             record.readings.push_back({query.value(1).toInt(), query.value(2).toString().toStdString(),
-                                       query.value(3).toString().toStdString(),
-                                       query.value(4).toString().toStdString()});
+                                       query.value(3).toString().toStdString(), query.value(4).toString().toStdString(),
+                                       query.value(5).toString().toStdString(), query.value(6).toString().toStdString(),
+                                       query.value(7).toString().toStdString()});
         }
         query.finish();
     }

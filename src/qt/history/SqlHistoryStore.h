@@ -68,8 +68,12 @@ private:
     Result<void> BeginWrite();
     Result<RecordOutcome> RecordOnce(const HistoryCaptureHeader& header, const HistoryRecordSource& records);
     // Inside the transaction of a new capture: removes the earlier, smaller
-    // parts of the same capture (by identity); false when a larger part is there.
-    Result<bool> ReplaceEarlierPart(const HistoryCaptureHeader& header, const QString& identity, qlonglong captureId);
+    // parts of the same capture (by identity), filling stored with what they
+    // stored of their verdicts; false when a larger part is there.
+    Result<bool> ReplaceEarlierPart(const HistoryCaptureHeader& header, const QString& identity, qlonglong captureId,
+                                    StoredVerdicts& stored);
+    // What a part about to be replaced stored of its verdicts.
+    Result<void> ReadStoredVerdicts(qlonglong part, StoredVerdicts& earlier, const std::string& what);
     // Inside the transaction: inserts the readings waiting in m_pendingReadings.
     Result<void> InsertPendingReadings(const std::string& what);
     // A statement of a capture failed: tells whether another try may work.
@@ -113,6 +117,9 @@ private:
         QString value;
         QString test;
         QString reading;
+        QString verdict;
+        QString limit;
+        QString rule;
     };
     std::vector<PendingReading> m_pendingReadings;
 };
