@@ -86,8 +86,10 @@ struct VerdictOptions {
 // Returns the --verdicts flag.
 CLI::Option* AddVerdictOptions(CLI::App& command, VerdictOptions& options);
 // The engine the options ask for; nullptr without --verdicts. A file that
-// does not load or check, or an unknown profile, is its error: no verdicts
-// with silent defaults.
-Result<std::shared_ptr<const verdict::VerdictEngine>> MakeVerdictEngineFor(const VerdictOptions& options);
+// does not load or check, or an unknown profile, is its error, never
+// verdicts with silent defaults: the message is printed and `exitStatus` is
+// 1 (a file) or 2 (a profile name no file gives, a bad argument).
+std::optional<std::shared_ptr<const verdict::VerdictEngine>> MakeVerdictEngineFor(const VerdictOptions& options,
+                                                                                  int& exitStatus);
 
 } // namespace tessaprint

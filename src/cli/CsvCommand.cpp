@@ -25,13 +25,14 @@ struct CsvOptions {
 
 int RunCsv(const CsvOptions& options)
 {
-    const Result<std::shared_ptr<const verdict::VerdictEngine>> engine = MakeVerdictEngineFor(options.verdicts);
+    int status = 0;
+    const std::optional<std::shared_ptr<const verdict::VerdictEngine>> engine =
+        MakeVerdictEngineFor(options.verdicts, status);
     if (!engine) {
-        std::cerr << "tessaprint-cli: " << engine.error().message << "\n";
-        return 1;
+        return status;
     }
     const std::optional<CsvVerdicts> verdicts =
-        engine.value() ? std::optional<CsvVerdicts>(CsvVerdicts{*engine.value(), options.kindValue}) : std::nullopt;
+        (*engine) ? std::optional<CsvVerdicts>(CsvVerdicts{*(*engine), options.kindValue}) : std::nullopt;
     const CsvVerdicts* judged = verdicts ? &*verdicts : nullptr;
     ResultsTable table;
     ResultsListing listing;

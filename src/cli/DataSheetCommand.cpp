@@ -27,13 +27,14 @@ struct DataSheetOptions {
 
 int RunDataSheet(const DataSheetOptions& options)
 {
-    const Result<std::shared_ptr<const verdict::VerdictEngine>> engine = MakeVerdictEngineFor(options.verdicts);
+    int status = 0;
+    const std::optional<std::shared_ptr<const verdict::VerdictEngine>> engine =
+        MakeVerdictEngineFor(options.verdicts, status);
     if (!engine) {
-        std::cerr << "tessaprint-cli: " << engine.error().message << "\n";
-        return 1;
+        return status;
     }
     docs::AllDataSheetsInput input;
-    input.verdicts = engine.value();
+    input.verdicts = (*engine);
     input.checkedKind = options.kind;
     const std::string reports = CommandLinePath(options.reports);
     input.reportsFolder = reports;

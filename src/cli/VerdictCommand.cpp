@@ -18,11 +18,11 @@ namespace {
 constexpr int kSomeReadingFails = 10;
 constexpr int kSomeRecordIncomplete = 11;
 
-struct VerdictOptions {
+struct VerdictCommandOptions {
     InstrumentKind kind = InstrumentKind::Quellmax;
     InputFile input;
     std::string item = "all";
-    verdict::VerdictSources sources;
+    VerdictOptions verdicts{true, {}, {}, {}};
 };
 
 void WriteProfile(JsonWriter& json, const std::string& name, const std::string& version)
@@ -35,31 +35,13 @@ void WriteProfile(JsonWriter& json, const std::string& name, const std::string& 
     json.EndObject();
 }
 
-int RunVerdict(const VerdictOptions& options)
+int RunVerdict(const VerdictCommandOptions& options)
 {
-    // The files first: a profile named on the command line is a bad argument
-    // (2) only once it is known which profiles there are.
-    verdict::VerdictSources sources = options.sources;
-    sources.profile.clear();
-    sources.limitsFile = CommandLinePath(sources.limitsFile);
-    sources.inventoryFile = CommandLinePath(sources.inventoryFile);
-    Result<verdict::VerdictEngine> engine = verdict::MakeVerdictEngine(sources);
+    int status = 0;
+    const std::optional<std::shared_ptr<const verdict::VerdictEngine>> engine =
+        MakeVerdictEngineFor(options.verdicts, status);
     if (!engine) {
-        std::cerr << "tessaprint-cli: " << engine.error().message << "\n";
-        return 1;
-    }
-    if (!options.sources.profile.empty()) {
-        const verdict::LimitsLibrary& library = engine.value().library();
-        if (library.Find(options.sources.profile) == nullptr) {
-            std::string names;
-            for (const verdict::Profile& profile : library.profiles()) {
-                names += (names.empty() ? "" : ", ") + profile.name;
-            }
-            std::cerr << "tessaprint-cli: --profile: unknown profile \"" << cmdline::ShortValue(options.sources.profile)
-                      << "\"; the profiles are " << names << "\n";
-            return 2;
-        }
-        engine = verdict::VerdictEngine(library, engine.value().equipment(), options.sources.profile);
+        return status;
     }
     ResultsTable table;
     ResultsListing listing;
@@ -89,7 +71,7 @@ int RunVerdict(const VerdictOptions& options)
         }
     }
 
-    const verdict::Profile& profile = engine.value().defaultProfile();
+    const verdict::Profile& profile = (*engine)->defaultProfile();
     bool failed = false;
     bool incomplete = false;
     JsonWriter json(std::cout);
@@ -105,7 +87,7 @@ int RunVerdict(const VerdictOptions& options)
             rows.push_back({std::to_string(n + 1), std::move(split.testName), std::move(split.reading)});
         }
         const std::string id(TrimBlanks(table.EquipmentId(record)));
-        const verdict::RecordVerdict judged = engine.value().JudgeRecord(options.kind, id, rows);
+        const verdict::RecordVerdict judged = (*engine)->JudgeRecord(options.kind, id, rows);
         failed = failed || judged.outcome == verdict::RecordOutcome::Fail;
         incomplete = incomplete || judged.outcome != verdict::RecordOutcome::Pass;
         json.BeginObject();
@@ -184,7 +166,7 @@ void AddLimitsCommand(CLI::App& app, int& status)
 
 void AddVerdictCommand(CLI::App& app, int& status)
 {
-    auto options = std::make_shared<VerdictOptions>();
+    auto options = std::make_shared<VerdictCommandOptions>();
     CLI::App* command = app.add_subcommand(
         "verdict", "Judge every reading of a transcript or a saved capture against a standard's limits, as JSON; "
                    "exit 0 when every record passes, 10 when a reading fails, 11 when a record is incomplete");
@@ -199,10 +181,9 @@ void AddVerdictCommand(CLI::App& app, int& status)
             },
             ""))
         ->type_name("K|all");
-    command->add_option("--inventory", options->sources.inventoryFile, "the equipment list (CSV)")->type_name("FILE");
-    command->add_option("--limits", options->sources.limitsFile, "a department's limits file (JSON)")
-        ->type_name("FILE");
-    command->add_option("--profile", options->sources.profile, "the profile for devices the list gives none")
+    command->add_option("--inventory", options->verdicts.inventory, "the equipment list (CSV)")->type_name("FILE");
+    command->add_option("--limits", options->verdicts.limits, "a department's limits file (JSON)")->type_name("FILE");
+    command->add_option("--profile", options->verdicts.profile, "the profile for devices the list gives none")
         ->type_name("NAME");
     command->callback([options, &status] { status = RunVerdict(*options); });
 }
