@@ -1,6 +1,7 @@
 #include "docs/AllDataSheets.h"
 
 #include "docs/DataSheet.h"
+#include "docs/DataSheetVerdict.h"
 #include "docs/DocumentFrame.h"
 #include "results/ReportsFolder.h"
 #include "text/Plural.h"
@@ -32,8 +33,10 @@ Result<DataSheetDocument> WriteOne(AllDataSheetsInput& input, int item, const Wo
         return Error{kErrorPointer, "No word processor to write the document with."};
     }
     DataSheetDispatch dispatch(input.table, *word, clock);
-    return dispatch.OnDataSheet(
-        MakeDataSheetRequest(input.listing, input.listing, input.checkedKind, input.reportsFolder, input.word2007));
+    DataSheetRequest request =
+        MakeDataSheetRequest(input.listing, input.listing, input.checkedKind, input.reportsFolder, input.word2007);
+    request.verdict = DataSheetVerdict(input.verdicts.get(), input.table, request);
+    return dispatch.OnDataSheet(request);
 }
 
 } // namespace

@@ -5,9 +5,11 @@
 #include "results/ResultsListing.h"
 #include "results/ResultsTable.h"
 #include "util/Clock.h"
+#include "verdict/VerdictEngine.h"
 
 #include <cstddef>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -23,6 +25,8 @@ struct AllDataSheetsInput {
     std::optional<InstrumentKind> checkedKind; // none checked builds the electrical safety record
     std::string reportsFolder;
     int word2007 = 1;
+    // Verdicts on: what judges each record for its document; nullptr: off.
+    std::shared_ptr<const verdict::VerdictEngine> verdicts;
 };
 
 // A selector item whose test record was not written.
