@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The core's folders depend one way: util <- text <- results <- link <- docs,
 # workorder, sim; results <- history; all of them <- app. A folder includes only its own and those below it,
-# and nothing in the core includes Qt.
+# and nothing in the core includes Qt. The verdicts sit beside results: they take its instrument kind, and
+# the CSV, the documents and the history take their verdicts.
 set -u
 core=$1/src/core
 failures=0
@@ -9,13 +10,14 @@ allowed() {
     case $1 in
     util) echo "util" ;;
     text) echo "util text" ;;
-    results) echo "util text results" ;;
+    results) echo "util text results verdict" ;;
+    verdict) echo "util text results verdict" ;;
     link) echo "util text results link" ;;
-    docs) echo "util text results docs" ;;
+    docs) echo "util text results verdict docs" ;;
     workorder) echo "util text results docs workorder" ;;
     sim) echo "util text results link sim" ;;
-    history) echo "util text results history" ;;
-    app) echo "util text results link docs workorder sim history app" ;;
+    history) echo "util text results verdict history" ;;
+    app) echo "util text results verdict link docs workorder sim history app" ;;
     *) echo "" ;;
     esac
 }

@@ -3,6 +3,7 @@
 #include "TestFiles.h"
 #include "docs/XmlWriter.h"
 
+#include <cstring>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -610,7 +611,7 @@ TEST(WriteDocxTest, MissingFolderFailsWithEnoentAndCreatesNothing)
     ASSERT_FALSE(written);
     EXPECT_EQ(written.error().code, kErrorPathNotFound);
     EXPECT_NE(written.error().message.find(path.string()), std::string::npos) << written.error().message;
-    EXPECT_NE(written.error().message.find("No such file or directory"), std::string::npos) << written.error().message;
+    EXPECT_NE(written.error().message.find(std::strerror(ENOENT)), std::string::npos) << written.error().message;
     EXPECT_TRUE(folder.Names().empty());
 }
 

@@ -55,7 +55,7 @@ TEST(ReadingNumberTest, TheFirstNumberWithSignPointAndTheWordAfterIt)
                "0.5 %",
                0.5, "%", "\xC2\xB1"},
           Case{".5 mV", 0.5, "mV", ""}, Case{"120", 120, "", ""}, Case{"12 34", 12, "", ""},
-          Case{"Pace 70 PPM", 70, "PPM", ""}, Case{"1.2.3 V", 1.2, "", ""}}) {
+          Case{"Pace 70 PPM", 70, "PPM", ""}, Case{"0.5uA", 0.5, "uA", ""}, Case{"-.4 mS", -0.4, "mS", ""}}) {
         SCOPED_TRACE(c.reading);
         const auto parsed = ParseReadingNumber(c.reading);
         ASSERT_TRUE(parsed);
@@ -63,9 +63,11 @@ TEST(ReadingNumberTest, TheFirstNumberWithSignPointAndTheWordAfterIt)
         EXPECT_EQ(parsed->unit, c.unit);
         EXPECT_EQ(parsed->comparison, c.comparison);
     }
-    // A number no double holds is none either (never infinity on a chart).
+    // A number no double holds is none either (never infinity on a chart), nor
+    // is a reading with a malformed number anywhere in it: never half of one.
     for (const std::string& none :
-         std::vector<std::string>{"", "PASS", "-", ". V", "N/A", std::string(400, '9') + " V"}) {
+         std::vector<std::string>{"", "PASS", "-", ". V", "N/A", std::string(400, '9') + " V", "1,5 uA", "1.2.3 V",
+                                  "1e3 V", "12abc", "12. V", "2.0 J 1,5 A"}) {
         EXPECT_FALSE(ParseReadingNumber(none)) << none;
     }
 }
@@ -78,6 +80,14 @@ TEST(ReadingNumberTest, ASharpChangeIsHalfTheEarlierNumberOrAnotherUnit)
     EXPECT_FALSE(DiffersSharply("-0.2 uA", "-0.1 uA"));
     EXPECT_TRUE(DiffersSharply("-0.2 uA", "0.2 uA"));
     EXPECT_TRUE(DiffersSharply("1.0 MOhms", "1.0 Ohms"));
+    // Units compare after scaling: one current in two units is no change.
+    EXPECT_FALSE(DiffersSharply("500 uA", "0.5 mA"));
+    EXPECT_FALSE(DiffersSharply("250 mS", "0.25 s"));
+    EXPECT_TRUE(DiffersSharply("500 uA", "1.0 mA"));
+    EXPECT_TRUE(DiffersSharply("1.0 mA", "1.0 mV"));
+    EXPECT_TRUE(DiffersSharply("1.0 %", "1.0 uA"));
+    EXPECT_FALSE(DiffersSharply("1.0 %", "1.2 %"));
+    EXPECT_TRUE(DiffersSharply("1,5 uA", "1.5 uA"));
     EXPECT_TRUE(DiffersSharply("0.0 uA", "0.1 uA"));
     EXPECT_FALSE(DiffersSharply("0.0 uA", "0 uA"));
     EXPECT_FALSE(DiffersSharply("<0.1 uA", "0.1 uA"));

@@ -13,6 +13,7 @@
 #include "util/ManualClock.h"
 #include "util/PosixProcessRunner.h"
 
+#include <cstring>
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -365,7 +366,7 @@ TEST_F(OfficeScriptTest, FailingScriptsAndAMissingProgramAreSaid)
     pdf = Run((scripts.path() / "no-such-office").string(), 20);
     ASSERT_FALSE(pdf);
     EXPECT_EQ(pdf.error().message, "LibreOffice (" + (scripts.path() / "no-such-office").string() +
-                                       ") could not be started: No such file or directory");
+                                       ") could not be started: " + std::strerror(ENOENT));
     ExpectOnlyTheDocument();
 
     pdf = Run(Script("printf '%%PDF-1.4 from a script' >\"$out/$name.pdf\""), 20);

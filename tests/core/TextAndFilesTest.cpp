@@ -13,6 +13,7 @@
 
 #include "TestFiles.h"
 
+#include <cstring>
 #include <gtest/gtest.h>
 
 #include <set>
@@ -390,7 +391,7 @@ TEST(AtomicFileTest, AFailedWriteLeavesTheEarlierFileAndNamesThePathAndTheReason
     const Result<void> full = WriteWholeFile(path, std::string(64 * 1024, 'x'));
     ASSERT_FALSE(full);
     EXPECT_EQ(full.error().code, kErrorDiskFull);
-    EXPECT_EQ(full.error().message, "cannot write " + path + ": No space left on device");
+    EXPECT_EQ(full.error().message, "cannot write " + path + ": " + std::strerror(ENOSPC));
     EXPECT_EQ(test::ReadFile(path), "the earlier capture\r\n");
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(disk), std::filesystem::directory_iterator()), 1);
 }

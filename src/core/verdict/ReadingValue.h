@@ -51,4 +51,25 @@ struct ReadingFields {
 };
 ReadingFields ReadReading(std::string_view reading, InstrumentKind kind);
 
+// The pieces of a reading as the strict reader sees them, before it checks
+// units: what both ReadReading and the history's lenient number for charts
+// are built on, so that the two never read a number differently.
+struct ReadingPiece {
+    enum class Type { Word, Number, OverRange };
+    Type type = Type::Word;
+    std::string_view text;       // the word, or the number as printed (no comparison, no unit)
+    std::string_view comparison; // "<", "<=", ">", ">=" or "±" right before a number; empty
+    double value = 0;            // a number's value
+    // The word after a number or over-range token (glued to it or after
+    // blanks) unless it is a number itself; empty when none.
+    std::string_view unit;
+};
+struct ReadingPieces {
+    std::vector<ReadingPiece> pieces;
+    std::string error; // a malformed number anywhere ("decimal comma in 1,5"); empty: none
+};
+// A word glued to a number ("0.5uA") is its unit only when `kind` knows it;
+// else the number is malformed ("12abc").
+ReadingPieces SplitReadingPieces(std::string_view reading, InstrumentKind kind);
+
 } // namespace tessaprint::verdict
