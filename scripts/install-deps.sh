@@ -15,6 +15,7 @@ packages=(
     libgl-dev                            # needed by Qt's GUI CMake files
     libcli11-dev                         # options of tessaprint-cli
     libzip-dev                           # .docx packages
+    libjsoncpp-dev                       # limits files
     libgtest-dev libgmock-dev            # unit tests
     libbenchmark-dev                     # benchmark program
 )

@@ -45,13 +45,19 @@ struct Rule {
     std::vector<AppliedPart> appliedParts;
     std::optional<Cord> cord;
     std::string source; // where the figure comes from
-    int line = 0;       // in the file it was read from; 0 for a built one
+    // In a user file: drop the base profile's rule of this id (the rule has
+    // nothing but its id then).
+    bool remove = false;
+    int line = 0; // in the file it was read from; 0 for a built one
 };
 
 struct Profile {
     std::string name;
     std::string version;
     std::string description;
+    // A user file's: the shipped profile its rules overlay (empty: the
+    // default). A shipped profile has none.
+    std::string base;
     std::vector<Rule> rules;
 };
 
