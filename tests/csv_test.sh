@@ -55,6 +55,38 @@ done
 "$CLI" csv --capture "$awkward.txt" --output "$work/no-such-folder/x.csv" 2>"$work/err"
 [ $? -eq 1 ] && grep -q "cannot write" "$work/err" || fail "an unwritable output: $(cat "$work/err")"
 
+# --verdicts: every row as without, then its limit and verdict; a department's
+# limits file judges by its own figures; a bad one writes nothing.
+"$CLI" csv --capture "$SAMPLES/quellmax.txt" --kind quellmax --captured-at "$stamp" --verdicts >"$work/v.csv" ||
+    fail "csv --verdicts exited $?"
+head -1 "$work/v.csv" | grep -q ',captured_at,limit,verdict'$'\r''$' || fail "csv --verdicts header: $(head -1 "$work/v.csv")"
+paste -d '\t' <(tr -d '\r' <"$DATA/quellmax-sample.csv") <(tr -d '\r' <"$work/v.csv") |
+    while IFS=$'\t' read -r plain judged; do
+        case "$judged" in "$plain",*) ;; *) echo "$judged" ;; esac
+    done >"$work/changed"
+[ ! -s "$work/changed" ] && [ "$(wc -l <"$work/v.csv")" -eq "$(wc -l <"$DATA/quellmax-sample.csv")" ] ||
+    fail "csv --verdicts changed the other columns: $(head -3 "$work/changed")"
+grep -q '^10234,03/14/2015,2,Ground Resistance,.*,≤ 0.3 Ω,pass'$'\r''$' "$work/v.csv" ||
+    fail "csv --verdicts: no pass of the ground resistance"
+cat >"$work/dept.json" <<'JSON'
+{"name": "dept", "version": "1", "rules": [{"id": "quellmax.case-leakage", "kind": "quellmax",
+ "test": "Case Leakage", "unit": "uA", "max": 0.05, "source": "department"}]}
+JSON
+"$CLI" csv --capture "$SAMPLES/quellmax.txt" --kind quellmax --verdicts --limits "$work/dept.json" >"$work/d.csv" ||
+    fail "csv --limits exited $?"
+grep -q '^10234,.*,Case Leakage,0.1 uA,.*,≤ 0.05 µA,fail'$'\r''$' "$work/d.csv" || fail "csv --limits: no fail"
+echo '{"name": "dept",' >"$work/broken.json"
+"$CLI" csv --capture "$SAMPLES/quellmax.txt" --kind quellmax --verdicts --limits "$work/broken.json" \
+    --output "$work/none.csv" 2>"$work/err"
+[ $? -eq 1 ] && [ ! -e "$work/none.csv" ] && grep -q "broken.json:" "$work/err" ||
+    fail "a broken limits file: $(cat "$work/err")"
+for options in "--limits $work/dept.json" "--profile nfpa99" "--inventory $work/x.csv" "--verdicts"; do
+    # shellcheck disable=SC2086
+    "$CLI" csv --capture "$SAMPLES/quellmax.txt" $options >"$work/out" 2>"$work/err"
+    [ $? -eq 2 ] && [ ! -s "$work/out" ] && grep -q "requires --" "$work/err" ||
+        fail "csv $options without what it needs: $(cat "$work/err")"
+done
+
 # LibreOffice Calc opens the table (as text cells: no number or date guessing)
 # and writes it back: every cell must come back as it was, and a text that
 # looks like a formula stays text.

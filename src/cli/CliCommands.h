@@ -4,9 +4,11 @@
 #include "results/ResultsListing.h"
 #include "results/ResultsTable.h"
 #include "util/Result.h"
+#include "verdict/VerdictEngine.h"
 
 #include <CLI/CLI.hpp>
 
+#include <memory>
 #include <string>
 
 namespace tessaprint {
@@ -70,5 +72,20 @@ void AddPdfCopyOptions(CLI::App& command, PdfCopyOptions& options);
 // waits for it: prints its path on stdout, or the reason on stderr. The
 // document stays either way; false when there is no copy.
 bool WritePdfCopy(const PdfCopyOptions& options, const std::string& document);
+
+// --verdicts, and --inventory FILE, --limits FILE and --profile NAME, which
+// need it: a command's output judged against the limits of a standard.
+struct VerdictOptions {
+    bool verdicts = false;
+    std::string inventory;
+    std::string limits;
+    std::string profile;
+};
+// Returns the --verdicts flag.
+CLI::Option* AddVerdictOptions(CLI::App& command, VerdictOptions& options);
+// The engine the options ask for; nullptr without --verdicts. A file that
+// does not load or check, or an unknown profile, is its error: no verdicts
+// with silent defaults.
+Result<std::shared_ptr<const verdict::VerdictEngine>> MakeVerdictEngineFor(const VerdictOptions& options);
 
 } // namespace tessaprint

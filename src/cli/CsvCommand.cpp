@@ -20,10 +20,19 @@ struct CsvOptions {
     std::string capturedAt;
     bool capturedAtGiven = false;
     std::string output;
+    VerdictOptions verdicts;
 };
 
 int RunCsv(const CsvOptions& options)
 {
+    const Result<std::shared_ptr<const verdict::VerdictEngine>> engine = MakeVerdictEngineFor(options.verdicts);
+    if (!engine) {
+        std::cerr << "tessaprint-cli: " << engine.error().message << "\n";
+        return 1;
+    }
+    const std::optional<CsvVerdicts> verdicts =
+        engine.value() ? std::optional<CsvVerdicts>(CsvVerdicts{*engine.value(), options.kindValue}) : std::nullopt;
+    const CsvVerdicts* judged = verdicts ? &*verdicts : nullptr;
     ResultsTable table;
     ResultsListing listing;
     listing.SetKeepLines(false);
@@ -42,12 +51,12 @@ int RunCsv(const CsvOptions& options)
         source.capturedAt = IsoLocalTime(*written);
     }
     if (options.output.empty() || options.output == kStdoutPath) {
-        WriteResultsCsv(std::cout, table, listing, source);
+        WriteResultsCsv(std::cout, table, listing, source, judged);
         std::cout.flush();
         return std::cout ? 0 : 1;
     }
     std::ostringstream csv;
-    const CsvCounts counts = WriteResultsCsv(csv, table, listing, source);
+    const CsvCounts counts = WriteResultsCsv(csv, table, listing, source, judged);
     if (const Result<void> written = WriteOutputFile(options.output, csv.str()); !written) {
         std::cerr << "tessaprint-cli: " << written.error().message << "\n";
         return 1;
@@ -72,6 +81,8 @@ void AddCsvCommand(CLI::App& app, int& status)
             ->type_name("YYYY-MM-DDTHH:MM:SS");
     command->add_option("--output", options->output, "write the CSV to this file instead of stdout (- for stdout)")
         ->type_name("FILE");
+    // The limits are kept by instrument: the kind is needed to judge anything.
+    AddVerdictOptions(*command, options->verdicts)->needs(kind);
     command->callback([options, kind, capturedAt, &status] {
         if (kind->count() > 0) {
             options->kind = options->kindValue;

@@ -22,11 +22,18 @@ struct DataSheetOptions {
     std::string reports;
     int word2007 = 1;
     PdfCopyOptions pdf;
+    VerdictOptions verdicts;
 };
 
 int RunDataSheet(const DataSheetOptions& options)
 {
+    const Result<std::shared_ptr<const verdict::VerdictEngine>> engine = MakeVerdictEngineFor(options.verdicts);
+    if (!engine) {
+        std::cerr << "tessaprint-cli: " << engine.error().message << "\n";
+        return 1;
+    }
     docs::AllDataSheetsInput input;
+    input.verdicts = engine.value();
     input.checkedKind = options.kind;
     const std::string reports = CommandLinePath(options.reports);
     input.reportsFolder = reports;
@@ -55,7 +62,7 @@ int RunDataSheet(const DataSheetOptions& options)
     }
 
     const QtClock clock;
-    const docs::WordProcessorFactory engine = [] { return std::make_unique<docs::DocumentEngine>(); };
+    const docs::WordProcessorFactory wordProcessor = [] { return std::make_unique<docs::DocumentEngine>(); };
     const auto failed = [](int k, const std::string& id, const std::string& error) {
         std::cerr << "tessaprint-cli: item " << k << " (" << id << "): " << error << "\n";
     };
@@ -73,7 +80,7 @@ int RunDataSheet(const DataSheetOptions& options)
         callbacks.documentFailed = [&failed](const docs::DataSheetFailure& failure) {
             failed(failure.item, failure.equipmentId, failure.error);
         };
-        const docs::AllDataSheetsResult result = docs::WriteAllDataSheets(input, engine, clock, callbacks);
+        const docs::AllDataSheetsResult result = docs::WriteAllDataSheets(input, wordProcessor, clock, callbacks);
         if (!result.error.empty()) {
             std::cerr << "tessaprint-cli: stopped by an error after " << result.written.size() << " of " << result.total
                       << " test records: " << result.error << "\n";
@@ -83,10 +90,14 @@ int RunDataSheet(const DataSheetOptions& options)
 
     // As the window does it: the item chosen, its readings listed, then "Data Sheet".
     listing.ShowItem(table, *item);
-    const std::unique_ptr<docs::WordApplication> word = engine();
+    const std::unique_ptr<docs::WordApplication> word = wordProcessor();
     docs::DataSheetDispatch dispatch(table, *word, clock);
-    const Result<docs::DataSheetDocument> written =
-        dispatch.OnDataSheet(docs::MakeDataSheetRequest(listing, listing, options.kind, reports, options.word2007));
+    docs::DataSheetRequest request =
+        docs::MakeDataSheetRequest(listing, listing, options.kind, reports, options.word2007);
+    if (input.verdicts) {
+        request.verdict = docs::JudgeDataSheetRows(*input.verdicts, request);
+    }
+    const Result<docs::DataSheetDocument> written = dispatch.OnDataSheet(request);
     if (!written) {
         failed(*item, listing.SelectorItemText(*item), docs::ComErrorText(written.error()));
         return 1;
@@ -118,6 +129,7 @@ void AddDataSheetCommand(CLI::App& app, int& status)
     command->add_option("--reports", options->reports, "the reports folder")->required()->type_name("DIR");
     AddWord2007Option(*command, options->word2007);
     AddPdfCopyOptions(*command, options->pdf);
+    AddVerdictOptions(*command, options->verdicts);
     command->callback([options, &status] { status = RunDataSheet(*options); });
 }
 

@@ -110,6 +110,23 @@ for kind in kappa pactrx; do
         --reports "$work/reports-$kind" >"$work/paths.txt" 2>"$work/err" || fail "datasheet --kind $kind: $(cat "$work/err")"
     [ "$(wc -l <"$work/paths.txt")" -eq 5 ] || fail "datasheet --kind $kind should write 5 documents"
 done
+# --verdicts: the electrical safety record's Pass / Fail and Comments cells
+# filled; a bad equipment list writes no document.
+if "$CLI" datasheet --kind quellmax --transcript "$DATA/../../samples/quellmax.txt" --item 0 --verdicts \
+    --reports "$work/judged" >"$work/path.txt" 2>"$work/err"; then
+    python3 - "$(cat "$work/path.txt")" <<'PY' || fail "datasheet --verdicts: no Pass and limit in the record"
+import sys, zipfile
+xml = zipfile.ZipFile(sys.argv[1]).read("word/document.xml").decode()
+sys.exit(0 if ">Pass<" in xml and "\u2264 0.3 \u03a9" in xml else 1)
+PY
+else
+    fail "datasheet --verdicts: $(cat "$work/err")"
+fi
+printf 'equipment_id,description\r\n' >"$work/list.csv"
+expect 1 "list.csv:1" -- "$CLI" datasheet --kind quellmax --transcript "$DATA/../../samples/quellmax.txt" --item all \
+    --verdicts --inventory "$work/list.csv" --reports "$work/not-judged"
+[ ! -e "$work/not-judged" ] || fail "datasheet with a bad equipment list wrote documents"
+
 # A name that climbs out of the reports folder is refused. The folder sits
 # deep enough that an escape would still land inside $work/nest, where the
 # check looks for it.

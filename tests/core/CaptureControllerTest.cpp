@@ -8,7 +8,6 @@
 #include "TestFiles.h"
 
 #include "app/CaptureController.h"
-#include "docs/DataSheetVerdict.h"
 #include "link/InstrumentCommands.h"
 #include "util/ManualClock.h"
 
@@ -245,7 +244,7 @@ TEST_F(CaptureControllerTest, OptionsLimitsIsTakenOnlyWhenItsFilesLoadAndAStored
     EXPECT_TRUE(view.verdictsShown);
 }
 
-TEST_F(CaptureControllerTest, DataSheetAllDataSheetsAndTheCsvExportGetTheVerdictsOnlyWhileTheyAreOn)
+TEST_F(CaptureControllerTest, AllDataSheetsAndTheCsvExportGetTheVerdictsOnlyWhileTheyAreOn)
 {
     ReceiveThePrintout();
     const test::TempFolder folder;
@@ -265,14 +264,6 @@ TEST_F(CaptureControllerTest, DataSheetAllDataSheetsAndTheCsvExportGetTheVerdict
     EXPECT_EQ(controller.AllDataSheetsSnapshot().verdicts, engine);
     ASSERT_TRUE(controller.ExportCsvTo(csv));
     EXPECT_EQ(header(), "\xEF\xBB\xBF" + std::string(kCsvHeader) + ",limit,verdict\r");
-
-    // What Data Sheet documents: the record shown, judged as the list shows it.
-    const docs::DataSheetRequest request = docs::MakeDataSheetRequest(view, view, view.checkedKind, "", 1);
-    EXPECT_FALSE(docs::DataSheetVerdict(nullptr, controller.table(), request));
-    const auto judged = docs::DataSheetVerdict(engine.get(), controller.table(), request);
-    ASSERT_TRUE(judged);
-    EXPECT_EQ(judged->equipmentId, "10234");
-    EXPECT_EQ(judged->outcome, verdict::RecordOutcome::Fail);
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 // output name, and the electrical safety record read back from its .docx.
 #include "DocumentText.h"
 #include "DocxReader.h"
+#include "HandMadeVerdicts.h"
 #include "RecordingWordApplication.h"
 #include "TestFiles.h"
 
@@ -216,6 +217,80 @@ TEST_F(DataSheetTest, ElectricalSafetyRecordReadBackCellByCell)
     ASSERT_EQ(monitoring.rows.size(), 3u);
     EXPECT_EQ(Text(monitoring.rows[0].cells[2]), "Rate Measured");
     EXPECT_EQ(Text(monitoring.rows[2].cells[0]), "");
+}
+
+TEST_F(DataSheetTest, VerdictsFillThePassFailAndCommentsCellsOfTheirRowsOnly)
+{
+    using tessaprint::test::Judged;
+    using verdict::Outcome;
+    Capture(SamplePrintout(InstrumentKind::Quellmax));
+    DataSheetDispatch plainDispatch(table, engine, clock);
+    ASSERT_TRUE(plainDispatch.OnDataSheet(Request(InstrumentKind::Quellmax, 5)).ok()); // OR-ESU-3
+    const Document plain = engine.document();
+
+    DataSheetRequest request = Request(InstrumentKind::Quellmax, 5);
+    ASSERT_EQ(request.rows.size(), 12u);
+    request.verdict = tessaprint::test::RecordVerdictOf(
+        request.rows.size(), {{1, Judged(Outcome::Pass, "\u2264 0.3 \u03A9")},
+                              {4, Judged(Outcome::Pass, "\u2264 100 \u00B5A")},
+                              {7, Judged(Outcome::Fail, "\u2264 50 \u00B5A")},
+                              {8, Judged(Outcome::NotJudged, "", "needs the applied part type")},
+                              {9, Judged(Outcome::Unreadable, "\u2264 50 \u00B5A", "unit V does not fit \u00B5A")},
+                              {10, Judged(Outcome::Pass, "\u2264 100 \u00B5A")}});
+    DocumentEngine judgedEngine;
+    DataSheetDispatch dispatch(table, judgedEngine, clock);
+    const auto result = dispatch.OnDataSheet(request);
+    ASSERT_TRUE(result.ok()) << ComErrorText(result.error());
+    const Document doc = test::DocxReader::FromFile(result.value().savedPath).ReadDocument();
+    EXPECT_EQ(doc.main, judgedEngine.document().main);
+
+    // Each reading row: name, value, Pass / Fail, Comments.
+    const auto rowsOf = [this](const Document& d, int n) {
+        std::vector<std::string> rows;
+        const Table& t = TableNumber(d, n);
+        for (std::size_t r = 1; r < t.rows.size(); ++r) {
+            rows.push_back(Text(t.rows[r].cells[0]) + " = " + Text(t.rows[r].cells[1]) + " | " +
+                           Text(t.rows[r].cells[2]) + " | " + Text(t.rows[r].cells[3]));
+        }
+        return rows;
+    };
+    EXPECT_EQ(rowsOf(doc, 1), (std::vector<std::string>{
+                                  "Ground Resistance = 0.094 Ohms | Pass | \u2264 0.3 \u03A9",
+                                  "Insulation Resistance = 35.2 MOhms |  | ",
+                                  "Device Current = 2.47 A |  | ",
+                                  "Case Leakage = 0.5 uA | Pass | \u2264 100 \u00B5A",
+                                  "Case Leakage Reverse Polarity = 0.7 uA |  | ",
+                                  "Case Leakage Open Neutral = 2.1 uA |  | ",
+                                  "Case Leakage Open Ground = 71.9 uA | Fail | \u2264 50 \u00B5A",
+                                  "Leads Leakage To Ground = 3.4 uA |  | Not judged: needs the applied part type",
+                                  "Isolation Leakage = 8.2 uA |  | Unreadable: unit V does not fit \u00B5A",
+                              }));
+    EXPECT_EQ(rowsOf(doc, 2),
+              (std::vector<std::string>{"External Leakage Footswitch = 0.3 uA | Pass | \u2264 100 \u00B5A",
+                                        "External Leakage Return Electrode = 5.8 uA |  | "}));
+    EXPECT_EQ(rowsOf(doc, 3), (std::vector<std::string>{"Line Voltage = 119.5 V |  | "}));
+    const auto& pass = TableNumber(doc, 1).rows[1].cells[2].paragraphs[0].runs.at(0);
+    EXPECT_EQ(pass.format.font, "Calibri");
+    EXPECT_EQ(pass.format.size, 12);
+
+    // Everything else is the record without verdicts: the column widths, the
+    // monitoring table, the overall assessment with none of its circles ticked.
+    for (const int n : {1, 2, 3}) {
+        EXPECT_EQ(TableNumber(doc, n).gridColumnsPt, TableNumber(plain, n).gridColumnsPt) << n;
+    }
+    for (const int n : {0, 4}) {
+        EXPECT_EQ(TableNumber(doc, n), TableNumber(plain, n)) << n;
+    }
+    const auto paragraphs = [](const Document& d) {
+        std::vector<Paragraph> found;
+        for (const auto& block : d.main.blocks) {
+            if (const auto* p = std::get_if<Paragraph>(&block)) {
+                found.push_back(*p);
+            }
+        }
+        return found;
+    };
+    EXPECT_EQ(paragraphs(doc), paragraphs(plain));
 }
 
 TEST_F(DataSheetTest, TablesWithoutMatchingRowsAndRowsAfterAnEmptyName)

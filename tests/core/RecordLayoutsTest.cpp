@@ -2,6 +2,7 @@
 // measurement line shows, and the saved documents read back.
 #include "DocumentText.h"
 #include "DocxReader.h"
+#include "HandMadeVerdicts.h"
 #include "TestFiles.h"
 
 #include "docs/DataSheet.h"
@@ -146,12 +147,15 @@ class RecordDocumentTest : public ::testing::Test {
 protected:
     RecordDocumentTest() { std::filesystem::create_directories(m_folder.path()); }
 
-    Result<DataSheetDocument> Build(InstrumentKind kind, std::string_view printout, int item)
+    Result<DataSheetDocument> Build(InstrumentKind kind, std::string_view printout, int item,
+                                    std::optional<verdict::RecordVerdict> verdict = std::nullopt)
     {
         ReplayTranscript(printout, table, listing);
         listing.ShowItem(table, item);
         DataSheetDispatch dispatch(table, engine, clock);
-        auto written = dispatch.OnDataSheet(MakeDataSheetRequest(listing, listing, kind, m_folder.path().string(), 1));
+        DataSheetRequest request = MakeDataSheetRequest(listing, listing, kind, m_folder.path().string(), 1);
+        request.verdict = std::move(verdict);
+        auto written = dispatch.OnDataSheet(request);
         m_tables = dispatch.tables();
         return written;
     }
@@ -213,6 +217,81 @@ TEST_F(RecordDocumentTest, DefibrillatorRecordReadBack)
     const auto& last = std::get<Paragraph>(doc.main.blocks.back());
     EXPECT_EQ(last.runs.at(0).text,
               "Signature: ______________________________________________\t        Date: ___________________");
+}
+
+TEST_F(RecordDocumentTest, DefibrillatorVerdictsMarkTheComplianceOfTheRowsTheirReadingsFill)
+{
+    using tessaprint::test::Judged;
+    using verdict::Outcome;
+    const verdict::ReadingVerdict pass = Judged(Outcome::Pass, "200 J \u00B1 30 J");
+    // ICU-DF-07: Defib 0-4, Cardio 5-6, Charge Time 7-8, AED 9-10, Pacer 11-12, Pace Refr 13, ...
+    auto verdicts = tessaprint::test::RecordVerdictOf(20, {{0, pass},
+                                                           {1, pass},
+                                                           {2, pass},
+                                                           {3, pass},
+                                                           {4, pass},
+                                                           {5, pass},
+                                                           {6, Judged(Outcome::Fail, "\u2264 60 ms")},
+                                                           {7, pass},
+                                                           {8, Judged(Outcome::NotJudged, "", "needs the setting")},
+                                                           {9, pass},
+                                                           {10, pass},
+                                                           {11, pass}});
+    const auto result = Build(InstrumentKind::Kappa5100, SamplePrintout(InstrumentKind::Kappa5100), 0, verdicts);
+    ASSERT_TRUE(result.ok()) << ComErrorText(result.error());
+    const Document doc = test::DocxReader::FromFile(result.value().savedPath).ReadDocument();
+    EXPECT_EQ(doc.main, engine.document().main);
+    const auto tables = Tables(doc);
+    ASSERT_EQ(tables.size(), 5u);
+    const std::string yes = "Complies (Pass)|\u2612 Yes          No";
+    const std::string no = "Complies (Pass)|Yes          \u2612 No";
+    const std::string open = "Complies (Pass)|Yes            No";
+    const auto choices = [&tables](std::size_t t) {
+        std::vector<std::string> cells;
+        for (const auto& row : tables[t]->rows) {
+            cells.push_back(CellText(row.cells[1]));
+        }
+        return cells;
+    };
+    EXPECT_EQ(choices(1), (Lines{yes, no, open})); // energy, cardio time with a fail, charge time not judged
+    EXPECT_EQ(choices(2), (Lines{yes}));           // AED
+    // Pulse: a pass and a reading without a limit; refractory and immunity have no limit.
+    EXPECT_EQ(choices(3), (Lines{yes, open, open, open}));
+    EXPECT_EQ(choices(4), (Lines{open})); // the simulator's lines have no limit
+    EXPECT_EQ(tables[1]->gridColumnsPt, (std::vector<double>{370.55, 111.85}));
+}
+
+TEST_F(RecordDocumentTest, PacemakerVerdictsMarkTheChoiceOfEachLineByTheEntryItShows)
+{
+    using tessaprint::test::Judged;
+    using verdict::Outcome;
+    const std::string printout = "EquipmentID: PM-9\r\n"
+                                 "1.Trans 9.8 mJ 3.5 V 70.0 mA 40.0 ms 70.0 PPM 1.0 mV 250 mS 300 mS\r\n"
+                                 "2.ATR 0.0 uJ 0.0 V 0.0 mA 0.0 ms 0.0 PPM 0.0 mV 0.0 mS 0.0 mS\r\n"
+                                 "3.ATR 10.5 uJ 5.0 V 10.0 mA 1.0 ms 72.0 PPM 0.05 mV 250 mS 300 mS\r\n"
+                                 "4.Vent 5.0 uJ 5.0 V 10.0 mA 1.0 ms 70.0 PPM 2.0 mV 250 mS 300 mS\r\n"
+                                 "5.AVD 150 mS 10.0 mA 12.0 mA\r\n";
+    // The all-zero atrial entry passes, the one the lines show fails; the
+    // ventricular reading has no limit.
+    const auto verdicts = tessaprint::test::RecordVerdictOf(5, {{0, Judged(Outcome::Pass, "\u2264 10 mA")},
+                                                                {1, Judged(Outcome::Pass, "\u2264 10 mA")},
+                                                                {2, Judged(Outcome::Fail, "\u2264 10 mA")},
+                                                                {4, Judged(Outcome::Pass, "\u2264 200 ms")}});
+    const auto result = Build(InstrumentKind::Pactrx, printout, 0, verdicts);
+    ASSERT_TRUE(result.ok()) << ComErrorText(result.error());
+    const Document doc = test::DocxReader::FromFile(result.value().savedPath).ReadDocument();
+    const auto tables = Tables(doc);
+    ASSERT_EQ(tables.size(), 5u);
+    const std::string yes = "\u2612 Yes        No";
+    const std::string no = "Yes        \u2612 No";
+    const std::string open = "Yes          No";
+    EXPECT_EQ(CellText(tables[1]->rows[0].cells[1]), "Complies (Pass)|||" + yes + "|" + yes);
+    EXPECT_EQ(CellText(tables[1]->rows[2].cells[1]), "Complies (Pass)|||" + yes);
+    EXPECT_EQ(CellText(tables[2]->rows[0].cells[1]), "Complies (Pass)|||" + no + "|" + no);
+    EXPECT_EQ(CellText(tables[2]->rows[2].cells[1]), "Complies (Pass)||" + no + "|");
+    EXPECT_EQ(CellText(tables[3]->rows[1].cells[1]), "Complies (Pass)|||" + open + "|" + open);
+    // The second AV interval line has no entry, and no answer.
+    EXPECT_EQ(CellText(tables[4]->rows[0].cells[1]), "Complies (Pass)|||" + yes + "|" + open + "|||");
 }
 
 TEST_F(RecordDocumentTest, NegativeSelectedRecordIsRecordZero)

@@ -3,6 +3,7 @@
 #include "results/ResultsCsv.h"
 #include "results/ResultsListing.h"
 #include "text/IsoLocalTime.h"
+#include "verdict/VerdictEngine.h"
 
 #include <gtest/gtest.h>
 
@@ -65,13 +66,14 @@ TEST(IsoLocalTimeTest, WritesTheCalendarTimeAsIso8601)
 class ResultsCsvTest : public ::testing::Test {
 protected:
     std::string Csv(const std::vector<std::string>& lines,
-                    const CsvSource& source = {"Quellmax", "2026-03-14T09:30:00"})
+                    const CsvSource& source = {"Quellmax", "2026-03-14T09:30:00"},
+                    const CsvVerdicts* verdicts = nullptr)
     {
         for (const auto& line : lines) {
             table.ParseResultLine(listing, line);
         }
         std::ostringstream out;
-        counts = WriteResultsCsv(out, table, listing, source);
+        counts = WriteResultsCsv(out, table, listing, source, verdicts);
         return out.str();
     }
 
@@ -119,6 +121,35 @@ TEST_F(ResultsCsvTest, NoResultsIsTheHeaderAlone)
               "\xEF\xBB\xBF"
               "equipment_id,test_date,item,test,reading,value,instrument,captured_at\r\n");
     EXPECT_EQ(counts.readings, 0);
+}
+
+TEST_F(ResultsCsvTest, WithVerdictsEveryRowEndsInItsLimitAndVerdictAndTheOtherColumnsStayAsTheyAre)
+{
+    const std::vector<std::string> lines = {
+        "EquipmentID: A-1",     "Date: 03/14/2026", "1.Ground Resistance 0.5 Ohms", "2.",
+        "3.Line Voltage 120 V", "EquipmentID: B-2", "1.Case Leakage 0.1 uA",        "2.Leads Leakage To Ground 3 uA"};
+    const std::string plain = Csv(lines);
+    table = ResultsTable();
+    listing = ResultsListing();
+    verdict::Device cf;
+    cf.equipmentId = "B-2";
+    cf.appliedParts = {verdict::AppliedPart::CF};
+    const verdict::VerdictEngine engine(verdict::LimitsLibrary::Shipped(), verdict::EquipmentList({cf}));
+    const CsvVerdicts verdicts{engine, InstrumentKind::Quellmax};
+    const std::string judged = Csv(lines, {"Quellmax", "2026-03-14T09:30:00"}, &verdicts);
+
+    std::istringstream plainRows(plain);
+    std::istringstream judgedRows(judged);
+    std::vector<std::string> tails;
+    for (std::string before, after; std::getline(plainRows, before) && std::getline(judgedRows, after);) {
+        before.pop_back(); // CR
+        after.pop_back();
+        ASSERT_EQ(after.rfind(before + ",", 0), 0u) << after;
+        tails.push_back(after.substr(before.size() + 1));
+    }
+    EXPECT_EQ(tails, (std::vector<std::string>{"limit,verdict", "\u2264 0.3 \u03A9,fail", ",no limit", ",no limit",
+                                               "\u2264 100 \u00B5A,pass", "\u2264 10 \u00B5A,pass"}));
+    EXPECT_EQ(counts.readings, 5);
 }
 
 } // namespace

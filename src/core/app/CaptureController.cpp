@@ -1,6 +1,6 @@
 #include "app/CaptureController.h"
 
-#include "docs/DataSheetVerdict.h"
+#include "docs/DataSheet.h"
 #include "history/HistoryStore.h"
 #include "link/InstrumentCommands.h"
 #include "link/Replay.h"
@@ -180,12 +180,9 @@ void CaptureController::JudgeShownRecord()
     if (!m_verdicts || item < 0) {
         return;
     }
-    std::vector<docs::ListRow> rows;
-    for (int row = 0; row < m_view.ReadingRowCount(); ++row) {
-        rows.push_back({m_view.ReadingRowText(row, 0), m_view.ReadingRowText(row, 1), m_view.ReadingRowText(row, 2)});
-    }
-    m_view.ShowRecordVerdict(
-        docs::JudgeListedRecord(*m_verdicts, m_table, m_view.CheckedKind(), item, m_view.SelectorItemText(item), rows));
+    // Judged as Data Sheet judges it, so the window and the document agree.
+    m_view.ShowRecordVerdict(docs::JudgeDataSheetRows(
+        *m_verdicts, docs::MakeDataSheetRequest(m_view, m_view, m_view.CheckedKind(), std::string(), 1)));
 }
 
 void CaptureController::ClearForm()

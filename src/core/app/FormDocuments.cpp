@@ -2,7 +2,6 @@
 
 #include "app/PastDataSheet.h"
 #include "docs/DataSheet.h"
-#include "docs/DataSheetVerdict.h"
 #include "docs/PdfCopySettings.h"
 #include "results/ReportsFolder.h"
 #include "util/Utf8Path.h"
@@ -29,7 +28,9 @@ void FormDocuments::OnDataSheet()
     docs::DataSheetDispatch dispatch(m_table, *word, m_clock);
     docs::DataSheetRequest request =
         docs::MakeDataSheetRequest(m_view, m_view, m_view.CheckedKind(), m_reportsFolder, m_word2007);
-    request.verdict = docs::DataSheetVerdict(m_verdicts.get(), m_table, request);
+    if (m_verdicts) {
+        request.verdict = docs::JudgeDataSheetRows(*m_verdicts, request);
+    }
     const Result<docs::DataSheetDocument> written = dispatch.OnDataSheet(request);
     if (!written) {
         m_prompts.ShowMessageBox(docs::ComErrorText(written.error()));

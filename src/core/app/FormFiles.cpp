@@ -1,7 +1,6 @@
 #include "app/FormFiles.h"
 
 #include "app/CaptureSession.h"
-#include "docs/DataSheetVerdict.h"
 #include "results/CaptureArchive.h"
 #include "results/CaptureFile.h"
 #include "results/ReportsFolder.h"
@@ -139,7 +138,8 @@ Result<CsvCounts> FormFiles::ExportCsvTo(const std::string& path, const std::str
     // Verdicts on: each row with its limit and verdict, as the list judges it.
     std::optional<CsvVerdicts> verdicts;
     if (const verdict::VerdictEngine* engine = m_documents.verdictEngine().get()) {
-        verdicts.emplace(CsvVerdicts{*engine, docs::JudgedKind(m_view.CheckedKind())});
+        // None checked judges as the electrical safety analyzer, as Data Sheet does.
+        verdicts.emplace(CsvVerdicts{*engine, m_view.CheckedKind().value_or(InstrumentKind::Quellmax)});
     }
     const CsvCounts counts = WriteResultsCsv(csv, m_table, m_view, source, verdicts ? &*verdicts : nullptr);
     if (const Result<std::filesystem::path> written = ReplaceFile(PathFromUtf8(path), csv.str()); !written) {

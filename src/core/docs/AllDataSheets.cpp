@@ -1,7 +1,6 @@
 #include "docs/AllDataSheets.h"
 
 #include "docs/DataSheet.h"
-#include "docs/DataSheetVerdict.h"
 #include "docs/DocumentFrame.h"
 #include "results/ReportsFolder.h"
 #include "text/Plural.h"
@@ -35,7 +34,9 @@ Result<DataSheetDocument> WriteOne(AllDataSheetsInput& input, int item, const Wo
     DataSheetDispatch dispatch(input.table, *word, clock);
     DataSheetRequest request =
         MakeDataSheetRequest(input.listing, input.listing, input.checkedKind, input.reportsFolder, input.word2007);
-    request.verdict = DataSheetVerdict(input.verdicts.get(), input.table, request);
+    if (input.verdicts) {
+        request.verdict = JudgeDataSheetRows(*input.verdicts, request);
+    }
     return dispatch.OnDataSheet(request);
 }
 

@@ -25,8 +25,8 @@ struct AllDataSheetsInput {
     std::optional<InstrumentKind> checkedKind; // none checked builds the electrical safety record
     std::string reportsFolder;
     int word2007 = 1;
-    // Verdicts on: what judges each record for its document; nullptr: off.
-    std::shared_ptr<const verdict::VerdictEngine> verdicts;
+    // Verdicts on: each record judged by it as "Data Sheet" does. nullptr: off.
+    std::shared_ptr<const verdict::VerdictEngine> verdicts = {};
 };
 
 // A selector item whose test record was not written.

@@ -45,7 +45,7 @@ DataSheetDispatch::DataSheetDispatch(ResultsTable& results, WordApplication& wor
 {
 }
 
-void DataSheetDispatch::Classify(const ListRow& row)
+void DataSheetDispatch::Classify(const ListRow& row, std::size_t listRow)
 {
     PacemakerRows* kind = nullptr;
     if (row.testName == "ATR") {
@@ -59,6 +59,7 @@ void DataSheetDispatch::Classify(const ListRow& row)
     }
     if (kind) {
         kind->entries.push_back(SplitPacemakerReading(row.reading, kind->fieldCount));
+        kind->listRows.push_back(listRow);
         ++kind->count;
     }
 }
@@ -80,15 +81,27 @@ DataSheetRequest MakeDataSheetRequest(const ShownReadings& shown, const Equipmen
     return request;
 }
 
+InstrumentKind DataSheetKind(const DataSheetRequest& request)
+{
+    if (request.checkedKind == InstrumentKind::Kappa5100) {
+        return InstrumentKind::Kappa5100;
+    }
+    return request.checkedKind == InstrumentKind::Pactrx ? InstrumentKind::Pactrx : InstrumentKind::Quellmax;
+}
+
+verdict::RecordVerdict JudgeDataSheetRows(const verdict::VerdictEngine& engine, const DataSheetRequest& request)
+{
+    std::vector<verdict::ReadingRow> rows;
+    rows.reserve(request.rows.size());
+    for (const ListRow& row : request.rows) {
+        rows.push_back({row.item, row.testName, row.reading});
+    }
+    return engine.JudgeRecord(DataSheetKind(request), request.selectorItemText, rows);
+}
+
 Result<DataSheetDocument> DataSheetDispatch::OnDataSheet(const DataSheetRequest& request)
 {
-    // The radio buttons decide; Kappa 5100 is looked at first.
-    InstrumentKind kind = InstrumentKind::Quellmax;
-    if (request.checkedKind == InstrumentKind::Kappa5100) {
-        kind = InstrumentKind::Kappa5100;
-    } else if (request.checkedKind == InstrumentKind::Pactrx) {
-        kind = InstrumentKind::Pactrx;
-    }
+    const InstrumentKind kind = DataSheetKind(request);
     const bool byRecord = kind != InstrumentKind::Quellmax;
     const int sel = request.selectorCurrent;
     if (byRecord) {
@@ -99,6 +112,7 @@ Result<DataSheetDocument> DataSheetDispatch::OnDataSheet(const DataSheetRequest&
         for (PacemakerRows* rows : {&m_tables.atr, &m_tables.vent, &m_tables.trans, &m_tables.avd}) {
             rows->count = 0;
             rows->entries.clear(); // no entry of an earlier record can show up in this one
+            rows->listRows.clear();
         }
     }
 
@@ -110,8 +124,12 @@ Result<DataSheetDocument> DataSheetDispatch::OnDataSheet(const DataSheetRequest&
         m_tables.listTestNames[i] = request.rows[i].testName;
         m_tables.listReadings[i] = request.rows[i].reading;
         if (kind == InstrumentKind::Pactrx) {
-            Classify(request.rows[i]);
+            Classify(request.rows[i], i);
         }
+    }
+    m_tables.listVerdicts.clear();
+    if (request.verdict) {
+        m_tables.listVerdicts = request.verdict->readings;
     }
 
     if (sel >= 0) {

@@ -8,6 +8,7 @@
 #include "util/Clock.h"
 #include "verdict/VerdictEngine.h"
 
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <vector>
@@ -53,6 +54,8 @@ struct PacemakerRows {
     int count = 0;
     // entries[k][f - 1] is field f of the k-th row of this kind.
     std::vector<std::vector<std::string>> entries;
+    // listRows[k]: the row of the shown list entry k came from.
+    std::vector<std::size_t> listRows;
 
     // Field f (1-based) of entry k; empty beyond the rows of the latest dispatch.
     const std::string& Field(int f, int k) const;
@@ -70,6 +73,15 @@ struct DataSheetTables {
     PacemakerRows vent = PacemakerRows(PacerField::kCount);
     PacemakerRows trans = PacemakerRows(PacerField::kCount);
     PacemakerRows avd = PacemakerRows(AvField::kCount);
+    // Verdicts on: the verdict of each shown row, in row order. Empty:
+    // verdicts off, and nothing of them reaches the document.
+    std::vector<verdict::ReadingVerdict> listVerdicts;
+
+    // The verdict of shown row i; none when verdicts are off or it has none.
+    const verdict::ReadingVerdict* VerdictOf(std::size_t i) const
+    {
+        return i < listVerdicts.size() ? &listVerdicts[i] : nullptr;
+    }
 };
 
 // Splits a pacemaker reading into fieldCount fields: each field but the last
@@ -93,6 +105,14 @@ struct DataSheetRequest {
     // off, and the document is exactly what it has always been.
     std::optional<verdict::RecordVerdict> verdict;
 };
+
+// The kind of record a request builds: by the radio buttons, Kappa 5100
+// looked at first; none checked builds the electrical safety record.
+InstrumentKind DataSheetKind(const DataSheetRequest& request);
+
+// The verdicts of the request's rows, judged for the kind of record it
+// builds and the chosen item's equipment ID: what its `verdict` takes.
+verdict::RecordVerdict JudgeDataSheetRows(const verdict::VerdictEngine& engine, const DataSheetRequest& request);
 
 // A test record written: where, and of which kind.
 struct DataSheetDocument {
@@ -122,7 +142,7 @@ public:
     const std::string& reportPath() const { return m_reportPath; }
 
 private:
-    void Classify(const ListRow& row);
+    void Classify(const ListRow& row, std::size_t listRow);
 
     ResultsTable& m_results;
     WordApplication& m_word;

@@ -6,6 +6,8 @@
 #include <array>
 #include <cstdio>
 #include <functional>
+#include <initializer_list>
+#include <optional>
 
 namespace tessaprint::docs {
 
@@ -252,16 +254,47 @@ void SetSectionColumnWidths(WordApplication& word)
     SetColumnWidths(word, widths);
 }
 
+// With verdicts, the answer of the row of a section: from the verdicts of
+// the readings whose lines the row lists.
+std::optional<bool> SectionComplies(const DataSheetTables& tables, const ResultsTable& results, int record, int section)
+{
+    if (tables.listVerdicts.empty()) {
+        return std::nullopt;
+    }
+    const Section& s = Sections().at(static_cast<std::size_t>(section));
+    std::vector<const verdict::ReadingVerdict*> verdicts;
+    // The same values DefibrillatorSectionLines lists: shown row n is value n.
+    for (int n = 0; n < results.ValueSlots(record); ++n) {
+        const std::string value(results.Value(record, n));
+        if (!value.empty() && s.matches(value)) {
+            verdicts.push_back(tables.VerdictOf(static_cast<std::size_t>(n)));
+        }
+    }
+    return ComplianceOf(verdicts);
+}
+
+// The answers of the rows of a table, one section a row.
+std::vector<std::optional<bool>> SectionAnswers(const DataSheetTables& tables, const ResultsTable& results, int record,
+                                                std::initializer_list<int> sections)
+{
+    std::vector<std::optional<bool>> answers;
+    for (const int section : sections) {
+        answers.push_back(SectionComplies(tables, results, record, section));
+    }
+    return answers;
+}
+
 // "Complies (Pass)" over "Yes / No" in the right cell of each of the rows,
-// from the first one down.
-void WriteCompliesColumn(WordApplication& word, int rows)
+// from the first one down; with verdicts, each row's answer marked.
+void WriteCompliesColumn(WordApplication& word, int rows, const std::vector<std::optional<bool>>& answers)
 {
     for (int row = 0; row < rows; ++row) {
         word.SetFontName(kRecordFont);
         word.SetFontSize(kLabelSize);
         word.WriteText("Complies (Pass)");
         word.NewParagraph();
-        word.WriteText("Yes            No");
+        const auto at = static_cast<std::size_t>(row);
+        WriteComplianceChoice(word, "Yes            No", at < answers.size() ? answers[at] : std::nullopt);
         if (row + 1 < rows) {
             word.MoveDown();
         }
@@ -270,8 +303,9 @@ void WriteCompliesColumn(WordApplication& word, int rows)
 
 // A section table of R rows: lines, the first section's height, the column
 // widths, the bold function-size start of row 1 and the "Complies (Pass)"
-// cells; back in row 1's left cell.
-void SetUpSectionTable(WordApplication& word, int rows, int height, bool keepWithFollowing = false)
+// cells with their answers; back in row 1's left cell.
+void SetUpSectionTable(WordApplication& word, int rows, int height, const std::vector<std::optional<bool>>& answers,
+                       bool keepWithFollowing = false)
 {
     AddLinedTable(word, rows, 2, TableHeading::None, keepWithFollowing);
     word.SetRowHeight(height, kSectionRowRule);
@@ -283,7 +317,7 @@ void SetUpSectionTable(WordApplication& word, int rows, int height, bool keepWit
     word.SetFontSize(kFunctionSize);
     word.SetAlignment(kAlignLeft);
     word.MoveRight(kUnitCharacter);
-    WriteCompliesColumn(word, rows);
+    WriteCompliesColumn(word, rows, answers);
     word.HomeOfRow(kUnitRow);
     for (int i = 0; i + 1 < rows; ++i) {
         word.MoveUp();
@@ -358,10 +392,12 @@ void WriteTestDataHeading(WordApplication& word)
 }
 
 // Defibrillator energy, cardio time and charge time, a row each.
-void WriteDefibrillatorTable(WordApplication& word, const ResultsTable& results, int record)
+void WriteDefibrillatorTable(WordApplication& word, const DataSheetTables& tables, const ResultsTable& results,
+                             int record)
 {
     const auto energy = SectionLines(results, record, kDefib);
-    SetUpSectionTable(word, 3, RowHeight(energy));
+    SetUpSectionTable(word, 3, RowHeight(energy),
+                      SectionAnswers(tables, results, record, {kDefib, kCardio, kChargeTime}));
     WriteFunctionRow(word, " Defibrillator (Energy)", "Test Load 50 Ohms", energy);
 
     const auto cardio = SectionLines(results, record, kCardio);
@@ -385,20 +421,21 @@ void WriteDefibrillatorTable(WordApplication& word, const ResultsTable& results,
 }
 
 // AED energy, with the wave on the test load line.
-void WriteAedTable(WordApplication& word, const ResultsTable& results, int record)
+void WriteAedTable(WordApplication& word, const DataSheetTables& tables, const ResultsTable& results, int record)
 {
     std::string wave;
     const auto aed = DefibrillatorSectionLines(results, record, kAed, wave);
-    SetUpSectionTable(word, 1, RowHeight(aed, true));
+    SetUpSectionTable(word, 1, RowHeight(aed, true), SectionAnswers(tables, results, record, {kAed}));
     WriteFunctionRow(word, " AED (Energy)", "Test Load 50 Ohms          Wave: " + wave, aed);
     word.NewParagraph();
 }
 
 // Pacemaker pulse, pace refractory, sense refractory and immunity, a row each.
-void WritePacemakerTable(WordApplication& word, const ResultsTable& results, int record)
+void WritePacemakerTable(WordApplication& word, const DataSheetTables& tables, const ResultsTable& results, int record)
 {
     const auto pulse = SectionLines(results, record, kPacer);
-    SetUpSectionTable(word, 4, RowHeight(pulse));
+    SetUpSectionTable(word, 4, RowHeight(pulse),
+                      SectionAnswers(tables, results, record, {kPacer, kPaceRefr, kSenseRefr, kPaceImu}));
     WriteFunctionRow(word, " Pacemaker - Pulse", "Test Load ________ Ohms", pulse);
 
     const auto paceRefractory = SectionLines(results, record, kPaceRefr);
@@ -428,10 +465,10 @@ void WritePacemakerTable(WordApplication& word, const ResultsTable& results, int
 }
 
 // The simulator's waves; the signature stays on the page of this last table.
-void WriteSimulatorTable(WordApplication& word, const ResultsTable& results, int record)
+void WriteSimulatorTable(WordApplication& word, const DataSheetTables& tables, const ResultsTable& results, int record)
 {
     const auto simulator = SectionLines(results, record, kSimulator);
-    SetUpSectionTable(word, 1, RowHeight(simulator), true);
+    SetUpSectionTable(word, 1, RowHeight(simulator), SectionAnswers(tables, results, record, {kSimulator}), true);
     WriteFunctionRow(word, " Simulator", "", simulator);
 }
 
@@ -461,10 +498,10 @@ void BuildDefibrillatorRecord(WordApplication& word, DataSheetTables& tables, co
 
     WriteIdentificationTable(word, results);
     WriteTestDataHeading(word);
-    WriteDefibrillatorTable(word, results, record);
-    WriteAedTable(word, results, record);
-    WritePacemakerTable(word, results, record);
-    WriteSimulatorTable(word, results, record);
+    WriteDefibrillatorTable(word, tables, results, record);
+    WriteAedTable(word, tables, results, record);
+    WritePacemakerTable(word, tables, results, record);
+    WriteSimulatorTable(word, tables, results, record);
     WriteSignature(word);
 }
 

@@ -99,7 +99,8 @@ void AddGridTable(WordApplication& word, int rows, int columns, TableHeading hea
 // words of its header (bold, heading size) and of the test names and readings
 // written below it whole.
 std::vector<double> FourColumnWidths(WordApplication& word, const std::array<std::string_view, 4>& headers,
-                                     const std::vector<std::string>& names, const std::vector<std::string>& readings)
+                                     const std::vector<std::string>& names, const std::vector<std::string>& readings,
+                                     const std::vector<std::string>& comments)
 {
     const std::array<double, 4> inches = {kNameColumnInches, kValueColumnInches, kPassFailColumnInches,
                                           kCommentsColumnInches};
@@ -108,9 +109,10 @@ std::vector<double> FourColumnWidths(WordApplication& word, const std::array<std
         ColumnFit column;
         column.preferredPt = word.InchesToPoints(inches[c]);
         column.fixedPt = CellWidthForWords({std::string(headers[c])}, kHeadingSize, true);
-        column.entriesPt = c == 0   ? CellWidthForWords(names, kLabelSize, false)
-                           : c == 1 ? CellWidthForWords(readings, kLabelSize, false)
-                                    : 0;
+        column.entriesPt = c == 0                        ? CellWidthForWords(names, kLabelSize, false)
+                           : c == 1                      ? CellWidthForWords(readings, kLabelSize, false)
+                           : c == 3 && !comments.empty() ? CellWidthForWords(comments, kLabelSize, false)
+                                                         : 0;
         columns.push_back(column);
     }
     return FitColumns(columns, TextWidthPt(word));
@@ -141,9 +143,9 @@ void WriteHeaderRow(WordApplication& word, const std::array<std::string_view, 4>
 // repeats on every page the table spans.
 void WriteFourColumnTable(WordApplication& word, int rows, const std::array<std::string_view, 4>& headers,
                           bool fontInHeader, const std::vector<std::string>& names = {},
-                          const std::vector<std::string>& readings = {})
+                          const std::vector<std::string>& readings = {}, const std::vector<std::string>& comments = {})
 {
-    const std::vector<double> widths = FourColumnWidths(word, headers, names, readings);
+    const std::vector<double> widths = FourColumnWidths(word, headers, names, readings, comments);
     AddGridTable(word, rows, 4, TableHeading::FirstRow);
     word.SetRowHeight(kReadingRowHeight, kRowHeightAtLeast);
     SetColumnWidths(word, widths);
@@ -152,8 +154,49 @@ void WriteFourColumnTable(WordApplication& word, int rows, const std::array<std:
     WriteHeaderRow(word, headers, fontInHeader);
 }
 
+// With verdicts, what a reading's Pass / Fail cell says: only a pass or a
+// fail; anything else is left for the pen.
+std::string PassFailText(const verdict::ReadingVerdict& v)
+{
+    switch (v.outcome) {
+    case verdict::Outcome::Pass:
+        return "Pass";
+    case verdict::Outcome::Fail:
+        return "Fail";
+    default:
+        return {};
+    }
+}
+
+// With verdicts, what a reading's Comments cell says: the limit it was
+// judged by, or why it could not be judged (so the technician knows what to
+// look at); nothing for a reading no limit covers.
+std::string CommentText(const verdict::ReadingVerdict& v)
+{
+    switch (v.outcome) {
+    case verdict::Outcome::Pass:
+    case verdict::Outcome::Fail:
+        return v.limit;
+    case verdict::Outcome::Unreadable:
+        return v.why.empty() ? "Unreadable" : "Unreadable: " + v.why;
+    case verdict::Outcome::NotJudged:
+        return v.why.empty() ? "Not judged" : "Not judged: " + v.why;
+    case verdict::Outcome::NoLimit:
+        break;
+    }
+    return {};
+}
+
+// Writes a text in the record font and label size, as every entry of a reading row.
+void WriteEntry(WordApplication& word, const std::string& text)
+{
+    word.SetFontName(kRecordFont);
+    word.SetFontSize(kLabelSize);
+    word.WriteText(text);
+}
+
 // One reading a row: its test name and its reading in label size; pass or
-// fail and comments are left for the pen.
+// fail and comments are left for the pen, unless verdicts fill them.
 void WriteMeasurementTable(WordApplication& word, const DataSheetTables& tables, const MeasurementTable& table,
                            std::vector<int> rows)
 {
@@ -165,14 +208,18 @@ void WriteMeasurementTable(WordApplication& word, const DataSheetTables& tables,
     }
     std::vector<std::string> names;
     std::vector<std::string> readings;
+    std::vector<std::string> comments;
     for (const int i : rows) {
         if (i != kNoRow) {
             names.push_back(tables.listTestNames[static_cast<std::size_t>(i)]);
             readings.push_back(tables.listReadings[static_cast<std::size_t>(i)]);
+            if (const verdict::ReadingVerdict* v = tables.VerdictOf(static_cast<std::size_t>(i))) {
+                comments.push_back(CommentText(*v));
+            }
         }
     }
     WriteFourColumnTable(word, rowCount, {table.firstHeader, "Measured Value", "Pass / Fail", "Comments"},
-                         table.fontInHeader, names, readings);
+                         table.fontInHeader, names, readings, comments);
     word.MoveDown();
     for (int i = 0; i < 3; ++i) {
         word.MoveLeft(kUnitCharacter);
@@ -182,15 +229,24 @@ void WriteMeasurementTable(WordApplication& word, const DataSheetTables& tables,
         if (i == kNoRow) {
             continue;
         }
-        word.SetFontName(kRecordFont);
-        word.SetFontSize(kLabelSize);
-        word.WriteText(tables.listTestNames[static_cast<std::size_t>(i)]);
+        WriteEntry(word, tables.listTestNames[static_cast<std::size_t>(i)]);
         word.MoveRight(kUnitCharacter);
-        word.SetFontName(kRecordFont);
-        word.SetFontSize(kLabelSize);
-        word.WriteText(tables.listReadings[static_cast<std::size_t>(i)]);
+        WriteEntry(word, tables.listReadings[static_cast<std::size_t>(i)]);
+        const verdict::ReadingVerdict* v = tables.VerdictOf(static_cast<std::size_t>(i));
+        if (v) {
+            word.MoveRight(kUnitCharacter);
+            WriteEntry(word, PassFailText(*v));
+            word.MoveRight(kUnitCharacter);
+            WriteEntry(word, CommentText(*v));
+        }
         word.MoveDown();
         word.MoveLeft(kUnitCharacter);
+        if (v && k + 2 < rowCount) {
+            // From the comments cell of the row below back to its first cell;
+            // below the last row, the one step left is back in the table.
+            word.MoveLeft(kUnitCharacter);
+            word.MoveLeft(kUnitCharacter);
+        }
     }
     word.MoveDown();
     if (spare) {

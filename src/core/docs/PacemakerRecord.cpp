@@ -4,6 +4,7 @@
 #include "docs/RecordStyle.h"
 
 #include <initializer_list>
+#include <optional>
 
 namespace tessaprint::docs {
 
@@ -40,7 +41,18 @@ bool IsZeroReading(const std::string& value)
 // empty entries by the value searches.
 class FieldLists {
 public:
-    explicit FieldLists(const PacemakerRows& rows) : m_rows(rows) {}
+    FieldLists(const PacemakerRows& rows, const DataSheetTables& tables) : m_rows(rows), m_tables(tables) {}
+
+    // With verdicts, the answer of a line that shows entry k: the verdict of
+    // the reading it came from.
+    std::optional<bool> Complies(int k) const
+    {
+        const auto at = static_cast<std::size_t>(k);
+        if (k < 0 || k >= m_rows.count || at >= m_rows.listRows.size()) {
+            return std::nullopt;
+        }
+        return ComplianceOf({m_tables.VerdictOf(m_rows.listRows[at])});
+    }
 
     // Entry k of field f; "N/A" for a row the record does not have, so a kind
     // without rows reads N/A as the closing note promises, never blank.
@@ -72,6 +84,7 @@ public:
 
 private:
     PacemakerRows m_rows;
+    const DataSheetTables& m_tables;
 };
 
 // The two columns of a pacemaker table, in inches: the function with its
@@ -135,8 +148,8 @@ void FunctionLabel(WordApplication& word, const std::string& function)
 }
 
 // Over to the right cell: "Complies (Pass)", centred, then the first choice
-// after the given number of paragraph breaks.
-void ChoiceCell(WordApplication& word, int paragraphs)
+// after the given number of paragraph breaks, with its answer.
+void ChoiceCell(WordApplication& word, int paragraphs, std::optional<bool> answer)
 {
     word.MoveRight(kUnitCharacter);
     word.ToggleBold();
@@ -145,14 +158,14 @@ void ChoiceCell(WordApplication& word, int paragraphs)
     for (int i = 0; i < paragraphs; ++i) {
         word.NewParagraph();
     }
-    word.WriteText(kChoice);
+    WriteComplianceChoice(word, kChoice, answer);
 }
 
 // The choice for a row's second measurement line.
-void SecondChoice(WordApplication& word)
+void SecondChoice(WordApplication& word, std::optional<bool> answer)
 {
     word.NewParagraph();
-    word.WriteText(kChoice);
+    WriteComplianceChoice(word, kChoice, answer);
 }
 
 // A measurement line: the pieces one after the other on one line.
@@ -189,8 +202,8 @@ void WriteTranscutaneousPulseRow(WordApplication& word, FieldLists& x)
     word.NewParagraph();
     WritePieces(word, {"2.)   PPM Measured:", " " + x.Field(PacerField::kRate, k), "  Energy:",
                        " " + x.Field(PacerField::kEnergy, k), "  Voltage:", " " + x.Field(PacerField::kVoltage, k)});
-    ChoiceCell(word, 3);
-    SecondChoice(word);
+    ChoiceCell(word, 3, x.Complies(0));
+    SecondChoice(word, x.Complies(k));
 }
 
 void WriteTranscutaneousRefractoryRow(WordApplication& word, FieldLists& x)
@@ -199,7 +212,8 @@ void WriteTranscutaneousRefractoryRow(WordApplication& word, FieldLists& x)
     word.NewParagraph();
     word.NewParagraph();
     word.WriteText("Demand Mode setting: Rate=80PPM");
-    int k = x.Search(PacerField::kPacedRefractory, nullptr);
+    const int paced = x.Search(PacerField::kPacedRefractory, nullptr);
+    int k = paced;
     word.NewParagraph();
     WritePieces(word, {"3.)   Paced RP: " + x.Field(PacerField::kPacedRefractory, k),
                        "  Width: " + x.Field(PacerField::kWidth, k), "  Current: " + x.Field(PacerField::kCurrent, k)});
@@ -208,8 +222,8 @@ void WriteTranscutaneousRefractoryRow(WordApplication& word, FieldLists& x)
     word.NewParagraph();
     WritePieces(word, {"4.)   Sensed RP:  " + x.Field(PacerField::kSensedRefractory, k),
                        " Width:  " + x.Field(PacerField::kWidth, k), " Current:  " + x.Field(PacerField::kCurrent, k)});
-    ChoiceCell(word, 3);
-    SecondChoice(word);
+    ChoiceCell(word, 3, x.Complies(paced));
+    SecondChoice(word, x.Complies(k));
 }
 
 void WriteTranscutaneousSensitivityRow(WordApplication& word, FieldLists& x)
@@ -222,7 +236,7 @@ void WriteTranscutaneousSensitivityRow(WordApplication& word, FieldLists& x)
     WritePieces(word, {"5.)  Sensitivity:  " + x.Field(PacerField::kSensitivity, k),
                        "  Rate:  " + x.Field(PacerField::kRate, k), "  Current:  " + x.Field(PacerField::kCurrent, k)});
     word.SetAlignment(kAlignCentre);
-    ChoiceCell(word, 3);
+    ChoiceCell(word, 3, x.Complies(k));
 }
 
 // The title, then pulse, refractory period and sensitivity, a row each, and
@@ -259,7 +273,8 @@ void WritePacerPulseRow(WordApplication& word, FieldLists& x, Chamber chamber)
     word.NewParagraph();
     word.NewParagraph();
     word.WriteText("Test Load 500 Ohms");
-    int k = x.Search(PacerField::kRate, kNoRate);
+    const int rate = x.Search(PacerField::kRate, kNoRate);
+    int k = rate;
     word.NewParagraph();
     WritePieces(word, {"1.)      PPM Measured: ", x.Field(PacerField::kRate, k), "      Width: ",
                        x.Field(PacerField::kWidth, k), "      Current: ", x.Field(PacerField::kCurrent, k)});
@@ -271,8 +286,8 @@ void WritePacerPulseRow(WordApplication& word, FieldLists& x, Chamber chamber)
     word.NewParagraph();
     WritePieces(word, {"2.)    PPM Measured: ", x.Field(PacerField::kRate, k), "      Energy: ",
                        x.Field(PacerField::kEnergy, k), "      Voltage: ", x.Field(PacerField::kVoltage, k)});
-    ChoiceCell(word, 3);
-    SecondChoice(word);
+    ChoiceCell(word, 3, x.Complies(rate));
+    SecondChoice(word, x.Complies(k));
 }
 
 void WritePacerRefractoryRow(WordApplication& word, FieldLists& x)
@@ -281,7 +296,8 @@ void WritePacerRefractoryRow(WordApplication& word, FieldLists& x)
     word.NewParagraph();
     word.NewParagraph();
     word.WriteText("Demand Mode setting: Rate=80PPM, Output Current=10mA");
-    int k = x.Search(PacerField::kPacedRefractory, kNoRefractoryPeriod);
+    const int paced = x.Search(PacerField::kPacedRefractory, kNoRefractoryPeriod);
+    int k = paced;
     word.NewParagraph();
     WritePieces(word, {"3.)      Paced RP: ", x.Field(PacerField::kPacedRefractory, k), "      Width: ",
                        x.Field(PacerField::kWidth, k), "      Current: ", x.Field(PacerField::kCurrent, k)});
@@ -290,8 +306,8 @@ void WritePacerRefractoryRow(WordApplication& word, FieldLists& x)
     word.NewParagraph();
     WritePieces(word, {"4.)      Sensed RP: ", x.Field(PacerField::kSensedRefractory, k), "      Width: ",
                        x.Field(PacerField::kWidth, k), "      Current: ", x.Field(PacerField::kCurrent, k)});
-    ChoiceCell(word, 3);
-    SecondChoice(word);
+    ChoiceCell(word, 3, x.Complies(paced));
+    SecondChoice(word, x.Complies(k));
 }
 
 // The ventricular pacer's row names the setting the sensitivity is measured at.
@@ -308,7 +324,7 @@ void WritePacerSensitivityRow(WordApplication& word, FieldLists& x, Chamber cham
     WritePieces(word, {"1.)   Sensitivity: ", x.Field(PacerField::kSensitivity, k), "      Width: ",
                        x.Field(PacerField::kWidth, k), "      Current: ", x.Field(PacerField::kCurrent, k)});
     word.SetAlignment(kAlignCentre);
-    ChoiceCell(word, chamber == Chamber::Atrial ? 2 : 3);
+    ChoiceCell(word, chamber == Chamber::Atrial ? 2 : 3, x.Complies(k));
     word.NewParagraph();
 }
 
@@ -374,8 +390,8 @@ void WriteAvInterval(WordApplication& word, const FieldLists& x)
     WritePieces(word, {"2.) AV Interval:", " " + x.Field(AvField::kInterval, 1),
                        "   ATR Current:", " " + x.Field(AvField::kAtrialCurrent, 1),
                        "   VTR Current:", " " + x.Field(AvField::kVentricularCurrent, 1)});
-    ChoiceCell(word, 3);
-    SecondChoice(word);
+    ChoiceCell(word, 3, x.Complies(0));
+    SecondChoice(word, x.Complies(1));
     word.MoveDown();
     word.SetKeepWithNext(false); // after a table added at the end of its title
     word.NewParagraph();
@@ -468,10 +484,10 @@ DocumentSpec PacemakerRecordSpec()
 void BuildPacemakerRecord(WordApplication& word, const DataSheetTables& tables, const ResultsTable& results)
 {
     WriteIdentificationTable(word, results);
-    WriteTranscutaneousPacer(word, FieldLists(tables.trans));
-    WriteAtrialPacer(word, FieldLists(tables.atr));
-    WriteVentricularPacer(word, FieldLists(tables.vent));
-    WriteAvInterval(word, FieldLists(tables.avd));
+    WriteTranscutaneousPacer(word, FieldLists(tables.trans, tables));
+    WriteAtrialPacer(word, FieldLists(tables.atr, tables));
+    WriteVentricularPacer(word, FieldLists(tables.vent, tables));
+    WriteAvInterval(word, FieldLists(tables.avd, tables));
     WriteClosingNote(word);
 }
 

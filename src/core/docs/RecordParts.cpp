@@ -193,4 +193,39 @@ void WriteEquipmentIdCell(WordApplication& word, const std::string& label, const
     word.WriteText("Serial Number:");
 }
 
+std::optional<bool> ComplianceOf(const std::vector<const verdict::ReadingVerdict*>& verdicts)
+{
+    std::vector<verdict::ReadingVerdict> judged;
+    for (const verdict::ReadingVerdict* v : verdicts) {
+        if (v) {
+            judged.push_back(*v);
+        }
+    }
+    // The choice answers as the record's verdict would for these readings alone.
+    switch (verdict::CombineOutcomes(judged)) {
+    case verdict::RecordOutcome::Pass:
+        return true;
+    case verdict::RecordOutcome::Fail:
+        return false;
+    default:
+        return std::nullopt;
+    }
+}
+
+void WriteComplianceChoice(WordApplication& word, const std::string& choice, std::optional<bool> complies)
+{
+    const std::size_t gapStart = choice.find(' ');
+    const std::size_t gapEnd = choice.find_first_not_of(' ', gapStart);
+    if (!complies || gapStart == std::string::npos || gapEnd == std::string::npos || gapEnd - gapStart < 3) {
+        word.WriteText(choice);
+        return;
+    }
+    // U+2612 BALLOT BOX WITH X: a mark every word processor shows, also in print.
+    constexpr const char* kMark = "\u2612 ";
+    const std::string yes = choice.substr(0, gapStart);
+    const std::string gap(gapEnd - gapStart - 2, ' ');
+    const std::string no = choice.substr(gapEnd);
+    word.WriteText(*complies ? kMark + yes + gap + no : yes + gap + kMark + no);
+}
+
 } // namespace tessaprint::docs

@@ -2,6 +2,7 @@
 
 #include "docs/DocumentFrame.h"
 #include "docs/WordApplication.h"
+#include "verdict/VerdictEngine.h"
 
 #include <functional>
 #include <optional>
@@ -89,5 +90,14 @@ void WriteMergedRow(WordApplication& word, const std::string& label, std::option
 // The label, then the equipment ID set off from it: plain after a bold label,
 // bold after a plain one; a blank line, then "Serial Number:".
 void WriteEquipmentIdCell(WordApplication& word, const std::string& label, const std::string& equipmentId);
+
+// The answer a "Complies (Pass)" choice gets from the verdicts of the
+// readings it stands for: No when any failed; Yes when one passed and none
+// was unreadable or not judged; none otherwise (the technician decides).
+std::optional<bool> ComplianceOf(const std::vector<const verdict::ReadingVerdict*>& verdicts);
+
+// A "Yes      No" choice; with an answer, a ballot box before the chosen word,
+// the blanks between the words two fewer so the line keeps its length.
+void WriteComplianceChoice(WordApplication& word, const std::string& choice, std::optional<bool> complies);
 
 } // namespace tessaprint::docs

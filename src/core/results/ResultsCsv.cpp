@@ -5,6 +5,7 @@
 #include "text/Windows1252.h"
 
 #include <cstdio>
+#include <vector>
 
 namespace tessaprint {
 
@@ -97,10 +98,10 @@ std::string CsvField(std::string_view text)
 }
 
 CsvCounts WriteResultsCsv(std::ostream& out, const ResultsTable& table, const EquipmentIdSelector& selector,
-                          const CsvSource& source, [[maybe_unused]] const CsvVerdicts* verdicts)
+                          const CsvSource& source, const CsvVerdicts* verdicts)
 {
     // The mark tells spreadsheet programs the text is UTF-8 (µ, Ω); CR LF ends every row.
-    out << "\xEF\xBB\xBF" << kCsvHeader << "\r\n";
+    out << "\xEF\xBB\xBF" << kCsvHeader << (verdicts ? ",limit,verdict" : "") << "\r\n";
     const std::string instrument = CsvField(source.instrument);
     const std::string capturedAt = CsvField(source.capturedAt);
     CsvCounts counts;
@@ -110,13 +111,32 @@ CsvCounts WriteResultsCsv(std::ostream& out, const ResultsTable& table, const Eq
         const std::string id = CsvField(TrimBlanks(table.EquipmentId(record)));
         const std::string date = CsvField(TrimBlanks(table.Date(record)));
         const int values = table.ValueCount(record);
+        std::vector<SplitReadingResult> splits;
+        for (int n = 0; n < values; ++n) {
+            splits.push_back(ResultsTable::SplitReading(table.Value(record, n)));
+        }
+        verdict::RecordVerdict judged;
+        if (verdicts) {
+            // The record judged once, its rows as the Item/Test/Reading list shows them.
+            std::vector<verdict::ReadingRow> rows;
+            for (int n = 0; n < values; ++n) {
+                const SplitReadingResult& split = splits[static_cast<std::size_t>(n)];
+                rows.push_back({std::to_string(n + 1), split.testName, split.reading});
+            }
+            judged = verdicts->engine.JudgeRecord(verdicts->kind, table.EquipmentId(record), rows);
+        }
         for (int n = 0; n < values; ++n) {
             const std::string_view value = table.Value(record, n);
-            const SplitReadingResult split = ResultsTable::SplitReading(value);
+            const SplitReadingResult& split = splits[static_cast<std::size_t>(n)];
             row.clear();
             row.append(id).append(",").append(date).append(",").append(std::to_string(n + 1)).append(",");
             row.append(CsvField(split.testName)).append(",").append(CsvField(split.reading)).append(",");
-            row.append(CsvField(value)).append(",").append(instrument).append(",").append(capturedAt).append("\r\n");
+            row.append(CsvField(value)).append(",").append(instrument).append(",").append(capturedAt);
+            if (verdicts && static_cast<std::size_t>(n) < judged.readings.size()) {
+                const verdict::ReadingVerdict& v = judged.readings[static_cast<std::size_t>(n)];
+                row.append(",").append(CsvField(v.limit)).append(",").append(verdict::OutcomeWord(v.outcome));
+            }
+            row.append("\r\n");
             out << row;
             ++counts.readings;
         }

@@ -55,10 +55,10 @@ struct Profile {
     std::string name;
     std::string version;
     std::string description;
+    std::vector<Rule> rules;
     // A user file's: the shipped profile its rules overlay (empty: the
     // default). A shipped profile has none.
-    std::string base;
-    std::vector<Rule> rules;
+    std::string base = {};
 };
 
 // The profiles that ship with the program ("iec62353", the default, and
