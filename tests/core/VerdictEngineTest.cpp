@@ -76,7 +76,7 @@ Device MakeDevice(std::string id, DeviceClass deviceClass, std::vector<AppliedPa
 
 VerdictEngine Engine(std::vector<Rule> rules, std::vector<Device> devices = {})
 {
-    Profile profile{"bench-profile", "1", "rules made for the test", "", std::move(rules)};
+    Profile profile{"bench-profile", "1", "rules made for the test", std::move(rules)};
     return VerdictEngine(LimitsLibrary::FromProfiles({profile}, "bench-profile"), EquipmentList(std::move(devices)));
 }
 
@@ -273,8 +273,8 @@ TEST(VerdictEngineTest, CutOffReadingsStimulusLinesAndTheRecordsVerdict)
     for (Rule& rule : DefibrillatorRules()) {
         rules.push_back(std::move(rule));
     }
-    Profile other{"other", "7", "", "", {Make("case.tight", "Case Leakage", "uA").Max(1)}};
-    Profile main{"main", "2014-1", "", "", rules};
+    Profile other{"other", "7", "", {Make("case.tight", "Case Leakage", "uA").Max(1)}};
+    Profile main{"main", "2014-1", "", rules};
     Device strict = MakeDevice("STRICT", DeviceClass::I, {});
     strict.profile = "other";
     const VerdictEngine engine(LimitsLibrary::FromProfiles({main, other}, "main"), EquipmentList({strict}));
