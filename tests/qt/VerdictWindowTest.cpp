@@ -2,6 +2,7 @@
 // colours and tooltips, the record's verdict under the selector, and
 // Options > Limits refusing limits that do not load.
 #include "../core/DepartmentLimits.h"
+#include "../core/DocxReader.h"
 #include "MainWindowFixture.h"
 
 #include "history/SharpHighlight.h"
@@ -39,10 +40,19 @@ protected:
         return cell.left() >= 0 && cell.right() < Readings()->viewport()->width();
     }
     QColor Background(int row) const { return Readings()->topLevelItem(row)->background(kVerdict).color(); }
+    // Data Sheet's document, as its text.
+    std::string DataSheetXml()
+    {
+        Click(Form::DataSheet);
+        EXPECT_TRUE(prompts.messageBoxes.empty()) << prompts.messageBoxes.front();
+        return docs::test::DocxReader::FromFile(app->controller()->lastDocumentPath()).Part("word/document.xml");
+    }
 };
 
 TEST_F(VerdictWindowTest, TheVerdictColumnAndTheRecordsVerdictShowWithTheirLimitsOnlyWhileVerdictsAreOn)
 {
+    QTemporaryDir reports;
+    settings.Write(settings::kReports, reports.path().toStdString());
     Start();
     ShowAndActivate();
     app->frame()->resize(kLaptopAt150);
@@ -51,6 +61,7 @@ TEST_F(VerdictWindowTest, TheVerdictColumnAndTheRecordsVerdictShowWithTheirLimit
     EXPECT_EQ(Readings()->columnCount(), 4);
     ASSERT_NE(RecordVerdict(), nullptr);
     EXPECT_FALSE(RecordVerdict()->isVisible());
+    EXPECT_EQ(DataSheetXml().find(">Fail<"), std::string::npos);
 
     app->controller()->SetVerdictEngine(test::DepartmentLimits());
     QCoreApplication::processEvents();
@@ -76,6 +87,10 @@ TEST_F(VerdictWindowTest, TheVerdictColumnAndTheRecordsVerdictShowWithTheirLimit
     EXPECT_TRUE(tip.contains(QStringLiteral("Profile: department 3"))) << tip.toStdString();
     EXPECT_TRUE(RecordVerdict()->isVisible());
     EXPECT_EQ(RecordVerdict()->text(), "Verdict: fail");
+    // Data Sheet documents the same verdict and limit.
+    const std::string xml = DataSheetXml();
+    EXPECT_NE(xml.find(">Fail<"), std::string::npos);
+    EXPECT_NE(xml.find("≤ 0.1 Ω"), std::string::npos);
     EXPECT_TRUE(RecordVerdict()->toolTip().contains(QStringLiteral("1 fail, 1 pass")))
         << RecordVerdict()->toolTip().toStdString();
 
