@@ -186,9 +186,10 @@ void COptionsLimits::CheckFiles()
 
 void COptionsLimits::ShowFault(const QString& fault)
 {
+    // OK takes nothing while this shows: the verdicts stay as they are.
     m_fault->setText(fault.isEmpty() ? QString()
-                                     : (m_on->isChecked() ? QStringLiteral("These limits cannot be used, so nothing "
-                                                                           "is judged: ")
+                                     : (m_on->isChecked() ? QStringLiteral("These limits cannot be used, and OK "
+                                                                           "takes nothing until they load: ")
                                                           : QStringLiteral("These limits could not be used: ")) +
                                            fault);
     VerdictColours(*this).Apply(*m_fault, verdict::RecordOutcome::Fail);
