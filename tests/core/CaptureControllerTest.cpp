@@ -1,9 +1,11 @@
 // The main form's logic without a window: a scripted driver, the form kept
 // in vectors, scripted answers and a manual clock.
+#include "DepartmentLimits.h"
 #include "FakeFormView.h"
 #include "SamplePrintout.h"
 #include "ScriptedDriver.h"
 #include "ScriptedPrompts.h"
+#include "TestFiles.h"
 
 #include "MemoryHistoryStore.h"
 
@@ -13,9 +15,12 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+
 namespace tessaprint {
 namespace {
 
+using test::DepartmentLimits;
 using test::kPrintout;
 
 // Answers every lookup at once with the records it was given.
@@ -227,6 +232,121 @@ TEST_F(CaptureControllerTest, WithVerdictsOnTheHistoryKeepsEachReadingsVerdictAn
     EXPECT_EQ(Stored(both[0])[1], "1 pass|" + atMost + "100" + micro + "|first.case");
     EXPECT_EQ(Stored(both[1])[1], "1 fail|" + atMost + "0.05" + micro + "|second.case");
     EXPECT_EQ(Stored(stored.store.Lookup("OFF-1").value()[0])[0], " ");
+
+// A limits file with a typo on its third line.
+std::string BadLimitsFile(const test::TempFolder& folder)
+{
+    const std::string path = (folder.path() / "limits.json").string();
+    std::ofstream(path) << "{\n  \"name\": \"dept\", \"version\": \"1\",\n  \"rulez\": []\n}\n";
+    return path;
+}
+
+TEST_F(CaptureControllerTest, VerdictsJudgeTheRecordShownAgainWhenTheIdTheKindOrTheEngineChange)
+{
+    using verdict::Outcome;
+    ReceiveThePrintout();
+    EXPECT_FALSE(view.verdictsShown);
+    EXPECT_EQ(view.verdictsJudged, 0);
+
+    controller.SetVerdictEngine(DepartmentLimits());
+    EXPECT_TRUE(view.verdictsShown);
+    ASSERT_TRUE(view.recordVerdict);
+    EXPECT_EQ(view.recordVerdict->equipmentId, "10234");
+    EXPECT_EQ(view.recordVerdict->outcome, verdict::RecordOutcome::Fail);
+    EXPECT_EQ(view.recordVerdict->profileName, "department");
+    ASSERT_EQ(view.recordVerdict->readings.size(), 2u);
+    EXPECT_EQ(view.recordVerdict->readings[0].outcome, Outcome::Pass);
+    EXPECT_EQ(view.recordVerdict->readings[1].outcome, Outcome::Fail);
+    EXPECT_EQ(view.recordVerdict->readings[1].ruleId, "ground");
+
+    // Another ID: its own rows, its own ID.
+    view.SetSelectorCurrent(1);
+    controller.OnSelectEquipment();
+    ASSERT_TRUE(view.recordVerdict);
+    EXPECT_EQ(view.recordVerdict->equipmentId, "BIO-5521");
+    ASSERT_EQ(view.recordVerdict->readings.size(), 1u);
+    EXPECT_EQ(view.recordVerdict->readings[0].outcome, Outcome::NoLimit);
+
+    // The kind the radio buttons say: the defibrillator analyzer has no such rules.
+    view.SetSelectorCurrent(0);
+    controller.OnSelectEquipment();
+    view.checkedKind = InstrumentKind::Kappa5100;
+    controller.OnKindKappa();
+    ASSERT_TRUE(view.recordVerdict);
+    EXPECT_EQ(view.recordVerdict->readings[1].outcome, Outcome::NoLimit);
+    EXPECT_EQ(view.recordVerdict->outcome, verdict::RecordOutcome::NotJudged);
+
+    // Off again: no column, and nothing judged.
+    controller.SetVerdictEngine(nullptr);
+    EXPECT_FALSE(view.verdictsShown);
+    const int judged = view.verdictsJudged;
+    controller.OnSelectEquipment();
+    EXPECT_EQ(view.verdictsJudged, judged);
+    EXPECT_FALSE(view.recordVerdict);
+}
+
+TEST_F(CaptureControllerTest, OptionsLimitsIsTakenOnlyWhenItsFilesLoadAndAStoredFaultIsToldOnce)
+{
+    const test::TempFolder folder;
+    const std::string bad = BadLimitsFile(folder);
+    const LimitsChoice badChoice{true, {bad, "", ""}};
+    const Result<void> refused = controller.ApplyLimits(badChoice);
+    ASSERT_FALSE(refused);
+    EXPECT_NE(refused.error().message.find("limits.json:3:"), std::string::npos) << refused.error().message;
+    EXPECT_EQ(controller.verdictEngine(), nullptr);
+    EXPECT_FALSE(view.verdictsShown);
+    EXPECT_FALSE(settings.Contains("Limits", "Verdicts"));
+
+    // The shipped limits: taken and stored.
+    ASSERT_TRUE(controller.ApplyLimits(LimitsChoice{true, {}}));
+    const verdict::VerdictEngine* inUse = controller.verdictEngine();
+    ASSERT_NE(inUse, nullptr);
+    EXPECT_TRUE(view.verdictsShown);
+    EXPECT_EQ(settings.Read(settings::kVerdicts), "1");
+    // A bad file now leaves what is in use, stored and judging.
+    EXPECT_FALSE(controller.ApplyLimits(badChoice));
+    EXPECT_EQ(controller.verdictEngine(), inUse);
+    EXPECT_EQ(settings.Read(settings::kLimitsFile), "");
+    // Off is taken whatever the files hold.
+    ASSERT_TRUE(controller.ApplyLimits(LimitsChoice{false, {bad, "", ""}}));
+    EXPECT_EQ(controller.verdictEngine(), nullptr);
+    EXPECT_FALSE(view.verdictsShown);
+
+    // Stored on with the bad file: the next start says so once and judges nothing.
+    settings.Write(settings::kVerdicts, "1");
+    controller.OnInitialUpdate();
+    ASSERT_EQ(prompts.errors.size(), 1u);
+    EXPECT_NE(prompts.errors[0].find("limits.json:3:"), std::string::npos) << prompts.errors[0];
+    EXPECT_EQ(controller.verdictEngine(), nullptr);
+    EXPECT_FALSE(view.verdictsShown);
+    controller.OnInitialUpdate(); // File > New
+    EXPECT_EQ(prompts.errors.size(), 1u);
+    settings.Write(settings::kLimitsFile, "");
+    controller.OnInitialUpdate();
+    EXPECT_NE(controller.verdictEngine(), nullptr);
+    EXPECT_TRUE(view.verdictsShown);
+}
+
+TEST_F(CaptureControllerTest, AllDataSheetsAndTheCsvExportGetTheVerdictsOnlyWhileTheyAreOn)
+{
+    ReceiveThePrintout();
+    const test::TempFolder folder;
+    const std::string csv = (folder.path() / "results.csv").string();
+    const auto header = [&] {
+        std::ifstream in(csv);
+        std::string line;
+        std::getline(in, line);
+        return line;
+    };
+    EXPECT_EQ(controller.AllDataSheetsSnapshot().verdicts, nullptr);
+    ASSERT_TRUE(controller.ExportCsvTo(csv));
+    EXPECT_EQ(header(), "\xEF\xBB\xBF" + std::string(kCsvHeader) + "\r");
+
+    const auto engine = DepartmentLimits();
+    controller.SetVerdictEngine(engine);
+    EXPECT_EQ(controller.AllDataSheetsSnapshot().verdicts, engine);
+    ASSERT_TRUE(controller.ExportCsvTo(csv));
+    EXPECT_EQ(header(), "\xEF\xBB\xBF" + std::string(kCsvHeader) + ",limit,verdict\r");
 }
 
 } // namespace

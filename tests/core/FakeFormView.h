@@ -3,6 +3,7 @@
 #include "app/FormView.h"
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -54,7 +55,11 @@ public:
         selector.clear();
         current = -1;
     }
-    void ClearReadingRows() override { rows.clear(); }
+    void ClearReadingRows() override
+    {
+        rows.clear();
+        recordVerdict.reset();
+    }
     void SetupReadingColumns() override {}
     void SetResultsCaption(const std::string& text) override { resultsCaption = text; }
     void SetLastTime(int row, const std::string& reading, bool sharp) override
@@ -64,6 +69,12 @@ public:
     }
     void SetSelectorToolTip(const std::string& text) override { selectorToolTip = text; }
     std::string VersionText() const override { return version; }
+    void SetVerdictsShown(bool shown) override { verdictsShown = shown; }
+    void ShowRecordVerdict(const verdict::RecordVerdict& verdict) override
+    {
+        recordVerdict = verdict;
+        ++verdictsJudged;
+    }
     void SetDataSheetEnabled(bool enabled) override { dataSheetEnabled = enabled; }
     bool IsDataSheetEnabled() const override { return dataSheetEnabled; }
     void SetAllDataSheetsRunning(bool running) override { allDataSheetsRunning = running; }
@@ -97,6 +108,10 @@ public:
     bool allDataSheetsRunning = false;
     bool captureCommandsEnabled = true;
     std::optional<InstrumentKind> checkedKind;
+    bool verdictsShown = false;
+    // What ShowRecordVerdict said last; cleared with the rows.
+    std::optional<verdict::RecordVerdict> recordVerdict;
+    int verdictsJudged = 0;
 };
 
 } // namespace tessaprint::test

@@ -36,6 +36,10 @@ TEST(SettingsRegistryTest, EverySettingKeepsItsSectionKeyAndDefault)
     EXPECT_EQ(Stored(settings::kHistoryDatabase), "History/Database=");
     EXPECT_EQ(Stored(settings::kHistoryPasswordFile), "History/PasswordFile=");
     EXPECT_EQ(Stored(settings::kArchiveImported), "History/ArchiveImported=");
+    EXPECT_EQ(Stored(settings::kVerdicts), "Limits/Verdicts=0");
+    EXPECT_EQ(Stored(settings::kLimitsFile), "Limits/File=");
+    EXPECT_EQ(Stored(settings::kLimitsProfile), "Limits/Profile=");
+    EXPECT_EQ(Stored(settings::kEquipmentList), "Limits/EquipmentList=");
     EXPECT_EQ(settings::PathName(settings::kTextEditor), "Settings/szTextEditor");
     EXPECT_EQ(settings::QuotedName(settings::kMaxCaptureBytes), "\"Serial\"/\"MaxCaptureBytes\"");
 }

@@ -122,6 +122,7 @@ TEST_F(MainWindowTest, ControlsAndCommandsKeepTheirNumbers)
         "32783 QAction Data Sheets for &All Equipment IDs",
         "32784 QAction Export Results as &CSV...",
         "32785 QAction &History...",
+        "32786 QAction &Limits...",
         "57600 QAction &New",
         "57601 QAction &Open Captured Lines...",
         "57603 QAction &Save Captured Lines...",
@@ -176,9 +177,10 @@ TEST_F(MainWindowTest, EveryMenuAndItemHasAMnemonicOfItsOwnAndDialogsEndInDots)
     }
     dotted.sort();
     QStringList expected;
-    for (const int id : {ControlId::Command::OptionsDirectories, ControlId::Command::PortSettings,
-                         ControlId::Command::FileExportCsv, ControlId::Command::ViewHistory,
-                         ControlId::Command::FileOpen, ControlId::Command::FileSave, ControlId::Command::HelpAbout}) {
+    for (const int id :
+         {ControlId::Command::OptionsDirectories, ControlId::Command::OptionsLimits, ControlId::Command::PortSettings,
+          ControlId::Command::FileExportCsv, ControlId::Command::ViewHistory, ControlId::Command::FileOpen,
+          ControlId::Command::FileSave, ControlId::Command::HelpAbout}) {
         expected << ControlName(id);
     }
     expected.sort();

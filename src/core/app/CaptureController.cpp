@@ -1,5 +1,6 @@
 #include "app/CaptureController.h"
 
+#include "docs/DataSheet.h"
 #include "history/HistoryStore.h"
 #include "link/InstrumentCommands.h"
 #include "link/Replay.h"
@@ -130,9 +131,58 @@ void CaptureController::OnInitialUpdate()
         m_kindChanged(*kind);
     }
     m_view.SetDataSheetEnabled(false);
+    ApplyStoredLimits();
     if (!kept.empty()) {
         m_view.ShowStatus("The capture on " + port + " was cut off; " + kept + ".");
     }
+}
+
+void CaptureController::ApplyStoredLimits()
+{
+    Result<std::shared_ptr<const verdict::VerdictEngine>> engine = MakeChosenEngine(limitsChoice());
+    if (!engine) {
+        // Never judged by half the limits: without them, no verdicts at all.
+        SetVerdictEngine(nullptr);
+        if (engine.error().message != m_reportedLimitsFault) {
+            m_reportedLimitsFault = engine.error().message;
+            m_prompts.ShowError("Readings are not judged against limits: " + engine.error().message +
+                                "\nCorrect the file, or choose another in Options > Limits.");
+        }
+        return;
+    }
+    m_reportedLimitsFault.clear();
+    SetVerdictEngine(std::move(engine.value()));
+}
+
+Result<void> CaptureController::ApplyLimits(const LimitsChoice& choice)
+{
+    Result<std::shared_ptr<const verdict::VerdictEngine>> engine = MakeChosenEngine(choice);
+    if (!engine) {
+        return engine.error();
+    }
+    choice.Write(m_settings);
+    m_reportedLimitsFault.clear();
+    SetVerdictEngine(std::move(engine.value()));
+    return {};
+}
+
+void CaptureController::SetVerdictEngine(std::shared_ptr<const verdict::VerdictEngine> engine)
+{
+    m_verdicts = std::move(engine);
+    m_documents.SetVerdictEngine(m_verdicts);
+    m_view.SetVerdictsShown(m_verdicts != nullptr);
+    JudgeShownRecord();
+}
+
+void CaptureController::JudgeShownRecord()
+{
+    const int item = m_view.SelectorCurrent();
+    if (!m_verdicts || item < 0) {
+        return;
+    }
+    // Judged as Data Sheet judges it, so the window and the document agree.
+    m_view.ShowRecordVerdict(docs::JudgeDataSheetRows(
+        *m_verdicts, docs::MakeDataSheetRequest(m_view, m_view, m_view.CheckedKind(), std::string(), 1)));
 }
 
 void CaptureController::ClearForm()
@@ -271,6 +321,7 @@ void CaptureController::OnSelectEquipment()
     m_view.ClearReadingRows();
     m_table.FillReadingList(m_view, m_view);
     m_lastTime.LookUpLastTime(m_capturedAt);
+    JudgeShownRecord();
 }
 
 void CaptureController::OnClearScreen()
@@ -292,6 +343,8 @@ void CaptureController::SetKind(InstrumentKind kind)
     if (m_kindChanged) {
         m_kindChanged(kind);
     }
+    // Another instrument's rules judge the same rows.
+    JudgeShownRecord();
 }
 
 void CaptureController::OnKindQuellmax()
@@ -315,6 +368,7 @@ void CaptureController::ShowResults()
     m_view.ClearReadingRows();
     m_table.FillReadingList(m_view, m_view);
     m_lastTime.LookUpLastTime(m_capturedAt);
+    JudgeShownRecord();
 }
 
 void CaptureController::OnResultsReady()

@@ -6,6 +6,7 @@
 #include "app/FormHistory.h"
 #include "app/FormView.h"
 #include "app/HistorySink.h"
+#include "app/LimitsChoice.h"
 #include "link/PortConnection.h"
 #include "link/ReceivePath.h"
 #include "link/ReplugWatch.h"
@@ -145,8 +146,18 @@ public:
 
     // Verdicts: the engine that judges the readings shown, the documents,
     // the CSV export and the history; nullptr (the default): verdicts off.
-    void SetVerdictEngine(std::shared_ptr<const verdict::VerdictEngine> engine) { m_verdicts = std::move(engine); }
+    // The record shown is judged again at once.
+    void SetVerdictEngine(std::shared_ptr<const verdict::VerdictEngine> engine);
     const verdict::VerdictEngine* verdictEngine() const { return m_verdicts.get(); }
+    // Options > Limits as stored.
+    LimitsChoice limitsChoice() const { return LimitsChoice::Read(m_settings); }
+    // Options > Limits, OK: with verdicts on the files are loaded and checked
+    // first. A fault (naming the file and its line) changes nothing: the
+    // choice is not stored and the verdicts stay as they were. Otherwise it
+    // is stored and judges from now on. The form's first update applies the
+    // stored choice the same way; a fault then is reported once and leaves
+    // verdicts off.
+    Result<void> ApplyLimits(const LimitsChoice& choice);
 
     ResultsTable& table() { return m_table; }
     const ResultsTable& table() const { return m_table; }
@@ -191,6 +202,10 @@ private:
     // the archive's or the file's name).
     void RecordCapture(const std::string& port, const std::string& archivePath);
     std::string KindText() const;
+    // The stored Options > Limits, at the form's first update.
+    void ApplyStoredLimits();
+    // The record the list shows, judged as listed (verdicts on only).
+    void JudgeShownRecord();
 
     ReceiveTap m_tap;
     SerialDriver& m_driver;
@@ -216,6 +231,8 @@ private:
     std::string m_captureId;
     std::function<void(InstrumentKind)> m_kindChanged;
     std::shared_ptr<const verdict::VerdictEngine> m_verdicts;
+    // The stored limits' fault reported last, so that File > New does not say it again.
+    std::string m_reportedLimitsFault;
 };
 
 } // namespace tessaprint

@@ -26,8 +26,12 @@ void FormDocuments::OnDataSheet()
 {
     const std::unique_ptr<docs::WordApplication> word = m_wordProcessor();
     docs::DataSheetDispatch dispatch(m_table, *word, m_clock);
-    const Result<docs::DataSheetDocument> written = dispatch.OnDataSheet(
-        docs::MakeDataSheetRequest(m_view, m_view, m_view.CheckedKind(), m_reportsFolder, m_word2007));
+    docs::DataSheetRequest request =
+        docs::MakeDataSheetRequest(m_view, m_view, m_view.CheckedKind(), m_reportsFolder, m_word2007);
+    if (m_verdicts) {
+        request.verdict = docs::JudgeDataSheetRows(*m_verdicts, request);
+    }
+    const Result<docs::DataSheetDocument> written = dispatch.OnDataSheet(request);
     if (!written) {
         m_prompts.ShowMessageBox(docs::ComErrorText(written.error()));
         return;
@@ -49,7 +53,7 @@ void FormDocuments::OnPastDataSheet(const history::HistoryRecord& record)
 
 docs::AllDataSheetsInput FormDocuments::AllDataSheetsSnapshot() const
 {
-    docs::AllDataSheetsInput input{m_table.Copy(), {}, m_view.CheckedKind(), m_reportsFolder, m_word2007};
+    docs::AllDataSheetsInput input{m_table.Copy(), {}, m_view.CheckedKind(), m_reportsFolder, m_word2007, m_verdicts};
     for (int item = 0; item < m_view.SelectorCount(); ++item) {
         input.listing.AddSelectorItem(m_view.SelectorItemText(item));
     }

@@ -11,8 +11,10 @@
 #include "util/Prompts.h"
 #include "util/Result.h"
 #include "util/SettingsStore.h"
+#include "verdict/VerdictEngine.h"
 
 #include <functional>
+#include <memory>
 #include <string>
 
 namespace tessaprint {
@@ -93,6 +95,11 @@ public:
     // A PDF copy is done: the status bar says where it is, or why there is none.
     void PdfCopyDone(const std::string& documentPath, const Result<std::string>& pdf);
 
+    // Verdicts: what judges the records Data Sheet and All Data Sheets write
+    // (and the CSV export's rows); nullptr: verdicts off, the documents as before.
+    void SetVerdictEngine(std::shared_ptr<const verdict::VerdictEngine> engine) { m_verdicts = std::move(engine); }
+    const std::shared_ptr<const verdict::VerdictEngine>& verdictEngine() const { return m_verdicts; }
+
     const std::string& reportsFolder() const { return m_reportsFolder; }
     int word2007() const { return m_word2007; }
     // Where the latest document went (with extension); empty before any.
@@ -116,6 +123,7 @@ private:
     std::function<void(const std::string&)> m_folderAction;
     std::function<void(const docs::PdfJob&)> m_pdfCopier;
     docs::OfficeEnvironment m_officeEnvironment = docs::OfficeEnvironment::Current();
+    std::shared_ptr<const verdict::VerdictEngine> m_verdicts;
 };
 
 } // namespace tessaprint

@@ -10,6 +10,7 @@
 #include "util/Utf8Path.h"
 
 #include <filesystem>
+#include <optional>
 #include <sstream>
 
 namespace tessaprint {
@@ -134,7 +135,13 @@ Result<CsvCounts> FormFiles::ExportCsvTo(const std::string& path, const std::str
     }
     source.capturedAt = capturedAt;
     std::ostringstream csv;
-    const CsvCounts counts = WriteResultsCsv(csv, m_table, m_view, source);
+    // Verdicts on: each row with its limit and verdict, as the list judges it.
+    std::optional<CsvVerdicts> verdicts;
+    if (const verdict::VerdictEngine* engine = m_documents.verdictEngine().get()) {
+        // None checked judges as the electrical safety analyzer, as Data Sheet does.
+        verdicts.emplace(CsvVerdicts{*engine, m_view.CheckedKind().value_or(InstrumentKind::Quellmax)});
+    }
+    const CsvCounts counts = WriteResultsCsv(csv, m_table, m_view, source, verdicts ? &*verdicts : nullptr);
     if (const Result<std::filesystem::path> written = ReplaceFile(PathFromUtf8(path), csv.str()); !written) {
         return Error{written.error().code, "Cannot export the results to " + path + ": " + written.error().message};
     }

@@ -2,6 +2,7 @@
 
 #include "results/InstrumentKind.h"
 #include "results/ResultsViews.h"
+#include "verdict/VerdictEngine.h"
 
 #include <optional>
 #include <string>
@@ -33,6 +34,12 @@ public:
     // What the selector says of the chosen ID's previous test ("Last tested …").
     virtual void SetSelectorToolTip(const std::string& text) = 0;
     virtual std::string VersionText() const = 0;
+    // Verdicts on: a Verdict column beside the readings and the record's
+    // verdict beside the selector; off: neither, the form as without verdicts.
+    virtual void SetVerdictsShown(bool shown) = 0;
+    // The verdicts of the rows shown (one a row, in row order) and of their
+    // record, with the limits they were judged by; cleared with the rows.
+    virtual void ShowRecordVerdict(const verdict::RecordVerdict& verdict) = 0;
 
     // "Data Sheet", and with it "All Data Sheets".
     virtual void SetDataSheetEnabled(bool enabled) = 0;

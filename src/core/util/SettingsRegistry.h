@@ -32,6 +32,7 @@ inline constexpr std::string_view kWorkOrder = "Work Order";
 inline constexpr std::string_view kFolders = "Folders";
 inline constexpr std::string_view kWindow = "Window";
 inline constexpr std::string_view kHistory = "History";
+inline constexpr std::string_view kLimits = "Limits";
 
 // The reports folder; while none is stored, the default folder of its platform.
 inline constexpr Entry kReports{kDirectories, "Reports", ""};
@@ -79,5 +80,14 @@ inline constexpr Entry kHistoryDatabase{kHistory, "Database", ""};
 inline constexpr Entry kHistoryPasswordFile{kHistory, "PasswordFile", ""};
 // "1" once the capture archive was brought into the history.
 inline constexpr Entry kArchiveImported{kHistory, "ArchiveImported", ""};
+
+// Options > Limits: only "1" judges the readings against the limits.
+inline constexpr Entry kVerdicts{kLimits, "Verdicts", "0"};
+// A department's own limits file; empty: the profiles shipped with the program.
+inline constexpr Entry kLimitsFile{kLimits, "File", ""};
+// The profile for a device whose row names none; empty: the limits' default.
+inline constexpr Entry kLimitsProfile{kLimits, "Profile", ""};
+// The equipment list (CSV); empty: none, every device judged as one not in it.
+inline constexpr Entry kEquipmentList{kLimits, "EquipmentList", ""};
 
 } // namespace tessaprint::settings

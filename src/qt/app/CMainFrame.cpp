@@ -130,6 +130,9 @@ void CMainFrame::CreateMenus()
     QAction* directories = action(options, QStringLiteral("&Directories..."), ControlId::Command::OptionsDirectories,
                                   QStringLiteral("Choose the reports folder and whether documents get a PDF copy"));
     connect(directories, &QAction::triggered, this, &CMainFrame::directoriesRequested);
+    QAction* limits = action(options, QStringLiteral("&Limits..."), ControlId::Command::OptionsLimits,
+                             QStringLiteral("Choose whether and by which limits the readings are judged"));
+    connect(limits, &QAction::triggered, this, &CMainFrame::limitsRequested);
 
     QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
     help->setObjectName(QStringLiteral("menuHelp"));

@@ -70,6 +70,7 @@ public:
 
 signals:
     void directoriesRequested();
+    void limitsRequested();
     void portSettingsRequested();
     void newRequested();
     void historyRequested();

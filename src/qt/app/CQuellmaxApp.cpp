@@ -9,6 +9,7 @@
 #include "link/SystemSerialPortList.h"
 #include "results/AllDataSheetsRunner.h"
 #include "results/CAllDataSheetsDlg.h"
+#include "results/COptionsLimits.h"
 #include "results/CQuellmaxView.h"
 #include "results/CaptureArchive.h"
 #include "results/ReportsFolder.h"
@@ -120,6 +121,7 @@ bool CQuellmaxApp::InitInstance(bool show)
     QObject::connect(m_view, &CQuellmaxView::notepadRequested, m_frame.get(), [this] { m_controller->OnNotepad(); });
     QObject::connect(m_frame.get(), &CMainFrame::directoriesRequested, m_frame.get(),
                      [this] { OnOptionsDirectories(); });
+    QObject::connect(m_frame.get(), &CMainFrame::limitsRequested, m_frame.get(), [this] { OnOptionsLimits(); });
     QObject::connect(m_frame.get(), &CMainFrame::portSettingsRequested, m_frame.get(), [this] { OnPortSettings(); });
     QObject::connect(m_frame.get(), &CMainFrame::newRequested, m_frame.get(), [this] { InitialUpdate(); });
     QObject::connect(m_view, &CQuellmaxView::historyRequested, m_frame.get(), [this] { OnHistory(); });
@@ -287,6 +289,22 @@ void CQuellmaxApp::OnOptionsDirectories()
     m_directories->show();
     m_directories->raise();
     m_directories->activateWindow();
+}
+
+COptionsLimits* CQuellmaxApp::limits() const
+{
+    return m_limits.data();
+}
+
+void CQuellmaxApp::OnOptionsLimits()
+{
+    if (!m_limits) {
+        m_limits = new COptionsLimits(*m_controller, m_parts.prompts, m_frame.get());
+        PlaceBeside(m_limits, m_frame.get(), KeepInView());
+    }
+    m_limits->open();
+    m_limits->raise();
+    m_limits->activateWindow();
 }
 
 CPortSettingsDlg* CQuellmaxApp::portSettings() const

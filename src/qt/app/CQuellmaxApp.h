@@ -21,6 +21,7 @@ class AllDataSheetsRunner;
 class CAllDataSheetsDlg;
 class CMainFrame;
 class QtHistoryRecorder;
+class COptionsLimits;
 class CPortSettingsDlg;
 class CQuellmaxView;
 class SerialPortList;
@@ -80,6 +81,9 @@ public:
     // Options > Directories, likewise.
     void OnOptionsDirectories();
     COptionsDirectory* directories() const;
+    // Options > Limits: the one dialog, made when there is none, then shown.
+    void OnOptionsLimits();
+    COptionsLimits* limits() const;
     // Port > Settings...: the one dialog, made when there is none, then shown.
     void OnPortSettings();
     CPortSettingsDlg* portSettings() const;
@@ -125,6 +129,7 @@ private:
     WorkOrderPrompts* m_workOrderPrompts = nullptr;
     QPointer<CWorkOrder1> m_workOrder;
     QPointer<COptionsDirectory> m_directories;
+    QPointer<COptionsLimits> m_limits;
     QPointer<CPortSettingsDlg> m_portSettings;
     QPointer<CHistoryDlg> m_history;
     std::unique_ptr<QtHistoryRecorder> m_recorder;

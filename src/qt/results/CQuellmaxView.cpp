@@ -2,6 +2,7 @@
 
 #include "app/CaptureController.h"
 #include "history/SharpHighlight.h"
+#include "results/VerdictColours.h"
 #include "util/ControlId.h"
 #include "util/DialogUnits.h"
 
@@ -55,6 +56,62 @@ public:
     }
     QSize minimumSizeHint() const override { return sizeHint(); }
 };
+
+// What a verdict cell says in its tooltip: the verdict and why, the limit,
+// the rule and where its figure comes from, and the profile.
+QString ReadingVerdictToolTip(const verdict::ReadingVerdict& reading, const verdict::RecordVerdict& record)
+{
+    QStringList lines;
+    QString first = QString::fromUtf8(verdict::OutcomeWord(reading.outcome).data(),
+                                      static_cast<qsizetype>(verdict::OutcomeWord(reading.outcome).size()));
+    if (!reading.why.empty()) {
+        first += QStringLiteral(": ") + QString::fromStdString(reading.why);
+    } else if (reading.outcome == verdict::Outcome::NoLimit) {
+        first += QStringLiteral(": no rule of the profile covers this test");
+    }
+    lines << first;
+    if (!reading.limit.empty()) {
+        lines << QStringLiteral("Limit: ") + QString::fromStdString(reading.limit);
+    }
+    if (!reading.ruleId.empty()) {
+        lines << QStringLiteral("Rule: ") + QString::fromStdString(reading.ruleId);
+    }
+    if (!reading.source.empty()) {
+        lines << QStringLiteral("Source: ") + QString::fromStdString(reading.source);
+    }
+    if (!reading.hint.empty()) {
+        lines << QString::fromStdString(reading.hint);
+    }
+    lines << QStringLiteral("Profile: %1 %2")
+                 .arg(QString::fromStdString(record.profileName), QString::fromStdString(record.profileVersion));
+    return lines.join(QLatin1Char('\n'));
+}
+
+QString Word(std::string_view word)
+{
+    return QString::fromUtf8(word.data(), static_cast<qsizetype>(word.size()));
+}
+
+// The record's verdict label's tooltip: the profile and how many readings got each verdict.
+QString RecordVerdictToolTip(const verdict::RecordVerdict& record)
+{
+    using verdict::Outcome;
+    QStringList counts;
+    for (const Outcome outcome :
+         {Outcome::Fail, Outcome::Unreadable, Outcome::NotJudged, Outcome::Pass, Outcome::NoLimit}) {
+        const auto count = std::count_if(record.readings.begin(), record.readings.end(),
+                                         [outcome](const verdict::ReadingVerdict& r) { return r.outcome == outcome; });
+        if (count > 0) {
+            counts << QStringLiteral("%1 %2").arg(count).arg(Word(verdict::OutcomeWord(outcome)));
+        }
+    }
+    return QStringLiteral("%1 of %2, judged by %3 %4%5")
+        .arg(QString::fromStdString(record.equipmentId.empty() ? std::string("the record") : record.equipmentId),
+             QString::fromStdString(record.readings.size() == 1 ? "1 reading"
+                                                                : std::to_string(record.readings.size()) + " readings"),
+             QString::fromStdString(record.profileName), QString::fromStdString(record.profileVersion),
+             counts.isEmpty() ? QString() : QStringLiteral(": ") + counts.join(QStringLiteral(", ")));
+}
 
 } // namespace
 
@@ -136,6 +193,15 @@ CQuellmaxView::CQuellmaxView(QWidget* parent) : QWidget(parent)
     m_comboEquipmentId->setMaxVisibleItems(20);
     m_comboEquipmentId->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     m_comboEquipmentId->setMinimumContentsLength(kSelectorCharacters);
+    // With verdicts on, the record's verdict under the selector; it wraps
+    // rather than widening the selector's column.
+    m_recordVerdict = new QLabel(lower);
+    m_recordVerdict->setObjectName(QStringLiteral("recordVerdict"));
+    m_recordVerdict->setTextFormat(Qt::PlainText);
+    m_recordVerdict->setWordWrap(true);
+    m_recordVerdict->setMargin(DluX(1));
+    m_recordVerdict->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    m_recordVerdict->hide();
 
     m_listReadings = new QTreeWidget(lower);
     m_listReadings->setObjectName(ControlName(ControlId::Form::Readings));
@@ -203,7 +269,12 @@ CQuellmaxView::CQuellmaxView(QWidget* parent) : QWidget(parent)
     grid->setVerticalSpacing(DluY(2));
     grid->addWidget(m_staticSelect, 0, 0);
     grid->addWidget(m_staticResults, 0, 1);
-    grid->addWidget(m_comboEquipmentId, 1, 0, Qt::AlignTop);
+    auto* selectorColumn = new QVBoxLayout;
+    selectorColumn->setSpacing(DluY(2));
+    selectorColumn->addWidget(m_comboEquipmentId);
+    selectorColumn->addWidget(m_recordVerdict);
+    selectorColumn->addStretch(1);
+    grid->addLayout(selectorColumn, 1, 0);
     grid->addWidget(m_listReadings, 1, 1);
     grid->addLayout(side, 1, 2);
     grid->setColumnStretch(1, 1);
@@ -409,7 +480,7 @@ void CQuellmaxView::InsertReadingRow(int row, const std::string& item, const std
 
 void CQuellmaxView::NoteContentWidths(int row)
 {
-    for (int column = 0; column < std::min(kAllColumns, m_listReadings->columnCount()); ++column) {
+    for (int column = 0; column < std::min(kColumnsWithVerdict, m_listReadings->columnCount()); ++column) {
         const QModelIndex cell = m_listReadings->model()->index(row, column);
         if (!m_listReadings->model()->data(cell).toString().isEmpty()) {
             auto& widest = m_contentWidths[static_cast<std::size_t>(column)];
@@ -447,7 +518,10 @@ void CQuellmaxView::FitReadingColumns()
     const int item = std::min(std::max(m_columnWidths[0], wanted(0)), room * kMostItemPercent / 100);
     const int test =
         std::max(headerWidth(1), std::min(std::max(m_columnWidths[1], wanted(1)), room * kMostTestPercent / 100));
-    const int rest = std::max(0, room - item - test);
+    // The verdict's short words take what they need first: the reading keeps its place beside Test.
+    const bool verdictShown = m_listReadings->columnCount() > kVerdictColumn;
+    const int verdict = verdictShown ? wanted(kVerdictColumn) : 0;
+    const int rest = std::max(0, room - item - test - verdict);
     const int readingNeeds = wanted(2);
     const bool lastTimeShown = m_contentWidths[kLastTimeColumn] > 0;
     const int lastTimeNeeds = lastTimeShown ? wanted(kLastTimeColumn) : headerWidth(kLastTimeColumn);
@@ -460,9 +534,10 @@ void CQuellmaxView::FitReadingColumns()
         reading = rest - lastTimeNeeds;
     }
     reading = std::max(reading, headerWidth(2));
-    const int lastWidth = std::max(room - item - test - reading, headerWidth(kLastTimeColumn));
+    const int lastWidth = std::max(room - item - test - reading - verdict, headerWidth(kLastTimeColumn));
     if (item == m_listReadings->columnWidth(0) && test == m_listReadings->columnWidth(1) &&
-        reading == m_listReadings->columnWidth(2) && lastWidth == m_listReadings->columnWidth(kLastTimeColumn)) {
+        reading == m_listReadings->columnWidth(2) && lastWidth == m_listReadings->columnWidth(kLastTimeColumn) &&
+        (!verdictShown || verdict == m_listReadings->columnWidth(kVerdictColumn))) {
         return;
     }
     m_fittingColumns = true;
@@ -470,6 +545,9 @@ void CQuellmaxView::FitReadingColumns()
     m_listReadings->setColumnWidth(1, test);
     m_listReadings->setColumnWidth(2, reading);
     m_listReadings->setColumnWidth(kLastTimeColumn, lastWidth);
+    if (verdictShown) {
+        m_listReadings->setColumnWidth(kVerdictColumn, verdict);
+    }
     m_fittingColumns = false;
     // Rows as tall as their wrapped texts in the new widths.
     m_listReadings->doItemsLayout();
@@ -528,6 +606,10 @@ void CQuellmaxView::ClearSelector()
 void CQuellmaxView::ClearReadingRows()
 {
     m_listReadings->clear();
+    m_recordVerdict->clear();
+    m_recordVerdict->setToolTip(QString());
+    m_recordOutcome.reset();
+    VerdictColours(*this).Apply(*m_recordVerdict, std::nullopt);
     // Fitted afresh for the next record, of whichever capture and kind.
     m_contentWidths.fill(0);
     FitReadingColumns();
@@ -560,7 +642,81 @@ void CQuellmaxView::SetupReadingColumns()
                                                             "the history; red, bold and with a warning sign where "
                                                             "it differs sharply"));
     m_columnsReady = true;
+    ShowVerdictColumn();
     FitReadingColumns();
+}
+
+void CQuellmaxView::SetVerdictsShown(bool shown)
+{
+    m_verdictsShown = shown;
+    ShowVerdictColumn();
+}
+
+void CQuellmaxView::ShowVerdictColumn()
+{
+    if (!m_columnsReady) {
+        return; // SetupReadingColumns shows it
+    }
+    const int columns = m_verdictsShown ? kColumnsWithVerdict : kAllColumns;
+    if (m_listReadings->columnCount() != columns) {
+        m_listReadings->setColumnCount(columns);
+        m_contentWidths[kVerdictColumn] = 0;
+        if (m_verdictsShown) {
+            m_listReadings->headerItem()->setText(kVerdictColumn, QStringLiteral("Verdict"));
+            m_listReadings->headerItem()->setTextAlignment(kVerdictColumn, Qt::AlignLeft | Qt::AlignVCenter);
+            m_listReadings->headerItem()->setToolTip(
+                kVerdictColumn, QStringLiteral("The reading judged against the limits of Options > Limits; the "
+                                               "limit, the rule and its source in each cell's tooltip"));
+        }
+    }
+    if (m_verdictsShown) {
+        QHeaderView* header = m_listReadings->header();
+        if (header->visualIndex(kVerdictColumn) != kLastTimeColumn) {
+            header->moveSection(header->visualIndex(kVerdictColumn), kLastTimeColumn);
+        }
+    } else {
+        m_recordVerdict->clear();
+        m_recordOutcome.reset();
+    }
+    m_recordVerdict->setVisible(m_verdictsShown);
+    FitReadingColumns();
+}
+
+void CQuellmaxView::ShowRecordVerdict(const verdict::RecordVerdict& verdict)
+{
+    if (!m_verdictsShown || !m_columnsReady) {
+        return;
+    }
+    const VerdictColours colours(*this);
+    const int rows = std::min(m_listReadings->topLevelItemCount(), static_cast<int>(verdict.readings.size()));
+    for (int row = 0; row < rows; ++row) {
+        QTreeWidgetItem* item = m_listReadings->topLevelItem(row);
+        const verdict::ReadingVerdict& reading = verdict.readings[static_cast<std::size_t>(row)];
+        item->setText(kVerdictColumn, Word(verdict::OutcomeWord(reading.outcome)));
+        item->setToolTip(kVerdictColumn, ReadingVerdictToolTip(reading, verdict));
+        colours.Apply(*item, kVerdictColumn, reading.outcome);
+        NoteContentWidths(row);
+    }
+    m_recordOutcome = verdict.outcome;
+    m_recordVerdict->setText(QStringLiteral("Verdict: ") + Word(verdict::RecordOutcomeWord(verdict.outcome)));
+    m_recordVerdict->setToolTip(RecordVerdictToolTip(verdict));
+    colours.Apply(*m_recordVerdict, m_recordOutcome);
+    FitReadingColumns();
+}
+
+void CQuellmaxView::RecolourVerdicts()
+{
+    const VerdictColours colours(*this);
+    if (m_listReadings->columnCount() > kVerdictColumn) {
+        for (int row = 0; row < m_listReadings->topLevelItemCount(); ++row) {
+            QTreeWidgetItem* item = m_listReadings->topLevelItem(row);
+            const QVariant outcome = item->data(kVerdictColumn, VerdictColours::kOutcomeRole);
+            if (outcome.isValid()) {
+                colours.Apply(*item, kVerdictColumn, static_cast<verdict::Outcome>(outcome.toInt()));
+            }
+        }
+    }
+    colours.Apply(*m_recordVerdict, m_recordOutcome);
 }
 
 void CQuellmaxView::SetLastTime(int row, const std::string& reading, bool sharp)
@@ -594,6 +750,7 @@ void CQuellmaxView::changeEvent(QEvent* event)
             highlight.Apply(*item, kLastTimeColumn, true);
         }
     }
+    RecolourVerdicts();
 }
 
 void CQuellmaxView::SetSelectorToolTip(const std::string& text)

@@ -38,6 +38,10 @@ public:
     // The fourth column, the previous test's reading, after the reading.
     static constexpr int kLastTimeColumn = 3;
     static constexpr int kAllColumns = 4;
+    // With verdicts on, a fifth column: shown after the reading, before
+    // "Last time" (short words, so that the reading keeps its room beside Test).
+    static constexpr int kVerdictColumn = 4;
+    static constexpr int kColumnsWithVerdict = 5;
     // Item and Test widen for their texts to at most these shares of the list.
     static constexpr int kMostItemPercent = 15;
     static constexpr int kMostTestPercent = 35;
@@ -86,6 +90,8 @@ public:
     void SetResultsCaption(const std::string& text) override;
     void SetLastTime(int row, const std::string& reading, bool sharp) override;
     void SetSelectorToolTip(const std::string& text) override;
+    void SetVerdictsShown(bool shown) override;
+    void ShowRecordVerdict(const verdict::RecordVerdict& verdict) override;
     // The History button and View > History: off, with the reason as tooltip, without a history.
     void SetHistoryAvailable(bool available, const QString& reason);
     std::string VersionText() const override;
@@ -124,6 +130,10 @@ private:
     // time" in what is left.
     void FitReadingColumns();
     void UpdateDataSheetButtons();
+    // The Verdict column and the record's verdict label as SetVerdictsShown said.
+    void ShowVerdictColumn();
+    // The verdict marks again in the form's palette.
+    void RecolourVerdicts();
 
     CaptureController* m_controller = nullptr;
     std::function<void(int, int)> m_raiseAndResize;
@@ -136,6 +146,7 @@ private:
     QListWidget* m_listLines;
     QLabel* m_staticSelect;
     QLabel* m_staticResults;
+    QLabel* m_recordVerdict; // the record's verdict, under the selector
     QRadioButton* m_radioQuellmax;
     QRadioButton* m_radioKappa;
     QRadioButton* m_radioPactrx;
@@ -153,8 +164,11 @@ private:
     ReadingCellDelegate* m_readingCells = nullptr;
     bool m_splitterPlaced = false; // by its first size, the user or a stored place
     std::array<int, kReadingColumns> m_columnWidths{50, 100, 440};
-    std::array<int, kAllColumns> m_contentWidths{}; // the widest text of each column's rows
+    std::array<int, kColumnsWithVerdict> m_contentWidths{}; // the widest text of each column's rows
     bool m_fittingColumns = false;
+    bool m_verdictsShown = false;
+    // The record's verdict shown, for a new palette.
+    std::optional<verdict::RecordOutcome> m_recordOutcome;
 };
 
 } // namespace tessaprint

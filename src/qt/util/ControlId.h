@@ -46,6 +46,7 @@ inline constexpr int PortSettings = 317;
 inline constexpr int History = 318;
 inline constexpr int AllDataSheets = 330;     // the progress of "All Data Sheets"
 inline constexpr int MessageWithAction = 331; // a message with one more button than OK
+inline constexpr int Limits = 332;            // Options > Limits
 } // namespace Window
 
 // The buttons every dialog that has them shares (About, Error, Confirm,
@@ -79,6 +80,7 @@ inline constexpr int PortSettings = 32782;      // Port > Settings...
 inline constexpr int FileAllDataSheets = 32783; // File > Data Sheets for All Equipment IDs
 inline constexpr int FileExportCsv = 32784;     // File > Export Results as CSV...
 inline constexpr int ViewHistory = 32785;       // View > History
+inline constexpr int OptionsLimits = 32786;     // Options > Limits...
 } // namespace Command
 
 // The main frame's own children.
@@ -133,6 +135,17 @@ inline constexpr int Browse = 1034; // "..."
 inline constexpr int Word2007 = 1039;
 inline constexpr int SavePdf = 1040; // "Also save a PDF copy"
 } // namespace Directories
+
+// Options > Limits: whether readings are judged, by which files and profile.
+namespace Limits {
+inline constexpr int On = 1001; // "Judge readings against limits"
+inline constexpr int File = 1002;
+inline constexpr int FileBrowse = 1003;
+inline constexpr int Profile = 1004;
+inline constexpr int EquipmentList = 1005;
+inline constexpr int EquipmentListBrowse = 1006;
+inline constexpr int Fault = 1007; // why the files cannot be used, naming the file and its line
+} // namespace Limits
 
 // Port > Settings...: the system's ports, and the device of each COMn.
 namespace PortSettings {
