@@ -152,6 +152,14 @@ TEST_F(CaptureControllerTest, DataSheetIsOnlyEnabledByTheFormsCornerOrByReadings
     EXPECT_TRUE(history.submitted.empty());
 }
 
+// A limits file with a typo on its third line.
+std::string BadLimitsFile(const test::TempFolder& folder)
+{
+    const std::string path = (folder.path() / "limits.json").string();
+    std::ofstream(path) << "{\n  \"name\": \"dept\", \"version\": \"1\",\n  \"rulez\": []\n}\n";
+    return path;
+}
+
 // Records what is submitted into a store, as the window's recorder does (the
 // lines themselves standing for their hash).
 class StoringHistory : public HistorySink {
@@ -232,13 +240,6 @@ TEST_F(CaptureControllerTest, WithVerdictsOnTheHistoryKeepsEachReadingsVerdictAn
     EXPECT_EQ(Stored(both[0])[1], "1 pass|" + atMost + "100" + micro + "|first.case");
     EXPECT_EQ(Stored(both[1])[1], "1 fail|" + atMost + "0.05" + micro + "|second.case");
     EXPECT_EQ(Stored(stored.store.Lookup("OFF-1").value()[0])[0], " ");
-
-// A limits file with a typo on its third line.
-std::string BadLimitsFile(const test::TempFolder& folder)
-{
-    const std::string path = (folder.path() / "limits.json").string();
-    std::ofstream(path) << "{\n  \"name\": \"dept\", \"version\": \"1\",\n  \"rulez\": []\n}\n";
-    return path;
 }
 
 TEST_F(CaptureControllerTest, VerdictsJudgeTheRecordShownAgainWhenTheIdTheKindOrTheEngineChange)
