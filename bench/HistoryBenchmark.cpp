@@ -1,12 +1,13 @@
-// The test history's figures: recording the 50-record capture, and looking up
+// The test history's figures: recording the 50-record capture, looking up
 // one equipment ID (and a prefix, and the IDs tested last) among 100,000
-// records, in SQLite and, when scripts/with-postgres.sh runs this, in
-// PostgreSQL.
+// records, and the due list's data for 20,000 devices, in SQLite and, when
+// scripts/with-postgres.sh runs this, in PostgreSQL.
 #include "history/HistoryDatabase.h"
 #include "history/LinesHash.h"
 #include "history/SqlHistoryStore.h"
 #include "link/Replay.h"
 #include "util/FileIo.h"
+#include "verdict/EquipmentList.h"
 
 #include <QCoreApplication>
 #include <QSqlDatabase>
@@ -20,6 +21,7 @@
 #include <cstdlib>
 #include <iostream>
 #include <map>
+#include <vector>
 
 namespace tessaprint {
 namespace {
@@ -253,6 +255,93 @@ BENCHMARK(BM_RecentIdsAmong100000Records)
     ->ArgsProduct({{kSqlite, kPostgres}, {30, 100000}})
     ->ArgNames({"postgres", "limit"})
     ->Unit(benchmark::kMicrosecond);
+
+// The equipment list of the filled history's 20,000 IDs, each once.
+std::vector<verdict::Device> TwentyThousandDevices()
+{
+    std::vector<verdict::Device> devices;
+    const HistoryCapture original = FiftyRecordCapture();
+    for (int c = 0; c < 400; ++c) {
+        for (const auto& record : original.records) {
+            verdict::Device device;
+            device.equipmentId = "C" + std::to_string(c) + "-" + record.equipmentId;
+            device.description = "Infusion pump";
+            device.location = "Ward " + std::to_string(c % 12);
+            device.appliedParts = {verdict::AppliedPart::BF};
+            device.intervalMonths = c % 2 == 0 ? 12 : 6;
+            devices.push_back(std::move(device));
+        }
+    }
+    return devices;
+}
+
+// The filled history with its equipment list imported (once).
+SqlHistoryStore* StoreWithEquipment(Engine engine, benchmark::State& state)
+{
+    static std::map<Engine, bool> imported;
+    SqlHistoryStore* store = FilledStore(engine, state);
+    if (store == nullptr || imported[engine]) {
+        return store;
+    }
+    const auto started = std::chrono::steady_clock::now();
+    const auto counts = store->ImportEquipment(TwentyThousandDevices());
+    if (!counts || counts.value().added != 20000) {
+        state.SkipWithError("the equipment list was not imported");
+        return nullptr;
+    }
+    std::cerr
+        << (engine == kSqlite ? "SQLite" : "PostgreSQL") << ": 20,000 devices imported in "
+        << std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - started).count()
+        << " ms\n";
+    imported[engine] = true;
+    return store;
+}
+
+// What the due list is made of: every device and every ID's latest test.
+void BM_DueListDataFor20000DevicesAnd100000Records(benchmark::State& state)
+{
+    SqlHistoryStore* store = StoreWithEquipment(static_cast<Engine>(state.range(0)), state);
+    if (store == nullptr) {
+        return;
+    }
+    for (auto _ : state) {
+        const auto devices = store->Equipment();
+        const auto tests = store->LatestTests();
+        if (!devices || devices.value().size() != 20000 || !tests || tests.value().size() != 20000 ||
+            !tests.value().front().testDay || tests.value().front().readings.empty()) {
+            state.SkipWithError("the devices or their latest tests were not all read");
+            break;
+        }
+        benchmark::DoNotOptimize(tests.value().data());
+    }
+}
+BENCHMARK(BM_DueListDataFor20000DevicesAnd100000Records)
+    ->Arg(kSqlite)
+    ->Arg(kPostgres)
+    ->ArgName("postgres")
+    ->Unit(benchmark::kMillisecond);
+
+// The same list imported again: every device read and found unchanged.
+void BM_ImportTheSame20000DevicesAgain(benchmark::State& state)
+{
+    SqlHistoryStore* store = StoreWithEquipment(static_cast<Engine>(state.range(0)), state);
+    if (store == nullptr) {
+        return;
+    }
+    const std::vector<verdict::Device> devices = TwentyThousandDevices();
+    for (auto _ : state) {
+        const auto counts = store->ImportEquipment(devices);
+        if (!counts || counts.value().unchanged != 20000) {
+            state.SkipWithError("the same list changed something");
+            break;
+        }
+    }
+}
+BENCHMARK(BM_ImportTheSame20000DevicesAgain)
+    ->Arg(kSqlite)
+    ->Arg(kPostgres)
+    ->ArgName("postgres")
+    ->Unit(benchmark::kMillisecond);
 
 } // namespace
 } // namespace tessaprint

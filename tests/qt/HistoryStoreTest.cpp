@@ -607,13 +607,6 @@ TEST_P(HistoryStoreContract, TheEquipmentListIsAddedToAndReplacedByIdAndTheSameL
 
 TEST_P(HistoryStoreContract, LatestTestsTakeTheLatestDayAndOfThatDayTheRecordRecordedLast)
 {
-    const auto judged = [](HistoryRecord record, const std::string& verdict) {
-        record.verdictProfile = "p";
-        record.readings[0].verdict = verdict;
-        record.readings[0].limit = "10 uA";
-        record.readings[0].rule = "case";
-        return record;
-    };
     // Recorded out of their days' order; two captures of one second: the one recorded later wins.
     Record(MakeCapture("t1", "2026-03-02T09:00:00",
                        {MakeRecord("A", "03/01/2026", {"Case Leakage 1 uA"}), MakeRecord("NODAY", "", {"x 1"}),
@@ -622,8 +615,7 @@ TEST_P(HistoryStoreContract, LatestTestsTakeTheLatestDayAndOfThatDayTheRecordRec
                        {MakeRecord("A", "12/31/2024", {"Case Leakage 2 uA"}), MakeRecord("MIXED", "1/2/2024", {"z 2"}),
                         MakeRecord("SAME", "5/5/2025", {"s 1"}), MakeRecord("SAME", "5/5/2025", {"s 2", "s 3"})}));
     Record(MakeCapture("t3", "2026-03-03T08:00:00",
-                       {judged(MakeRecord("A", "03/01/2026", {"Case Leakage 120 uA", "Line Voltage 120 V"}), "fail")},
-                       "Kappa 5100"));
+                       {MakeRecord("A", "03/01/2026", {"Case Leakage 120 uA", "Line Voltage 120 V"})}, "Kappa 5100"));
     Record(MakeCapture("t4", "2026-03-03T08:00:00", {MakeRecord("A", "03/01/2026", {"Case Leakage 3 uA"})}, "PTRX"));
     Record(MakeCapture("t5", "2026-03-01T08:00:00", {MakeRecord("A", "02/28/2026", {"Case Leakage 4 uA"})}));
 
@@ -635,7 +627,7 @@ TEST_P(HistoryStoreContract, LatestTestsTakeTheLatestDayAndOfThatDayTheRecordRec
     EXPECT_EQ(tests[0].testDay, "2026-03-01");
     EXPECT_EQ(tests[0].kind, "PTRX");
     ASSERT_EQ(tests[0].readings.size(), 1u);
-    EXPECT_EQ(tests[0].readings[0].value, "Case Leakage 3 uA");
+    EXPECT_EQ(tests[0].readings[0].test, "Case Leakage 3");
     EXPECT_EQ(tests[1].equipmentId, "MIXED");
     EXPECT_EQ(tests[1].testDay, "2024-01-02") << "a record with a day wins over a later one without";
     EXPECT_EQ(tests[2].equipmentId, "NODAY");
@@ -644,20 +636,18 @@ TEST_P(HistoryStoreContract, LatestTestsTakeTheLatestDayAndOfThatDayTheRecordRec
     EXPECT_TRUE(tests[2].readings.empty());
     EXPECT_EQ(tests[3].equipmentId, "SAME");
     ASSERT_EQ(tests[3].readings.size(), 2u) << "of one capture the record printed later";
-    EXPECT_EQ(tests[3].readings[1].value, "s 3");
+    EXPECT_EQ(tests[3].readings[1].reading, "3");
 
-    // A later capture of that day, judged: it is the latest now, and its verdicts come along.
+    // A later capture of that day: it is the latest now, its readings in item order.
     Record(MakeCapture("t6", "2026-03-04T08:00:00",
-                       {judged(MakeRecord("A", "03/01/2026", {"Case Leakage 130 uA", "Line Voltage 121 V"}), "fail")},
-                       "Kappa 5100"));
+                       {MakeRecord("A", "03/01/2026", {"Case Leakage 130 uA", "Line Voltage 121 V"})}, "Kappa 5100"));
     const auto again = Equipment().LatestTests().value();
     EXPECT_EQ(again[0].kind, "Kappa 5100");
     ASSERT_EQ(again[0].readings.size(), 2u);
     EXPECT_EQ(again[0].readings[0].item, 1);
-    EXPECT_EQ(again[0].readings[0].value, "Case Leakage 130 uA");
-    EXPECT_EQ(again[0].readings[0].verdict, "fail");
-    EXPECT_EQ(again[0].readings[0].limit, "10 uA");
-    EXPECT_EQ(again[0].readings[0].rule, "case");
+    EXPECT_EQ(again[0].readings[0].test, "Case Leakage 130");
+    EXPECT_EQ(again[0].readings[0].reading, "uA");
+    EXPECT_EQ(again[0].readings[1].item, 2);
     EXPECT_EQ(again[0].readings[1].test, "Line Voltage 121");
 }
 

@@ -329,7 +329,9 @@ Result<std::vector<LatestTest>> MemoryHistoryStore::LatestTests()
         if (found.record->testDay) {
             test.testDay = found.record->testDay;
             test.kind = found.capture->kind;
-            test.readings = found.record->readings;
+            for (const HistoryReading& reading : found.record->readings) {
+                test.readings.push_back({reading.item, {}, reading.test, reading.reading});
+            }
         }
         tests.push_back(std::move(test));
     }

@@ -14,6 +14,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <charconv>
 #include <chrono>
 #include <set>
 #include <thread>
@@ -88,6 +89,37 @@ QString DevicesUpsert(int rows)
                                 "location = excluded.location, class = excluded.class, applied_parts = "
                                 "excluded.applied_parts, interval_months = excluded.interval_months, cord = "
                                 "excluded.cord, profile = excluded.profile, settings = excluded.settings");
+}
+
+// The latest tests' readings are asked for this many records a statement.
+constexpr std::size_t kRecordsPerLatestRead = 500;
+
+// "item US test US reading", joined by RS, as the latest tests' statement
+// packs them, back into readings in item order.
+std::vector<HistoryReading> UnpackReadings(const std::string& packed)
+{
+    std::vector<HistoryReading> readings;
+    std::size_t at = 0;
+    while (at < packed.size()) {
+        std::size_t end = packed.find('\x1E', at);
+        if (end == std::string::npos) {
+            end = packed.size();
+        }
+        const std::string_view one(packed.data() + at, end - at);
+        const std::size_t first = one.find('\x1F');
+        const std::size_t second = first == std::string_view::npos ? first : one.find('\x1F', first + 1);
+        if (second != std::string_view::npos) {
+            HistoryReading reading;
+            std::from_chars(one.data(), one.data() + first, reading.item);
+            reading.test = std::string(one.substr(first + 1, second - first - 1));
+            reading.reading = std::string(one.substr(second + 1));
+            readings.push_back(std::move(reading));
+        }
+        at = end + 1;
+    }
+    std::stable_sort(readings.begin(), readings.end(),
+                     [](const HistoryReading& a, const HistoryReading& b) { return a.item < b.item; });
+    return readings;
 }
 
 // A device's columns as the table keeps them: the ID trimmed.
@@ -1110,46 +1142,84 @@ Result<std::vector<LatestTest>> SqlHistoryStore::LatestTests()
 
 Result<std::vector<LatestTest>> SqlHistoryStore::LatestTestsOnce()
 {
-    // Per ID its records ranked: those with a test day first, the latest day
-    // first, of one day the one recorded last (capture time, then the
-    // capture's id and the record's place in it). The first of each ID
-    // comes with its readings, when it has a day.
-    Result<QSqlQuery*> select = Prepared(QStringLiteral(
-        "SELECT l.equipment_id, l.test_day, l.kind, d.item, d.value, d.test, d.reading, d.verdict, d.verdict_limit, "
-        "d.verdict_rule FROM (SELECT r.id, r.equipment_id, r.test_day, c.kind, ROW_NUMBER() OVER (PARTITION BY "
-        "r.equipment_id ORDER BY (r.test_day IS NULL), r.test_day DESC, c.captured_at DESC, c.id DESC, r.position "
-        "DESC) AS n FROM records r JOIN captures c ON c.id = r.capture_id WHERE r.equipment_id <> '') l "
-        "LEFT JOIN readings d ON d.record_id = l.id AND l.test_day IS NOT NULL "
-        "WHERE l.n = 1 ORDER BY l.equipment_id, d.item"));
-    if (!select) {
-        return select.error();
+    const std::string what = "cannot read the latest tests";
+    // Per ID its latest test day (the index on (equipment_id, test_day)
+    // answers that), and of that day the record recorded last: the latest
+    // capture time, then the capture's id and the record's place in it.
+    Result<QSqlQuery*> latest = Prepared(QStringLiteral(
+        "SELECT m.equipment_id, m.day, (SELECT r.id FROM records r JOIN captures c ON c.id = r.capture_id "
+        "WHERE r.equipment_id = m.equipment_id AND r.test_day = m.day "
+        "ORDER BY c.captured_at DESC, c.id DESC, r.position DESC LIMIT 1) "
+        "FROM (SELECT equipment_id, MAX(test_day) AS day FROM records WHERE equipment_id <> '' "
+        "GROUP BY equipment_id) m ORDER BY m.equipment_id"));
+    if (!latest) {
+        return latest.error();
     }
-    QSqlQuery& query = *select.value();
+    QSqlQuery& query = *latest.value();
     if (!query.exec()) {
-        return Failure("cannot read the latest tests", query.lastError());
+        return Failure(what, query.lastError());
     }
     std::vector<LatestTest> tests;
+    std::vector<qlonglong> recordIds;
+    std::unordered_map<qlonglong, std::size_t> index;
     while (query.next()) {
-        std::string id = query.value(0).toString().toStdString();
-        if (tests.empty() || tests.back().equipmentId != id) {
-            LatestTest test;
-            test.equipmentId = std::move(id);
-            if (!query.value(1).isNull()) {
-                test.testDay = query.value(1).toString().toStdString();
-                test.kind = query.value(2).toString().toStdString();
-            }
-            tests.push_back(std::move(test));
+        LatestTest test;
+        test.equipmentId = query.value(0).toString().toStdString();
+        if (!query.value(1).isNull() && !query.value(2).isNull()) {
+            test.testDay = query.value(1).toString().toStdString();
+            recordIds.push_back(query.value(2).toLongLong());
+            index.emplace(recordIds.back(), tests.size());
         }
-        if (!query.value(3).isNull()) {
-            tests.back().readings.push_back(
-                {query.value(3).toInt(), query.value(4).toString().toStdString(),
-                 query.value(5).toString().toStdString(), query.value(6).toString().toStdString(),
-                 query.value(7).toString().toStdString(), query.value(8).toString().toStdString(),
-                 query.value(9).toString().toStdString()});
-        }
+        tests.push_back(std::move(test));
     }
     query.finish();
+    if (Result<void> read = ReadLatestReadings(recordIds, index, tests, what); !read) {
+        return read.error();
+    }
     return tests;
+}
+
+Result<void> SqlHistoryStore::ReadLatestReadings(const std::vector<qlonglong>& recordIds,
+                                                 const std::unordered_map<qlonglong, std::size_t>& index,
+                                                 std::vector<LatestTest>& tests, const std::string& what)
+{
+    // Each record's kind and its readings packed into one text, "item US test
+    // US reading" joined by RS (stored texts hold no such control
+    // characters): one row a record, not one a reading, which is most of the
+    // time on 20,000 records.
+    const QString pack = IsPostgres()
+                             ? QStringLiteral("string_agg(d.item || chr(31) || d.test || chr(31) || d.reading, "
+                                              "chr(30) ORDER BY d.item)")
+                             : QStringLiteral("group_concat(d.item || char(31) || d.test || char(31) || "
+                                              "d.reading, char(30))");
+    for (std::size_t start = 0; start < recordIds.size(); start += kRecordsPerLatestRead) {
+        const std::size_t count = std::min(kRecordsPerLatestRead, recordIds.size() - start);
+        QString sql = QStringLiteral("SELECT r.id, c.kind, (SELECT %1 FROM readings d WHERE d.record_id = r.id) "
+                                     "FROM records r JOIN captures c ON c.id = r.capture_id WHERE r.id IN (")
+                          .arg(pack);
+        for (std::size_t i = 0; i < count; ++i) {
+            sql += i == 0 ? QStringLiteral("?") : QStringLiteral(", ?");
+        }
+        sql += QStringLiteral(")");
+        Result<QSqlQuery*> prepared = Prepared(sql);
+        if (!prepared) {
+            return prepared.error();
+        }
+        QSqlQuery& query = *prepared.value();
+        for (std::size_t i = 0; i < count; ++i) {
+            query.bindValue(static_cast<int>(i), recordIds[start + i]);
+        }
+        if (!query.exec()) {
+            return Failure(what, query.lastError());
+        }
+        while (query.next()) {
+            LatestTest& test = tests[index.at(query.value(0).toLongLong())];
+            test.kind = query.value(1).toString().toStdString();
+            test.readings = UnpackReadings(query.value(2).toString().toStdString());
+        }
+        query.finish();
+    }
+    return {};
 }
 
 } // namespace tessaprint::history
