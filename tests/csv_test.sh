@@ -7,6 +7,8 @@ DATA=$2
 SAMPLES=$3
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
+# Verdicts read the default history's equipment list: the user's own is never touched.
+export HOME=$work/home XDG_CONFIG_HOME=$work/config XDG_DATA_HOME=$work/data
 failures=0
 skipped=0 # a check left out for a missing tool: reported as skipped (77) when nothing failed
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }

@@ -9,7 +9,9 @@
 #include <CLI/CLI.hpp>
 
 #include <memory>
+#include <optional>
 #include <string>
+#include <vector>
 
 namespace tessaprint {
 
@@ -25,6 +27,8 @@ void AddCsvCommand(CLI::App& app, int& status);
 void AddHistoryCommand(CLI::App& app, int& status, int argc, char** argv);
 void AddLimitsCommand(CLI::App& app, int& status);
 void AddVerdictCommand(CLI::App& app, int& status);
+void AddInventoryCommand(CLI::App& app, int& status);
+void AddDueCommand(CLI::App& app, int& status);
 
 // The input of a command: a raw transcript or a saved line list, exactly one.
 struct InputFile {
@@ -75,13 +79,16 @@ void AddPdfCopyOptions(CLI::App& command, PdfCopyOptions& options);
 // document stays either way; false when there is no copy.
 bool WritePdfCopy(const PdfCopyOptions& options, const std::string& document);
 
-// --verdicts, and --inventory FILE, --limits FILE and --profile NAME, which
-// need it: a command's output judged against the limits of a standard.
+// --verdicts, and --inventory FILE (else the list the history at --db or the
+// default one keeps; no history there: no list), --limits FILE and --profile
+// NAME, which need it: a command's output judged against the limits of a
+// standard.
 struct VerdictOptions {
     bool verdicts = false;
     std::string inventory;
     std::string limits;
     std::string profile;
+    std::string db; // the history whose equipment list is read without --inventory
 };
 // Returns the --verdicts flag.
 CLI::Option* AddVerdictOptions(CLI::App& command, VerdictOptions& options);
@@ -91,5 +98,12 @@ CLI::Option* AddVerdictOptions(CLI::App& command, VerdictOptions& options);
 // 1 (a file) or 2 (a profile name no file gives, a bad argument).
 std::optional<std::shared_ptr<const verdict::VerdictEngine>> MakeVerdictEngineFor(const VerdictOptions& options,
                                                                                   int& exitStatus);
+// The same with the equipment list given (the history's own), or none for
+// the options' --inventory.
+std::optional<std::shared_ptr<const verdict::VerdictEngine>>
+MakeVerdictEngineWith(const VerdictOptions& options, std::optional<std::vector<verdict::Device>> equipment,
+                      int& exitStatus);
+// How a fault names the list the history keeps.
+inline const std::string kStoredEquipmentName = "the history's equipment list";
 
 } // namespace tessaprint

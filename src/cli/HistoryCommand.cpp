@@ -1,8 +1,7 @@
 #include "CliCommands.h"
+#include "HistoryAccess.h"
 #include "ProgramOptions.h"
 
-#include "app/QtSettingsStore.h"
-#include "history/HistoryDatabase.h"
 #include "history/HistoryJson.h"
 #include "history/SavedCapture.h"
 #include "results/CaptureArchive.h"
@@ -12,9 +11,6 @@
 #include "text/Trim.h"
 #include "util/FileIo.h"
 #include "util/Utf8Path.h"
-
-#include <QCoreApplication>
-#include <QDir>
 
 #include <algorithm>
 #include <climits>
@@ -41,62 +37,6 @@ struct HistoryOptions {
     int limit = INT_MAX;
     int recent = 0; // ids --recent N: the N tested last, newest first
 };
-
-// Qt SQL loads its drivers as plugins, which takes an application object;
-// the names make the default database the window's own.
-struct QtForHistory {
-    QtForHistory(int argc, char** argv) : app(m_argc, argv)
-    {
-        (void)argc;
-        QCoreApplication::setOrganizationName(QStringLiteral("Zelmor"));
-        QCoreApplication::setApplicationName(QStringLiteral("Tessaprint"));
-    }
-    int m_argc = 1;
-    QCoreApplication app;
-};
-
-Result<history::HistoryDatabase> WhereIsHistory(const HistoryOptions& options)
-{
-    const QtSettingsStore settings;
-    if (options.db.empty()) {
-        return history::HistoryDatabaseFromSettings(settings);
-    }
-    Result<history::HistoryDatabase> where =
-        history::ParseHistoryDatabase(options.db, QDir::currentPath().toStdString());
-    if (!where) {
-        return where.error();
-    }
-    // The password file is the user's setting, also for a database named here.
-    const std::string passwordFile = settings.Read(settings::kHistoryPasswordFile);
-    if (where.value().engine == history::HistoryDatabase::Engine::Postgres && !passwordFile.empty()) {
-        Result<std::string> password = history::ReadPasswordFile(passwordFile);
-        if (!password) {
-            return password.error();
-        }
-        where.value().password = password.value();
-    }
-    return where;
-}
-
-// Opening an SQLite file that is not there makes it: only an import may do
-// that. A read of a mistyped name says so instead of showing an empty history.
-enum class Access { Read, Write };
-
-Result<std::unique_ptr<history::HistoryStore>> OpenStore(const HistoryOptions& options, Access access)
-{
-    const Result<history::HistoryDatabase> where = WhereIsHistory(options);
-    if (!where) {
-        return where.error();
-    }
-    if (access == Access::Read && where.value().engine == history::HistoryDatabase::Engine::Sqlite) {
-        std::error_code ec;
-        if (std::filesystem::status(PathFromUtf8(where.value().path), ec).type() ==
-            std::filesystem::file_type::not_found) {
-            return Error{kErrorPathNotFound, "no history at " + where.value().path + " (the file does not exist)"};
-        }
-    }
-    return history::OpenHistoryStore(where.value());
-}
 
 // Each line goes out at once: a log that is cut off (the program killed, the
 // machine down) still names every capture that was committed.
@@ -173,7 +113,7 @@ private:
         }
         capture.kind = file.kind ? UnitTypeText(*file.kind) : std::string();
         if (!m_store) {
-            Result<std::unique_ptr<history::HistoryStore>> opened = OpenStore(m_options, Access::Write);
+            Result<std::unique_ptr<history::HistoryStore>> opened = OpenHistory(m_options.db, HistoryAccess::Write);
             if (!opened) {
                 Say("failed: " + file.path + ": " + opened.error().message);
                 return false;
@@ -239,7 +179,7 @@ int RunImport(const HistoryOptions& options)
             files.push_back({PathToUtf8(PathFromUtf8(folder) / PathFromUtf8(name)), false, kind ? kind : options.kind});
         }
     }
-    Result<std::unique_ptr<history::HistoryStore>> store = OpenStore(options, Access::Write);
+    Result<std::unique_ptr<history::HistoryStore>> store = OpenHistory(options.db, HistoryAccess::Write);
     if (!store) {
         std::cerr << "tessaprint-cli: " << store.error().message << "\n";
         return 1;
@@ -254,7 +194,7 @@ int RunImport(const HistoryOptions& options)
 
 int RunShow(const HistoryOptions& options)
 {
-    Result<std::unique_ptr<history::HistoryStore>> store = OpenStore(options, Access::Read);
+    Result<std::unique_ptr<history::HistoryStore>> store = OpenHistory(options.db, HistoryAccess::Read);
     if (!store) {
         std::cerr << "tessaprint-cli: " << store.error().message << "\n";
         return 1;
@@ -271,7 +211,7 @@ int RunShow(const HistoryOptions& options)
 
 int RunIds(const HistoryOptions& options)
 {
-    Result<std::unique_ptr<history::HistoryStore>> store = OpenStore(options, Access::Read);
+    Result<std::unique_ptr<history::HistoryStore>> store = OpenHistory(options.db, HistoryAccess::Read);
     if (!store) {
         std::cerr << "tessaprint-cli: " << store.error().message << "\n";
         return 1;
@@ -287,15 +227,6 @@ int RunIds(const HistoryOptions& options)
     }
     std::cout.flush();
     return std::cout ? 0 : 1;
-}
-
-void AddDbOption(CLI::App& command, HistoryOptions& options)
-{
-    command
-        .add_option("--db", options.db,
-                    "an SQLite file or postgresql://user@host:port/database (default: the setting "
-                    "History/Database, else the program's own history.sqlite)")
-        ->type_name("FILE|URL");
 }
 
 } // namespace
@@ -316,7 +247,7 @@ void AddHistoryCommand(CLI::App& app, int& status, int argc, char** argv)
         ->add_option("--archive", options->archives,
                      "every *.txt capture in the folder (the window's captures/; the kind from the file name)")
         ->type_name("DIR");
-    AddDbOption(*importCommand, *options);
+    AddDbOption(*importCommand, options->db);
     importCommand->callback([options, kind, &status, argc, argv] {
         if (kind->count() > 0) {
             options->kind = options->kindValue;
@@ -327,7 +258,7 @@ void AddHistoryCommand(CLI::App& app, int& status, int argc, char** argv)
 
     CLI::App* show = history->add_subcommand("show", "Print every record of an equipment ID as JSON, oldest first");
     show->add_option("ID", options->equipmentId, "the equipment ID")->required();
-    AddDbOption(*show, *options);
+    AddDbOption(*show, options->db);
     show->callback([options, &status, argc, argv] {
         QtForHistory qt(argc, argv);
         status = RunShow(*options);
@@ -345,7 +276,7 @@ void AddHistoryCommand(CLI::App& app, int& status, int argc, char** argv)
         ->type_name("N")
         ->excludes(prefix)
         ->excludes(limit);
-    AddDbOption(*ids, *options);
+    AddDbOption(*ids, options->db);
     ids->callback([options, &status, argc, argv] {
         QtForHistory qt(argc, argv);
         status = RunIds(*options);

@@ -1,4 +1,5 @@
 #include "CliCommands.h"
+#include "HistoryAccess.h"
 #include "ProgramOptions.h"
 
 #include "link/CaptureSettings.h"
@@ -22,7 +23,7 @@ struct VerdictCommandOptions {
     InstrumentKind kind = InstrumentKind::Quellmax;
     InputFile input;
     std::string item = "all";
-    VerdictOptions verdicts{true, {}, {}, {}};
+    VerdictOptions verdicts{true, {}, {}, {}, {}};
 };
 
 void WriteProfile(JsonWriter& json, const std::string& name, const std::string& version)
@@ -181,7 +182,11 @@ void AddVerdictCommand(CLI::App& app, int& status)
             },
             ""))
         ->type_name("K|all");
-    command->add_option("--inventory", options->verdicts.inventory, "the equipment list (CSV)")->type_name("FILE");
+    CLI::Option* inventory = command
+                                 ->add_option("--inventory", options->verdicts.inventory,
+                                              "the equipment list (CSV; default: the list the test history keeps)")
+                                 ->type_name("FILE");
+    AddDbOption(*command, options->verdicts.db)->excludes(inventory);
     command->add_option("--limits", options->verdicts.limits, "a department's limits file (JSON)")->type_name("FILE");
     command->add_option("--profile", options->verdicts.profile, "the profile for devices the list gives none")
         ->type_name("NAME");

@@ -1,5 +1,6 @@
 #include "CliCommands.h"
 
+#include "HistoryAccess.h"
 #include "ProgramOptions.h"
 #include "verdict/VerdictSources.h"
 
@@ -7,13 +8,57 @@
 
 namespace tessaprint {
 
+namespace {
+
+// The list the history keeps: none when the default history is not there
+// yet. A database named with --db that is not there, or one that cannot be
+// read, is an error: verdicts without the list would judge every device as
+// one the department never described.
+Result<std::optional<std::vector<verdict::Device>>> StoredEquipment(const std::string& db)
+{
+    // Qt SQL and the settings need an application object; a command that
+    // has one already keeps it.
+    std::optional<QtForHistory> qt;
+    if (QCoreApplication::instance() == nullptr) {
+        qt.emplace();
+    }
+    if (db.empty()) {
+        const Result<bool> exists = HistoryExists(db);
+        if (!exists) {
+            return exists.error();
+        }
+        if (!exists.value()) {
+            return std::optional<std::vector<verdict::Device>>();
+        }
+    }
+    Result<std::unique_ptr<history::HistoryStore>> store = OpenHistory(db, HistoryAccess::Read);
+    if (!store) {
+        return store.error();
+    }
+    const Result<history::EquipmentStore*> equipment = EquipmentOf(*store.value());
+    if (!equipment) {
+        return equipment.error();
+    }
+    Result<std::vector<verdict::Device>> devices = equipment.value()->Equipment();
+    if (!devices) {
+        return devices.error();
+    }
+    return std::optional<std::vector<verdict::Device>>(std::move(devices).value());
+}
+
+} // namespace
+
 CLI::Option* AddVerdictOptions(CLI::App& command, VerdictOptions& options)
 {
     CLI::Option* verdicts = command.add_flag(
         "--verdicts", options.verdicts, "judge every reading against the limits of a standard (default: iec62353)");
-    command.add_option("--inventory", options.inventory, "the equipment list for --verdicts (CSV)")
-        ->type_name("FILE")
-        ->needs(verdicts);
+    CLI::Option* inventory =
+        command
+            .add_option("--inventory", options.inventory,
+                        "the equipment list for --verdicts (CSV; default: the list the test history keeps)")
+            ->type_name("FILE")
+            ->needs(verdicts);
+    AddDbOption(command, options.db)->needs(verdicts)->excludes(inventory);
     command.add_option("--limits", options.limits, "a limits file of the department's own for --verdicts (JSON)")
         ->type_name("FILE")
         ->needs(verdicts);
@@ -29,10 +74,28 @@ std::optional<std::shared_ptr<const verdict::VerdictEngine>> MakeVerdictEngineFo
     if (!options.verdicts) {
         return std::shared_ptr<const verdict::VerdictEngine>();
     }
+    if (!options.inventory.empty()) {
+        return MakeVerdictEngineWith(options, std::nullopt, exitStatus);
+    }
+    Result<std::optional<std::vector<verdict::Device>>> stored = StoredEquipment(options.db);
+    if (!stored) {
+        std::cerr << "tessaprint-cli: the equipment list of the test history: " << stored.error().message << "\n";
+        exitStatus = 1;
+        return std::nullopt;
+    }
+    return MakeVerdictEngineWith(options, std::move(stored).value(), exitStatus);
+}
+
+std::optional<std::shared_ptr<const verdict::VerdictEngine>>
+MakeVerdictEngineWith(const VerdictOptions& options, std::optional<std::vector<verdict::Device>> equipment,
+                      int& exitStatus)
+{
     // The files first: a profile named on the command line is a bad argument
     // only once it is known which profiles there are.
+    const verdict::VerdictSources sources{CommandLinePath(options.limits), {}, CommandLinePath(options.inventory)};
     Result<verdict::VerdictEngine> engine =
-        verdict::MakeVerdictEngine({CommandLinePath(options.limits), {}, CommandLinePath(options.inventory)});
+        equipment ? verdict::MakeVerdictEngine(sources, std::move(*equipment), kStoredEquipmentName)
+                  : verdict::MakeVerdictEngine(sources);
     if (!engine) {
         std::cerr << "tessaprint-cli: " << engine.error().message << "\n";
         exitStatus = 1;

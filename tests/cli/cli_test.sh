@@ -12,6 +12,8 @@ sims=()
 failures=0
 skipped=0 # a check left out for a missing tool: reported as skipped (77) when nothing failed
 trap 'for p in "${sims[@]}"; do kill "$p" 2>/dev/null; done; rm -rf "$work"' EXIT
+# Verdicts read the default history's equipment list: the user's own is never touched.
+export HOME=$work/home XDG_CONFIG_HOME=$work/config XDG_DATA_HOME=$work/data
 
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 

@@ -7,6 +7,8 @@ set -u
 CLI=$1
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
+# Verdicts read the default history's equipment list: the user's own is never touched.
+export HOME=$work/home XDG_CONFIG_HOME=$work/config XDG_DATA_HOME=$work/data
 failures=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 

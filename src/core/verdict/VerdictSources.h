@@ -4,6 +4,7 @@
 #include "verdict/VerdictEngine.h"
 
 #include <string>
+#include <vector>
 
 namespace tessaprint::verdict {
 
@@ -20,5 +21,9 @@ struct VerdictSources {
 // unknown profile name (the list's profile column included): never a
 // half-built engine with silent defaults.
 Result<VerdictEngine> MakeVerdictEngine(const VerdictSources& sources);
+// The same with the equipment list given instead of sources.inventoryFile
+// (the list the history keeps), named `listName` in a fault.
+Result<VerdictEngine> MakeVerdictEngine(const VerdictSources& sources, std::vector<Device> equipment,
+                                        const std::string& listName);
 
 } // namespace tessaprint::verdict
