@@ -2,12 +2,14 @@
 // one equipment ID (and a prefix, and the IDs tested last) among 100,000
 // records, and the due list's data for 20,000 devices, in SQLite and, when
 // scripts/with-postgres.sh runs this, in PostgreSQL.
+#include "history/DueList.h"
 #include "history/HistoryDatabase.h"
 #include "history/LinesHash.h"
 #include "history/SqlHistoryStore.h"
 #include "link/Replay.h"
 #include "util/FileIo.h"
 #include "verdict/EquipmentList.h"
+#include "verdict/VerdictEngine.h"
 
 #include <QCoreApplication>
 #include <QSqlDatabase>
@@ -316,6 +318,36 @@ void BM_DueListDataFor20000DevicesAnd100000Records(benchmark::State& state)
     }
 }
 BENCHMARK(BM_DueListDataFor20000DevicesAnd100000Records)
+    ->Arg(kSqlite)
+    ->Arg(kPostgres)
+    ->ArgName("postgres")
+    ->Unit(benchmark::kMillisecond);
+
+// The whole due list: the data, every latest test judged by the shipped
+// profile with its device's class and applied parts, the schedule sorted.
+void BM_DueListFor20000DevicesAnd100000Records(benchmark::State& state)
+{
+    SqlHistoryStore* store = StoreWithEquipment(static_cast<Engine>(state.range(0)), state);
+    if (store == nullptr) {
+        return;
+    }
+    for (auto _ : state) {
+        const auto devices = store->Equipment();
+        const auto tests = store->LatestTests();
+        if (!devices || !tests) {
+            state.SkipWithError("the devices or their latest tests were not read");
+            break;
+        }
+        const verdict::VerdictEngine engine(verdict::LimitsLibrary::Shipped(), verdict::EquipmentList(devices.value()));
+        const auto entries = history::MakeDueList(devices.value(), tests.value(), &engine, "2027-06-01", 30);
+        if (entries.size() != 20000) {
+            state.SkipWithError("the due list does not have every device");
+            break;
+        }
+        benchmark::DoNotOptimize(entries.data());
+    }
+}
+BENCHMARK(BM_DueListFor20000DevicesAnd100000Records)
     ->Arg(kSqlite)
     ->Arg(kPostgres)
     ->ArgName("postgres")
