@@ -180,4 +180,10 @@ void JsonWriter::Bool(bool value)
     m_buffer += value ? "true" : "false";
 }
 
+void JsonWriter::Null()
+{
+    BeforeValue();
+    m_buffer += "null";
+}
+
 } // namespace tessaprint

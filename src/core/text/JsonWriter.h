@@ -34,6 +34,7 @@ public:
     void String(std::string_view text);
     void Number(std::int64_t value);
     void Bool(bool value);
+    void Null();
     void Flush();
 
     // Appends the text as a JSON string, quotes included.
