@@ -26,6 +26,7 @@ TEST(ReopeningHistoryStoreTest, FailsWithTheOpeningsReasonUntilItOpensThenKeepsT
     history::HistoryRecord record;
     record.equipmentId = "A-1";
     record.testDate = "03/14/2015";
+    record.testDay = "2015-03-14";
     record.readings = {{1, "Line Voltage 120 V", "Line Voltage", "120 V"}};
     capture.records.push_back(record);
 
@@ -34,7 +35,8 @@ TEST(ReopeningHistoryStoreTest, FailsWithTheOpeningsReasonUntilItOpensThenKeepsT
     EXPECT_EQ(away.error().code, kErrorUnreachable);
     EXPECT_FALSE(store.Ids("", 10));
     EXPECT_FALSE(store.RecentIds(10));
-    EXPECT_EQ(openings, 3);
+    EXPECT_EQ(store.Equipment().error().code, kErrorUnreachable);
+    EXPECT_EQ(openings, 4);
 
     serverUp = true;
     ASSERT_TRUE(store.Record(capture));
@@ -42,7 +44,16 @@ TEST(ReopeningHistoryStoreTest, FailsWithTheOpeningsReasonUntilItOpensThenKeepsT
     ASSERT_TRUE(store.Lookup("A-1"));
     EXPECT_EQ(store.Lookup("A-1").value().size(), 1u);
     EXPECT_EQ(store.RecentIds(10).value(), std::vector<std::string>{"A-1"});
-    EXPECT_EQ(openings, 4) << "an open store is kept";
+    // The equipment list is the opened store's, through the wrapper as through the borrowed store.
+    verdict::Device device;
+    device.equipmentId = "A-1";
+    history::EquipmentStore* equipment = history::EquipmentStoreOf(store);
+    ASSERT_NE(equipment, nullptr);
+    ASSERT_TRUE(equipment->PutDevice(device));
+    EXPECT_EQ(memory.Equipment().value().size(), 1u);
+    ASSERT_EQ(store.LatestTests().value().size(), 1u);
+    EXPECT_EQ(store.LatestTests().value()[0].testDay, "2015-03-14");
+    EXPECT_EQ(openings, 5) << "an open store is kept";
 }
 
 } // namespace

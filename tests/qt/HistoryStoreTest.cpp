@@ -6,10 +6,12 @@
 #include "MemoryHistoryStore.h"
 
 #include "history/CaptureIdentity.h"
+#include "history/EquipmentStore.h"
 #include "history/QtHistoryRecorder.h"
 #include "history/SqlHistoryStore.h"
 #include "util/FileIo.h"
 #include "util/ManualClock.h"
+#include "verdict/EquipmentList.h"
 
 #include <gtest/gtest.h>
 
@@ -84,6 +86,24 @@ HistoryCapture MakeCapture(const std::string& hash, const std::string& capturedA
     return capture;
 }
 
+// Devices of an equipment list's lines (after its header).
+std::vector<verdict::Device> Devices(const std::string& lines)
+{
+    auto read =
+        verdict::ReadEquipmentListText(std::string(verdict::kEquipmentListHeader) + "\n" + lines, "equipment.csv");
+    EXPECT_TRUE(read) << read.error().message;
+    return read ? read.value() : std::vector<verdict::Device>{};
+}
+
+std::string CountsOf(const Result<history::EquipmentImportCounts>& counts)
+{
+    if (!counts) {
+        return counts.error().message;
+    }
+    return std::to_string(counts.value().added) + " added, " + std::to_string(counts.value().replaced) + " replaced, " +
+           std::to_string(counts.value().unchanged) + " unchanged";
+}
+
 // Twenty captures of three records each, different hashes.
 std::vector<HistoryCapture> TwentyCaptures(const std::string& tag)
 {
@@ -124,6 +144,21 @@ protected:
             m_store = std::move(opened).value();
         }
         return *m_store;
+    }
+    history::EquipmentStore& Equipment()
+    {
+        if (GetParam() == Backend::Memory) {
+            return m_memory;
+        }
+        Store();
+        return *m_store;
+    }
+    // The stored list as the CSV writer writes it: every field compared.
+    std::string StoredList()
+    {
+        auto devices = Equipment().Equipment();
+        EXPECT_TRUE(devices) << devices.error().message;
+        return devices ? verdict::WriteEquipmentList(devices.value()) : "";
     }
 
     RecordOutcome Record(const HistoryCapture& capture)
@@ -531,6 +566,101 @@ TEST_P(HistoryStoreContract, RecentIdsComeByTheirLatestCaptureEachOnceAndLimited
     EXPECT_EQ(recent(3), (Ids{"MANY", "FIRST-OF-MANY", "TIE-1"}));
 }
 
+TEST_P(HistoryStoreContract, TheEquipmentListIsAddedToAndReplacedByIdAndTheSameListAgainChangesNothing)
+{
+    const std::string first =
+        "Z-9,\"Pump, \"\"big\"\"\nline two\",ICU,II,BF;CF,6,without-cord,strict,Defib=2;10|Pacer=50\n"
+        "A-1,Monitor,Ward 3,I,,12,,,\n"
+        "M-5,Scale,Lab,IP,B,24,with-cord,,\n";
+    ASSERT_EQ(CountsOf(Equipment().ImportEquipment(Devices(first))), "3 added, 0 replaced, 0 unchanged");
+    const std::string stored = StoredList();
+    EXPECT_EQ(stored, verdict::WriteEquipmentList(Devices(first))) << "sorted by ID, every field as it was";
+    ASSERT_EQ(Equipment().Equipment().value().front().equipmentId, "A-1");
+    EXPECT_EQ(CountsOf(Equipment().ImportEquipment(Devices(first))), "0 added, 0 replaced, 3 unchanged");
+    EXPECT_EQ(StoredList(), stored);
+
+    // Another list: its IDs replace theirs, the others stay.
+    ASSERT_EQ(CountsOf(Equipment().ImportEquipment(Devices("A-1,Monitor,Ward 4,I,,12,,,\n"
+                                                           "M-5,Scale,Lab,IP,B,24,with-cord,,\n"
+                                                           "B-2,Drill,OR,II,,12,,,\n"))),
+              "1 added, 1 replaced, 1 unchanged");
+    const auto devices = Equipment().Equipment().value();
+    ASSERT_EQ(devices.size(), 4u);
+    EXPECT_EQ(devices[0].location, "Ward 4");
+    EXPECT_EQ(devices[1].equipmentId, "B-2");
+    EXPECT_EQ(devices[3].settings.at("Defib"), (std::vector<double>{2, 10}));
+
+    // One device at a time, by its trimmed ID.
+    verdict::Device put = devices[1];
+    put.equipmentId = " B-2 ";
+    put.intervalMonths = 6;
+    ASSERT_TRUE(Equipment().PutDevice(put));
+    put.equipmentId = "C-3";
+    ASSERT_TRUE(Equipment().PutDevice(put));
+    EXPECT_FALSE(Equipment().PutDevice(verdict::Device{}));
+    ASSERT_EQ(Equipment().Equipment().value().size(), 5u);
+    EXPECT_EQ(Equipment().Equipment().value()[1].intervalMonths, 6);
+    EXPECT_EQ(Equipment().RemoveDevice(" C-3").value(), true);
+    EXPECT_EQ(Equipment().RemoveDevice("C-3").value(), false);
+    EXPECT_EQ(Equipment().Equipment().value().size(), 4u);
+}
+
+TEST_P(HistoryStoreContract, LatestTestsTakeTheLatestDayAndOfThatDayTheRecordRecordedLast)
+{
+    const auto judged = [](HistoryRecord record, const std::string& verdict) {
+        record.verdictProfile = "p";
+        record.readings[0].verdict = verdict;
+        record.readings[0].limit = "10 uA";
+        record.readings[0].rule = "case";
+        return record;
+    };
+    // Recorded out of their days' order; two captures of one second: the one recorded later wins.
+    Record(MakeCapture("t1", "2026-03-02T09:00:00",
+                       {MakeRecord("A", "03/01/2026", {"Case Leakage 1 uA"}), MakeRecord("NODAY", "", {"x 1"}),
+                        MakeRecord("", "03/01/2026", {"y 1"}), MakeRecord("MIXED", "", {"z 1"})}));
+    Record(MakeCapture("t2", "2025-01-01T09:00:00",
+                       {MakeRecord("A", "12/31/2024", {"Case Leakage 2 uA"}), MakeRecord("MIXED", "1/2/2024", {"z 2"}),
+                        MakeRecord("SAME", "5/5/2025", {"s 1"}), MakeRecord("SAME", "5/5/2025", {"s 2", "s 3"})}));
+    Record(MakeCapture("t3", "2026-03-03T08:00:00",
+                       {judged(MakeRecord("A", "03/01/2026", {"Case Leakage 120 uA", "Line Voltage 120 V"}), "fail")},
+                       "Kappa 5100"));
+    Record(MakeCapture("t4", "2026-03-03T08:00:00", {MakeRecord("A", "03/01/2026", {"Case Leakage 3 uA"})}, "PTRX"));
+    Record(MakeCapture("t5", "2026-03-01T08:00:00", {MakeRecord("A", "02/28/2026", {"Case Leakage 4 uA"})}));
+
+    auto found = Equipment().LatestTests();
+    ASSERT_TRUE(found) << found.error().message;
+    const auto& tests = found.value();
+    ASSERT_EQ(tests.size(), 4u);
+    EXPECT_EQ(tests[0].equipmentId, "A");
+    EXPECT_EQ(tests[0].testDay, "2026-03-01");
+    EXPECT_EQ(tests[0].kind, "PTRX");
+    ASSERT_EQ(tests[0].readings.size(), 1u);
+    EXPECT_EQ(tests[0].readings[0].value, "Case Leakage 3 uA");
+    EXPECT_EQ(tests[1].equipmentId, "MIXED");
+    EXPECT_EQ(tests[1].testDay, "2024-01-02") << "a record with a day wins over a later one without";
+    EXPECT_EQ(tests[2].equipmentId, "NODAY");
+    EXPECT_EQ(tests[2].testDay, std::nullopt);
+    EXPECT_EQ(tests[2].kind, "");
+    EXPECT_TRUE(tests[2].readings.empty());
+    EXPECT_EQ(tests[3].equipmentId, "SAME");
+    ASSERT_EQ(tests[3].readings.size(), 2u) << "of one capture the record printed later";
+    EXPECT_EQ(tests[3].readings[1].value, "s 3");
+
+    // A later capture of that day, judged: it is the latest now, and its verdicts come along.
+    Record(MakeCapture("t6", "2026-03-04T08:00:00",
+                       {judged(MakeRecord("A", "03/01/2026", {"Case Leakage 130 uA", "Line Voltage 121 V"}), "fail")},
+                       "Kappa 5100"));
+    const auto again = Equipment().LatestTests().value();
+    EXPECT_EQ(again[0].kind, "Kappa 5100");
+    ASSERT_EQ(again[0].readings.size(), 2u);
+    EXPECT_EQ(again[0].readings[0].item, 1);
+    EXPECT_EQ(again[0].readings[0].value, "Case Leakage 130 uA");
+    EXPECT_EQ(again[0].readings[0].verdict, "fail");
+    EXPECT_EQ(again[0].readings[0].limit, "10 uA");
+    EXPECT_EQ(again[0].readings[0].rule, "case");
+    EXPECT_EQ(again[0].readings[1].test, "Line Voltage 121");
+}
+
 INSTANTIATE_TEST_SUITE_P(Stores, HistoryStoreContract,
                          ::testing::Values(Backend::Memory, Backend::Sqlite, Backend::Postgres), BackendName);
 
@@ -753,7 +883,7 @@ TEST_P(SqlHistoryStoreTest, AVersionThreeDatabaseGetsVerdictsInPlaceItsRowsKeptU
     auto store = Open();
     ASSERT_TRUE(store);
     RawConnection raw(m_database->where());
-    EXPECT_EQ(raw.Number("SELECT version FROM schema_version"), 4);
+    EXPECT_EQ(raw.Number("SELECT version FROM schema_version"), 5);
     // The same rows, the same ids: upgraded, not rebuilt.
     EXPECT_EQ(raw.Number("SELECT COUNT(*) FROM captures WHERE id = 1 AND recorded_at = 'then'"), 1);
     EXPECT_EQ(raw.Number("SELECT COUNT(*) FROM readings WHERE record_id = 1 AND verdict = '' AND verdict_limit = '' "
@@ -780,19 +910,89 @@ TEST_P(SqlHistoryStoreTest, ANewerSchemaIsRefusedAndLeftAlone)
     {
         RawConnection raw(m_database->where());
         ASSERT_TRUE(raw.Exec("CREATE TABLE schema_version (version INTEGER NOT NULL)")) << raw.error();
-        ASSERT_TRUE(raw.Exec("INSERT INTO schema_version (version) VALUES (5)")) << raw.error();
+        ASSERT_TRUE(raw.Exec("INSERT INTO schema_version (version) VALUES (6)")) << raw.error();
         ASSERT_TRUE(raw.Exec("CREATE TABLE captures (future TEXT)")) << raw.error();
     }
     const auto opened = SqlHistoryStore::Open(m_database->where());
     ASSERT_FALSE(opened);
-    EXPECT_NE(opened.error().message.find("version 5, newer than this program knows (4)"), std::string::npos)
+    EXPECT_NE(opened.error().message.find("version 6, newer than this program knows (5)"), std::string::npos)
         << opened.error().message;
     EXPECT_NE(opened.error().message.find(m_database->where().Describe()), std::string::npos);
     EXPECT_NE(opened.error().code, kErrorUnreachable);
     RawConnection raw(m_database->where());
-    EXPECT_EQ(raw.Number("SELECT version FROM schema_version"), 5);
+    EXPECT_EQ(raw.Number("SELECT version FROM schema_version"), 6);
     EXPECT_EQ(raw.Number("SELECT COUNT(*) FROM captures"), 0);
     EXPECT_EQ(raw.Number("SELECT COUNT(*) FROM records"), -1); // never created
+}
+
+TEST_P(SqlHistoryStoreTest, AVersionFourDatabaseGetsTheEquipmentListInPlaceItsRowsKept)
+{
+    {
+        // A database of version 4: the tables of now without the equipment list and its index.
+        auto store = Open();
+        ASSERT_TRUE(store);
+        ASSERT_EQ(store
+                      ->Record(MakeCapture("v4", "2026-01-09T10:00:00",
+                                           {MakeRecord("Old-4", "1/9/2026", {"Case Leakage 1 uA"})}))
+                      .value(),
+                  RecordOutcome::Added);
+        RawConnection raw(m_database->where());
+        for (const QString& sql : {QString("DROP INDEX records_equipment_day"), QString("DROP TABLE equipment"),
+                                   QString("UPDATE schema_version SET version = 4")}) {
+            ASSERT_TRUE(raw.Exec(sql)) << sql.toStdString() << ": " << raw.error();
+        }
+    }
+    auto store = Open();
+    ASSERT_TRUE(store);
+    RawConnection raw(m_database->where());
+    EXPECT_EQ(raw.Number("SELECT version FROM schema_version"), 5);
+    EXPECT_EQ(raw.Number("SELECT COUNT(*) FROM equipment"), 0);
+    EXPECT_EQ(raw.Number("SELECT COUNT(*) FROM records WHERE id = 1 AND equipment_id = 'Old-4'"), 1);
+    EXPECT_EQ(raw.Number("SELECT COUNT(*) FROM readings WHERE record_id = 1"), 1);
+    ASSERT_EQ(CountsOf(store->ImportEquipment(Devices("Old-4,Pump,ICU,I,,12,,,\n"))),
+              "1 added, 0 replaced, 0 unchanged");
+    const auto tests = store->LatestTests().value();
+    ASSERT_EQ(tests.size(), 1u);
+    EXPECT_EQ(tests[0].testDay, "2026-01-09");
+    EXPECT_EQ(tests[0].readings.size(), 1u);
+}
+
+// Two programs (threads, each with its store) import two lists of the same IDs at once.
+TEST_P(SqlHistoryStoreTest, TwoImportsAtOnceLeaveOneListOrTheOtherNeverAMix)
+{
+    ASSERT_TRUE(Open()); // the schema, so both start from the same place
+    constexpr int kShared = 1500;
+    const auto list = [](const std::string& location, const std::string& own) {
+        std::string lines;
+        for (int i = 0; i < kShared; ++i) {
+            lines += "S-" + std::to_string(i) + ",Pump," + location + ",I,,12,,,\n";
+        }
+        return Devices(lines + own + ",Own," + location + ",II,,6,,,\n");
+    };
+    const auto mine = list("Ward 1", "MINE");
+    const auto theirs = list("Ward 2", "THEIRS");
+    Result<history::EquipmentImportCounts> counts[2] = {Error{kErrorFail, "not run"}, Error{kErrorFail, "not run"}};
+    const auto importer = [this](const std::vector<verdict::Device>& devices,
+                                 Result<history::EquipmentImportCounts>& outcome) {
+        auto opened = SqlHistoryStore::Open(m_database->where());
+        if (!opened) {
+            outcome = opened.error();
+            return;
+        }
+        outcome = opened.value()->ImportEquipment(devices);
+    };
+    std::thread one(importer, std::cref(mine), std::ref(counts[0]));
+    std::thread two(importer, std::cref(theirs), std::ref(counts[1]));
+    one.join();
+    two.join();
+    ASSERT_TRUE(counts[0]) << counts[0].error().message;
+    ASSERT_TRUE(counts[1]) << counts[1].error().message;
+    // One ran after the other: it found every shared ID there and replaced it.
+    EXPECT_EQ(counts[0].value().added + counts[1].value().added, kShared + 2);
+    EXPECT_EQ(counts[0].value().replaced + counts[1].value().replaced, kShared);
+    RawConnection raw(m_database->where());
+    EXPECT_EQ(raw.Number("SELECT COUNT(*) FROM equipment"), kShared + 2);
+    EXPECT_EQ(raw.Number("SELECT COUNT(DISTINCT location) FROM equipment WHERE equipment_id LIKE 'S-%'"), 1);
 }
 
 // Two programs (here threads, each with its store and connection) record at once.

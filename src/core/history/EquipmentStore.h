@@ -42,8 +42,24 @@ public:
     virtual Result<void> PutDevice(const verdict::Device& device) = 0;
     // False when no device had that ID.
     virtual Result<bool> RemoveDevice(const std::string& equipmentId) = 0;
-    // Every equipment ID the history holds a record of, with its latest test.
+    // Every equipment ID the history holds a record of, with its latest
+    // test; sorted by ID (bytes), records without an ID left out.
     virtual Result<std::vector<LatestTest>> LatestTests() = 0;
 };
+
+// The equipment list of a history store (the SQL stores, the memory store
+// and the wrappers around them keep one); nullptr for a store that has none.
+inline EquipmentStore* EquipmentStoreOf(HistoryStore& store)
+{
+    return dynamic_cast<EquipmentStore*>(&store);
+}
+// The same, or the error that the store has none.
+inline Result<EquipmentStore*> EquipmentListOf(HistoryStore& store)
+{
+    if (EquipmentStore* equipment = EquipmentStoreOf(store)) {
+        return equipment;
+    }
+    return Error{kErrorFail, "this history keeps no equipment list"};
+}
 
 } // namespace tessaprint::history

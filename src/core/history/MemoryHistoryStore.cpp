@@ -1,6 +1,7 @@
 #include "history/MemoryHistoryStore.h"
 
 #include "text/LowerCase.h"
+#include "text/Trim.h"
 
 #include <algorithm>
 
@@ -8,7 +9,7 @@ namespace tessaprint::history {
 
 namespace {
 
-class BorrowedStore : public HistoryStore {
+class BorrowedStore : public HistoryStore, public EquipmentStore {
 public:
     explicit BorrowedStore(HistoryStore& store) : m_store(store) {}
     Result<RecordOutcome> RecordInParts(const HistoryCaptureHeader& header, const HistoryRecordSource& records) override
@@ -25,9 +26,46 @@ public:
     }
     Result<std::vector<std::string>> RecentIds(int limit) override { return m_store.RecentIds(limit); }
 
+    Result<EquipmentImportCounts> ImportEquipment(const std::vector<verdict::Device>& devices) override
+    {
+        return Forward<EquipmentImportCounts>([&](EquipmentStore& store) { return store.ImportEquipment(devices); });
+    }
+    Result<std::vector<verdict::Device>> Equipment() override
+    {
+        return Forward<std::vector<verdict::Device>>([](EquipmentStore& store) { return store.Equipment(); });
+    }
+    Result<void> PutDevice(const verdict::Device& device) override
+    {
+        return Forward<void>([&](EquipmentStore& store) { return store.PutDevice(device); });
+    }
+    Result<bool> RemoveDevice(const std::string& equipmentId) override
+    {
+        return Forward<bool>([&](EquipmentStore& store) { return store.RemoveDevice(equipmentId); });
+    }
+    Result<std::vector<LatestTest>> LatestTests() override
+    {
+        return Forward<std::vector<LatestTest>>([](EquipmentStore& store) { return store.LatestTests(); });
+    }
+
 private:
+    template <typename T, typename Call> Result<T> Forward(Call call)
+    {
+        const Result<EquipmentStore*> equipment = EquipmentListOf(m_store);
+        if (!equipment) {
+            return equipment.error();
+        }
+        return call(*equipment.value());
+    }
+
     HistoryStore& m_store;
 };
+
+verdict::DeviceFields KeptFields(const verdict::Device& device)
+{
+    verdict::DeviceFields fields = verdict::FieldsOfDevice(device);
+    fields[0] = std::string(TrimBlanks(fields[0]));
+    return fields;
+}
 
 // The capture as a database keeps it: its texts as StoredText makes them.
 HistoryCapture AsStored(const HistoryCapture& capture)
@@ -181,6 +219,121 @@ Result<std::vector<std::string>> MemoryHistoryStore::RecentIds(int limit)
         }
     }
     return recent;
+}
+
+Result<EquipmentImportCounts> MemoryHistoryStore::ImportEquipment(const std::vector<verdict::Device>& devices)
+{
+    const std::lock_guard lock(m_mutex);
+    if (m_failWith) {
+        return *m_failWith;
+    }
+    EquipmentImportCounts counts;
+    for (const verdict::Device& device : devices) {
+        verdict::DeviceFields fields = KeptFields(device);
+        const auto [kept, added] = m_equipment.try_emplace(fields[0], fields);
+        if (added) {
+            ++counts.added;
+        } else if (kept->second != fields) {
+            kept->second = std::move(fields);
+            ++counts.replaced;
+        } else {
+            ++counts.unchanged;
+        }
+    }
+    return counts;
+}
+
+Result<std::vector<verdict::Device>> MemoryHistoryStore::Equipment()
+{
+    const std::lock_guard lock(m_mutex);
+    if (m_failWith) {
+        return *m_failWith;
+    }
+    std::vector<verdict::Device> devices;
+    for (const auto& [id, fields] : m_equipment) {
+        Result<verdict::Device> device = verdict::DeviceFromFields(fields);
+        if (!device) {
+            return Error{kErrorFail, "the device " + id + ": " + device.error().message};
+        }
+        devices.push_back(std::move(device).value());
+    }
+    return devices;
+}
+
+Result<void> MemoryHistoryStore::PutDevice(const verdict::Device& device)
+{
+    const std::lock_guard lock(m_mutex);
+    if (m_failWith) {
+        return *m_failWith;
+    }
+    verdict::DeviceFields fields = KeptFields(device);
+    if (fields[0].empty()) {
+        return Error{kErrorFail, "a device without an equipment ID cannot be kept in the list"};
+    }
+    m_equipment[fields[0]] = std::move(fields);
+    return {};
+}
+
+Result<bool> MemoryHistoryStore::RemoveDevice(const std::string& equipmentId)
+{
+    const std::lock_guard lock(m_mutex);
+    if (m_failWith) {
+        return *m_failWith;
+    }
+    return m_equipment.erase(std::string(TrimBlanks(equipmentId))) > 0;
+}
+
+Result<std::vector<LatestTest>> MemoryHistoryStore::LatestTests()
+{
+    const std::lock_guard lock(m_mutex);
+    if (m_failWith) {
+        return *m_failWith;
+    }
+    // Per ID the latest test day; of one day the record recorded last: the
+    // later capture time, then the capture stored later, then the later place.
+    struct Latest {
+        const HistoryCapture* capture = nullptr;
+        const HistoryRecord* record = nullptr;
+        std::size_t order = 0;
+    };
+    const auto later = [](const Latest& a, const Latest& b) {
+        if (a.record->testDay.has_value() != b.record->testDay.has_value()) {
+            return a.record->testDay.has_value();
+        }
+        if (a.record->testDay != b.record->testDay) {
+            return *a.record->testDay > *b.record->testDay;
+        }
+        if (a.capture->capturedAt != b.capture->capturedAt) {
+            return a.capture->capturedAt > b.capture->capturedAt;
+        }
+        return a.order != b.order ? a.order > b.order : a.record->position > b.record->position;
+    };
+    std::map<std::string, Latest> latest;
+    for (std::size_t order = 0; order < m_captures.size(); ++order) {
+        const HistoryCapture& capture = m_captures[order];
+        for (const HistoryRecord& record : capture.records) {
+            if (record.equipmentId.empty()) {
+                continue;
+            }
+            const Latest candidate{&capture, &record, order};
+            const auto [kept, added] = latest.try_emplace(record.equipmentId, candidate);
+            if (!added && later(candidate, kept->second)) {
+                kept->second = candidate;
+            }
+        }
+    }
+    std::vector<LatestTest> tests;
+    for (const auto& [id, found] : latest) {
+        LatestTest test;
+        test.equipmentId = id;
+        if (found.record->testDay) {
+            test.testDay = found.record->testDay;
+            test.kind = found.capture->kind;
+            test.readings = found.record->readings;
+        }
+        tests.push_back(std::move(test));
+    }
+    return tests;
 }
 
 void MemoryHistoryStore::FailWith(std::optional<Error> error)

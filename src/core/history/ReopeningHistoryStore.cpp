@@ -51,4 +51,58 @@ Result<std::vector<std::string>> ReopeningHistoryStore::RecentIds(int limit)
     return store.value()->RecentIds(limit);
 }
 
+Result<EquipmentStore*> ReopeningHistoryStore::Equipments()
+{
+    const Result<HistoryStore*> store = Store();
+    if (!store) {
+        return store.error();
+    }
+    return EquipmentListOf(*store.value());
+}
+
+Result<EquipmentImportCounts> ReopeningHistoryStore::ImportEquipment(const std::vector<verdict::Device>& devices)
+{
+    const Result<EquipmentStore*> equipment = Equipments();
+    if (!equipment) {
+        return equipment.error();
+    }
+    return equipment.value()->ImportEquipment(devices);
+}
+
+Result<std::vector<verdict::Device>> ReopeningHistoryStore::Equipment()
+{
+    const Result<EquipmentStore*> equipment = Equipments();
+    if (!equipment) {
+        return equipment.error();
+    }
+    return equipment.value()->Equipment();
+}
+
+Result<void> ReopeningHistoryStore::PutDevice(const verdict::Device& device)
+{
+    const Result<EquipmentStore*> equipment = Equipments();
+    if (!equipment) {
+        return equipment.error();
+    }
+    return equipment.value()->PutDevice(device);
+}
+
+Result<bool> ReopeningHistoryStore::RemoveDevice(const std::string& equipmentId)
+{
+    const Result<EquipmentStore*> equipment = Equipments();
+    if (!equipment) {
+        return equipment.error();
+    }
+    return equipment.value()->RemoveDevice(equipmentId);
+}
+
+Result<std::vector<LatestTest>> ReopeningHistoryStore::LatestTests()
+{
+    const Result<EquipmentStore*> equipment = Equipments();
+    if (!equipment) {
+        return equipment.error();
+    }
+    return equipment.value()->LatestTests();
+}
+
 } // namespace tessaprint::history

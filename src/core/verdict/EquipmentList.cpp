@@ -34,7 +34,7 @@ const Device* EquipmentList::Find(std::string_view equipmentId) const
 namespace {
 
 constexpr std::string_view kBom = "\xEF\xBB\xBF";
-constexpr std::size_t kColumns = 9;
+constexpr std::size_t kColumns = std::tuple_size_v<DeviceFields>;
 
 std::string Quoted(std::string_view text)
 {
@@ -285,25 +285,35 @@ std::string WriteEquipmentList(std::vector<Device> devices)
               [](const Device& a, const Device& b) { return a.equipmentId < b.equipmentId; });
     std::string csv = std::string(kBom) + std::string(kEquipmentListHeader) + "\r\n";
     for (const Device& device : devices) {
-        std::string parts;
-        for (const AppliedPart part : device.appliedParts) {
-            parts += (parts.empty() ? "" : ";") + std::string(AppliedPartName(part));
-        }
-        const std::string fields[kColumns] = {device.equipmentId,
-                                              device.description,
-                                              device.location,
-                                              std::string(DeviceClassName(device.deviceClass)),
-                                              parts,
-                                              std::to_string(device.intervalMonths),
-                                              device.cord ? std::string(CordName(*device.cord)) : std::string(),
-                                              device.profile,
-                                              WriteSettingsField(device.settings)};
+        const DeviceFields fields = FieldsOfDevice(device);
         for (std::size_t i = 0; i < kColumns; ++i) {
             csv += (i == 0 ? "" : ",") + ListField(fields[i]);
         }
         csv += "\r\n";
     }
     return csv;
+}
+
+DeviceFields FieldsOfDevice(const Device& device)
+{
+    std::string parts;
+    for (const AppliedPart part : device.appliedParts) {
+        parts += (parts.empty() ? "" : ";") + std::string(AppliedPartName(part));
+    }
+    return {device.equipmentId,
+            device.description,
+            device.location,
+            std::string(DeviceClassName(device.deviceClass)),
+            parts,
+            std::to_string(device.intervalMonths),
+            device.cord ? std::string(CordName(*device.cord)) : std::string(),
+            device.profile,
+            WriteSettingsField(device.settings)};
+}
+
+Result<Device> DeviceFromFields(const DeviceFields& fields)
+{
+    return DeviceFromRow(CsvRow{std::vector<std::string>(fields.begin(), fields.end()), 0});
 }
 
 Result<std::map<std::string, std::vector<double>>> ReadSettingsField(std::string_view text)

@@ -3,6 +3,7 @@
 #include "util/Result.h"
 #include "verdict/LimitsProfile.h"
 
+#include <array>
 #include <map>
 #include <optional>
 #include <string>
@@ -47,6 +48,14 @@ Result<std::vector<Device>> ReadEquipmentListFile(const std::string& path);
 Result<Device> ReadDeviceFields(const std::vector<std::string>& fields, std::size_t* badField = nullptr);
 // The same list written back: header first, sorted by ID, UTF-8 with a BOM.
 std::string WriteEquipmentList(std::vector<Device> devices);
+
+// One device's columns as the list writes them, in the header's order: the
+// history's equipment table keeps these texts.
+using DeviceFields = std::array<std::string, 9>;
+DeviceFields FieldsOfDevice(const Device& device);
+// A device from its columns, checked as a line of the list is (the error
+// says what is wrong, without a line).
+Result<Device> DeviceFromFields(const DeviceFields& fields);
 
 // `Defib=2;10;200|Pacer=50;100` and back.
 Result<std::map<std::string, std::vector<double>>> ReadSettingsField(std::string_view text);

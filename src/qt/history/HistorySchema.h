@@ -24,7 +24,7 @@ namespace tessaprint::history {
 // and then every step after them.
 class HistorySchema {
 public:
-    static constexpr int kVersion = 4;
+    static constexpr int kVersion = 5;
     static constexpr int kBaseVersion = 3;
 
     // The store's error for a failed statement (it names the database and

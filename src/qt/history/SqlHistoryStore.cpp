@@ -72,6 +72,42 @@ QString Stored(const std::string& text)
     return QString::fromStdString(StoredText(text));
 }
 
+// The devices go in as multi-row upserts of this many rows (nine values each).
+constexpr int kDevicesPerUpsert = 100;
+
+constexpr const char* kEquipmentColumns =
+    "equipment_id, description, location, class, applied_parts, interval_months, cord, profile, settings";
+
+QString DevicesUpsert(int rows)
+{
+    QString sql = QStringLiteral("INSERT INTO equipment (%1) VALUES ").arg(QLatin1String(kEquipmentColumns));
+    for (int i = 0; i < rows; ++i) {
+        sql += i == 0 ? QStringLiteral("(?, ?, ?, ?, ?, ?, ?, ?, ?)") : QStringLiteral(", (?, ?, ?, ?, ?, ?, ?, ?, ?)");
+    }
+    return sql + QStringLiteral(" ON CONFLICT (equipment_id) DO UPDATE SET description = excluded.description, "
+                                "location = excluded.location, class = excluded.class, applied_parts = "
+                                "excluded.applied_parts, interval_months = excluded.interval_months, cord = "
+                                "excluded.cord, profile = excluded.profile, settings = excluded.settings");
+}
+
+// A device's columns as the table keeps them: the ID trimmed.
+verdict::DeviceFields StoredFields(const verdict::Device& device)
+{
+    verdict::DeviceFields fields = verdict::FieldsOfDevice(device);
+    fields[0] = std::string(TrimBlanks(fields[0]));
+    return fields;
+}
+
+// A row of SELECT kEquipmentColumns, from column `first` on.
+verdict::DeviceFields FieldsOfRow(const QSqlQuery& query, int first = 0)
+{
+    verdict::DeviceFields fields;
+    for (std::size_t i = 0; i < fields.size(); ++i) {
+        fields[i] = query.value(first + static_cast<int>(i)).toString().toStdString();
+    }
+    return fields;
+}
+
 QString ReadingsInsert(int rows)
 {
     QString sql = QStringLiteral(
@@ -879,6 +915,241 @@ Result<std::vector<std::string>> SqlHistoryStore::RecentIdsOnce(int limit)
             return ids;
         }
     }
+}
+
+Error SqlHistoryStore::WriteFailed(const std::string& what, const QSqlError& error)
+{
+    m_lastRetryable = IsLostRace(m_where.engine, error);
+    return Failure(what, error);
+}
+
+Result<EquipmentImportCounts> SqlHistoryStore::ImportEquipment(const std::vector<verdict::Device>& devices)
+{
+    std::vector<verdict::DeviceFields> fields;
+    fields.reserve(devices.size());
+    for (const verdict::Device& device : devices) {
+        fields.push_back(StoredFields(device));
+    }
+    return Retried<EquipmentImportCounts>([&] { return ImportEquipmentOnce(fields); },
+                                          [this](const Error&) { return m_lastRetryable; });
+}
+
+Result<EquipmentImportCounts> SqlHistoryStore::ImportEquipmentOnce(const std::vector<verdict::DeviceFields>& devices)
+{
+    m_lastRetryable = false;
+    const std::string what = "cannot import the equipment list";
+    if (Result<void> begun = BeginWrite(); !begun) {
+        return begun.error();
+    }
+    const auto fail = [this](const Error& error) -> Result<EquipmentImportCounts> {
+        Rollback();
+        return error;
+    };
+    // Another import waits here until this one is committed, and then reads
+    // the list as this one left it.
+    if (IsPostgres()) {
+        QSqlQuery lock(m_db);
+        if (!lock.exec(QStringLiteral("LOCK TABLE equipment IN EXCLUSIVE MODE"))) {
+            return fail(WriteFailed(what, lock.lastError()));
+        }
+    }
+    std::map<std::string, verdict::DeviceFields> stored;
+    {
+        Result<QSqlQuery*> select =
+            Prepared(QStringLiteral("SELECT %1 FROM equipment").arg(QLatin1String(kEquipmentColumns)));
+        if (!select) {
+            return fail(select.error());
+        }
+        QSqlQuery& query = *select.value();
+        if (!query.exec()) {
+            return fail(WriteFailed(what, query.lastError()));
+        }
+        while (query.next()) {
+            verdict::DeviceFields row = FieldsOfRow(query);
+            std::string id = row[0];
+            stored.emplace(std::move(id), std::move(row));
+        }
+        query.finish();
+    }
+    EquipmentImportCounts counts;
+    std::vector<const verdict::DeviceFields*> changed;
+    for (const verdict::DeviceFields& device : devices) {
+        const auto found = stored.find(device[0]);
+        if (found == stored.end()) {
+            ++counts.added;
+        } else if (found->second != device) {
+            ++counts.replaced;
+        } else {
+            ++counts.unchanged;
+            continue;
+        }
+        changed.push_back(&device);
+    }
+    if (changed.empty()) {
+        Rollback();
+        return counts;
+    }
+    if (Result<void> upserted = UpsertDevices(changed, what); !upserted) {
+        return fail(upserted.error());
+    }
+    if (!m_db.commit()) {
+        return fail(WriteFailed(what, m_db.lastError()));
+    }
+    return counts;
+}
+
+Result<void> SqlHistoryStore::UpsertDevices(const std::vector<const verdict::DeviceFields*>& devices,
+                                            const std::string& what)
+{
+    for (std::size_t start = 0; start < devices.size(); start += kDevicesPerUpsert) {
+        const std::size_t count = std::min<std::size_t>(kDevicesPerUpsert, devices.size() - start);
+        Result<QSqlQuery*> prepared = Prepared(DevicesUpsert(static_cast<int>(count)));
+        if (!prepared) {
+            return prepared.error();
+        }
+        QSqlQuery& query = *prepared.value();
+        for (std::size_t row = 0; row < count; ++row) {
+            const verdict::DeviceFields& fields = *devices[start + row];
+            const int at = static_cast<int>(row * fields.size());
+            for (std::size_t i = 0; i < fields.size(); ++i) {
+                // The interval is a number in the table; the list checked it.
+                query.bindValue(at + static_cast<int>(i),
+                                i == 5 ? QVariant(std::stoi(fields[i])) : QVariant(Text(fields[i])));
+            }
+        }
+        if (!query.exec()) {
+            return WriteFailed(what, query.lastError());
+        }
+        query.finish();
+    }
+    return {};
+}
+
+Result<std::vector<verdict::Device>> SqlHistoryStore::Equipment()
+{
+    return Retried<std::vector<verdict::Device>>([&]() -> Result<std::vector<verdict::Device>> {
+        const std::string what = "cannot read the equipment list";
+        Result<QSqlQuery*> select = Prepared(
+            QStringLiteral("SELECT %1 FROM equipment ORDER BY equipment_id").arg(QLatin1String(kEquipmentColumns)));
+        if (!select) {
+            return select.error();
+        }
+        QSqlQuery& query = *select.value();
+        if (!query.exec()) {
+            return Failure(what, query.lastError());
+        }
+        std::vector<verdict::Device> devices;
+        while (query.next()) {
+            const verdict::DeviceFields fields = FieldsOfRow(query);
+            Result<verdict::Device> device = verdict::DeviceFromFields(fields);
+            if (!device) {
+                query.finish();
+                return Error{kErrorFail, m_where.Describe() + ": " + what + ": the device " + fields[0] + ": " +
+                                             device.error().message};
+            }
+            devices.push_back(std::move(device).value());
+        }
+        query.finish();
+        return devices;
+    });
+}
+
+Result<void> SqlHistoryStore::PutDevice(const verdict::Device& device)
+{
+    const verdict::DeviceFields fields = StoredFields(device);
+    if (fields[0].empty()) {
+        return Error{kErrorFail, "a device without an equipment ID cannot be kept in the list"};
+    }
+    return Retried<void>(
+        [&]() -> Result<void> {
+            m_lastRetryable = false;
+            const std::string what = "cannot keep the device " + fields[0];
+            if (Result<void> begun = BeginWrite(); !begun) {
+                return begun;
+            }
+            if (Result<void> upserted = UpsertDevices({&fields}, what); !upserted) {
+                Rollback();
+                return upserted;
+            }
+            if (!m_db.commit()) {
+                const Error failed = WriteFailed(what, m_db.lastError());
+                Rollback();
+                return failed;
+            }
+            return {};
+        },
+        [this](const Error&) { return m_lastRetryable; });
+}
+
+Result<bool> SqlHistoryStore::RemoveDevice(const std::string& equipmentId)
+{
+    const QString id = Text(std::string(TrimBlanks(equipmentId)));
+    return Retried<bool>(
+        [&]() -> Result<bool> {
+            m_lastRetryable = false;
+            Result<QSqlQuery*> remove = Prepared(QStringLiteral("DELETE FROM equipment WHERE equipment_id = ?"));
+            if (!remove) {
+                return remove.error();
+            }
+            QSqlQuery& query = *remove.value();
+            query.bindValue(0, id);
+            if (!query.exec()) {
+                return WriteFailed("cannot remove the device " + id.toStdString(), query.lastError());
+            }
+            const bool removed = query.numRowsAffected() > 0;
+            query.finish();
+            return removed;
+        },
+        [this](const Error&) { return m_lastRetryable; });
+}
+
+Result<std::vector<LatestTest>> SqlHistoryStore::LatestTests()
+{
+    return Retried<std::vector<LatestTest>>([&] { return LatestTestsOnce(); });
+}
+
+Result<std::vector<LatestTest>> SqlHistoryStore::LatestTestsOnce()
+{
+    // Per ID its records ranked: those with a test day first, the latest day
+    // first, of one day the one recorded last (capture time, then the
+    // capture's id and the record's place in it). The first of each ID
+    // comes with its readings, when it has a day.
+    Result<QSqlQuery*> select = Prepared(QStringLiteral(
+        "SELECT l.equipment_id, l.test_day, l.kind, d.item, d.value, d.test, d.reading, d.verdict, d.verdict_limit, "
+        "d.verdict_rule FROM (SELECT r.id, r.equipment_id, r.test_day, c.kind, ROW_NUMBER() OVER (PARTITION BY "
+        "r.equipment_id ORDER BY (r.test_day IS NULL), r.test_day DESC, c.captured_at DESC, c.id DESC, r.position "
+        "DESC) AS n FROM records r JOIN captures c ON c.id = r.capture_id WHERE r.equipment_id <> '') l "
+        "LEFT JOIN readings d ON d.record_id = l.id AND l.test_day IS NOT NULL "
+        "WHERE l.n = 1 ORDER BY l.equipment_id, d.item"));
+    if (!select) {
+        return select.error();
+    }
+    QSqlQuery& query = *select.value();
+    if (!query.exec()) {
+        return Failure("cannot read the latest tests", query.lastError());
+    }
+    std::vector<LatestTest> tests;
+    while (query.next()) {
+        std::string id = query.value(0).toString().toStdString();
+        if (tests.empty() || tests.back().equipmentId != id) {
+            LatestTest test;
+            test.equipmentId = std::move(id);
+            if (!query.value(1).isNull()) {
+                test.testDay = query.value(1).toString().toStdString();
+                test.kind = query.value(2).toString().toStdString();
+            }
+            tests.push_back(std::move(test));
+        }
+        if (!query.value(3).isNull()) {
+            tests.back().readings.push_back(
+                {query.value(3).toInt(), query.value(4).toString().toStdString(),
+                 query.value(5).toString().toStdString(), query.value(6).toString().toStdString(),
+                 query.value(7).toString().toStdString(), query.value(8).toString().toStdString(),
+                 query.value(9).toString().toStdString()});
+        }
+    }
+    query.finish();
+    return tests;
 }
 
 } // namespace tessaprint::history

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "history/EquipmentStore.h"
 #include "history/HistoryDatabase.h"
 #include "history/HistorySchema.h"
 #include "history/HistoryStore.h"
@@ -23,14 +24,15 @@ namespace tessaprint::history {
 // made them: use a store on the thread that opened it only (another thread
 // opens a store of its own).
 //
-// Schema version 3 (see HistorySchema): captures (one row per lines_hash, which is UNIQUE: the
-// database itself keeps a capture from being recorded twice, also by two
-// programs at once; capture_uid, the capture's identity, by which a capture
-// recorded again grown is known), records (with test_day and the lower-case
-// equipment_key for the prefix search) and readings. An older version is
-// brought up to 3 when opened, step by numbered step, in place; a newer one
-// is refused untouched.
-class SqlHistoryStore : public HistoryStore {
+// The tables (see HistorySchema): captures (one row per lines_hash, which is
+// UNIQUE: the database itself keeps a capture from being recorded twice, also
+// by two programs at once; capture_uid, the capture's identity, by which a
+// capture recorded again grown is known), records (with test_day and the
+// lower-case equipment_key for the prefix search), readings, and the
+// department's equipment list (equipment, one row per ID). An older version
+// is brought up to date when opened, step by numbered step, in place; a newer
+// one is refused untouched.
+class SqlHistoryStore : public HistoryStore, public EquipmentStore {
 public:
     static constexpr int kSchemaVersion = HistorySchema::kVersion;
 
@@ -48,6 +50,16 @@ public:
     Result<std::vector<HistoryRecord>> Lookup(const std::string& equipmentId) override;
     Result<std::vector<std::string>> Ids(const std::string& prefix, int limit) override;
     Result<std::vector<std::string>> RecentIds(int limit) override;
+
+    // EquipmentStore. An import takes the write lock first (SQLite: BEGIN
+    // IMMEDIATE; PostgreSQL: the equipment table's EXCLUSIVE lock), so two
+    // imports at once run one after the other and the later one's devices
+    // win for the IDs both lists hold.
+    Result<EquipmentImportCounts> ImportEquipment(const std::vector<verdict::Device>& devices) override;
+    Result<std::vector<verdict::Device>> Equipment() override;
+    Result<void> PutDevice(const verdict::Device& device) override;
+    Result<bool> RemoveDevice(const std::string& equipmentId) override;
+    Result<std::vector<LatestTest>> LatestTests() override;
 
     const HistoryDatabase& where() const { return m_where; }
 
@@ -89,6 +101,12 @@ private:
     // One try of Lookup, of RecentIds (a lost connection fails it as a whole).
     Result<std::vector<HistoryRecord>> LookupOnce(const QString& id);
     Result<std::vector<std::string>> RecentIdsOnce(int limit);
+    Result<EquipmentImportCounts> ImportEquipmentOnce(const std::vector<verdict::DeviceFields>& devices);
+    // Inside a write: adds or replaces these devices, many to a statement.
+    Result<void> UpsertDevices(const std::vector<const verdict::DeviceFields*>& devices, const std::string& what);
+    Result<std::vector<LatestTest>> LatestTestsOnce();
+    // A write's statement failed: tells whether another try may work.
+    Error WriteFailed(const std::string& what, const QSqlError& error);
     // A prepared statement for sql, kept for the connection's life.
     Result<QSqlQuery*> Prepared(const QString& sql);
     Result<void> ExecDirect(const QString& sql, const std::string& what);
