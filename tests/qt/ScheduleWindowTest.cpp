@@ -14,6 +14,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QTableWidget>
 #include <QTemporaryDir>
 
@@ -216,6 +217,8 @@ TEST_F(ScheduleWindowTest, TheScheduleSaysEachStatusInWordsAndColourFiltersAndOp
     ASSERT_TRUE(QTest::qWaitFor([&] { return rows() == QStringList{"LATE-1 2015-12-03 overdue"}; }, kWaitMs));
 
     const QRect cell = table->visualItemRect(table->item(0, CDueForTestDlg::Location));
+    // A double click's second press, as the system sends it, after the first click.
+    QTest::mouseClick(table->viewport(), Qt::LeftButton, {}, cell.center());
     QTest::mouseDClick(table->viewport(), Qt::LeftButton, {}, cell.center());
     ASSERT_NE(app->history(), nullptr);
     EXPECT_TRUE(app->history()->isVisible());
@@ -250,8 +253,7 @@ TEST_F(ScheduleWindowTest, TheFormSaysWhatTheListKnowsOfTheChosenIdAndOffersToAd
     EXPECT_EQ(Stored().back(), "BIO-5521 I  12");
     // The form follows the list: BIO-5521 is in it now, with no date to count from.
     ASSERT_TRUE(QTest::qWaitFor([&] { return add->isHidden(); }, kWaitMs));
-    EXPECT_EQ(line->text(), "Class I, no applied parts, next test due 12 months after this test (its date cannot "
-                            "be read)");
+    EXPECT_EQ(line->text(), "Class I, no applied parts, next test due 2016-03-14 (12 months after this test)");
 }
 
 } // namespace

@@ -31,24 +31,6 @@ QString Q(const std::string& text)
     return QString::fromStdString(text);
 }
 
-// The row's cells as the list's CSV writes them.
-std::vector<std::string> FieldsOf(const verdict::Device& device)
-{
-    std::string parts;
-    for (const verdict::AppliedPart part : device.appliedParts) {
-        parts += (parts.empty() ? "" : ";") + std::string(verdict::AppliedPartName(part));
-    }
-    return {device.equipmentId,
-            device.description,
-            device.location,
-            std::string(verdict::DeviceClassName(device.deviceClass)),
-            parts,
-            std::to_string(device.intervalMonths),
-            device.cord ? std::string(verdict::CordName(*device.cord)) : std::string(),
-            device.profile,
-            verdict::WriteSettingsField(device.settings)};
-}
-
 // "equipment.csv:7: class ..." as "line 7: class ...": the file is the one just chosen.
 QString LineFault(const std::string& message, const std::string& fileName)
 {
@@ -188,7 +170,8 @@ void CEquipmentDlg::Fill(const std::vector<verdict::Device>& devices)
     m_table->setRowCount(0);
     m_table->setRowCount(static_cast<int>(devices.size()));
     for (std::size_t i = 0; i < devices.size(); ++i) {
-        SetRow(static_cast<int>(i), FieldsOf(devices[i]), Q(devices[i].equipmentId));
+        const verdict::DeviceFields fields = verdict::FieldsOfDevice(devices[i]);
+        SetRow(static_cast<int>(i), std::vector<std::string>(fields.begin(), fields.end()), Q(devices[i].equipmentId));
     }
     m_filling = false;
     m_table->resizeColumnsToContents();
