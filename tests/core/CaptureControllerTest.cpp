@@ -328,6 +328,42 @@ TEST_F(CaptureControllerTest, OptionsLimitsIsTakenOnlyWhenItsFilesLoadAndAStored
     EXPECT_TRUE(view.verdictsShown);
 }
 
+TEST_F(CaptureControllerTest, TheStoredEquipmentListJudgesWithoutAListFileAndDescribesTheChosenId)
+{
+    ReceiveThePrintout();
+    EXPECT_EQ(view.deviceLine, ""); // no list read yet
+    verdict::Device pump;
+    pump.equipmentId = "10234";
+    pump.deviceClass = verdict::DeviceClass::II;
+    pump.appliedParts = {verdict::AppliedPart::BF};
+    pump.intervalMonths = 6;
+    controller.SetStoredEquipment(std::vector<verdict::Device>{pump});
+    EXPECT_EQ(view.deviceLine, "Class II, applied parts BF, next test due 2015-09-14 (6 months after this test)");
+    EXPECT_FALSE(view.deviceLineOffersAdd);
+    view.SetSelectorCurrent(1);
+    controller.OnSelectEquipment();
+    EXPECT_EQ(view.deviceLine, "not in the equipment list");
+    EXPECT_TRUE(view.deviceLineOffersAdd);
+    EXPECT_EQ(controller.ChosenEquipmentId(), "BIO-5521");
+
+    ASSERT_TRUE(controller.ApplyLimits(LimitsChoice{true, {}}));
+    ASSERT_NE(controller.verdictEngine()->equipment().Find("10234"), nullptr);
+    // A list file named in Options > Limits wins over the stored one.
+    const test::TempFolder folder;
+    const std::string list = (folder.path() / "equipment.csv").string();
+    std::ofstream(list) << verdict::kEquipmentListHeader << "\nOTHER-1,,,I,,12,,,\n";
+    ASSERT_TRUE(controller.ApplyLimits(LimitsChoice{true, {"", "", list}}));
+    EXPECT_EQ(controller.verdictEngine()->equipment().Find("10234"), nullptr);
+    ASSERT_TRUE(controller.ApplyLimits(LimitsChoice{true, {}}));
+    // A change of the stored list judges by the new one at once.
+    pump.equipmentId = "10235";
+    controller.SetStoredEquipment(std::vector<verdict::Device>{pump});
+    EXPECT_EQ(controller.verdictEngine()->equipment().Find("10234"), nullptr);
+    EXPECT_NE(controller.verdictEngine()->equipment().Find("10235"), nullptr);
+    controller.SetStoredEquipment(std::nullopt);
+    EXPECT_EQ(view.deviceLine, "");
+}
+
 TEST_F(CaptureControllerTest, AllDataSheetsAndTheCsvExportGetTheVerdictsOnlyWhileTheyAreOn)
 {
     ReceiveThePrintout();

@@ -46,6 +46,11 @@ public:
     void PostResultsReady() override { ++postedResultsReady; }
 
     // FormView
+    void ShowDeviceLine(const std::string& text, bool offerAdd) override
+    {
+        deviceLine = text;
+        deviceLineOffersAdd = offerAdd;
+    }
     void ClearLines() override { lines.clear(); }
     int LineCount() const override { return static_cast<int>(lines.size()); }
     std::string LineText(int index) const override { return lines.at(static_cast<std::size_t>(index)); }
@@ -112,6 +117,8 @@ public:
     // What ShowRecordVerdict said last; cleared with the rows.
     std::optional<verdict::RecordVerdict> recordVerdict;
     int verdictsJudged = 0;
+    std::string deviceLine;
+    bool deviceLineOffersAdd = false;
 };
 
 } // namespace tessaprint::test

@@ -107,6 +107,8 @@ TEST_F(MainWindowTest, ControlsAndCommandsKeepTheirNumbers)
         "1057 QRadioButton PACTRX",
         "1058 QPushButton All Data Sheets",
         "1059 QPushButton History",
+        "1060 QLabel",
+        "1061 QPushButton Add...",
         "32771 QAction COM&1",
         "32772 QAction COM&2",
         "32773 QAction COM&3",
@@ -123,6 +125,8 @@ TEST_F(MainWindowTest, ControlsAndCommandsKeepTheirNumbers)
         "32784 QAction Export Results as &CSV...",
         "32785 QAction &History...",
         "32786 QAction &Limits...",
+        "32787 QAction &Equipment...",
+        "32788 QAction &Due for Test...",
         "57600 QAction &New",
         "57601 QAction &Open Captured Lines...",
         "57603 QAction &Save Captured Lines...",
@@ -179,8 +183,9 @@ TEST_F(MainWindowTest, EveryMenuAndItemHasAMnemonicOfItsOwnAndDialogsEndInDots)
     QStringList expected;
     for (const int id :
          {ControlId::Command::OptionsDirectories, ControlId::Command::OptionsLimits, ControlId::Command::PortSettings,
-          ControlId::Command::FileExportCsv, ControlId::Command::ViewHistory, ControlId::Command::FileOpen,
-          ControlId::Command::FileSave, ControlId::Command::HelpAbout}) {
+          ControlId::Command::FileExportCsv, ControlId::Command::ViewHistory, ControlId::Command::ViewEquipment,
+          ControlId::Command::ViewDueForTest, ControlId::Command::FileOpen, ControlId::Command::FileSave,
+          ControlId::Command::HelpAbout}) {
         expected << ControlName(id);
     }
     expected.sort();

@@ -1,5 +1,6 @@
 #include "app/CaptureController.h"
 
+#include "app/DeviceLine.h"
 #include "docs/DataSheet.h"
 #include "history/HistoryStore.h"
 #include "link/InstrumentCommands.h"
@@ -139,7 +140,8 @@ void CaptureController::OnInitialUpdate()
 
 void CaptureController::ApplyStoredLimits()
 {
-    Result<std::shared_ptr<const verdict::VerdictEngine>> engine = MakeChosenEngine(limitsChoice());
+    Result<std::shared_ptr<const verdict::VerdictEngine>> engine =
+        MakeChosenEngine(limitsChoice(), m_storedDevices ? &*m_storedDevices : nullptr);
     if (!engine) {
         // Never judged by half the limits: without them, no verdicts at all.
         SetVerdictEngine(nullptr);
@@ -156,7 +158,8 @@ void CaptureController::ApplyStoredLimits()
 
 Result<void> CaptureController::ApplyLimits(const LimitsChoice& choice)
 {
-    Result<std::shared_ptr<const verdict::VerdictEngine>> engine = MakeChosenEngine(choice);
+    Result<std::shared_ptr<const verdict::VerdictEngine>> engine =
+        MakeChosenEngine(choice, m_storedDevices ? &*m_storedDevices : nullptr);
     if (!engine) {
         return engine.error();
     }
@@ -172,6 +175,42 @@ void CaptureController::SetVerdictEngine(std::shared_ptr<const verdict::VerdictE
     m_documents.SetVerdictEngine(m_verdicts);
     m_view.SetVerdictsShown(m_verdicts != nullptr);
     JudgeShownRecord();
+}
+
+void CaptureController::SetStoredEquipment(std::optional<std::vector<verdict::Device>> devices)
+{
+    m_storedDevices = std::move(devices);
+    m_storedList = verdict::EquipmentList(m_storedDevices ? *m_storedDevices : std::vector<verdict::Device>());
+    const LimitsChoice choice = limitsChoice();
+    if (choice.on && choice.sources.inventoryFile.empty()) {
+        ApplyStoredLimits();
+    }
+    ShowDeviceLine();
+}
+
+std::string CaptureController::ChosenEquipmentId() const
+{
+    const int item = m_view.SelectorCurrent();
+    const int record = item < 0 ? -1 : m_table.RecordForSelectorItem(item, m_view.SelectorItemText(item));
+    return record < 0 ? std::string() : std::string(TrimBlanks(m_table.EquipmentId(record)));
+}
+
+void CaptureController::ShowDeviceLine()
+{
+    const std::string id = ChosenEquipmentId();
+    if (!m_storedDevices || id.empty()) {
+        m_view.ShowDeviceLine("", false);
+        return;
+    }
+    const verdict::Device* device = m_storedList.Find(id);
+    if (!device) {
+        m_view.ShowDeviceLine(kNotInEquipmentList, true);
+        return;
+    }
+    const int item = m_view.SelectorCurrent();
+    const int record = m_table.RecordForSelectorItem(item, m_view.SelectorItemText(item));
+    m_view.ShowDeviceLine(DeviceLineText(*device, history::ParseTestDay(std::string(TrimBlanks(m_table.Date(record))))),
+                          false);
 }
 
 void CaptureController::JudgeShownRecord()
@@ -197,6 +236,7 @@ void CaptureController::ClearForm()
     m_capturedAt.clear();
     m_captureId.clear();
     m_lastTime.ForgetLastTime();
+    ShowDeviceLine();
 }
 
 void CaptureController::OnResult()
@@ -322,6 +362,7 @@ void CaptureController::OnSelectEquipment()
     m_table.FillReadingList(m_view, m_view);
     m_lastTime.LookUpLastTime(m_capturedAt);
     JudgeShownRecord();
+    ShowDeviceLine();
 }
 
 void CaptureController::OnClearScreen()
@@ -369,6 +410,7 @@ void CaptureController::ShowResults()
     m_table.FillReadingList(m_view, m_view);
     m_lastTime.LookUpLastTime(m_capturedAt);
     JudgeShownRecord();
+    ShowDeviceLine();
 }
 
 void CaptureController::OnResultsReady()

@@ -17,12 +17,14 @@
 #include "util/Prompts.h"
 #include "util/Result.h"
 #include "util/SettingsStore.h"
+#include "verdict/EquipmentList.h"
 #include "verdict/VerdictEngine.h"
 
 #include <functional>
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace tessaprint {
 
@@ -159,6 +161,14 @@ public:
     // verdicts off.
     Result<void> ApplyLimits(const LimitsChoice& choice);
 
+    // The equipment list kept in the history (none: no history, or not read
+    // yet): verdicts go by it when Options > Limits names no equipment list
+    // file, and the chosen ID's line under the selector comes from it.
+    void SetStoredEquipment(std::optional<std::vector<verdict::Device>> devices);
+    const std::optional<std::vector<verdict::Device>>& storedEquipment() const { return m_storedDevices; }
+    // The chosen record's equipment ID (trimmed); empty when none is chosen.
+    std::string ChosenEquipmentId() const;
+
     ResultsTable& table() { return m_table; }
     const ResultsTable& table() const { return m_table; }
 
@@ -206,6 +216,8 @@ private:
     void ApplyStoredLimits();
     // The record the list shows, judged as listed (verdicts on only).
     void JudgeShownRecord();
+    // The chosen ID's line from the stored equipment list.
+    void ShowDeviceLine();
 
     ReceiveTap m_tap;
     SerialDriver& m_driver;
@@ -231,6 +243,8 @@ private:
     std::string m_captureId;
     std::function<void(InstrumentKind)> m_kindChanged;
     std::shared_ptr<const verdict::VerdictEngine> m_verdicts;
+    std::optional<std::vector<verdict::Device>> m_storedDevices;
+    verdict::EquipmentList m_storedList;
     // The stored limits' fault reported last, so that File > New does not say it again.
     std::string m_reportedLimitsFault;
 };

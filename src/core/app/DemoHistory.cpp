@@ -4,6 +4,7 @@
 #include "link/Replay.h"
 #include "sim/SamplePrintouts.h"
 #include "text/DecimalText.h"
+#include "verdict/EquipmentList.h"
 
 #include <algorithm>
 #include <cmath>
@@ -85,6 +86,25 @@ void SeedDemoHistory(history::HistoryStore& store)
             }
             (void)store.Record(capture);
         }
+    }
+}
+
+void SeedDemoEquipment(history::EquipmentStore& store)
+{
+    static constexpr std::string_view kList =
+        "equipment_id,description,location,class,applied_parts,interval_months,cord,profile,settings\n"
+        "10234,Infusion pump,Ward 3,I,CF,12,,,\n"
+        "10235,Patient monitor,Ward 3,I,BF,12,,,\n"
+        "40871,Examination lamp,Outpatients,II,,24,,,\n"
+        "BIO-5521,Electrocardiograph,Cardiology,I,CF,6,,,\n"
+        "ICU-DF-07,Defibrillator,ICU,I,BF,6,,,\n"
+        "ICU-MON-12,Patient monitor,ICU,I,CF,6,,,\n"
+        "OR-ESU-3,Electrosurgical unit,Theatre 3,I,BF;CF,6,,,\n"
+        "INF-PUMP-21,Syringe pump,Ward 5,I,CF,12,,,\n"
+        "SUCTION-03,Suction unit,Ward 5,II,BF,24,,,\n";
+    const Result<std::vector<verdict::Device>> devices = verdict::ReadEquipmentListText(kList, "demo equipment list");
+    if (devices) {
+        (void)store.ImportEquipment(devices.value());
     }
 }
 

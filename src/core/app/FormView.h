@@ -41,6 +41,10 @@ public:
     // record, with the limits they were judged by; cleared with the rows.
     virtual void ShowRecordVerdict(const verdict::RecordVerdict& verdict) = 0;
 
+    // The chosen ID as the equipment list knows it (DeviceLineText), or
+    // kNotInEquipmentList with a way to add it (offerAdd); empty: no line.
+    virtual void ShowDeviceLine(const std::string& text, bool offerAdd) = 0;
+
     // "Data Sheet", and with it "All Data Sheets".
     virtual void SetDataSheetEnabled(bool enabled) = 0;
     virtual bool IsDataSheetEnabled() const = 0;

@@ -22,7 +22,8 @@ void LimitsChoice::Write(SettingsStore& settings) const
     settings.Write(settings::kEquipmentList, sources.inventoryFile);
 }
 
-Result<std::shared_ptr<const verdict::VerdictEngine>> MakeChosenEngine(const LimitsChoice& choice)
+Result<std::shared_ptr<const verdict::VerdictEngine>> MakeChosenEngine(const LimitsChoice& choice,
+                                                                       const std::vector<verdict::Device>* stored)
 {
     if (!choice.on) {
         return std::shared_ptr<const verdict::VerdictEngine>();
@@ -30,6 +31,17 @@ Result<std::shared_ptr<const verdict::VerdictEngine>> MakeChosenEngine(const Lim
     Result<verdict::VerdictEngine> engine = verdict::MakeVerdictEngine(choice.sources);
     if (!engine) {
         return engine.error();
+    }
+    if (choice.sources.inventoryFile.empty() && stored && !stored->empty()) {
+        const verdict::LimitsLibrary& library = engine.value().library();
+        for (const verdict::Device& device : *stored) {
+            if (!device.profile.empty() && library.Find(device.profile) == nullptr) {
+                return Error{kErrorFail, "the equipment list in the history gives " + device.equipmentId +
+                                             " the profile \"" + device.profile + "\", which the limits do not have"};
+            }
+        }
+        return std::shared_ptr<const verdict::VerdictEngine>(
+            std::make_shared<verdict::VerdictEngine>(library, verdict::EquipmentList(*stored), choice.sources.profile));
     }
     return std::shared_ptr<const verdict::VerdictEngine>(
         std::make_shared<verdict::VerdictEngine>(std::move(engine.value())));

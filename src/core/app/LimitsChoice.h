@@ -6,6 +6,7 @@
 #include "verdict/VerdictSources.h"
 
 #include <memory>
+#include <vector>
 
 namespace tessaprint {
 
@@ -22,6 +23,9 @@ struct LimitsChoice {
 
 // The engine a choice makes: nullptr when verdicts are off; with them on,
 // the first fault of a file (naming it and its line) or an unknown profile.
-Result<std::shared_ptr<const verdict::VerdictEngine>> MakeChosenEngine(const LimitsChoice& choice);
+// `stored`: the equipment list kept in the history, which the engine goes by
+// when the choice names no equipment list file.
+Result<std::shared_ptr<const verdict::VerdictEngine>>
+MakeChosenEngine(const LimitsChoice& choice, const std::vector<verdict::Device>* stored = nullptr);
 
 } // namespace tessaprint

@@ -116,26 +116,31 @@ bool IsBlankRow(const CsvRow& row)
     return row.fields.size() == 1 && TrimBlanks(row.fields.front()).empty();
 }
 
-// The field checked; the error says what is wrong without the line, which
-// the caller puts before it.
-Result<Device> DeviceFromRow(const CsvRow& row)
+} // namespace
+
+Result<Device> ReadDeviceFields(const std::vector<std::string>& fields, std::size_t* badField)
 {
-    if (row.fields.size() != kColumns) {
-        return Error{kErrorFail,
-                     std::to_string(row.fields.size()) + " fields where " + std::to_string(kColumns) + " are expected"};
+    const auto fault = [badField](std::size_t at, std::string what) {
+        if (badField) {
+            *badField = at;
+        }
+        return Error{kErrorFail, std::move(what)};
+    };
+    if (fields.size() != kColumns) {
+        return fault(std::min(fields.size(), kColumns - 1),
+                     std::to_string(fields.size()) + " fields where " + std::to_string(kColumns) + " are expected");
     }
-    const auto field = [&](std::size_t i) { return TrimBlanks(row.fields[i]); };
+    const auto field = [&](std::size_t i) { return TrimBlanks(fields[i]); };
     Device device;
-    device.line = row.line;
     device.equipmentId = std::string(field(0));
     if (device.equipmentId.empty()) {
-        return Error{kErrorFail, "no equipment ID"};
+        return fault(0, "no equipment ID");
     }
-    device.description = row.fields[1];
-    device.location = row.fields[2];
+    device.description = fields[1];
+    device.location = fields[2];
     const std::optional<DeviceClass> deviceClass = DeviceClassFromName(field(3));
     if (!deviceClass) {
-        return Error{kErrorFail, "class " + Quoted(field(3)) + " is not I, II or IP"};
+        return fault(3, "class " + Quoted(field(3)) + " is not I, II or IP");
     }
     device.deviceClass = *deviceClass;
     if (!field(4).empty()) {
@@ -145,7 +150,7 @@ Result<Device> DeviceFromRow(const CsvRow& row)
             const std::string_view name = TrimBlanks(parts.substr(0, semicolon));
             const std::optional<AppliedPart> part = AppliedPartFromName(name);
             if (!part) {
-                return Error{kErrorFail, "applied part " + Quoted(name) + " is not B, BF or CF"};
+                return fault(4, "applied part " + Quoted(name) + " is not B, BF or CF");
             }
             device.appliedParts.push_back(*part);
             if (semicolon == std::string_view::npos) {
@@ -159,22 +164,35 @@ Result<Device> DeviceFromRow(const CsvRow& row)
     const auto [end, error] = std::from_chars(interval.data(), interval.data() + interval.size(), months);
     if (interval.empty() || error != std::errc() || end != interval.data() + interval.size() || months < 1 ||
         months > 120) {
-        return Error{kErrorFail, "interval " + Quoted(interval) + " is not a whole number of months from 1 to 120"};
+        return fault(5, "interval " + Quoted(interval) + " is not a whole number of months from 1 to 120");
     }
     device.intervalMonths = months;
     if (!field(6).empty()) {
         const std::optional<Cord> cord = CordFromName(field(6));
         if (!cord) {
-            return Error{kErrorFail, "cord " + Quoted(field(6)) + " is not with-cord or without-cord"};
+            return fault(6, "cord " + Quoted(field(6)) + " is not with-cord or without-cord");
         }
         device.cord = cord;
     }
     device.profile = std::string(field(7));
     Result<std::map<std::string, std::vector<double>>> settings = ReadSettingsField(field(8));
     if (!settings) {
-        return settings.error();
+        return fault(8, settings.error().message);
     }
     device.settings = std::move(settings).value();
+    return device;
+}
+
+namespace {
+
+// The row's fields checked; the error says what is wrong without the line,
+// which the caller puts before it.
+Result<Device> DeviceFromRow(const CsvRow& row)
+{
+    Result<Device> device = ReadDeviceFields(row.fields);
+    if (device) {
+        device.value().line = row.line;
+    }
     return device;
 }
 

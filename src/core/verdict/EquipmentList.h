@@ -41,6 +41,11 @@ inline constexpr std::string_view kEquipmentListHeader =
 // class \"III\" is not I, II or IP"); an ID twice is a fault too.
 Result<std::vector<Device>> ReadEquipmentListText(std::string_view csv, std::string_view fileName);
 Result<std::vector<Device>> ReadEquipmentListFile(const std::string& path);
+// One row's nine fields, in the header's order, checked as a row of the list
+// is (the error without a line); on a fault `badField`, when given, is the
+// index of the field at fault. That an ID is in a list once is the caller's
+// to check.
+Result<Device> ReadDeviceFields(const std::vector<std::string>& fields, std::size_t* badField = nullptr);
 // The same list written back: header first, sorted by ID, UTF-8 with a BOM.
 std::string WriteEquipmentList(std::vector<Device> devices);
 

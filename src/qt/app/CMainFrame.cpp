@@ -105,6 +105,12 @@ void CMainFrame::CreateMenus()
     // Also while the form has the focus; off with the item.
     m_historyAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_H));
     connect(m_historyAction, &QAction::triggered, this, &CMainFrame::historyRequested);
+    m_equipmentAction = action(view, QStringLiteral("&Equipment..."), ControlId::Command::ViewEquipment,
+                               QStringLiteral("Show and edit the department's equipment list"));
+    connect(m_equipmentAction, &QAction::triggered, this, &CMainFrame::equipmentRequested);
+    m_dueAction = action(view, QStringLiteral("&Due for Test..."), ControlId::Command::ViewDueForTest,
+                         QStringLiteral("Show which devices are due, overdue or failed their last test"));
+    connect(m_dueAction, &QAction::triggered, this, &CMainFrame::dueForTestRequested);
 
     m_portMenu = menuBar()->addMenu(QStringLiteral("&Port"));
     m_portMenu->setObjectName(QStringLiteral("menuPort"));
@@ -220,6 +226,11 @@ void CMainFrame::SetHistoryAvailable(bool available, const QString& reason)
     m_historyAction->setEnabled(available);
     m_historyAction->setToolTip(available ? QStringLiteral("History (Ctrl+H)") : reason);
     m_historyAction->setStatusTip(available ? QStringLiteral("Show an equipment ID's tests over time") : reason);
+    // The equipment list lives in the history's database.
+    for (QAction* action : {m_equipmentAction, m_dueAction}) {
+        action->setEnabled(available);
+        action->setToolTip(available ? action->text().remove(QLatin1Char('&')).remove(QStringLiteral("...")) : reason);
+    }
 }
 
 void CMainFrame::SetView(CQuellmaxView* view, CaptureController* controller)

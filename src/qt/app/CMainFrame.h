@@ -63,7 +63,7 @@ public:
     // "Open folder" beside the status bar's message, until the next message:
     // openFolderRequested(folder) when it is clicked.
     void OfferFolder(const QString& folder);
-    // View > History: off, with the reason, without a history.
+    // View > History, Equipment and Due for Test: off, with the reason, without a history.
     void SetHistoryAvailable(bool available, const QString& reason);
     // Open and New wait while a capture is in progress.
     void SetCaptureCommandsEnabled(bool enabled);
@@ -74,6 +74,8 @@ signals:
     void portSettingsRequested();
     void newRequested();
     void historyRequested();
+    void equipmentRequested();
+    void dueForTestRequested();
     // File > Data Sheets for All Equipment IDs.
     void allDataSheetsRequested();
     void openFolderRequested(const QString& folder);
@@ -113,6 +115,8 @@ private:
     QAction* m_newAction = nullptr;
     QAction* m_csvAction = nullptr;
     QAction* m_historyAction = nullptr;
+    QAction* m_equipmentAction = nullptr;
+    QAction* m_dueAction = nullptr;
     QAction* m_allDataSheetsAction = nullptr;
     QByteArray m_pendingGeometry;
     bool m_fittedInFrame = false;

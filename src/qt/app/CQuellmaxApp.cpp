@@ -2,6 +2,8 @@
 
 #include "app/CMainFrame.h"
 #include "docs/DocumentEngine.h"
+#include "history/CDueForTestDlg.h"
+#include "history/CEquipmentDlg.h"
 #include "history/CHistoryDlg.h"
 #include "history/QtHistoryRecorder.h"
 #include "link/CPortSettingsDlg.h"
@@ -126,6 +128,16 @@ bool CQuellmaxApp::InitInstance(bool show)
     QObject::connect(m_frame.get(), &CMainFrame::newRequested, m_frame.get(), [this] { InitialUpdate(); });
     QObject::connect(m_view, &CQuellmaxView::historyRequested, m_frame.get(), [this] { OnHistory(); });
     QObject::connect(m_frame.get(), &CMainFrame::historyRequested, m_frame.get(), [this] { OnHistory(); });
+    QObject::connect(m_frame.get(), &CMainFrame::equipmentRequested, m_frame.get(), [this] { OnEquipment(); });
+    QObject::connect(m_frame.get(), &CMainFrame::dueForTestRequested, m_frame.get(), [this] { OnDueForTest(); });
+    // "Add..." beside an ID the list does not hold: a new row for it.
+    QObject::connect(m_view, &CQuellmaxView::addDeviceRequested, m_frame.get(), [this] {
+        const QString id = QString::fromStdString(m_controller->ChosenEquipmentId());
+        OnEquipment();
+        if (m_equipment) {
+            m_equipment->AddRow(id);
+        }
+    });
     QObject::connect(m_frame.get(), &CMainFrame::closing, m_frame.get(), [this] {
         SaveWindow();
         StopAllDataSheets();
@@ -173,6 +185,7 @@ void CQuellmaxApp::StartHistory()
     m_controller->SetHistorySink(m_recorder.get());
     m_view->SetHistoryAvailable(true, {});
     m_frame->SetHistoryAvailable(true, {});
+    ReadStoredEquipment();
 
     // Captures from before the history are taken in once, in the background.
     if (m_parts.settings.Read(settings::kArchiveImported) == "1") {
@@ -223,6 +236,77 @@ void CQuellmaxApp::OnHistory()
     m_history->show();
     m_history->raise();
     m_history->activateWindow();
+}
+
+void CQuellmaxApp::ReadStoredEquipment()
+{
+    m_recorder->WithEquipment<std::vector<verdict::Device>>(
+        [](history::EquipmentStore& store) { return store.Equipment(); },
+        [this](const Result<std::vector<verdict::Device>>& devices) {
+            // A history that cannot be read now: no list, as without a history.
+            if (devices) {
+                m_controller->SetStoredEquipment(devices.value());
+            }
+        });
+}
+
+CEquipmentDlg* CQuellmaxApp::equipment() const
+{
+    return m_equipment.data();
+}
+
+void CQuellmaxApp::OnEquipment()
+{
+    if (!m_recorder) {
+        return;
+    }
+    if (!m_equipment) {
+        m_equipment = new CEquipmentDlg(
+            *m_recorder, m_parts.prompts,
+            [this](const std::vector<verdict::Device>& devices) { m_controller->SetStoredEquipment(devices); },
+            m_frame.get());
+        PlaceBeside(m_equipment, m_frame.get(), KeepInView());
+    }
+    m_equipment->show();
+    m_equipment->raise();
+    m_equipment->activateWindow();
+}
+
+CDueForTestDlg* CQuellmaxApp::dueForTest() const
+{
+    return m_dueForTest.data();
+}
+
+void CQuellmaxApp::OnDueForTest()
+{
+    if (!m_recorder) {
+        return;
+    }
+    if (!m_dueForTest) {
+        // "Failed" is judged by Options > Limits' files and the stored list,
+        // whether or not the form shows verdicts; files with a fault judge nothing.
+        const auto engine = [this]() -> std::shared_ptr<const verdict::VerdictEngine> {
+            LimitsChoice choice = m_controller->limitsChoice();
+            choice.on = true;
+            const auto& stored = m_controller->storedEquipment();
+            Result<std::shared_ptr<const verdict::VerdictEngine>> made =
+                MakeChosenEngine(choice, stored ? &*stored : nullptr);
+            return made ? made.value() : nullptr;
+        };
+        m_dueForTest = new CDueForTestDlg(
+            *m_recorder, m_parts.clock, engine,
+            [this](const QString& id) {
+                OnHistory();
+                if (m_history) {
+                    m_history->ShowId(id);
+                }
+            },
+            m_frame.get());
+        PlaceBeside(m_dueForTest, m_frame.get(), KeepInView());
+    }
+    m_dueForTest->show();
+    m_dueForTest->raise();
+    m_dueForTest->activateWindow();
 }
 
 void CQuellmaxApp::SaveWindow()

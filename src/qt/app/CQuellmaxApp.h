@@ -16,6 +16,8 @@
 
 namespace tessaprint {
 
+class CDueForTestDlg;
+class CEquipmentDlg;
 class CHistoryDlg;
 class AllDataSheetsRunner;
 class CAllDataSheetsDlg;
@@ -91,6 +93,12 @@ public:
     // View > History and the form's History button: the one window, made when there is none, then shown.
     void OnHistory();
     CHistoryDlg* history() const;
+    // View > Equipment: the one window, made when there is none, then shown.
+    void OnEquipment();
+    CEquipmentDlg* equipment() const;
+    // View > Due for Test, likewise.
+    void OnDueForTest();
+    CDueForTestDlg* dueForTest() const;
     // The history's recorder; none without a history store.
     QtHistoryRecorder* historyRecorder() const { return m_recorder.get(); }
     // The PDF copies under way (controller()->QueuePdfCopy asks for one).
@@ -113,6 +121,8 @@ private:
     void SaveWindow();
     // The history's recorder, and the archive's import at the first start with one.
     void StartHistory();
+    // The equipment list kept in the history, read for the controller.
+    void ReadStoredEquipment();
     void AllDataSheetsFinished();
     // The window closes: a run is cancelled and waited for, and says nothing more.
     void StopAllDataSheets();
@@ -132,6 +142,8 @@ private:
     QPointer<COptionsLimits> m_limits;
     QPointer<CPortSettingsDlg> m_portSettings;
     QPointer<CHistoryDlg> m_history;
+    QPointer<CEquipmentDlg> m_equipment;
+    QPointer<CDueForTestDlg> m_dueForTest;
     std::unique_ptr<QtHistoryRecorder> m_recorder;
     std::unique_ptr<AllDataSheetsRunner> m_allDataSheets;
     QPointer<CAllDataSheetsDlg> m_allDataSheetsProgress;

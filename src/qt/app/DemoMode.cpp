@@ -41,6 +41,7 @@ DemoMode::DemoMode(Clock& clock, QString folder)
 {
     m_driver.SetBusyPorts({kBusyPort});
     SeedDemoHistory(m_history);
+    SeedDemoEquipment(m_history);
 }
 
 QString DemoMode::DefaultFolder()

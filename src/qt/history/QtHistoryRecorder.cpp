@@ -187,6 +187,18 @@ void QtHistoryRecorder::Post(std::function<void(Result<history::HistoryStore*>)>
         worker, [worker, job = std::move(job)] { job(worker->Store()); }, Qt::QueuedConnection);
 }
 
+Result<history::EquipmentStore*> QtHistoryRecorder::EquipmentOf(const Result<history::HistoryStore*>& store)
+{
+    if (!store) {
+        return store.error();
+    }
+    auto* equipment = dynamic_cast<history::EquipmentStore*>(store.value());
+    if (!equipment) {
+        return Error{kErrorFail, "This history keeps no equipment list."};
+    }
+    return equipment;
+}
+
 void QtHistoryRecorder::Submit(history::HistoryCapture capture, std::vector<std::string> lines)
 {
     capture.linesHash = history::LinesHash(lines);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/HistorySink.h"
+#include "history/EquipmentStore.h"
 #include "util/Clock.h"
 
 #include <QObject>
@@ -72,6 +73,20 @@ public:
     // go on; a store that cannot be reached ends the import.
     void ImportArchive(const std::string& folder, ImportDone done);
 
+    // Runs job on the history's thread with the store's equipment list;
+    // done gets its answer on this thread. A store that keeps no list
+    // answers with an error that says so.
+    template <typename T>
+    void WithEquipment(std::function<Result<T>(history::EquipmentStore&)> job, std::function<void(Result<T>)> done)
+    {
+        Post([this, job = std::move(job), done = std::move(done)](Result<history::HistoryStore*> store) {
+            Result<history::EquipmentStore*> equipment = EquipmentOf(store);
+            Result<T> answer = equipment ? job(*equipment.value()) : Result<T>(equipment.error());
+            QMetaObject::invokeMethod(
+                this, [done, answer = std::move(answer)] { done(answer); }, Qt::QueuedConnection);
+        });
+    }
+
     // Captures not recorded yet, the one being recorded included.
     int WaitingCount() const { return static_cast<int>(m_queue.size()); }
     const QString& queueFile() const { return m_queueFile; }
@@ -83,6 +98,7 @@ public:
 private:
     class Worker;
 
+    static Result<history::EquipmentStore*> EquipmentOf(const Result<history::HistoryStore*>& store);
     // Runs job on the worker thread.
     void Post(std::function<void(Result<history::HistoryStore*>)> job);
     void Drain();

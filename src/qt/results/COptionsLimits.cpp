@@ -53,7 +53,7 @@ COptionsLimits::COptionsLimits(CaptureController& controller, Prompts& prompts, 
     m_file->setPlaceholderText(QStringLiteral("none: the limits that come with the program"));
     m_profile->setObjectName(ControlName(Ids::Profile));
     m_equipmentList->setObjectName(ControlName(Ids::EquipmentList));
-    m_equipmentList->setPlaceholderText(QStringLiteral("none: every device judged as class I"));
+    m_equipmentList->setPlaceholderText(QStringLiteral("none: the list kept in the history (View > Equipment)"));
     m_fault->setObjectName(ControlName(Ids::Fault));
     m_fault->setTextFormat(Qt::PlainText);
     m_fault->setWordWrap(true);

@@ -202,6 +202,17 @@ CQuellmaxView::CQuellmaxView(QWidget* parent) : QWidget(parent)
     m_recordVerdict->setMargin(DluX(1));
     m_recordVerdict->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     m_recordVerdict->hide();
+    // The chosen ID's class, applied parts and next due date from the
+    // equipment list; for an ID the list does not hold, "Add..." beside.
+    m_deviceLine = new QLabel(lower);
+    m_deviceLine->setObjectName(ControlName(ControlId::Form::DeviceLine));
+    m_deviceLine->setTextFormat(Qt::PlainText);
+    m_deviceLine->setWordWrap(true);
+    m_deviceLine->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    m_deviceLine->hide();
+    m_addDevice = AddButton(ControlId::Form::AddDevice, QStringLiteral("Add..."), lower);
+    m_addDevice->setToolTip(QStringLiteral("Add this equipment ID to the equipment list"));
+    m_addDevice->hide();
 
     m_listReadings = new QTreeWidget(lower);
     m_listReadings->setObjectName(ControlName(ControlId::Form::Readings));
@@ -273,6 +284,10 @@ CQuellmaxView::CQuellmaxView(QWidget* parent) : QWidget(parent)
     selectorColumn->setSpacing(DluY(2));
     selectorColumn->addWidget(m_comboEquipmentId);
     selectorColumn->addWidget(m_recordVerdict);
+    auto* deviceRow = new QHBoxLayout;
+    deviceRow->addWidget(m_deviceLine, 1);
+    deviceRow->addWidget(m_addDevice, 0, Qt::AlignTop);
+    selectorColumn->addLayout(deviceRow);
     selectorColumn->addStretch(1);
     grid->addLayout(selectorColumn, 1, 0);
     grid->addWidget(m_listReadings, 1, 1);
@@ -302,9 +317,9 @@ CQuellmaxView::CQuellmaxView(QWidget* parent) : QWidget(parent)
     const std::vector<QWidget*> tabOrder = {version,          m_editVersion,      m_btnResult,
                                             m_btnClearMemory, m_btnHistory,       workOrder,
                                             notepad,          m_btnClearScreen,   test,
-                                            m_listLines,      m_comboEquipmentId, m_listReadings,
-                                            m_btnDataSheet,   m_btnAllDataSheets, m_radioQuellmax,
-                                            m_radioKappa,     m_radioPactrx};
+                                            m_listLines,      m_comboEquipmentId, m_addDevice,
+                                            m_listReadings,   m_btnDataSheet,     m_btnAllDataSheets,
+                                            m_radioQuellmax,  m_radioKappa,       m_radioPactrx};
     for (std::size_t i = 1; i < tabOrder.size(); ++i) {
         setTabOrder(tabOrder[i - 1], tabOrder[i]);
     }
@@ -334,6 +349,7 @@ CQuellmaxView::CQuellmaxView(QWidget* parent) : QWidget(parent)
     connect(workOrder, &QPushButton::clicked, this, &CQuellmaxView::workOrderRequested);
     connect(notepad, &QPushButton::clicked, this, &CQuellmaxView::notepadRequested);
     connect(m_btnHistory, &QPushButton::clicked, this, &CQuellmaxView::historyRequested);
+    connect(m_addDevice, &QPushButton::clicked, this, &CQuellmaxView::addDeviceRequested);
 }
 
 QPushButton* CQuellmaxView::AddButton(int id, const QString& caption, QWidget* parent)
@@ -756,6 +772,13 @@ void CQuellmaxView::changeEvent(QEvent* event)
 void CQuellmaxView::SetSelectorToolTip(const std::string& text)
 {
     m_comboEquipmentId->setToolTip(QString::fromStdString(text));
+}
+
+void CQuellmaxView::ShowDeviceLine(const std::string& text, bool offerAdd)
+{
+    m_deviceLine->setText(QString::fromStdString(text));
+    m_deviceLine->setVisible(!text.empty());
+    m_addDevice->setVisible(offerAdd);
 }
 
 void CQuellmaxView::SetHistoryAvailable(bool available, const QString& reason)

@@ -92,6 +92,7 @@ public:
     void SetSelectorToolTip(const std::string& text) override;
     void SetVerdictsShown(bool shown) override;
     void ShowRecordVerdict(const verdict::RecordVerdict& verdict) override;
+    void ShowDeviceLine(const std::string& text, bool offerAdd) override;
     // The History button and View > History: off, with the reason as tooltip, without a history.
     void SetHistoryAvailable(bool available, const QString& reason);
     std::string VersionText() const override;
@@ -112,6 +113,8 @@ signals:
     void workOrderRequested();
     void notepadRequested();
     void historyRequested();
+    // "Add..." beside an ID the equipment list does not hold.
+    void addDeviceRequested();
 
 protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
@@ -147,6 +150,8 @@ private:
     QLabel* m_staticSelect;
     QLabel* m_staticResults;
     QLabel* m_recordVerdict; // the record's verdict, under the selector
+    QLabel* m_deviceLine;    // the chosen ID in the equipment list, under that
+    QPushButton* m_addDevice;
     QRadioButton* m_radioQuellmax;
     QRadioButton* m_radioKappa;
     QRadioButton* m_radioPactrx;

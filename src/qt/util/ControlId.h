@@ -47,6 +47,8 @@ inline constexpr int History = 318;
 inline constexpr int AllDataSheets = 330;     // the progress of "All Data Sheets"
 inline constexpr int MessageWithAction = 331; // a message with one more button than OK
 inline constexpr int Limits = 332;            // Options > Limits
+inline constexpr int Equipment = 333;         // View > Equipment: the equipment list
+inline constexpr int DueForTest = 334;        // View > Due for Test: the test schedule
 } // namespace Window
 
 // The buttons every dialog that has them shares (About, Error, Confirm,
@@ -81,6 +83,8 @@ inline constexpr int FileAllDataSheets = 32783; // File > Data Sheets for All Eq
 inline constexpr int FileExportCsv = 32784;     // File > Export Results as CSV...
 inline constexpr int ViewHistory = 32785;       // View > History
 inline constexpr int OptionsLimits = 32786;     // Options > Limits...
+inline constexpr int ViewEquipment = 32787;     // View > Equipment...
+inline constexpr int ViewDueForTest = 32788;    // View > Due for Test...
 } // namespace Command
 
 // The main frame's own children.
@@ -108,7 +112,9 @@ inline constexpr int Kappa5100 = 1014;
 inline constexpr int WorkOrder = 1015;
 inline constexpr int Pactrx = 1057;
 inline constexpr int AllDataSheets = 1058;
-inline constexpr int History = 1059; // opens the History window
+inline constexpr int History = 1059;    // opens the History window
+inline constexpr int DeviceLine = 1060; // the chosen ID as the equipment list knows it
+inline constexpr int AddDevice = 1061;  // "Add..." for an ID not in the equipment list
 } // namespace Form
 
 // "Error" and "Confirm".
@@ -221,6 +227,22 @@ inline constexpr int Status = 1006;    // what the window is doing or could not 
 inline constexpr int Recent = 1007;    // the IDs tested most recently, newest first
 } // namespace History
 
+// View > Equipment: the equipment list kept in the history.
+namespace Equipment {
+inline constexpr int Table = 1001; // a row per device, the list's columns
+inline constexpr int Add = 1002;
+inline constexpr int Remove = 1003;
+inline constexpr int Import = 1004; // "Import CSV..."
+inline constexpr int Export = 1005; // "Export CSV..."
+inline constexpr int Fault = 1006;  // what is wrong with a row or a file, in words
+} // namespace Equipment
+// View > Due for Test: the devices by due date.
+namespace DueForTest {
+inline constexpr int Table = 1001;
+inline constexpr int Filter = 1002; // all; overdue and failed; due within N days
+inline constexpr int Days = 1003;   // N
+inline constexpr int Status = 1004; // what the window is doing or could not do
+} // namespace DueForTest
 // "Add Service Information".
 namespace AddService {
 inline constexpr int Date = 1002;
