@@ -36,7 +36,7 @@ int RunDue(const DueOptions& options)
         std::cerr << "tessaprint-cli: " << store.error().message << "\n";
         return 1;
     }
-    const Result<history::EquipmentStore*> equipment = EquipmentOf(*store.value());
+    const Result<history::EquipmentStore*> equipment = history::EquipmentListOf(*store.value());
     if (!equipment) {
         std::cerr << "tessaprint-cli: " << equipment.error().message << "\n";
         return 1;

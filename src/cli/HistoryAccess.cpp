@@ -79,15 +79,6 @@ Result<bool> HistoryExists(const std::string& db)
     return !IsMissingFile(where.value());
 }
 
-Result<history::EquipmentStore*> EquipmentOf(history::HistoryStore& store)
-{
-    auto* equipment = dynamic_cast<history::EquipmentStore*>(&store);
-    if (equipment == nullptr) {
-        return Error{kErrorFail, "this history keeps no equipment list"};
-    }
-    return equipment;
-}
-
 CLI::Option* AddDbOption(CLI::App& command, std::string& db)
 {
     return command

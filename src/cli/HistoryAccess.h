@@ -41,9 +41,6 @@ Result<std::unique_ptr<history::HistoryStore>> OpenHistory(const std::string& db
 // it only when it exists (the verdict commands' stored equipment list).
 Result<bool> HistoryExists(const std::string& db);
 
-// The equipment list of an open history.
-Result<history::EquipmentStore*> EquipmentOf(history::HistoryStore& store);
-
 // --db FILE|URL.
 CLI::Option* AddDbOption(CLI::App& command, std::string& db);
 

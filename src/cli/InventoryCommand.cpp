@@ -52,7 +52,7 @@ int RunImport(const InventoryOptions& options)
         std::cerr << "tessaprint-cli: " << store.error().message << "\n";
         return 1;
     }
-    const Result<history::EquipmentStore*> equipment = EquipmentOf(*store.value());
+    const Result<history::EquipmentStore*> equipment = history::EquipmentListOf(*store.value());
     if (!equipment) {
         std::cerr << "tessaprint-cli: " << equipment.error().message << "\n";
         return 1;
@@ -79,7 +79,7 @@ int RunExport(const InventoryOptions& options)
         std::cerr << "tessaprint-cli: " << store.error().message << "\n";
         return 1;
     }
-    const Result<history::EquipmentStore*> equipment = EquipmentOf(*store.value());
+    const Result<history::EquipmentStore*> equipment = history::EquipmentListOf(*store.value());
     if (!equipment) {
         std::cerr << "tessaprint-cli: " << equipment.error().message << "\n";
         return 1;

@@ -35,7 +35,7 @@ Result<std::optional<std::vector<verdict::Device>>> StoredEquipment(const std::s
     if (!store) {
         return store.error();
     }
-    const Result<history::EquipmentStore*> equipment = EquipmentOf(*store.value());
+    const Result<history::EquipmentStore*> equipment = history::EquipmentListOf(*store.value());
     if (!equipment) {
         return equipment.error();
     }

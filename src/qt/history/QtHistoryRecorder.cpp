@@ -192,11 +192,7 @@ Result<history::EquipmentStore*> QtHistoryRecorder::EquipmentOf(const Result<his
     if (!store) {
         return store.error();
     }
-    auto* equipment = dynamic_cast<history::EquipmentStore*>(store.value());
-    if (!equipment) {
-        return Error{kErrorFail, "This history keeps no equipment list."};
-    }
-    return equipment;
+    return history::EquipmentListOf(*store.value());
 }
 
 void QtHistoryRecorder::Submit(history::HistoryCapture capture, std::vector<std::string> lines)
