@@ -65,12 +65,12 @@ bool LastTestFailed(const verdict::VerdictEngine* engine, const LatestTest& test
     if (!kind) {
         return false; // a capture of no known instrument has no rules to judge by
     }
-    std::vector<verdict::ReadingRow> rows;
+    std::vector<verdict::ReadingText> rows;
     rows.reserve(test.readings.size());
     for (const HistoryReading& reading : test.readings) {
-        rows.push_back({std::to_string(reading.item), reading.test, reading.reading});
+        rows.push_back({reading.test, reading.reading});
     }
-    return engine->JudgeRecord(*kind, test.equipmentId, rows).outcome == verdict::RecordOutcome::Fail;
+    return engine->JudgeOutcome(*kind, test.equipmentId, rows) == verdict::RecordOutcome::Fail;
 }
 
 } // namespace
