@@ -5,7 +5,8 @@
 
 #include <algorithm>
 #include <chrono>
-#include <map>
+#include <unordered_map>
+#include <unordered_set>
 
 namespace tessaprint::history {
 
@@ -113,7 +114,8 @@ std::optional<std::string> AddMonths(std::string_view isoDay, int months)
 std::vector<DueEntry> MakeDueList(const std::vector<verdict::Device>& devices, const std::vector<LatestTest>& tests,
                                   const verdict::VerdictEngine* engine, std::string_view on, int withinDays)
 {
-    std::map<std::string_view, const LatestTest*> testOf;
+    std::unordered_map<std::string_view, const LatestTest*> testOf;
+    testOf.reserve(tests.size());
     for (const LatestTest& test : tests) {
         testOf.emplace(test.equipmentId, &test);
     }
@@ -122,9 +124,10 @@ std::vector<DueEntry> MakeDueList(const std::vector<verdict::Device>& devices, c
 
     std::vector<DueEntry> entries;
     entries.reserve(devices.size());
-    std::map<std::string_view, bool> listed;
+    std::unordered_set<std::string_view> listed;
+    listed.reserve(devices.size());
     for (const verdict::Device& device : devices) {
-        listed.emplace(device.equipmentId, true);
+        listed.insert(device.equipmentId);
         DueEntry entry;
         entry.equipmentId = device.equipmentId;
         entry.description = device.description;
