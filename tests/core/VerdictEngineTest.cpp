@@ -310,6 +310,33 @@ TEST(VerdictEngineTest, CutOffReadingsStimulusLinesAndTheRecordsVerdict)
     EXPECT_EQ(tight.readings[0].ruleId, "case.tight");
     EXPECT_EQ(engine.JudgeRecord(kQuellmax, "STRICT", {{"1", "Case Leakage", "1.1 uA"}}).outcome, RecordOutcome::Fail);
 
+    // The outcome alone, as many records at once are judged, is the record's
+    // outcome; a copy of the engine judges as the original.
+    const VerdictEngine copy = engine;
+    const std::vector<std::pair<std::string, std::vector<ReadingRow>>> records{
+        {" A-1 ", {{"1", "Line Voltage", "118.3 V"}, {"2", "Case Leakage >", ""}, {"4", "Case Leakage", "0.6 uA"}}},
+        {"A-1", {{"1", " Case Leakage ", "0.6 uA"}, {"2", "Case Leakage Open Ground", "501 uA"}}},
+        {"A-1", {{"1", "Leads Leakage To Ground", "20 uA"}, {"2", "Case Leakage", "0.6 uA"}}},
+        {"STRICT", {{"1", "Case Leakage", "1.1 uA"}, {"2", "Line Voltage", "118.3 V"}}},
+        {"STRICT", {{"1", "Case Leakage", "0.9 uA"}}},
+        {"STRICT", {{"1", "Case Leakage", "0.9 mV"}}},
+        {"A-1", {{"1", "NSR", "60 BPM 1.0 mV"}}},
+    };
+    std::vector<RecordOutcome> judged;
+    for (const auto& [id, rows] : records) {
+        std::vector<ReadingText> texts;
+        for (const ReadingRow& row : rows) {
+            texts.push_back({row.test, row.reading});
+        }
+        const RecordOutcome outcome = engine.JudgeRecord(kQuellmax, id, rows).outcome;
+        judged.push_back(outcome);
+        EXPECT_EQ(engine.JudgeOutcome(kQuellmax, id, texts), outcome) << id << " " << rows[0].test;
+        EXPECT_EQ(copy.JudgeOutcome(kQuellmax, id, texts), outcome) << id << " " << rows[0].test;
+    }
+    EXPECT_EQ(judged, (std::vector<RecordOutcome>{RecordOutcome::Incomplete, RecordOutcome::Fail,
+                                                  RecordOutcome::Incomplete, RecordOutcome::Fail, RecordOutcome::Pass,
+                                                  RecordOutcome::Incomplete, RecordOutcome::NotJudged}));
+
     const auto combined = [](std::initializer_list<Outcome> outcomes) {
         std::vector<ReadingVerdict> readings;
         for (const Outcome outcome : outcomes) {

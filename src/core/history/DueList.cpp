@@ -5,7 +5,8 @@
 
 #include <algorithm>
 #include <chrono>
-#include <map>
+#include <unordered_map>
+#include <unordered_set>
 
 namespace tessaprint::history {
 
@@ -65,12 +66,12 @@ bool LastTestFailed(const verdict::VerdictEngine* engine, const LatestTest& test
     if (!kind) {
         return false; // a capture of no known instrument has no rules to judge by
     }
-    std::vector<verdict::ReadingRow> rows;
+    std::vector<verdict::ReadingText> rows;
     rows.reserve(test.readings.size());
     for (const HistoryReading& reading : test.readings) {
-        rows.push_back({std::to_string(reading.item), reading.test, reading.reading});
+        rows.push_back({reading.test, reading.reading});
     }
-    return engine->JudgeRecord(*kind, test.equipmentId, rows).outcome == verdict::RecordOutcome::Fail;
+    return engine->JudgeOutcome(*kind, test.equipmentId, rows) == verdict::RecordOutcome::Fail;
 }
 
 } // namespace
@@ -113,7 +114,8 @@ std::optional<std::string> AddMonths(std::string_view isoDay, int months)
 std::vector<DueEntry> MakeDueList(const std::vector<verdict::Device>& devices, const std::vector<LatestTest>& tests,
                                   const verdict::VerdictEngine* engine, std::string_view on, int withinDays)
 {
-    std::map<std::string_view, const LatestTest*> testOf;
+    std::unordered_map<std::string_view, const LatestTest*> testOf;
+    testOf.reserve(tests.size());
     for (const LatestTest& test : tests) {
         testOf.emplace(test.equipmentId, &test);
     }
@@ -122,9 +124,10 @@ std::vector<DueEntry> MakeDueList(const std::vector<verdict::Device>& devices, c
 
     std::vector<DueEntry> entries;
     entries.reserve(devices.size());
-    std::map<std::string_view, bool> listed;
+    std::unordered_set<std::string_view> listed;
+    listed.reserve(devices.size());
     for (const verdict::Device& device : devices) {
-        listed.emplace(device.equipmentId, true);
+        listed.insert(device.equipmentId);
         DueEntry entry;
         entry.equipmentId = device.equipmentId;
         entry.description = device.description;

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <functional>
 
 namespace tessaprint::verdict {
 
@@ -78,15 +79,17 @@ struct Match {
     bool needsAppliedPart = false; // a better fitting rule needs the applied part type
 };
 
-Match FindRule(const std::vector<const Rule*>& rules, std::string_view test, const DeviceFacts& facts)
+// `places`: the places in `rules` of the rules for the test (none: no rule is).
+Match FindRule(const std::vector<Rule>& rules, const std::vector<std::size_t>* places, const DeviceFacts& facts)
 {
     Match match;
     int best = -1;
     int needingParts = -1;
-    for (const Rule* rule : rules) {
-        if (TrimBlanks(rule->test) != test) {
-            continue;
-        }
+    if (places == nullptr) {
+        return match;
+    }
+    for (const std::size_t place : *places) {
+        const Rule* rule = &rules[place];
         match.anyForTest = true;
         if (!rule->classes.empty() &&
             std::find(rule->classes.begin(), rule->classes.end(), facts.deviceClass) == rule->classes.end()) {
@@ -239,12 +242,15 @@ void Fold(Judged& judged, Outcome outcome, std::string why)
     }
 }
 
-ReadingVerdict JudgeReading(const Rule& rule, InstrumentKind kind, const ReadingRow& row, std::string_view test,
-                            std::size_t nth, const DeviceFacts& facts)
+// `texts` false: the outcome alone, without the limit, rule, source and why.
+ReadingVerdict JudgeReading(const Rule& rule, InstrumentKind kind, std::string_view reading, std::string_view test,
+                            std::size_t nth, const DeviceFacts& facts, bool texts)
 {
     ReadingVerdict verdict;
-    verdict.ruleId = rule.id;
-    verdict.source = rule.source;
+    if (texts) {
+        verdict.ruleId = rule.id;
+        verdict.source = rule.source;
+    }
     const auto unit = UnitFromText(rule.unit, kind);
     if (!unit) {
         verdict.outcome = Outcome::NotJudged;
@@ -253,17 +259,19 @@ ReadingVerdict JudgeReading(const Rule& rule, InstrumentKind kind, const Reading
     }
     const std::optional<double> setting =
         rule.tolerance ? SettingFor(facts.device, test, nth) : std::optional<double>();
-    verdict.limit = LimitText(rule, setting, unit->name);
+    if (texts) {
+        verdict.limit = LimitText(rule, setting, unit->name);
+    }
 
     const auto unreadable = [&](std::string why) {
         verdict.outcome = Outcome::Unreadable;
         verdict.why = std::move(why);
         return verdict;
     };
-    if (TrimBlanks(row.reading).empty()) {
+    if (TrimBlanks(reading).empty()) {
         return unreadable("empty reading");
     }
-    const ReadingFields fields = ReadReading(row.reading, kind);
+    const ReadingFields fields = ReadReading(reading, kind);
     if (!fields.ok()) {
         return unreadable(fields.error);
     }
@@ -279,7 +287,7 @@ ReadingVerdict JudgeReading(const Rule& rule, InstrumentKind kind, const Reading
     // In the rule's unit; an over-range token without a unit fits any.
     const double value = number->unit.name.empty() ? 0 : number->Scaled() / unit->scale;
     const bool bounded = number->below || number->atMost;
-    const std::string printed = std::string(TrimBlanks(row.reading));
+    const std::string printed = texts ? std::string(TrimBlanks(reading)) : std::string();
     Judged judged;
     if (rule.max) {
         if (number->overRange) {
@@ -307,7 +315,7 @@ ReadingVerdict JudgeReading(const Rule& rule, InstrumentKind kind, const Reading
         } else if (!setting) {
             verdict.outcome = Outcome::NotJudged;
             verdict.why = "needs the setting for " + std::string(test);
-            if (unit->quantity == Quantity::Energy && !bounded) {
+            if (texts && unit->quantity == Quantity::Energy && !bounded) {
                 verdict.hint = NearestStep(number->Scaled());
             }
             return verdict;
@@ -387,6 +395,13 @@ VerdictEngine::VerdictEngine(LimitsLibrary library, EquipmentList equipment, std
     if (m_defaultProfile.empty()) {
         m_defaultProfile = m_library.defaultName();
     }
+    for (const Profile& profile : m_library.profiles()) {
+        RulesByTest& byTest = m_rulesByTest.emplace_back();
+        for (std::size_t place = 0; place < profile.rules.size(); ++place) {
+            const Rule& rule = profile.rules[place];
+            byTest[static_cast<std::size_t>(rule.kind)][std::string(TrimBlanks(rule.test))].push_back(place);
+        }
+    }
 }
 
 const Profile& VerdictEngine::defaultProfile() const
@@ -397,6 +412,19 @@ const Profile& VerdictEngine::defaultProfile() const
 
 RecordVerdict VerdictEngine::JudgeRecord(InstrumentKind kind, std::string_view equipmentId,
                                          const std::vector<ReadingRow>& rows) const
+{
+    return Judge(kind, equipmentId, rows, true);
+}
+
+RecordOutcome VerdictEngine::JudgeOutcome(InstrumentKind kind, std::string_view equipmentId,
+                                          const std::vector<ReadingText>& rows) const
+{
+    return Judge(kind, equipmentId, rows, false).outcome;
+}
+
+template <class Row>
+RecordVerdict VerdictEngine::Judge(InstrumentKind kind, std::string_view equipmentId, const std::vector<Row>& rows,
+                                   bool texts) const
 {
     DeviceFacts facts;
     facts.device = m_equipment.Find(equipmentId);
@@ -417,12 +445,21 @@ RecordVerdict VerdictEngine::JudgeRecord(InstrumentKind kind, std::string_view e
     record.profileName = profile->name;
     record.profileVersion = profile->version;
 
-    std::vector<const Rule*> rules;
-    for (const Rule& rule : profile->rules) {
-        if (rule.kind == kind) {
-            rules.push_back(&rule);
-        }
+    // The profile's rules of the kind by test name; the library's profiles
+    // are the engine's own, so a profile found there has its place.
+    const std::map<std::string, std::vector<std::size_t>, std::less<>>* byTest = nullptr;
+    const std::vector<Profile>& profiles = m_library.profiles();
+    const std::less<const Profile*> before;
+    if (!profiles.empty() && !before(profile, profiles.data()) && before(profile, profiles.data() + profiles.size())) {
+        byTest = &m_rulesByTest[static_cast<std::size_t>(profile - profiles.data())][static_cast<std::size_t>(kind)];
     }
+    const auto rulesFor = [&](std::string_view test) -> const std::vector<std::size_t>* {
+        if (byTest == nullptr) {
+            return nullptr;
+        }
+        const auto found = byTest->find(test);
+        return found == byTest->end() ? nullptr : &found->second;
+    };
 
     record.readings.reserve(rows.size());
     for (std::size_t r = 0; r < rows.size(); ++r) {
@@ -430,11 +467,13 @@ RecordVerdict VerdictEngine::JudgeRecord(InstrumentKind kind, std::string_view e
         ReadingVerdict verdict;
         // The '>' that ends a line on this link cut the reading off.
         if (!test.empty() && test.back() == '>') {
-            const Match match = FindRule(rules, TrimBlanks(test.substr(0, test.size() - 1)), facts);
+            const Match match = FindRule(profile->rules, rulesFor(TrimBlanks(test.substr(0, test.size() - 1))), facts);
             if (match.anyForTest) {
                 verdict.outcome = Outcome::Unreadable;
-                verdict.why = "cut off by '>'";
-                if (match.rule) {
+                if (texts) {
+                    verdict.why = "cut off by '>'";
+                }
+                if (match.rule && texts) {
                     const auto unit = UnitFromText(match.rule->unit, kind);
                     verdict.limit = LimitText(*match.rule, std::nullopt, unit ? unit->name : match.rule->unit);
                     verdict.ruleId = match.rule->id;
@@ -444,16 +483,23 @@ RecordVerdict VerdictEngine::JudgeRecord(InstrumentKind kind, std::string_view e
             record.readings.push_back(std::move(verdict));
             continue;
         }
-        const Match match = FindRule(rules, test, facts);
+        const Match match = FindRule(profile->rules, rulesFor(test), facts);
         if (match.needsAppliedPart) {
             verdict.outcome = Outcome::NotJudged;
-            verdict.why = "needs the applied part type";
+            if (texts) {
+                verdict.why = "needs the applied part type";
+            }
         } else if (match.rule) {
             std::size_t nth = 0;
             for (std::size_t earlier = 0; earlier < r; ++earlier) {
                 nth += TrimBlanks(rows[earlier].test) == test ? 1 : 0;
             }
-            verdict = JudgeReading(*match.rule, kind, rows[r], test, nth, facts);
+            verdict = JudgeReading(*match.rule, kind, rows[r].reading, test, nth, facts, texts);
+        }
+        // A failing reading fails the record whatever the others are.
+        if (!texts && verdict.outcome == Outcome::Fail) {
+            record.outcome = RecordOutcome::Fail;
+            return record;
         }
         record.readings.push_back(std::move(verdict));
     }

@@ -5,6 +5,9 @@
 #include "verdict/EquipmentList.h"
 #include "verdict/LimitsProfile.h"
 
+#include <array>
+#include <cstddef>
+#include <map>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -42,6 +45,12 @@ struct ReadingRow {
     std::string reading;
 };
 
+// The same, as views into texts the caller keeps.
+struct ReadingText {
+    std::string_view test;
+    std::string_view reading;
+};
+
 struct RecordVerdict {
     std::string equipmentId;
     RecordOutcome outcome = RecordOutcome::NotJudged;
@@ -65,6 +74,10 @@ public:
     // A device not in the list is class I with unknown applied parts.
     RecordVerdict JudgeRecord(InstrumentKind kind, std::string_view equipmentId,
                               const std::vector<ReadingRow>& rows) const;
+    // The outcome JudgeRecord gives the same readings, without the texts of
+    // each reading's verdict: for judging many records at once.
+    RecordOutcome JudgeOutcome(InstrumentKind kind, std::string_view equipmentId,
+                               const std::vector<ReadingText>& rows) const;
 
     const LimitsLibrary& library() const { return m_library; }
     const EquipmentList& equipment() const { return m_equipment; }
@@ -72,9 +85,18 @@ public:
     const Profile& defaultProfile() const;
 
 private:
+    // Of one profile, per instrument kind, the places of its rules for a
+    // test name (trimmed), in the profile's order.
+    using RulesByTest = std::array<std::map<std::string, std::vector<std::size_t>, std::less<>>, 3>;
+
+    template <class Row>
+    RecordVerdict Judge(InstrumentKind kind, std::string_view equipmentId, const std::vector<Row>& rows,
+                        bool texts) const;
+
     LimitsLibrary m_library;
     EquipmentList m_equipment;
     std::string m_defaultProfile;
+    std::vector<RulesByTest> m_rulesByTest; // one per profile of the library, in its order
 };
 
 } // namespace tessaprint::verdict

@@ -127,15 +127,18 @@ Result<void> AddEquipment(HistorySchema& schema, const std::string& what)
 {
     // The department's equipment list, one row per trimmed ID, its columns
     // the texts the list's CSV has. The due list asks, per ID, for the
-    // latest test day: the index on (equipment_id, test_day) answers that
-    // without a pass over every record.
-    return schema.Exec({QStringLiteral("CREATE TABLE equipment (equipment_id %1 PRIMARY KEY, description %1 NOT NULL, "
-                                       "location %1 NOT NULL, class %1 NOT NULL, applied_parts %1 NOT NULL, "
-                                       "interval_months INTEGER NOT NULL, cord %1 NOT NULL, profile %1 NOT NULL, "
-                                       "settings %1 NOT NULL)")
-                            .arg(schema.TextColumn()),
-                        QStringLiteral("CREATE INDEX records_equipment_day ON records (equipment_id, test_day)")},
-                       what);
+    // latest test day and of that day the record recorded last: the index on
+    // (equipment_id, test_day, capture_id, position) answers that without a
+    // pass over every record and without reading the records' rows.
+    return schema.Exec(
+        {QStringLiteral("CREATE TABLE equipment (equipment_id %1 PRIMARY KEY, description %1 NOT NULL, "
+                        "location %1 NOT NULL, class %1 NOT NULL, applied_parts %1 NOT NULL, "
+                        "interval_months INTEGER NOT NULL, cord %1 NOT NULL, profile %1 NOT NULL, "
+                        "settings %1 NOT NULL)")
+             .arg(schema.TextColumn()),
+         QStringLiteral(
+             "CREATE INDEX records_equipment_day ON records (equipment_id, test_day, capture_id, position)")},
+        what);
 }
 
 // One step from version - 1 to version, inside the set-up's transaction.

@@ -96,29 +96,33 @@ constexpr std::size_t kRecordsPerLatestRead = 500;
 
 // "item US test US reading", joined by RS, as the latest tests' statement
 // packs them, back into readings in item order.
-std::vector<HistoryReading> UnpackReadings(const std::string& packed)
+std::vector<HistoryReading> UnpackReadings(std::string_view packed)
 {
     std::vector<HistoryReading> readings;
+    readings.reserve(static_cast<std::size_t>(std::count(packed.begin(), packed.end(), '\x1E')) + 1);
+    bool inOrder = true;
     std::size_t at = 0;
     while (at < packed.size()) {
         std::size_t end = packed.find('\x1E', at);
-        if (end == std::string::npos) {
+        if (end == std::string_view::npos) {
             end = packed.size();
         }
-        const std::string_view one(packed.data() + at, end - at);
+        const std::string_view one = packed.substr(at, end - at);
         const std::size_t first = one.find('\x1F');
         const std::size_t second = first == std::string_view::npos ? first : one.find('\x1F', first + 1);
         if (second != std::string_view::npos) {
-            HistoryReading reading;
+            HistoryReading& reading = readings.emplace_back();
             std::from_chars(one.data(), one.data() + first, reading.item);
-            reading.test = std::string(one.substr(first + 1, second - first - 1));
-            reading.reading = std::string(one.substr(second + 1));
-            readings.push_back(std::move(reading));
+            reading.test = one.substr(first + 1, second - first - 1);
+            reading.reading = one.substr(second + 1);
+            inOrder = inOrder && (readings.size() < 2 || readings[readings.size() - 2].item <= reading.item);
         }
         at = end + 1;
     }
-    std::stable_sort(readings.begin(), readings.end(),
-                     [](const HistoryReading& a, const HistoryReading& b) { return a.item < b.item; });
+    if (!inOrder) {
+        std::stable_sort(readings.begin(), readings.end(),
+                         [](const HistoryReading& a, const HistoryReading& b) { return a.item < b.item; });
+    }
     return readings;
 }
 
@@ -1147,18 +1151,24 @@ Result<std::vector<LatestTest>> SqlHistoryStore::LatestTestsOnce()
     // the latest capture time, then the capture's id and the record's place
     // in it. PostgreSQL sorts the records once (a lookup per ID took four
     // times as long there); SQLite asks the index on (equipment_id, test_day)
-    // per ID (one sort of every record took ten times as long there).
+    // per ID (one sort of every record took ten times as long there) and
+    // gives the record's readings in the same row, packed as bytes (text
+    // would go through UTF-16 twice on the way).
     Result<QSqlQuery*> latest = Prepared(
         IsPostgres()
-            ? QStringLiteral("SELECT DISTINCT ON (r.equipment_id) r.equipment_id, r.test_day, r.id, c.kind "
+            ? QStringLiteral("SELECT DISTINCT ON (r.equipment_id) r.equipment_id, r.test_day, r.id, c.kind, NULL "
                              "FROM records r JOIN captures c ON c.id = r.capture_id WHERE r.equipment_id <> '' "
                              "ORDER BY r.equipment_id, (r.test_day IS NULL), r.test_day DESC, c.captured_at DESC, "
                              "c.id DESC, r.position DESC")
-            : QStringLiteral("SELECT m.equipment_id, m.day, (SELECT r.id FROM records r JOIN captures c ON c.id = "
-                             "r.capture_id WHERE r.equipment_id = m.equipment_id AND r.test_day = m.day "
-                             "ORDER BY c.captured_at DESC, c.id DESC, r.position DESC LIMIT 1), NULL "
+            : QStringLiteral("SELECT m.equipment_id, m.day, r.id, c.kind, CAST((SELECT group_concat(d.item || "
+                             "char(31) || d.test || char(31) || d.reading, char(30)) FROM readings d WHERE "
+                             "d.record_id = r.id) AS BLOB) "
+                             "FROM (SELECT l.equipment_id, l.day, (SELECT r.id FROM records r JOIN captures c ON "
+                             "c.id = r.capture_id WHERE r.equipment_id = l.equipment_id AND r.test_day = l.day "
+                             "ORDER BY c.captured_at DESC, c.id DESC, r.position DESC LIMIT 1) AS record_id "
                              "FROM (SELECT equipment_id, MAX(test_day) AS day FROM records WHERE equipment_id <> '' "
-                             "GROUP BY equipment_id) m ORDER BY m.equipment_id"));
+                             "GROUP BY equipment_id) l) m "
+                             "LEFT JOIN records r ON r.id = m.record_id LEFT JOIN captures c ON c.id = r.capture_id"));
     if (!latest) {
         return latest.error();
     }
@@ -1175,12 +1185,24 @@ Result<std::vector<LatestTest>> SqlHistoryStore::LatestTestsOnce()
         if (!query.value(1).isNull() && !query.value(2).isNull()) {
             test.testDay = query.value(1).toString().toStdString();
             test.kind = query.value(3).toString().toStdString();
-            recordIds.push_back(query.value(2).toLongLong());
-            index.emplace(recordIds.back(), tests.size());
+            const QVariant packed = query.value(4);
+            if (IsPostgres()) {
+                recordIds.push_back(query.value(2).toLongLong());
+                index.emplace(recordIds.back(), tests.size());
+            } else if (!packed.isNull()) {
+                const QByteArray bytes = packed.toByteArray();
+                test.readings =
+                    UnpackReadings(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+            }
         }
         tests.push_back(std::move(test));
     }
     query.finish();
+    // SQLite's grouping walks the index in ID order: a sort is only a guard.
+    const auto byId = [](const LatestTest& a, const LatestTest& b) { return a.equipmentId < b.equipmentId; };
+    if (!std::is_sorted(tests.begin(), tests.end(), byId)) {
+        std::sort(tests.begin(), tests.end(), byId);
+    }
     if (Result<void> read = ReadLatestReadings(recordIds, index, tests, what); !read) {
         return read.error();
     }
@@ -1194,15 +1216,10 @@ Result<void> SqlHistoryStore::ReadLatestReadings(const std::vector<qlonglong>& r
     // Each record's readings packed into one text, "item US test US reading"
     // joined by RS (stored texts hold no such control characters): one row
     // a record, not one a reading, which is most of the time on 20,000
-    // records. SQLite gives the records' kinds alongside.
-    const QString sql =
-        IsPostgres()
-            ? QStringLiteral("SELECT d.record_id, NULL, string_agg(d.item || chr(31) || d.test || chr(31) || "
-                             "d.reading, chr(30) ORDER BY d.item) FROM readings d WHERE d.record_id IN (%1) "
-                             "GROUP BY d.record_id")
-            : QStringLiteral("SELECT r.id, c.kind, (SELECT group_concat(d.item || char(31) || d.test || char(31) || "
-                             "d.reading, char(30)) FROM readings d WHERE d.record_id = r.id) FROM records r "
-                             "JOIN captures c ON c.id = r.capture_id WHERE r.id IN (%1)");
+    // records.
+    const QString sql = QStringLiteral("SELECT d.record_id, string_agg(d.item || chr(31) || d.test || chr(31) || "
+                                       "d.reading, chr(30) ORDER BY d.item) FROM readings d WHERE d.record_id IN (%1) "
+                                       "GROUP BY d.record_id");
     for (std::size_t start = 0; start < recordIds.size(); start += kRecordsPerLatestRead) {
         const std::size_t count = std::min(kRecordsPerLatestRead, recordIds.size() - start);
         QString marks;
@@ -1221,11 +1238,9 @@ Result<void> SqlHistoryStore::ReadLatestReadings(const std::vector<qlonglong>& r
             return Failure(what, query.lastError());
         }
         while (query.next()) {
-            LatestTest& test = tests[index.at(query.value(0).toLongLong())];
-            if (!query.value(1).isNull()) {
-                test.kind = query.value(1).toString().toStdString();
-            }
-            test.readings = UnpackReadings(query.value(2).toString().toStdString());
+            const QByteArray packed = query.value(1).toString().toUtf8();
+            tests[index.at(query.value(0).toLongLong())].readings =
+                UnpackReadings(std::string_view(packed.constData(), static_cast<std::size_t>(packed.size())));
         }
         query.finish();
     }

@@ -105,7 +105,7 @@ private:
     // Inside a write: adds or replaces these devices, many to a statement.
     Result<void> UpsertDevices(const std::vector<const verdict::DeviceFields*>& devices, const std::string& what);
     Result<std::vector<LatestTest>> LatestTestsOnce();
-    // Fills the readings (SQLite: and the kind) of the tests' latest records (index:
+    // PostgreSQL: fills the readings of the tests' latest records (index:
     // record id -> place in tests).
     Result<void> ReadLatestReadings(const std::vector<qlonglong>& recordIds,
                                     const std::unordered_map<qlonglong, std::size_t>& index,
