@@ -31,22 +31,18 @@ int RunDue(const DueOptions& options)
         }
         on = IsoLocalTime(*now).substr(0, 10);
     }
-    Result<std::unique_ptr<history::HistoryStore>> store = OpenHistory(options.db, HistoryAccess::Read);
-    if (!store) {
-        std::cerr << "tessaprint-cli: " << store.error().message << "\n";
+    Result<OpenedEquipment> opened = OpenEquipment(options.db, HistoryAccess::Read);
+    if (!opened) {
+        std::cerr << "tessaprint-cli: " << opened.error().message << "\n";
         return 1;
     }
-    const Result<history::EquipmentStore*> equipment = history::EquipmentListOf(*store.value());
-    if (!equipment) {
-        std::cerr << "tessaprint-cli: " << equipment.error().message << "\n";
-        return 1;
-    }
-    Result<std::vector<verdict::Device>> devices = equipment.value()->Equipment();
+    history::EquipmentStore& equipment = *opened.value().equipment;
+    Result<std::vector<verdict::Device>> devices = equipment.Equipment();
     if (!devices) {
         std::cerr << "tessaprint-cli: " << devices.error().message << "\n";
         return 1;
     }
-    const Result<std::vector<history::LatestTest>> tests = equipment.value()->LatestTests();
+    const Result<std::vector<history::LatestTest>> tests = equipment.LatestTests();
     if (!tests) {
         std::cerr << "tessaprint-cli: " << tests.error().message << "\n";
         return 1;

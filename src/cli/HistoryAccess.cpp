@@ -79,6 +79,19 @@ Result<bool> HistoryExists(const std::string& db)
     return !IsMissingFile(where.value());
 }
 
+Result<OpenedEquipment> OpenEquipment(const std::string& db, HistoryAccess access)
+{
+    Result<std::unique_ptr<history::HistoryStore>> store = OpenHistory(db, access);
+    if (!store) {
+        return store.error();
+    }
+    const Result<history::EquipmentStore*> equipment = history::EquipmentListOf(*store.value());
+    if (!equipment) {
+        return equipment.error();
+    }
+    return OpenedEquipment{std::move(store).value(), equipment.value()};
+}
+
 CLI::Option* AddDbOption(CLI::App& command, std::string& db)
 {
     return command

@@ -41,6 +41,13 @@ Result<std::unique_ptr<history::HistoryStore>> OpenHistory(const std::string& db
 // it only when it exists (the verdict commands' stored equipment list).
 Result<bool> HistoryExists(const std::string& db);
 
+// An opened history and its equipment list, which lives as long as the store.
+struct OpenedEquipment {
+    std::unique_ptr<history::HistoryStore> store;
+    history::EquipmentStore* equipment = nullptr;
+};
+Result<OpenedEquipment> OpenEquipment(const std::string& db, HistoryAccess access);
+
 // --db FILE|URL.
 CLI::Option* AddDbOption(CLI::App& command, std::string& db);
 

@@ -47,17 +47,13 @@ int RunImport(const InventoryOptions& options)
     }
     // Like a history import, this may make the database: a department's list
     // often comes before its first capture.
-    Result<std::unique_ptr<history::HistoryStore>> store = OpenHistory(options.db, HistoryAccess::Write);
-    if (!store) {
-        std::cerr << "tessaprint-cli: " << store.error().message << "\n";
+    Result<OpenedEquipment> opened = OpenEquipment(options.db, HistoryAccess::Write);
+    if (!opened) {
+        std::cerr << "tessaprint-cli: " << opened.error().message << "\n";
         return 1;
     }
-    const Result<history::EquipmentStore*> equipment = history::EquipmentListOf(*store.value());
-    if (!equipment) {
-        std::cerr << "tessaprint-cli: " << equipment.error().message << "\n";
-        return 1;
-    }
-    const Result<history::EquipmentImportCounts> counts = equipment.value()->ImportEquipment(devices.value());
+    history::EquipmentStore& equipment = *opened.value().equipment;
+    const Result<history::EquipmentImportCounts> counts = equipment.ImportEquipment(devices.value());
     if (!counts) {
         std::cerr << "tessaprint-cli: " << counts.error().message << "; nothing was imported\n";
         return 1;
@@ -74,17 +70,13 @@ int RunExport(const InventoryOptions& options)
         std::cerr << "tessaprint-cli: " << writable.error().message << "\n";
         return 1;
     }
-    Result<std::unique_ptr<history::HistoryStore>> store = OpenHistory(options.db, HistoryAccess::Read);
-    if (!store) {
-        std::cerr << "tessaprint-cli: " << store.error().message << "\n";
+    Result<OpenedEquipment> opened = OpenEquipment(options.db, HistoryAccess::Read);
+    if (!opened) {
+        std::cerr << "tessaprint-cli: " << opened.error().message << "\n";
         return 1;
     }
-    const Result<history::EquipmentStore*> equipment = history::EquipmentListOf(*store.value());
-    if (!equipment) {
-        std::cerr << "tessaprint-cli: " << equipment.error().message << "\n";
-        return 1;
-    }
-    Result<std::vector<verdict::Device>> devices = equipment.value()->Equipment();
+    history::EquipmentStore& equipment = *opened.value().equipment;
+    Result<std::vector<verdict::Device>> devices = equipment.Equipment();
     if (!devices) {
         std::cerr << "tessaprint-cli: " << devices.error().message << "\n";
         return 1;

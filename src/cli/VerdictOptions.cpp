@@ -31,15 +31,11 @@ Result<std::optional<std::vector<verdict::Device>>> StoredEquipment(const std::s
             return std::optional<std::vector<verdict::Device>>();
         }
     }
-    Result<std::unique_ptr<history::HistoryStore>> store = OpenHistory(db, HistoryAccess::Read);
-    if (!store) {
-        return store.error();
+    Result<OpenedEquipment> opened = OpenEquipment(db, HistoryAccess::Read);
+    if (!opened) {
+        return opened.error();
     }
-    const Result<history::EquipmentStore*> equipment = history::EquipmentListOf(*store.value());
-    if (!equipment) {
-        return equipment.error();
-    }
-    Result<std::vector<verdict::Device>> devices = equipment.value()->Equipment();
+    Result<std::vector<verdict::Device>> devices = opened.value().equipment->Equipment();
     if (!devices) {
         return devices.error();
     }
