@@ -154,6 +154,16 @@ QString ReadingsInsert(int rows)
     return sql;
 }
 
+// "?, ?, ?": the placeholders of an IN list of count values.
+QString Placeholders(std::size_t count)
+{
+    QString marks;
+    for (std::size_t i = 0; i < count; ++i) {
+        marks += i == 0 ? QStringLiteral("?") : QStringLiteral(", ?");
+    }
+    return marks;
+}
+
 } // namespace
 
 SqlHistoryStore::SqlHistoryStore(HistoryDatabase where)
@@ -784,10 +794,7 @@ Result<void> SqlHistoryStore::ReadReadings(const std::vector<qlonglong>& recordI
         QString sql =
             QStringLiteral("SELECT record_id, item, value, test, reading, verdict, verdict_limit, verdict_rule "
                            "FROM readings WHERE record_id IN (");
-        for (std::size_t i = 0; i < count; ++i) {
-            sql += i == 0 ? QStringLiteral("?") : QStringLiteral(", ?");
-        }
-        sql += QStringLiteral(") ORDER BY record_id, item");
+        sql += Placeholders(count) + QStringLiteral(") ORDER BY record_id, item");
         Result<QSqlQuery*> prepared = Prepared(sql);
         if (!prepared) {
             return prepared.error();
@@ -912,10 +919,7 @@ Result<std::vector<std::string>> SqlHistoryStore::RecentIdsOnce(int limit)
             const std::size_t count = std::min(group, newestFirst.size() - from);
             QString sql =
                 QStringLiteral("SELECT capture_id, position, equipment_id FROM records WHERE capture_id IN (");
-            for (std::size_t i = 0; i < count; ++i) {
-                sql += i == 0 ? QStringLiteral("?") : QStringLiteral(", ?");
-            }
-            sql += QStringLiteral(")");
+            sql += Placeholders(count) + QStringLiteral(")");
             Result<QSqlQuery*> recordsPrepared = Prepared(sql);
             if (!recordsPrepared) {
                 return recordsPrepared.error();
@@ -1222,11 +1226,7 @@ Result<void> SqlHistoryStore::ReadLatestReadings(const std::vector<qlonglong>& r
                                        "GROUP BY d.record_id");
     for (std::size_t start = 0; start < recordIds.size(); start += kRecordsPerLatestRead) {
         const std::size_t count = std::min(kRecordsPerLatestRead, recordIds.size() - start);
-        QString marks;
-        for (std::size_t i = 0; i < count; ++i) {
-            marks += i == 0 ? QStringLiteral("?") : QStringLiteral(", ?");
-        }
-        Result<QSqlQuery*> prepared = Prepared(sql.arg(marks));
+        Result<QSqlQuery*> prepared = Prepared(sql.arg(Placeholders(count)));
         if (!prepared) {
             return prepared.error();
         }
