@@ -310,7 +310,7 @@ void BM_DueListDataFor20000DevicesAnd100000Records(benchmark::State& state)
         const auto devices = store->Equipment();
         const auto tests = store->LatestTests();
         if (!devices || devices.value().size() != 20000 || !tests || tests.value().size() != 20000 ||
-            !tests.value().front().testDay || tests.value().front().readings.empty()) {
+            !tests.value().front().testDay || tests.value().front().packedReadings.empty()) {
             state.SkipWithError("the devices or their latest tests were not all read");
             break;
         }

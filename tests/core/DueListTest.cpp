@@ -1,6 +1,7 @@
 // The test schedule: the due day counted in calendar months, each status and
 // its boundary, the order, and a last test judged by its device's profile.
 #include "history/DueList.h"
+#include "history/PackedReadings.h"
 
 #include <gtest/gtest.h>
 
@@ -25,7 +26,7 @@ verdict::Device DeviceOf(std::string id, int months, std::string profile = {},
 LatestTest TestOf(std::string id, std::optional<std::string> day, std::vector<HistoryReading> readings = {},
                   std::string kind = "Quellmax")
 {
-    return {std::move(id), std::move(day), std::move(kind), std::move(readings)};
+    return {std::move(id), std::move(day), std::move(kind), PackReadings(readings)};
 }
 
 HistoryReading ReadingOf(int item, std::string test, std::string reading)
@@ -123,6 +124,51 @@ TEST(DueListTest, TheLastTestFailsByItsDevicesProfileAndPartsAndAnUnknownKindIsN
                                                     "LEADS-BF ok", "LEADS-CF failed", "ODD-KIND ok"}));
     // No engine: nothing is judged.
     EXPECT_EQ(MakeDueList(devices, tests, nullptr, "2016-03-10", 30)[1].status, DueStatus::Ok);
+}
+
+// A list large enough to be judged on several threads: each device gets its
+// own test's verdict, and a test of one ID that two entries share is judged once.
+TEST(DueListTest, ALargeListIsJudgedDeviceByDevice)
+{
+    Result<verdict::LimitsLibrary> library = verdict::LimitsLibrary::Load("");
+    ASSERT_TRUE(library) << library.error().message;
+    std::vector<verdict::Device> devices;
+    std::vector<LatestTest> tests;
+    for (int i = 0; i < 9001; ++i) {
+        const std::string id = "D-" + std::to_string(100000 + i);
+        devices.push_back(DeviceOf(id, 12));
+        const char* ground = i % 7 == 3 ? "0.400 Ohms" : "0.100 Ohms"; // every seventh fails
+        tests.push_back(TestOf(id, "2016-01-05", {ReadingOf(2, "Ground Resistance", ground)}));
+    }
+    devices.push_back(devices[3]); // listed twice
+    const verdict::VerdictEngine engine(library.value(), verdict::EquipmentList(devices));
+    const std::vector<DueEntry> due = MakeDueList(devices, tests, &engine, "2016-03-10", 30);
+    ASSERT_EQ(due.size(), devices.size());
+    for (const DueEntry& entry : due) {
+        const int i = std::stoi(entry.equipmentId.substr(2)) - 100000;
+        ASSERT_EQ(entry.status, i % 7 == 3 ? DueStatus::Failed : DueStatus::Ok) << entry.equipmentId;
+    }
+}
+
+TEST(DueListTest, APackedRecordReadsBackInItemOrderAndSkipsBrokenPieces)
+{
+    const std::string packed =
+        PackReadings({ReadingOf(2, "Line Voltage", "118 V"), ReadingOf(1, "Case\tLeakage", "1 uA")});
+    EXPECT_EQ(packed, "1\x1F"
+                      "Case\tLeakage\x1F"
+                      "1 uA\x1E"
+                      "2\x1FLine Voltage\x1F"
+                      "118 V");
+    const std::string more = "3\x1Fz\x1F"
+                             "3\x1E"
+                             "broken\x1E" +
+                             packed;
+    const std::vector<PackedReading> back = UnpackReadings(more);
+    ASSERT_EQ(back.size(), 3u);
+    EXPECT_EQ(back[0].test, "Case\tLeakage");
+    EXPECT_EQ(back[1].reading, "118 V");
+    EXPECT_EQ(back[2].item, 3);
+    EXPECT_TRUE(UnpackReadings(std::string_view()).empty());
 }
 
 TEST(DueListTest, TheJsonHasNullForWhatIsNotKnown)

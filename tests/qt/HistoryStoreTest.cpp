@@ -7,6 +7,7 @@
 
 #include "history/CaptureIdentity.h"
 #include "history/EquipmentStore.h"
+#include "history/PackedReadings.h"
 #include "history/QtHistoryRecorder.h"
 #include "history/SqlHistoryStore.h"
 #include "util/FileIo.h"
@@ -626,29 +627,31 @@ TEST_P(HistoryStoreContract, LatestTestsTakeTheLatestDayAndOfThatDayTheRecordRec
     EXPECT_EQ(tests[0].equipmentId, "A");
     EXPECT_EQ(tests[0].testDay, "2026-03-01");
     EXPECT_EQ(tests[0].kind, "PTRX");
-    ASSERT_EQ(tests[0].readings.size(), 1u);
-    EXPECT_EQ(tests[0].readings[0].test, "Case Leakage 3");
+    ASSERT_EQ(history::UnpackReadings(tests[0].packedReadings).size(), 1u);
+    EXPECT_EQ(history::UnpackReadings(tests[0].packedReadings)[0].test, "Case Leakage 3");
     EXPECT_EQ(tests[1].equipmentId, "MIXED");
     EXPECT_EQ(tests[1].testDay, "2024-01-02") << "a record with a day wins over a later one without";
     EXPECT_EQ(tests[2].equipmentId, "NODAY");
     EXPECT_EQ(tests[2].testDay, std::nullopt);
     EXPECT_EQ(tests[2].kind, "");
-    EXPECT_TRUE(tests[2].readings.empty());
+    EXPECT_TRUE(tests[2].packedReadings.empty());
     EXPECT_EQ(tests[3].equipmentId, "SAME");
-    ASSERT_EQ(tests[3].readings.size(), 2u) << "of one capture the record printed later";
-    EXPECT_EQ(tests[3].readings[1].reading, "3");
+    const auto same = history::UnpackReadings(tests[3].packedReadings);
+    ASSERT_EQ(same.size(), 2u) << "of one capture the record printed later";
+    EXPECT_EQ(same[1].reading, "3");
 
     // A later capture of that day: it is the latest now, its readings in item order.
     Record(MakeCapture("t6", "2026-03-04T08:00:00",
                        {MakeRecord("A", "03/01/2026", {"Case Leakage 130 uA", "Line Voltage 121 V"})}, "Kappa 5100"));
     const auto again = Equipment().LatestTests().value();
     EXPECT_EQ(again[0].kind, "Kappa 5100");
-    ASSERT_EQ(again[0].readings.size(), 2u);
-    EXPECT_EQ(again[0].readings[0].item, 1);
-    EXPECT_EQ(again[0].readings[0].test, "Case Leakage 130");
-    EXPECT_EQ(again[0].readings[0].reading, "uA");
-    EXPECT_EQ(again[0].readings[1].item, 2);
-    EXPECT_EQ(again[0].readings[1].test, "Line Voltage 121");
+    const auto readings = history::UnpackReadings(again[0].packedReadings);
+    ASSERT_EQ(readings.size(), 2u);
+    EXPECT_EQ(readings[0].item, 1);
+    EXPECT_EQ(readings[0].test, "Case Leakage 130");
+    EXPECT_EQ(readings[0].reading, "uA");
+    EXPECT_EQ(readings[1].item, 2);
+    EXPECT_EQ(readings[1].test, "Line Voltage 121");
 }
 
 INSTANTIATE_TEST_SUITE_P(Stores, HistoryStoreContract,
@@ -873,7 +876,7 @@ TEST_P(SqlHistoryStoreTest, AVersionThreeDatabaseGetsVerdictsInPlaceItsRowsKeptU
     auto store = Open();
     ASSERT_TRUE(store);
     RawConnection raw(m_database->where());
-    EXPECT_EQ(raw.Number("SELECT version FROM schema_version"), 5);
+    EXPECT_EQ(raw.Number("SELECT version FROM schema_version"), 6);
     // The same rows, the same ids: upgraded, not rebuilt.
     EXPECT_EQ(raw.Number("SELECT COUNT(*) FROM captures WHERE id = 1 AND recorded_at = 'then'"), 1);
     EXPECT_EQ(raw.Number("SELECT COUNT(*) FROM readings WHERE record_id = 1 AND verdict = '' AND verdict_limit = '' "
@@ -883,6 +886,12 @@ TEST_P(SqlHistoryStoreTest, AVersionThreeDatabaseGetsVerdictsInPlaceItsRowsKeptU
     ASSERT_EQ(old.size(), 1u);
     EXPECT_EQ(VerdictsOf(old[0]), (std::vector<std::string>{" ", "||", "||"}));
     EXPECT_EQ(old[0].readings[0].reading, "120 uA");
+    const auto tests = store->LatestTests().value();
+    ASSERT_EQ(tests.size(), 1u);
+    const auto latest = history::UnpackReadings(tests[0].packedReadings);
+    ASSERT_EQ(latest.size(), 2u) << "the records there get their packed readings, in item order";
+    EXPECT_EQ(latest[0].test, "Case Leakage");
+    EXPECT_EQ(latest[1].item, 2);
     // A new capture beside them keeps its verdicts.
     ASSERT_EQ(store
                   ->Record(MakeCapture("new3", "2026-02-01T10:00:00",
@@ -900,17 +909,17 @@ TEST_P(SqlHistoryStoreTest, ANewerSchemaIsRefusedAndLeftAlone)
     {
         RawConnection raw(m_database->where());
         ASSERT_TRUE(raw.Exec("CREATE TABLE schema_version (version INTEGER NOT NULL)")) << raw.error();
-        ASSERT_TRUE(raw.Exec("INSERT INTO schema_version (version) VALUES (6)")) << raw.error();
+        ASSERT_TRUE(raw.Exec("INSERT INTO schema_version (version) VALUES (7)")) << raw.error();
         ASSERT_TRUE(raw.Exec("CREATE TABLE captures (future TEXT)")) << raw.error();
     }
     const auto opened = SqlHistoryStore::Open(m_database->where());
     ASSERT_FALSE(opened);
-    EXPECT_NE(opened.error().message.find("version 6, newer than this program knows (5)"), std::string::npos)
+    EXPECT_NE(opened.error().message.find("version 7, newer than this program knows (6)"), std::string::npos)
         << opened.error().message;
     EXPECT_NE(opened.error().message.find(m_database->where().Describe()), std::string::npos);
     EXPECT_NE(opened.error().code, kErrorUnreachable);
     RawConnection raw(m_database->where());
-    EXPECT_EQ(raw.Number("SELECT version FROM schema_version"), 6);
+    EXPECT_EQ(raw.Number("SELECT version FROM schema_version"), 7);
     EXPECT_EQ(raw.Number("SELECT COUNT(*) FROM captures"), 0);
     EXPECT_EQ(raw.Number("SELECT COUNT(*) FROM records"), -1); // never created
 }
@@ -918,7 +927,8 @@ TEST_P(SqlHistoryStoreTest, ANewerSchemaIsRefusedAndLeftAlone)
 TEST_P(SqlHistoryStoreTest, AVersionFourDatabaseGetsTheEquipmentListInPlaceItsRowsKept)
 {
     {
-        // A database of version 4: the tables of now without the equipment list and its index.
+        // A database of version 4: the tables of now without the equipment
+        // list, its index and the records' packed readings.
         auto store = Open();
         ASSERT_TRUE(store);
         ASSERT_EQ(store
@@ -928,6 +938,7 @@ TEST_P(SqlHistoryStoreTest, AVersionFourDatabaseGetsTheEquipmentListInPlaceItsRo
                   RecordOutcome::Added);
         RawConnection raw(m_database->where());
         for (const QString& sql : {QString("DROP INDEX records_equipment_day"), QString("DROP TABLE equipment"),
+                                   QString("ALTER TABLE records DROP COLUMN readings_packed"),
                                    QString("UPDATE schema_version SET version = 4")}) {
             ASSERT_TRUE(raw.Exec(sql)) << sql.toStdString() << ": " << raw.error();
         }
@@ -935,7 +946,7 @@ TEST_P(SqlHistoryStoreTest, AVersionFourDatabaseGetsTheEquipmentListInPlaceItsRo
     auto store = Open();
     ASSERT_TRUE(store);
     RawConnection raw(m_database->where());
-    EXPECT_EQ(raw.Number("SELECT version FROM schema_version"), 5);
+    EXPECT_EQ(raw.Number("SELECT version FROM schema_version"), 6);
     EXPECT_EQ(raw.Number("SELECT COUNT(*) FROM equipment"), 0);
     EXPECT_EQ(raw.Number("SELECT COUNT(*) FROM records WHERE id = 1 AND equipment_id = 'Old-4'"), 1);
     EXPECT_EQ(raw.Number("SELECT COUNT(*) FROM readings WHERE record_id = 1"), 1);
@@ -944,7 +955,9 @@ TEST_P(SqlHistoryStoreTest, AVersionFourDatabaseGetsTheEquipmentListInPlaceItsRo
     const auto tests = store->LatestTests().value();
     ASSERT_EQ(tests.size(), 1u);
     EXPECT_EQ(tests[0].testDay, "2026-01-09");
-    EXPECT_EQ(tests[0].readings.size(), 1u);
+    const auto readings = history::UnpackReadings(tests[0].packedReadings);
+    ASSERT_EQ(readings.size(), 1u) << "the records there get their packed readings";
+    EXPECT_EQ(readings[0].test, "Case Leakage 1");
 }
 
 // Two programs (threads, each with its store) import two lists of the same IDs at once.

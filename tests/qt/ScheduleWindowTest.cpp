@@ -233,7 +233,21 @@ TEST_F(ScheduleWindowTest, TheFormSaysWhatTheListKnowsOfTheChosenIdAndOffersToAd
 {
     StoreList("10234,Pump,ICU,I,BF;CF,12,,,\n");
     Start();
+    // The schedule on screen follows the capture and the list as they change.
+    Trigger(ControlId::Command::ViewDueForTest);
+    ASSERT_NE(app->dueForTest(), nullptr);
+    const auto statusOf = [this](const std::string& id) {
+        for (const history::DueEntry& entry : app->dueForTest()->entries()) {
+            if (entry.equipmentId == id) {
+                return std::string(history::DueStatusWord(entry.status));
+            }
+        }
+        return std::string("absent");
+    };
+    ASSERT_TRUE(QTest::qWaitFor([&] { return statusOf("10234") == "never tested"; }, kWaitMs));
     ReceiveThePrintout();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return statusOf("10234") == "due soon"; }, kWaitMs)) << statusOf("10234");
+    EXPECT_EQ(statusOf("BIO-5521"), "not in the list");
     auto* line = Control<QLabel>(ControlId::Form::DeviceLine);
     auto* add = Control<QPushButton>(ControlId::Form::AddDevice);
     ASSERT_TRUE(QTest::qWaitFor([&] { return !line->text().isEmpty(); }, kWaitMs));
@@ -254,6 +268,7 @@ TEST_F(ScheduleWindowTest, TheFormSaysWhatTheListKnowsOfTheChosenIdAndOffersToAd
     // The form follows the list: BIO-5521 is in it now, with no date to count from.
     ASSERT_TRUE(QTest::qWaitFor([&] { return add->isHidden(); }, kWaitMs));
     EXPECT_EQ(line->text(), "Class I, no applied parts, next test due 2016-03-14 (12 months after this test)");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return statusOf("BIO-5521") == "due soon"; }, kWaitMs)) << statusOf("BIO-5521");
 }
 
 } // namespace

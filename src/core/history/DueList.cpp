@@ -1,10 +1,14 @@
 #include "history/DueList.h"
 
+#include "history/PackedReadings.h"
+
 #include "results/InstrumentKind.h"
 #include "text/JsonWriter.h"
 
 #include <algorithm>
 #include <chrono>
+#include <system_error>
+#include <thread>
 #include <unordered_map>
 #include <unordered_set>
 
@@ -59,19 +63,57 @@ std::string WriteIsoDay(const std::chrono::year_month_day& day)
 
 bool LastTestFailed(const verdict::VerdictEngine* engine, const LatestTest& test)
 {
-    if (engine == nullptr || test.readings.empty()) {
+    if (engine == nullptr || test.packedReadings.empty()) {
         return false;
     }
     const std::optional<InstrumentKind> kind = KindFromUnitType(test.kind);
     if (!kind) {
         return false; // a capture of no known instrument has no rules to judge by
     }
+    const std::vector<PackedReading> readings = UnpackReadings(test.packedReadings);
     std::vector<verdict::ReadingText> rows;
-    rows.reserve(test.readings.size());
-    for (const HistoryReading& reading : test.readings) {
+    rows.reserve(readings.size());
+    for (const PackedReading& reading : readings) {
         rows.push_back({reading.test, reading.reading});
     }
     return engine->JudgeOutcome(*kind, test.equipmentId, rows) == verdict::RecordOutcome::Fail;
+}
+
+// Which of the tests failed, judged on up to four threads: judging is most
+// of the due list's time on a large list, and each test is judged alone.
+std::vector<char> FailedTests(const verdict::VerdictEngine* engine, const std::vector<const LatestTest*>& tests)
+{
+    std::vector<char> failed(tests.size(), 0);
+    if (engine == nullptr) {
+        return failed;
+    }
+    const auto judge = [&](std::size_t from, std::size_t to) {
+        for (std::size_t i = from; i < to; ++i) {
+            failed[i] = LastTestFailed(engine, *tests[i]) ? 1 : 0;
+        }
+    };
+    constexpr std::size_t kTestsPerThread = 2000; // below that a thread costs more than it saves
+    const std::size_t threads =
+        std::min<std::size_t>({std::max(1u, std::thread::hardware_concurrency()), 4, tests.size() / kTestsPerThread});
+    if (threads < 2) {
+        judge(0, tests.size());
+        return failed;
+    }
+    std::vector<std::thread> helpers;
+    const std::size_t share = (tests.size() + threads - 1) / threads;
+    try {
+        for (std::size_t t = 1; t < threads; ++t) {
+            helpers.emplace_back(judge, t * share, std::min(tests.size(), (t + 1) * share));
+        }
+    } catch (const std::system_error&) {
+        // No thread to be had: this one judges what the others would have.
+        judge(share * (helpers.size() + 1), tests.size());
+    }
+    judge(0, share);
+    for (std::thread& helper : helpers) {
+        helper.join();
+    }
+    return failed;
 }
 
 } // namespace
@@ -122,6 +164,17 @@ std::vector<DueEntry> MakeDueList(const std::vector<verdict::Device>& devices, c
     const std::optional<std::chrono::year_month_day> today = ReadIsoDay(on);
     const std::chrono::sys_days todayDays = today ? std::chrono::sys_days(*today) : std::chrono::sys_days();
 
+    // The tests to judge: those of listed devices with a due day.
+    std::vector<const LatestTest*> toJudge;
+    std::unordered_map<const LatestTest*, std::size_t> judgedAt;
+    for (const verdict::Device& device : devices) {
+        const auto found = testOf.find(device.equipmentId);
+        if (found != testOf.end() && found->second->testDay && judgedAt.emplace(found->second, toJudge.size()).second) {
+            toJudge.push_back(found->second);
+        }
+    }
+    const std::vector<char> failed = FailedTests(engine, toJudge);
+
     std::vector<DueEntry> entries;
     entries.reserve(devices.size());
     std::unordered_set<std::string_view> listed;
@@ -150,7 +203,7 @@ std::vector<DueEntry> MakeDueList(const std::vector<verdict::Device>& devices, c
         entry.lastTest = test.testDay;
         entry.due = due;
         const auto daysLeft = (std::chrono::sys_days(*ReadIsoDay(*due)) - todayDays).count();
-        if (LastTestFailed(engine, test)) {
+        if (failed[judgedAt.at(&test)] != 0) {
             entry.status = DueStatus::Failed;
         } else if (daysLeft < 0) {
             entry.status = DueStatus::Overdue;

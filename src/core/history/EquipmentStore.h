@@ -19,15 +19,15 @@ struct EquipmentImportCounts {
 
 // The latest test of an equipment ID in the history: the latest test day of
 // its records and the record of that day recorded last (its readings and
-// its capture's kind), for the due list's "failed". Of each reading only
-// what a verdict is judged by comes: item, test and reading (the printed
-// value and the verdicts stored with it stay empty): read for every device
-// of the list at once, the rest would double the time.
+// its capture's kind), for the due list's "failed". Its readings come
+// packed (PackedReadings.h), as the history keeps them beside each record:
+// read for every device of the list at once, one text a record is a third
+// of the time of one object a reading.
 struct LatestTest {
-    std::string equipmentId;              // trimmed, as the records hold it
-    std::optional<std::string> testDay;   // ISO day; none when no record of the ID has a readable date
-    std::string kind;                     // "Quellmax", "Kappa 5100", "PTRX" or "" (of that record's capture)
-    std::vector<HistoryReading> readings; // of that record (item, test, reading); empty without a test day
+    std::string equipmentId;            // trimmed, as the records hold it
+    std::optional<std::string> testDay; // ISO day; none when no record of the ID has a readable date
+    std::string kind;                   // "Quellmax", "Kappa 5100", "PTRX" or "" (of that record's capture)
+    std::string packedReadings;         // of that record; empty without a test day
 };
 
 // The department's equipment list, kept in the history database beside the

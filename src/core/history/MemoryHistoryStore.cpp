@@ -1,5 +1,7 @@
 #include "history/MemoryHistoryStore.h"
 
+#include "history/PackedReadings.h"
+
 #include "text/LowerCase.h"
 #include "text/Trim.h"
 
@@ -329,9 +331,7 @@ Result<std::vector<LatestTest>> MemoryHistoryStore::LatestTests()
         if (found.record->testDay) {
             test.testDay = found.record->testDay;
             test.kind = found.capture->kind;
-            for (const HistoryReading& reading : found.record->readings) {
-                test.readings.push_back({reading.item, {}, reading.test, reading.reading});
-            }
+            test.packedReadings = PackReadings(found.record->readings);
         }
         tests.push_back(std::move(test));
     }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "text/StringViewHash.h"
 #include "util/Result.h"
 #include "verdict/LimitsProfile.h"
 
@@ -71,7 +72,7 @@ public:
 
 private:
     std::vector<Device> m_devices;
-    std::map<std::string, std::size_t, std::less<>> m_byId;
+    StringMap<std::size_t> m_byId;
 };
 
 } // namespace tessaprint::verdict

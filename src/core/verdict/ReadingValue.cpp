@@ -158,6 +158,7 @@ std::optional<Unit> UnitFromText(std::string_view word, InstrumentKind kind)
 ReadingPieces SplitReadingPieces(std::string_view reading, InstrumentKind kind)
 {
     std::vector<std::string_view> words;
+    words.reserve(8); // one allocation for the few words a reading has
     for (std::size_t i = 0; i < reading.size();) {
         if (IsBlank(reading[i])) {
             ++i;
@@ -172,6 +173,7 @@ ReadingPieces SplitReadingPieces(std::string_view reading, InstrumentKind kind)
     }
 
     ReadingPieces result;
+    result.pieces.reserve(words.size());
     std::string_view comparison; // one standing alone before this word: "< 0.5 uA"
     for (std::size_t w = 0; w < words.size(); ++w) {
         std::string_view word = words[w];

@@ -447,7 +447,7 @@ RecordVerdict VerdictEngine::Judge(InstrumentKind kind, std::string_view equipme
 
     // The profile's rules of the kind by test name; the library's profiles
     // are the engine's own, so a profile found there has its place.
-    const std::map<std::string, std::vector<std::size_t>, std::less<>>* byTest = nullptr;
+    const RulesByTest::value_type* byTest = nullptr;
     const std::vector<Profile>& profiles = m_library.profiles();
     const std::less<const Profile*> before;
     if (!profiles.empty() && !before(profile, profiles.data()) && before(profile, profiles.data() + profiles.size())) {

@@ -1,13 +1,13 @@
 #pragma once
 
 #include "results/InstrumentKind.h"
+#include "text/StringViewHash.h"
 #include "util/Result.h"
 #include "verdict/EquipmentList.h"
 #include "verdict/LimitsProfile.h"
 
 #include <array>
 #include <cstddef>
-#include <map>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -87,7 +87,7 @@ public:
 private:
     // Of one profile, per instrument kind, the places of its rules for a
     // test name (trimmed), in the profile's order.
-    using RulesByTest = std::array<std::map<std::string, std::vector<std::size_t>, std::less<>>, 3>;
+    using RulesByTest = std::array<StringMap<std::vector<std::size_t>>, 3>;
 
     template <class Row>
     RecordVerdict Judge(InstrumentKind kind, std::string_view equipmentId, const std::vector<Row>& rows,

@@ -183,6 +183,8 @@ void CQuellmaxApp::StartHistory()
         m_parts.historyStore, m_parts.clock, queueFile,
         [this](const std::string& text) { m_frame->ShowStatusMessage(QString::fromStdString(text)); });
     m_controller->SetHistorySink(m_recorder.get());
+    QObject::connect(m_recorder.get(), &QtHistoryRecorder::captureRecorded, m_frame.get(),
+                     [this] { RefreshDueList(); });
     m_view->SetHistoryAvailable(true, {});
     m_frame->SetHistoryAvailable(true, {});
     ReadStoredEquipment();
@@ -263,7 +265,10 @@ void CQuellmaxApp::OnEquipment()
     if (!m_equipment) {
         m_equipment = new CEquipmentDlg(
             *m_recorder, m_parts.prompts,
-            [this](const std::vector<verdict::Device>& devices) { m_controller->SetStoredEquipment(devices); },
+            [this](const std::vector<verdict::Device>& devices) {
+                m_controller->SetStoredEquipment(devices);
+                RefreshDueList();
+            },
             m_frame.get());
         PlaceBeside(m_equipment, m_frame.get(), KeepInView());
     }
@@ -275,6 +280,15 @@ void CQuellmaxApp::OnEquipment()
 CDueForTestDlg* CQuellmaxApp::dueForTest() const
 {
     return m_dueForTest.data();
+}
+
+void CQuellmaxApp::RefreshDueList()
+{
+    // A schedule on screen follows a new capture and a changed list; a
+    // hidden one is asked again when it is shown.
+    if (m_dueForTest && m_dueForTest->isVisible()) {
+        m_dueForTest->Refresh();
+    }
 }
 
 void CQuellmaxApp::OnDueForTest()

@@ -98,6 +98,7 @@ public:
     CEquipmentDlg* equipment() const;
     // View > Due for Test, likewise.
     void OnDueForTest();
+    void RefreshDueList();
     CDueForTestDlg* dueForTest() const;
     // The history's recorder; none without a history store.
     QtHistoryRecorder* historyRecorder() const { return m_recorder.get(); }

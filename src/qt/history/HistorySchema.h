@@ -24,7 +24,7 @@ namespace tessaprint::history {
 // and then every step after them.
 class HistorySchema {
 public:
-    static constexpr int kVersion = 5;
+    static constexpr int kVersion = 6;
     static constexpr int kBaseVersion = 3;
 
     // The store's error for a failed statement (it names the database and
@@ -48,12 +48,14 @@ public:
     QSqlDatabase& db() { return m_db; }
     QString IdColumn() const;
     QString TextColumn() const;
+    QString BytesColumn() const;
     Result<void> Exec(const QString& sql, const std::string& what);
     Result<void> Exec(std::initializer_list<QString> statements, const std::string& what);
     Error Failure(const std::string& what, const QSqlError& error) const { return m_failure(what, error); }
 
-private:
     bool IsPostgres() const { return m_where.engine == HistoryDatabase::Engine::Postgres; }
+
+private:
     Result<void> CreateBaseTables();
 
     QSqlDatabase& m_db;

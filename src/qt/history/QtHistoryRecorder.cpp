@@ -253,6 +253,9 @@ void QtHistoryRecorder::Recorded(const Result<history::RecordOutcome>& outcome)
         ++m_recordedSinceFailure;
     }
     SaveQueue();
+    if (outcome && outcome.value() == history::RecordOutcome::Added) {
+        emit captureRecorded();
+    }
     if (m_queue.empty() && m_failing) {
         Status("History: " +
                Plural(static_cast<std::uint64_t>(m_recordedSinceFailure), "waiting capture", "waiting captures") +

@@ -95,6 +95,10 @@ public:
     // <identity>.reason.txt.
     QString refusedFolder() const;
 
+signals:
+    // A capture was added to the history (not one that was there already).
+    void captureRecorded();
+
 private:
     class Worker;
 

@@ -1,5 +1,7 @@
 #include "history/SqlHistoryStore.h"
 
+#include "history/PackedReadings.h"
+
 #include "history/CaptureIdentity.h"
 #include "history/HistorySchema.h"
 #include "history/SqlErrorClassification.h"
@@ -91,39 +93,11 @@ QString DevicesUpsert(int rows)
                                 "excluded.cord, profile = excluded.profile, settings = excluded.settings");
 }
 
-// The latest tests' readings are asked for this many records a statement.
-constexpr std::size_t kRecordsPerLatestRead = 500;
-
-// "item US test US reading", joined by RS, as the latest tests' statement
-// packs them, back into readings in item order.
-std::vector<HistoryReading> UnpackReadings(std::string_view packed)
+// A record's readings as records.readings_packed keeps them.
+QByteArray PackedReadingsOf(const std::vector<HistoryReading>& readings)
 {
-    std::vector<HistoryReading> readings;
-    readings.reserve(static_cast<std::size_t>(std::count(packed.begin(), packed.end(), '\x1E')) + 1);
-    bool inOrder = true;
-    std::size_t at = 0;
-    while (at < packed.size()) {
-        std::size_t end = packed.find('\x1E', at);
-        if (end == std::string_view::npos) {
-            end = packed.size();
-        }
-        const std::string_view one = packed.substr(at, end - at);
-        const std::size_t first = one.find('\x1F');
-        const std::size_t second = first == std::string_view::npos ? first : one.find('\x1F', first + 1);
-        if (second != std::string_view::npos) {
-            HistoryReading& reading = readings.emplace_back();
-            std::from_chars(one.data(), one.data() + first, reading.item);
-            reading.test = one.substr(first + 1, second - first - 1);
-            reading.reading = one.substr(second + 1);
-            inOrder = inOrder && (readings.size() < 2 || readings[readings.size() - 2].item <= reading.item);
-        }
-        at = end + 1;
-    }
-    if (!inOrder) {
-        std::stable_sort(readings.begin(), readings.end(),
-                         [](const HistoryReading& a, const HistoryReading& b) { return a.item < b.item; });
-    }
-    return readings;
+    const std::string packed = PackReadings(readings);
+    return QByteArray(packed.data(), static_cast<qsizetype>(packed.size()));
 }
 
 // A device's columns as the table keeps them: the ID trimmed.
@@ -677,7 +651,8 @@ Result<RecordOutcome> SqlHistoryStore::RecordOnce(const HistoryCaptureHeader& he
 
     Result<QSqlQuery*> insertRecord = Prepared(
         QStringLiteral("INSERT INTO records (capture_id, position, equipment_id, test_date, test_day, equipment_key, "
-                       "verdict_profile, verdict_profile_version) VALUES (?, ?, ?, ?, ?, ?, ?, ?) RETURNING id"));
+                       "verdict_profile, verdict_profile_version, readings_packed) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?) "
+                       "RETURNING id"));
     if (!insertRecord) {
         return fail(insertRecord.error());
     }
@@ -700,6 +675,7 @@ Result<RecordOutcome> SqlHistoryStore::RecordOnce(const HistoryCaptureHeader& he
         recordQuery.bindValue(5, Stored(HistorySchema::EquipmentKey(record.equipmentId)));
         recordQuery.bindValue(6, Stored(record.verdictProfile));
         recordQuery.bindValue(7, Stored(record.verdictProfileVersion));
+        recordQuery.bindValue(8, PackedReadingsOf(record.readings));
         if (!recordQuery.exec() || !recordQuery.next()) {
             return CaptureStatementFailed(what, recordQuery.lastError());
         }
@@ -1153,20 +1129,17 @@ Result<std::vector<LatestTest>> SqlHistoryStore::LatestTestsOnce()
     const std::string what = "cannot read the latest tests";
     // Per ID its latest test day and of that day the record recorded last:
     // the latest capture time, then the capture's id and the record's place
-    // in it. PostgreSQL sorts the records once (a lookup per ID took four
-    // times as long there); SQLite asks the index on (equipment_id, test_day)
-    // per ID (one sort of every record took ten times as long there) and
-    // gives the record's readings in the same row, packed as bytes (text
-    // would go through UTF-16 twice on the way).
+    // in it; its readings come packed in the same row. PostgreSQL sorts the
+    // records once (a lookup per ID took four times as long there); SQLite
+    // asks the index on (equipment_id, test_day) per ID (one sort of every
+    // record took ten times as long there).
     Result<QSqlQuery*> latest = Prepared(
         IsPostgres()
-            ? QStringLiteral("SELECT DISTINCT ON (r.equipment_id) r.equipment_id, r.test_day, r.id, c.kind, NULL "
-                             "FROM records r JOIN captures c ON c.id = r.capture_id WHERE r.equipment_id <> '' "
-                             "ORDER BY r.equipment_id, (r.test_day IS NULL), r.test_day DESC, c.captured_at DESC, "
-                             "c.id DESC, r.position DESC")
-            : QStringLiteral("SELECT m.equipment_id, m.day, r.id, c.kind, CAST((SELECT group_concat(d.item || "
-                             "char(31) || d.test || char(31) || d.reading, char(30)) FROM readings d WHERE "
-                             "d.record_id = r.id) AS BLOB) "
+            ? QStringLiteral("SELECT DISTINCT ON (r.equipment_id) r.equipment_id, r.test_day, c.kind, "
+                             "r.readings_packed FROM records r JOIN captures c ON c.id = r.capture_id WHERE "
+                             "r.equipment_id <> '' ORDER BY r.equipment_id, (r.test_day IS NULL), r.test_day DESC, "
+                             "c.captured_at DESC, c.id DESC, r.position DESC")
+            : QStringLiteral("SELECT m.equipment_id, m.day, c.kind, r.readings_packed "
                              "FROM (SELECT l.equipment_id, l.day, (SELECT r.id FROM records r JOIN captures c ON "
                              "c.id = r.capture_id WHERE r.equipment_id = l.equipment_id AND r.test_day = l.day "
                              "ORDER BY c.captured_at DESC, c.id DESC, r.position DESC LIMIT 1) AS record_id "
@@ -1181,23 +1154,14 @@ Result<std::vector<LatestTest>> SqlHistoryStore::LatestTestsOnce()
         return Failure(what, query.lastError());
     }
     std::vector<LatestTest> tests;
-    std::vector<qlonglong> recordIds;
-    std::unordered_map<qlonglong, std::size_t> index;
     while (query.next()) {
         LatestTest test;
         test.equipmentId = query.value(0).toString().toStdString();
         if (!query.value(1).isNull() && !query.value(2).isNull()) {
             test.testDay = query.value(1).toString().toStdString();
-            test.kind = query.value(3).toString().toStdString();
-            const QVariant packed = query.value(4);
-            if (IsPostgres()) {
-                recordIds.push_back(query.value(2).toLongLong());
-                index.emplace(recordIds.back(), tests.size());
-            } else if (!packed.isNull()) {
-                const QByteArray bytes = packed.toByteArray();
-                test.readings =
-                    UnpackReadings(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
-            }
+            test.kind = query.value(2).toString().toStdString();
+            const QByteArray packed = query.value(3).toByteArray();
+            test.packedReadings.assign(packed.constData(), static_cast<std::size_t>(packed.size()));
         }
         tests.push_back(std::move(test));
     }
@@ -1207,44 +1171,7 @@ Result<std::vector<LatestTest>> SqlHistoryStore::LatestTestsOnce()
     if (!std::is_sorted(tests.begin(), tests.end(), byId)) {
         std::sort(tests.begin(), tests.end(), byId);
     }
-    if (Result<void> read = ReadLatestReadings(recordIds, index, tests, what); !read) {
-        return read.error();
-    }
     return tests;
-}
-
-Result<void> SqlHistoryStore::ReadLatestReadings(const std::vector<qlonglong>& recordIds,
-                                                 const std::unordered_map<qlonglong, std::size_t>& index,
-                                                 std::vector<LatestTest>& tests, const std::string& what)
-{
-    // Each record's readings packed into one text, "item US test US reading"
-    // joined by RS (stored texts hold no such control characters): one row
-    // a record, not one a reading, which is most of the time on 20,000
-    // records.
-    const QString sql = QStringLiteral("SELECT d.record_id, string_agg(d.item || chr(31) || d.test || chr(31) || "
-                                       "d.reading, chr(30) ORDER BY d.item) FROM readings d WHERE d.record_id IN (%1) "
-                                       "GROUP BY d.record_id");
-    for (std::size_t start = 0; start < recordIds.size(); start += kRecordsPerLatestRead) {
-        const std::size_t count = std::min(kRecordsPerLatestRead, recordIds.size() - start);
-        Result<QSqlQuery*> prepared = Prepared(sql.arg(Placeholders(count)));
-        if (!prepared) {
-            return prepared.error();
-        }
-        QSqlQuery& query = *prepared.value();
-        for (std::size_t i = 0; i < count; ++i) {
-            query.bindValue(static_cast<int>(i), recordIds[start + i]);
-        }
-        if (!query.exec()) {
-            return Failure(what, query.lastError());
-        }
-        while (query.next()) {
-            const QByteArray packed = query.value(1).toString().toUtf8();
-            tests[index.at(query.value(0).toLongLong())].readings =
-                UnpackReadings(std::string_view(packed.constData(), static_cast<std::size_t>(packed.size())));
-        }
-        query.finish();
-    }
-    return {};
 }
 
 } // namespace tessaprint::history

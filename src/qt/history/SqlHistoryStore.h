@@ -105,11 +105,6 @@ private:
     // Inside a write: adds or replaces these devices, many to a statement.
     Result<void> UpsertDevices(const std::vector<const verdict::DeviceFields*>& devices, const std::string& what);
     Result<std::vector<LatestTest>> LatestTestsOnce();
-    // PostgreSQL: fills the readings of the tests' latest records (index:
-    // record id -> place in tests).
-    Result<void> ReadLatestReadings(const std::vector<qlonglong>& recordIds,
-                                    const std::unordered_map<qlonglong, std::size_t>& index,
-                                    std::vector<LatestTest>& tests, const std::string& what);
     // A write's statement failed: tells whether another try may work.
     Error WriteFailed(const std::string& what, const QSqlError& error);
     // A prepared statement for sql, kept for the connection's life.
