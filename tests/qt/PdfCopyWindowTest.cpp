@@ -5,6 +5,7 @@
 
 #include "docs/COptionsDirectory.h"
 #include "results/AllDataSheetsRunner.h"
+#include "results/CAllDataSheetsDlg.h"
 #include "util/QtProcessRunner.h"
 #include "workorder/CWorkOrder1.h"
 
@@ -12,7 +13,9 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QLineEdit>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QTemporaryDir>
 
@@ -41,13 +44,19 @@ protected:
         settings.Write(settings::kSavePdf, "1");
     }
 
-    // A fake office program, named in the settings; $out is its --outdir, $name the document's base name.
-    void UseOffice(const QString& body)
+    // A fake office program, named in the settings: each run does onRun, then
+    // body for each document it is given in turn ($out is its --outdir,
+    // $name the document's base name).
+    void UseOffice(const QString& body, const QString& onRun = QString())
     {
         const QString path = scripts.filePath(QStringLiteral("office-%1").arg(++m_offices));
         QFile script(path);
         ASSERT_TRUE(script.open(QIODevice::WriteOnly));
-        script.write(("#!/bin/sh\nout=$7\nname=$(basename \"$8\" .docx)\n" + body + "\n").toUtf8());
+        script.write(
+            ("#!/bin/sh\nout=\nprev=\nfor a in \"$@\"; do [ \"$prev\" = --outdir ] && out=$a; prev=$a; done\n" + onRun +
+             "\nfor doc in \"$@\"; do\ncase \"$doc\" in *.docx) ;; *) continue ;; esac\n" +
+             "name=$(basename \"$doc\" .docx)\n" + body + "\ndone\n")
+                .toUtf8());
         script.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         settings.Write(settings::kOfficeCommand, path.toStdString());
     }
@@ -70,6 +79,16 @@ protected:
         return QTest::qWaitFor([&] { return Status() == expected; }, 20000);
     }
     QString Document(const QString& name) const { return reports.filePath(name); }
+    QString ProgressText() const
+    {
+        return app->allDataSheetsProgress() ? app->allDataSheetsProgress()->text() : QString();
+    }
+    // All Data Sheets' closing message, once its PDF copies are all told of.
+    bool Summarised()
+    {
+        return QTest::qWaitFor([&] { return !prompts.actionMessages.empty(); }, 20000);
+    }
+    QStringList Pdfs() const { return QDir(reports.path()).entryList({QStringLiteral("*.pdf")}, QDir::Files); }
 
     QTemporaryDir reports;
     QTemporaryDir scripts;
@@ -182,6 +201,71 @@ TEST_F(PdfCopyWindowTest, EveryDocumentOfAllDataSheetsGetsItsCopy)
         EXPECT_TRUE(QFile::exists(Document(name.replace(QStringLiteral(".docx"), QStringLiteral(".pdf")))))
             << name.toStdString();
     }
+}
+
+TEST_F(PdfCopyWindowTest, AllDataSheetsCopiesEveryDocumentInOneOfficeRunCountingThemInTheDialog)
+{
+    // The first document's PDF; the second, an empty file, once the test lets it go on.
+    const QString runs = scripts.filePath("runs");
+    const QString go = scripts.filePath("go");
+    const QString first = scripts.filePath("first");
+    ASSERT_NO_FATAL_FAILURE(UseOffice("if [ -e '" + first + "' ]; then\nwhile [ ! -e '" + go +
+                                          "' ]; do sleep 0.05; done\n: >\"$out/$name.pdf\"\nelse\n" + WritesAPdf() +
+                                          "\n: >'" + first + "'\nfi",
+                                      "echo run >>'" + runs + "'"));
+    ASSERT_NO_FATAL_FAILURE(Start());
+    ReceiveThePrintout();
+    Click(Form::AllDataSheets);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return ProgressText() == "Making PDF copies: 1 of 2"; }, 20000))
+        << ProgressText().toStdString();
+    EXPECT_EQ(app->allDataSheetsProgress()->findChild<QProgressBar*>(ControlName(AllDataSheets::Progress))->value(), 1);
+    EXPECT_FALSE(app->allDataSheets()->IsRunning()); // the documents are written
+    EXPECT_TRUE(prompts.actionMessages.empty());
+    QFile(go).open(QIODevice::WriteOnly);
+    ASSERT_TRUE(Summarised());
+    EXPECT_EQ(app->allDataSheetsProgress(), nullptr);
+
+    const std::vector<std::string>& written = app->allDataSheets()->result().written;
+    ASSERT_EQ(written.size(), 2u);
+    const QString second = QFileInfo(QString::fromStdString(written[1])).fileName();
+    const std::string folder = QDir(reports.path()).absolutePath().toStdString();
+    EXPECT_EQ(prompts.actionMessages[0], "All Data Sheets | Wrote 2 test records to " + folder +
+                                             ".\n1 of 2 PDF copies made.\n1 PDF copy failed:\n" + second.toStdString() +
+                                             ": LibreOffice wrote an empty file | Open Reports Folder");
+    EXPECT_EQ(Status(), "Wrote 2 test records to " + QString::fromStdString(folder) + "; 1 PDF copy, 1 failed");
+    EXPECT_EQ(Pdfs(), QStringList{QFileInfo(QString::fromStdString(written[0])).completeBaseName() + ".pdf"});
+    QFile ran(runs);
+    ASSERT_TRUE(ran.open(QIODevice::ReadOnly));
+    EXPECT_EQ(QString::fromUtf8(ran.readAll()), "run\n"); // one office run for both
+}
+
+TEST_F(PdfCopyWindowTest, CancelStopsAllDataSheetsCopiesKeepingThoseMade)
+{
+    // The first document's PDF, then a wait that only a kill ends.
+    const QString pidFile = scripts.filePath("pid");
+    const QString first = scripts.filePath("first");
+    ASSERT_NO_FATAL_FAILURE(UseOffice("if [ -e '" + first + "' ]; then\necho $$ >'" + pidFile + "'\nsleep 300\nfi\n" +
+                                      WritesAPdf() + "\n: >'" + first + "'"));
+    ASSERT_NO_FATAL_FAILURE(Start());
+    ReceiveThePrintout();
+    Click(Form::AllDataSheets);
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return ProgressText() == "Making PDF copies: 1 of 2" && QFile(pidFile).size() > 0; }, 20000))
+        << ProgressText().toStdString();
+    QTest::mouseClick(app->allDataSheetsProgress()->findChild<QPushButton*>(ControlName(Dialog::Cancel)),
+                      Qt::LeftButton);
+    EXPECT_EQ(ProgressText(), "Stopping the PDF copies...");
+    ASSERT_TRUE(Summarised());
+    EXPECT_TRUE(prompts.actionMessages[0].ends_with(".\n1 of 2 PDF copies made.\nPDF copies cancelled: 1 not made. | "
+                                                    "Open Reports Folder"))
+        << prompts.actionMessages[0];
+    const std::vector<std::string>& written = app->allDataSheets()->result().written;
+    ASSERT_EQ(written.size(), 2u);
+    EXPECT_EQ(Pdfs(), QStringList{QFileInfo(QString::fromStdString(written[0])).completeBaseName() + ".pdf"});
+    QFile pidText(pidFile);
+    ASSERT_TRUE(pidText.open(QIODevice::ReadOnly));
+    EXPECT_NE(::kill(pidText.readAll().trimmed().toInt(), 0), 0); // the office run was ended
+    EXPECT_TRUE(Control<QPushButton>(Form::AllDataSheets)->isEnabled());
 }
 
 TEST_F(PdfCopyWindowTest, CopiesAreMadeOneAtATimeAndQuittingEndsTheOneUnderWay)

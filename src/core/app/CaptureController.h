@@ -106,6 +106,10 @@ public:
     }
     Result<std::string> FindOfficeProgram() const { return m_documents.FindOfficeProgram(); }
     void QueuePdfCopy(const std::string& documentPath) { m_documents.QueuePdfCopy(documentPath); }
+    Result<docs::PdfBatchJob> PdfBatchJobFor(std::vector<std::string> documents) const
+    {
+        return m_documents.PdfBatchJobFor(std::move(documents));
+    }
     void PdfCopyDone(const std::string& documentPath, const Result<std::string>& pdf)
     {
         m_documents.PdfCopyDone(documentPath, pdf);

@@ -124,6 +124,16 @@ void FormDocuments::QueuePdfCopy(const std::string& documentPath)
     m_pdfCopier(docs::PdfJob{documentPath, office.value(), pdf.timeLimitSeconds});
 }
 
+Result<docs::PdfBatchJob> FormDocuments::PdfBatchJobFor(std::vector<std::string> documents) const
+{
+    const docs::PdfCopySettings pdf = docs::PdfCopySettings::Read(m_settings);
+    const Result<std::string> office = docs::FindOffice(pdf.officeCommand, m_officeEnvironment);
+    if (!office) {
+        return office.error();
+    }
+    return docs::PdfBatchJob{std::move(documents), office.value(), pdf.timeLimitSeconds};
+}
+
 void FormDocuments::PdfCopyDone(const std::string& documentPath, const Result<std::string>& pdf)
 {
     m_view.ShowStatus(pdf ? docs::PdfCopySavedText(pdf.value()) : docs::PdfCopyFailedText(documentPath, pdf.error()));

@@ -3,6 +3,7 @@
 #include "app/FormView.h"
 #include "docs/AllDataSheets.h"
 #include "docs/OfficeLocator.h"
+#include "docs/PdfBatchConverter.h"
 #include "docs/PdfConverter.h"
 #include "docs/WordApplication.h"
 #include "history/HistoryStore.h"
@@ -16,6 +17,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace tessaprint {
 
@@ -88,10 +90,13 @@ public:
     void SetOfficeEnvironment(docs::OfficeEnvironment environment) { m_officeEnvironment = std::move(environment); }
     // The office program a PDF copy would be made with now, or why there is none.
     Result<std::string> FindOfficeProgram() const;
-    // A document was written (Data Sheet, Export to Word, or each document of
-    // a batch): with "Directories"/"SavePdf" set, its PDF copy is queued. An
+    // A document was written (Data Sheet, Export to Word): with "Directories"/"SavePdf" set, its PDF copy is queued. An
     // office program that cannot be found is reported at once.
     void QueuePdfCopy(const std::string& documentPath);
+    // The documents of a batch (All Data Sheets) as one batch of PDF copies
+    // with the office program and time limit of the settings now, or why the
+    // office program cannot be used. Whether copies are wanted is savePdf's.
+    Result<docs::PdfBatchJob> PdfBatchJobFor(std::vector<std::string> documents) const;
     // A PDF copy is done: the status bar says where it is, or why there is none.
     void PdfCopyDone(const std::string& documentPath, const Result<std::string>& pdf);
 

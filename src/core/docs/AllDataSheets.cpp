@@ -2,6 +2,7 @@
 
 #include "docs/DataSheet.h"
 #include "docs/DocumentFrame.h"
+#include "docs/PdfBatchConverter.h"
 #include "results/ReportsFolder.h"
 #include "text/Plural.h"
 #include "text/Trim.h"
@@ -112,7 +113,59 @@ std::string WroteText(const AllDataSheetsResult& result)
     return "Wrote " + records + " to " + result.folder;
 }
 
+std::string DocumentName(const std::string& path)
+{
+    return PathToUtf8(PathFromUtf8(path).filename());
+}
+
+std::string PdfCopiesStatusText(const PdfCopiesOutcome& copies)
+{
+    std::string text = "; " + Plural(static_cast<std::size_t>(copies.made), "PDF copy", "PDF copies");
+    if (!copies.failures.empty()) {
+        text += ", " + std::to_string(copies.failures.size()) + " failed";
+    }
+    if (copies.cancelled > 0) {
+        text += ", cancelled, " + std::to_string(copies.cancelled) + " not made";
+    }
+    return text;
+}
+
+std::string PdfCopiesSummaryText(const PdfCopiesOutcome& copies, std::size_t maxListed)
+{
+    std::string text = "\n" + std::to_string(copies.made) + " of " +
+                       Plural(static_cast<std::size_t>(copies.total), "PDF copy", "PDF copies") + " made.";
+    if (!copies.failures.empty()) {
+        text += "\n" + Plural(copies.failures.size(), "PDF copy", "PDF copies") + " failed:";
+        for (std::size_t i = 0; i < copies.failures.size() && i < maxListed; ++i) {
+            text += "\n" + DocumentName(copies.failures[i].document) + ": " + copies.failures[i].reason;
+        }
+        if (copies.failures.size() > maxListed) {
+            text += "\nand " + std::to_string(copies.failures.size() - maxListed) + " more.";
+        }
+    }
+    if (copies.cancelled > 0) {
+        text += "\nPDF copies cancelled: " + std::to_string(copies.cancelled) + " not made.";
+    }
+    return text;
+}
+
 } // namespace
+
+void PdfCopiesOutcome::Add(const std::string& document, const Result<std::string>& pdf)
+{
+    if (pdf) {
+        ++made;
+    } else if (pdf.error().message == kPdfCopyCancelled) {
+        ++cancelled;
+    } else {
+        failures.push_back({document, pdf.error().message});
+    }
+}
+
+std::string PdfCopiesProgressText(int done, int total)
+{
+    return "Making PDF copies: " + std::to_string(done) + " of " + std::to_string(total);
+}
 
 std::string AllDataSheetsStatusText(const AllDataSheetsResult& result)
 {
@@ -127,6 +180,9 @@ std::string AllDataSheetsStatusText(const AllDataSheetsResult& result)
         text += "; cancelled, " + std::to_string(result.NotStarted()) + " not written";
     } else if (!result.error.empty()) {
         text += "; stopped by an error, " + std::to_string(result.NotStarted()) + " not written";
+    }
+    if (result.pdfCopies) {
+        text += PdfCopiesStatusText(*result.pdfCopies);
     }
     return text;
 }
@@ -156,6 +212,9 @@ std::string AllDataSheetsSummaryText(const AllDataSheetsResult& result, std::siz
             others[0] = 'T';
             text += "\n" + others + ".";
         }
+    }
+    if (result.pdfCopies) {
+        text += PdfCopiesSummaryText(*result.pdfCopies, maxListed);
     }
     return text;
 }

@@ -5,6 +5,7 @@
 #include "results/ResultsListing.h"
 #include "results/ResultsTable.h"
 #include "util/Clock.h"
+#include "util/Result.h"
 #include "verdict/VerdictEngine.h"
 
 #include <cstddef>
@@ -36,6 +37,23 @@ struct DataSheetFailure {
     std::string error;       // what the error box would say (ComErrorText)
 };
 
+// A document whose PDF copy was not made, and why (the reason alone).
+struct PdfCopyFailure {
+    std::string document;
+    std::string reason;
+};
+
+// The PDF copies of a run's documents, counted as each is reported.
+struct PdfCopiesOutcome {
+    int total = 0; // documents to copy
+    int made = 0;
+    int cancelled = 0; // stopped by the user before they were made
+    std::vector<PdfCopyFailure> failures;
+
+    void Add(const std::string& document, const Result<std::string>& pdf);
+    int Reported() const { return made + cancelled + static_cast<int>(failures.size()); }
+};
+
 struct AllDataSheetsResult {
     int total = 0;                    // selector items
     std::vector<std::string> written; // in selector order
@@ -45,6 +63,8 @@ struct AllDataSheetsResult {
     // What stopped the run before its end when it was not one document's
     // failure (something thrown between documents); empty otherwise.
     std::string error;
+    // With PDF copies on: what became of the copies of the documents written.
+    std::optional<PdfCopiesOutcome> pdfCopies = {};
 
     // Items that were neither written nor failed (cancelled or stopped before them).
     int NotStarted() const { return total - static_cast<int>(written.size()) - static_cast<int>(failures.size()); }
@@ -78,13 +98,18 @@ std::string ShownEquipmentId(const std::string& selectorText);
 // "Writing 12 of 50: ICU-MON-12".
 std::string AllDataSheetsProgressText(int index, int total, const std::string& equipmentId);
 
+// "Making PDF copies: 12 of 50": done of total reported so far.
+std::string PdfCopiesProgressText(int done, int total);
+
 // The status bar's line at the end: "Wrote 50 test records to <folder>",
-// with what failed or was not started after it.
+// with what failed or was not started after it, and what became of the PDF copies.
 std::string AllDataSheetsStatusText(const AllDataSheetsResult& result);
 
 // The closing message: how many were written, which failed and why (one line
 // each, the first maxListed of them and how many more), and whether it was
-// cancelled or stopped by an error, and how many that left unwritten.
+// cancelled or stopped by an error, and how many that left unwritten; then
+// how many PDF copies were made, which failed and why (listed as the
+// documents are), and how many a cancel left unmade.
 std::string AllDataSheetsSummaryText(const AllDataSheetsResult& result, std::size_t maxListed = 10);
 
 } // namespace tessaprint::docs

@@ -24,6 +24,9 @@ struct PdfBatchJob {
 // there is none (the reason alone, for PdfCopyFailedText).
 using PdfCopyDone = std::function<void(std::size_t index, const Result<std::string>& pdf)>;
 
+// The reason given for a document whose copy was stopped by the user before it was made.
+inline constexpr const char* kPdfCopyCancelled = "cancelled before the copy was made";
+
 class PdfBatchConverter {
 public:
     // tempFolder: "" = the system's temporary folder. profileRoot: the

@@ -26,6 +26,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QIcon>
 #include <QStandardPaths>
 
@@ -70,7 +71,8 @@ bool CQuellmaxApp::InitInstance(bool show)
     if (m_parts.officeEnvironment) {
         m_controller->SetOfficeEnvironment(*m_parts.officeEnvironment);
     }
-    m_pdfCopies = std::make_unique<PdfCopyQueue>(MakeSystemProcessRunner(), QDir::tempPath().toStdString());
+    m_pdfCopies = std::make_unique<PdfCopyQueue>(MakeSystemProcessRunner(), QDir::tempPath().toStdString(),
+                                                 OfficeProfileRoot().toStdString());
     m_pdfCopies->SetDoneHandler([this](const std::string& document, const Result<std::string>& pdf) {
         m_controller->PdfCopyDone(document, pdf);
     });
@@ -116,9 +118,6 @@ bool CQuellmaxApp::InitInstance(bool show)
         });
     QObject::connect(m_allDataSheets.get(), &AllDataSheetsRunner::finished, m_frame.get(),
                      [this] { AllDataSheetsFinished(); });
-    // Each document of the run gets its PDF copy as a single Data Sheet's does.
-    QObject::connect(m_allDataSheets.get(), &AllDataSheetsRunner::documentWritten, m_frame.get(),
-                     [this](const QString& path) { m_controller->QueuePdfCopy(path.toStdString()); });
     QObject::connect(m_view, &CQuellmaxView::workOrderRequested, m_frame.get(), [this] { OnWorkOrder(); });
     QObject::connect(m_view, &CQuellmaxView::notepadRequested, m_frame.get(), [this] { m_controller->OnNotepad(); });
     QObject::connect(m_frame.get(), &CMainFrame::directoriesRequested, m_frame.get(),
@@ -166,6 +165,19 @@ void CQuellmaxApp::InitialUpdate()
     m_frame->OnUpdateComN();
 }
 
+QString CQuellmaxApp::HistoryQueueFile() const
+{
+    return m_parts.historyQueueFile.isEmpty() ? QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) +
+                                                    QStringLiteral("/history-queue.json")
+                                              : m_parts.historyQueueFile;
+}
+
+QString CQuellmaxApp::OfficeProfileRoot() const
+{
+    // Beside the program's other data: the demo's stays in the demo's folder.
+    return QFileInfo(HistoryQueueFile()).absolutePath();
+}
+
 void CQuellmaxApp::StartHistory()
 {
     if (!m_parts.historyStore) {
@@ -174,11 +186,7 @@ void CQuellmaxApp::StartHistory()
         m_frame->SetHistoryAvailable(false, reason);
         return;
     }
-    QString queueFile = m_parts.historyQueueFile;
-    if (queueFile.isEmpty()) {
-        queueFile =
-            QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) + QStringLiteral("/history-queue.json");
-    }
+    const QString queueFile = HistoryQueueFile();
     m_recorder = std::make_unique<QtHistoryRecorder>(
         m_parts.historyStore, m_parts.clock, queueFile,
         [this](const std::string& text) { m_frame->ShowStatusMessage(QString::fromStdString(text)); });
@@ -332,13 +340,18 @@ void CQuellmaxApp::SaveWindow()
 
 void CQuellmaxApp::OnAllDataSheets()
 {
-    if (m_allDataSheets->IsRunning() || !m_view->IsDataSheetEnabled()) {
+    if (m_allDataSheets->IsRunning() || m_pdfPhase || !m_view->IsDataSheetEnabled()) {
         return;
     }
     m_view->SetAllDataSheetsRunning(true);
     m_allDataSheetsProgress = new CAllDataSheetsDlg(m_frame.get());
-    QObject::connect(m_allDataSheetsProgress, &CAllDataSheetsDlg::cancelRequested, m_allDataSheets.get(),
-                     &AllDataSheetsRunner::Cancel);
+    QObject::connect(m_allDataSheetsProgress, &CAllDataSheetsDlg::cancelRequested, m_frame.get(), [this] {
+        if (m_pdfPhase) {
+            m_pdfCopies->Cancel(m_pdfPhase->ticket);
+        } else {
+            m_allDataSheets->Cancel();
+        }
+    });
     PlaceBeside(m_allDataSheetsProgress, m_frame.get(), KeepInView());
     m_allDataSheetsProgress->show();
     m_allDataSheets->Start(m_controller->AllDataSheetsSnapshot(), m_controller->wordProcessor(), m_parts.clock);
@@ -351,13 +364,68 @@ CAllDataSheetsDlg* CQuellmaxApp::allDataSheetsProgress() const
 
 void CQuellmaxApp::AllDataSheetsFinished()
 {
+    docs::AllDataSheetsResult result = m_allDataSheets->result();
+    if (result.written.empty() || !m_controller->savePdf()) {
+        EndAllDataSheets(result);
+        return;
+    }
+    docs::PdfCopiesOutcome copies;
+    copies.total = static_cast<int>(result.written.size());
+    const Result<docs::PdfBatchJob> job = result.cancelled
+                                              ? Result<docs::PdfBatchJob>(Error{kErrorFail, docs::kPdfCopyCancelled})
+                                              : m_controller->PdfBatchJobFor(result.written);
+    if (!job) {
+        // Cancelled while writing, or no office program: no copy is started.
+        for (const std::string& document : result.written) {
+            copies.Add(document, job.error());
+        }
+        result.pdfCopies = copies;
+        EndAllDataSheets(result);
+        return;
+    }
+    // Every document in one batch; the dialog stays for it.
+    result.pdfCopies = copies;
+    m_pdfPhase = PdfPhase{0, std::move(result)};
+    if (m_allDataSheetsProgress) {
+        m_allDataSheetsProgress->SetPdfProgress(0, copies.total);
+    }
+    m_pdfPhase->ticket = m_pdfCopies->RequestBatch(
+        job.value(), [this](std::size_t, const std::string& document, const Result<std::string>& pdf) {
+            if (!m_pdfPhase) {
+                return;
+            }
+            docs::PdfCopiesOutcome& outcome = *m_pdfPhase->result.pdfCopies;
+            outcome.Add(document, pdf);
+            if (m_allDataSheetsProgress) {
+                m_allDataSheetsProgress->SetPdfProgress(outcome.Reported(), outcome.total);
+            }
+            if (outcome.Reported() == outcome.total) {
+                docs::AllDataSheetsResult ended = std::move(m_pdfPhase->result);
+                m_pdfPhase.reset();
+                EndAllDataSheets(ended);
+            }
+        });
+}
+
+void CQuellmaxApp::EndAllDataSheets(const docs::AllDataSheetsResult& result)
+{
     delete m_allDataSheetsProgress.data();
     m_view->SetAllDataSheetsRunning(false);
-    m_controller->AllDataSheetsDone(m_allDataSheets->result());
+    m_controller->AllDataSheetsDone(result);
 }
 
 void CQuellmaxApp::StopAllDataSheets()
 {
+    if (m_pdfPhase) {
+        // The copies under way end with the program; nothing more is said of them.
+        m_pdfCopies->Cancel(m_pdfPhase->ticket);
+        m_pdfPhase.reset();
+        delete m_allDataSheetsProgress.data();
+        if (m_view) {
+            m_view->SetAllDataSheetsRunning(false);
+        }
+        return;
+    }
     if (!m_allDataSheets || !m_allDataSheets->IsRunning()) {
         return;
     }

@@ -13,6 +13,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 
 namespace tessaprint {
 
@@ -102,12 +103,15 @@ public:
     CDueForTestDlg* dueForTest() const;
     // The history's recorder; none without a history store.
     QtHistoryRecorder* historyRecorder() const { return m_recorder.get(); }
-    // The PDF copies under way (controller()->QueuePdfCopy asks for one).
+    // The PDF copies under way (controller()->QueuePdfCopy asks for one; All
+    // Data Sheets asks for its documents' in one batch). Office profiles are
+    // kept beside the program's other data (the history's queue file).
     PdfCopyQueue* pdfCopies() const { return m_pdfCopies.get(); }
     // "All Data Sheets" (also File > Data Sheets for All Equipment IDs): the
     // test record of every equipment ID, written off the window's thread
-    // while a modeless dialog shows the progress. Data Sheet and All Data
-    // Sheets wait meanwhile; a capture may go on.
+    // while a modeless dialog shows the progress; with PDF copies on, the
+    // documents written then get theirs in one batch, the dialog counting
+    // them. Data Sheet and All Data Sheets wait meanwhile; a capture may go on.
     void OnAllDataSheets();
     // Its runner, whose documentWritten(QString) tells of each document.
     AllDataSheetsRunner* allDataSheets() const { return m_allDataSheets.get(); }
@@ -124,7 +128,12 @@ private:
     void StartHistory();
     // The equipment list kept in the history, read for the controller.
     void ReadStoredEquipment();
+    QString HistoryQueueFile() const;
+    QString OfficeProfileRoot() const;
+    // The documents are written: their PDF copies follow, or the run ends.
     void AllDataSheetsFinished();
+    // The dialog goes and the summary is shown.
+    void EndAllDataSheets(const docs::AllDataSheetsResult& result);
     // The window closes: a run is cancelled and waited for, and says nothing more.
     void StopAllDataSheets();
 
@@ -148,6 +157,13 @@ private:
     std::unique_ptr<QtHistoryRecorder> m_recorder;
     std::unique_ptr<AllDataSheetsRunner> m_allDataSheets;
     QPointer<CAllDataSheetsDlg> m_allDataSheetsProgress;
+    // All Data Sheets' PDF copies while they are made: their batch and the
+    // run's result they are counted into.
+    struct PdfPhase {
+        PdfCopyQueue::Ticket ticket = 0;
+        docs::AllDataSheetsResult result;
+    };
+    std::optional<PdfPhase> m_pdfPhase;
     std::unique_ptr<SerialPortList> m_ownPorts;
     std::unique_ptr<ProcessLauncher> m_ownLauncher;
     std::unique_ptr<ProcessLauncher> m_busyLauncher;

@@ -1,5 +1,6 @@
 #include "results/CAllDataSheetsDlg.h"
 
+#include "docs/AllDataSheets.h"
 #include "util/ControlId.h"
 
 #include <QHBoxLayout>
@@ -49,6 +50,16 @@ void CAllDataSheetsDlg::SetProgress(int index, int total, const QString& text)
     }
 }
 
+void CAllDataSheetsDlg::SetPdfProgress(int done, int total)
+{
+    m_pdfCopies = true;
+    m_bar->setRange(0, std::max(1, total));
+    m_bar->setValue(std::clamp(done, 0, std::max(1, total)));
+    if (!m_cancelling) {
+        m_text->setText(QString::fromStdString(docs::PdfCopiesProgressText(done, total)));
+    }
+}
+
 QString CAllDataSheetsDlg::text() const
 {
     return m_text->text();
@@ -62,7 +73,8 @@ void CAllDataSheetsDlg::reject()
     }
     m_cancelling = true;
     m_cancel->setEnabled(false);
-    m_text->setText(QStringLiteral("Cancelling after the document being written..."));
+    m_text->setText(m_pdfCopies ? QStringLiteral("Stopping the PDF copies...")
+                                : QStringLiteral("Cancelling after the document being written..."));
     emit cancelRequested();
 }
 

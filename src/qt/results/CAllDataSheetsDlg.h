@@ -19,6 +19,8 @@ public:
 
     // Before document index (from 1) of total.
     void SetProgress(int index, int total, const QString& text);
+    // The PDF copies' phase: done of total reported so far.
+    void SetPdfProgress(int done, int total);
     QString text() const;
 
 signals:
@@ -32,6 +34,7 @@ private:
     QProgressBar* m_bar;
     QPushButton* m_cancel;
     bool m_cancelling = false;
+    bool m_pdfCopies = false;
 };
 
 } // namespace tessaprint
