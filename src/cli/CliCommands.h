@@ -78,6 +78,9 @@ void AddPdfCopyOptions(CLI::App& command, PdfCopyOptions& options);
 // waits for it: prints its path on stdout, or the reason on stderr. The
 // document stays either way; false when there is no copy.
 bool WritePdfCopy(const PdfCopyOptions& options, const std::string& document);
+// The PDF copies of documents just written, in one batch: each copy's path
+// printed on stdout as it appears, each failure on stderr; how many failed.
+int WritePdfCopies(const PdfCopyOptions& options, const std::vector<std::string>& documents);
 
 // --verdicts, and --inventory FILE (else the list the history at --db or the
 // default one keeps; no history there: no list), --limits FILE and --profile

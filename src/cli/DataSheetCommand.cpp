@@ -74,10 +74,12 @@ int RunDataSheet(const DataSheetOptions& options)
             ++pdfFailures;
         }
     };
+    // Every item's document printed as it is written; their copies follow in one batch.
+    const auto listed = [](const std::string& path) { std::cout << path << std::endl; };
     if (!item) {
         // Every item, as "All Data Sheets" in the window writes them.
         docs::AllDataSheetsCallbacks callbacks;
-        callbacks.documentWritten = wrote;
+        callbacks.documentWritten = listed;
         callbacks.documentFailed = [&failed](const docs::DataSheetFailure& failure) {
             failed(failure.item, failure.equipmentId, failure.error);
         };
@@ -85,6 +87,9 @@ int RunDataSheet(const DataSheetOptions& options)
         if (!result.error.empty()) {
             std::cerr << "tessaprint-cli: stopped by an error after " << result.written.size() << " of " << result.total
                       << " test records: " << result.error << "\n";
+        }
+        if (options.pdf.pdf) {
+            pdfFailures = WritePdfCopies(options.pdf, result.written);
         }
         return result.failures.empty() && result.error.empty() && pdfFailures == 0 ? 0 : 1;
     }
