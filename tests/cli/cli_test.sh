@@ -210,6 +210,29 @@ else
     echo "SKIP: soffice or pdftotext is not installed; datasheet --pdf not converted"
     skipped=1
 fi
+# --item all --pdf: every document first, then their copies in one office run
+# (a stand-in office program that counts its runs), each path as it appears.
+cat >"$work/office" <<EOF
+#!/bin/sh
+echo run >>"$work/office-runs"
+out= prev=
+for a in "\$@"; do [ "\$prev" = --outdir ] && out=\$a; prev=\$a; done
+for doc in "\$@"; do
+    case "\$doc" in *.docx) printf '%%PDF-1.4 stand-in' >"\$out/\$(basename "\$doc" .docx).pdf" ;; esac
+done
+EOF
+chmod +x "$work/office"
+if "$CLI" datasheet --kind quellmax --transcript "$DATA/../../samples/quellmax.txt" --item all \
+    --reports "$work/batch" --pdf --office "$work/office" >"$work/paths.txt" 2>"$work/err"; then
+    docs=$(grep -c '\.docx$' "$work/paths.txt")
+    [ "$docs" -ge 2 ] || fail "datasheet --item all wrote $docs documents: $(cat "$work/paths.txt")"
+    [ "$(sed -n "$((docs + 1)),\$p" "$work/paths.txt")" = "$(sed -n "1,${docs}p" "$work/paths.txt" | sed 's/\.docx$/.pdf/')" ] ||
+        fail "datasheet --item all --pdf should print every document, then every PDF: $(cat "$work/paths.txt")"
+    [ "$(cat "$work/office-runs")" = run ] ||
+        fail "datasheet --item all --pdf ran the office program $(wc -l <"$work/office-runs") times"
+else
+    fail "datasheet --item all --pdf: $(cat "$work/err")"
+fi
 # Without the office program the document stays, and the reason is said.
 expect 1 'PDF copy of 10234-.*\.docx failed: --office is "/nonexistent", which is not a program' -- \
     "$CLI" datasheet --kind quellmax --transcript "$DATA/../../samples/quellmax.txt" --item 0 \
