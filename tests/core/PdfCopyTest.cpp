@@ -16,6 +16,7 @@
 #include <cstring>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <cstdlib>
@@ -153,7 +154,7 @@ TEST(PdfCommandTest, TheOfficeProgramGetsAPrivateProfileAndAFolderOfItsOwn)
 class FakeRunner : public ProcessRunner {
 public:
     Result<ProcessOutcome> Run(const std::string& program, const std::vector<std::string>& arguments, int timeLimitMs,
-                               std::stop_token) override
+                               std::stop_token, const ProcessWatch&) override
     {
         programs.push_back(program);
         calls.push_back(arguments);
@@ -383,6 +384,25 @@ TEST_F(OfficeScriptTest, TheRunnerKeepsTheEndOfTheOutputAndStopsWhenAsked)
     EXPECT_EQ(ran.value().exitCode, 7);
     EXPECT_EQ(ran.value().output.size(), ProcessRunner::kOutputKept);
     EXPECT_TRUE(ran.value().output.ends_with("line 1998\nline 1999\n"));
+
+    // The watch hears all of it, as it comes, and ends a job when it says so.
+    std::string heard;
+    int looks = 0;
+    const Result<ProcessOutcome> watched = system.Run(chatty, {}, 20000, {}, [&](std::string_view said) {
+        heard += said;
+        ++looks;
+        return true;
+    });
+    ASSERT_TRUE(watched) << watched.error().message;
+    EXPECT_EQ(watched.value().exitCode, 7);
+    EXPECT_EQ(std::count(heard.begin(), heard.end(), '\n'), 2000);
+    EXPECT_TRUE(heard.starts_with("line 0\nline 1\n"));
+    EXPECT_GE(looks, 1);
+    const Result<ProcessOutcome> ended =
+        system.Run(Script("echo ready\nsleep 300"), {}, 60000, {},
+                   [&](std::string_view said) { return said.find("ready") == said.npos; });
+    ASSERT_TRUE(ended) << ended.error().message;
+    EXPECT_EQ(ended.value().end, ProcessOutcome::End::Stopped);
 
     std::stop_source stop;
     stop.request_stop();

@@ -319,6 +319,17 @@ TEST(QtProcessRunnerTest, SaysHowAJobEndedAndEndsOnePastItsLimit)
     ASSERT_TRUE(hung) << hung.error().message;
     EXPECT_EQ(hung.value().end, ProcessOutcome::End::TimedOut);
 
+    // The watch hears what the job says and may end it.
+    std::string heard;
+    const Result<ProcessOutcome> watched =
+        runner.Run(script.toStdString(), {"hang"}, 60000, {}, [&](std::string_view said) {
+            heard += said;
+            return heard.find('\n') == std::string::npos;
+        });
+    ASSERT_TRUE(watched) << watched.error().message;
+    EXPECT_EQ(watched.value().end, ProcessOutcome::End::Stopped);
+    EXPECT_EQ(heard, "said hang\n");
+
     EXPECT_FALSE(runner.Run(folder.filePath("missing").toStdString(), {}, 1000));
 }
 

@@ -17,7 +17,7 @@ namespace tessaprint {
 
 namespace {
 
-// How often a running job is looked at: its exit, the stop request, the limit.
+// How often a running job is looked at: its exit, the stop request, the limit, the watch.
 constexpr int kPollMs = 50;
 
 class Fd {
@@ -44,15 +44,16 @@ Error SystemError(int errnoValue)
     return {CodeForErrno(errnoValue), std::generic_category().message(errnoValue)};
 }
 
-// Reads what is waiting without blocking; keeps the last kOutputKept bytes.
-// False once the pipe has no writer left.
-bool ReadAvailable(int fd, std::string& kept)
+// Reads what is waiting without blocking; keeps the last kOutputKept bytes,
+// and all of it in fresh for the watch. False once the pipe has no writer left.
+bool ReadAvailable(int fd, std::string& kept, std::string& fresh)
 {
     char buffer[4096];
     for (;;) {
         const ssize_t got = ::read(fd, buffer, sizeof buffer);
         if (got > 0) {
             kept.append(buffer, static_cast<std::size_t>(got));
+            fresh.append(buffer, static_cast<std::size_t>(got));
             if (kept.size() > ProcessRunner::kOutputKept) {
                 kept.erase(0, kept.size() - ProcessRunner::kOutputKept);
             }
@@ -80,7 +81,7 @@ bool HasEnded(pid_t pid)
 } // namespace
 
 Result<ProcessOutcome> PosixProcessRunner::Run(const std::string& program, const std::vector<std::string>& arguments,
-                                               int timeLimitMs, std::stop_token stop)
+                                               int timeLimitMs, std::stop_token stop, const ProcessWatch& watch)
 {
     // Everything the child needs is made before the fork: between fork and
     // exec a child of a threaded program may only make system calls.
@@ -134,6 +135,7 @@ Result<ProcessOutcome> PosixProcessRunner::Run(const std::string& program, const
     ProcessOutcome outcome;
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeLimitMs);
     bool reading = true;
+    std::string fresh;
     for (;;) {
         if (HasEnded(pid)) {
             break;
@@ -149,8 +151,13 @@ Result<ProcessOutcome> PosixProcessRunner::Run(const std::string& program, const
         pollfd wait{reading ? outputRead.get() : -1, POLLIN, 0};
         ::poll(&wait, 1, kPollMs);
         if (reading) {
-            reading = ReadAvailable(outputRead.get(), outcome.output);
+            reading = ReadAvailable(outputRead.get(), outcome.output, fresh);
         }
+        if (watch && !watch(fresh)) {
+            outcome.end = ProcessOutcome::End::Stopped;
+            break;
+        }
+        fresh.clear();
     }
     // The job ended, or is ended now, with everything it started that is
     // still in its group.
@@ -161,7 +168,10 @@ Result<ProcessOutcome> PosixProcessRunner::Run(const std::string& program, const
         reaped = ::waitpid(pid, &status, 0);
     } while (reaped < 0 && errno == EINTR);
     if (reading) {
-        ReadAvailable(outputRead.get(), outcome.output);
+        ReadAvailable(outputRead.get(), outcome.output, fresh);
+    }
+    if (watch) {
+        watch(fresh);
     }
     if (outcome.end == ProcessOutcome::End::Exited) {
         if (reaped == pid && WIFEXITED(status)) {

@@ -10,7 +10,7 @@ namespace tessaprint {
 class PosixProcessRunner : public ProcessRunner {
 public:
     Result<ProcessOutcome> Run(const std::string& program, const std::vector<std::string>& arguments, int timeLimitMs,
-                               std::stop_token stop = {}) override;
+                               std::stop_token stop = {}, const ProcessWatch& watch = {}) override;
 };
 
 } // namespace tessaprint

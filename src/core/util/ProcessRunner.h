@@ -3,8 +3,10 @@
 #include "util/Result.h"
 
 #include <cstddef>
+#include <functional>
 #include <stop_token>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace tessaprint {
@@ -23,6 +25,12 @@ struct ProcessOutcome {
     std::string output;
 };
 
+// Told while a job runs, at every look at it (a few times a second), with
+// what it wrote since the last call (often nothing), and once more with the
+// rest after it ended; returning false ends it at once, with everything it
+// started (ProcessOutcome::End::Stopped). The last call's answer is not heard.
+using ProcessWatch = std::function<bool(std::string_view output)>;
+
 // Runs a program as a job of this one: it gets no input, its output is kept
 // rather than shown, and it may not outlive its time limit. Unlike the
 // programs a ProcessLauncher starts (an editor the user now works in), a job
@@ -34,11 +42,11 @@ public:
     static constexpr std::size_t kOutputKept = 4096;
 
     virtual ~ProcessRunner() = default;
-    // Runs program with arguments until it ends, timeLimitMs pass or stop is
-    // requested; an error (the system's reason alone) only when it could not
-    // be started at all.
+    // Runs program with arguments until it ends, timeLimitMs pass, stop is
+    // requested or watch says to; an error (the system's reason alone) only
+    // when it could not be started at all.
     virtual Result<ProcessOutcome> Run(const std::string& program, const std::vector<std::string>& arguments,
-                                       int timeLimitMs, std::stop_token stop = {}) = 0;
+                                       int timeLimitMs, std::stop_token stop = {}, const ProcessWatch& watch = {}) = 0;
 };
 
 } // namespace tessaprint

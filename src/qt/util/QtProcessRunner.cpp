@@ -11,23 +11,25 @@ namespace tessaprint {
 
 namespace {
 
-// How often a running job is looked at: its exit, the stop request, the limit.
+// How often a running job is looked at: its exit, the stop request, the limit, the watch.
 constexpr int kPollMs = 50;
 // How long a killed job may take to be gone.
 constexpr int kKillWaitMs = 5000;
 
-void Keep(std::string& kept, const QByteArray& more)
+// Keeps the end of the output, and gives the watch what is new.
+bool Keep(std::string& kept, const QByteArray& more, const ProcessWatch& watch)
 {
     kept.append(more.constData(), static_cast<std::size_t>(more.size()));
     if (kept.size() > ProcessRunner::kOutputKept) {
         kept.erase(0, kept.size() - ProcessRunner::kOutputKept);
     }
+    return !watch || watch(std::string_view(more.constData(), static_cast<std::size_t>(more.size())));
 }
 
 } // namespace
 
 Result<ProcessOutcome> QtProcessRunner::Run(const std::string& program, const std::vector<std::string>& arguments,
-                                            int timeLimitMs, std::stop_token stop)
+                                            int timeLimitMs, std::stop_token stop, const ProcessWatch& watch)
 {
     QStringList args;
     for (const auto& argument : arguments) {
@@ -43,8 +45,7 @@ Result<ProcessOutcome> QtProcessRunner::Run(const std::string& program, const st
     }
     ProcessOutcome outcome;
     while (!process.waitForFinished(kPollMs) && process.state() != QProcess::NotRunning) {
-        Keep(outcome.output, process.readAll());
-        if (stop.stop_requested()) {
+        if (!Keep(outcome.output, process.readAll(), watch) || stop.stop_requested()) {
             outcome.end = ProcessOutcome::End::Stopped;
             break;
         }
@@ -57,7 +58,7 @@ Result<ProcessOutcome> QtProcessRunner::Run(const std::string& program, const st
         process.kill();
         process.waitForFinished(kKillWaitMs);
     }
-    Keep(outcome.output, process.readAll());
+    Keep(outcome.output, process.readAll(), watch);
     if (outcome.end == ProcessOutcome::End::Exited) {
         if (process.exitStatus() == QProcess::CrashExit) {
             outcome.end = ProcessOutcome::End::Crashed;

@@ -12,7 +12,7 @@ namespace tessaprint {
 class QtProcessRunner : public ProcessRunner {
 public:
     Result<ProcessOutcome> Run(const std::string& program, const std::vector<std::string>& arguments, int timeLimitMs,
-                               std::stop_token stop = {}) override;
+                               std::stop_token stop = {}, const ProcessWatch& watch = {}) override;
 };
 
 // How this system runs jobs: a process group of their own on POSIX systems,
