@@ -29,11 +29,15 @@ struct PdfJob {
 // under the PDF's name is older than the document (whose name was new), so it
 // is a copy of another report: it is never replaced, and the copy gets
 // "<name>-2.pdf", "-3", … as reports do. Everything the conversion made in the
-// temporary folder goes when it ends, whichever way it ends.
+// temporary folder goes when it ends, whichever way it ends. It is a batch of
+// one document (see PdfBatchConverter), and with a profileRoot it uses the
+// profiles kept there, which spares it the office program's first-start setup.
 class PdfConverter {
 public:
     // An empty tempFolder is the system's temporary folder.
     PdfConverter(ProcessRunner& runner, std::string tempFolder);
+    // profileRoot: where office profiles are kept between conversions ("": none).
+    PdfConverter(ProcessRunner& runner, std::string tempFolder, std::string profileRoot);
 
     // The PDF's path, or why there is none (the reason alone, for
     // PdfCopyFailedText). stop ends a conversion under way (the program is
@@ -48,6 +52,7 @@ public:
 private:
     ProcessRunner& m_runner;
     std::string m_tempFolder;
+    std::string m_profileRoot;
 };
 
 // "file:///tmp/a%20b", "file:///C:/Users/…": a folder as the office program takes it.
