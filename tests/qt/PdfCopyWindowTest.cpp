@@ -4,6 +4,7 @@
 #include "MainWindowFixture.h"
 
 #include "docs/COptionsDirectory.h"
+#include "docs/PdfCopyQueue.h"
 #include "results/AllDataSheetsRunner.h"
 #include "results/CAllDataSheetsDlg.h"
 #include "util/QtProcessRunner.h"
@@ -205,13 +206,13 @@ TEST_F(PdfCopyWindowTest, EveryDocumentOfAllDataSheetsGetsItsCopy)
 
 TEST_F(PdfCopyWindowTest, AllDataSheetsCopiesEveryDocumentInOneOfficeRunCountingThemInTheDialog)
 {
-    // The first document's PDF; the second, an empty file, once the test lets it go on.
+    // The first document's PDF; the second, an empty file, and the run ends once the test lets it.
     const QString runs = scripts.filePath("runs");
     const QString go = scripts.filePath("go");
     const QString first = scripts.filePath("first");
-    ASSERT_NO_FATAL_FAILURE(UseOffice("if [ -e '" + first + "' ]; then\nwhile [ ! -e '" + go +
-                                          "' ]; do sleep 0.05; done\n: >\"$out/$name.pdf\"\nelse\n" + WritesAPdf() +
-                                          "\n: >'" + first + "'\nfi",
+    ASSERT_NO_FATAL_FAILURE(UseOffice("if [ -e '" + first + "' ]; then\n: >\"$out/$name.pdf\"\nwhile [ ! -e '" + go +
+                                          "' ]; do sleep 0.05; done\nelse\n" + WritesAPdf() + "\n: >'" + first +
+                                          "'\nfi",
                                       "echo run >>'" + runs + "'"));
     ASSERT_NO_FATAL_FAILURE(Start());
     ReceiveThePrintout();
@@ -241,11 +242,12 @@ TEST_F(PdfCopyWindowTest, AllDataSheetsCopiesEveryDocumentInOneOfficeRunCounting
 
 TEST_F(PdfCopyWindowTest, CancelStopsAllDataSheetsCopiesKeepingThoseMade)
 {
-    // The first document's PDF, then a wait that only a kill ends.
+    // The first document's PDF, then the start of the second's and a wait that only a kill ends.
     const QString pidFile = scripts.filePath("pid");
     const QString first = scripts.filePath("first");
-    ASSERT_NO_FATAL_FAILURE(UseOffice("if [ -e '" + first + "' ]; then\necho $$ >'" + pidFile + "'\nsleep 300\nfi\n" +
-                                      WritesAPdf() + "\n: >'" + first + "'"));
+    ASSERT_NO_FATAL_FAILURE(UseOffice("if [ -e '" + first + "' ]; then\necho $$ >'" + pidFile +
+                                      "'\nprintf '%%PDF-1.4 half' >\"$out/$name.pdf\"\nsleep 300\nfi\n" + WritesAPdf() +
+                                      "\n: >'" + first + "'"));
     ASSERT_NO_FATAL_FAILURE(Start());
     ReceiveThePrintout();
     Click(Form::AllDataSheets);
@@ -297,6 +299,42 @@ TEST_F(PdfCopyWindowTest, CopiesAreMadeOneAtATimeAndQuittingEndsTheOneUnderWay)
     EXPECT_LT(quitting.elapsed(), 5000);
     // Killed and collected: nothing by that number is left.
     EXPECT_NE(::kill(office, 0), 0);
+}
+
+TEST(PdfCopyQueueTest, CancelEndsTheRunUnderWayAndDropsTheBatchesWaitingAllToldInOrder)
+{
+    QTemporaryDir folder;
+    const QString office = folder.filePath("office");
+    const QString runs = folder.filePath("runs");
+    QFile script(office);
+    ASSERT_TRUE(script.open(QIODevice::WriteOnly));
+    script.write(("#!/bin/sh\necho run >>'" + runs + "'\nexec sleep 300\n").toUtf8());
+    script.close();
+    script.setPermissions(QFile::ReadOwner | QFile::ExeOwner);
+    std::vector<std::string> documents;
+    for (const char* name : {"a.docx", "b.docx", "c.docx"}) {
+        QFile document(folder.filePath(name));
+        ASSERT_TRUE(document.open(QIODevice::WriteOnly));
+        document.write("PK stand-in");
+        documents.push_back(document.fileName().toStdString());
+    }
+
+    PdfCopyQueue queue(MakeSystemProcessRunner(), folder.path().toStdString(), std::string());
+    std::vector<std::string> told;
+    queue.SetDoneHandler([&told](const std::string& document, const Result<std::string>& pdf) {
+        told.push_back(QFileInfo(QString::fromStdString(document)).fileName().toStdString() + ": " +
+                       (pdf ? pdf.value() : pdf.error().message));
+    });
+    queue.RequestBatch(docs::PdfBatchJob{{documents[0], documents[1]}, office.toStdString(), 120});
+    queue.Request(docs::PdfJob{documents[2], office.toStdString(), 120});
+    ASSERT_TRUE(QTest::qWaitFor([&] { return QFile(runs).size() > 0; }, 20000));
+    queue.Cancel();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return queue.Outstanding() == 0; }, 20000));
+    const std::string cancelled = docs::kPdfCopyCancelled;
+    EXPECT_EQ(told, (std::vector<std::string>{"a.docx: " + cancelled, "b.docx: " + cancelled, "c.docx: " + cancelled}));
+    QFile ran(runs);
+    ASSERT_TRUE(ran.open(QIODevice::ReadOnly));
+    EXPECT_EQ(QString::fromUtf8(ran.readAll()), "run\n"); // the waiting one never started
 }
 
 TEST(QtProcessRunnerTest, SaysHowAJobEndedAndEndsOnePastItsLimit)
