@@ -399,10 +399,14 @@ TEST_F(OfficeScriptTest, TheRunnerKeepsTheEndOfTheOutputAndStopsWhenAsked)
     EXPECT_TRUE(heard.starts_with("line 0\nline 1\n"));
     EXPECT_GE(looks, 1);
     const Result<ProcessOutcome> ended =
-        system.Run(Script("echo ready\nsleep 300"), {}, 60000, {},
-                   [&](std::string_view said) { return said.find("ready") == said.npos; });
+        system.Run(Script("echo ready\nsleep 300"), {}, 60000, {}, [&](std::string_view said) {
+            heard += said;
+            return said.find("ready") == said.npos;
+        });
     ASSERT_TRUE(ended) << ended.error().message;
     EXPECT_EQ(ended.value().end, ProcessOutcome::End::Stopped);
+    EXPECT_EQ(heard.substr(heard.size() - 6), "ready\n"); // each piece heard once
+    EXPECT_EQ(std::count(heard.begin(), heard.end(), '\n'), 2001);
 
     std::stop_source stop;
     stop.request_stop();

@@ -452,7 +452,11 @@ private:
         if (!last) {
             return;
         }
+        if (!m_anyPdf || *last > m_lastPdf) {
+            m_news = true; // a document it has started on
+        }
         m_anyPdf = true;
+        m_lastPdf = *last;
         for (; m_next < *last; ++m_next) {
             const Document& document = m_documents[m_next];
             if (fs::exists(document.written, ec)) {
@@ -461,7 +465,6 @@ private:
                 m_settle(document.index,
                          Failed("LibreOffice wrote no PDF" + Said(document.line.empty() ? m_lastLine : document.line)));
             }
-            m_news = true;
         }
     }
 
@@ -475,6 +478,7 @@ private:
     std::string m_partial;
     std::string m_lastLine;
     bool m_anyPdf = false;
+    std::size_t m_lastPdf = 0; // the last document whose PDF is there
     bool m_news = false;
     bool m_hung = false;
     std::int64_t m_lastNews = 0;

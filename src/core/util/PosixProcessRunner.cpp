@@ -153,11 +153,12 @@ Result<ProcessOutcome> PosixProcessRunner::Run(const std::string& program, const
         if (reading) {
             reading = ReadAvailable(outputRead.get(), outcome.output, fresh);
         }
-        if (watch && !watch(fresh)) {
+        const bool goOn = !watch || watch(fresh);
+        fresh.clear();
+        if (!goOn) {
             outcome.end = ProcessOutcome::End::Stopped;
             break;
         }
-        fresh.clear();
     }
     // The job ended, or is ended now, with everything it started that is
     // still in its group.
