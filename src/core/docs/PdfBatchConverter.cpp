@@ -15,6 +15,9 @@
 #include <unordered_map>
 
 #ifdef _WIN32
+#ifndef NOMINMAX
+#define NOMINMAX // std::min and std::max, not the macros
+#endif
 #include <windows.h>
 #else
 #include <cstdlib>
@@ -304,6 +307,9 @@ public:
         m_lastNews = settings.nowMs();
         const std::int64_t stallMs = std::int64_t{settings.stallSeconds} * 1000;
         const auto watch = [&](std::string_view output) {
+            if (stop.stop_requested()) {
+                return false; // cancelled: what was not told by now is not taken any more
+            }
             Hear(output);
             Look();
             if (m_news) {
@@ -324,16 +330,21 @@ public:
             return RunEnd::NotStarted;
         }
         const ProcessOutcome& outcome = ran.value();
+        // (The watch's last call, after the end, may find the time up: a run that ended by itself did not hang.)
+        const bool hung = m_hung && outcome.end == ProcessOutcome::End::Stopped;
+        const bool cancelled = outcome.end == ProcessOutcome::End::Stopped && !hung;
         if (!m_partial.empty()) {
             OnLine(Trimmed(m_partial));
         }
-        Look();
+        if (!cancelled) {
+            Look();
+        }
         if (m_lastLine.empty()) {
             m_lastLine = LastLine(outcome.output);
         }
 
-        if (m_hung || outcome.end == ProcessOutcome::End::TimedOut) {
-            const int seconds = m_hung ? settings.stallSeconds : settings.limitSeconds;
+        if (hung || outcome.end == ProcessOutcome::End::TimedOut) {
+            const int seconds = hung ? settings.stallSeconds : settings.limitSeconds;
             const std::string within = " within " + std::to_string(seconds) + " s";
             timedOut =
                 "not converted: LibreOffice did not finish " + PathToUtf8(m_documents[m_next].path.filename()) + within;
@@ -343,7 +354,7 @@ public:
             }
             return RunEnd::TimedOut;
         }
-        if (outcome.end == ProcessOutcome::End::Stopped) {
+        if (cancelled) {
             for (std::size_t k = m_next; k < m_documents.size(); ++k) {
                 m_settle(m_documents[k].index, Failed(kPdfCopyCancelled));
             }
