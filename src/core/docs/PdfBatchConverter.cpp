@@ -304,6 +304,7 @@ public:
     RunEnd Run(ProcessRunner& runner, const fs::path& profile, const Settings& settings, std::stop_token stop,
                Error& notStarted, std::string& timedOut)
     {
+        m_stop = stop;
         m_lastNews = settings.nowMs();
         const std::int64_t stallMs = std::int64_t{settings.stallSeconds} * 1000;
         const auto watch = [&](std::string_view output) {
@@ -468,7 +469,7 @@ private:
         }
         m_anyPdf = true;
         m_lastPdf = *last;
-        for (; m_next < *last; ++m_next) {
+        for (; m_next < *last && !m_stop.stop_requested(); ++m_next) {
             const Document& document = m_documents[m_next];
             if (fs::exists(document.written, ec)) {
                 m_settle(document.index, Take(document.written, document.path));
@@ -493,6 +494,7 @@ private:
     bool m_news = false;
     bool m_hung = false;
     std::int64_t m_lastNews = 0;
+    std::stop_token m_stop; // a cancel takes only the copies told before it
 };
 
 std::int64_t SteadyNowMs()
