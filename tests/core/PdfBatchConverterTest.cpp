@@ -263,6 +263,39 @@ TEST_F(PdfBatchTest, ARunWithoutNewsForOneDocumentsLimitIsEndedAndTheRestAreNotC
                                         "not converted: LibreOffice did not finish b.docx within 40 s"}));
     EXPECT_EQ(runner.calls.size(), 2u);
     EXPECT_EQ(told.size(), 5u);
+
+    // A run that ended by itself did not hang, however late the watch's last look.
+    documents = {documents[0], documents[1]};
+    runner.act = [&](const std::vector<std::string>& arguments, const ProcessWatch& watch) {
+        Write(Written(arguments, 0), "%PDF a");
+        Write(Written(arguments, 1), "%PDF b");
+        EXPECT_TRUE(watch(""));
+        clock.Advance(60000);
+        watch(""); // after the end: its answer is not heard
+        return Exited(0);
+    };
+    EXPECT_EQ(Texts(Convert(runner, 10)), (std::vector<std::string>{"pdf a-3.pdf", "pdf b-2.pdf"}));
+}
+
+TEST_F(PdfBatchTest, CancelledAreTheCopiesNotToldWhenTheCancelCame)
+{
+    Documents({{"a", "A"}, {"b", "B"}, {"c", "C"}, {"d", "D"}});
+    std::stop_source stop;
+    onDone = [&](std::size_t, const Result<std::string>&) { stop.request_stop(); };
+    ScriptedRunner runner;
+    runner.act = [&](const std::vector<std::string>& arguments, const ProcessWatch& watch) {
+        Write(Written(arguments, 0), "%PDF a");
+        Write(Written(arguments, 1), "%PDF b");
+        Write(Written(arguments, 2), "%PDF c"); // a and b finished in one look
+        EXPECT_TRUE(watch(""));
+        Write(Written(arguments, 3), "%PDF d"); // before the office program is ended
+        EXPECT_FALSE(watch(""));
+        return ProcessOutcome{ProcessOutcome::End::Stopped, 0, ""};
+    };
+    EXPECT_EQ(Texts(Convert(runner, 120, stop.get_token())),
+              (std::vector<std::string>{"pdf a.pdf", "cancelled before the copy was made",
+                                        "cancelled before the copy was made", "cancelled before the copy was made"}));
+    EXPECT_EQ(Pdfs(), std::vector<std::string>{"a.pdf"});
 }
 
 TEST_F(PdfBatchTest, AKeptProfileIsNeverSharedAndWithAllHeldAFreshOneIsUsed)

@@ -15,6 +15,9 @@
 #include <unordered_map>
 
 #ifdef _WIN32
+#ifndef NOMINMAX
+#define NOMINMAX // std::min and std::max, not the macros
+#endif
 #include <windows.h>
 #else
 #include <cstdlib>
@@ -301,9 +304,13 @@ public:
     RunEnd Run(ProcessRunner& runner, const fs::path& profile, const Settings& settings, std::stop_token stop,
                Error& notStarted, std::string& timedOut)
     {
+        m_stop = stop;
         m_lastNews = settings.nowMs();
         const std::int64_t stallMs = std::int64_t{settings.stallSeconds} * 1000;
         const auto watch = [&](std::string_view output) {
+            if (stop.stop_requested()) {
+                return false; // cancelled: what was not told by now is not taken any more
+            }
             Hear(output);
             Look();
             if (m_news) {
@@ -324,16 +331,21 @@ public:
             return RunEnd::NotStarted;
         }
         const ProcessOutcome& outcome = ran.value();
+        // (The watch's last call, after the end, may find the time up: a run that ended by itself did not hang.)
+        const bool hung = m_hung && outcome.end == ProcessOutcome::End::Stopped;
+        const bool cancelled = outcome.end == ProcessOutcome::End::Stopped && !hung;
         if (!m_partial.empty()) {
             OnLine(Trimmed(m_partial));
         }
-        Look();
+        if (!cancelled) {
+            Look();
+        }
         if (m_lastLine.empty()) {
             m_lastLine = LastLine(outcome.output);
         }
 
-        if (m_hung || outcome.end == ProcessOutcome::End::TimedOut) {
-            const int seconds = m_hung ? settings.stallSeconds : settings.limitSeconds;
+        if (hung || outcome.end == ProcessOutcome::End::TimedOut) {
+            const int seconds = hung ? settings.stallSeconds : settings.limitSeconds;
             const std::string within = " within " + std::to_string(seconds) + " s";
             timedOut =
                 "not converted: LibreOffice did not finish " + PathToUtf8(m_documents[m_next].path.filename()) + within;
@@ -343,7 +355,7 @@ public:
             }
             return RunEnd::TimedOut;
         }
-        if (outcome.end == ProcessOutcome::End::Stopped) {
+        if (cancelled) {
             for (std::size_t k = m_next; k < m_documents.size(); ++k) {
                 m_settle(m_documents[k].index, Failed(kPdfCopyCancelled));
             }
@@ -457,7 +469,7 @@ private:
         }
         m_anyPdf = true;
         m_lastPdf = *last;
-        for (; m_next < *last; ++m_next) {
+        for (; m_next < *last && !m_stop.stop_requested(); ++m_next) {
             const Document& document = m_documents[m_next];
             if (fs::exists(document.written, ec)) {
                 m_settle(document.index, Take(document.written, document.path));
@@ -482,6 +494,7 @@ private:
     bool m_news = false;
     bool m_hung = false;
     std::int64_t m_lastNews = 0;
+    std::stop_token m_stop; // a cancel takes only the copies told before it
 };
 
 std::int64_t SteadyNowMs()
