@@ -14,8 +14,8 @@ import sys
 FENCE = re.compile(r"^\s*(```|~~~)")
 HEADING = re.compile(r"^ {0,3}(#{1,6})\s+(.*?)\s*#*\s*$")
 INLINE_LINK = re.compile(r"!?\[(?:[^\]\\]|\\.)*\]\(\s*(<[^>]*>|[^\s)]+)(?:\s+\"[^\"]*\")?\s*\)")
-REFERENCE_LINK = re.compile(r"^ {0,3}\[[^\]]+\]:\s*(\S+)")
-CODE_SPAN = re.compile(r"(`+)(.+?)\1")
+REFERENCE_LINK = re.compile(r"^ {0,3}\[[^\]]+\]:\s*(\S+)", re.MULTILINE)
+CODE_SPAN = re.compile(r"(`+)(.+?)\1", re.DOTALL)
 EXTERNAL = re.compile(r"^[a-zA-Z][a-zA-Z0-9+.-]*:")
 
 
@@ -57,14 +57,34 @@ def anchors(path, cache={}):
     return cache[path]
 
 
-def broken_links(path):
+def paragraphs(path):
+    """The blocks of lines between blank lines (a link's text may wrap), each with the number of
+    its first line."""
+    block, first = [], 0
     for number, line in text_lines(path):
-        plain = CODE_SPAN.sub("", line)
-        targets = [m.group(1) for m in INLINE_LINK.finditer(plain)]
-        m = REFERENCE_LINK.match(plain)
-        if m:
-            targets.append(m.group(1))
-        for target in targets:
+        if line.strip():
+            if not block:
+                first = number
+            block.append(line)
+        elif block:
+            yield first, "\n".join(block)
+            block = []
+    if block:
+        yield first, "\n".join(block)
+
+
+def blank_code(text):
+    """Code spans blanked out, line breaks kept, so that offsets still give line numbers."""
+    return CODE_SPAN.sub(lambda m: re.sub(r"[^\n]", " ", m.group(0)), text)
+
+
+def broken_links(path):
+    for first, block in paragraphs(path):
+        plain = blank_code(block)
+        found = [(m.start(), m.group(1)) for m in INLINE_LINK.finditer(plain)]
+        found += [(m.start(), m.group(1)) for m in REFERENCE_LINK.finditer(plain)]
+        for offset, target in found:
+            number = first + plain.count("\n", 0, offset)
             target = target.strip("<>")
             if EXTERNAL.match(target):
                 continue
