@@ -41,7 +41,11 @@ def slug(heading):
     return kept.replace(" ", "-")
 
 
-def anchors(path, cache={}):
+ANCHORS = {}  # each file's anchors, read once
+
+
+def anchors(path):
+    cache = ANCHORS
     if path not in cache:
         seen = {}
         found = set()
