@@ -12,20 +12,18 @@ if(UNIX AND NOT APPLE)
     configure_file(${PROJECT_SOURCE_DIR}/resources/tessaprint.metainfo.xml.in ${metainfo} @ONLY)
     install(FILES ${metainfo} DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 
-    # Manual pages, compressed as Debian keeps them; tests/man_pages_test.sh holds them to --help.
-    set(man_pages tessaprint.1 tessaprint-cli.1 tessaprint-sim.1)
+    # Manual pages with the version and day filled in, compressed as Debian keeps them;
+    # tests/man_pages_test.sh holds them to --help.
     find_program(TESSAPRINT_GZIP gzip)
-    foreach(page ${man_pages})
-        set(source ${PROJECT_SOURCE_DIR}/docs/man/${page})
+    foreach(page tessaprint.1 tessaprint-cli.1 tessaprint-sim.1)
+        set(filled ${PROJECT_BINARY_DIR}/man/${page})
+        configure_file(${PROJECT_SOURCE_DIR}/docs/man/${page} ${filled} @ONLY)
         if(TESSAPRINT_GZIP)
-            set(compressed ${PROJECT_BINARY_DIR}/man/${page}.gz)
-            add_custom_command(OUTPUT ${compressed}
-                               COMMAND ${CMAKE_COMMAND} -E make_directory ${PROJECT_BINARY_DIR}/man
-                               COMMAND ${TESSAPRINT_GZIP} -9 -n -c ${source} > ${compressed}
-                               DEPENDS ${source} VERBATIM)
-            list(APPEND man_files ${compressed})
+            add_custom_command(OUTPUT ${filled}.gz COMMAND ${TESSAPRINT_GZIP} -9 -n -c ${filled} > ${filled}.gz
+                               DEPENDS ${filled} VERBATIM)
+            list(APPEND man_files ${filled}.gz)
         else()
-            list(APPEND man_files ${source})
+            list(APPEND man_files ${filled})
         endif()
     endforeach()
     add_custom_target(tessaprint_man_pages ALL DEPENDS ${man_files})

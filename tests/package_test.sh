@@ -60,7 +60,7 @@ grep -q "<release version=\"$version\" date=\"[0-9-]*\"" "$root/$metainfo" ||
 grep -q '<project_license>GPL-3.0-or-later</project_license>' "$root/$metainfo" || fail "the metainfo's licence"
 
 for page in tessaprint tessaprint-cli tessaprint-sim; do
-    gzip -dc "$root/usr/share/man/man1/$page.1.gz" | grep -qi "^\.TH \"*$page\"* 1" ||
+    gzip -dc "$root/usr/share/man/man1/$page.1.gz" | grep -qi "^\.TH \"*$page\"* 1 .*\"Tessaprint $version\"" ||
         fail "$page.1.gz is not the manual page of $page"
 done
 head -n1 "$root/usr/share/doc/tessaprint/copyright" |
