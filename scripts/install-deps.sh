@@ -18,6 +18,7 @@ packages=(
     libjsoncpp-dev                       # limits files
     libgtest-dev libgmock-dev            # unit tests
     libbenchmark-dev                     # benchmark program
+    dpkg-dev                             # dpkg-shlibdeps: the Debian package's dependencies (the package target)
 )
 
 if [ "${1:-}" = "--tests" ]; then
@@ -27,6 +28,8 @@ if [ "${1:-}" = "--tests" ]; then
                fonts-crosextra-carlito fonts-liberation # metric twins of Calibri and Times New Roman
                python3                   # the command-line checks read JSON with it
                desktop-file-utils        # desktop-file-validate checks the installed desktop entry
+               appstream                 # appstreamcli validates the package's metainfo
+               groff-base                # the manual pages are checked for troff warnings
                xvfb openbox x11-utils    # the main window under a real X server and window manager
                postgresql                # scripts/with-postgres.sh: a throwaway server for the history's tests
                locales                   # de_DE.UTF-8: the number tests under a decimal comma
