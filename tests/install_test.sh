@@ -22,7 +22,8 @@ if command -v desktop-file-validate >/dev/null; then
 else
     fail "desktop-file-validate is missing (install-deps.sh --tests installs desktop-file-utils)"
 fi
-grep -qx 'Exec=tessaprint' "$desktop" || fail "the desktop entry does not start tessaprint"
+grep -qx 'Exec=tessaprint %f' "$desktop" || fail "the desktop entry does not start tessaprint on a file"
+grep -qx 'MimeType=text/plain;' "$desktop" || fail "the desktop entry does not offer to open saved captures"
 grep -qx 'Icon=tessaprint' "$desktop" || fail "the desktop entry does not name the icon"
 python3 -c 'import sys, xml.dom.minidom as m; d = m.parse(sys.argv[1]); assert d.documentElement.tagName == "svg"' \
     "$prefix/share/icons/hicolor/scalable/apps/tessaprint.svg" || fail "the icon is not an SVG document"

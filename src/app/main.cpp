@@ -35,6 +35,9 @@ int main(int argc, char** argv)
     const QCommandLineOption demo(QStringLiteral("demo"),
                                   QStringLiteral("Use the built-in simulated instrument (COM2 is shown as busy)."));
     parser.addOption(demo);
+    parser.addPositionalArgument(QStringLiteral("FILE"),
+                                 QStringLiteral("A saved capture (.txt) to open, as File > Open would."),
+                                 QStringLiteral("[FILE]"));
 
     // --help and --version are answered before the window's application
     // object exists: that one needs a display, and these must work without.
@@ -120,6 +123,12 @@ int main(int argc, char** argv)
         [&opener](const std::string& folder) { return opener.OpenFolder(QString::fromStdString(folder)); });
     if (demoMode) {
         tessaprint.frame()->setWindowTitle(QStringLiteral("Tessaprint (demo)"));
+    }
+    // A capture given on the command line (the file manager's "Open With")
+    // opens once the window is there; one that cannot be read is said, and
+    // the window stays.
+    if (const QStringList files = parser.positionalArguments(); !files.isEmpty()) {
+        tessaprint.controller()->OpenNamedCapture(QFileInfo(files.first()).absoluteFilePath().toStdString());
     }
     const int status = QApplication::exec();
     tessaprint.ExitInstance();

@@ -104,6 +104,50 @@ TEST_F(NotepadTest, WithoutASettingTheFirstInstalledDesktopEditorIsUsed)
     EXPECT_EQ(notepad.EditorCommand(), "kate"); // the list's order, not the machine's
 }
 
+TEST_F(NotepadTest, WithoutASettingTheDesktopsDefaultComesBeforeTheListOfEditors)
+{
+    CNotepad notepad(launcher, "", temp.path().string());
+    int asked = 0;
+    bool hasDefault = true;
+    notepad.SetDesktopDefaultQuery([&] {
+        ++asked;
+        return hasDefault;
+    });
+    launcher.installed = {"kate"};
+    EXPECT_EQ(notepad.EditorCommand(), "kate"); // no opener: the desktop is not asked
+    EXPECT_EQ(asked, 0);
+    launcher.installed = {"kate", "xdg-open"};
+    EXPECT_EQ(notepad.EditorCommand(), "xdg-open");
+    hasDefault = false; // nothing set to open text files
+    EXPECT_EQ(notepad.EditorCommand(), "kate");
+    launcher.installed = {"xdg-open"};
+    EXPECT_EQ(notepad.EditorCommand(), "");
+    hasDefault = true;
+    asked = 0;
+    notepad.SetEditorSetting("ed");
+    EXPECT_EQ(notepad.EditorCommand(), "ed"); // the setting first, without asking
+    EXPECT_EQ(asked, 0);
+}
+
+TEST_F(NotepadTest, AFileHandedToTheDesktopIsNeverClosedOrRemoved)
+{
+    launcher.installed = {"xdg-open"};
+    std::vector<std::string> files;
+    {
+        CNotepad notepad(launcher, "", temp.path().string());
+        notepad.SetDesktopDefaultQuery([] { return true; });
+        ASSERT_TRUE(notepad.StartNotepad({"first"}));
+        ASSERT_TRUE(notepad.StartNotepad({"second"}));
+        ASSERT_EQ(launcher.states.size(), 2u);
+        files = {launcher.states[0].file, launcher.states[1].file};
+        EXPECT_EQ(launcher.log, (Lines{"launch xdg-open [" + files[0] + "]", "launch xdg-open [" + files[1] + "]"}));
+    }
+    // The program the opener started shows them, and it is not ours.
+    EXPECT_EQ(launcher.log.size(), 2u);
+    EXPECT_EQ(tessaprint::test::ReadFile(files[0]), "first\r\n");
+    EXPECT_EQ(tessaprint::test::ReadFile(files[1]), "second\r\n");
+}
+
 TEST_F(NotepadTest, NoEditorInstalledSaysSoAndLeavesNoFile)
 {
     CNotepad notepad(launcher, "", temp.path().string());

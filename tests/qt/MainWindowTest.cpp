@@ -497,6 +497,26 @@ TEST_F(MainWindowTest, AFileThatCannotBeOpenedSaysSoAndLeavesTheFormAlone)
     EXPECT_EQ(Lines().size(), 7);
 }
 
+TEST_F(MainWindowTest, ACaptureNamedOnTheCommandLineOpensAsFileOpenWouldAndAMissingOneIsSaid)
+{
+    QTemporaryDir dir;
+    const std::string path = dir.filePath("capture.txt").toStdString();
+    std::ofstream(path, std::ios::binary) << kPrintout;
+    Start();
+    app->controller()->OpenNamedCapture(path);
+    EXPECT_TRUE(prompts.errors.empty());
+    EXPECT_EQ(Lines().size(), 7);
+    EXPECT_EQ(Control<QComboBox>(Form::EquipmentId)->count(), 2);
+    EXPECT_EQ(Rows(), (QStringList{"1|Case Leakage|0.1 uA", "2|Ground Resistance|0.123 Ohms"}));
+    EXPECT_EQ(app->frame()->statusText().toStdString(), "Opened 7 lines from " + path);
+    EXPECT_EQ(driver.written, "");
+
+    app->controller()->OpenNamedCapture(dir.filePath("missing.txt").toStdString());
+    ASSERT_EQ(prompts.errors.size(), 1u);
+    EXPECT_NE(prompts.errors[0].find("missing.txt"), std::string::npos);
+    EXPECT_EQ(Lines().size(), 7);
+}
+
 TEST_F(MainWindowTest, DataSheetWritesTheChosenRecordIntoTheReportsFolder)
 {
     QTemporaryDir reports;

@@ -35,6 +35,7 @@ protected:
     {
         CQuellmaxApp::Parts parts{driver, settings, prompts, clock};
         parts.launcher = &launcher;
+        parts.desktopTextDefault = [this] { return desktopHasTextDefault; };
         app = std::make_unique<CQuellmaxApp>(parts);
         ASSERT_TRUE(app->InitInstance(false));
     }
@@ -53,6 +54,7 @@ protected:
     MemorySettingsStore settings;
     test::ScriptedPrompts prompts;
     test::FakeLauncher launcher;
+    bool desktopHasTextDefault = false;
     ManualClock clock;
     std::unique_ptr<CQuellmaxApp> app;
 };
@@ -207,6 +209,22 @@ TEST_F(UtilityWindowsTest, WhileTheEditorIsAwaitedTheWindowIsBusyAndClicksAreDro
     QCoreApplication::processEvents();
     EXPECT_EQ(driver.written, "print\r\n");
 }
+
+#ifndef _WIN32
+TEST_F(UtilityWindowsTest, NotepadWithoutASettingUsesTheDesktopsDefaultBeforeTheEditorsItKnows)
+{
+    launcher.installed = {"gedit", "xdg-open"};
+    Start();
+    auto* notepad = app->frame()->findChild<QPushButton*>(ControlName(ControlId::Form::Notepad));
+    QTest::mouseClick(notepad, Qt::LeftButton);
+    ASSERT_EQ(launcher.log.size(), 1u);
+    EXPECT_EQ(launcher.log[0].rfind("launch gedit [", 0), 0u); // nothing set for text files
+    desktopHasTextDefault = true;
+    QTest::mouseClick(notepad, Qt::LeftButton);
+    EXPECT_EQ(launcher.log.back().rfind("launch xdg-open [", 0), 0u) << launcher.log.back();
+    EXPECT_TRUE(prompts.messageBoxes.empty());
+}
+#endif
 
 TEST_F(UtilityWindowsTest, NotepadWithoutAnEditorSaysHowToGetOne)
 {

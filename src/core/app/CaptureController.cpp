@@ -476,14 +476,17 @@ void CaptureController::OnOpenCapture()
     if (m_session.InProgress() || !SecureLastCapture()) {
         return;
     }
-    const auto path = m_files.ChooseCaptureToOpen();
-    if (!path) {
-        return;
+    if (const auto path = m_files.ChooseCaptureToOpen()) {
+        OpenNamedCapture(*path);
     }
-    if (const Result<void> opened = OpenCaptureFrom(*path); !opened) {
+}
+
+void CaptureController::OpenNamedCapture(const std::string& path)
+{
+    if (const Result<void> opened = OpenCaptureFrom(path); !opened) {
         m_prompts.ShowError(opened.error().message);
     } else {
-        m_view.ShowStatus("Opened " + std::to_string(m_view.LineCount()) + " lines from " + *path);
+        m_view.ShowStatus("Opened " + std::to_string(m_view.LineCount()) + " lines from " + path);
     }
 }
 

@@ -126,6 +126,9 @@ public:
     // An opened capture is shown and parsed as if it had just arrived.
     void OnOpenCapture();
     Result<void> OpenCaptureFrom(const std::string& path);
+    // A capture named outside the file chooser (the program's command line):
+    // opened as File > Open opens it, a file that cannot be read said as an error.
+    void OpenNamedCapture(const std::string& path);
 
     // The test history: every capture whose results are ready (also one cut
     // off, or opened from a file) goes to it, and the chosen equipment ID's

@@ -52,15 +52,23 @@ bool CApplication::IsStartedRunning()
     return m_process && m_process->IsRunning();
 }
 
-bool CApplication::LaunchProcess(const std::string& program, const std::vector<std::string>& arguments)
+bool CApplication::LaunchProcess(const std::string& program, const std::vector<std::string>& arguments, bool closable)
 {
     m_process = m_launcher.Launch(program, arguments);
+    m_closable = closable;
     return m_process != nullptr;
 }
 
 bool CApplication::CloseStarted()
 {
     if (!m_process) {
+        return true;
+    }
+    if (!m_closable) {
+        // An opener that has ended is reaped by asking; the program it started is not ours.
+        (void)m_process->IsRunning();
+        m_process.reset();
+        OnProgramGone(false);
         return true;
     }
     bool ended = true;
@@ -99,6 +107,9 @@ std::string CNotepad::EditorCommand() const
 #ifdef _WIN32
     return "notepad";
 #else
+    if (m_desktopDefault && m_launcher.IsInstalled(kDesktopOpener) && m_desktopDefault()) {
+        return kDesktopOpener;
+    }
     for (const auto& editor : CommonEditors()) {
         if (m_launcher.IsInstalled(editor)) {
             return editor;
@@ -156,7 +167,7 @@ Result<void> CNotepad::StartNotepad(const std::vector<std::string>& lines)
     const std::string program = words.front();
     words.erase(words.begin());
     words.push_back(path);
-    if (!LaunchProcess(program, words)) {
+    if (!LaunchProcess(program, words, program != kDesktopOpener)) {
         fs::remove(path, error);
         return Error{kErrorFail, "The text editor \"" + command + "\" could not be started."};
     }

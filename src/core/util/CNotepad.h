@@ -2,6 +2,7 @@
 
 #include "util/Result.h"
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -42,7 +43,10 @@ public:
 
     // Whether the program started last is still running.
     bool IsStartedRunning();
-    bool LaunchProcess(const std::string& program, const std::vector<std::string>& arguments);
+    // closable: false for a program that only hands the file on (the
+    // desktop's opener): what it started is not ours, so it is never asked
+    // to close and is let go at the next launch or close.
+    bool LaunchProcess(const std::string& program, const std::vector<std::string>& arguments, bool closable = true);
     // Asks the started program to close and waits a bounded time. A program
     // that stays open (unsaved text, a question to its user) is left alone
     // and forgotten; true when nothing of ours is running any more.
@@ -56,15 +60,25 @@ private:
     ProcessLauncher& m_launcher;
     int m_closeWaitMs;
     std::unique_ptr<ExternalProcess> m_process;
+    bool m_closable = true;
 };
 
 // "Notepad": the received lines go into a new text file, one per line with
 // CR LF, and a text editor is started on it. A second export closes the
-// editor of the first; quitting the program closes the last one.
+// editor of the first; quitting the program closes the last one. A file
+// handed to the desktop's default program stays open and on disk: that
+// program is not one this program started.
 class CNotepad : public CApplication {
 public:
+    // Whether the desktop names a default program for text files.
+    using DesktopDefaultQuery = std::function<bool()>;
+    // Opens a file with the desktop's default program for its type.
+    static constexpr const char* kDesktopOpener = "xdg-open";
+
     // The editor command: the setting when it is not empty, else "notepad" on
-    // Windows, elsewhere the first installed of a list of desktop editors.
+    // Windows; elsewhere the desktop's default program for text files (when
+    // a query is set and says there is one), else the first installed of a
+    // list of desktop editors.
     CNotepad(ProcessLauncher& launcher, std::string editorSetting, std::string tempFolder,
              int closeWaitMs = kDefaultCloseWaitMs);
     ~CNotepad() override;
@@ -74,6 +88,8 @@ public:
     Result<void> StartNotepad(const std::vector<std::string>& lines);
 
     void SetEditorSetting(std::string command) { m_editorSetting = std::move(command); }
+    // Unset (the default): the desktop's default program is never used.
+    void SetDesktopDefaultQuery(DesktopDefaultQuery query) { m_desktopDefault = std::move(query); }
     // The editor command that would be used; empty when none is installed.
     std::string EditorCommand() const;
 
@@ -84,6 +100,7 @@ private:
 
     ProcessLauncher& m_launcher;
     std::string m_editorSetting;
+    DesktopDefaultQuery m_desktopDefault;
     std::string m_tempFolder;
     std::string m_file;
 };

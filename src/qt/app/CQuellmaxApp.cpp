@@ -2,6 +2,7 @@
 
 #include "app/CMainFrame.h"
 #include "docs/DocumentEngine.h"
+#include "docs/DocumentOpener.h"
 #include "history/CDueForTestDlg.h"
 #include "history/CEquipmentDlg.h"
 #include "history/CHistoryDlg.h"
@@ -86,6 +87,11 @@ bool CQuellmaxApp::InitInstance(bool show)
     m_busyLauncher = std::make_unique<BusyWaitLauncher>(*launcher);
     m_notepad = std::make_unique<CNotepad>(*m_busyLauncher, std::string(), QDir::tempPath().toStdString(),
                                            m_parts.editorCloseWaitMs);
+    CNotepad::DesktopDefaultQuery textDefault = m_parts.desktopTextDefault;
+    if (!textDefault) {
+        textDefault = [] { return !DocumentOpener::QueryXdgDefault(QStringLiteral("text/plain")).isEmpty(); };
+    }
+    m_notepad->SetDesktopDefaultQuery(std::move(textDefault));
     m_controller->SetNotepad(m_notepad.get());
     m_view->SetController(m_controller.get());
     m_frame->SetView(m_view, m_controller.get());

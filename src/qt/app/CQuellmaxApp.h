@@ -43,6 +43,9 @@ public:
         // How text editors are started ("Notepad"); the system's own when unset.
         ProcessLauncher* launcher = nullptr;
         int editorCloseWaitMs = CApplication::kDefaultCloseWaitMs;
+        // Whether the desktop names a default program for text files, which
+        // Notepad uses without an editor setting; xdg-mime's answer when unset.
+        CNotepad::DesktopDefaultQuery desktopTextDefault = {};
         // What Data Sheet documents are written with; the document engine when unset.
         docs::WordProcessorFactory wordProcessor = {};
         // The serial ports the Port menu and Port > Settings... show; the system's own when unset.
