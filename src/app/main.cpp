@@ -80,7 +80,9 @@ int main(int argc, char** argv)
         demoSetup = std::make_unique<DemoMode>(clock, folder);
     } else {
         // An unplugged adapter reaches the controller as a lost port, never as a silent instrument.
-        driver = std::make_unique<QtSerialDriver>(QtSerialDriver::SettingsResolver(settings));
+        auto serial = std::make_unique<QtSerialDriver>(QtSerialDriver::SettingsResolver(settings));
+        serial->UseLineSettings(QtSerialDriver::SettingsLineSettings(settings));
+        driver = std::move(serial);
     }
 
     CQuellmaxApp::Parts parts{demoSetup ? demoSetup->driver() : *driver, settings, prompts, clock};

@@ -6,6 +6,7 @@
 #include "app/QtSettingsStore.h"
 #include "link/CaptureSettings.h"
 #include "link/InstrumentCommands.h"
+#include "link/LineSettings.h"
 #include "link/PortConnection.h"
 #include "link/QtSerialDriver.h"
 #include "link/ReceivePath.h"
@@ -131,7 +132,9 @@ int RunCapture(const CaptureOptions& options, int argc, char** argv)
             resolver = [device](int) { return device; };
         }
         portLabel = resolver(port - 1).toStdString();
-        driver = std::make_unique<QtSerialDriver>(resolver);
+        auto serial = std::make_unique<QtSerialDriver>(resolver);
+        serial->UseLineSettings(QtSerialDriver::SettingsLineSettings(settings));
+        driver = std::move(serial);
     }
 
     CaptureSettings limits = CaptureSettings::Read(settings);
@@ -182,7 +185,8 @@ int RunCapture(const CaptureOptions& options, int argc, char** argv)
     driver->DrvClose();
     if (status == kExitNoAnswer) {
         std::cerr << "tessaprint-cli: no answer from " << portLabel << " within " << limits.answerTimeoutMs
-                  << " ms; check the cable, the port and that the instrument is switched on\n";
+                  << " ms; check the cable, the port and that the instrument is switched on. "
+                  << (options.device == "sim" ? LineSettings() : LineSettings::Read(settings)).Advice() << "\n";
         return kExitNoAnswer;
     }
     if (status != 0 && status != kExitPortLost && status != kExitLimit) {

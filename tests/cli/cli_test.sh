@@ -71,11 +71,14 @@ expect 2 "COM1 to COM10" -- "$CLI" capture --port COM11
 expect 2 "quellmax, kappa or pactrx" -- "$CLI" capture --device sim --kind toaster
 expect 1 "cannot read" -- "$CLI" parse --transcript "$work/missing"
 expect 3 "cannot open /dev/tessaprint-missing" -- "$CLI" capture --device /dev/tessaprint-missing
+grep -q "adapter" "$work/err" || fail "a missing device did not say what to check: $(cat "$work/err")"
 
 # An instrument that prints nothing: a clear message, not a hang.
 : >"$work/empty.txt"
 start_sim quellmax "$work/silent" --data "$work/empty.txt"
 expect 5 "no answer from" -- "$CLI" capture --device "$work/silent" --answer-timeout 1000
+grep -q "this program uses 115200 baud, 8 data bits, no parity, 1 stop bit" "$work/err" ||
+    fail "no answer did not name the line settings: $(cat "$work/err")"
 
 # A whole capture through the terminal; both saved forms parse to the same JSON.
 start_sim pactrx "$work/pactrx"

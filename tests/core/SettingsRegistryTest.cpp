@@ -26,6 +26,10 @@ TEST(SettingsRegistryTest, EverySettingKeepsItsSectionKeyAndDefault)
     EXPECT_EQ(Stored(settings::kAnswerTimeoutMs), "Serial/AnswerTimeoutMs=");
     EXPECT_EQ(Stored(settings::kMaxCaptureBytes), "Serial/MaxCaptureBytes=");
     EXPECT_EQ(Stored(settings::kMaxCaptureSeconds), "Serial/MaxCaptureSeconds=");
+    EXPECT_EQ(Stored(settings::kBaudRate), "Serial/BaudRate=115200");
+    EXPECT_EQ(Stored(settings::kDataBits), "Serial/DataBits=8");
+    EXPECT_EQ(Stored(settings::kParity), "Serial/Parity=None");
+    EXPECT_EQ(Stored(settings::kStopBits), "Serial/StopBits=1");
     EXPECT_EQ(std::string(settings::kSerial) + "/" + settings::PortDeviceKey(10), "Serial/COM10Device");
     EXPECT_EQ(settings::kWorkOrder, "Work Order");
     EXPECT_EQ(Stored(settings::kCapturedLinesFolder), "Folders/CapturedLines=");

@@ -4,6 +4,7 @@
 // bar keeps saying what happened.
 #include "MainWindowFixture.h"
 
+#include "link/LineSettings.h"
 #include "results/CaptureFile.h"
 
 #include <QAction>
@@ -143,7 +144,8 @@ TEST_F(CaptureWindowTest, ASilentInstrumentEndsTheCaptureAfterTheAnswerTime)
     clock.Advance(1);
     EXPECT_TRUE(CommandsEnabled());
     EXPECT_EQ(Status(), "No answer from the instrument on COM1 within 5 s. Check that it is switched on and "
-                        "connected to this port.");
+                        "connected to this port. Check the instrument's serial settings: this program uses 115200 "
+                        "baud, 8 data bits, no parity, 1 stop bit (Port > Settings).");
     EXPECT_TRUE(ArchiveNames().isEmpty()); // nothing came, nothing to keep
 }
 
@@ -170,6 +172,7 @@ TEST_F(CaptureWindowTest, NonsenseInTheAnswerTimeMeansTheDefault)
 TEST_F(CaptureWindowTest, BytesWithoutASingleLineEndAreKeptAllTheSame)
 {
     // The wrong line speed, say.
+    LineSettings{9600, 7, LineSettings::Parity::Even, 2}.Write(settings);
     Start();
     Click(Form::Result);
     driver.Arrive("\xF3\x1C garbage without a line end");
@@ -177,6 +180,9 @@ TEST_F(CaptureWindowTest, BytesWithoutASingleLineEndAreKeptAllTheSame)
     clock.Advance(5000);
     EXPECT_TRUE(CommandsEnabled());
     EXPECT_TRUE(Status().contains("sent 29 bytes but no complete line")) << Status().toStdString();
+    EXPECT_TRUE(Status().endsWith("this program uses 9600 baud, 7 data bits, even parity, 2 stop bits (Port > "
+                                  "Settings)."))
+        << Status().toStdString();
     ASSERT_EQ(ArchiveNames().size(), 2);
     EXPECT_EQ(ReadFile(Captures() + "/Quellmax-2015-03-07-210508.bin"), "\xF3\x1C garbage without a line end");
 }

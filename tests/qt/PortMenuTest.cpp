@@ -169,12 +169,13 @@ TEST_F(PortMenuTest, SettingsListsTheSystemsPortsAndFollowsPlugging)
     EXPECT_EQ(OpenSettings(), dialog); // one dialog
     EXPECT_EQ(dialog->windowTitle(), "Port Settings");
     EXPECT_EQ(dialog->objectName(), "317");
-    EXPECT_EQ(
-        test::NumberedControls(dialog),
-        (QStringList{"1 QPushButton OK", "1001 QTreeWidget Serial ports on this computer:", "1011 QComboBox COM&1",
-                     "1012 QComboBox COM&2", "1013 QComboBox COM&3", "1014 QComboBox COM&4", "1015 QComboBox COM&5",
-                     "1016 QComboBox COM&6", "1017 QComboBox COM&7", "1018 QComboBox COM&8", "1019 QComboBox COM&9",
-                     "1020 QComboBox COM&10", "2 QPushButton Cancel"}));
+    EXPECT_EQ(test::NumberedControls(dialog),
+              (QStringList{"1 QPushButton OK", "1001 QTreeWidget Serial ports on this computer:",
+                           "1002 QComboBox B&aud rate:", "1003 QComboBox &Data bits:", "1004 QComboBox Pa&rity:",
+                           "1005 QComboBox S&top bits:", "1011 QComboBox COM&1", "1012 QComboBox COM&2",
+                           "1013 QComboBox COM&3", "1014 QComboBox COM&4", "1015 QComboBox COM&5",
+                           "1016 QComboBox COM&6", "1017 QComboBox COM&7", "1018 QComboBox COM&8",
+                           "1019 QComboBox COM&9", "1020 QComboBox COM&10", "2 QPushButton Cancel"}));
     EXPECT_EQ(Rows(dialog), QStringList{Path("ttyUSB0") + "|FT232R USB UART|FTDI|0403:6001|A10K3L9Q"});
     EXPECT_EQ(Device(dialog, 2)->currentText(), Path("usb-FTDI_FT232R_A10K3L9Q-if00-port0"));
 
@@ -220,6 +221,34 @@ TEST_F(PortMenuTest, SettingsOkStoresEveryDeviceAndTheMenuFollows)
     EXPECT_TRUE(Label(3).startsWith("COM3  /dev/ttyUSB2 ")) << Label(3).toStdString();
 }
 
+TEST_F(PortMenuTest, SettingsLineFieldsShowWhatIsStoredOrTheDefaultAndOkStoresTheChoices)
+{
+    settings.Write(settings::kBaudRate, "9600");
+    settings.Write(settings::kDataBits, "6"); // not a choice: the default
+    settings.Write(settings::kParity, "Mark");
+    settings.Write(settings::kStopBits, "2");
+    Start();
+    CPortSettingsDlg* dialog = OpenSettings();
+    ASSERT_NE(dialog, nullptr);
+    const auto field = [dialog](int id) { return dialog->findChild<QComboBox*>(ControlName(id)); };
+    EXPECT_EQ(field(PortSettings::Baud)->currentText(), "9600");
+    EXPECT_EQ(field(PortSettings::DataBits)->currentText(), "8");
+    EXPECT_EQ(field(PortSettings::Parity)->currentText(), "None");
+    EXPECT_EQ(field(PortSettings::StopBits)->currentText(), "2");
+    EXPECT_EQ(field(PortSettings::Baud)->count(), 10);
+
+    field(PortSettings::Baud)->setFocus();
+    QTest::keyClick(field(PortSettings::Baud), Qt::Key_End); // the fastest
+    field(PortSettings::DataBits)->setCurrentText("7");
+    field(PortSettings::Parity)->setCurrentText("Even");
+    field(PortSettings::StopBits)->setCurrentText("1");
+    Press(dialog, ControlId::Dialog::Ok);
+    EXPECT_EQ(Setting(settings::kSerial, "BaudRate"), "115200");
+    EXPECT_EQ(Setting(settings::kSerial, "Parity"), "Even");
+    EXPECT_EQ(QtSerialDriver::SettingsLineSettings(settings)(),
+              (LineSettings{115200, 7, LineSettings::Parity::Even, 1}));
+}
+
 TEST_F(PortMenuTest, SettingsCancelStoresNothing)
 {
     Start();
@@ -227,6 +256,7 @@ TEST_F(PortMenuTest, SettingsCancelStoresNothing)
     CPortSettingsDlg* dialog = OpenSettings();
     ASSERT_NE(dialog, nullptr);
     Device(dialog, 1)->setEditText("/dev/ttyS0");
+    dialog->findChild<QComboBox*>(ControlName(PortSettings::Baud))->setCurrentText("300");
     Press(dialog, ControlId::Dialog::Cancel);
     EXPECT_EQ(app->portSettings(), nullptr);
     EXPECT_EQ(settings.writes(), writes);

@@ -3,6 +3,7 @@
 #include "../core/OwnHome.h"
 #include "app/QtSettingsStore.h"
 #include "link/InstrumentCommands.h"
+#include "link/LocalPortSystemView.h"
 #include "link/QtSerialDriver.h"
 #include "link/ReceivePath.h"
 #include "link/Replay.h"
@@ -23,7 +24,13 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <cstring>
 #include <memory>
+
+#include <fcntl.h>
+#include <termios.h>
+#include <unistd.h>
 
 // Readable failure messages for Qt strings.
 inline void PrintTo(const QString& text, std::ostream* out)
@@ -261,9 +268,57 @@ TEST_F(SerialPortEndToEndTest, APortInUseFailsTheOpenWithAReasonUntilItIsClosed)
     ASSERT_EQ(first.DrvOpen(0), 0) << first.LastErrorText();
     QtSerialDriver second([device](int) { return device; });
     EXPECT_NE(second.DrvOpen(0), 0);
-    EXPECT_FALSE(second.LastErrorText().empty());
+    EXPECT_NE(second.LastErrorText().find(" is in use by "), std::string::npos) << second.LastErrorText();
     first.DrvClose();
     EXPECT_EQ(second.DrvOpen(0), 0) << second.LastErrorText();
+}
+
+TEST_F(SerialPortEndToEndTest, ThePortOpensWithTheLineSettingsGiven)
+{
+    const QString device = StartSimulator({"--kind", "pactrx"});
+    QtSerialDriver serial([device](int) { return device; });
+    serial.UseLineSettings([] { return LineSettings{9600, 7, LineSettings::Parity::Even, 2}; });
+    ASSERT_EQ(serial.DrvOpen(0), 0) << serial.LastErrorText();
+    // The terminal's settings are the device's: another descriptor sees them.
+    const int fd = ::open(device.toLocal8Bit().constData(), O_RDONLY | O_NOCTTY | O_NONBLOCK);
+    ASSERT_GE(fd, 0);
+    termios line{};
+    ASSERT_EQ(::tcgetattr(fd, &line), 0);
+    ::close(fd);
+    // A pseudo-terminal keeps the speed and the stop bits; it always has 8 data bits and no parity.
+    EXPECT_EQ(::cfgetospeed(&line), static_cast<speed_t>(B9600));
+    EXPECT_TRUE(line.c_cflag & CSTOPB);
+}
+
+// A system without a single USB serial adapter.
+class NoAdapters : public PortSystemView {
+public:
+    std::string CanonicalPath(const std::string& path) const override { return path; }
+    std::vector<std::string> FolderNames(const std::string&) const override { return {"null", "ttyS0"}; }
+    std::optional<std::string> GroupOf(const std::string&) const override { return std::nullopt; }
+    bool CanReadWrite(const std::string&) const override { return false; }
+    bool UserListedIn(const std::string&) const override { return false; }
+    bool ProcessHasGroup(const std::string&) const override { return false; }
+    std::vector<int> OtherProcesses() const override { return {}; }
+    std::vector<std::string> OpenFilesOf(int) const override { return {}; }
+    std::string ProcessName(int) const override { return {}; }
+    std::optional<std::string> ReadText(const std::string&) const override { return std::nullopt; }
+};
+
+TEST(QtSerialDriverTest, ADeviceThatIsNotThereIsSaidToBeNoAdapterWithWhatToCheck)
+{
+    QTemporaryDir folder;
+    const QString device = folder.filePath(QStringLiteral("ttyUSB0"));
+    QtSerialDriver serial([device](int) { return device; });
+    serial.UseSystemView(std::make_shared<NoAdapters>());
+    EXPECT_NE(serial.DrvOpen(0), 0);
+    EXPECT_EQ(serial.LastErrorText(), device.toStdString() + ": " + std::strerror(ENOENT) +
+                                          ". No USB serial adapter is present: check the cable and that the "
+                                          "adapter's driver is loaded (lsusb, dmesg).");
+    // This computer's own view says one thing or the other.
+    serial.UseSystemView(std::make_shared<LocalPortSystemView>());
+    EXPECT_NE(serial.DrvOpen(0), 0);
+    EXPECT_NE(serial.LastErrorText().find("adapter"), std::string::npos) << serial.LastErrorText();
 }
 
 TEST(QtSerialDriverTest, PortsAreNamedFromTheSettingsWithTheUsbDeviceAsDefault)

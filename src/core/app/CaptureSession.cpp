@@ -1,5 +1,6 @@
 #include "app/CaptureSession.h"
 
+#include "link/LineSettings.h"
 #include "text/Plural.h"
 #include "util/Utf8Path.h"
 
@@ -206,7 +207,8 @@ void CaptureSession::OnAnswerTimeout()
         m_capture.reset();
         EndProgress();
         m_listener.CaptureStatus("No answer from the instrument on " + port + " within " + limit +
-                                 ". Check that it is switched on and connected to this port.");
+                                 ". Check that it is switched on and connected to this port. " +
+                                 LineSettings::Read(m_settings).Advice());
         m_listener.CaptureStopped(Stop::NoAnswer);
         return;
     }
@@ -216,7 +218,8 @@ void CaptureSession::OnAnswerTimeout()
     EndProgress();
     const std::string text = "The instrument on " + port + " sent " + Plural(bytes, "byte", "bytes") +
                              " but no complete line, then nothing for " + limit;
-    m_listener.CaptureStatus(archived ? text + "; they were archived as " + LastArchiveName() : text + ".");
+    m_listener.CaptureStatus((archived ? text + "; they were archived as " + LastArchiveName() : text) + ". " +
+                             LineSettings::Read(m_settings).Advice());
     if (!archived) {
         m_listener.CaptureError("The capture could not be archived: " + archived.error().message);
     }

@@ -56,6 +56,11 @@ inline constexpr Entry kPort{kSerial, "Port", "COM1"};
 inline constexpr Entry kAnswerTimeoutMs{kSerial, "AnswerTimeoutMs", ""};
 inline constexpr Entry kMaxCaptureBytes{kSerial, "MaxCaptureBytes", ""};
 inline constexpr Entry kMaxCaptureSeconds{kSerial, "MaxCaptureSeconds", ""};
+// The serial line (see LineSettings): anything but one of its choices reads as its default.
+inline constexpr Entry kBaudRate{kSerial, "BaudRate", "115200"};
+inline constexpr Entry kDataBits{kSerial, "DataBits", "8"};
+inline constexpr Entry kParity{kSerial, "Parity", "None"};
+inline constexpr Entry kStopBits{kSerial, "StopBits", "1"};
 // "Serial"/"COMnDevice": the device behind COMn; empty: the platform's default.
 inline std::string PortDeviceKey(int n)
 {

@@ -1,5 +1,6 @@
 #include "link/CPortSettingsDlg.h"
 
+#include "link/LineSettings.h"
 #include "link/PortConnection.h"
 #include "link/QtSerialDriver.h"
 #include "util/ControlId.h"
@@ -7,6 +8,7 @@
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QGridLayout>
+#include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -22,6 +24,23 @@ namespace {
 
 namespace Ids = ControlId::PortSettings;
 constexpr int kPortCount = ControlId::Command::PortCount;
+
+// A choice box whose items carry the values stored.
+QComboBox* Choices(QWidget* parent, int id, const QList<std::pair<QString, QString>>& items, const QString& current)
+{
+    auto* box = new QComboBox(parent);
+    box->setObjectName(ControlName(id));
+    for (const auto& [text, value] : items) {
+        box->addItem(text, value);
+    }
+    box->setCurrentIndex(std::max(0, box->findData(current)));
+    return box;
+}
+
+QString Stored(const QComboBox* box)
+{
+    return box->currentData().toString();
+}
 
 } // namespace
 
@@ -77,6 +96,33 @@ CPortSettingsDlg::CPortSettingsDlg(SettingsStore& settings, SerialPortList& port
 #endif
     }
     layout->addLayout(grid);
+
+    const LineSettings line = LineSettings::Read(m_settings);
+    QList<std::pair<QString, QString>> bauds;
+    for (const int baud : LineSettings::kBauds) {
+        bauds.append({QString::number(baud), QString::number(baud)});
+    }
+    m_baud = Choices(this, Ids::Baud, bauds, QString::number(line.baud));
+    m_dataBits = Choices(this, Ids::DataBits, {{"7", "7"}, {"8", "8"}}, QString::number(line.dataBits));
+    m_parity = Choices(this, Ids::Parity, {{"None", "None"}, {"Even", "Even"}, {"Odd", "Odd"}},
+                       QString::fromStdString(LineSettings::ParityName(line.parity)));
+    m_stopBits = Choices(this, Ids::StopBits, {{"1", "1"}, {"2", "2"}}, QString::number(line.stopBits));
+    auto* lineRow = new QHBoxLayout;
+    for (const auto& [caption, box] :
+         {std::pair{QStringLiteral("B&aud rate:"), m_baud}, std::pair{QStringLiteral("&Data bits:"), m_dataBits},
+          std::pair{QStringLiteral("Pa&rity:"), m_parity}, std::pair{QStringLiteral("S&top bits:"), m_stopBits}}) {
+        auto* label = new QLabel(caption, this);
+        label->setBuddy(box);
+        lineRow->addWidget(label);
+        lineRow->addWidget(box);
+    }
+    lineRow->addStretch(1);
+    layout->addLayout(lineRow);
+    auto* lineNote = new QLabel(QStringLiteral("The instrument's own serial settings must be the same. New line "
+                                               "settings are used the next time a port is opened."),
+                                this);
+    lineNote->setWordWrap(true);
+    layout->addWidget(lineNote);
 #ifdef Q_OS_WIN
     auto* note = new QLabel(QStringLiteral("On Windows each COM port is the system's port of that name."), this);
 #else
@@ -160,6 +206,10 @@ void CPortSettingsDlg::OnOK()
         m_settings.WriteProfileString(std::string(settings::kSerial), settings::PortDeviceKey(n),
                                       m_devices[n - 1]->currentText().trimmed().toStdString());
     }
+    m_settings.Write(settings::kBaudRate, Stored(m_baud).toStdString());
+    m_settings.Write(settings::kDataBits, Stored(m_dataBits).toStdString());
+    m_settings.Write(settings::kParity, Stored(m_parity).toStdString());
+    m_settings.Write(settings::kStopBits, Stored(m_stopBits).toStdString());
     QDialog::accept();
 }
 

@@ -17,7 +17,8 @@ namespace tessaprint {
 // COMn's device as "Serial"/"COMnDevice" (an empty entry as empty, which
 // means the default /dev/ttyUSB<n-1>); Cancel stores nothing. On Windows
 // COMn is the system's port of that name, so the dialog only shows what
-// each one is.
+// each one is. The line settings (speed, data bits, parity, stop bits) are
+// every port's, stored beside the devices on OK.
 class CPortSettingsDlg : public QDialog {
     Q_OBJECT
 public:
@@ -40,6 +41,10 @@ private:
     QTreeWidget* m_list;
     QList<QComboBox*> m_devices; // COM1 … COM10; empty on Windows
     QList<QLabel*> m_presence;
+    QComboBox* m_baud;
+    QComboBox* m_dataBits;
+    QComboBox* m_parity;
+    QComboBox* m_stopBits;
 };
 
 } // namespace tessaprint

@@ -1,5 +1,6 @@
 #include "link/QtSerialDriver.h"
 
+#include "link/LocalPortSystemView.h"
 #include "link/SystemSerialPortList.h"
 
 #include <QFileInfo>
@@ -10,7 +11,8 @@ namespace tessaprint {
 
 QtSerialDriver::QtSerialDriver(PortNameResolver resolver, PortLister listPorts, QObject* parent)
     : QObject(parent), m_resolver(std::move(resolver)),
-      m_listPorts(listPorts ? std::move(listPorts) : PortLister(&SystemSerialPortList::Enumerate))
+      m_listPorts(listPorts ? std::move(listPorts) : PortLister(&SystemSerialPortList::Enumerate)),
+      m_system(std::make_shared<LocalPortSystemView>())
 {
     m_replyTimer.setSingleShot(true);
     connect(&m_replyTimer, &QTimer::timeout, this, [this] { RaiseEvents(true); });
@@ -34,6 +36,11 @@ QtSerialDriver::PortNameResolver QtSerialDriver::SettingsResolver(const Settings
         return device.empty() ? DefaultDevice(n) : QString::fromStdString(device);
 #endif
     };
+}
+
+std::function<LineSettings()> QtSerialDriver::SettingsLineSettings(const SettingsStore& settings)
+{
+    return [&settings] { return LineSettings::Read(settings); };
 }
 
 QString QtSerialDriver::DefaultDevice(int n)
@@ -133,8 +140,26 @@ int QtSerialDriver::DrvOpen(int comIndex)
     m_input.Purge();
     const QString device = DeviceFor(comIndex);
     m_port.setPortName(device);
+    // Set before the open, which applies them: a setting the device refuses fails the open.
+    const LineSettings line = m_lineSettings ? m_lineSettings() : LineSettings();
+    m_port.setBaudRate(line.baud);
+    m_port.setDataBits(line.dataBits == 7 ? QSerialPort::Data7 : QSerialPort::Data8);
+    m_port.setParity(line.parity == LineSettings::Parity::Even  ? QSerialPort::EvenParity
+                     : line.parity == LineSettings::Parity::Odd ? QSerialPort::OddParity
+                                                                : QSerialPort::NoParity);
+    m_port.setStopBits(line.stopBits == 2 ? QSerialPort::TwoStop : QSerialPort::OneStop);
+    m_port.setFlowControl(QSerialPort::NoFlowControl);
     if (!m_port.open(QIODevice::ReadWrite)) {
         m_lastError = (device + QStringLiteral(": ") + m_port.errorString()).toStdString();
+        const OpenFailure failure = m_port.error() == QSerialPort::DeviceNotFoundError ? OpenFailure::NotFound
+                                    : m_port.error() == QSerialPort::PermissionError   ? OpenFailure::Denied
+                                                                                       : OpenFailure::Other;
+        if (m_system) {
+            if (const std::string advice = DiagnoseOpenFailure(device.toStdString(), failure, *m_system);
+                !advice.empty()) {
+                m_lastError += ". " + advice;
+            }
+        }
         if (m_port.error() != QSerialPort::NoError) {
             m_port.clearError();
         }
@@ -143,12 +168,6 @@ int QtSerialDriver::DrvOpen(int comIndex)
     m_openIndex = comIndex;
     m_adapter = Identify(device);
     m_lost = false;
-    // Eight data bits, no parity, one stop bit, no handshake.
-    m_port.setBaudRate(kBaud);
-    m_port.setDataBits(QSerialPort::Data8);
-    m_port.setParity(QSerialPort::NoParity);
-    m_port.setStopBits(QSerialPort::OneStop);
-    m_port.setFlowControl(QSerialPort::NoFlowControl);
     return 0;
 }
 

@@ -1,6 +1,8 @@
 #pragma once
 
 #include "link/DriverInputQueue.h"
+#include "link/LineSettings.h"
+#include "link/PortDiagnosis.h"
 #include "link/SerialDriver.h"
 #include "link/SerialPortList.h"
 #include "util/SettingsStore.h"
@@ -12,6 +14,7 @@
 
 #include <array>
 #include <functional>
+#include <memory>
 
 namespace tessaprint {
 
@@ -30,9 +33,6 @@ public:
     using PortNameResolver = std::function<QString(int comIndex)>;
     using PortLister = std::function<QList<SerialPortEntry>()>;
 
-    // The instrument talks at this speed only.
-    static constexpr int kBaud = 115200;
-
     // listPorts tells the adapters' serial numbers; the system's ports when unset.
     explicit QtSerialDriver(PortNameResolver resolver, PortLister listPorts = {}, QObject* parent = nullptr);
     ~QtSerialDriver() override;
@@ -43,6 +43,14 @@ public:
     static PortNameResolver SettingsResolver(const SettingsStore& settings);
     // /dev/ttyUSB<n-1>, for n from 1 to 10.
     static QString DefaultDevice(int n);
+
+    // The line settings each open uses (the defaults while unset), and the
+    // view of the system that says why a device would not open (this
+    // computer's while unset; a null one adds nothing to the system's words).
+    void UseLineSettings(std::function<LineSettings()> read) { m_lineSettings = std::move(read); }
+    void UseSystemView(std::shared_ptr<const PortSystemView> system) { m_system = std::move(system); }
+    // The line settings as stored now.
+    static std::function<LineSettings()> SettingsLineSettings(const SettingsStore& settings);
 
     QString PortName() const { return m_port.portName(); }
 
@@ -91,6 +99,8 @@ private:
 
     PortNameResolver m_resolver;
     PortLister m_listPorts;
+    std::function<LineSettings()> m_lineSettings;
+    std::shared_ptr<const PortSystemView> m_system;
     QSerialPort m_port;
     QTimer m_replyTimer;
     DriverInputQueue m_input;

@@ -156,6 +156,11 @@ inline constexpr int Fault = 1007; // why the files cannot be used, naming the f
 // Port > Settings...: the system's ports, and the device of each COMn.
 namespace PortSettings {
 inline constexpr int Ports = 1001;
+// The line settings every port opens with.
+inline constexpr int Baud = 1002;
+inline constexpr int DataBits = 1003;
+inline constexpr int Parity = 1004;
+inline constexpr int StopBits = 1005;
 // COMn's device is DeviceBase + n, n from 1 to Command::PortCount.
 inline constexpr int DeviceBase = 1010;
 constexpr int Device(int n)
