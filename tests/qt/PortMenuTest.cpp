@@ -249,6 +249,24 @@ TEST_F(PortMenuTest, SettingsLineFieldsShowWhatIsStoredOrTheDefaultAndOkStoresTh
               (LineSettings{115200, 7, LineSettings::Parity::Even, 1}));
 }
 
+TEST_F(PortMenuTest, SettingsFitALaptopAt150PercentWithTheLineSettingsAndOkInView)
+{
+    Start();
+    CPortSettingsDlg* dialog = OpenSettings();
+    ASSERT_NE(dialog, nullptr);
+    // 1366 x 768 at 150 %, less a panel and a title bar, in Qt's pixels.
+    const QSize laptop(1366 * 2 / 3, 768 * 2 / 3 - 32 - 30);
+    EXPECT_LE(dialog->minimumSizeHint().height(), laptop.height());
+    EXPECT_LE(dialog->minimumSizeHint().width(), laptop.width());
+    dialog->resize(laptop);
+    QTest::qWait(0);
+    for (const int id : {PortSettings::Baud, PortSettings::StopBits, int(ControlId::Dialog::Ok)}) {
+        QWidget* control = dialog->findChild<QWidget*>(ControlName(id));
+        ASSERT_NE(control, nullptr);
+        EXPECT_TRUE(dialog->rect().contains(QRect(control->mapTo(dialog, QPoint(0, 0)), control->size()))) << id;
+    }
+}
+
 TEST_F(PortMenuTest, SettingsCancelStoresNothing)
 {
     Start();

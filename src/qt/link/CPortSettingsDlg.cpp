@@ -13,6 +13,9 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
@@ -68,7 +71,15 @@ CPortSettingsDlg::CPortSettingsDlg(SettingsStore& settings, SerialPortList& port
     m_list->setMinimumHeight(110);
     layout->addWidget(m_list, 1);
 
-    auto* grid = new QGridLayout;
+    // The ten ports scroll when the screen has no room for them all (a
+    // laptop at 150 %): the line settings and OK stay in view.
+    auto* portsArea = new QScrollArea(this);
+    portsArea->setFrameShape(QFrame::NoFrame);
+    portsArea->setWidgetResizable(true);
+    portsArea->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    auto* portsBox = new QWidget(portsArea);
+    auto* grid = new QGridLayout(portsBox);
+    grid->setContentsMargins(0, 0, 0, 0);
     grid->setColumnStretch(1, 1);
     grid->setColumnStretch(2, 1);
     for (int n = 1; n <= kPortCount; ++n) {
@@ -95,7 +106,9 @@ CPortSettingsDlg::CPortSettingsDlg(SettingsStore& settings, SerialPortList& port
         connect(device, &QComboBox::editTextChanged, this, [this, n] { ShowPresence(n); });
 #endif
     }
-    layout->addLayout(grid);
+    portsArea->setWidget(portsBox);
+    portsArea->setMinimumWidth(portsBox->sizeHint().width() + portsArea->verticalScrollBar()->sizeHint().width());
+    layout->addWidget(portsArea, 2);
 
     const LineSettings line = LineSettings::Read(m_settings);
     QList<std::pair<QString, QString>> bauds;
@@ -153,7 +166,13 @@ CPortSettingsDlg::CPortSettingsDlg(SettingsStore& settings, SerialPortList& port
     if (!m_devices.isEmpty()) {
         m_devices[std::clamp(currentPort, 1, kPortCount) - 1]->setFocus();
     }
-    resize(qMax(sizeHint().width(), 680), sizeHint().height());
+    // Every port in view where the screen has room, else as high as it allows
+    // (less a title bar); the ports' list scrolls.
+    int height = sizeHint().height() + qMax(0, portsBox->sizeHint().height() - portsArea->sizeHint().height());
+    if (const QScreen* shown = screen()) {
+        height = qMin(height, shown->availableGeometry().height() - 40);
+    }
+    resize(qMax(sizeHint().width(), 680), qMax(height, minimumSizeHint().height()));
 }
 
 QString CPortSettingsDlg::DeviceOf(int n) const
