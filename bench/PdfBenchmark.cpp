@@ -8,15 +8,14 @@
 #include "docs/PdfBatchConverter.h"
 #include "docs/PdfConverter.h"
 #include "link/Replay.h"
+#include "util/FileIo.h"
 #include "util/ManualClock.h"
 #include "util/PosixProcessRunner.h"
 
 #include <benchmark/benchmark.h>
 
 #include <filesystem>
-#include <fstream>
 #include <random>
-#include <sstream>
 
 namespace {
 
@@ -35,12 +34,13 @@ struct DataSheets {
             return;
         }
         office = found.value();
-        std::ifstream in(TESSAPRINT_TEST_DATA_DIR "/quellmax-50-records.txt", std::ios::binary);
-        std::ostringstream bytes;
-        bytes << in.rdbuf();
+        const Result<std::string> printout = ReadWholeFile(TESSAPRINT_TEST_DATA_DIR "/quellmax-50-records.txt");
+        if (!printout) {
+            return;
+        }
         ResultsTable table;
         ResultsListing listing;
-        ReplayTranscript(bytes.str(), table, listing);
+        ReplayTranscript(printout.value(), table, listing);
         ManualClock clock;
         docs::DocumentEngine word;
         docs::DataSheetDispatch dispatch(table, word, clock);

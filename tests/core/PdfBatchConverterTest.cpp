@@ -19,7 +19,6 @@
 #include <cstdlib>
 #include <fstream>
 #include <functional>
-#include <sstream>
 
 namespace tessaprint::docs {
 namespace {
@@ -467,12 +466,9 @@ protected:
         }
         office = found.value();
         // Data Sheets of the 50-record capture, as the window writes them.
-        std::ifstream in(TESSAPRINT_TEST_DATA_DIR "/quellmax-50-records.txt", std::ios::binary);
-        std::ostringstream bytes;
-        bytes << in.rdbuf();
         ResultsTable table;
         ResultsListing listing;
-        ReplayTranscript(bytes.str(), table, listing);
+        ReplayTranscript(test::ReadFile(TESSAPRINT_TEST_DATA_DIR "/quellmax-50-records.txt"), table, listing);
         DocumentEngine engine;
         ManualClock stamp;
         for (int k = 0; k < 5; ++k) {

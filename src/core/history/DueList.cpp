@@ -79,9 +79,11 @@ bool LastTestFailed(const verdict::VerdictEngine* engine, const LatestTest& test
     return engine->JudgeOutcome(*kind, test.equipmentId, rows) == verdict::RecordOutcome::Fail;
 }
 
-// Which of the tests failed, judged on up to four threads: judging is most
-// of the due list's time on a large list, and each test is judged alone.
-std::vector<char> FailedTests(const verdict::VerdictEngine* engine, const std::vector<const LatestTest*>& tests)
+// Which of the wanted tests failed (by place in tests), judged on up to four
+// threads: judging is most of the due list's time on a large list, and each
+// test is judged alone.
+std::vector<char> FailedTests(const verdict::VerdictEngine* engine, const std::vector<LatestTest>& tests,
+                              const std::vector<char>& wanted)
 {
     std::vector<char> failed(tests.size(), 0);
     if (engine == nullptr) {
@@ -89,12 +91,13 @@ std::vector<char> FailedTests(const verdict::VerdictEngine* engine, const std::v
     }
     const auto judge = [&](std::size_t from, std::size_t to) {
         for (std::size_t i = from; i < to; ++i) {
-            failed[i] = LastTestFailed(engine, *tests[i]) ? 1 : 0;
+            failed[i] = wanted[i] != 0 && LastTestFailed(engine, tests[i]) ? 1 : 0;
         }
     };
     constexpr std::size_t kTestsPerThread = 2000; // below that a thread costs more than it saves
+    const auto wantedCount = static_cast<std::size_t>(std::count(wanted.begin(), wanted.end(), 1));
     const std::size_t threads =
-        std::min<std::size_t>({std::max(1u, std::thread::hardware_concurrency()), 4, tests.size() / kTestsPerThread});
+        std::min<std::size_t>({std::max(1u, std::thread::hardware_concurrency()), 4, wantedCount / kTestsPerThread});
     if (threads < 2) {
         judge(0, tests.size());
         return failed;
@@ -165,15 +168,14 @@ std::vector<DueEntry> MakeDueList(const std::vector<verdict::Device>& devices, c
     const std::chrono::sys_days todayDays = today ? std::chrono::sys_days(*today) : std::chrono::sys_days();
 
     // The tests to judge: those of listed devices with a due day.
-    std::vector<const LatestTest*> toJudge;
-    std::unordered_map<const LatestTest*, std::size_t> judgedAt;
+    std::vector<char> wanted(tests.size(), 0);
     for (const verdict::Device& device : devices) {
         const auto found = testOf.find(device.equipmentId);
-        if (found != testOf.end() && found->second->testDay && judgedAt.emplace(found->second, toJudge.size()).second) {
-            toJudge.push_back(found->second);
+        if (found != testOf.end() && found->second->testDay) {
+            wanted[static_cast<std::size_t>(found->second - tests.data())] = 1;
         }
     }
-    const std::vector<char> failed = FailedTests(engine, toJudge);
+    const std::vector<char> failed = FailedTests(engine, tests, wanted);
 
     std::vector<DueEntry> entries;
     entries.reserve(devices.size());
@@ -203,7 +205,7 @@ std::vector<DueEntry> MakeDueList(const std::vector<verdict::Device>& devices, c
         entry.lastTest = test.testDay;
         entry.due = due;
         const auto daysLeft = (std::chrono::sys_days(*ReadIsoDay(*due)) - todayDays).count();
-        if (failed[judgedAt.at(&test)] != 0) {
+        if (failed[static_cast<std::size_t>(&test - tests.data())] != 0) {
             entry.status = DueStatus::Failed;
         } else if (daysLeft < 0) {
             entry.status = DueStatus::Overdue;

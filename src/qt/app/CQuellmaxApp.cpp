@@ -34,7 +34,15 @@
 namespace tessaprint {
 
 namespace {
-// Set once the capture archive was taken into the history.
+
+// A window of the program shown, above the others and with the focus.
+void BringToFront(QWidget* window)
+{
+    window->show();
+    window->raise();
+    window->activateWindow();
+}
+
 } // namespace
 
 CQuellmaxApp::CQuellmaxApp(Parts parts) : m_parts(parts), m_windowSettings(parts.settings)
@@ -156,9 +164,7 @@ bool CQuellmaxApp::InitInstance(bool show)
     }
     m_view->RestoreSplitterState(m_windowSettings.Splitter());
     if (show) {
-        m_frame->show();
-        m_frame->raise();
-        m_frame->activateWindow();
+        BringToFront(m_frame.get());
     }
     return true;
 }
@@ -249,9 +255,7 @@ void CQuellmaxApp::OnHistory()
             m_frame.get());
         PlaceBeside(m_history, m_frame.get(), KeepInView());
     }
-    m_history->show();
-    m_history->raise();
-    m_history->activateWindow();
+    BringToFront(m_history);
 }
 
 void CQuellmaxApp::ReadStoredEquipment()
@@ -286,9 +290,7 @@ void CQuellmaxApp::OnEquipment()
             m_frame.get());
         PlaceBeside(m_equipment, m_frame.get(), KeepInView());
     }
-    m_equipment->show();
-    m_equipment->raise();
-    m_equipment->activateWindow();
+    BringToFront(m_equipment);
 }
 
 CDueForTestDlg* CQuellmaxApp::dueForTest() const
@@ -332,9 +334,7 @@ void CQuellmaxApp::OnDueForTest()
             m_frame.get());
         PlaceBeside(m_dueForTest, m_frame.get(), KeepInView());
     }
-    m_dueForTest->show();
-    m_dueForTest->raise();
-    m_dueForTest->activateWindow();
+    BringToFront(m_dueForTest);
 }
 
 void CQuellmaxApp::SaveWindow()
@@ -458,9 +458,7 @@ void CQuellmaxApp::OnOptionsDirectories()
         m_directories = new COptionsDirectory(*m_controller, m_parts.prompts, m_frame.get());
         PlaceBeside(m_directories, m_frame.get(), KeepInView());
     }
-    m_directories->show();
-    m_directories->raise();
-    m_directories->activateWindow();
+    BringToFront(m_directories);
 }
 
 COptionsLimits* CQuellmaxApp::limits() const
@@ -510,9 +508,7 @@ void CQuellmaxApp::OnWorkOrder()
         m_workOrder = new CWorkOrder1(std::move(services), m_workOrderPrompts, m_frame.get());
         PlaceBeside(m_workOrder, m_frame.get(), KeepInView());
     }
-    m_workOrder->show();
-    m_workOrder->raise();
-    m_workOrder->activateWindow();
+    BringToFront(m_workOrder);
 }
 
 QRect CQuellmaxApp::KeepInView() const
